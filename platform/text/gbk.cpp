@@ -1,0 +1,252 @@
+#include "platform/text/gbk.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+
+#include "platform/text/utf8.h"
+
+namespace veltra::text {
+namespace {
+
+// Both directions of code page 936 as lookup tables, filled once from
+// glibc's iconv so that per-value conversion is a table walk.
+struct Cp936Tables {
+  // BMP code point -> GBK code: < 0x100 one byte, else two bytes (lead<<8|trail); 0 = none.
+  std::array<std::uint16_t, 0x10000> encode{};
+  // GBK code (lead<<8|trail, or the single byte) -> code point; 0 = undefined.
+  std::array<char16_t, 0x10000> decode{};
+};
+
+char32_t DecodeWithIconv(iconv_t cd, const char* bytes, std::size_t length) {
+  char in[2] = {bytes[0], length > 1 ? bytes[1] : '\0'};
+  char out[8];
+  char* in_ptr = in;
+  char* out_ptr = out;
+  std::size_t in_left = length;
+  std::size_t out_left = sizeof out;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) == static_cast<std::size_t>(-1) ||
+      in_left != 0 || out_left != sizeof out - 4) {
+    return 0;
+  }
+  const auto* u = reinterpret_cast<unsigned char*>(out);
+  return static_cast<char32_t>(u[0] | (u[1] << 8) | (u[2] << 16) | (u[3] << 24));
+}
+
+std::unique_ptr<Cp936Tables> BuildTables() {
+  auto tables = std::make_unique<Cp936Tables>();
+  iconv_t cd = iconv_open("UTF-32LE", "CP936");
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    throw TextError("the system's iconv has no CP936 (GBK) converter");
+  }
+  const auto record = [&](std::uint16_t code, char32_t cp) {
+    if (cp == 0 || cp > 0xFFFF) return;
+    tables->decode[code] = static_cast<char16_t>(cp);
+    if (tables->encode[cp] == 0) tables->encode[cp] = code;
+  };
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    const char byte = static_cast<char>(b);
+    record(static_cast<std::uint16_t>(b), DecodeWithIconv(cd, &byte, 1));
+  }
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      if (trail == 0x7F) continue;
+      const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      record(static_cast<std::uint16_t>(lead << 8 | trail), DecodeWithIconv(cd, pair, 2));
+    }
+  }
+  iconv_close(cd);
+  return tables;
+}
+
+const Cp936Tables& Tables() {
+  static const std::unique_ptr<Cp936Tables> tables = BuildTables();
+  return *tables;
+}
+
+// GBK code of a non-ASCII code point; 0 when GBK cannot hold it.
+std::uint16_t EncodeCodePoint(const Cp936Tables& t, char32_t cp) {
+  return cp <= 0xFFFF ? t.encode[cp] : 0;
+}
+
+std::string Hex(unsigned value, int digits) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%0*X", digits, value);
+  return buffer;
+}
+
+std::string InvalidUtf8Message(std::string_view utf8, std::size_t offset) {
+  return "invalid UTF-8 byte 0x" + Hex(static_cast<unsigned char>(utf8[offset]), 2) +
+         " at byte offset " + std::to_string(offset);
+}
+
+}  // namespace
+
+std::string Utf8ToGbk(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  const Cp936Tables& t = Tables();
+  std::size_t pos = 0;
+  std::size_t index = 0;
+  while (pos < utf8.size()) {
+    const unsigned char c = static_cast<unsigned char>(utf8[pos]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++pos;
+      ++index;
+      continue;
+    }
+    const std::size_t start = pos;
+    const char32_t cp = NextCodePoint(utf8, pos);
+    if (cp == kInvalidCodePoint) throw TextError(InvalidUtf8Message(utf8, start));
+    const std::uint16_t code = EncodeCodePoint(t, cp);
+    if (code == 0) {
+      throw TextError("character '" + std::string(utf8.substr(start, pos - start)) + "' (U+" +
+                      Hex(static_cast<unsigned>(cp), 4) + ") at position " +
+                      std::to_string(index) + " cannot be encoded in GBK");
+    }
+    if (code > 0xFF) out += static_cast<char>(code >> 8);
+    out += static_cast<char>(code & 0xFF);
+    ++index;
+  }
+  return out;
+}
+
+std::string GbkToUtf8(std::string_view gbk) {
+  std::string out;
+  out.reserve(gbk.size() + gbk.size() / 2);
+  const Cp936Tables& t = Tables();
+  for (std::size_t pos = 0; pos < gbk.size();) {
+    const unsigned char lead = static_cast<unsigned char>(gbk[pos]);
+    if (lead < 0x80) {
+      out += static_cast<char>(lead);
+      ++pos;
+      continue;
+    }
+    char16_t cp = t.decode[lead];
+    std::size_t width = 1;
+    if (cp == 0 && pos + 1 < gbk.size()) {
+      cp = t.decode[lead << 8 | static_cast<unsigned char>(gbk[pos + 1])];
+      width = 2;
+    }
+    if (cp == 0) {
+      throw TextError("byte 0x" + Hex(lead, 2) + " at offset " + std::to_string(pos) +
+                      " does not start a valid GBK character");
+    }
+    AppendUtf8(out, cp);
+    pos += width;
+  }
+  return out;
+}
+
+bool IsGbkEncodable(std::string_view utf8) {
+  const Cp936Tables& t = Tables();
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    const char32_t cp = NextCodePoint(utf8, pos);
+    if (cp == kInvalidCodePoint || (cp >= 0x80 && EncodeCodePoint(t, cp) == 0)) return false;
+  }
+  return true;
+}
+
+namespace {
+
+std::size_t EncodedWidth(const Cp936Tables& t, char32_t cp) {
+  if (cp < 0x80) return 1;
+  const std::uint16_t code = cp == kInvalidCodePoint ? 0 : EncodeCodePoint(t, cp);
+  return code != 0 && code <= 0xFF ? 1 : 2;
+}
+
+}  // namespace
+
+std::size_t GbkLength(std::string_view utf8) {
+  const Cp936Tables& t = Tables();
+  std::size_t length = 0;
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
+      ++length;
+      ++pos;
+      continue;
+    }
+    length += EncodedWidth(t, NextCodePoint(utf8, pos));
+  }
+  return length;
+}
+
+std::string_view TruncateToGbkBytes(std::string_view utf8, std::size_t max_bytes) {
+  const Cp936Tables& t = Tables();
+  std::size_t length = 0;
+  std::size_t pos = 0;
+  while (pos < utf8.size()) {
+    std::size_t next = pos;
+    const std::size_t width = EncodedWidth(t, NextCodePoint(utf8, next));
+    if (length + width > max_bytes) break;
+    length += width;
+    pos = next;
+  }
+  return utf8.substr(0, pos);
+}
+
+namespace {
+
+// Yields the GBK bytes of a UTF-8 string one at a time.
+class GbkByteStream {
+ public:
+  GbkByteStream(const Cp936Tables& t, std::string_view s) : t_(t), s_(s) {}
+
+  // Next byte, or -1 at the end.
+  int Next() {
+    if (pending_ >= 0) {
+      const int b = pending_;
+      pending_ = -1;
+      return b;
+    }
+    if (pos_ >= s_.size()) return -1;
+    const unsigned char c = static_cast<unsigned char>(s_[pos_]);
+    if (c < 0x80) {
+      ++pos_;
+      return c;
+    }
+    const char32_t cp = NextCodePoint(s_, pos_);
+    std::uint16_t code = cp == kInvalidCodePoint ? 0 : EncodeCodePoint(t_, cp);
+    if (code == 0) code = 0xFFFF;  // after every real GBK code
+    if (code <= 0xFF) return code;
+    pending_ = code & 0xFF;
+    return code >> 8;
+  }
+
+ private:
+  const Cp936Tables& t_;
+  std::string_view s_;
+  std::size_t pos_ = 0;
+  int pending_ = -1;
+};
+
+}  // namespace
+
+int CompareGbk(std::string_view a, std::string_view b) {
+  // Shared ASCII prefixes compare without any lookup.
+  std::size_t i = 0;
+  const std::size_t n = std::min(a.size(), b.size());
+  while (i < n && a[i] == b[i] && static_cast<unsigned char>(a[i]) < 0x80) ++i;
+  if (i == n) return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+  const unsigned char x = static_cast<unsigned char>(a[i]);
+  const unsigned char y = static_cast<unsigned char>(b[i]);
+  if (x < 0x80 && y < 0x80) return x < y ? -1 : 1;
+
+  const Cp936Tables& t = Tables();
+  GbkByteStream left(t, a.substr(i));
+  GbkByteStream right(t, b.substr(i));
+  for (;;) {
+    const int l = left.Next();
+    const int r = right.Next();
+    if (l != r) return l < r ? -1 : 1;
+    if (l < 0) return 0;
+  }
+}
+
+}  // namespace veltra::text
