@@ -1,0 +1,56 @@
+#pragma once
+// Record-level access to one table file (Paradox .db, dBase .dbf, text
+// .txt). The file is a sequence of records addressed by position in file
+// order: Append adds at the end, Remove(i) closes the gap so that later
+// records move down by one. Every write has reached the file (the
+// operating system's cache, not only ours) when it returns, and leaves the
+// header counts true, so a killed process leaves a readable file holding
+// every completed write.
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "platform/types/field.h"
+#include "platform/types/value.h"
+
+namespace veltra::formats {
+
+using Record = std::vector<Value>;
+
+enum class TableKind { Paradox, DBase, Text };
+
+class TableFile {
+ public:
+  virtual ~TableFile() = default;
+
+  virtual TableKind kind() const = 0;
+  virtual const std::filesystem::path& path() const = 0;
+  virtual const FieldDefs& fields() const = 0;
+  // Leading fields that form the primary key of a keyed table written
+  // elsewhere (Paradox header); 0 for every table we write.
+  virtual int key_field_count() const = 0;
+  virtual std::size_t record_count() const = 0;
+
+  // Every live record in file order (deleted dBase records are skipped).
+  virtual std::vector<Record> ReadAll() = 0;
+  virtual void Append(const Record& record) = 0;
+  virtual void Overwrite(std::size_t position, const Record& record) = 0;
+  virtual void Remove(std::size_t position) = 0;
+};
+
+// Opens an existing table file; the kind follows the extension (.db,
+// .dbf, .txt, any case). Throws EngineError (FileFormat, Io) naming the file.
+std::unique_ptr<TableFile> OpenTableFile(const std::filesystem::path& path);
+
+// Writes a new table with these fields and records, replacing any file of
+// that name (and its memo companion) through a temporary file renamed
+// over it. Throws EngineError (InvalidName for a field name the format
+// cannot store, InvalidValue, Io) and leaves any old file untouched.
+void CreateTableFile(const std::filesystem::path& path, TableKind kind, const FieldDefs& fields,
+                     const std::vector<Record>& records = {});
+
+// The kind that an extension selects: .dbf dBase, .txt text, else Paradox.
+TableKind KindForPath(const std::filesystem::path& path);
+
+}  // namespace veltra::formats

@@ -1,0 +1,43 @@
+#pragma once
+// What the SQL executor needs from its surroundings: tables by name, their
+// rows, and a way to write a statement's changes back. The table engine
+// implements it over the files of the working folder; tests implement it
+// in memory.
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/types/field.h"
+#include "platform/types/value.h"
+
+namespace veltra::sql {
+
+using Row = std::vector<Value>;
+
+class TableSource {
+ public:
+  virtual ~TableSource() = default;
+  virtual const FieldDefs& fields() const = 0;
+  virtual std::size_t row_count() const = 0;
+  // Rows in the table's own order; the reference stays valid until the next write.
+  virtual const Row& row(std::size_t position) const = 0;
+
+  // One statement's changes, each applied as a whole or not at all; they
+  // throw EngineError (key violation, value too wide ...) naming the table.
+  virtual void InsertRows(const std::vector<Row>& rows) = 0;
+  virtual void UpdateRows(const std::vector<std::pair<std::size_t, Row>>& changes) = 0;
+  virtual void DeleteRows(const std::vector<std::size_t>& positions) = 0;
+};
+
+class Catalog {
+ public:
+  virtual ~Catalog() = default;
+  // Resolves a table name as a statement writes it (`sendname.db`,
+  // `tmp\kfq_1`, `"kfq_1.db"`, `check_db.DB`); throws EngineError
+  // NoSuchTable naming it.
+  virtual std::shared_ptr<TableSource> OpenTable(std::string_view name) = 0;
+};
+
+}  // namespace veltra::sql

@@ -1,0 +1,45 @@
+#pragma once
+// The one error type of the engine layers (file formats, SQL, tables). The
+// kind lets a caller react (a window translates KeyViolation into its own
+// message); the message says what went wrong with which table, field or file.
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace veltra {
+
+class EngineError : public std::runtime_error {
+ public:
+  enum class Kind {
+    KeyViolation,      // duplicate primary key: message exactly "Key violation."
+    IndexViolation,    // duplicate in a unique secondary index; message names the index
+    ConstraintFailed,  // a record constraint; message is the constraint's own
+    NoSuchTable,
+    NoSuchField,
+    NoSuchIndex,
+    Syntax,            // SQL text that does not parse; message says where
+    Unsupported,       // a construct the engine does not implement; message says which
+    TypeMismatch,
+    InvalidValue,      // a value that its field cannot hold (text GBK cannot encode ...)
+    InvalidName,       // a table or field name the format cannot store
+    FileFormat,        // a file that is truncated, garbled or of an unknown kind
+    Io,                // the operating system refused a read, write or rename
+    TableBusy,         // a table that must be closed is held open
+    State,             // an operation not allowed in the data set's current state
+  };
+
+  EngineError(Kind kind, std::string message) : std::runtime_error(message), kind_(kind) {}
+  Kind kind() const { return kind_; }
+
+ private:
+  Kind kind_;
+};
+
+// Thrown to end an event handler quietly: the action is abandoned and no
+// message is shown (the windows raise it after showing their own message).
+class SilentAbort : public std::exception {
+ public:
+  const char* what() const noexcept override { return "operation aborted"; }
+};
+
+}  // namespace veltra
