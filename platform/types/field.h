@@ -38,7 +38,8 @@ bool IsBlobType(FieldType type);     // Memo, FmtMemo, Blob, Graphic, Ole
 struct FieldDef {
   std::string name;
   FieldType type = FieldType::String;
-  int size = 0;  // meaning per type, see FieldType
+  int size = 0;      // meaning per type, see FieldType
+  int decimals = 0;  // digits after the point of a dBase numeric field, else 0
 
   friend bool operator==(const FieldDef&, const FieldDef&) = default;
 };
