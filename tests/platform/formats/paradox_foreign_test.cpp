@@ -8,30 +8,25 @@
 #include "platform/formats/file_io.h"
 #include "platform/formats/paradox_table.h"
 #include "platform/types/error.h"
+#include "tests/platform/formats/temp_folder_test.h"
 
 namespace veltra::formats {
 namespace {
 
 namespace fs = std::filesystem;
 
-class ParadoxForeignTest : public ::testing::Test {
+class ParadoxForeignTest : public TempFolderTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("paradox_foreign_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    TempFolderTest::SetUp();
     CreateParadoxTable(dir_ / "ours.db", fields_, records_);
     ours_ = ReadWholeFile(dir_ / "ours.db");
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::unique_ptr<TableFile> Open(const std::string& bytes) {
     WriteFileAtomically(dir_ / "t.db", bytes);
     return OpenParadoxTable(dir_ / "t.db");
   }
 
-  fs::path dir_;
   const FieldDefs fields_{{"code", FieldType::String, 4}, {"n", FieldType::Integer, 0}};
   const std::vector<Record> records_{{Value::Text("ab"), Value::Integer(1)}, {Value::Text("cd"), Value::Integer(2)}};
   std::string ours_;

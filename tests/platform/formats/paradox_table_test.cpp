@@ -8,23 +8,14 @@
 
 #include "platform/formats/file_io.h"
 #include "platform/types/error.h"
+#include "tests/platform/formats/temp_folder_test.h"
 
 namespace veltra::formats {
 namespace {
 
 namespace fs = std::filesystem;
 
-class ParadoxTableTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("paradox_test_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
-};
+class ParadoxTableTest : public TempFolderTest {};
 
 // Compares record by record so that a failure names the first differing value.
 void ExpectRecords(const std::vector<Record>& actual, const std::vector<Record>& expected) {
@@ -226,27 +217,26 @@ TEST_F(ParadoxCorruptTest, DamagedFilesGiveClearErrors) {
   ExpectRefused("");
   ExpectRefused(good.substr(0, 100));
   ExpectRefused(good.substr(0, good.size() - 100));  // cut inside the data block
-  std::string b = good;
-  b[0x21] = 0;  // no fields
-  ExpectRefused(b);
-  b = good;
-  b[0x00] = 99;  // record size
-  ExpectRefused(b);
-  b = good;
-  b[0x0E] = 7;  // first block past the end
-  ExpectRefused(b);
-  b = good;
-  b[0x800 + 4] = 0x33;  // block count not a multiple of the record size
-  ExpectRefused(b);
-  b = good;
-  b[0x800] = 1;  // chain loops
-  ExpectRefused(b);
-  b = good;
-  b[0x78] = 0x42;  // unknown type
-  ExpectRefused(b);
-  b = good;
-  b[0x5C] = 1;  // encrypted
-  ExpectRefused(b, EngineError::Kind::Unsupported);
+  struct Damage {
+    std::size_t offset;
+    char byte;
+    EngineError::Kind kind;
+  };
+  const Damage damages[] = {
+      {0x21, 0, EngineError::Kind::FileFormat},            // no fields
+      {0x00, 99, EngineError::Kind::FileFormat},           // record size
+      {0x0E, 7, EngineError::Kind::FileFormat},            // first block past the end
+      {0x800 + 4, 0x33, EngineError::Kind::FileFormat},    // count not a multiple of the record size
+      {0x800, 1, EngineError::Kind::FileFormat},           // chain loops
+      {0x78, 0x42, EngineError::Kind::FileFormat},         // unknown type
+      {0x5C, 1, EngineError::Kind::Unsupported},           // encrypted
+  };
+  for (const Damage& d : damages) {
+    std::string b = good;
+    b[d.offset] = d.byte;
+    SCOPED_TRACE(d.offset);
+    ExpectRefused(b, d.kind);
+  }
 }
 
 TEST_F(ParadoxCorruptTest, DamagedMemoFileGivesClearError) {
