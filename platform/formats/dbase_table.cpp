@@ -10,6 +10,7 @@
 #include "platform/formats/dbase_header.h"
 #include "platform/formats/dbase_memo.h"
 #include "platform/formats/file_io.h"
+#include "platform/formats/record_checks.h"
 #include "platform/text/gbk.h"
 #include "platform/types/error.h"
 
@@ -24,14 +25,6 @@ constexpr std::size_t kScanBytes = 1 << 20;
 
 std::string RecordContext(const std::filesystem::path& file, std::uint64_t record, const DbfField& field) {
   return file.string() + ": record " + std::to_string(record + 1) + ", field " + field.name + ": ";
-}
-
-void CheckWidth(const std::filesystem::path& file, const Record& record, std::size_t fields) {
-  if (record.size() != fields) {
-    throw EngineError(EngineError::Kind::InvalidValue,
-                      file.string() + ": a record of " + std::to_string(record.size()) +
-                          " values for " + std::to_string(fields) + " fields");
-  }
 }
 
 // Bytes of a memo value as stored: text in the table's code page, raw
@@ -49,7 +42,7 @@ std::string MemoBytes(const Value& value, const DBaseCodePage& code_page) {
 template <typename StoreMemo>
 std::string EncodeRecord(const DbfHeader& header, const Record& record, const DBaseCodePage& code_page,
                          const std::filesystem::path& file, StoreMemo&& store_memo) {
-  CheckWidth(file, record, header.fields.size());
+  CheckRecordWidth(file, record, header.fields.size());
   std::string bytes(header.record_length, ' ');
   bytes[0] = kLive;
   for (std::size_t i = 0; i < header.fields.size(); ++i) {
@@ -201,11 +194,7 @@ class DBaseTable final : public TableFile {
   }
 
   std::uint32_t LiveIndex(std::size_t position) const {
-    if (position >= live_.size()) {
-      throw EngineError(EngineError::Kind::State,
-                        path_.string() + ": no record at position " + std::to_string(position) +
-                            " of " + std::to_string(live_.size()));
-    }
+    CheckRecordPosition(path_, position, live_.size());
     return live_[position];
   }
 

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "platform/formats/paradox_codec.h"
+#include "platform/formats/record_checks.h"
 #include "platform/text/gbk.h"
 #include "platform/types/error.h"
 
@@ -143,11 +144,7 @@ Value RecordCodec::DecodeField(const ParadoxField& f, const char* p, const MemoS
 }
 
 std::string RecordCodec::Encode(const Record& record, const MemoSink& memos) const {
-  if (record.size() != fields_.size()) {
-    throw EngineError(EngineError::Kind::InvalidValue,
-                      "a record of " + std::to_string(record.size()) + " values does not fit " + path_.string() +
-                          ", which has " + std::to_string(fields_.size()) + " fields");
-  }
+  CheckRecordWidth(path_, record, fields_.size());
   std::string bytes(record_size_, '\0');
   std::vector<std::pair<std::size_t, std::string>> blobs;
   for (std::size_t i = 0; i < fields_.size(); ++i) {

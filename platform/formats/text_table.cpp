@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/formats/file_io.h"
+#include "platform/formats/record_checks.h"
 #include "platform/text/gbk.h"
 #include "platform/types/error.h"
 
@@ -39,11 +40,7 @@ std::string EncodeNames(const FieldDefs& fields, const std::filesystem::path& fi
 }
 
 std::string EncodeRecord(const FieldDefs& fields, const Record& record, const std::filesystem::path& file) {
-  if (record.size() != fields.size()) {
-    throw EngineError(EngineError::Kind::InvalidValue,
-                      file.string() + ": a record of " + std::to_string(record.size()) +
-                          " values for " + std::to_string(fields.size()) + " fields");
-  }
+  CheckRecordWidth(file, record, fields.size());
   std::string line;
   for (std::size_t i = 0; i < record.size(); ++i) {
     if (i > 0) line += ',';
@@ -172,7 +169,7 @@ class TextTable final : public TableFile {
   }
 
   void Overwrite(std::size_t position, const Record& record) override {
-    CheckPosition(position);
+    CheckRecordPosition(path_, position, records_.size());
     std::vector<std::string> lines = lines_;
     lines[position] = EncodeRecord(fields_, record, path_);
     Save(std::move(lines));
@@ -181,7 +178,7 @@ class TextTable final : public TableFile {
   }
 
   void Remove(std::size_t position) override {
-    CheckPosition(position);
+    CheckRecordPosition(path_, position, records_.size());
     std::vector<std::string> lines = lines_;
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(position));
     Save(std::move(lines));
@@ -199,14 +196,6 @@ class TextTable final : public TableFile {
       return text::GbkToUtf8(gbk);
     } catch (const text::TextError& e) {
       Fail(line, std::string("text is not GBK: ") + e.what());
-    }
-  }
-
-  void CheckPosition(std::size_t position) const {
-    if (position >= records_.size()) {
-      throw EngineError(EngineError::Kind::State,
-                        path_.string() + ": no record at position " + std::to_string(position) +
-                            " of " + std::to_string(records_.size()));
     }
   }
 

@@ -1,0 +1,25 @@
+#include "platform/formats/record_checks.h"
+
+#include <string>
+
+#include "platform/types/error.h"
+
+namespace veltra::formats {
+
+void CheckRecordWidth(const std::filesystem::path& file, const Record& record, std::size_t fields) {
+  if (record.size() != fields) {
+    throw EngineError(EngineError::Kind::InvalidValue,
+                      file.string() + ": a record of " + std::to_string(record.size()) +
+                          " values for " + std::to_string(fields) + " fields");
+  }
+}
+
+void CheckRecordPosition(const std::filesystem::path& file, std::size_t position, std::size_t count) {
+  if (position >= count) {
+    throw EngineError(EngineError::Kind::State, file.string() + ": no record at position " +
+                                                    std::to_string(position) + " of " +
+                                                    std::to_string(count));
+  }
+}
+
+}  // namespace veltra::formats

@@ -1,0 +1,16 @@
+#pragma once
+// Checks every table format makes on a record before it touches the file.
+#include <cstddef>
+#include <filesystem>
+
+#include "platform/formats/table_file.h"
+
+namespace veltra::formats {
+
+// InvalidValue unless `record` has one value per field.
+void CheckRecordWidth(const std::filesystem::path& file, const Record& record, std::size_t fields);
+
+// State error unless `position` addresses one of `count` records.
+void CheckRecordPosition(const std::filesystem::path& file, std::size_t position, std::size_t count);
+
+}  // namespace veltra::formats
