@@ -73,13 +73,24 @@ Pattern ParsePattern(std::string_view section) {
 // places, split at the point. Rounds the shortest decimal text of the
 // number, so 2.675 rounds to 2.68 as a reader of the table expects.
 std::pair<std::string, std::string> RoundedDigits(double value, int decimals) {
-  char buffer[400];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed);
-  std::string text(buffer, result.ptr);
-  const std::size_t point = text.find('.');
-  std::string integer = text.substr(0, point);
-  std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                    std::chars_format::scientific);
+  const std::string_view text(buffer, result.ptr - buffer);  // "d.ddde+XX"
+  const std::size_t e = text.find('e');
+  std::string digits(text.substr(0, e));
+  if (digits.size() > 1) digits.erase(1, 1);
+  const int point = 1 + std::stoi(std::string(text.substr(e + 1)));
+  std::string integer, fraction;
+  if (point <= 0) {
+    integer = "0";
+    fraction = std::string(-point, '0') + digits;
+  } else if (point >= static_cast<int>(digits.size())) {
+    integer = digits + std::string(point - digits.size(), '0');
+  } else {
+    integer = digits.substr(0, point);
+    fraction = digits.substr(point);
+  }
   const bool round_up = static_cast<int>(fraction.size()) > decimals && fraction[decimals] >= '5';
   fraction.resize(decimals, '0');
   if (round_up) {
