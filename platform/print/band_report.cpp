@@ -63,13 +63,8 @@ Document BandReport::Prepare() {
       column_band(column_header, lookup), detail_band(detail, lookup),
       footer_band(page_footer, lookup);
 
-  PageCanvas canvas(page);
   const int records = data_set->RecordCount();
-  if (records == 0) {
-    Document empty = canvas.TakeDocument();
-    empty.pages.clear();
-    return empty;
-  }
+  if (records == 0) return Document{page, {}};
   for (const NamedSource& lookup_source : lookups_)
     if (lookup_source.source->RecordCount() > 0) lookup_source.source->MoveTo(0);
 
@@ -110,6 +105,7 @@ Document BandReport::Prepare() {
   y = footer_top;
   place(footer_band, last_record);
 
+  PageCanvas canvas(page);
   const int page_count = static_cast<int>(pages.size());
   for (int p = 0; p < page_count; ++p) {
     if (p > 0) canvas.NewPage();

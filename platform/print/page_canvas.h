@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include <utility>
+
 #include "platform/print/document.h"
 
 namespace veltra::print {

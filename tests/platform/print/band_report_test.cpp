@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/print/page_canvas.h"
+#include "platform/print/page_output.h"
 #include "platform/print/preview_window.h"
 #include "platform/types/error.h"
 #include "print_test_support.h"
@@ -133,6 +134,21 @@ TEST(BandReportPagination, TitleOnceColumnHeaderAndFooterOnEveryPage) {
   }
   // The footer ends on the bottom margin: 297 - 10 mm.
   EXPECT_EQ(first_footer->top_left.y() - UnitsFromPixels(6) + UnitsFromPixels(28), 2870);
+}
+
+TEST(BandReportPagination, FirstPageRendersWithRuledRows) {
+  MemoryRecords results = Results(80);
+  MemoryRecords subtitle = Subtitle("高新区企业");
+  const Document document = ResultReport(results, subtitle).Prepare();
+  const QImage image = RenderPageImage(document, 0, 120);
+  ASSERT_TRUE(
+      image.save(QString::fromStdString(testing::OutputPath("result_report_page1.png").string())));
+  // The frame's left edge (10 mm + 8 px) runs down through every detail row.
+  const int x = static_cast<int>((100 + UnitsFromPixels(8)) * 120 / 254.0);
+  int inked_rows = 0;
+  for (int y = 0; y < image.height(); ++y) inked_rows += qGray(image.pixel(x, y)) < 128;
+  const int expected = static_cast<int>(36 * UnitsFromPixels(27) * 120 / 254.0);
+  EXPECT_NEAR(inked_rows, expected, 3);
 }
 
 TEST(BandReportPagination, EmptyDataSetPrintsNoPage) {
