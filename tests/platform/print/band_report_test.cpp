@@ -60,9 +60,9 @@ BandReport ResultReport(MemoryRecords& results, MemoryRecords& subtitle) {
 MemoryRecords Results(int count) {
   std::vector<std::vector<Value>> rows;
   for (int i = 1; i <= count; ++i) {
-    char code[8];
-    std::snprintf(code, sizeof code, "R%03d", i);
-    rows.push_back({Value::Text(std::to_string(i)), Value::Text("警告"), Value::Text(code),
+    const std::string number = std::to_string(i);
+    const std::string code = "R" + std::string(3 - std::min<std::size_t>(3, number.size()), '0') + number;
+    rows.push_back({Value::Text(number), Value::Text("警告"), Value::Text(code),
                     Value::Text("qa01"), Value(), Value::Text("企业名称不能为空")});
   }
   return MemoryRecords({"序号", "状态", "编号", "字段名", "字段值", "错误信息"}, std::move(rows));
@@ -70,6 +70,13 @@ MemoryRecords Results(int count) {
 
 MemoryRecords Subtitle(const char* text) {
   return MemoryRecords({"Text"}, {{Value::Text(text)}});
+}
+
+// The printout of `count` results under the subtitle "高新区企业".
+Document LaidOutResults(int count) {
+  MemoryRecords results = Results(count);
+  MemoryRecords subtitle = Subtitle("高新区企业");
+  return ResultReport(results, subtitle).Prepare();
 }
 
 // Which result codes each page holds.
@@ -88,17 +95,13 @@ TEST(BandReportPagination, FillsPagesBelowHeadersAndAboveTheFooter) {
   for (const auto& [records, expected] : std::vector<std::pair<int, std::vector<int>>>{
            {1, {1}}, {35, {35}}, {36, {35, 1}}, {71, {35, 36}}, {72, {35, 36, 1}},
            {80, {35, 36, 9}}}) {
-    MemoryRecords results = Results(records);
-    MemoryRecords subtitle = Subtitle("高新区企业");
-    EXPECT_EQ(RowsPerPage(ResultReport(results, subtitle).Prepare()), expected)
+    EXPECT_EQ(RowsPerPage(LaidOutResults(records)), expected)
         << records << " records";
   }
 }
 
 TEST(BandReportPagination, RecordsKeepTheirOrderAcrossPages) {
-  MemoryRecords results = Results(80);
-  MemoryRecords subtitle = Subtitle("高新区企业");
-  const Document document = ResultReport(results, subtitle).Prepare();
+  const Document document = LaidOutResults(80);
   ASSERT_EQ(document.pages.size(), 3u);
   EXPECT_NE(FindText(document.pages[0], "R035"), nullptr);
   EXPECT_NE(FindText(document.pages[1], "R036"), nullptr);
@@ -111,9 +114,7 @@ TEST(BandReportPagination, RecordsKeepTheirOrderAcrossPages) {
 }
 
 TEST(BandReportPagination, TitleOnceColumnHeaderAndFooterOnEveryPage) {
-  MemoryRecords results = Results(80);
-  MemoryRecords subtitle = Subtitle("高新区企业");
-  const Document document = ResultReport(results, subtitle).Prepare();
+  const Document document = LaidOutResults(80);
   ASSERT_EQ(document.pages.size(), 3u);
   EXPECT_NE(FindText(document.pages[0], "校验表"), nullptr);
   EXPECT_NE(FindText(document.pages[0], "高新区企业"), nullptr);
@@ -137,9 +138,7 @@ TEST(BandReportPagination, TitleOnceColumnHeaderAndFooterOnEveryPage) {
 }
 
 TEST(BandReportPagination, FirstPageRendersWithRuledRows) {
-  MemoryRecords results = Results(80);
-  MemoryRecords subtitle = Subtitle("高新区企业");
-  const Document document = ResultReport(results, subtitle).Prepare();
+  const Document document = LaidOutResults(80);
   const QImage image = RenderPageImage(document, 0, 120);
   ASSERT_TRUE(
       image.save(QString::fromStdString(testing::OutputPath("result_report_page1.png").string())));
@@ -152,9 +151,7 @@ TEST(BandReportPagination, FirstPageRendersWithRuledRows) {
 }
 
 TEST(BandReportPagination, EmptyDataSetPrintsNoPage) {
-  MemoryRecords results = Results(0);
-  MemoryRecords subtitle = Subtitle("高新区企业");
-  EXPECT_TRUE(ResultReport(results, subtitle).Prepare().pages.empty());
+  EXPECT_TRUE(LaidOutResults(0).pages.empty());
 }
 
 TEST(BandReportPagination, BandTallerThanThePageStillEnds) {

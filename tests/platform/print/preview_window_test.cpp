@@ -129,7 +129,9 @@ TEST(PrinterSetupDialog, PdfTargetNeedsAFileAndPageChoicesComeBack) {
   QComboBox* printer = Child<QComboBox>(dialog, "printer");
   printer->setCurrentIndex(printer->count() - 1);
   EXPECT_EQ(printer->currentText(), QStringLiteral("PDF 文件"));
-  if (QPrinterInfo::availablePrinterNames().isEmpty()) EXPECT_EQ(printer->count(), 1);
+  if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+    EXPECT_EQ(printer->count(), 1);
+  }
   EXPECT_FALSE(Child<QPushButton>(dialog, "ok")->isEnabled());
   Click(dialog, "browse");
   EXPECT_TRUE(Child<QPushButton>(dialog, "ok")->isEnabled());
