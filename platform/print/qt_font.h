@@ -9,6 +9,7 @@ namespace veltra::print {
 
 // `device_dpi` is the logical resolution of the device drawn on; the
 // painter is expected to map units to device pixels (dpi / 254 per unit).
+// Sizes below 1 point are drawn at 1 point.
 QFont ToQFont(const Font& font, double device_dpi);
 
 }  // namespace veltra::print

@@ -150,6 +150,29 @@ TEST(BandReportPagination, FirstPageRendersWithRuledRows) {
   EXPECT_NEAR(inked_rows, expected, 3);
 }
 
+// A list whose captions sit in the title band: they print on the first
+// page only, below the page header that every page starts with.
+TEST(BandReportPagination, PageHeaderComesFirstAndTitleBandOnlyOnce) {
+  MemoryRecords firms({"报表编号"}, std::vector<std::vector<Value>>(60, {Value::Text("F")}));
+  BandReport report;
+  report.data_set = &firms;
+  report.page_header.height = 120;
+  report.page_header.items.push_back(Label{{0, 0}, QStringLiteral("企业清单")});
+  report.title.height = 80;
+  report.title.items.push_back(Label{{0, 0}, QStringLiteral("报表编号")});
+  report.detail.height = 50;
+  report.detail.items.push_back(DataText{{0, 0}, "报表编号", ""});
+  const Document document = report.Prepare();
+  ASSERT_EQ(document.pages.size(), 2u);  // (2770 - 200) / 50 = 51 rows, then 9
+  EXPECT_EQ(FindText(document.pages[0], "企业清单")->top_left.y(), 100);
+  EXPECT_EQ(FindText(document.pages[0], "报表编号")->top_left.y(), 220);
+  EXPECT_EQ(FindText(document.pages[0], "F")->top_left.y(), 300);
+  EXPECT_EQ(FindText(document.pages[1], "企业清单")->top_left.y(), 100);
+  EXPECT_EQ(FindText(document.pages[1], "报表编号"), nullptr);
+  EXPECT_EQ(FindText(document.pages[1], "F")->top_left.y(), 220);
+  EXPECT_EQ(TextsOn(document.pages[1]).size(), 1u + 9u);
+}
+
 TEST(BandReportPagination, EmptyDataSetPrintsNoPage) {
   EXPECT_TRUE(LaidOutResults(0).pages.empty());
 }

@@ -1,5 +1,6 @@
 #include "platform/print/preview_window.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +41,18 @@ void Click(QWidget& window, const char* name) {
   QPushButton* button = Child<QPushButton>(window, name);
   ASSERT_TRUE(button->isEnabled()) << name;
   button->click();
+}
+
+TEST(PreviewWindow, DefaultShowBlocksUntilTheWindowCloses) {
+  bool closed_by_user = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* window = QApplication::activeModalWidget();
+    ASSERT_NE(qobject_cast<PreviewWindow*>(window), nullptr);
+    closed_by_user = true;
+    Click(*window, "close");
+  });
+  ShowPreview(NumberedPages(1));
+  EXPECT_TRUE(closed_by_user);
 }
 
 TEST(PreviewWindow, NavigatesWithinThePages) {
