@@ -12,19 +12,20 @@
 namespace veltra::print {
 namespace {
 
-// Runs a hook when the scope ends, however it ends.
-class HookAtExit {
- public:
-  explicit HookAtExit(const std::function<void()>& hook) : hook_(hook) {}
-  ~HookAtExit() {
-    if (hook_) hook_();
+// Runs `body` between the before and after hooks; the after hook runs
+// whether the body succeeds or fails, so the tables are closed again.
+template <typename Body>
+void BetweenHooks(const std::function<void()>& before, Body body,
+                  const std::function<void()>& after) {
+  if (before) before();
+  try {
+    body();
+  } catch (...) {
+    if (after) after();
+    throw;
   }
-  HookAtExit(const HookAtExit&) = delete;
-  HookAtExit& operator=(const HookAtExit&) = delete;
-
- private:
-  const std::function<void()>& hook_;
-};
+  if (after) after();
+}
 
 FieldBinding FindField(RecordSource* source, const std::string& data_set, std::string_view field) {
   const std::vector<std::string> names = source->FieldNames();
@@ -118,14 +119,14 @@ Document BandReport::Prepare() {
 }
 
 void BandReport::Preview(QWidget* parent) {
-  if (BeforePrint) BeforePrint();
-  const HookAtExit after(AfterPreview);
-  ShowPreview(Prepare(), parent);
+  BetweenHooks(BeforePrint, [&] { ShowPreview(Prepare(), parent); }, AfterPreview);
 }
 
 void BandReport::Print(QWidget* parent) {
-  if (BeforePrint) BeforePrint();
-  const HookAtExit after(AfterPrint);
+  BetweenHooks(BeforePrint, [&] { PrintPrepared(parent); }, AfterPrint);
+}
+
+void BandReport::PrintPrepared(QWidget* parent) {
   const Document document = Prepare();
   if (document.pages.empty()) return;
   PrintTarget target;

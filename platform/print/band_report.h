@@ -47,6 +47,8 @@ class BandReport {
   void Print(QWidget* parent = nullptr);
 
  private:
+  void PrintPrepared(QWidget* parent);
+
   struct NamedSource {
     std::string name;
     RecordSource* source;
