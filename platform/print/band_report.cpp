@@ -41,37 +41,17 @@ struct Placement {
   int y;
   int record;
 };
+using PagePlan = std::vector<Placement>;
 
-}  // namespace
+struct CompiledBands {
+  CompiledBand title, page_header, column_header, detail, page_footer;
+};
 
-void BandReport::AddLookup(std::string name, RecordSource* source) {
-  lookups_.push_back({std::move(name), source});
-}
-
-Document BandReport::Prepare() {
-  if (data_set == nullptr)
-    throw EngineError(EngineError::Kind::State, "the report has no data set to print");
-  const FieldLookup lookup = [this](std::string_view name, std::string_view field) {
-    if (name.empty() || text::EqualsIgnoreAsciiCase(name, data_set_name))
-      return FindField(data_set, data_set_name, field);
-    for (const NamedSource& lookup_source : lookups_)
-      if (text::EqualsIgnoreAsciiCase(name, lookup_source.name))
-        return FindField(lookup_source.source, lookup_source.name, field);
-    throw EngineError(EngineError::Kind::NoSuchTable,
-                      "the report has no data set named " + std::string(name));
-  };
-  const CompiledBand title_band(title, lookup), header_band(page_header, lookup),
-      column_band(column_header, lookup), detail_band(detail, lookup),
-      footer_band(page_footer, lookup);
-
-  const int records = data_set->RecordCount();
-  if (records == 0) return Document{page, {}};
-  for (const NamedSource& lookup_source : lookups_)
-    if (lookup_source.source->RecordCount() > 0) lookup_source.source->MoveTo(0);
-
-  const QRect content = page.ContentRect();
-  const int footer_top = content.bottom() + 1 - footer_band.height();
-  std::vector<std::vector<Placement>> pages;
+// Puts the bands on pages for `records` records: headers from the top of
+// the content area, the footer on its foot, details between.
+std::vector<PagePlan> Paginate(const CompiledBands& bands, const QRect& content, int records) {
+  const int footer_top = content.bottom() + 1 - bands.page_footer.height();
+  std::vector<PagePlan> pages;
   int y = 0;
   auto place = [&](const CompiledBand& band, int record) {
     if (!band.present()) return;
@@ -81,31 +61,68 @@ Document BandReport::Prepare() {
   auto start_page = [&](int record) {
     pages.emplace_back();
     y = content.top();
-    place(header_band, record);
-    if (pages.size() == 1) place(title_band, record);
-    place(column_band, record);
+    place(bands.page_header, record);
+    if (pages.size() == 1) place(bands.title, record);
+    place(bands.column_header, record);
   };
 
   start_page(0);
   int last_record = 0;
-  if (detail_band.present()) {
+  if (bands.detail.present()) {
     bool page_has_detail = false;
     for (int record = 0; record < records; ++record) {
       // A band taller than the free room goes on a page of its own, never
       // leaving a page empty, so a layout too tall for the paper still ends.
-      if (page_has_detail && y + detail_band.height() > footer_top) {
+      if (page_has_detail && y + bands.detail.height() > footer_top) {
         y = footer_top;
-        place(footer_band, record - 1);
+        place(bands.page_footer, record - 1);
         start_page(record);
       }
-      place(detail_band, record);
+      place(bands.detail, record);
       page_has_detail = true;
       last_record = record;
     }
   }
   y = footer_top;
-  place(footer_band, last_record);
+  place(bands.page_footer, last_record);
+  return pages;
+}
 
+}  // namespace
+
+void BandReport::AddLookup(std::string name, RecordSource* source) {
+  lookups_.push_back({std::move(name), source});
+}
+
+FieldBinding BandReport::Bind(std::string_view data_set_named, std::string_view field) const {
+  if (data_set_named.empty() || text::EqualsIgnoreAsciiCase(data_set_named, data_set_name))
+    return FindField(data_set, data_set_name, field);
+  for (const NamedSource& lookup : lookups_)
+    if (text::EqualsIgnoreAsciiCase(data_set_named, lookup.name))
+      return FindField(lookup.source, lookup.name, field);
+  throw EngineError(EngineError::Kind::NoSuchTable,
+                    "the report has no data set named " + std::string(data_set_named));
+}
+
+Document BandReport::Prepare() {
+  if (data_set == nullptr)
+    throw EngineError(EngineError::Kind::State, "the report has no data set to print");
+  const FieldLookup lookup = [this](std::string_view name, std::string_view field) {
+    return Bind(name, field);
+  };
+  const CompiledBands bands{{title, lookup},
+                            {page_header, lookup},
+                            {column_header, lookup},
+                            {detail, lookup},
+                            {page_footer, lookup}};
+
+  const int records = data_set->RecordCount();
+  if (records == 0) return Document{page, {}};
+  for (const NamedSource& lookup_source : lookups_)
+    if (lookup_source.source->RecordCount() > 0) lookup_source.source->MoveTo(0);
+
+  const QRect content = page.ContentRect();
+  const std::vector<PagePlan> pages = Paginate(bands, content, records);
   PageCanvas canvas(page);
   const int page_count = static_cast<int>(pages.size());
   for (int p = 0; p < page_count; ++p) {

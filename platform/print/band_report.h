@@ -8,10 +8,12 @@
 // how one-record sheets print.
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/print/band.h"
 #include "platform/print/document.h"
+#include "platform/print/expression.h"
 #include "platform/print/record_source.h"
 
 class QWidget;
@@ -48,6 +50,7 @@ class BandReport {
 
  private:
   void PrintPrepared(QWidget* parent);
+  FieldBinding Bind(std::string_view data_set_named, std::string_view field) const;
 
   struct NamedSource {
     std::string name;
