@@ -43,6 +43,8 @@ class Database : public sql::Catalog {
   // For cursors: the shared records of a file, with these indexes built.
   std::shared_ptr<RecordStore> AcquireStore(const std::filesystem::path& path,
                                             const IndexDefs& indexes);
+  // A cursor let go of the file; its current state becomes the known one.
+  void TableReleased(const std::filesystem::path& path);
 
  private:
   struct Entry;

@@ -109,6 +109,8 @@ class DataSet {
   // Records of the current view, read without moving the cursor (batch
   // move, save-as-table); `index` is 0-based.
   const Row& RecordAt(std::size_t index);
+  // Shows records that were added behind the cursor's back (batch move).
+  void Refresh();
 
   // The name used in error messages (a table's name, "query").
   virtual std::string DisplayName() const = 0;
@@ -124,8 +126,6 @@ class DataSet {
   virtual CursorSpec ViewSpec();
   // Checks a record about to be written (constraints); throws EngineError.
   virtual void CheckRecord(const Row& record);
-  // Called after every change that observers should see.
-  virtual void RecordMoved() {}
 
   // Re-reads the view spec; posts a pending edit first. With
   // `to_first` the cursor goes to the first record and AfterScroll fires.
@@ -149,12 +149,17 @@ class DataSet {
   friend class Field;
   friend class DataSource;
 
-  const Value& FieldValue(int index) const;
+  const Value& FieldValue(int index);
   void SetFieldValue(int index, Value value);
   const std::string& EditMaskOf(int index) const;
   void SetEditMaskOf(int index, std::string mask);
 
+  // Re-reads the view when the records changed since it was built.
   void Sync();
+  void Rebuild();
+  // Finds the current record again, or the one after where it stood.
+  void Relocate();
+  std::shared_ptr<StoredRecord> RefOf(StoredRecord* record) const;
   void SetState(DataSetState state);
   void StartNewRecord();
   void WriteBuffer();
@@ -169,6 +174,7 @@ class DataSet {
   std::unique_ptr<CursorView> view_;
   std::vector<std::unique_ptr<Field>> fields_;
   std::shared_ptr<StoredRecord> current_;  // kept alive to find its successor
+  std::shared_ptr<StoredRecord> editing_;  // the record Edit started on
   std::size_t position_ = 0;               // of current_ in the view
   bool bof_ = true;
   bool eof_ = true;

@@ -89,10 +89,10 @@ class Table : public DataSet {
   void CheckRecord(const Row& record) override;
 
  private:
+  friend class BatchMove;
   class MasterLink;
   void CompileConstraints();
   void CompileFilter();
-  const IndexDef* CurrentIndex() const;
   void MasterChanged();
 
   Database& database_;
