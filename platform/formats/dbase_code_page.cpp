@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <array>
+#include <cstdio>
 #include <unordered_map>
 
 #include "platform/text/gbk.h"
@@ -74,7 +75,9 @@ std::string DBaseCodePage::Decode(std::string_view bytes) const {
     const auto b = static_cast<unsigned char>(bytes[i]);
     const char32_t cp = single_byte_->decode[b];
     if (cp == 0 && b != 0) {
-      throw text::TextError("byte 0x" + std::to_string(b) + " at offset " + std::to_string(i) +
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "0x%02X", b);
+      throw text::TextError(std::string("byte ") + hex + " at offset " + std::to_string(i) +
                             " is not defined in the file's code page");
     }
     text::AppendUtf8(out, cp);

@@ -80,6 +80,12 @@ TEST(DBaseCellTest, WesternCodePagesDecodeThroughTheirTables) {
   EXPECT_EQ(EncodeCell(Field('C', 3), Value::Text("café"), cp1252), "caf");
   EXPECT_EQ(EncodeCell(Field('C', 5), Value::Text("café"), cp1252), "caf\xE9 ");
   EXPECT_THROW(EncodeCell(Field('C', 5), Value::Text("高"), cp1252), CellError);
+  try {
+    DecodeCell(Field('C', 2), "a\x81", cp1252);  // a hole in cp1252
+    ADD_FAILURE();
+  } catch (const CellError& e) {
+    EXPECT_NE(std::string(e.what()).find("0x81 at offset 1"), std::string::npos) << e.what();
+  }
 }
 
 TEST(DBaseHeaderTest, HeaderBytesMatchTheVectors) {
