@@ -1,20 +1,11 @@
 #include "platform/formats/table_file.h"
 
 #include "platform/formats/dbase_table.h"
+#include "platform/formats/paradox_table.h"
 #include "platform/formats/text_table.h"
 #include "platform/text/ascii.h"
-#include "platform/types/error.h"
 
 namespace veltra::formats {
-namespace {
-
-[[noreturn]] void NoParadox(const std::filesystem::path& path) {
-  throw EngineError(EngineError::Kind::Unsupported,
-                    "Paradox tables are not supported yet: " + path.string());
-}
-
-}  // namespace
-
 TableKind KindForPath(const std::filesystem::path& path) {
   const std::string extension = path.extension().string();
   if (text::EqualsIgnoreAsciiCase(extension, ".dbf")) return TableKind::DBase;
@@ -28,7 +19,7 @@ std::unique_ptr<TableFile> OpenTableFile(const std::filesystem::path& path) {
     case TableKind::Text: return OpenTextTable(path);
     case TableKind::Paradox: break;
   }
-  NoParadox(path);
+  return OpenParadoxTable(path);
 }
 
 void CreateTableFile(const std::filesystem::path& path, TableKind kind, const FieldDefs& fields,
@@ -38,7 +29,7 @@ void CreateTableFile(const std::filesystem::path& path, TableKind kind, const Fi
     case TableKind::Text: return CreateTextTable(path, fields, records);
     case TableKind::Paradox: break;
   }
-  NoParadox(path);
+  CreateParadoxTable(path, fields, records);
 }
 
 }  // namespace veltra::formats

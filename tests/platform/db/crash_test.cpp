@@ -86,7 +86,7 @@ TEST_P(CrashTest, EveryAcknowledgedPostSurvivesAKill) {
   EXPECT_GT(acknowledged.size(), 8u) << "the writer never got going";
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, CrashTest, ::testing::Values(".dbf"));
+INSTANTIATE_TEST_SUITE_P(Formats, CrashTest, ::testing::Values(".db", ".dbf"));
 
 }  // namespace
 }  // namespace veltra::db::testing
