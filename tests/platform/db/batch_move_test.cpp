@@ -9,11 +9,11 @@ namespace {
 class BatchMoveTest : public DbTest {
  protected:
   void SetUp() override {
-    Create("kfq_1.dbf", MasterFields());
-    Create("result.dbf", {{"CODE", FieldType::String, 4}, {"VALUE", FieldType::String, 10},
+    Create("kfq_1.db", MasterFields());
+    Create("result.db", {{"CODE", FieldType::String, 4}, {"VALUE", FieldType::String, 10},
                           {"NAME", FieldType::String, 10}, {"STATUS", FieldType::String, 4}});
     Table source(db());
-    source.SetTableName("kfq_1.dbf");
+    source.SetTableName("kfq_1.db");
     source.Open();
     AddRecord(source, {"P1", "甲乙丙丁戊", "", "12.5"});
     AddRecord(source, {"P2", "2", "", "-3"});
@@ -22,14 +22,14 @@ class BatchMoveTest : public DbTest {
 
 TEST_F(BatchMoveTest, ColumnsMatchByPositionWithConversionAndCutting) {
   Query query(db());
-  query.SQL.Add("select QA01, QC05 from kfq_1.dbf");
+  query.SQL.Add("select QA01, QC05 from kfq_1.db");
   Table target(db());
-  target.SetTableName("result.dbf");
+  target.SetTableName("result.db");
   BatchMove move;
   move.Source = &query;
   move.Destination = &target;
   EXPECT_EQ(move.Execute(), 2u);
-  const auto rows = FileRows("result.dbf");
+  const auto rows = FileRows("result.db");
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0], (std::vector<std::string>{"甲乙", "12.5", "", ""}));  // cut to 4 bytes; number as text
   EXPECT_EQ(rows[1], (std::vector<std::string>{"2", "-3", "", ""}));
@@ -38,7 +38,7 @@ TEST_F(BatchMoveTest, ColumnsMatchByPositionWithConversionAndCutting) {
 
 TEST_F(BatchMoveTest, MoreSourceColumnsThanTheTableHoldsIsAnErrorAndWritesNothing) {
   Table source(db());
-  source.SetTableName("kfq_1.dbf");
+  source.SetTableName("kfq_1.db");
   Create("narrow.dbf", {{"A", FieldType::String, 4}});
   Table target(db());
   target.SetTableName("narrow.dbf");
@@ -52,7 +52,7 @@ TEST_F(BatchMoveTest, MoreSourceColumnsThanTheTableHoldsIsAnErrorAndWritesNothin
 TEST_F(BatchMoveTest, AValueTheTargetCannotHoldStopsTheMoveBeforeAnyRow) {
   Create("numbers.dbf", {{"A", FieldType::String, 4}, {"N", FieldType::Float}});
   Query query(db());
-  query.SQL.Add("select ID, QA01 from kfq_1.dbf");
+  query.SQL.Add("select ID, QA01 from kfq_1.db");
   Table target(db());
   target.SetTableName("numbers.dbf");
   BatchMove move;

@@ -7,8 +7,8 @@ namespace {
 class ConstraintsTest : public DbTest {
  protected:
   void SetUp() override {
-    Create("kfq_1.dbf", MasterFields());
-    table.SetTableName("kfq_1.dbf");
+    Create("kfq_1.db", MasterFields());
+    table.SetTableName("kfq_1.db");
     table.GetIndexDefs() = MasterIndexes();
     ConstraintList& list = table.Constraints();
     list.BeginUpdate();
@@ -35,7 +35,7 @@ class ConstraintsTest : public DbTest {
 TEST_F(ConstraintsTest, AFailedConditionRefusesThePostWithItsMessage) {
   EXPECT_EQ(Refusal({"P1", "1", "", "-5"}), "营业收入超出范围");
   EXPECT_EQ(Refusal({"P1", "000", "", "5"}), "报表编号不能为000");
-  EXPECT_TRUE(FileRows("kfq_1.dbf").empty());
+  EXPECT_TRUE(FileRows("kfq_1.db").empty());
 }
 
 TEST_F(ConstraintsTest, AnUnknownConditionPasses) {
@@ -61,10 +61,10 @@ TEST_F(ConstraintsTest, AConditionNamingAMissingFieldFailsTheOpen) {
   EXPECT_THROW(table.Open(), EngineError);
   EXPECT_FALSE(table.Active());
   Table other(db());
-  other.SetTableName("kfq_1.dbf");
+  other.SetTableName("kfq_1.db");
   other.Open();  // the failed open left no cursor behind
   other.Close();
-  EXPECT_NO_THROW(db().PackTable("kfq_1.dbf"));
+  EXPECT_NO_THROW(db().PackTable("kfq_1.db"));
 }
 
 }  // namespace

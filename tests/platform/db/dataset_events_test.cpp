@@ -11,8 +11,8 @@ namespace {
 class DataSetTest : public DbTest {
  protected:
   void SetUp() override {
-    Create("kfq_1.dbf", MasterFields());
-    table.SetTableName("kfq_1.dbf");
+    Create("kfq_1.db", MasterFields());
+    table.SetTableName("kfq_1.db");
     table.GetIndexDefs() = MasterIndexes();
     table.Open();
   }
@@ -45,7 +45,7 @@ TEST_F(DataSetTest, EditOnAnEmptyTableStartsANewRecord) {
   table.FieldByName("ID").SetAsString("P9");
   table.Post();
   EXPECT_EQ(table.RecordCount(), 1);
-  EXPECT_EQ(FileRows("kfq_1.dbf").size(), 1u);
+  EXPECT_EQ(FileRows("kfq_1.db").size(), 1u);
 }
 
 TEST_F(DataSetTest, EventsFireInTheOrderTheWindowsRelyOn) {
@@ -83,7 +83,7 @@ TEST_F(DataSetTest, MovingAwayPostsAChangedRecordAndCancelsAnUnchangedOne) {
   table.FieldByName("QA02").SetAsString("changed");
   table.First();
   EXPECT_EQ(posts, 1);
-  EXPECT_EQ(FileRows("kfq_1.dbf")[1][2], "changed");
+  EXPECT_EQ(FileRows("kfq_1.db")[1][2], "changed");
 }
 
 TEST_F(DataSetTest, PostErrorMayRewriteTheMessageCancelOrAbort) {
@@ -122,7 +122,7 @@ TEST_F(DataSetTest, RetryPostsAgainAfterTheHandlerRepairedTheRecord) {
   table.FieldByName("ID").SetAsString("P1");
   table.Post();
   EXPECT_EQ(calls, 1);
-  EXPECT_EQ(FileRows("kfq_1.dbf")[1][0], "P2");
+  EXPECT_EQ(FileRows("kfq_1.db")[1][0], "P2");
 }
 
 TEST_F(DataSetTest, StateChangeHandlerMayCancelAndAbortTheEdit) {
@@ -148,7 +148,7 @@ TEST_F(DataSetTest, BeforePostAbortLeavesTheRecordInEditState) {
   EXPECT_THROW(table.Post(), SilentAbort);
   EXPECT_EQ(table.State(), DataSetState::Insert);
   EXPECT_EQ(table.FieldByName("ID").AsString(), "P1");
-  EXPECT_TRUE(FileRows("kfq_1.dbf").empty());
+  EXPECT_TRUE(FileRows("kfq_1.db").empty());
 }
 
 TEST_F(DataSetTest, WideTextIsCutOnACharacterBoundary) {
@@ -170,7 +170,7 @@ TEST_F(DataSetTest, TextTheCodePageCannotHoldIsRefusedNamingTheField) {
     EXPECT_EQ(error.kind(), EngineError::Kind::InvalidValue);
     EXPECT_NE(std::string(error.what()).find("QA02"), std::string::npos);
   }
-  EXPECT_TRUE(FileRows("kfq_1.dbf").empty());
+  EXPECT_TRUE(FileRows("kfq_1.db").empty());
 }
 
 TEST_F(DataSetTest, FieldValuesConvertAndNullReadsAsZero) {
@@ -198,7 +198,7 @@ TEST_F(DataSetTest, DeleteMovesToTheNextRecordUntilNoneIsLeft) {
   table.Delete();
   EXPECT_EQ(table.FieldByName("ID").AsString(), "P3");
   while (!table.IsEmpty()) table.Delete();
-  EXPECT_TRUE(FileRows("kfq_1.dbf").empty());
+  EXPECT_TRUE(FileRows("kfq_1.db").empty());
   EXPECT_THROW(table.Delete(), EngineError);
 }
 

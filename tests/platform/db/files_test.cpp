@@ -11,8 +11,8 @@ namespace {
 class FilesTest : public DbTest {
  protected:
   void SetUp() override {
-    Create("kfq_1.dbf", MasterFields());
-    table.SetTableName("kfq_1.dbf");
+    Create("kfq_1.db", MasterFields());
+    table.SetTableName("kfq_1.db");
     table.GetIndexDefs() = MasterIndexes();
   }
   Table table{db()};
@@ -24,9 +24,9 @@ TEST_F(FilesTest, NamesResolveIgnoringCaseWithBackslashFolders) {
   EXPECT_EQ(db().ResolveTableName("TMP\\check_db.DBF"), folder() / "tmp" / "Check_DB.dbf");
   EXPECT_EQ(db().ResolveTableName("kfq_9").extension(), ".db");
   EXPECT_EQ(db().ResolveTableName("kfq_9", TableType::DBase).extension(), ".dbf");
-  EXPECT_EQ(db().ResolveTableName("\"KFQ_1.dbf\""), folder() / "kfq_1.dbf");
+  EXPECT_EQ(db().ResolveTableName("\"KFQ_1.db\""), folder() / "kfq_1.db");
   Table other(db());
-  other.SetTableName("KFQ_1.DBF");
+  other.SetTableName("KFQ_1.DB");
   EXPECT_TRUE(other.Exists());
   other.SetTableName("missing.dbf");
   EXPECT_FALSE(other.Exists());
@@ -41,17 +41,17 @@ TEST_F(FilesTest, CreateEmptyAndPackRoundTripThroughTheFile) {
   table.Delete();
   EXPECT_THROW(table.EmptyTable(), EngineError);  // open
   try {
-    db().PackTable("kfq_1.dbf");
+    db().PackTable("kfq_1.db");
     FAIL() << "packed an open table";
   } catch (const EngineError& error) {
     EXPECT_EQ(error.kind(), EngineError::Kind::TableBusy);
-    EXPECT_NE(std::string(error.what()).find("kfq_1.dbf"), std::string::npos);
+    EXPECT_NE(std::string(error.what()).find("kfq_1.db"), std::string::npos);
   }
   table.Close();
-  db().PackTable("kfq_1.dbf");
-  EXPECT_EQ(FileRows("kfq_1.dbf"), (std::vector<std::vector<std::string>>{{"P2", "2", "", ""}}));
+  db().PackTable("kfq_1.db");
+  EXPECT_EQ(FileRows("kfq_1.db"), (std::vector<std::vector<std::string>>{{"P2", "2", "", ""}}));
   table.EmptyTable();
-  EXPECT_TRUE(FileRows("kfq_1.dbf").empty());
+  EXPECT_TRUE(FileRows("kfq_1.db").empty());
   table.Open();
   EXPECT_EQ(table.FieldLayout().size(), MasterFields().size());
   EXPECT_TRUE(table.IsEmpty());
@@ -70,7 +70,7 @@ TEST_F(FilesTest, CreateEmptyAndPackRoundTripThroughTheFile) {
 
 TEST_F(FilesTest, TwoCursorsOnOneFileSeeEachOthersPosts) {
   Table second(db());
-  second.SetTableName("KFQ_1.dbf");
+  second.SetTableName("KFQ_1.db");
   table.Open();
   second.Open();
   AddRecord(table, {"P1", "1"});
@@ -97,7 +97,7 @@ TEST_F(FilesTest, StatementsSeeAndChangeWhatCursorsHold) {
   AddRecord(table, {"P1", "1", "", "5"});
   AddRecord(table, {"P2", "2", "", "50"});
   Query query(db());
-  query.SQL.Add("select ID, QC05 from kfq_1.dbf");
+  query.SQL.Add("select ID, QC05 from kfq_1.db");
   query.SQL.Add("where QC05 > 10");
   query.Open();
   ASSERT_EQ(query.RecordCount(), 1);
@@ -106,15 +106,15 @@ TEST_F(FilesTest, StatementsSeeAndChangeWhatCursorsHold) {
 
   query.SQL.Clear();
   EXPECT_FALSE(query.Active());
-  query.SQL.Add("update kfq_1.dbf set QA02='x' where QC05 < 10");
+  query.SQL.Add("update kfq_1.db set QA02='x' where QC05 < 10");
   query.ExecSQL();
   EXPECT_EQ(query.RowsAffected(), 1u);
   table.First();
   EXPECT_EQ(table.FieldByName("QA02").AsString(), "x");
-  EXPECT_EQ(FileRows("kfq_1.dbf")[0][2], "x");
+  EXPECT_EQ(FileRows("kfq_1.db")[0][2], "x");
 
   query.SQL.Clear();
-  query.SQL.Add("delete from kfq_1.dbf where ID='P2'");
+  query.SQL.Add("delete from kfq_1.db where ID='P2'");
   EXPECT_THROW(query.Open(), EngineError);  // carried out, but no result set
   EXPECT_EQ(table.RecordCount(), 1);
 }
@@ -123,7 +123,7 @@ TEST_F(FilesTest, AFileReplacedBehindTheEnginesBackIsReadAgain) {
   table.Open();
   AddRecord(table, {"P1", "1"});
   table.Close();
-  formats::CreateTableFile(folder() / "kfq_1.dbf", formats::TableKind::DBase, MasterFields(),
+  formats::CreateTableFile(folder() / "kfq_1.db", formats::TableKind::Paradox, MasterFields(),
                            {{Value::Text("Q1"), Value::Text("7"), Value(), Value()},
                             {Value::Text("Q2"), Value::Text("8"), Value(), Value()}});
   table.Open();

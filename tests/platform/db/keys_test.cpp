@@ -7,8 +7,8 @@ namespace {
 class KeysTest : public DbTest {
  protected:
   void SetUp() override {
-    Create("kfq_1.dbf", MasterFields());
-    table.SetTableName("kfq_1.dbf");
+    Create("kfq_1.db", MasterFields());
+    table.SetTableName("kfq_1.db");
     table.GetIndexDefs() = MasterIndexes();
     table.Open();
     AddRecord(table, {"P100", "100", "甲公司"});
@@ -34,7 +34,7 @@ TEST_F(KeysTest, DuplicatePrimaryKeyIsExactlyKeyViolationAndCheckedFirst) {
   const std::string secondary = PostFailure({"P300", "300", "乙公司"});
   EXPECT_NE(secondary.find("kfq_13"), std::string::npos) << secondary;
   EXPECT_NE(secondary, "Key violation.");
-  EXPECT_EQ(FileRows("kfq_1.dbf").size(), 2u);
+  EXPECT_EQ(FileRows("kfq_1.db").size(), 2u);
 }
 
 TEST_F(KeysTest, EmptyValuesDoNotClashInAUniqueSecondaryIndex) {
@@ -47,7 +47,7 @@ TEST_F(KeysTest, EditKeepingItsOwnKeyIsNoViolation) {
   table.Edit();
   table.FieldByName("QC05").SetAsFloat(7);
   table.Post();
-  EXPECT_EQ(FileRows("kfq_1.dbf")[0][3], "7");
+  EXPECT_EQ(FileRows("kfq_1.db")[0][3], "7");
 }
 
 TEST_F(KeysTest, GotoKeyMovesWhenFoundAndStaysWhenNot) {
@@ -111,7 +111,7 @@ TEST_F(KeysTest, ImportByKeyUpdatesExistingRecordsAndAppendsNewOnes) {
   table.SetIndexName("");
   table.SetIndexFieldNames("id");
 
-  const auto rows = FileRows("kfq_1.dbf");
+  const auto rows = FileRows("kfq_1.db");
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[1], (std::vector<std::string>{"P200", "200", "乙公司新名", "0"}));
   EXPECT_EQ(rows[2], (std::vector<std::string>{"P300", "300", "丙公司", "5"}));

@@ -9,12 +9,12 @@ namespace {
 class MasterDetailTest : public DbTest {
  protected:
   void SetUp() override {
-    Create("kfq_1.dbf", MasterFields());
-    Create("kfq_2.dbf", DetailFields());
-    master.SetTableName("kfq_1.dbf");
+    Create("kfq_1.db", MasterFields());
+    Create("kfq_2.db", DetailFields());
+    master.SetTableName("kfq_1.db");
     master.GetIndexDefs() = MasterIndexes();
     master.SetIndexFieldNames("Id");
-    detail.SetTableName("kfq_2.dbf");
+    detail.SetTableName("kfq_2.db");
     detail.GetIndexDefs() = DetailIndexes();
     detail.SetIndexName("kfq_2");
     master.Open();
@@ -87,7 +87,7 @@ TEST_F(MasterDetailTest, KeyCascadeMovesEveryDetailRowToTheNewKey) {
   EXPECT_EQ(master.FieldByName("QA01").AsString(), "150");
   EXPECT_EQ(DetailColumn("ID"), (std::vector<std::string>{"P150_1", "P150_2"}));
   int other = 0;
-  for (const auto& row : FileRows("kfq_2.dbf")) other += row[1] == "200";
+  for (const auto& row : FileRows("kfq_2.db")) other += row[1] == "200";
   EXPECT_EQ(other, 1);
 }
 
@@ -108,8 +108,8 @@ TEST_F(MasterDetailTest, DeletingAMastersDetailRowsLeavesOtherMastersAlone) {
   detail.First();
   while (!detail.IsEmpty()) detail.Delete();
   master.Delete();
-  EXPECT_EQ(FileRows("kfq_2.dbf").size(), 1u);
-  EXPECT_EQ(FileRows("kfq_1.dbf").size(), 1u);
+  EXPECT_EQ(FileRows("kfq_2.db").size(), 1u);
+  EXPECT_EQ(FileRows("kfq_1.db").size(), 1u);
   EXPECT_EQ(master.FieldByName("QA01").AsString(), "200");
   EXPECT_EQ(detail.RecordCount(), 1);
 }
