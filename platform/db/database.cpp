@@ -1,5 +1,9 @@
 #include "platform/db/database.h"
 
+#include <sys/stat.h>
+
+#include <cstdint>
+
 #include "platform/db/record_store.h"
 #include "platform/db/store_table_source.h"
 #include "platform/text/ascii.h"
@@ -9,19 +13,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// What a file looked like when we last read or wrote it.
+// What a file looked like when we last read or wrote it. The inode tells
+// a file renamed over it (every whole-file rewrite) even within one tick
+// of the file clock.
 struct FileStamp {
-  fs::file_time_type modified{};
-  std::uintmax_t size = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  std::int64_t modified_ns = 0;
   friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
 FileStamp StampOf(const fs::path& path) {
-  std::error_code error;
-  FileStamp stamp;
-  stamp.modified = fs::last_write_time(path, error);
-  stamp.size = fs::file_size(path, error);
-  return stamp;
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) return {};
+  return {status.st_ino, status.st_size,
+          static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
 }
 
 std::string_view TrimName(std::string_view name) {
