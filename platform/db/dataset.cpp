@@ -53,6 +53,7 @@ void DataSet::Open() {
     fields_.clear();
     for (int i = 0; i < static_cast<int>(store_->fields().size()); ++i) {
       fields_.push_back(std::make_unique<Field>(*this, i));
+      fields_by_name_.emplace(store_->fields()[i].name, fields_.back().get());
     }
     view_ = std::make_unique<CursorView>();
     view_->Rebuild(*store_, ViewSpec());
@@ -60,6 +61,7 @@ void DataSet::Open() {
     ReleaseStore();
     store_.reset();
     fields_.clear();
+    fields_by_name_.clear();
     view_.reset();
     throw;
   }
@@ -84,6 +86,7 @@ void DataSet::Close() {
   store_.reset();
   view_.reset();
   fields_.clear();
+  fields_by_name_.clear();
   bof_ = eof_ = true;
   for (DataSource* source : sources_) source->NotifyActiveChanged();
   for (DataSource* source : sources_) source->UpdateState();
@@ -434,8 +437,8 @@ Field& DataSet::Fields(int index) {
 }
 
 Field* DataSet::FindField(std::string_view name) {
-  const int index = Active() ? veltra::FindField(store_->fields(), name) : -1;
-  return index < 0 ? nullptr : fields_[index].get();
+  const auto it = fields_by_name_.find(std::string(name));
+  return it == fields_by_name_.end() ? nullptr : it->second;
 }
 
 Field& DataSet::FieldByName(std::string_view name) {

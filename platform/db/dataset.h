@@ -19,9 +19,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/db/field.h"
+#include "platform/text/ascii.h"
 #include "platform/types/error.h"
 #include "platform/types/field.h"
 #include "platform/types/value.h"
@@ -173,6 +175,9 @@ class DataSet {
   std::shared_ptr<RecordStore> store_;
   std::unique_ptr<CursorView> view_;
   std::vector<std::unique_ptr<Field>> fields_;
+  // Imports look every field up by name for every record.
+  std::unordered_map<std::string, Field*, text::AsciiCaseInsensitiveHash, text::AsciiCaseInsensitiveEqual>
+      fields_by_name_;
   std::shared_ptr<StoredRecord> current_;  // kept alive to find its successor
   std::shared_ptr<StoredRecord> editing_;  // the record Edit started on
   std::size_t position_ = 0;               // of current_ in the view
