@@ -343,9 +343,11 @@ void DataSet::WriteBuffer() {
     return;
   }
   // Only our own change happened: adjust the view instead of re-reading it.
-  if (was_shown) view_->Erase(position_);
   view_->set_version(store_->version());
-  if (view_->Matches(written->values)) {
+  const bool matches = view_->Matches(written->values);
+  if (was_shown && matches && view_->InPlace(position_)) return;
+  if (was_shown) view_->Erase(position_);
+  if (matches) {
     position_ = view_->InsertSorted(written.get());
   } else {
     position_ = view_->size();

@@ -159,9 +159,17 @@ void RecordStore::Update(const RecordRef& record, Row values) {
   FitToLayout(values);
   CheckKeys(values, record.get());
   if (file_) file_->Overwrite(position, values);
-  UnindexRecord(record.get());
+  // Most edits leave the keys alone; a record moves (two shifts of the
+  // index) only in the indexes where its place changed.
+  std::vector<RecordIndex*> moved;
+  for (const auto& index : indexes_) {
+    if (index->CompareKeys(record->values, values, index->key_fields().size()) != 0) {
+      index->Erase(record.get());
+      moved.push_back(index.get());
+    }
+  }
   record->values = std::move(values);
-  IndexRecord(record.get());
+  for (RecordIndex* index : moved) index->Insert(record.get());
   ++version_;
 }
 

@@ -220,9 +220,9 @@ bool Table::GotoKey() {
   if (State() != DataSetState::SetKey) {
     throw EngineError(EngineError::Kind::State, DisplayName() + ": GotoKey needs SetKey first");
   }
-  const Row key = key_buffer();
-  const std::vector<bool> assigned = key_assigned();
-  EndSetKey();
+  const Row& key = key_buffer();
+  const std::vector<bool>& assigned = key_assigned();
+  EndSetKey();  // the buffer stays until the next SetKey
   const RecordIndex* order = ViewSpec().order;
   if (!order) {
     throw EngineError(EngineError::Kind::NoSuchIndex, DisplayName() + ": a key search needs an index");
