@@ -29,6 +29,13 @@ RecordStore::RecordStore(std::string name, FieldDefs fields, std::vector<Row> ro
 
 RecordStore::RecordStore(std::unique_ptr<formats::TableFile> file, std::string name)
     : name_(std::move(name)), fields_(file->fields()), file_(std::move(file)) {
+  // A text table's widths are only those of the values it holds so far;
+  // what is written to it must not be cut to them.
+  if (file_->kind() == formats::TableKind::Text) {
+    for (FieldDef& field : fields_) {
+      if (field.type == FieldType::String) field.size = 0;
+    }
+  }
   std::vector<formats::Record> rows = file_->ReadAll();
   records_.reserve(rows.size());
   for (formats::Record& row : rows) {

@@ -204,3 +204,41 @@ TEST_F(DataSetTest, DeleteMovesToTheNextRecordUntilNoneIsLeft) {
 
 }  // namespace
 }  // namespace veltra::db::testing
+
+namespace veltra::db::testing {
+namespace {
+
+class RecordingObserver : public DataSourceObserver {
+ public:
+  void ActiveChanged(DataSource&) override { log.push_back("active"); }
+  void DataSetChanged(DataSource&) override { log.push_back("data"); }
+  void RecordChanged(DataSource&, const Field* field) override {
+    log.push_back("field:" + (field ? field->FieldName() : std::string("*")));
+  }
+  std::vector<std::string> log;
+};
+
+TEST_F(DataSetTest, ADisabledSourceShowsNothingAndTellsItsObserversNothing) {
+  DataSource source(&table);
+  RecordingObserver observer;
+  source.AddObserver(&observer);
+  std::vector<DataSetState> states;
+  source.OnStateChange = [&](DataSource& s) { states.push_back(s.State()); };
+
+  table.Append();
+  table.FieldByName("ID").SetAsString("P1");
+  EXPECT_EQ(observer.log.back(), "field:ID");
+  source.SetEnabled(false);
+  EXPECT_EQ(source.State(), DataSetState::Inactive);
+  observer.log.clear();
+  table.Post();
+  table.First();
+  EXPECT_TRUE(observer.log.empty());
+  source.SetEnabled(true);
+  EXPECT_EQ(observer.log, (std::vector<std::string>{"active"}));
+  EXPECT_EQ(states, (std::vector<DataSetState>{DataSetState::Insert, DataSetState::Inactive, DataSetState::Browse}));
+  source.RemoveObserver(&observer);
+}
+
+}  // namespace
+}  // namespace veltra::db::testing

@@ -68,6 +68,31 @@ TEST_F(FilesTest, CreateEmptyAndPackRoundTripThroughTheFile) {
   EXPECT_TRUE(FileRows("new.dbf").empty());
 }
 
+TEST_F(FilesTest, CreateChoosesTheFormatByExtensionUnlessTheTypeIsGiven) {
+  const FieldDefs fields = {{"CODE", FieldType::String, 6}, {"N", FieldType::Float}};
+  for (const char* name : {"report.db", "REPORT2.DBF", "report3.txt", "report4"}) {
+    Table created(db());
+    created.SetTableName(name);
+    created.GetFieldDefs() = fields;
+    created.CreateTable();
+    created.Open();
+    AddRecord(created, {"甲乙", "2"});
+    created.Close();
+  }
+  Table typed(db());
+  typed.SetTableType(TableType::DBase);
+  typed.SetTableName("report5");
+  typed.GetFieldDefs() = fields;
+  typed.CreateTable();
+
+  EXPECT_EQ(formats::OpenTableFile(folder() / "report.db")->kind(), formats::TableKind::Paradox);
+  EXPECT_EQ(formats::OpenTableFile(folder() / "REPORT2.DBF")->kind(), formats::TableKind::DBase);
+  EXPECT_EQ(formats::OpenTableFile(folder() / "report3.txt")->kind(), formats::TableKind::Text);
+  EXPECT_EQ(formats::OpenTableFile(folder() / "report4.db")->kind(), formats::TableKind::Paradox);
+  EXPECT_EQ(formats::OpenTableFile(folder() / "report5.dbf")->kind(), formats::TableKind::DBase);
+  EXPECT_EQ(FileRows("report3.txt"), (std::vector<std::vector<std::string>>{{"甲乙", "2"}}));
+}
+
 TEST_F(FilesTest, TwoCursorsOnOneFileSeeEachOthersPosts) {
   Table second(db());
   second.SetTableName("KFQ_1.db");
