@@ -8,15 +8,12 @@
 namespace veltra::db::testing {
 namespace {
 
-class DataSetTest : public DbTest {
+class DataSetTest : public MasterTableTest {
  protected:
   void SetUp() override {
-    Create("kfq_1.db", MasterFields());
-    table.SetTableName("kfq_1.db");
-    table.GetIndexDefs() = MasterIndexes();
+    MasterTableTest::SetUp();
     table.Open();
   }
-  Table table{db()};
 };
 
 TEST_F(DataSetTest, NavigationStopsAtBothEndsAndReportsPosition) {

@@ -8,15 +8,7 @@
 namespace veltra::db::testing {
 namespace {
 
-class FilesTest : public DbTest {
- protected:
-  void SetUp() override {
-    Create("kfq_1.db", MasterFields());
-    table.SetTableName("kfq_1.db");
-    table.GetIndexDefs() = MasterIndexes();
-  }
-  Table table{db()};
-};
+using FilesTest = MasterTableTest;
 
 TEST_F(FilesTest, NamesResolveIgnoringCaseWithBackslashFolders) {
   std::filesystem::create_directory(folder() / "tmp");

@@ -4,12 +4,10 @@
 namespace veltra::db::testing {
 namespace {
 
-class KeysTest : public DbTest {
+class KeysTest : public MasterTableTest {
  protected:
   void SetUp() override {
-    Create("kfq_1.db", MasterFields());
-    table.SetTableName("kfq_1.db");
-    table.GetIndexDefs() = MasterIndexes();
+    MasterTableTest::SetUp();
     table.Open();
     AddRecord(table, {"P100", "100", "甲公司"});
     AddRecord(table, {"P200", "200", "乙公司"});
@@ -25,7 +23,6 @@ class KeysTest : public DbTest {
     return "";
   }
 
-  Table table{db()};
 };
 
 TEST_F(KeysTest, DuplicatePrimaryKeyIsExactlyKeyViolationAndCheckedFirst) {
