@@ -442,7 +442,7 @@ Field& DataSet::Fields(int index) {
 }
 
 Field* DataSet::FindField(std::string_view name) {
-  const auto it = fields_by_name_.find(std::string(name));
+  const auto it = fields_by_name_.find(name);
   return it == fields_by_name_.end() ? nullptr : it->second;
 }
 

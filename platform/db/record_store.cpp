@@ -137,15 +137,22 @@ std::size_t RecordStore::PositionOf(const StoredRecord& record) const {
   return static_cast<std::size_t>(it - records_.begin());
 }
 
-RecordRef RecordStore::Insert(Row values) {
+RecordRef RecordStore::Insert(Row& values) {
   FitToLayout(values);
+  std::vector<std::size_t> numbered;
   for (std::size_t f = 0; f < fields_.size(); ++f) {
     if (fields_[f].type == FieldType::AutoInc && values[f].is_null()) {
       values[f] = Value::Integer(next_auto_inc_);
+      numbered.push_back(f);
     }
   }
-  CheckKeys(values, nullptr);
-  if (file_) file_->Append(values);
+  try {
+    CheckKeys(values, nullptr);
+    if (file_) file_->Append(values);
+  } catch (...) {
+    for (std::size_t f : numbered) values[f] = Value();
+    throw;
+  }
   RecordRef record = MakeRecord(std::move(values));
   for (std::size_t f = 0; f < fields_.size(); ++f) {
     if (fields_[f].type == FieldType::AutoInc && record->values[f].kind() == Value::Kind::Integer) {
@@ -158,7 +165,7 @@ RecordRef RecordStore::Insert(Row values) {
   return record;
 }
 
-void RecordStore::Update(const RecordRef& record, Row values) {
+void RecordStore::Update(const RecordRef& record, Row& values) {
   const std::size_t position = PositionOf(*record);
   if (position >= records_.size() || records_[position] != record) {
     throw EngineError(EngineError::Kind::State, name_ + ": the record was deleted by another user of the table");
