@@ -161,6 +161,10 @@ void DataSet::Refresh() {
 const Row& DataSet::RecordAt(std::size_t index) {
   CheckActive();
   Sync();
+  if (index >= view_->size()) {
+    throw EngineError(EngineError::Kind::State, DisplayName() + ": there is no record number " +
+                                                    std::to_string(index + 1));
+  }
   return view_->at(index)->values;
 }
 
