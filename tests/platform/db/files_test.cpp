@@ -136,6 +136,28 @@ TEST_F(FilesTest, StatementsSeeAndChangeWhatCursorsHold) {
   EXPECT_EQ(table.RecordCount(), 1);
 }
 
+TEST_F(FilesTest, StatementsNameTablesAsTheWindowsWriteThem) {
+  std::filesystem::create_directory(folder() / "tmp");
+  Create("tmp\\kfq_1.db", MasterFields());
+  Table copy(db());
+  copy.SetTableName("TMP\\KFQ_1");
+  copy.Open();
+  AddRecord(copy, {"P1", "1"});
+  Query query(db());
+  query.SQL.Add("select b.ID from \"tmp\\kfq_1.db\" b where b.QA01='1'");
+  query.Open();
+  ASSERT_EQ(query.RecordCount(), 1);
+  EXPECT_EQ(query.Fields(0).AsString(), "P1");
+  query.SQL.Clear();
+  query.SQL.Add("select * from nowhere.db");
+  try {
+    query.Open();
+    FAIL() << "a missing table was opened";
+  } catch (const EngineError& error) {
+    EXPECT_NE(std::string(error.what()).find("nowhere.db"), std::string::npos);
+  }
+}
+
 TEST_F(FilesTest, AFileReplacedBehindTheEnginesBackIsReadAgain) {
   table.Open();
   AddRecord(table, {"P1", "1"});
