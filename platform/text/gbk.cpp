@@ -85,6 +85,14 @@ std::string InvalidUtf8Message(std::string_view utf8, std::size_t offset) {
          " at byte offset " + std::to_string(offset);
 }
 
+// Length of the run of ASCII bytes at the start of `s`; ASCII is the same
+// in UTF-8 and GBK, so such runs are copied as they are.
+std::size_t AsciiPrefixLength(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  return i;
+}
+
 }  // namespace
 
 std::string Utf8ToGbk(std::string_view utf8) {
@@ -94,11 +102,11 @@ std::string Utf8ToGbk(std::string_view utf8) {
   std::size_t pos = 0;
   std::size_t index = 0;
   while (pos < utf8.size()) {
-    const unsigned char c = static_cast<unsigned char>(utf8[pos]);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-      ++pos;
-      ++index;
+    const std::size_t ascii = AsciiPrefixLength(utf8.substr(pos));
+    if (ascii > 0) {
+      out.append(utf8.substr(pos, ascii));
+      pos += ascii;
+      index += ascii;
       continue;
     }
     const std::size_t start = pos;
@@ -122,12 +130,13 @@ std::string GbkToUtf8(std::string_view gbk) {
   out.reserve(gbk.size() + gbk.size() / 2);
   const Cp936Tables& t = Tables();
   for (std::size_t pos = 0; pos < gbk.size();) {
-    const unsigned char lead = static_cast<unsigned char>(gbk[pos]);
-    if (lead < 0x80) {
-      out += static_cast<char>(lead);
-      ++pos;
+    const std::size_t ascii = AsciiPrefixLength(gbk.substr(pos));
+    if (ascii > 0) {
+      out.append(gbk.substr(pos, ascii));
+      pos += ascii;
       continue;
     }
+    const unsigned char lead = static_cast<unsigned char>(gbk[pos]);
     char16_t cp = t.decode[lead];
     std::size_t width = 1;
     if (cp == 0 && pos + 1 < gbk.size()) {
@@ -178,6 +187,8 @@ std::size_t GbkLength(std::string_view utf8) {
 }
 
 std::string_view TruncateToGbkBytes(std::string_view utf8, std::size_t max_bytes) {
+  // No character is longer in GBK than in UTF-8, so a short enough UTF-8 text fits.
+  if (utf8.size() <= max_bytes) return utf8;
   const Cp936Tables& t = Tables();
   std::size_t length = 0;
   std::size_t pos = 0;
