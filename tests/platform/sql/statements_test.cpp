@@ -270,6 +270,44 @@ TEST_F(StatementsTest, KeywordsAndNamesIgnoreAsciiCase) {
   EXPECT_EQ(Column(result, 0), (std::vector<std::string>{"110004", "110002"}));
 }
 
+TEST_F(StatementsTest, MinMaxAndOrderOfTextFollowGbk) {
+  catalog.Add("msg.db", {Text("状态", 4), Number("n")},
+              {{T("警告"), F(1)}, {T("错误"), F(2)}, {N, F(3)}, {T("OK"), F(4)}});
+  const Result extremes = Run("select min(状态) lo, max(状态) hi, count(状态) c, avg(n) a from msg.db");
+  EXPECT_EQ(extremes.rows[0], (Row{T("OK"), T("警告"), I(3), F(2.5)}));
+  EXPECT_EQ(extremes.columns[0], (FieldDef{"lo", FieldType::String, 4}));
+  const Result sorted = Run("select 状态 from msg.db order by 状态");
+  EXPECT_EQ(Column(sorted, 0), (std::vector<std::string>{"", "OK", "错误", "警告"}));
+  EXPECT_THROW(Run("select sum(状态) from msg.db"), EngineError);
+}
+
+TEST_F(StatementsTest, JoinsMatchIntegerAndFloatKeysAndSkipNullKeys) {
+  catalog.Add("codes.db", {{"code", FieldType::SmallInt, 0}, Text("label", 4)},
+              {{I(1), T("一")}, {I(2), T("二")}, {N, T("空")}});
+  catalog.Add("facts.db", {Number("code"), Number("v")}, {{F(2), F(20)}, {F(1), F(10)}, {N, F(0)}, {F(2), F(21)}});
+  const Result inner = Run("select f.v, c.label from facts.db f, codes.db c where f.code = c.code");
+  EXPECT_EQ(Column(inner, 1), (std::vector<std::string>{"二", "一", "二"}));
+  const Result left = Run("select f.v, c.label from facts.db f left join codes.db c on c.code = f.code and c.code > 1");
+  EXPECT_EQ(Column(left, 1), (std::vector<std::string>{"二", "", "", "二"}));
+  const Result filtered =
+      Run("select f.v from facts.db f left join codes.db c on f.code = c.code where c.label is null");
+  EXPECT_EQ(Column(filtered, 0), (std::vector<std::string>{"0"}));
+}
+
+TEST_F(StatementsTest, ResultColumnSizesOfStringExpressions) {
+  const Result result = Run(
+      "select substring(QB03 from 1 for 2) a, 'abc' b, '中文' c, QA01 || QB07 d, upper(QA04) e, "
+      "cast(QC05 as char(8)) f from kfq_1.db");
+  std::vector<int> sizes;
+  for (const FieldDef& column : result.columns) {
+    EXPECT_EQ(column.type, FieldType::String) << column.name;
+    sizes.push_back(column.size);
+  }
+  // Two characters may take four GBK bytes; the field holds four.
+  EXPECT_EQ(sizes, (std::vector<int>{4, 3, 4, 7, 100, 8}));
+  EXPECT_EQ(result.rows[0][5], T("6000"));
+}
+
 TEST_F(StatementsTest, DistinctAndHaving) {
   const Result distinct = Run("select distinct qa02 from kfq_1.db");
   EXPECT_EQ(Column(distinct, 0), (std::vector<std::string>{"1", "2"}));
