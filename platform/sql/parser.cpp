@@ -399,24 +399,16 @@ class Parser {
     return ParseOr();
   }
 
-  ExprPtr ParseOr() {
-    ChainGuard chain(tree_depth_, kMaxTreeDepth);
-    ExprPtr left = ParseAnd();
-    while (IsWord("or")) {
-      chain.Deepen();
-      const Token where = Take();
-      left = MakeBinary(Expr::Kind::Or, where, std::move(left), ParseAnd());
-    }
-    return left;
-  }
+  ExprPtr ParseOr() { return ParseConnectiveChain("or", Expr::Kind::Or, &Parser::ParseAnd); }
+  ExprPtr ParseAnd() { return ParseConnectiveChain("and", Expr::Kind::And, &Parser::ParseNot); }
 
-  ExprPtr ParseAnd() {
+  ExprPtr ParseConnectiveChain(std::string_view word, Expr::Kind kind, ExprPtr (Parser::*operand)()) {
     ChainGuard chain(tree_depth_, kMaxTreeDepth);
-    ExprPtr left = ParseNot();
-    while (IsWord("and")) {
+    ExprPtr left = (this->*operand)();
+    while (IsWord(word)) {
       chain.Deepen();
       const Token where = Take();
-      left = MakeBinary(Expr::Kind::And, where, std::move(left), ParseNot());
+      left = MakeBinary(kind, where, std::move(left), (this->*operand)());
     }
     return left;
   }

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <bit>
+#include <cmath>
 
 #include "platform/sql/binder.h"
 #include "platform/sql/select_plan.h"
@@ -256,8 +257,8 @@ class SelectPlanner {
       key.descending = item.descending;
       if (expr.kind == Expr::Kind::Literal && expr.literal.is_number()) {
         const double position = expr.literal.AsDouble();
-        if (position != static_cast<double>(static_cast<long>(position)) || position < 1 ||
-            position > static_cast<double>(plan_.columns.size())) {
+        if (!(position >= 1 && position <= static_cast<double>(plan_.columns.size())) ||
+            position != std::trunc(position)) {
           throw EngineError(EngineError::Kind::Syntax,
                             "ORDER BY position " + expr.where.text + " is not a column of the result");
         }

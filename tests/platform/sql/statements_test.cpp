@@ -259,6 +259,7 @@ TEST_F(StatementsTest, ErrorsNameTheProblemAndWhere) {
   EXPECT_EQ(error_of("select qa02, sum(qc05) from kfq_1.db group by qa01").first, EngineError::Kind::Syntax);
   EXPECT_EQ(error_of("select qa01 from kfq_1.db where qa04 > 3").first, EngineError::Kind::TypeMismatch);
   EXPECT_EQ(error_of("select qa01 from kfq_1.db order by 5").first, EngineError::Kind::Syntax);
+  EXPECT_EQ(error_of("select qa01 from kfq_1.db order by 1e30").first, EngineError::Kind::Syntax);
   EXPECT_EQ(error_of("insert into kfq_2.db (QA01, nope) values ('1', 2)").second,
             "unknown column nope in kfq_2.db");
   EXPECT_EQ(error_of("insert into kfq_2.db (QA01, QE14) values ('1', 'abc')").first,
@@ -268,6 +269,10 @@ TEST_F(StatementsTest, ErrorsNameTheProblemAndWhere) {
 TEST_F(StatementsTest, KeywordsAndNamesIgnoreAsciiCase) {
   const Result result = Run("SeLeCt Qa01 编号 FROM \"KFQ_1.DB\" A WhErE a.QC05 < 0 OrDeR By 编号 DESC");
   EXPECT_EQ(Column(result, 0), (std::vector<std::string>{"110004", "110002"}));
+  const Result with_as = Run("select QA01 AS 编号, QA04 as \"企业名称\" from kfq_1.db where QA01 = '110001'");
+  EXPECT_EQ(with_as.columns[0].name, "编号");
+  EXPECT_EQ(with_as.columns[1].name, "企业名称");
+  EXPECT_EQ(Run("insert into \"KFQ_2.db\" values ('110003', 1, 1)").rows_affected, 1u);
 }
 
 TEST_F(StatementsTest, MinMaxAndOrderOfTextFollowGbk) {
