@@ -10,6 +10,7 @@ namespace veltra::sql {
 namespace {
 
 using text::EqualsIgnoreAsciiCase;
+using text::ToAsciiUpper;
 
 // Words that end an expression or a table reference, so they never serve
 // as aliases.
@@ -571,6 +572,7 @@ class Parser {
         break;
     }
     if (AcceptWord("null")) return MakeNode(Expr::Kind::Literal, where);
+    if (IsAnyWord({"case", "exists"})) ThrowUnsupported(where, ToAsciiUpper(where.text));
     if (IsSymbol("(", 1)) return ParseCall();
     const Token name = ExpectName();
     ExprPtr node = MakeNode(Expr::Kind::Column, where);

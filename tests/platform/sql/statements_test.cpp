@@ -253,6 +253,10 @@ TEST_F(StatementsTest, ErrorsNameTheProblemAndWhere) {
             EngineError::Kind::Unsupported);
   EXPECT_EQ(error_of("select qa01 from kfq_1.db where qa01 in (select qa01 from kfq_2.db)").first,
             EngineError::Kind::Unsupported);
+  EXPECT_EQ(error_of("select case when qc05 > 0 then 'a' end from kfq_1.db").first,
+            EngineError::Kind::Unsupported);
+  EXPECT_EQ(error_of("select count(distinct qa02) from kfq_1.db").first, EngineError::Kind::Unsupported);
+  EXPECT_EQ(error_of("create table x (a int)").first, EngineError::Kind::Unsupported);
   EXPECT_EQ(error_of("select a.qa01 from kfq_1.db a right join kfq_2.db b on a.qa01=b.qa01").first,
             EngineError::Kind::Unsupported);
   EXPECT_EQ(error_of("select qa01 from kfq_1.db a, kfq_2.db b").first, EngineError::Kind::NoSuchField);
@@ -311,6 +315,28 @@ TEST_F(StatementsTest, ResultColumnSizesOfStringExpressions) {
   // Two characters may take four GBK bytes; the field holds four.
   EXPECT_EQ(sizes, (std::vector<int>{4, 3, 4, 7, 100, 8}));
   EXPECT_EQ(result.rows[0][5], T("6000"));
+}
+
+TEST_F(StatementsTest, InsertedValuesTakeTheFieldTypes) {
+  catalog.Add("typed.db", {Text("s", 4), Number("f"), {"i", FieldType::SmallInt, 0}, {"d", FieldType::Date, 0}});
+  Run("insert into typed.db values (12.5, ' 7 ', 3.9, '2011-02-28')");
+  Run("insert into typed.db (d, s) values (null, '')");
+  const auto& rows = catalog.Get("typed.db").rows();
+  EXPECT_EQ(rows[0], (Row{T("12.5"), F(7), I(3), Value::FromDate(*MakeDate(2011, 2, 28))}));
+  EXPECT_EQ(rows[1], (Row{N, N, N, N}));
+  auto kind_of = [this](const std::string& sql) {
+    try {
+      Run(sql);
+    } catch (const EngineError& error) {
+      return error.kind();
+    }
+    return EngineError::Kind::State;
+  };
+  EXPECT_EQ(kind_of("insert into typed.db (i) values (40000)"), EngineError::Kind::InvalidValue);
+  EXPECT_EQ(kind_of("insert into typed.db (d) values ('2011-02-30')"), EngineError::Kind::TypeMismatch);
+  EXPECT_EQ(kind_of("insert into typed.db (s, f) values ('a')"), EngineError::Kind::Syntax);
+  EXPECT_EQ(kind_of("insert into typed.db (s, s) values ('a', 'b')"), EngineError::Kind::Syntax);
+  EXPECT_EQ(catalog.Get("typed.db").rows().size(), 2u);  // nothing half-written
 }
 
 TEST_F(StatementsTest, DistinctAndHaving) {
