@@ -339,6 +339,22 @@ TEST_F(StatementsTest, InsertedValuesTakeTheFieldTypes) {
   EXPECT_EQ(catalog.Get("typed.db").rows().size(), 2u);  // nothing half-written
 }
 
+TEST_F(StatementsTest, RunawayCrossJoinEndsWithAnError) {
+  std::vector<Row> rows;
+  for (int i = 0; i < 600; ++i) rows.push_back({F(i)});
+  catalog.Add("many.db", {Number("v")}, rows);
+  try {
+    Run("select count(*) from many.db a, many.db b, many.db c where c.v < 0");
+    FAIL() << "no error";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(error.kind(), EngineError::Kind::Unsupported);
+  }
+  // Joined on a key, the same tables are cheap.
+  EXPECT_EQ(Run("select count(*) from many.db a, many.db b, many.db c where a.v = b.v and c.v = b.v")
+                .rows[0][0],
+            I(600));
+}
+
 TEST_F(StatementsTest, DistinctAndHaving) {
   const Result distinct = Run("select distinct qa02 from kfq_1.db");
   EXPECT_EQ(Column(distinct, 0), (std::vector<std::string>{"1", "2"}));
