@@ -156,8 +156,6 @@ std::string ColumnText(const Expr& expr) {
 
 }  // namespace
 
-bool BoundExpr::is_condition() const { return type.type == FieldType::Boolean && kind != Kind::Column; }
-
 bool ContainsAggregate(const Expr& expr) {
   if (expr.kind == Expr::Kind::Aggregate) return true;
   return std::any_of(expr.args.begin(), expr.args.end(),
@@ -249,7 +247,6 @@ BoundExpr Binder::BindSource(const Expr& expr, std::string_view clause) const {
 }
 
 void Binder::StartGrouping(std::vector<BoundExpr> keys) {
-  grouping_ = true;
   keys_ = std::move(keys);
 }
 

@@ -42,8 +42,6 @@ class Binder {
 
   // Switches to grouped binding with these keys (bound by BindSource).
   void StartGrouping(std::vector<BoundExpr> keys);
-  bool grouping() const { return grouping_; }
-  const std::vector<BoundExpr>& keys() const { return keys_; }
   // An expression over the group row; new aggregates are collected.
   BoundExpr BindGrouped(const Expr& expr);
   const std::vector<BoundAggregate>& aggregates() const { return aggregates_; }
@@ -56,7 +54,6 @@ class Binder {
   std::optional<BoundExpr> MatchKey(const BoundExpr& bound) const;
 
   std::vector<ScopeTable> tables_;
-  bool grouping_ = false;
   std::vector<BoundExpr> keys_;
   std::vector<BoundAggregate> aggregates_;
 };

@@ -34,8 +34,6 @@ struct BoundExpr {
   std::vector<BoundExpr> children;
   std::uint64_t tables = 0;  // bit t set when the expression reads table t
   std::string signature;     // equal signatures compute the same value (GROUP BY matching)
-
-  bool is_condition() const;
 };
 
 }  // namespace veltra::sql

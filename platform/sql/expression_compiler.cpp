@@ -179,27 +179,25 @@ ValueProgram CompileFunction(const BoundExpr& expr) {
   return nullptr;
 }
 
+// AND (dominant false) and OR (dominant true): the dominant value of
+// either side decides; otherwise unknown wins over the other value.
+TruthProgram CompileConnective(const BoundExpr& expr, Truth dominant) {
+  return [a = CompileTruth(expr.children[0]), b = CompileTruth(expr.children[1]), dominant](RowSet rows) {
+    const Truth left = a(rows);
+    if (left == dominant) return left;
+    const Truth right = b(rows);
+    if (right == dominant) return right;
+    return left == Truth::Unknown || right == Truth::Unknown ? Truth::Unknown : Not(dominant);
+  };
+}
+
 }  // namespace
 
 TruthProgram CompileTruth(const BoundExpr& expr) {
   switch (expr.kind) {
     case BoundExpr::Kind::Compare: return CompileCompare(expr);
-    case BoundExpr::Kind::And:
-      return [a = CompileTruth(expr.children[0]), b = CompileTruth(expr.children[1])](RowSet rows) {
-        const Truth left = a(rows);
-        if (left == Truth::False) return left;
-        const Truth right = b(rows);
-        if (right == Truth::False) return right;
-        return left == Truth::True && right == Truth::True ? Truth::True : Truth::Unknown;
-      };
-    case BoundExpr::Kind::Or:
-      return [a = CompileTruth(expr.children[0]), b = CompileTruth(expr.children[1])](RowSet rows) {
-        const Truth left = a(rows);
-        if (left == Truth::True) return left;
-        const Truth right = b(rows);
-        if (right == Truth::True) return right;
-        return left == Truth::False && right == Truth::False ? Truth::False : Truth::Unknown;
-      };
+    case BoundExpr::Kind::And: return CompileConnective(expr, Truth::False);
+    case BoundExpr::Kind::Or: return CompileConnective(expr, Truth::True);
     case BoundExpr::Kind::Not:
       return [a = CompileTruth(expr.children[0])](RowSet rows) { return Not(a(rows)); };
     case BoundExpr::Kind::IsNull:

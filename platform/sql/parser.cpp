@@ -10,6 +10,7 @@ namespace veltra::sql {
 namespace {
 
 using text::EqualsIgnoreAsciiCase;
+using text::ToAsciiUpper;
 
 // Words that end an expression or a table reference, so they never serve
 // as aliases.
@@ -33,6 +34,44 @@ bool IsReserved(std::string_view word) {
                     std::string(what) + " is not supported (line " + std::to_string(token.line) +
                         ", column " + std::to_string(token.column) + ")");
 }
+
+[[noreturn]] void ThrowTooDeep() {
+  throw EngineError(EngineError::Kind::Unsupported, "an expression nested this deeply");
+}
+
+class DepthGuard {
+ public:
+  DepthGuard(int& depth, int limit) : depth_(depth) {
+    if (++depth_ > limit) {
+      --depth_;
+      ThrowTooDeep();
+    }
+  }
+  ~DepthGuard() { --depth_; }
+  DepthGuard(const DepthGuard&) = delete;
+  DepthGuard& operator=(const DepthGuard&) = delete;
+
+ private:
+  int& depth_;
+};
+
+// Counts the operands of a left-leaning chain (a or b or c ...).
+class ChainGuard {
+ public:
+  ChainGuard(int& depth, int limit) : depth_(depth), limit_(limit) {}
+  ~ChainGuard() { depth_ -= added_; }
+  ChainGuard(const ChainGuard&) = delete;
+  ChainGuard& operator=(const ChainGuard&) = delete;
+  void Deepen() {
+    ++added_;
+    if (++depth_ > limit_) ThrowTooDeep();
+  }
+
+ private:
+  int& depth_;
+  int limit_;
+  int added_ = 0;
+};
 
 class Parser {
  public:
@@ -356,28 +395,21 @@ class Parser {
   }
 
   ExprPtr ParseExpression() {
-    if (++depth_ > kMaxDepth) {
-      throw EngineError(EngineError::Kind::Unsupported, "expression nested too deeply");
-    }
-    ExprPtr result = ParseOr();
-    --depth_;
-    return result;
+    const DepthGuard nesting(nesting_, kMaxNesting);
+    const DepthGuard tree(tree_depth_, kMaxTreeDepth);
+    return ParseOr();
   }
 
-  ExprPtr ParseOr() {
-    ExprPtr left = ParseAnd();
-    while (IsWord("or")) {
-      const Token where = Take();
-      left = MakeBinary(Expr::Kind::Or, where, std::move(left), ParseAnd());
-    }
-    return left;
-  }
+  ExprPtr ParseOr() { return ParseConnectiveChain("or", Expr::Kind::Or, &Parser::ParseAnd); }
+  ExprPtr ParseAnd() { return ParseConnectiveChain("and", Expr::Kind::And, &Parser::ParseNot); }
 
-  ExprPtr ParseAnd() {
-    ExprPtr left = ParseNot();
-    while (IsWord("and")) {
+  ExprPtr ParseConnectiveChain(std::string_view word, Expr::Kind kind, ExprPtr (Parser::*operand)()) {
+    ChainGuard chain(tree_depth_, kMaxTreeDepth);
+    ExprPtr left = (this->*operand)();
+    while (IsWord(word)) {
+      chain.Deepen();
       const Token where = Take();
-      left = MakeBinary(Expr::Kind::And, where, std::move(left), ParseNot());
+      left = MakeBinary(kind, where, std::move(left), (this->*operand)());
     }
     return left;
   }
@@ -385,12 +417,9 @@ class Parser {
   ExprPtr ParseNot() {
     if (IsWord("not")) {
       const Token where = Take();
-      if (++depth_ > kMaxDepth) {
-        throw EngineError(EngineError::Kind::Unsupported, "expression nested too deeply");
-      }
+      const DepthGuard tree(tree_depth_, kMaxTreeDepth);
       ExprPtr node = MakeNode(Expr::Kind::Not, where);
       node->args.push_back(ParseNot());
-      --depth_;
       return node;
     }
     return ParsePredicate();
@@ -460,8 +489,9 @@ class Parser {
   }
 
   ExprPtr ParseAdditive() {
+    ChainGuard chain(tree_depth_, kMaxTreeDepth);
     ExprPtr left = ParseMultiplicative();
-    for (;;) {
+    for (;; chain.Deepen()) {
       const Token where = Current();
       if (AcceptSymbol("+")) {
         left = MakeArithmetic(ArithmeticOp::Add, where, std::move(left), ParseMultiplicative());
@@ -476,8 +506,9 @@ class Parser {
   }
 
   ExprPtr ParseMultiplicative() {
+    ChainGuard chain(tree_depth_, kMaxTreeDepth);
     ExprPtr left = ParseUnary();
-    for (;;) {
+    for (;; chain.Deepen()) {
       const Token where = Current();
       if (AcceptSymbol("*")) {
         left = MakeArithmetic(ArithmeticOp::Multiply, where, std::move(left), ParseUnary());
@@ -498,12 +529,9 @@ class Parser {
   ExprPtr ParseUnary() {
     const Token where = Current();
     if (AcceptSymbol("-")) {
-      if (++depth_ > kMaxDepth) {
-        throw EngineError(EngineError::Kind::Unsupported, "expression nested too deeply");
-      }
+      const DepthGuard tree(tree_depth_, kMaxTreeDepth);
       ExprPtr node = MakeNode(Expr::Kind::Negate, where);
       node->args.push_back(ParseUnary());
-      --depth_;
       return node;
     }
     if (AcceptSymbol("+")) return ParseUnary();
@@ -544,6 +572,7 @@ class Parser {
         break;
     }
     if (AcceptWord("null")) return MakeNode(Expr::Kind::Literal, where);
+    if (IsAnyWord({"case", "exists"})) ThrowUnsupported(where, ToAsciiUpper(where.text));
     if (IsSymbol("(", 1)) return ParseCall();
     const Token name = ExpectName();
     ExprPtr node = MakeNode(Expr::Kind::Column, where);
@@ -668,10 +697,15 @@ class Parser {
     ThrowUnsupported(type, "CAST to " + type.text);
   }
 
-  static constexpr int kMaxDepth = 200;
+  // Binding, compiling and freeing walk the tree recursively, so its depth
+  // is bounded: parentheses (many parser frames each) and, more loosely,
+  // the whole tree including long AND/OR chains.
+  static constexpr int kMaxNesting = 200;
+  static constexpr int kMaxTreeDepth = 4000;
   std::vector<Token> tokens_;
   std::size_t pos_ = 0;
-  int depth_ = 0;
+  int nesting_ = 0;
+  int tree_depth_ = 0;
 };
 
 }  // namespace

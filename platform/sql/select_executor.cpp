@@ -4,6 +4,7 @@
 
 #include "platform/sql/select_plan.h"
 #include "platform/sql/value_ops.h"
+#include "platform/types/error.h"
 
 namespace veltra::sql {
 namespace {
@@ -96,6 +97,7 @@ class SelectRun {
     const JoinStep& step = plan_.steps[level];
     bool matched = false;
     auto consider = [&](const Row& row) {
+      CountCombination();
       current_[level] = &row;
       if (!AllTrue(step.match, current_.data())) return;
       matched = true;
@@ -116,6 +118,16 @@ class SelectRun {
     if (!matched && step.left_outer) {
       current_[level] = &step.null_row;
       if (AllTrue(step.filters, current_.data())) Visit(level + 1);
+    }
+  }
+
+  // Joins without usable conditions grow as the product of the tables; a
+  // typed statement must end with an error rather than hang the program.
+  void CountCombination() {
+    if (++combinations_ > kMaxCombinations) {
+      throw EngineError(EngineError::Kind::Unsupported,
+                        "a join of more than " + std::to_string(kMaxCombinations) +
+                            " row combinations (join the tables on their keys)");
     }
   }
 
@@ -199,7 +211,10 @@ class SelectRun {
     produced_ = std::move(kept);
   }
 
+  static constexpr std::uint64_t kMaxCombinations = 200'000'000;
+
   const SelectPlan& plan_;
+  std::uint64_t combinations_ = 0;
   std::vector<const Row*> current_;
   std::vector<std::unique_ptr<HashIndex>> indexes_;
   std::vector<Row> produced_;

@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <bit>
+#include <cmath>
+#include <set>
 
 #include "platform/sql/binder.h"
 #include "platform/sql/select_plan.h"
@@ -82,25 +84,20 @@ std::string_view AggregateName(AggregateKind kind) {
 }
 
 // Names repeated in the result get "_1", "_2" ... so that the result can
-// be saved as a table.
+// be saved as a table; a suffix never takes a name another column has.
 void MakeNamesUnique(FieldDefs& columns) {
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    int suffix = 0;
-    auto taken = [&](const std::string& name) {
-      for (std::size_t j = 0; j < columns.size(); ++j) {
-        if (j != i && EqualsIgnoreAsciiCase(columns[j].name, name)) return true;
-      }
-      return false;
-    };
-    if (std::none_of(columns.begin(), columns.begin() + static_cast<std::ptrdiff_t>(i),
-                     [&](const FieldDef& c) { return EqualsIgnoreAsciiCase(c.name, columns[i].name); })) {
-      continue;
-    }
+  std::set<std::string> taken;
+  for (const FieldDef& column : columns) taken.insert(text::ToAsciiLower(column.name));
+  std::set<std::string> seen;
+  for (FieldDef& column : columns) {
+    if (seen.insert(text::ToAsciiLower(column.name)).second) continue;
     std::string candidate;
+    int suffix = 0;
     do {
-      candidate = columns[i].name + "_" + std::to_string(++suffix);
-    } while (taken(candidate));
-    columns[i].name = candidate;
+      candidate = column.name + "_" + std::to_string(++suffix);
+    } while (!taken.insert(text::ToAsciiLower(candidate)).second);
+    column.name = candidate;
+    seen.insert(text::ToAsciiLower(candidate));
   }
 }
 
@@ -256,8 +253,8 @@ class SelectPlanner {
       key.descending = item.descending;
       if (expr.kind == Expr::Kind::Literal && expr.literal.is_number()) {
         const double position = expr.literal.AsDouble();
-        if (position != static_cast<double>(static_cast<long>(position)) || position < 1 ||
-            position > static_cast<double>(plan_.columns.size())) {
+        if (!(position >= 1 && position <= static_cast<double>(plan_.columns.size())) ||
+            position != std::trunc(position)) {
           throw EngineError(EngineError::Kind::Syntax,
                             "ORDER BY position " + expr.where.text + " is not a column of the result");
         }

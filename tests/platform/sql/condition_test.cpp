@@ -105,6 +105,18 @@ TEST(ConditionTest, CompileErrors) {
   EXPECT_EQ(kind_of("QC05 # 2"), EngineError::Kind::Syntax);
   EXPECT_EQ(kind_of("foo(QC05) > 0"), EngineError::Kind::Unsupported);
   EXPECT_EQ(kind_of(std::string(1000, '(') + "1=1" + std::string(1000, ')')), EngineError::Kind::Unsupported);
+  std::string chain = "QC05=0";
+  for (int i = 0; i < 5000; ++i) chain += " or QC05=" + std::to_string(i);
+  EXPECT_EQ(kind_of(chain), EngineError::Kind::Unsupported);
+}
+
+TEST(ConditionTest, CodeListBatchOfTwoHundredAndTwoCodes) {
+  std::string condition = "not (QB03='0000'";
+  for (int code = 1; code < 202; ++code) condition += "\n or QB03='" + std::to_string(1000 + code) + "'";
+  condition += ")";
+  EXPECT_EQ(Eval(condition, kRow), Truth::True);
+  EXPECT_EQ(Eval(condition, {N, T("1201"), N, N, N}), Truth::False);
+  EXPECT_EQ(Eval(condition, kNulls), Truth::Unknown);
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ class Generator {
 
   // A statement and whether its ORDER BY fixes the row order completely.
   std::pair<std::string, bool> Statement() {
-    switch (Pick(9)) {
+    switch (Pick(11)) {
       case 0: return {"select k, a, x, n from t1 where " + Condition(false) + " order by k", true};
       case 1:
         return {"select a, count(*), count(x), sum(x), min(x), max(a), avg(n) from t1 where " +
@@ -143,6 +143,12 @@ class Generator {
         return {"select k, x * 2 - n, substring(a from 2 for 2) from t1 where " + Condition(false) +
                     " order by x desc, k",
                 true};
+      case 8:
+        return {"select a, x from t1 where " + Condition(false) + " order by 2 desc, 1, k", true};
+      case 9:
+        return {"select t.k, u.b from t1 t, t2 u where t.k = u.k2 and (" + Condition(true) +
+                    ") order by u.b desc, t.k, u.y",
+                false};
       default:
         return {"select b, sum(y), count(k) from t1 left join t2 on k = k2 and y > " + NumberLiteral() +
                     " where " + Condition(true) + " group by b",

@@ -253,12 +253,17 @@ TEST_F(StatementsTest, ErrorsNameTheProblemAndWhere) {
             EngineError::Kind::Unsupported);
   EXPECT_EQ(error_of("select qa01 from kfq_1.db where qa01 in (select qa01 from kfq_2.db)").first,
             EngineError::Kind::Unsupported);
+  EXPECT_EQ(error_of("select case when qc05 > 0 then 'a' end from kfq_1.db").first,
+            EngineError::Kind::Unsupported);
+  EXPECT_EQ(error_of("select count(distinct qa02) from kfq_1.db").first, EngineError::Kind::Unsupported);
+  EXPECT_EQ(error_of("create table x (a int)").first, EngineError::Kind::Unsupported);
   EXPECT_EQ(error_of("select a.qa01 from kfq_1.db a right join kfq_2.db b on a.qa01=b.qa01").first,
             EngineError::Kind::Unsupported);
   EXPECT_EQ(error_of("select qa01 from kfq_1.db a, kfq_2.db b").first, EngineError::Kind::NoSuchField);
   EXPECT_EQ(error_of("select qa02, sum(qc05) from kfq_1.db group by qa01").first, EngineError::Kind::Syntax);
   EXPECT_EQ(error_of("select qa01 from kfq_1.db where qa04 > 3").first, EngineError::Kind::TypeMismatch);
   EXPECT_EQ(error_of("select qa01 from kfq_1.db order by 5").first, EngineError::Kind::Syntax);
+  EXPECT_EQ(error_of("select qa01 from kfq_1.db order by 1e30").first, EngineError::Kind::Syntax);
   EXPECT_EQ(error_of("insert into kfq_2.db (QA01, nope) values ('1', 2)").second,
             "unknown column nope in kfq_2.db");
   EXPECT_EQ(error_of("insert into kfq_2.db (QA01, QE14) values ('1', 'abc')").first,
@@ -268,6 +273,86 @@ TEST_F(StatementsTest, ErrorsNameTheProblemAndWhere) {
 TEST_F(StatementsTest, KeywordsAndNamesIgnoreAsciiCase) {
   const Result result = Run("SeLeCt Qa01 编号 FROM \"KFQ_1.DB\" A WhErE a.QC05 < 0 OrDeR By 编号 DESC");
   EXPECT_EQ(Column(result, 0), (std::vector<std::string>{"110004", "110002"}));
+  const Result with_as = Run("select QA01 AS 编号, QA04 as \"企业名称\" from kfq_1.db where QA01 = '110001'");
+  EXPECT_EQ(with_as.columns[0].name, "编号");
+  EXPECT_EQ(with_as.columns[1].name, "企业名称");
+  EXPECT_EQ(Run("insert into \"KFQ_2.db\" values ('110003', 1, 1)").rows_affected, 1u);
+}
+
+TEST_F(StatementsTest, MinMaxAndOrderOfTextFollowGbk) {
+  catalog.Add("msg.db", {Text("状态", 4), Number("n")},
+              {{T("警告"), F(1)}, {T("错误"), F(2)}, {N, F(3)}, {T("OK"), F(4)}});
+  const Result extremes = Run("select min(状态) lo, max(状态) hi, count(状态) c, avg(n) a from msg.db");
+  EXPECT_EQ(extremes.rows[0], (Row{T("OK"), T("警告"), I(3), F(2.5)}));
+  EXPECT_EQ(extremes.columns[0], (FieldDef{"lo", FieldType::String, 4}));
+  const Result sorted = Run("select 状态 from msg.db order by 状态");
+  EXPECT_EQ(Column(sorted, 0), (std::vector<std::string>{"", "OK", "错误", "警告"}));
+  EXPECT_THROW(Run("select sum(状态) from msg.db"), EngineError);
+}
+
+TEST_F(StatementsTest, JoinsMatchIntegerAndFloatKeysAndSkipNullKeys) {
+  catalog.Add("codes.db", {{"code", FieldType::SmallInt, 0}, Text("label", 4)},
+              {{I(1), T("一")}, {I(2), T("二")}, {N, T("空")}});
+  catalog.Add("facts.db", {Number("code"), Number("v")}, {{F(2), F(20)}, {F(1), F(10)}, {N, F(0)}, {F(2), F(21)}});
+  const Result inner = Run("select f.v, c.label from facts.db f, codes.db c where f.code = c.code");
+  EXPECT_EQ(Column(inner, 1), (std::vector<std::string>{"二", "一", "二"}));
+  const Result left = Run("select f.v, c.label from facts.db f left join codes.db c on c.code = f.code and c.code > 1");
+  EXPECT_EQ(Column(left, 1), (std::vector<std::string>{"二", "", "", "二"}));
+  const Result filtered =
+      Run("select f.v from facts.db f left join codes.db c on f.code = c.code where c.label is null");
+  EXPECT_EQ(Column(filtered, 0), (std::vector<std::string>{"0"}));
+}
+
+TEST_F(StatementsTest, ResultColumnSizesOfStringExpressions) {
+  const Result result = Run(
+      "select substring(QB03 from 1 for 2) a, 'abc' b, '中文' c, QA01 || QB07 d, upper(QA04) e, "
+      "cast(QC05 as char(8)) f from kfq_1.db");
+  std::vector<int> sizes;
+  for (const FieldDef& column : result.columns) {
+    EXPECT_EQ(column.type, FieldType::String) << column.name;
+    sizes.push_back(column.size);
+  }
+  // Two characters may take four GBK bytes; the field holds four.
+  EXPECT_EQ(sizes, (std::vector<int>{4, 3, 4, 7, 100, 8}));
+  EXPECT_EQ(result.rows[0][5], T("6000"));
+}
+
+TEST_F(StatementsTest, InsertedValuesTakeTheFieldTypes) {
+  catalog.Add("typed.db", {Text("s", 4), Number("f"), {"i", FieldType::SmallInt, 0}, {"d", FieldType::Date, 0}});
+  Run("insert into typed.db values (12.5, ' 7 ', 3.9, '2011-02-28')");
+  Run("insert into typed.db (d, s) values (null, '')");
+  const auto& rows = catalog.Get("typed.db").rows();
+  EXPECT_EQ(rows[0], (Row{T("12.5"), F(7), I(3), Value::FromDate(*MakeDate(2011, 2, 28))}));
+  EXPECT_EQ(rows[1], (Row{N, N, N, N}));
+  auto kind_of = [this](const std::string& sql) {
+    try {
+      Run(sql);
+    } catch (const EngineError& error) {
+      return error.kind();
+    }
+    return EngineError::Kind::State;
+  };
+  EXPECT_EQ(kind_of("insert into typed.db (i) values (40000)"), EngineError::Kind::InvalidValue);
+  EXPECT_EQ(kind_of("insert into typed.db (d) values ('2011-02-30')"), EngineError::Kind::TypeMismatch);
+  EXPECT_EQ(kind_of("insert into typed.db (s, f) values ('a')"), EngineError::Kind::Syntax);
+  EXPECT_EQ(kind_of("insert into typed.db (s, s) values ('a', 'b')"), EngineError::Kind::Syntax);
+  EXPECT_EQ(catalog.Get("typed.db").rows().size(), 2u);  // nothing half-written
+}
+
+TEST_F(StatementsTest, RunawayCrossJoinEndsWithAnError) {
+  std::vector<Row> rows;
+  for (int i = 0; i < 600; ++i) rows.push_back({F(i)});
+  catalog.Add("many.db", {Number("v")}, rows);
+  try {
+    Run("select count(*) from many.db a, many.db b, many.db c where c.v < 0");
+    FAIL() << "no error";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(error.kind(), EngineError::Kind::Unsupported);
+  }
+  // Joined on a key, the same tables are cheap.
+  EXPECT_EQ(Run("select count(*) from many.db a, many.db b, many.db c where a.v = b.v and c.v = b.v")
+                .rows[0][0],
+            I(600));
 }
 
 TEST_F(StatementsTest, DistinctAndHaving) {
