@@ -31,17 +31,6 @@ std::string RestOfLine(std::string_view line, const std::vector<std::string_view
   return std::string(line.substr(begin, end - begin));
 }
 
-std::vector<std::string> SplitFieldList(std::string_view list) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  while (start <= list.size()) {
-    const std::size_t end = std::min(list.find(';', start), list.size());
-    fields.emplace_back(list.substr(start, end - start));
-    start = end + 1;
-  }
-  return fields;
-}
-
 class Parser {
  public:
   explicit Parser(std::string_view source) : source_(source) {}
@@ -106,7 +95,7 @@ class Parser {
     TableDef& table = Current();
     if (words.size() != 4) Fail("expected: master <file> <fields> <index>");
     if (table.master) Fail("a second master for " + table.file_name);
-    table.master = MasterLink{std::string(words[1]), SplitFieldList(words[2]), std::string(words[3])};
+    table.master = MasterLink{std::string(words[1]), db::SplitFieldList(std::string(words[2])), std::string(words[3])};
   }
 
   void ParseIndex(const std::vector<std::string_view>& words) {
@@ -114,7 +103,7 @@ class Parser {
     if (words.size() < 3) Fail("expected: index <name|-> <fields> [primary] [unique] [ci]");
     IndexDef index;
     if (words[1] != "-") index.name = std::string(words[1]);
-    index.fields = SplitFieldList(words[2]);
+    index.fields = std::string(words[2]);
     for (std::size_t i = 3; i < words.size(); ++i) {
       if (words[i] == "primary") index.primary = true;
       else if (words[i] == "unique") index.unique = true;
@@ -247,7 +236,7 @@ class Parser {
       }
     }
     for (const IndexDef& index : table.indexes) {
-      for (const std::string& name : index.fields) {
+      for (const std::string& name : db::SplitFieldList(index.fields)) {
         if (FindField(table.fields, name) < 0) Fail("index of " + table.file_name + " names unknown field " + name);
       }
     }
@@ -255,9 +244,10 @@ class Parser {
       const IndexDef* index = table.FindIndex(table.master->detail_index);
       if (!index) Fail(table.file_name + " links through unknown index " + table.master->detail_index);
       const auto& link = table.master->fields;
-      if (link.size() > index->fields.size()) Fail("link of " + table.file_name + " is longer than its index");
+      const std::vector<std::string> index_fields = db::SplitFieldList(index->fields);
+      if (link.size() > index_fields.size()) Fail("link of " + table.file_name + " is longer than its index");
       for (std::size_t i = 0; i < link.size(); ++i) {
-        if (!text::EqualsIgnoreAsciiCase(link[i], index->fields[i])) {
+        if (!text::EqualsIgnoreAsciiCase(link[i], index_fields[i])) {
           Fail("link of " + table.file_name + " does not lead its index " + index->name);
         }
       }

@@ -7,17 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/db/index_def.h"
 #include "platform/types/field.h"
 
 namespace veltra::schema {
 
-struct IndexDef {
-  std::string name;                 // empty for the primary index
-  std::vector<std::string> fields;  // in key order
-  bool primary = false;
-  bool unique = false;
-  bool case_insensitive = false;
-};
+// Indexes are described as the table engine takes them, so a window hands
+// a definition to its table as it stands.
+using IndexDef = db::IndexDef;
 
 // A detail table follows its master through `fields` (the same names on
 // both sides, as the entry windows' MasterFields give them) over the

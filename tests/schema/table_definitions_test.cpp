@@ -135,19 +135,19 @@ TEST(SurveyTables, EnterpriseIndexesAndLinks) {
   const TableDef* master = FindTable("kfq_1.db");
   ASSERT_NE(master, nullptr);
   ASSERT_NE(master->primary_index(), nullptr);
-  EXPECT_EQ(master->primary_index()->fields, std::vector<std::string>{"Id"});
+  EXPECT_EQ(master->primary_index()->fields, "Id");
   EXPECT_TRUE(master->primary_index()->unique);
   for (const char* name : {"kfq_1", "kfq_12", "kfq_13"}) {
     const IndexDef* index = master->FindIndex(name);
     ASSERT_NE(index, nullptr) << name;
     EXPECT_TRUE(index->unique && index->case_insensitive) << name;
   }
-  EXPECT_EQ(master->FindIndex("KFQ_12")->fields, std::vector<std::string>{"QA03"});
+  EXPECT_EQ(master->FindIndex("KFQ_12")->fields, "QA03");
 
   const TableDef* products = FindTable("kfq_2.db");
   const IndexDef* by_product = products->FindIndex("kfq_2");
   ASSERT_NE(by_product, nullptr);
-  EXPECT_EQ(by_product->fields, (std::vector<std::string>{"QA01", "QE01"}));
+  EXPECT_EQ(by_product->fields, "QA01;QE01");
   EXPECT_FALSE(by_product->unique);
   ASSERT_TRUE(products->master.has_value());
   EXPECT_EQ(products->master->master_table, "kfq_1.db");
@@ -161,21 +161,21 @@ TEST(SurveyTables, EnterpriseIndexesAndLinks) {
 TEST(SurveyTables, OtherKeysAndLinks) {
   const TableDef* projects = FindTable("gjxm.db");
   EXPECT_TRUE(projects->FindIndex("gjxm2")->unique);
-  EXPECT_EQ(projects->FindIndex("gjxm")->fields, std::vector<std::string>{"JB00"});
+  EXPECT_EQ(projects->FindIndex("gjxm")->fields, "JB00");
 
   const TableDef* products = FindTable("rjjdqycp.db");
   ASSERT_TRUE(products->master.has_value());
   EXPECT_EQ(products->master->master_table, "rjjdqy.db");
   EXPECT_EQ(products->master->fields, (std::vector<std::string>{"Code", "Code2"}));
   EXPECT_FALSE(products->FindIndex("rjjdqycp")->unique);
-  EXPECT_EQ(products->FindIndex("rjjdqycp")->fields.size(), 3u);
+  EXPECT_EQ(products->FindIndex("rjjdqycp")->fields, "Code;Code2;Code3");
 
   EXPECT_EQ(DetailsOf("dx.db").size(), 2u);
   EXPECT_EQ(FindTable("dxzfqy.db")->master->detail_index, "dx3");
   // The zone comprehensive table and the unreported list have no key at all.
   EXPECT_TRUE(FindTable("kfqzh.db")->indexes.empty());
   EXPECT_TRUE(FindTable("gj_wsb.db")->indexes.empty());
-  EXPECT_EQ(FindTable("tzjg.db")->primary_index()->fields, std::vector<std::string>{"ID"});
+  EXPECT_EQ(FindTable("tzjg.db")->primary_index()->fields, "ID");
 }
 
 TEST(SurveyTables, WindowsCaptionsPagesAndSections) {
