@@ -153,7 +153,7 @@ TEST(DBaseHeaderTest, NamesAndSizesDBaseCannotStoreAreRefusedByField) {
   EXPECT_NO_THROW(MakeDbfHeader({{"jb00_X9", FieldType::String, 5}, {"ABCDEFGHIJ", FieldType::Date}}, "x.dbf"));
 }
 
-class DBaseMemoTest : public TableFolderTest {};
+class DBaseMemoTest : public TempFolderTest {};
 
 TEST_F(DBaseMemoTest, DBase4MemoHeadMatchesTheVectorAndReadsBack) {
   const auto path = dir_ / "m.dbt";

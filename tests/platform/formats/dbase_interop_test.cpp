@@ -67,7 +67,7 @@ std::string Dump(const FieldDefs& fields, const std::vector<Record>& records) {
   return out;
 }
 
-class DBaseInteropTest : public TableFolderTest {
+class DBaseInteropTest : public TempFolderTest {
  protected:
   std::string ReadWithDbfread(const std::filesystem::path& dbf) {
     const auto script = dir_ / "dump.py";

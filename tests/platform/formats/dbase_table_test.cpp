@@ -32,7 +32,7 @@ Record AsRead(const Record& r) {
   return out;
 }
 
-class DBaseTableTest : public TableFolderTest {
+class DBaseTableTest : public TempFolderTest {
  protected:
   std::filesystem::path Write(const std::string& name, const FieldDefs& fields, const std::vector<Record>& records) {
     const auto path = dir_ / name;

@@ -1,26 +1,14 @@
 #pragma once
-// A fresh folder per test for the dBase and text table tests.
+// Shared pieces of the dBase and text table tests.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
 #include "platform/types/error.h"
+#include "temp_folder_test.h"
 
 namespace veltra::formats {
-
-class TableFolderTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("veltra_" + std::string(info->test_suite_name()) + "_" + info->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::filesystem::path dir_;
-};
 
 // Runs `action`, expects an EngineError of `kind` whose message holds every
 // one of `parts`.

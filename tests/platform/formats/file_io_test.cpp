@@ -6,22 +6,12 @@
 
 #include "platform/formats/table_file.h"
 #include "platform/types/error.h"
+#include "temp_folder_test.h"
 
 namespace veltra::formats {
 namespace {
 
-class FileIoTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("veltra_file_io_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::filesystem::path dir_;
-};
+class FileIoTest : public TempFolderTest {};
 
 TEST_F(FileIoTest, AtomicWriteReplacesWholeFileAndLeavesNoTemporary) {
   const auto target = dir_ / "kfq_1.db";

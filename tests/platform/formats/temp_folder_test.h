@@ -1,7 +1,8 @@
 #pragma once
-// A fresh folder per test, removed afterwards.
+// A fresh folder per test, removed afterwards. mkdtemp keeps it apart from
+// every other test run on the machine, parallel ones included.
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <string>
@@ -9,11 +10,9 @@
 class TempFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("veltra_" + std::to_string(::getpid()) + "_" + test->test_suite_name() + "_" + test->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    std::string pattern = (std::filesystem::temp_directory_path() / "veltra_formats_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr) << "cannot create a folder from " << pattern;
+    dir_ = pattern;
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
   std::filesystem::path dir_;

@@ -13,7 +13,7 @@ namespace {
 
 using K = EngineError::Kind;
 
-class TextTableTest : public TableFolderTest {};
+class TextTableTest : public TempFolderTest {};
 
 const FieldDefs kFields = {{"名称", FieldType::String, 6}, {"AMOUNT", FieldType::Float},
                            {"DAY", FieldType::Date},       {"OK", FieldType::Boolean},
