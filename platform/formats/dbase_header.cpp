@@ -1,0 +1,303 @@
+#include "platform/formats/dbase_header.h"
+
+#include <algorithm>
+#include <ctime>
+#include <unordered_set>
+
+#include "platform/text/ascii.h"
+#include "platform/text/gbk.h"
+#include "platform/types/error.h"
+
+namespace veltra::formats {
+namespace {
+
+constexpr char kDescriptorEnd = 0x0D;
+constexpr int kMaxCharWidth = 254;
+constexpr int kMaxNumericWidth = 20;
+constexpr int kMaxDecimals = 18;
+
+std::uint32_t Read32(std::string_view b, std::size_t at) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
+}
+
+std::uint16_t Read16(std::string_view b, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
+                                    static_cast<unsigned char>(b[at + 1]) << 8);
+}
+
+void Put16(std::string& b, std::size_t at, std::uint16_t v) {
+  b[at] = static_cast<char>(v & 0xFF);
+  b[at + 1] = static_cast<char>(v >> 8);
+}
+
+[[noreturn]] void Garbled(const std::filesystem::path& file, const std::string& what) {
+  throw EngineError(EngineError::Kind::FileFormat, file.string() + " is not a valid dBase table: " + what);
+}
+
+bool KnownVersion(std::uint8_t version) {
+  switch (version) {
+    case 0x03: case 0x83: case 0x8B: case 0x43: case 0x63: case 0xCB:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Accepted widths per type; files from other writers are held to what
+// dBase III/IV itself produces, except for a little slack on numbers.
+bool ValidLength(char type, int length) {
+  switch (type) {
+    case 'C': return length >= 1;
+    case 'N': case 'F': return length >= 1 && length <= 32;
+    case 'D': return length == 8;
+    case 'L': return length == 1;
+    case 'M': return length == 10;
+    default: return false;
+  }
+}
+
+std::string Hex(unsigned v) {
+  static const char digits[] = "0123456789ABCDEF";
+  return std::string("0x") + digits[(v >> 4) & 0xF] + digits[v & 0xF];
+}
+
+DbfField ParseDescriptor(std::string_view d, int index, int offset, const DBaseCodePage& code_page,
+                         const std::filesystem::path& file) {
+  DbfField field;
+  const std::string_view raw_name = d.substr(0, std::min(d.substr(0, 11).find('\0'), std::size_t{11}));
+  try {
+    field.name = code_page.Decode(raw_name);
+  } catch (const text::TextError& e) {
+    Garbled(file, "name of field " + std::to_string(index + 1) + " does not decode: " + e.what());
+  }
+  if (field.name.empty()) Garbled(file, "field " + std::to_string(index + 1) + " has no name");
+  field.type = text::AsciiUpper(d[11]);
+  field.length = static_cast<unsigned char>(d[16]);
+  field.decimals = static_cast<unsigned char>(d[17]);
+  field.offset = offset;
+  if (!ValidLength(field.type, field.length)) {
+    const auto letter = static_cast<unsigned char>(d[11]);
+    Garbled(file, "field " + field.name + " has type " +
+                      (letter >= 0x20 && letter < 0x7F ? "'" + std::string(1, d[11]) + "'" : Hex(letter)) +
+                      " and length " + std::to_string(field.length) +
+                      ", which dBase III/IV does not use");
+  }
+  if (field.type == 'N' || field.type == 'F') {
+    if (field.decimals >= field.length && field.decimals != 0) {
+      Garbled(file, "field " + field.name + " has " + std::to_string(field.decimals) +
+                        " decimals in a width of " + std::to_string(field.length));
+    }
+  } else {
+    field.decimals = 0;
+  }
+  return field;
+}
+
+bool ValidName(std::string_view name) {
+  if (name.empty() || name.size() > 10) return false;
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (!letter(name[0])) return false;
+  for (char c : name) {
+    if (!letter(c) && !(c >= '0' && c <= '9') && c != '_') return false;
+  }
+  return true;
+}
+
+[[noreturn]] void BadDefinition(EngineError::Kind kind, const std::filesystem::path& file,
+                                const std::string& field, const std::string& what) {
+  throw EngineError(kind, "field " + field + " of " + file.string() + ": " + what);
+}
+
+DbfField MapFieldDef(const FieldDef& def, const std::filesystem::path& file) {
+  if (!ValidName(def.name)) {
+    BadDefinition(EngineError::Kind::InvalidName, file, def.name,
+                  "a dBase field name has 1 to 10 ASCII letters, digits or underscores and "
+                  "begins with a letter");
+  }
+  DbfField f{def.name, 'N', 20, 0, 0};
+  switch (def.type) {
+    case FieldType::String:
+      if (def.size < 1 || def.size > kMaxCharWidth) {
+        BadDefinition(EngineError::Kind::InvalidValue, file, def.name,
+                      "a dBase character field is 1 to 254 bytes wide, not " + std::to_string(def.size));
+      }
+      f.type = 'C';
+      f.length = def.size;
+      break;
+    case FieldType::Memo:
+    case FieldType::FmtMemo:
+      f.type = 'M';
+      f.length = 10;
+      break;
+    case FieldType::Float:
+      if (def.size > 0) {
+        if (def.size > kMaxNumericWidth || def.decimals < 0 || def.decimals > kMaxDecimals ||
+            (def.decimals > 0 && def.decimals > def.size - 2)) {
+          BadDefinition(EngineError::Kind::InvalidValue, file, def.name,
+                        "width " + std::to_string(def.size) + " with " + std::to_string(def.decimals) +
+                            " decimals is not a dBase number");
+        }
+        f.length = def.size;
+        f.decimals = def.decimals;
+      } else {
+        f.decimals = 6;
+      }
+      break;
+    case FieldType::Money: f.decimals = 2; break;
+    case FieldType::Bcd: f.decimals = std::clamp(def.size, 0, kMaxDecimals); break;
+    case FieldType::SmallInt: f.length = 6; break;
+    case FieldType::Integer:
+    case FieldType::AutoInc: f.length = 11; break;
+    case FieldType::Date: f.type = 'D'; f.length = 8; break;
+    case FieldType::Boolean: f.type = 'L'; f.length = 1; break;
+    case FieldType::Time: f.type = 'C'; f.length = 12; break;
+    case FieldType::DateTime: f.type = 'C'; f.length = 23; break;
+    case FieldType::Blob:
+    case FieldType::Graphic:
+    case FieldType::Ole:
+    case FieldType::Bytes:
+      BadDefinition(EngineError::Kind::Unsupported, file, def.name,
+                    "a dBase III/IV table cannot hold a " + std::string(FieldTypeName(def.type)) +
+                        " field");
+  }
+  return f;
+}
+
+}  // namespace
+
+bool DbfHeader::has_memo() const {
+  for (const DbfField& f : fields) {
+    if (f.type == 'M') return true;
+  }
+  return false;
+}
+
+std::uint16_t ParseHeaderLength(std::string_view first, const std::filesystem::path& file) {
+  if (first.size() < kDbfHeaderSize) Garbled(file, "shorter than its 32-byte header");
+  const auto version = static_cast<std::uint8_t>(first[0]);
+  if (!KnownVersion(version)) Garbled(file, "version byte " + Hex(version) + " is not dBase III/IV");
+  const std::uint16_t length = Read16(first, 8);
+  if (length < kDbfHeaderSize + 1) Garbled(file, "header length " + std::to_string(length) + " is too small");
+  return length;
+}
+
+DbfHeader ParseDbfHeader(std::string_view b, std::uint64_t file_size, const std::filesystem::path& file) {
+  DbfHeader h;
+  h.header_length = ParseHeaderLength(b, file);
+  if (b.size() < h.header_length) Garbled(file, "truncated inside its header");
+  h.version = static_cast<std::uint8_t>(b[0]);
+  h.record_count = Read32(b, 4);
+  h.record_length = Read16(b, 10);
+  h.language_driver = static_cast<std::uint8_t>(b[29]);
+  const DBaseCodePage code_page = DBaseCodePage::ForLanguageDriver(h.language_driver);
+
+  std::size_t at = kDbfHeaderSize;
+  int offset = 1;
+  while (true) {
+    if (at >= h.header_length) Garbled(file, "field descriptors do not end with 0x0D");
+    if (b[at] == kDescriptorEnd) break;
+    if (at + kDbfDescriptorSize > h.header_length) Garbled(file, "field descriptors do not end with 0x0D");
+    DbfField f = ParseDescriptor(b.substr(at, kDbfDescriptorSize), static_cast<int>(h.fields.size()),
+                                 offset, code_page, file);
+    offset += f.length;
+    h.fields.push_back(std::move(f));
+    at += kDbfDescriptorSize;
+  }
+  if (h.fields.empty()) Garbled(file, "no fields");
+  if (offset > h.record_length) {
+    Garbled(file, "record length " + std::to_string(h.record_length) + " is less than its fields' " +
+                      std::to_string(offset) + " bytes");
+  }
+  const std::uint64_t needed =
+      h.header_length + static_cast<std::uint64_t>(h.record_count) * h.record_length;
+  if (needed > file_size) {
+    Garbled(file, "truncated: the header counts " + std::to_string(h.record_count) + " records of " +
+                      std::to_string(h.record_length) + " bytes but the file holds " +
+                      std::to_string(file_size) + " bytes");
+  }
+  return h;
+}
+
+DbfHeader MakeDbfHeader(const FieldDefs& defs, const std::filesystem::path& file) {
+  if (defs.empty()) {
+    throw EngineError(EngineError::Kind::InvalidValue, file.string() + ": a dBase table needs a field");
+  }
+  if (defs.size() > 255) {
+    throw EngineError(EngineError::Kind::InvalidValue,
+                      file.string() + ": a dBase table holds at most 255 fields, not " +
+                          std::to_string(defs.size()));
+  }
+  DbfHeader h;
+  std::unordered_set<std::string, text::AsciiCaseInsensitiveHash, text::AsciiCaseInsensitiveEqual> names;
+  int offset = 1;
+  for (const FieldDef& def : defs) {
+    DbfField f = MapFieldDef(def, file);
+    if (!names.insert(f.name).second) {
+      BadDefinition(EngineError::Kind::InvalidName, file, f.name, "the name is used twice");
+    }
+    f.offset = offset;
+    offset += f.length;
+    h.fields.push_back(std::move(f));
+  }
+  if (offset > 4000) {
+    throw EngineError(EngineError::Kind::InvalidValue,
+                      file.string() + ": a dBase record holds at most 4000 bytes, these fields need " +
+                          std::to_string(offset));
+  }
+  h.version = h.has_memo() ? 0x8B : 0x03;
+  h.header_length = static_cast<std::uint16_t>(kDbfHeaderSize + kDbfDescriptorSize * h.fields.size() + 1);
+  h.record_length = static_cast<std::uint16_t>(offset);
+  return h;
+}
+
+std::string EncodeDateAndCount(std::uint32_t record_count) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  std::string b(7, '\0');
+  b[0] = static_cast<char>(local.tm_year);  // years since 1900
+  b[1] = static_cast<char>(local.tm_mon + 1);
+  b[2] = static_cast<char>(local.tm_mday);
+  for (int i = 0; i < 4; ++i) b[3 + i] = static_cast<char>((record_count >> (8 * i)) & 0xFF);
+  return b;
+}
+
+std::string EncodeDbfHeader(const DbfHeader& h) {
+  std::string b(h.header_length, '\0');
+  b[0] = static_cast<char>(h.version);
+  b.replace(1, 7, EncodeDateAndCount(h.record_count));
+  Put16(b, 8, h.header_length);
+  Put16(b, 10, h.record_length);
+  b[29] = static_cast<char>(h.language_driver);
+  std::size_t at = kDbfHeaderSize;
+  for (const DbfField& f : h.fields) {
+    b.replace(at, f.name.size(), f.name);  // ASCII, at most 10 bytes
+    b[at + 11] = f.type;
+    b[at + 16] = static_cast<char>(f.length);
+    b[at + 17] = static_cast<char>(f.decimals);
+    at += kDbfDescriptorSize;
+  }
+  b[at] = kDescriptorEnd;
+  return b;
+}
+
+FieldDefs ToFieldDefs(const std::vector<DbfField>& fields) {
+  FieldDefs defs;
+  for (const DbfField& f : fields) {
+    FieldDef d{f.name, FieldType::String, f.length, 0};
+    switch (f.type) {
+      case 'N': case 'F': d.type = FieldType::Float; d.decimals = f.decimals; break;
+      case 'D': d.type = FieldType::Date; d.size = 0; break;
+      case 'L': d.type = FieldType::Boolean; d.size = 0; break;
+      case 'M': d.type = FieldType::Memo; d.size = 0; break;
+      default: break;
+    }
+    defs.push_back(std::move(d));
+  }
+  return defs;
+}
+
+}  // namespace veltra::formats

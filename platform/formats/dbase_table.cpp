@@ -1,0 +1,258 @@
+#include "platform/formats/dbase_table.h"
+
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include <unistd.h>
+
+#include "platform/formats/dbase_cell.h"
+#include "platform/formats/dbase_header.h"
+#include "platform/formats/dbase_memo.h"
+#include "platform/formats/file_io.h"
+#include "platform/text/gbk.h"
+#include "platform/types/error.h"
+
+namespace veltra::formats {
+namespace {
+
+constexpr char kLive = ' ';
+constexpr char kDeleted = '*';
+constexpr char kEndOfFile = 0x1A;
+// Records read from disk at a time when scanning a large table.
+constexpr std::size_t kScanBytes = 1 << 20;
+
+std::string RecordContext(const std::filesystem::path& file, std::uint64_t record, const DbfField& field) {
+  return file.string() + ": record " + std::to_string(record + 1) + ", field " + field.name + ": ";
+}
+
+void CheckWidth(const std::filesystem::path& file, const Record& record, std::size_t fields) {
+  if (record.size() != fields) {
+    throw EngineError(EngineError::Kind::InvalidValue,
+                      file.string() + ": a record of " + std::to_string(record.size()) +
+                          " values for " + std::to_string(fields) + " fields");
+  }
+}
+
+// Bytes of a memo value as stored: text in the table's code page, raw
+// bytes as they are.
+std::string MemoBytes(const Value& value, const DBaseCodePage& code_page) {
+  if (value.kind() == Value::Kind::Bytes) return value.bytes();
+  try {
+    return code_page.Encode(value.ToDisplayText());
+  } catch (const text::TextError& e) {
+    throw CellError(e.what());
+  }
+}
+
+// One record's bytes; `store_memo` keeps a memo's bytes and returns its block.
+template <typename StoreMemo>
+std::string EncodeRecord(const DbfHeader& header, const Record& record, const DBaseCodePage& code_page,
+                         const std::filesystem::path& file, StoreMemo&& store_memo) {
+  CheckWidth(file, record, header.fields.size());
+  std::string bytes(header.record_length, ' ');
+  bytes[0] = kLive;
+  for (std::size_t i = 0; i < header.fields.size(); ++i) {
+    const DbfField& field = header.fields[i];
+    try {
+      std::string cell;
+      if (field.type == 'M') {
+        cell = EncodeMemoPointer(record[i].is_null()
+                                     ? std::nullopt
+                                     : std::optional(store_memo(MemoBytes(record[i], code_page))));
+      } else {
+        cell = EncodeCell(field, record[i], code_page);
+      }
+      bytes.replace(static_cast<std::size_t>(field.offset), cell.size(), cell);
+    } catch (const CellError& e) {
+      throw EngineError(EngineError::Kind::InvalidValue,
+                        "field " + field.name + " of " + file.string() + ": " + e.what());
+    }
+  }
+  return bytes;
+}
+
+class DBaseTable final : public TableFile {
+ public:
+  explicit DBaseTable(const std::filesystem::path& path)
+      : path_(path), file_(OpenForWriteIfAllowed(path)) {
+    const std::uint64_t size = file_.Size();
+    const std::string first = file_.ReadAt(0, std::min<std::uint64_t>(size, kDbfHeaderSize));
+    const std::uint16_t header_length = ParseHeaderLength(first, path_);
+    header_ = ParseDbfHeader(file_.ReadAt(0, std::min<std::uint64_t>(size, header_length)), size, path_);
+    code_page_ = DBaseCodePage::ForLanguageDriver(header_.language_driver);
+    fields_ = ToFieldDefs(header_.fields);
+    if (header_.has_memo()) OpenMemo();
+    ScanDeletionFlags();
+  }
+
+  TableKind kind() const override { return TableKind::DBase; }
+  const std::filesystem::path& path() const override { return path_; }
+  const FieldDefs& fields() const override { return fields_; }
+  int key_field_count() const override { return 0; }
+  std::size_t record_count() const override { return live_.size(); }
+
+  std::vector<Record> ReadAll() override {
+    std::vector<Record> records;
+    records.reserve(live_.size());
+    ForEachRecordChunk([&](std::uint64_t first, std::string_view chunk) {
+      for (std::size_t at = 0; at < chunk.size(); at += header_.record_length) {
+        if (chunk[at] == kLive) records.push_back(DecodeRecord(first + at / header_.record_length,
+                                                               chunk.substr(at, header_.record_length)));
+      }
+    });
+    return records;
+  }
+
+  void Append(const Record& record) override {
+    const std::string bytes = Encode(record);
+    const std::uint32_t index = header_.record_count;
+    file_.WriteAt(RecordOffset(index), bytes + kEndOfFile);
+    WriteCount(index + 1);
+    live_.push_back(index);
+  }
+
+  void Overwrite(std::size_t position, const Record& record) override {
+    const std::uint32_t index = LiveIndex(position);
+    file_.WriteAt(RecordOffset(index), Encode(record));
+  }
+
+  void Remove(std::size_t position) override {
+    const std::uint32_t index = LiveIndex(position);
+    file_.WriteAt(RecordOffset(index), std::string(1, kDeleted));
+    live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(position));
+  }
+
+ private:
+  // Read-only files still open for reading; their writes fail with Io.
+  static RandomAccessFile OpenForWriteIfAllowed(const std::filesystem::path& path) {
+    if (::access(path.c_str(), W_OK) == 0) return RandomAccessFile(path, RandomAccessFile::Mode::ReadWrite);
+    return RandomAccessFile(path, RandomAccessFile::Mode::ReadOnly);
+  }
+
+  void OpenMemo() {
+    const auto memo_path = FindMemoFile(path_);
+    if (!memo_path) {
+      throw EngineError(EngineError::Kind::FileFormat,
+                        path_.string() + " has memo fields but its memo file " +
+                            MemoPathFor(path_).filename().string() + " is missing");
+    }
+    memo_.emplace(*memo_path, header_.dbase3_memo() ? MemoStyle::DBase3 : MemoStyle::DBase4,
+                  ::access(memo_path->c_str(), W_OK) == 0 ? RandomAccessFile::Mode::ReadWrite
+                                                           : RandomAccessFile::Mode::ReadOnly);
+  }
+
+  std::uint64_t RecordOffset(std::uint32_t index) const {
+    return header_.header_length + static_cast<std::uint64_t>(index) * header_.record_length;
+  }
+
+  template <typename Visit>
+  void ForEachRecordChunk(Visit&& visit) {
+    const std::uint32_t per_chunk = std::max<std::uint32_t>(1, kScanBytes / header_.record_length);
+    for (std::uint32_t first = 0; first < header_.record_count; first += per_chunk) {
+      const std::uint32_t count = std::min(per_chunk, header_.record_count - first);
+      visit(first, file_.ReadAt(RecordOffset(first), std::size_t{count} * header_.record_length));
+    }
+  }
+
+  void ScanDeletionFlags() {
+    ForEachRecordChunk([&](std::uint32_t first, std::string_view chunk) {
+      for (std::size_t at = 0; at < chunk.size(); at += header_.record_length) {
+        const std::uint32_t index = first + static_cast<std::uint32_t>(at / header_.record_length);
+        if (chunk[at] == kLive) {
+          live_.push_back(index);
+        } else if (chunk[at] != kDeleted) {
+          throw EngineError(EngineError::Kind::FileFormat,
+                            path_.string() + ": record " + std::to_string(index + 1) +
+                                " has neither the live nor the deleted mark");
+        }
+      }
+    });
+  }
+
+  Record DecodeRecord(std::uint64_t index, std::string_view bytes) const {
+    Record record;
+    record.reserve(header_.fields.size());
+    for (const DbfField& field : header_.fields) {
+      const std::string_view raw = bytes.substr(static_cast<std::size_t>(field.offset),
+                                                static_cast<std::size_t>(field.length));
+      try {
+        record.push_back(field.type == 'M' ? ReadMemo(raw) : DecodeCell(field, raw, code_page_));
+      } catch (const CellError& e) {
+        throw EngineError(EngineError::Kind::FileFormat, RecordContext(path_, index, field) + e.what());
+      }
+    }
+    return record;
+  }
+
+  Value ReadMemo(std::string_view pointer) const {
+    const auto block = DecodeMemoPointer(pointer);
+    if (!block) return Value::Null();
+    try {
+      return Value::Text(code_page_.Decode(memo_->Read(*block)));
+    } catch (const text::TextError& e) {
+      throw CellError(std::string("memo text does not decode: ") + e.what());
+    }
+  }
+
+  std::string Encode(const Record& record) {
+    return EncodeRecord(header_, record, code_page_, path_,
+                        [&](std::string_view bytes) { return memo_->Append(bytes); });
+  }
+
+  std::uint32_t LiveIndex(std::size_t position) const {
+    if (position >= live_.size()) {
+      throw EngineError(EngineError::Kind::State,
+                        path_.string() + ": no record at position " + std::to_string(position) +
+                            " of " + std::to_string(live_.size()));
+    }
+    return live_[position];
+  }
+
+  void WriteCount(std::uint32_t count) {
+    file_.WriteAt(1, EncodeDateAndCount(count));
+    header_.record_count = count;
+  }
+
+  std::filesystem::path path_;
+  RandomAccessFile file_;
+  DbfHeader header_;
+  DBaseCodePage code_page_ = DBaseCodePage::Gbk();
+  FieldDefs fields_;
+  std::optional<DBaseMemoFile> memo_;
+  std::vector<std::uint32_t> live_;  // file index of each live record, in order
+};
+
+}  // namespace
+
+std::unique_ptr<TableFile> OpenDBaseTable(const std::filesystem::path& path) {
+  return std::make_unique<DBaseTable>(path);
+}
+
+void CreateDBaseTable(const std::filesystem::path& path, const FieldDefs& fields,
+                      const std::vector<Record>& records) {
+  DbfHeader header = MakeDbfHeader(fields, path);
+  header.record_count = static_cast<std::uint32_t>(records.size());
+  const DBaseCodePage code_page = DBaseCodePage::Gbk();
+  const std::filesystem::path memo_path = MemoPathFor(path);
+  DBaseMemoBuilder memo(memo_path);
+
+  std::string content = EncodeDbfHeader(header);
+  content.reserve(content.size() + records.size() * header.record_length + 1);
+  for (const Record& record : records) {
+    content += EncodeRecord(header, record, code_page, path,
+                            [&](std::string_view bytes) { return memo.Add(bytes); });
+  }
+  content += kEndOfFile;
+
+  if (header.has_memo()) {
+    WriteFileAtomically(memo_path, memo.Finish());
+    WriteFileAtomically(path, content);
+  } else {
+    WriteFileAtomically(path, content);
+    std::error_code ignored;  // a stale memo file of an older table of this name
+    if (FindMemoFile(path)) std::filesystem::remove(memo_path, ignored);
+  }
+}
+
+}  // namespace veltra::formats

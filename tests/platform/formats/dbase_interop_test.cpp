@@ -1,0 +1,114 @@
+// Tables we write, read by an independent reader: Debian's python3-dbfread
+// (seen only by /usr/bin/python3).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "platform/formats/dbase_table.h"
+#include "platform/formats/file_io.h"
+#include "tests/platform/formats/dbase_test_support.h"
+
+namespace veltra::formats {
+namespace {
+
+// One line per value, "FIELD=value": text JSON-quoted (empty as null), numbers %.17g,
+// dates ISO, booleans true/false, null as null.
+constexpr const char* kDumpScript = R"(
+import json, sys, dbfread
+table = dbfread.DBF(sys.argv[1], encoding='gbk', char_decode_errors='strict')
+for record in table:
+    for name, v in record.items():
+        if v is None or v == '': text = 'null'  # an empty text is null here
+        elif isinstance(v, bool): text = 'true' if v else 'false'
+        elif isinstance(v, (int, float)): text = '%.17g' % float(v)
+        elif isinstance(v, str): text = json.dumps(v, ensure_ascii=False)
+        else: text = v.isoformat()
+        print(name + '=' + text)
+)";
+
+std::string JsonQuote(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      default: out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string Dump(const FieldDefs& fields, const std::vector<Record>& records) {
+  std::string out;
+  for (const Record& record : records) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      const Value& v = record[i];
+      std::string text;
+      switch (v.kind()) {
+        case Value::Kind::Null: text = "null"; break;
+        case Value::Kind::Boolean: text = v.boolean() ? "true" : "false"; break;
+        case Value::Kind::Float:
+        case Value::Kind::Integer: {
+          char buffer[40];
+          std::snprintf(buffer, sizeof buffer, "%.17g", v.AsDouble());
+          text = buffer;
+          break;
+        }
+        case Value::Kind::Date: text = FormatDate(v.date()); break;
+        default: text = JsonQuote(v.ToDisplayText());
+      }
+      out += fields[i].name + "=" + text + "\n";
+    }
+  }
+  return out;
+}
+
+class DBaseInteropTest : public TableFolderTest {
+ protected:
+  std::string ReadWithDbfread(const std::filesystem::path& dbf) {
+    const auto script = dir_ / "dump.py";
+    std::ofstream(script) << kDumpScript;
+    const std::string command = "/usr/bin/python3 " + script.string() + " " + dbf.string() + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return "cannot run /usr/bin/python3";
+    std::string out;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+    EXPECT_EQ(::pclose(pipe), 0) << out;
+    return out;
+  }
+};
+
+TEST_F(DBaseInteropTest, DbfreadReadsWhatWeWrite) {
+  const FieldDefs fields = {
+      {"NAME", FieldType::String, 10}, {"AMOUNT", FieldType::Float, 12, 2}, {"RATIO", FieldType::Float},
+      {"STAFF", FieldType::SmallInt},  {"FOUNDED", FieldType::Date},        {"ACTIVE", FieldType::Boolean},
+      {"NOTE", FieldType::Memo},
+  };
+  const std::vector<Record> records = {
+      {Value::Text("开发区企业一"), Value::Float(12.5), Value::Float(-0.000125), Value::Integer(-3),
+       DateValue(2011, 12, 6), Value::Boolean(true), Value::Text("第一行\r\n\"second\" line")},
+      {Value::Text("x"), Value::Float(-9999999.99), Value::Float(123456789012.5), Value::Integer(32767),
+       DateValue(1999, 1, 31), Value::Boolean(false), Value::Text(std::string(5000, 'm'))},
+      Record(fields.size()),
+  };
+  const auto path = dir_ / "interop.dbf";
+  CreateDBaseTable(path, fields, records);
+  {
+    const auto table = OpenDBaseTable(path);
+    table->Append({Value::Text("deleted"), Value(), Value(), Value(), Value(), Value(), Value::Text("gone")});
+    table->Append({Value::Text("追加"), Value::Float(1), Value(), Value(), Value(), Value(), Value::Text("新")});
+    table->Remove(3);
+  }
+  const std::vector<Record> ours = OpenDBaseTable(path)->ReadAll();
+  ASSERT_EQ(ours.size(), 4u);
+  EXPECT_EQ(ReadWithDbfread(path), Dump(fields, ours));
+  EXPECT_EQ(ours[0][0], Value::Text("开发区企业"));  // cut to 10 bytes
+}
+
+}  // namespace
+}  // namespace veltra::formats
