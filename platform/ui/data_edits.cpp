@@ -60,6 +60,7 @@ void DBEdit::ShowField() {
   const std::string value = field->AsString();
   if (!mask_.empty()) {
     setText(QString::fromStdU32String(mask_.Format(value)));
+    setCursorPosition(0);
     return;
   }
   setText(ToQString(value));
@@ -87,6 +88,9 @@ void DBEdit::WriteField() {
 }
 
 void DBEdit::keyPressEvent(QKeyEvent* event) {
+  // Windows give fields their masks after the tables open.
+  const db::Field* field = link_.Field();
+  if (!pending_ && field != nullptr && field->EditMask() != mask_.spec()) ShowField();
   if (!ChangesText(*event)) {
     QLineEdit::keyPressEvent(event);
     return;

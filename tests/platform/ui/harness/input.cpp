@@ -15,6 +15,17 @@
 #include "platform/ui/lists.h"
 
 namespace veltra::ui::testing {
+namespace {
+
+// Key presses carrying each character; QTest's own key table knows ASCII only.
+void SendCharacters(QWidget& target, const QString& text) {
+  for (const QChar c : text) {
+    if (c.unicode() < 0x80) QTest::keyClick(&target, c.toLatin1());
+    else QTest::sendKeyEvent(QTest::Click, &target, Qt::Key_unknown, QString(c), Qt::NoModifier);
+  }
+}
+
+}  // namespace
 
 bool Click(QWidget& control) {
   if (!control.isEnabled() || !control.isVisible()) return false;
@@ -37,7 +48,7 @@ void Focus(QWidget& control) {
 
 void Type(QWidget& control, const std::string& text) {
   Focus(control);
-  QTest::keyClicks(&control, QString::fromStdString(text));
+  SendCharacters(control, QString::fromStdString(text));
 }
 
 void PressEnter() {
@@ -95,11 +106,11 @@ void EditCell(DBGrid& grid, int row, int column, const std::string& text) {
   const QString typed = QString::fromStdString(text);
   ASSERT_FALSE(typed.isEmpty());
   // The first key opens the cell editor, which takes the rest.
-  QTest::keyClicks(&grid, typed.left(1));
+  SendCharacters(grid, typed.left(1));
   QWidget* editor = QApplication::focusWidget();
   ASSERT_TRUE(editor != nullptr && editor != &grid)
       << "cell " << row << "," << column << " of " << grid.objectName().toStdString() << " did not open";
-  QTest::keyClicks(editor, typed.mid(1));
+  SendCharacters(*editor, typed.mid(1));
   QMetaObject::invokeMethod(&grid, "commitData", Qt::DirectConnection, Q_ARG(QWidget*, editor));
   QMetaObject::invokeMethod(&grid, "closeEditor", Qt::DirectConnection, Q_ARG(QWidget*, editor),
                             Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::NoHint));
