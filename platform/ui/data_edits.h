@@ -38,7 +38,6 @@ class DBEdit : public QLineEdit {
   FieldLink link_;
   EditMask mask_;
   std::unique_ptr<QValidator> size_limit_;
-  bool pending_ = false;
 };
 
 class DBMemo : public QPlainTextEdit {
@@ -59,7 +58,6 @@ class DBMemo : public QPlainTextEdit {
   void WriteField();
 
   FieldLink link_;
-  bool pending_ = false;
 };
 
 }  // namespace veltra::ui

@@ -83,6 +83,21 @@ TEST_F(DataControlsTest, TheFieldsEditMaskShapesTypingAndRefusesShortValues) {
   EXPECT_EQ(FileRows("qy.db")[0][0], "123456");
 }
 
+TEST_F(DataControlsTest, MemoTextGoesToTheFieldOnPost) {
+  Fill();
+  DBMemo memo(&form_, "DBMemo1");
+  memo.SetDataSource(&source_);
+  memo.SetDataField("QA02");
+  memo.show();
+  EXPECT_EQ(memo.Text(), "甲");
+  Type(memo, "x");
+  EXPECT_EQ(table_.State(), db::DataSetState::Edit);
+  table_.Post();
+  EXPECT_EQ(FileRows("qy.db")[0][1], "x甲");
+  table_.Next();
+  EXPECT_EQ(memo.Text(), "乙");
+}
+
 TEST_F(DataControlsTest, ADisabledSourceShowsNothing) {
   Fill();
   edit_.SetDataSource(&source_);
