@@ -40,7 +40,7 @@ void StoreText(db::Field& field, const std::string& text) {
 }  // namespace
 
 DBEdit::DBEdit(QWidget* parent, const std::string& name)
-    : QLineEdit(parent), link_([this] { ShowField(); }, [this] { WriteField(); }) {
+    : QLineEdit(parent), FieldBinding([this] { ShowField(); }, [this] { WriteField(); }) {
   NameComponent(*this, name);
 }
 
@@ -136,7 +136,7 @@ void DBEdit::focusOutEvent(QFocusEvent* event) {
 }
 
 DBMemo::DBMemo(QWidget* parent, const std::string& name)
-    : QPlainTextEdit(parent), link_([this] { ShowField(); }, [this] { WriteField(); }) {
+    : QPlainTextEdit(parent), FieldBinding([this] { ShowField(); }, [this] { WriteField(); }) {
   NameComponent(*this, name);
 }
 

@@ -53,4 +53,17 @@ class FieldLink : public db::DataSourceObserver {
   bool pending_ = false;
 };
 
+// The data source and field of a data-aware control, as windows set them.
+class FieldBinding {
+ public:
+  void SetDataSource(db::DataSource* source) { link_.SetSource(source); }
+  db::DataSource* DataSource() const { return link_.Source(); }
+  void SetDataField(std::string field) { link_.SetFieldName(std::move(field)); }
+
+ protected:
+  FieldBinding(std::function<void()> show, std::function<void()> write)
+      : link_(std::move(show), std::move(write)) {}
+  FieldLink link_;
+};
+
 }  // namespace veltra::ui
