@@ -378,6 +378,8 @@ void EntryFrame::MasterAfterPost() {
   if (!detail_post_on_) return;
   const std::string key = master_.FieldByName(description_.master.key_field).AsString();
   if (key != saved_report_no_ && !saved_report_no_.empty()) KeyCascade();
+  // A new record's number is now stored: a later change must cascade too.
+  saved_report_no_ = key;
   master_.FlushBuffers();
 }
 
