@@ -132,6 +132,9 @@ class DataSet {
   // Re-reads the view spec; posts a pending edit first. With
   // `to_first` the cursor goes to the first record and AfterScroll fires.
   void InvalidateView(bool to_first);
+  // For destructors: forget the data sources without telling anyone, so
+  // that closing fires no handler of a window being torn down.
+  void DetachSources();
   void CheckActive() const;
   void CheckInactive(std::string_view operation) const;
   // Posts when modified, cancels otherwise.
@@ -176,8 +179,13 @@ class DataSet {
   std::unique_ptr<CursorView> view_;
   std::vector<std::unique_ptr<Field>> fields_;
   // Imports look every field up by name for every record.
-  std::unordered_map<std::string, Field*, text::AsciiCaseInsensitiveHash, text::AsciiCaseInsensitiveEqual>
-      fields_by_name_;
+  struct NameHash : text::AsciiCaseInsensitiveHash {
+    using is_transparent = void;
+  };
+  struct NameEqual : text::AsciiCaseInsensitiveEqual {
+    using is_transparent = void;
+  };
+  std::unordered_map<std::string, Field*, NameHash, NameEqual> fields_by_name_;
   std::shared_ptr<StoredRecord> current_;  // kept alive to find its successor
   std::shared_ptr<StoredRecord> editing_;  // the record Edit started on
   std::size_t position_ = 0;               // of current_ in the view

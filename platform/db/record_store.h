@@ -1,9 +1,10 @@
 #pragma once
 // The records of one table in memory, in file order, with the indexes
 // built over them and, for a table, the file they mirror. Every change is
-// checked first (text GBK can hold, unique keys with the primary key
-// checked first), written to the file, and only then applied in memory,
-// so memory and file never disagree. Internal to the table engine.
+// checked first (unique keys, the primary key first), written to the file
+// (whose format refuses text its code page cannot hold), and only then
+// applied in memory, so memory and file never disagree. Internal to the
+// table engine.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -80,8 +81,10 @@ class RecordStore {
   const RecordIndex* Primary() const;
   const std::vector<std::unique_ptr<RecordIndex>>& indexes() const { return indexes_; }
 
-  RecordRef Insert(Row values);
-  void Update(const RecordRef& record, Row values);
+  // Both take `values` over when they succeed and leave them as they were
+  // when they throw.
+  RecordRef Insert(Row& values);
+  void Update(const RecordRef& record, Row& values);
   void Remove(const RecordRef& record);
   // Several changes applied as a whole or not at all.
   void InsertMany(std::vector<Row> rows);
@@ -94,7 +97,8 @@ class RecordStore {
   int cursors = 0;
 
  private:
-  void CheckValues(Row& values) const;
+  void FitToLayout(Row& values) const;
+  void CheckEncodable(const Row& values) const;
   void CheckKeys(const Row& values, const StoredRecord* self) const;
   void IndexRecord(StoredRecord* record);
   void UnindexRecord(StoredRecord* record);
