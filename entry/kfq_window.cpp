@@ -166,6 +166,11 @@ TF_kfq::DetailPage TF_kfq::BuildDetailPage(ui::TabSheet& sheet, int detail, cons
 void TF_kfq::BuildToolBar() {
   ToolBar1 = new QToolBar(this);
   ToolBar1->setObjectName("ToolBar1");
+  // Eleven captioned buttons and the switch must fit the window's width.
+  ToolBar1->setStyleSheet("QToolButton { padding: 0px 1px; }");
+  QFont small = ToolBar1->font();
+  small.setPixelSize(12);
+  ToolBar1->setFont(small);
   const auto button = [this](const char* name, const char* caption, std::function<void()> click) {
     auto* b = new ui::ToolButton(ToolBar1, name, caption);
     b->OnClick = [this, click = std::move(click)] {
