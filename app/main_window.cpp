@@ -32,6 +32,8 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
                                    std::vector<std::string>(kReportItems.begin(), kReportItems.end()));
   RadioGroup1->setGeometry(32, 24, 465, 449);
   RadioGroup1->SetItemIndex(0);
+  // The task buttons stand inside the group's right part; the items keep left of them.
+  for (int i = 0; i < RadioGroup1->Count(); ++i) RadioGroup1->Item(i)->setMaximumWidth(300);
   RadioGroup1->OnClick = [this] { RadioGroup1Click(); };
 
   const auto make = [this](const ButtonPlace& place) {
