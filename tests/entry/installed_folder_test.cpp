@@ -47,23 +47,16 @@ TEST_F(InstalledFolderTest, EveryChangeIsOnDiskAfterARestart) {
       unit.Database1.CreateTable(std::string("in\\") + name, db::TableType::Default,
                                  schema::FindTable(name)->fields);
     }
-    db::Table submitted(unit.Database1);
-    submitted.SetTableName("in\\kfq_1.db");
-    submitted.Open();
-    submitted.Append();
-    submitted.FieldByName("QA01").SetAsString("120001");
-    submitted.FieldByName("QA03").SetAsString("99999999-9");
-    submitted.FieldByName("QA04").SetAsString("乙公司");
-    submitted.Post();
-    submitted.Close();
-    submitted.SetTableName("in\\kfq_2.db");
-    submitted.Open();
-    submitted.Append();
-    submitted.FieldByName("QA01").SetAsString("120001");
-    submitted.FieldByName("QE01").SetAsString("1");
-    submitted.FieldByName("QE02").SetAsString("产品乙");
-    submitted.Post();
-    submitted.Close();
+    const auto submit = [&unit](const std::string& name, const std::map<std::string, std::string>& values) {
+      db::Table submitted(unit.Database1);
+      submitted.SetTableName(name);
+      submitted.Open();
+      submitted.Append();
+      for (const auto& [field, value] : values) submitted.FieldByName(field).SetAsString(value);
+      submitted.Post();
+    };
+    submit("in\\kfq_1.db", {{"QA01", "120001"}, {"QA03", "99999999-9"}, {"QA04", "乙公司"}});
+    submit("in\\kfq_2.db", {{"QA01", "120001"}, {"QE01", "1"}, {"QE02", "产品乙"}});
 
     prompts.files = {(in / "kfq_1.db").string()};
     exchange::Renumbering dialog(unit);
