@@ -138,6 +138,17 @@ void TF_kfq::BuildMasterPage(ui::TabSheet& sheet, const std::string& page, bool 
       column = 0;
       ++row;
     }
+    const std::string& codes = table->CodesOf(place->field);
+    if (!codes.empty()) {
+      // The form prints the codes beside the edit; here they take a line of their own.
+      if (column != 0) ++row;
+      column = 0;
+      auto* list = new QLabel(ui::ToQString(place->caption + ": " + codes), content);
+      list->setObjectName(ui::ToQString("Codes_" + place->field));
+      list->setWordWrap(true);
+      list->setEnabled(false);
+      grid->addWidget(list, row++, 0, 1, 2 * kEditsPerRow);
+    }
   }
   grid->setRowStretch(row + 1, 1);
 }

@@ -58,6 +58,11 @@ TEST_F(KfqWindowTest, KeyedInEnterpriseAndProductReachTheTables) {
   EXPECT_EQ(w.DBGrid1->Column(1).Title(), "产品名称");
   EXPECT_EQ(w.DBGrid1->Column(1).Width(), 208);
   EXPECT_EQ(w.DBGrid6->Column(0).FieldName(), "Qh36");
+  // The coded fields show their codes as read-only text.
+  EXPECT_NE(Find<QLabel>(w, "Codes_QB05").text().toStdString().find("1 有"), std::string::npos);
+  // The two layout-design fields the form mixes up are each on their own edit.
+  EXPECT_NE(w.EditOf("Qj86_1"), w.EditOf("Qj86"));
+  EXPECT_NE(w.EditOf("Qj86_1"), nullptr);
 
   // The pages as shown, for a look by eye.
   w.resize(792, 543);
@@ -65,6 +70,8 @@ TEST_F(KfqWindowTest, KeyedInEnterpriseAndProductReachTheTables) {
   EXPECT_TRUE(w.grab().save("kfq_cover.png"));
   w.Frame().ShowPage(4);
   EXPECT_TRUE(w.grab().save("kfq_products.png"));
+  w.Frame().ShowPage(1);
+  EXPECT_TRUE(w.grab().save("kfq_profile.png"));
 
   ASSERT_TRUE(Click(Tool("ToolButton10")));
   EXPECT_FALSE(w.Frame().Master().Active());
