@@ -123,6 +123,27 @@ TEST_F(KfqWindowTest, LocateDialogSearchesTheChosenKeyOnEnter) {
   EXPECT_EQ(w.Frame().SavedReportNo(), "200002");
 }
 
+TEST_F(KfqWindowTest, PlainLocateDialogSearchesTheWindowsKeyAndKeepsItsOrderWithoutAnIndex) {
+  AddRows("kfq_1.db", {{{"Id", "1"}, {"QA01", "100001"}}, {{"Id", "2"}, {"QA01", "200002"}}});
+  TF_kfq& w = Open();
+  db::Table& master = w.Frame().Master();
+  master.SetIndexFieldNames("QA01");
+  main().LocateTable = &master;
+  main().LocateKeyField = "qa01";
+  main().LocateIndexName = "";
+  TF_change_r dialog(main());
+  ui_.OnModal("F_change_r", [](ui::Form& d) {
+    ASSERT_TRUE(Click(Find<ui::RadioButton>(d, "RadioButton2")));
+    ASSERT_TRUE(Click(Find<ui::Button>(d, "Button1")));  // empty value: stays open
+    EXPECT_TRUE(d.isVisible());
+    ui::testing::Type(Find<ui::Edit>(d, "Edit1"), "200002");
+    ui::testing::PressEnter();
+  }, ui::kModalOk);
+  dialog.ShowModal();
+  EXPECT_EQ(master.FieldByName("QA01").AsString(), "200002");
+  EXPECT_EQ(master.IndexFieldNames(), "QA01");
+}
+
 TEST_F(KfqWindowTest, ClosingTheRenumberingDialogByItsFrameAbandonsTheImport) {
   std::filesystem::create_directory(folder() / "in");
   for (const char* name : {"kfq_1.db", "kfq_2.db", "kfq_5.db"}) CreateEmpty(std::string("in\\") + name, name);
