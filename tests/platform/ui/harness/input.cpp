@@ -1,0 +1,133 @@
+#include "tests/platform/ui/harness/input.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <algorithm>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "platform/ui/buttons.h"
+#include "platform/ui/data_grid.h"
+#include "platform/ui/lists.h"
+
+namespace veltra::ui::testing {
+namespace {
+
+// Key presses carrying each character; QTest's own key table knows ASCII only.
+void SendCharacters(QWidget& target, const QString& text) {
+  for (const QChar c : text) {
+    if (c.unicode() < 0x80) QTest::keyClick(&target, c.toLatin1());
+    else QTest::sendKeyEvent(QTest::Click, &target, Qt::Key_unknown, QString(c), Qt::NoModifier);
+  }
+}
+
+}  // namespace
+
+bool Click(QWidget& control) {
+  if (!control.isEnabled() || !control.isVisible()) return false;
+  // Check and radio buttons react on their box and text, at the left.
+  const bool boxed = qobject_cast<QCheckBox*>(&control) || qobject_cast<QRadioButton*>(&control);
+  const QPoint place = boxed ? QPoint(std::min(8, control.width() / 2), control.height() / 2)
+                             : control.rect().center();
+  QTest::mouseClick(&control, Qt::LeftButton, Qt::NoModifier, place);
+  return true;
+}
+
+void Focus(QWidget& control) {
+  QWidget* window = control.window();
+  window->activateWindow();
+  QApplication::setActiveWindow(window);
+  control.setFocus(Qt::OtherFocusReason);
+  EXPECT_EQ(&control, QApplication::focusWidget())
+      << "cannot focus " << control.objectName().toStdString();
+}
+
+void Type(QWidget& control, const std::string& text) {
+  Focus(control);
+  SendCharacters(control, QString::fromStdString(text));
+}
+
+void PressEnter() {
+  QWidget* target = QApplication::focusWidget();
+  if (target == nullptr) target = QApplication::activeWindow();
+  ASSERT_NE(target, nullptr) << "no window to press Enter in";
+  QTest::keyClick(target, Qt::Key_Return);
+}
+
+void ChooseItem(ComboBox& box, const std::string& item) {
+  const int index = box.findText(QString::fromStdString(item));
+  ASSERT_GE(index, 0) << "no item \"" << item << "\" in " << box.objectName().toStdString();
+  ASSERT_TRUE(box.isEnabled()) << box.objectName().toStdString() << " is disabled";
+  box.setCurrentIndex(index);
+  emit box.activated(index);
+}
+
+void ChooseItem(RadioGroup& group, int index) {
+  QRadioButton* button = group.Item(index);
+  ASSERT_NE(button, nullptr) << "no item " << index << " in " << group.objectName().toStdString();
+  EXPECT_TRUE(Click(*button));
+}
+
+void TickItem(CheckListBox& list, int index) {
+  ASSERT_LT(index, list.Count());
+  QListWidgetItem* entry = list.item(index);
+  entry->setCheckState(entry->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+  list.setCurrentRow(index);
+  emit list.itemClicked(entry);
+}
+
+void DoubleClickItem(ListBox& list, int index) {
+  ASSERT_LT(index, list.Count());
+  const QRect place = list.visualItemRect(list.item(index));
+  // A double click follows a click, as the mouse gives them.
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, place.center());
+  QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, place.center());
+}
+
+void DoubleClick(QWidget& control) {
+  QTest::mouseClick(&control, Qt::LeftButton, Qt::NoModifier, control.rect().center());
+  QTest::mouseDClick(&control, Qt::LeftButton, Qt::NoModifier, control.rect().center());
+}
+
+void SelectCell(DBGrid& grid, int row, int column) {
+  const QModelIndex cell = grid.model()->index(row, column);
+  ASSERT_TRUE(cell.isValid()) << "no cell " << row << "," << column << " in "
+                              << grid.objectName().toStdString();
+  Focus(grid);
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, grid.visualRect(cell).center());
+}
+
+void EditCell(DBGrid& grid, int row, int column, const std::string& text) {
+  SelectCell(grid, row, column);
+  const QString typed = QString::fromStdString(text);
+  ASSERT_FALSE(typed.isEmpty());
+  // The first key opens the cell editor, which takes the rest.
+  SendCharacters(grid, typed.left(1));
+  QWidget* editor = QApplication::focusWidget();
+  ASSERT_TRUE(editor != nullptr && editor != &grid)
+      << "cell " << row << "," << column << " of " << grid.objectName().toStdString() << " did not open";
+  SendCharacters(*editor, typed.mid(1));
+  QMetaObject::invokeMethod(&grid, "commitData", Qt::DirectConnection, Q_ARG(QWidget*, editor));
+  QMetaObject::invokeMethod(&grid, "closeEditor", Qt::DirectConnection, Q_ARG(QWidget*, editor),
+                            Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::NoHint));
+}
+
+std::string FocusedName() {
+  const QWidget* focused = QApplication::focusWidget();
+  return focused != nullptr ? focused->objectName().toStdString() : std::string();
+}
+
+std::string TextOf(const QWidget& control) {
+  if (auto* edit = qobject_cast<const QLineEdit*>(&control)) return edit->text().toStdString();
+  if (auto* memo = qobject_cast<const QPlainTextEdit*>(&control)) return memo->toPlainText().toStdString();
+  if (auto* label = qobject_cast<const QLabel*>(&control)) return label->text().toStdString();
+  if (auto* button = qobject_cast<const QAbstractButton*>(&control)) return button->text().toStdString();
+  if (auto* box = qobject_cast<const QComboBox*>(&control)) return box->currentText().toStdString();
+  return control.windowTitle().toStdString();
+}
+
+}  // namespace veltra::ui::testing
