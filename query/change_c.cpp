@@ -2,8 +2,9 @@
 
 #include <QFont>
 #include <QLabel>
-#include <charconv>
 #include <stdexcept>
+
+#include "query/whole_number.h"
 
 namespace veltra::query {
 namespace {
@@ -11,12 +12,7 @@ namespace {
 constexpr int kEnter = 13;
 
 int ParseWidth(const std::string& text) {
-  int value = 0;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (error != std::errc() || stop != end) {
-    throw std::invalid_argument("\"" + text + "\" is not a whole number of characters");
-  }
+  const int value = ParseWholeNumber(text);
   if (value < 1) throw std::invalid_argument("a column must be at least 1 character wide, not " + text);
   return value;
 }

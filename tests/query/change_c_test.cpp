@@ -73,8 +73,8 @@ TEST_F(ChangeCTest, CancelChangesNothing) {
 
 TEST_F(ChangeCTest, WidthThatIsNotAWholeNumberIsRefusedAndTheDialogStays) {
   for (const auto& [bad, message] : std::vector<std::pair<std::string, std::string>>{
-           {"abc", "\"abc\" is not a whole number of characters"},
-           {"12x", "\"12x\" is not a whole number of characters"},
+           {"abc", "\"abc\" is not a whole number"},
+           {"12x", "\"12x\" is not a whole number"},
            {"0", "a column must be at least 1 character wide, not 0"},
            {"-3", "a column must be at least 1 character wide, not -3"}}) {
     ui_.ExpectException(message);
