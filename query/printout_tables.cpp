@@ -5,12 +5,10 @@
 namespace veltra::query {
 namespace {
 
-constexpr int kLargestSize = 126;
-
 std::optional<int> SizeIndex(const db::Field& field) {
   if (field.IsNull()) return std::nullopt;
   const std::int64_t size = field.AsInteger();
-  if (size < 0 || size > kLargestSize) return std::nullopt;
+  if (size < 0 || size > kLargestFontSize) return std::nullopt;
   return static_cast<int>(size);
 }
 

@@ -11,6 +11,9 @@
 
 namespace veltra::query {
 
+// The size lists offer the point sizes 0 to this.
+inline constexpr int kLargestFontSize = 126;
+
 enum class TitleAlignment { Left = 0, Centre = 1, Right = 2 };
 
 // A value the file holds outside the lists' range is left out, so the

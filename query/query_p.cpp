@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kEnter = 13;
 constexpr int kDefaultSize = 11;
-constexpr int kLargestSize = 126;
 constexpr double kPreviewDpi = 96;
 const char* const kDefaultFont = "宋体";
 
@@ -35,7 +34,7 @@ void FillFonts(ui::ComboBox& box) {
 
 void FillSizes(ui::ComboBox& box) {
   box.clear();
-  for (int size = 0; size <= kLargestSize; ++size) box.addItem(QString::number(size));
+  for (int size = 0; size <= kLargestFontSize; ++size) box.addItem(QString::number(size));
   box.SetItemIndex(kDefaultSize);
 }
 

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "query/bt_p.h"
+#include "tests/query/pdf_text.h"
 #include "tests/platform/ui/data_fixture.h"
 #include "tests/platform/ui/harness/input.h"
 
@@ -44,15 +42,6 @@ class QueryPTest : public ui::testing::DataUiTest {
   static void Retype(ui::Edit& edit, const std::string& text) {
     edit.clear();
     Type(edit, text);
-  }
-  std::string PdfText(const std::filesystem::path& pdf) {
-    const auto txt = folder() / "out.txt";
-    const std::string command = "pdftotext -layout '" + pdf.string() + "' '" + txt.string() + "'";
-    if (std::system(command.c_str()) != 0) return "";
-    std::ifstream in(txt);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
   }
 
   TF_query_p F_query_p{db()};
@@ -104,7 +93,7 @@ TEST_F(QueryPTest, PrintsTheChosenRangeOnly) {
     Retype(F_query_p.Edit1, "2");
     EXPECT_TRUE(Click(F_query_p.Button5));
   });
-  const std::string text = PdfText(pdf);
+  const std::string text = testing::PdfText(pdf, folder() / "printed.txt");
   const PrintedPage& second = F_query_p.Printout().pages[1];
   EXPECT_NE(text.find("开发区企业名单"), std::string::npos);
   EXPECT_NE(text.find("企业名称"), std::string::npos);

@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/print/page_output.h"
 #include "tests/platform/ui/harness/ui_script.h"
+#include "tests/query/pdf_text.h"
 
 namespace veltra::query {
 namespace {
@@ -102,14 +100,10 @@ TEST_F(QueryPrintoutTest, PdfHoldsTheChineseTitleAndValuesAndAPageRenders) {
   std::filesystem::create_directories(folder);
   const auto pdf = folder / "query_p.pdf";
   print::WritePdf(printout.document, pdf);
-  const std::string command = "pdftotext -layout '" + pdf.string() + "' '" + (folder / "query_p.txt").string() + "'";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  std::ifstream in(folder / "query_p.txt");
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_NE(text.str().find("开发区企业情况表"), std::string::npos);
-  EXPECT_NE(text.str().find("企业名称"), std::string::npos);
-  EXPECT_NE(text.str().find("企业119"), std::string::npos);
+  const std::string text = testing::PdfText(pdf, folder / "query_p.txt");
+  EXPECT_NE(text.find("开发区企业情况表"), std::string::npos);
+  EXPECT_NE(text.find("企业名称"), std::string::npos);
+  EXPECT_NE(text.find("企业119"), std::string::npos);
 
   const QImage page = print::RenderPageImage(printout.document, 0, 96);
   EXPECT_TRUE(page.save(QString::fromStdString((folder / "query_p_page1.png").string())));
