@@ -1,0 +1,107 @@
+#include "dbtool/save_data_set_as_table.h"
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+
+#include "platform/db/batch_move.h"
+#include "platform/db/table.h"
+#include "platform/text/ascii.h"
+
+namespace veltra::dbtool {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The widest string field each format can store; text tables have no limit.
+int MaxStringSize(formats::TableKind kind) {
+  switch (kind) {
+    case formats::TableKind::Paradox: return 255;
+    case formats::TableKind::DBase: return 254;
+    case formats::TableKind::Text: break;
+  }
+  return INT_MAX;
+}
+
+// Captions are as wide as the field, but no printout column is wider than 40.
+int PrintoutColumnWidth(const FieldDef& def) {
+  return def.type == FieldType::String ? std::min(def.size, 40) : 10;
+}
+
+db::TableType TypeForName(std::string_view name) {
+  return text::EqualsIgnoreAsciiCase(fs::path(name).extension().string(), ".dbf") ? db::TableType::DBase
+                                                                                    : db::TableType::Default;
+}
+
+// Recreating the file a table cursor reads would wipe the rows being copied.
+void RefuseOwnSourceFile(const db::DataSet& data_set, const fs::path& target) {
+  const auto* table = dynamic_cast<const db::Table*>(&data_set);
+  if (!table) return;
+  const fs::path source = table->GetDatabase().ResolveTableName(table->TableName(), table->GetTableType());
+  if (fs::weakly_canonical(source) == fs::weakly_canonical(target)) {
+    throw EngineError(EngineError::Kind::TableBusy, "cannot save table " + table->TableName() + " as " +
+                                                        target.filename().string() +
+                                                        ": that is the table's own file");
+  }
+}
+
+void WritePrintoutColumns(db::Database& database, const FieldDefs& fields) {
+  database.EmptyTable(kPrintoutColumnsTable);
+  db::Table columns(database);
+  columns.SetTableName(std::string(kPrintoutColumnsTable));
+  columns.Open();
+  for (const FieldDef& def : fields) {
+    columns.Append();
+    columns.Fields(0).SetAsString(def.name);
+    columns.Fields(1).SetAsInteger(PrintoutColumnWidth(def));
+    columns.Post();
+  }
+  columns.Close();
+}
+
+}  // namespace
+
+FieldDefs SavedFieldDefs(const db::DataSet& data_set, const GridColumns* grid, formats::TableKind kind) {
+  const FieldDefs& source = data_set.FieldLayout();
+  if (grid && grid->columns.size() != source.size()) {
+    throw EngineError(EngineError::Kind::State,
+                      "cannot save " + data_set.DisplayName() + ": the grid shows " +
+                          std::to_string(grid->columns.size()) + " columns for " + std::to_string(source.size()) +
+                          " fields");
+  }
+  FieldDefs saved = source;
+  for (std::size_t i = 0; i < saved.size(); ++i) {
+    FieldDef& def = saved[i];
+    if (grid) def.name = grid->columns[i].title;
+    if (def.type != FieldType::String) continue;
+    if (grid) def.size = grid->WidthInChars(static_cast<int>(i));
+    def.size = std::clamp(def.size, 1, MaxStringSize(kind));
+  }
+  return saved;
+}
+
+void SaveDataSetAsTable(db::Database& database, db::DataSet& data_set, const GridColumns* grid,
+                        std::string_view name) {
+  if (!data_set.Active()) {
+    throw EngineError(EngineError::Kind::State,
+                      "cannot save " + data_set.DisplayName() + " as " + std::string(name) + ": it is not open");
+  }
+  const db::TableType type = TypeForName(name);
+  const fs::path target = database.ResolveTableName(name, type);
+  RefuseOwnSourceFile(data_set, target);
+  const FieldDefs fields = SavedFieldDefs(data_set, grid, formats::KindForPath(target));
+
+  database.CreateTable(name, type, fields);
+  db::Table saved(database);
+  saved.SetTableType(type);
+  saved.SetTableName(std::string(name));
+  db::BatchMove move;
+  move.Source = &data_set;
+  move.Destination = &saved;
+  move.Execute();
+  saved.Close();
+
+  if (name == kPrintoutTable) WritePrintoutColumns(database, fields);
+}
+
+}  // namespace veltra::dbtool

@@ -1,0 +1,33 @@
+#pragma once
+// Turns an open data set into a new table file. The format follows the
+// name's extension (".dbf" dBase, ".txt" text, else Paradox). Given the
+// grid that shows the data set, the saved fields take the grid's column
+// titles as names and, for string fields, the column widths in characters
+// as sizes (at least 1, at most what the format allows). The new file
+// replaces any closed table of that name as a whole, with every row or,
+// when the rows cannot be stored, with none.
+//
+// Saving under "query_p.db" (exactly: the generic printout's input) also
+// rewrites the printout's column captions in bt_p.db.
+#include <string_view>
+
+#include "dbtool/grid_columns.h"
+#include "platform/db/database.h"
+#include "platform/db/dataset.h"
+#include "platform/formats/table_file.h"
+
+namespace veltra::dbtool {
+
+inline constexpr std::string_view kPrintoutTable = "query_p.db";
+inline constexpr std::string_view kPrintoutColumnsTable = "bt_p.db";
+
+// Throws EngineError: State for a closed data set, TableBusy when `name`
+// is the data set's own file or another cursor holds it, InvalidName for
+// a field name the format rejects, and the engine's errors otherwise.
+void SaveDataSetAsTable(db::Database& database, db::DataSet& data_set, const GridColumns* grid,
+                        std::string_view name);
+
+// The field definitions the saved table gets in a file of `kind`.
+FieldDefs SavedFieldDefs(const db::DataSet& data_set, const GridColumns* grid, formats::TableKind kind);
+
+}  // namespace veltra::dbtool

@@ -1,0 +1,18 @@
+#include "query/whole_number.h"
+
+#include <charconv>
+#include <stdexcept>
+
+namespace veltra::query {
+
+int ParseWholeNumber(const std::string& text) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end) {
+    throw std::invalid_argument("\"" + text + "\" is not a whole number");
+  }
+  return value;
+}
+
+}  // namespace veltra::query

@@ -1,0 +1,143 @@
+#include "dbtool/save_data_set_as_table.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/db/query.h"
+#include "tests/platform/db/db_test_support.h"
+
+namespace veltra::dbtool {
+namespace {
+
+using db::testing::DbTest;
+using Rows = std::vector<std::vector<std::string>>;
+
+class SaveDataSetAsTableTest : public DbTest {
+ protected:
+  void SetUp() override {
+    Create("kfq_1.db", {{"QA01", FieldType::String, 10}, {"QA02", FieldType::String, 60}, {"QC05", FieldType::Float, 0}});
+    Create("bt_p.db", {{"表头文字", FieldType::String, 255}, {"列宽度", FieldType::SmallInt, 0}});
+    source.SetTableName("kfq_1.db");
+    source.Open();
+    AddRecord(source, {"110001", "北京软件园有限公司", "12.5"});
+    AddRecord(source, {"110002", "", "3"});
+  }
+
+  FieldDefs DefsOf(const std::string& name) {
+    return formats::OpenTableFile(db().ResolveTableName(name))->fields();
+  }
+  formats::TableKind KindOf(const std::string& name) {
+    return formats::OpenTableFile(folder() / name)->kind();
+  }
+
+  db::Table source{db()};
+  const Rows source_rows{{"110001", "北京软件园有限公司", "12.5"}, {"110002", "", "3"}};
+};
+
+TEST_F(SaveDataSetAsTableTest, FormatFollowsExtensionInAnyCase) {
+  for (const auto& [name, kind] : std::vector<std::pair<std::string, formats::TableKind>>{
+           {"report.dbf", formats::TableKind::DBase},
+           {"REPORT2.DbF", formats::TableKind::DBase},
+           {"report.db", formats::TableKind::Paradox},
+           {"report.txt", formats::TableKind::Text}}) {
+    SaveDataSetAsTable(db(), source, nullptr, name);
+    EXPECT_EQ(KindOf(name), kind) << name;
+    EXPECT_EQ(FileRows(name), source_rows) << name;
+  }
+}
+
+TEST_F(SaveDataSetAsTableTest, NameWithoutExtensionIsParadox) {
+  SaveDataSetAsTable(db(), source, nullptr, "report");
+  EXPECT_EQ(KindOf("report.db"), formats::TableKind::Paradox);
+}
+
+TEST_F(SaveDataSetAsTableTest, WithoutGridKeepsFieldsAsTheyAre) {
+  SaveDataSetAsTable(db(), source, nullptr, "copy.db");
+  EXPECT_EQ(DefsOf("copy.db"), source.FieldLayout());
+}
+
+TEST_F(SaveDataSetAsTableTest, GridGivesNamesAndStringSizesFromColumns) {
+  const GridColumns grid{{{"编号", 200}, {"企业名称", 52}, {"收入", 500}}, 6.5};
+  SaveDataSetAsTable(db(), source, &grid, "report.db");
+  const FieldDefs expected{{"编号", FieldType::String, 30}, {"企业名称", FieldType::String, 8},
+                           {"收入", FieldType::Float, 0}};
+  EXPECT_EQ(DefsOf("report.db"), expected);
+  // A narrower column cuts the text on a character boundary.
+  EXPECT_EQ(FileRows("report.db")[0][1], "北京软件");
+}
+
+TEST_F(SaveDataSetAsTableTest, StringSizesStayWithinOneAndTheFormatLimit) {
+  const GridColumns grid{{{"A", 3}, {"B", 5000}, {"C", 80}}, 6.5};
+  SaveDataSetAsTable(db(), source, &grid, "wide.db");
+  SaveDataSetAsTable(db(), source, &grid, "wide.dbf");
+  SaveDataSetAsTable(db(), source, &grid, "wide.txt");
+  EXPECT_EQ(DefsOf("wide.db")[0].size, 1);
+  EXPECT_EQ(DefsOf("wide.db")[1].size, 255);
+  EXPECT_EQ(DefsOf("wide.dbf")[1].size, 254);
+  EXPECT_EQ(FileRows("wide.txt")[0][1], "北京软件园有限公司");
+}
+
+TEST_F(SaveDataSetAsTableTest, GridMustShowEveryField) {
+  const GridColumns grid{{{"A", 100}}, 6.5};
+  EXPECT_THROW(SaveDataSetAsTable(db(), source, &grid, "report.db"), EngineError);
+  EXPECT_FALSE(std::filesystem::exists(folder() / "report.db"));
+}
+
+TEST_F(SaveDataSetAsTableTest, ReplacesAnExistingTable) {
+  Create("report.db", {{"OLD", FieldType::SmallInt, 0}});
+  SaveDataSetAsTable(db(), source, nullptr, "report.db");
+  EXPECT_EQ(DefsOf("report.db"), source.FieldLayout());
+  EXPECT_EQ(FileRows("report.db"), source_rows);
+}
+
+TEST_F(SaveDataSetAsTableTest, RefusesTheDataSetsOwnFile) {
+  for (const std::string name : {"kfq_1.db", "KFQ_1.DB", "kfq_1"}) {
+    try {
+      SaveDataSetAsTable(db(), source, nullptr, name);
+      ADD_FAILURE() << "saved onto " << name;
+    } catch (const EngineError& error) {
+      EXPECT_EQ(error.kind(), EngineError::Kind::TableBusy);
+      EXPECT_NE(std::string(error.what()).find("kfq_1.db"), std::string::npos) << error.what();
+    }
+  }
+  source.Close();
+  EXPECT_EQ(FileRows("kfq_1.db"), source_rows);
+}
+
+TEST_F(SaveDataSetAsTableTest, ClosedDataSetIsRefused) {
+  source.Close();
+  EXPECT_THROW(SaveDataSetAsTable(db(), source, nullptr, "report.db"), EngineError);
+  EXPECT_FALSE(std::filesystem::exists(folder() / "report.db"));
+}
+
+TEST_F(SaveDataSetAsTableTest, SavesAQueryResult) {
+  db::Query query(db());
+  query.SQL.Add("select qa01, qc05 from kfq_1 where qc05 > 5");
+  query.Open();
+  SaveDataSetAsTable(db(), query, nullptr, "result.dbf");
+  EXPECT_EQ(FileRows("result.dbf"), (Rows{{"110001", "12.5"}}));
+}
+
+TEST_F(SaveDataSetAsTableTest, PrintoutInputRewritesColumnCaptions) {
+  Create("bt_p.db", {{"表头文字", FieldType::String, 255}, {"列宽度", FieldType::SmallInt, 0}});
+  {
+    db::Table old(db());
+    old.SetTableName("bt_p.db");
+    old.Open();
+    AddRecord(old, {"旧表头", "5"});
+  }
+  SaveDataSetAsTable(db(), source, nullptr, "query_p.db");
+  EXPECT_EQ(FileRows("bt_p.db"), (Rows{{"QA01", "10"}, {"QA02", "40"}, {"QC05", "10"}}));
+
+  const GridColumns grid{{{"编号", 200}, {"名称", 13}, {"收入", 50}}, 6.5};
+  SaveDataSetAsTable(db(), source, &grid, "query_p.db");
+  EXPECT_EQ(FileRows("bt_p.db"), (Rows{{"编号", "30"}, {"名称", "2"}, {"收入", "10"}}));
+}
+
+TEST_F(SaveDataSetAsTableTest, OtherCaseOfPrintoutNameLeavesCaptionsAlone) {
+  SaveDataSetAsTable(db(), source, nullptr, "Query_p.db");
+  EXPECT_EQ(FileRows("Query_p.db"), source_rows);
+  EXPECT_TRUE(FileRows("bt_p.db").empty());
+}
+
+}  // namespace
+}  // namespace veltra::dbtool

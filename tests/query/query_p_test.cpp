@@ -1,0 +1,137 @@
+#include "query/query_p.h"
+
+#include <gtest/gtest.h>
+
+#include "query/bt_p.h"
+#include "tests/query/pdf_text.h"
+#include "tests/platform/ui/data_fixture.h"
+#include "tests/platform/ui/harness/input.h"
+
+namespace veltra::query {
+namespace {
+
+using ui::testing::Click;
+using ui::testing::PressEnter;
+using ui::testing::Type;
+
+class QueryPTest : public ui::testing::DataUiTest {
+ protected:
+  void SetUp() override {
+    Create("query_p.db", {{"QA01", FieldType::String, 10}, {"QA02", FieldType::String, 30}});
+    Create("bt_p.db", {{"表头文字", FieldType::String, 255}, {"列宽度", FieldType::SmallInt, 0}});
+    Create("bt2_p.db", {{"标题文字", FieldType::String, 80},
+                        {"标题对齐", FieldType::Integer, 0},
+                        {"标题字号", FieldType::Integer, 0},
+                        {"正文字号", FieldType::Integer, 0}});
+    Fill("bt2_p.db", {{"开发区企业名单", "1", "16", "10"}});
+    Fill("bt_p.db", {{"编号", "10"}, {"企业名称", "30"}});
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < 150; ++i) rows.push_back({std::to_string(110000 + i), "企业" + std::to_string(i)});
+    Fill("query_p.db", rows);
+  }
+  void Fill(const std::string& name, const std::vector<std::vector<std::string>>& rows) {
+    db::Table table(db());
+    table.SetTableName(name);
+    table.Open();
+    for (const auto& row : rows) AddRecord(table, row);
+  }
+  void Run(const std::function<void()>& steps) {
+    ui_.OnModal("F_query_p", [&](ui::Form&) { steps(); }, ui::kModalCancel);
+    F_query_p.ShowModal();
+  }
+  static void Retype(ui::Edit& edit, const std::string& text) {
+    edit.clear();
+    Type(edit, text);
+  }
+
+  TF_query_p F_query_p{db()};
+};
+
+TEST_F(QueryPTest, ActivationReadsTheSettingsAndPagesThrough) {
+  Run([&] {
+    EXPECT_EQ(F_query_p.Edit4.Text(), "开发区企业名单");
+    EXPECT_EQ(F_query_p.ComboBox4.Text(), "16");
+    EXPECT_EQ(F_query_p.ComboBox2.Text(), "10");
+    const int pages = static_cast<int>(F_query_p.Printout().pages.size());
+    ASSERT_GT(pages, 2);
+    EXPECT_EQ(F_query_p.Edit2.Text(), std::to_string(pages));
+    EXPECT_EQ(F_query_p.Edit3.Text(), "1");
+    EXPECT_FALSE(F_query_p.Image1->pixmap().isNull());
+
+    EXPECT_TRUE(Click(F_query_p.Button3));  // nothing before the first page
+    EXPECT_EQ(F_query_p.CurrentPage(), 0);
+    EXPECT_TRUE(Click(F_query_p.Button4));
+    EXPECT_EQ(F_query_p.Edit3.Text(), "2");
+
+    Retype(F_query_p.Edit3, std::to_string(pages));
+    PressEnter();
+    EXPECT_EQ(F_query_p.CurrentPage(), pages - 1);
+    EXPECT_TRUE(Click(F_query_p.Button4));  // nothing after the last
+    EXPECT_EQ(F_query_p.CurrentPage(), pages - 1);
+    for (const std::string& outside : {std::string("0"), std::to_string(pages + 1)}) {
+      Retype(F_query_p.Edit3, outside);
+      PressEnter();
+      EXPECT_EQ(F_query_p.CurrentPage(), pages - 1) << outside;
+    }
+  });
+}
+
+TEST_F(QueryPTest, PrintsTheChosenRangeOnly) {
+  const auto pdf = folder() / "printed.pdf";
+  F_query_p.PrinterSetup.target.pdf_file = pdf;
+  Run([&] {
+    Retype(F_query_p.Edit1, "3");
+    Retype(F_query_p.Edit2, "2");
+    EXPECT_TRUE(Click(F_query_p.Button5));
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+
+    ui_.ExpectException("\"x\" is not a whole number");
+    Retype(F_query_p.Edit1, "x");
+    EXPECT_TRUE(Click(F_query_p.Button5));
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+
+    Retype(F_query_p.Edit1, "2");
+    EXPECT_TRUE(Click(F_query_p.Button5));
+  });
+  const std::string text = testing::PdfText(pdf, folder() / "printed.txt");
+  const PrintedPage& second = F_query_p.Printout().pages[1];
+  EXPECT_NE(text.find("开发区企业名单"), std::string::npos);
+  EXPECT_NE(text.find("企业名称"), std::string::npos);
+  EXPECT_NE(text.find("企业" + std::to_string(second.first_row)), std::string::npos);
+  EXPECT_EQ(text.find("企业0 "), std::string::npos) << "page 1 was printed too";
+}
+
+TEST_F(QueryPTest, FixedLeftColumnOnASingleFieldLeavesNoPageAndNothingBreaks) {
+  Create("query_p.db", {{"QA01", FieldType::String, 10}});
+  Fill("query_p.db", {{"110001"}});
+  F_query_p.PrinterSetup.target.pdf_file = folder() / "none.pdf";
+  Run([&] {
+    EXPECT_TRUE(Click(F_query_p.CheckBox3));
+    EXPECT_EQ(F_query_p.Edit2.Text(), "0");
+    EXPECT_TRUE(Click(F_query_p.Button1));
+    EXPECT_TRUE(Click(F_query_p.Button4));
+    Retype(F_query_p.Edit1, "1");
+    EXPECT_TRUE(Click(F_query_p.Button5));
+  });
+  EXPECT_FALSE(std::filesystem::exists(folder() / "none.pdf"));
+}
+
+TEST_F(QueryPTest, CaptionsEditedInTheHeaderDialogArePrinted) {
+  Run([&] {
+    ui_.OnModal("F_bt_p", [&](ui::Form& form) {
+      auto& bt_p = static_cast<TF_bt_p&>(form);
+      ui::testing::EditCell(bt_p.DBGrid1, 1, 0, "单位名称");
+      EXPECT_TRUE(Click(bt_p.Button1));
+    }, ui::kModalOk);
+    EXPECT_TRUE(Click(F_query_p.Button7));
+    bool found = false;
+    for (const print::DrawOp& op : F_query_p.Printout().document.pages[0].ops) {
+      if (const auto* text = std::get_if<print::TextOp>(&op)) found |= text->text == QStringLiteral("单位名称");
+    }
+    EXPECT_TRUE(found);
+  });
+  EXPECT_EQ(FileRows("bt_p.db"), (std::vector<std::vector<std::string>>{{"编号", "10"}, {"单位名称", "30"}}));
+}
+
+}  // namespace
+}  // namespace veltra::query
