@@ -184,10 +184,21 @@ void DBGrid::Reload() {
   syncing_ = false;
 }
 
+int DBGrid::DefaultColumnWidth(int column) const {
+  const db::Field* field = ColumnField(column);
+  if (field == nullptr) return horizontalHeader()->defaultSectionSize();
+  // As wide as the field's text (strings their size, other fields ten
+  // characters) or its title, whichever is wider: a grid's widths become
+  // the field sizes of a table saved from it.
+  const int characters = field->DataType() == FieldType::String ? field->Size() : 10;
+  const int data_width = characters * TextWidth("0");
+  return std::max(data_width, TextWidth(columns_[column]->Title())) + 4;
+}
+
 void DBGrid::ApplyColumnLayout() {
   for (int i = 0; i < ColumnCount(); ++i) {
     const int width = columns_[i]->width_;
-    setColumnWidth(i, width >= 0 ? width : horizontalHeader()->defaultSectionSize());
+    setColumnWidth(i, width >= 0 ? width : DefaultColumnWidth(i));
   }
 }
 

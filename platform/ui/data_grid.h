@@ -85,6 +85,8 @@ class DBGrid : public QTableView, private db::DataSourceObserver {
   // The default columns follow the data set's fields.
   void Reload();
   void ApplyColumnLayout();
+  // Pixels of a column whose width was never set.
+  int DefaultColumnWidth(int column) const;
   int CurrentRow() const;
   db::Field* ColumnField(int column) const;
 

@@ -58,17 +58,6 @@ TEST_F(NewUserTest, SelectSaveTransposeAndPrintToPdf) {
     EXPECT_TRUE(Click(F_db_tool.Button5));
     ASSERT_EQ(F_db_tool.DataSource1.GetDataSet(), &F_db_tool.Query1);
 
-    // The name column is widened to 40 characters through the column dialog:
-    // saved string sizes follow the shown widths.
-    F_db_tool.DBGrid1.SetSelectedColumn(1);
-    ui_.OnModal("F_change_c", [](ui::Form& dialog) {
-      auto& width = ui::testing::Find<ui::Edit>(dialog, "Edit2");
-      width.clear();
-      ui::testing::Type(width, "40");
-      EXPECT_TRUE(Click(ui::testing::Find<ui::Button>(dialog, "Button1")));
-    }, ui::kModalOk);
-    ui::testing::DoubleClick(*F_db_tool.DBGrid1.viewport());
-
     ui_.ExpectFileDialog("请选择存盘文件名", PathOf("kfq_list"), 2);
     EXPECT_TRUE(Click(F_db_tool.Button2));
     ui_.ExpectFileDialog("请选择存盘文件名", PathOf("kfq_list"), 3);
@@ -87,6 +76,10 @@ TEST_F(NewUserTest, SelectSaveTransposeAndPrintToPdf) {
   ASSERT_FALSE(dbase.empty());
   EXPECT_EQ(dbase[0], (std::vector<std::string>{"000001", "示例光电科技有限公司"}));
   EXPECT_EQ(RowsOf("kfq_list.txt"), dbase);
+  // Untouched grid columns are as wide as their fields, so the saved
+  // name field still holds a full 100-byte name.
+  const auto saved = formats::OpenTableFile(folder() / "kfq_list.dbf");
+  EXPECT_GE(saved->fields().at(1).size, 100);
   const auto transposed = RowsOf("hljh.db");
   ASSERT_EQ(transposed.size(), 2u);
   EXPECT_EQ(transposed[1][0], "QA04");
