@@ -16,7 +16,6 @@
 
 namespace veltra::ui {
 class Form;
-class GridColumn;
 }  // namespace veltra::ui
 
 namespace veltra::app {
@@ -56,16 +55,14 @@ class MainUnit {
   const std::string IdPrefix;
   std::string SendBaseDir;
 
-  double GridCharWidth = 0;
-  ui::GridColumn* EditedColumn = nullptr;
   ui::Form* MainCurrentForm = nullptr;
 
   // Scratch components of the main window.
   db::Database Database1;
   db::Table Table1{Database1};
   db::Query Query1{Database1};
-  FileDialogState OpenDialog1{"", "*.db *.dbf|*.db;*.dbf", "", ""};
-  FileDialogState SaveDialog1{"", "*.db|*.db|*.dbf|*.dbf|*.txt|*.txt", "", "*.db"};
+  ui::OpenDialog OpenDialog1;
+  ui::SaveDialog SaveDialog1;
 };
 
 }  // namespace veltra::app

@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "app/report_kind.h"
+#include "dbtool/db_tool.h"
 #include "entry/kfq_window.h"
 #include "platform/ui/message_box.h"
+#include "query/query_p.h"
 
 namespace veltra::app {
 
@@ -74,7 +76,7 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
   Button9->OnClick = [mail] { mail(1, "发送校验表"); };
   Button3->OnClick = [mail] { mail(2, "发送数据库"); };
   Button2->OnClick = [this] { NotYetAvailable("接收邮件"); };
-  Button10->OnClick = [this] { NotYetAvailable("直接操作数据库"); };
+  Button10->OnClick = [this] { Button10Click(); };
   Button11->OnClick = [this] { NotYetAvailable("系统维护"); };
 }
 
@@ -100,6 +102,17 @@ void TF_main::Button1Click() {
 }
 
 void TF_main::Button4Click() { Close(); }
+
+void TF_main::Button10Click() {
+  if (!f_db_tool_) {
+    f_db_tool_ = std::make_unique<dbtool::TF_db_tool>(unit_.Database1, unit_.OpenDialog1, unit_.SaveDialog1);
+    f_db_tool_->ShowPrintout = [this] {
+      if (!f_query_p_) f_query_p_ = std::make_unique<query::TF_query_p>(unit_.Database1);
+      f_query_p_->ShowModal();
+    };
+  }
+  f_db_tool_->ShowModal();
+}
 
 void TF_main::NotYetAvailable(const std::string& task) {
   ui::ShowNotice("“" + task + "”窗口尚未提供", "提示");

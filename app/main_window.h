@@ -14,6 +14,14 @@ namespace veltra::entry {
 class TF_kfq;
 }  // namespace veltra::entry
 
+namespace veltra::dbtool {
+class TF_db_tool;
+}  // namespace veltra::dbtool
+
+namespace veltra::query {
+class TF_query_p;
+}  // namespace veltra::query
+
 namespace veltra::app {
 
 class TF_main : public ui::Form {
@@ -44,12 +52,15 @@ class TF_main : public ui::Form {
   void RadioGroup1Click();
   void Button1Click();
   void Button4Click();
+  void Button10Click();
   // The buttons of task windows that are not part of this program yet.
   void NotYetAvailable(const std::string& task);
 
   MainUnit unit_;
   UiPrompts prompts_;
   std::unique_ptr<entry::TF_kfq> f_kfq_;
+  std::unique_ptr<dbtool::TF_db_tool> f_db_tool_;
+  std::unique_ptr<query::TF_query_p> f_query_p_;
 };
 
 }  // namespace veltra::app

@@ -4,17 +4,9 @@
 // answer every question itself.
 #include <string>
 
-namespace veltra::app {
+#include "platform/ui/file_dialog.h"
 
-// An open or save dialog as the windows keep it between uses: a title, a
-// filter "text|pattern|text|pattern" (patterns joined by ';') and the file
-// name last chosen.
-struct FileDialogState {
-  std::string title;
-  std::string filter;
-  std::string file_name;
-  std::string default_extension;
-};
+namespace veltra::app {
 
 class Prompts {
  public:
@@ -24,7 +16,7 @@ class Prompts {
   // True when the answer is Yes.
   virtual bool AskYesNo(const std::string& text, const std::string& title) = 0;
   // On OK the dialog's file_name holds the choice and the result is true.
-  virtual bool Execute(FileDialogState& dialog) = 0;
+  virtual bool Execute(ui::FileDialog& dialog) = 0;
 };
 
 }  // namespace veltra::app

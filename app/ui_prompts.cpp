@@ -9,15 +9,6 @@ void UiPrompts::Notice(const std::string& text, const std::string& title) { ui::
 
 bool UiPrompts::AskYesNo(const std::string& text, const std::string& title) { return ui::AskYesNo(text, title); }
 
-bool UiPrompts::Execute(FileDialogState& dialog) {
-  ui::OpenDialog open;
-  open.title = dialog.title;
-  open.filter = dialog.filter;
-  open.file_name = dialog.file_name;
-  open.default_extension = dialog.default_extension;
-  if (!open.Execute()) return false;
-  dialog.file_name = open.file_name;
-  return true;
-}
+bool UiPrompts::Execute(ui::FileDialog& dialog) { return dialog.Execute(); }
 
 }  // namespace veltra::app

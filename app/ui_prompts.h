@@ -9,7 +9,7 @@ class UiPrompts : public Prompts {
  public:
   void Notice(const std::string& text, const std::string& title) override;
   bool AskYesNo(const std::string& text, const std::string& title) override;
-  bool Execute(FileDialogState& dialog) override;
+  bool Execute(ui::FileDialog& dialog) override;
 };
 
 }  // namespace veltra::app

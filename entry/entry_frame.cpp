@@ -593,7 +593,7 @@ void EntryFrame::AppendFromFiles() {
   for (int kind = 0; kind <= DetailCount(); ++kind) {
     const AppendTexts& texts = kind == 0 ? description_.master.append : description_.details[kind - 1].append;
     SetCurrentTable(kind);
-    app::FileDialogState& dialog = main_.OpenDialog1;
+    ui::OpenDialog& dialog = main_.OpenDialog1;
     dialog.title = texts.dialog_title;
     if (!prompts_.Execute(dialog)) continue;
     view_.busy = true;

@@ -57,7 +57,7 @@ EntryDescription KfqDescription() {
 KfqEntry::KfqEntry(app::MainUnit& main, app::Prompts& prompts) : EntryFrame(main, prompts, KfqDescription()) {}
 
 void KfqEntry::ImportSubmission(const std::function<void()>& renumber) {
-  app::FileDialogState& dialog = Main().OpenDialog1;
+  ui::OpenDialog& dialog = Main().OpenDialog1;
   dialog.title = "请选择上报企业数据的磁盘目录";
   dialog.file_name.clear();
   dialog.filter = "kfq_1.dbf|kfq_1.db";

@@ -71,5 +71,18 @@ TEST_F(MainWindowTest, OutsideEnterprisesOpenTheOneEnterpriseWindowEachTime) {
   EXPECT_EQ(w.Unit().ReportKind, 0);  // "数据录入" leaves the kind alone
 }
 
+TEST_F(MainWindowTest, DirectTableWorkOpensTheOneTableToolOnTheWorkingFolder) {
+  TF_main& w = *window;
+  for (int round = 0; round < 2; ++round) {
+    // The tool asks for a table at once; cancelling leaves it empty.
+    ui_.ExpectFileDialog("请选择数据库文件", std::nullopt);
+    ui_.OnModal("F_db_tool", [](ui::Form& tool) {
+      EXPECT_FALSE(Find<ui::Button>(tool, "Button2").isEnabled());
+      tool.Close();
+    }, ui::kModalCancel);
+    ASSERT_TRUE(Click(*w.Button10));
+  }
+}
+
 }  // namespace
 }  // namespace veltra::app

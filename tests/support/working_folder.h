@@ -41,7 +41,7 @@ class ScriptedPrompts : public app::Prompts {
     answers.pop_front();
     return answer;
   }
-  bool Execute(app::FileDialogState& dialog) override {
+  bool Execute(ui::FileDialog& dialog) override {
     dialog_titles.push_back(dialog.title);
     if (files.empty()) return false;
     const std::string file = files.front();
