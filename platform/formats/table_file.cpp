@@ -1,14 +1,35 @@
 #include "platform/formats/table_file.h"
 
+#include "platform/formats/dbase_table.h"
+#include "platform/formats/paradox_table.h"
+#include "platform/formats/text_table.h"
 #include "platform/text/ascii.h"
 
 namespace veltra::formats {
-
 TableKind KindForPath(const std::filesystem::path& path) {
   const std::string extension = path.extension().string();
   if (text::EqualsIgnoreAsciiCase(extension, ".dbf")) return TableKind::DBase;
   if (text::EqualsIgnoreAsciiCase(extension, ".txt")) return TableKind::Text;
   return TableKind::Paradox;
+}
+
+std::unique_ptr<TableFile> OpenTableFile(const std::filesystem::path& path) {
+  switch (KindForPath(path)) {
+    case TableKind::DBase: return OpenDBaseTable(path);
+    case TableKind::Text: return OpenTextTable(path);
+    case TableKind::Paradox: break;
+  }
+  return OpenParadoxTable(path);
+}
+
+void CreateTableFile(const std::filesystem::path& path, TableKind kind, const FieldDefs& fields,
+                     const std::vector<Record>& records) {
+  switch (kind) {
+    case TableKind::DBase: return CreateDBaseTable(path, fields, records);
+    case TableKind::Text: return CreateTextTable(path, fields, records);
+    case TableKind::Paradox: break;
+  }
+  CreateParadoxTable(path, fields, records);
 }
 
 }  // namespace veltra::formats

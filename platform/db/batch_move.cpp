@@ -1,0 +1,45 @@
+#include "platform/db/batch_move.h"
+
+#include "platform/db/field_value.h"
+#include "platform/db/record_store.h"
+
+namespace veltra::db {
+
+std::size_t BatchMove::Execute() {
+  moved_ = 0;
+  if (!Source || !Destination) {
+    throw EngineError(EngineError::Kind::State, "batch move needs a source and a destination");
+  }
+  if (!Source->Active()) Source->Open();
+  if (!Destination->Active()) Destination->Open();
+  const FieldDefs& target = Destination->FieldLayout();
+  const std::size_t columns = Source->FieldLayout().size();
+  if (columns > target.size()) {
+    throw EngineError(EngineError::Kind::TypeMismatch,
+                      "batch move into " + Destination->DisplayName() + ": the source has " +
+                          std::to_string(columns) + " columns, the table only " + std::to_string(target.size()));
+  }
+  const std::size_t count = static_cast<std::size_t>(Source->RecordCount());
+  std::vector<Row> rows;
+  rows.reserve(count);
+  for (std::size_t r = 0; r < count; ++r) {
+    const Row& from = Source->RecordAt(r);
+    Row row(target.size());
+    for (std::size_t c = 0; c < columns; ++c) {
+      try {
+        row[c] = ConvertToField(from[c], target[c], Destination->DisplayName());
+      } catch (const EngineError& error) {
+        throw EngineError(error.kind(), std::string(error.what()) + " (batch move, source record " +
+                                            std::to_string(r + 1) + ")");
+      }
+    }
+    rows.push_back(std::move(row));
+  }
+  Destination->CheckBrowseMode();
+  Destination->store().InsertMany(std::move(rows));
+  Destination->Refresh();
+  moved_ = count;
+  return moved_;
+}
+
+}  // namespace veltra::db

@@ -1,0 +1,30 @@
+#pragma once
+// Copies every record of a data set to the end of a table, column i of the
+// source into column i of the table, each value converted to the target
+// field's type and text cut at a GBK character boundary. A source with
+// fewer columns leaves the remaining ones null; one with more columns than
+// the table is an error. The rows are added as a whole or not at all.
+#include <cstddef>
+
+#include "platform/db/dataset.h"
+#include "platform/db/table.h"
+
+namespace veltra::db {
+
+enum class BatchMode { Append };
+
+class BatchMove {
+ public:
+  DataSet* Source = nullptr;
+  Table* Destination = nullptr;
+  BatchMode Mode = BatchMode::Append;
+
+  // Opens the destination if needed; returns the number of rows moved.
+  std::size_t Execute();
+  std::size_t MovedCount() const { return moved_; }
+
+ private:
+  std::size_t moved_ = 0;
+};
+
+}  // namespace veltra::db

@@ -1,0 +1,163 @@
+#include "platform/db/database.h"
+
+#include <sys/stat.h>
+
+#include <cstdint>
+
+#include "platform/db/record_store.h"
+#include "platform/db/store_table_source.h"
+#include "platform/text/ascii.h"
+
+namespace veltra::db {
+namespace fs = std::filesystem;
+
+namespace {
+
+// What a file looked like when we last read or wrote it. The inode tells
+// a file renamed over it (every whole-file rewrite) even within one tick
+// of the file clock.
+struct FileStamp {
+  ino_t inode = 0;
+  off_t size = 0;
+  std::int64_t modified_ns = 0;
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+FileStamp StampOf(const fs::path& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) return {};
+  return {status.st_ino, status.st_size,
+          static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
+}
+
+std::string_view TrimName(std::string_view name) {
+  while (!name.empty() && (name.front() == ' ' || name.front() == '"')) name.remove_prefix(1);
+  while (!name.empty() && (name.back() == ' ' || name.back() == '"')) name.remove_suffix(1);
+  return name;
+}
+
+// The entry of `folder` whose name equals `name` ignoring ASCII case, or
+// folder/name when there is none.
+fs::path FindEntry(const fs::path& folder, const std::string& name) {
+  fs::path exact = folder / name;
+  std::error_code error;
+  if (fs::exists(exact, error)) return exact;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    if (text::EqualsIgnoreAsciiCase(it->path().filename().string(), name)) return it->path();
+  }
+  return exact;
+}
+
+formats::TableKind KindOf(TableType type, const fs::path& path) {
+  switch (type) {
+    case TableType::Paradox: return formats::TableKind::Paradox;
+    case TableType::DBase: return formats::TableKind::DBase;
+    case TableType::Text: return formats::TableKind::Text;
+    case TableType::Default: break;
+  }
+  return formats::KindForPath(path);
+}
+
+}  // namespace
+
+struct Database::Entry {
+  std::shared_ptr<RecordStore> store;
+  FileStamp stamp;
+};
+
+Database::Database(fs::path folder) : folder_(fs::absolute(std::move(folder))) {}
+
+Database::~Database() = default;
+
+fs::path Database::ResolveTableName(std::string_view name, TableType type) const {
+  std::string written(TrimName(name));
+  for (char& c : written) {
+    if (c == '\\') c = '/';
+  }
+  fs::path relative(written);
+  fs::path resolved = relative.is_absolute() ? relative.root_path() : folder_;
+  for (const fs::path& part : relative.relative_path()) {
+    const std::string component = part.string();
+    if (component.empty() || component == ".") continue;
+    resolved = component == ".." ? resolved.parent_path() : FindEntry(resolved, component);
+  }
+  if (!resolved.has_extension()) {
+    const char* extension = type == TableType::DBase ? ".dbf" : type == TableType::Text ? ".txt" : ".db";
+    resolved = FindEntry(resolved.parent_path(), resolved.filename().string() + extension);
+  }
+  return resolved;
+}
+
+std::shared_ptr<RecordStore> Database::LoadStore(const fs::path& path) {
+  std::error_code error;
+  if (!fs::is_regular_file(path, error)) {
+    throw EngineError(EngineError::Kind::NoSuchTable, "table " + path.string() + " does not exist");
+  }
+  return std::make_shared<RecordStore>(formats::OpenTableFile(path), path.filename().string());
+}
+
+std::shared_ptr<RecordStore> Database::AcquireStore(const fs::path& path, const IndexDefs& indexes) {
+  const std::string key = path.lexically_normal().string();
+  auto it = stores_.find(key);
+  if (it != stores_.end() && it->second->store->cursors == 0 && it->second->stamp != StampOf(path)) {
+    stores_.erase(it);  // replaced behind our back: read it again
+    it = stores_.end();
+  }
+  if (it == stores_.end()) {
+    auto entry = std::make_unique<Entry>();
+    entry->store = LoadStore(path);
+    entry->stamp = StampOf(path);
+    it = stores_.emplace(key, std::move(entry)).first;
+  }
+  it->second->store->EnsureIndexes(indexes);
+  return it->second->store;
+}
+
+void Database::TableReleased(const fs::path& path) {
+  const auto it = stores_.find(path.lexically_normal().string());
+  if (it != stores_.end()) it->second->stamp = StampOf(path);
+}
+
+void Database::ReleaseForRewrite(const fs::path& path, std::string_view operation) {
+  const auto it = stores_.find(path.lexically_normal().string());
+  if (it == stores_.end()) return;
+  if (it->second->store->cursors > 0) {
+    throw EngineError(EngineError::Kind::TableBusy, "cannot " + std::string(operation) + " " +
+                                                        path.filename().string() + ": the table is open");
+  }
+  stores_.erase(it);
+}
+
+void Database::PackTable(std::string_view name, TableType type) {
+  const fs::path path = ResolveTableName(name, type);
+  ReleaseForRewrite(path, "pack");
+  auto file = formats::OpenTableFile(path);
+  const formats::TableKind kind = file->kind();
+  const FieldDefs fields = file->fields();
+  const std::vector<formats::Record> records = file->ReadAll();
+  file.reset();
+  formats::CreateTableFile(path, kind, fields, records);
+}
+
+void Database::EmptyTable(std::string_view name, TableType type) {
+  const fs::path path = ResolveTableName(name, type);
+  ReleaseForRewrite(path, "empty");
+  auto file = formats::OpenTableFile(path);
+  const formats::TableKind kind = file->kind();
+  const FieldDefs fields = file->fields();
+  file.reset();
+  formats::CreateTableFile(path, kind, fields);
+}
+
+void Database::CreateTable(std::string_view name, TableType type, const FieldDefs& fields) {
+  const fs::path path = ResolveTableName(name, type);
+  ReleaseForRewrite(path, "create");
+  formats::CreateTableFile(path, KindOf(type, path), fields);
+}
+
+std::shared_ptr<sql::TableSource> Database::OpenTable(std::string_view name) {
+  const fs::path path = ResolveTableName(name);
+  return std::make_shared<StoreTableSource>(AcquireStore(path, {}), [this, path] { TableReleased(path); });
+}
+
+}  // namespace veltra::db

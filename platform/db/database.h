@@ -1,0 +1,60 @@
+#pragma once
+// The working folder and the tables in it. Names are resolved
+// case-insensitively, `\` separates folders and a name without extension
+// is a Paradox ".db" table. The database keeps one in-memory copy of each
+// table it has read, shared by every cursor and statement, and checks the
+// file has not been replaced behind its back before reusing an idle one.
+// It is also the catalog through which SQL statements reach the tables.
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/db/index_def.h"
+#include "platform/db/table.h"
+#include "platform/sql/catalog.h"
+
+namespace veltra::db {
+
+class RecordStore;
+
+class Database : public sql::Catalog {
+ public:
+  explicit Database(std::filesystem::path folder = std::filesystem::current_path());
+  ~Database() override;
+
+  const std::filesystem::path& Folder() const { return folder_; }
+
+  // The file a table name means; `type` supplies the missing extension.
+  std::filesystem::path ResolveTableName(std::string_view name,
+                                         TableType type = TableType::Default) const;
+
+  // Rewrites a closed table without its deleted records and free space.
+  // Fails with TableBusy while any cursor holds it open.
+  void PackTable(std::string_view name, TableType type = TableType::Default);
+  // Removes every record of a closed table, keeping its fields.
+  void EmptyTable(std::string_view name, TableType type = TableType::Default);
+  // Writes a new empty table, replacing any closed table of that name.
+  void CreateTable(std::string_view name, TableType type, const FieldDefs& fields);
+
+  std::shared_ptr<sql::TableSource> OpenTable(std::string_view name) override;
+
+  // For cursors: the shared records of a file, with these indexes built.
+  std::shared_ptr<RecordStore> AcquireStore(const std::filesystem::path& path,
+                                            const IndexDefs& indexes);
+  // A cursor let go of the file; its current state becomes the known one.
+  void TableReleased(const std::filesystem::path& path);
+
+ private:
+  struct Entry;
+  std::shared_ptr<RecordStore> LoadStore(const std::filesystem::path& path);
+  // Forgets an idle copy before its file is rewritten; TableBusy when a
+  // cursor holds it.
+  void ReleaseForRewrite(const std::filesystem::path& path, std::string_view operation);
+
+  std::filesystem::path folder_;
+  std::map<std::string, std::unique_ptr<Entry>> stores_;  // by absolute path
+};
+
+}  // namespace veltra::db

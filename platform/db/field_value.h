@@ -1,0 +1,16 @@
+#pragma once
+// Conversion of a value to what a field stores, shared by field
+// assignment, batch moves and statement results.
+#include <string_view>
+
+#include "platform/types/field.h"
+#include "platform/types/value.h"
+
+namespace veltra::db {
+
+// The value as a field of `def` holds it: numbers parsed from text, text
+// cut to a string field's size at a GBK character boundary, integers
+// range-checked. Throws EngineError InvalidValue naming `owner` and the field.
+Value ConvertToField(const Value& value, const FieldDef& def, std::string_view owner);
+
+}  // namespace veltra::db

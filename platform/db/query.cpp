@@ -1,0 +1,29 @@
+#include "platform/db/query.h"
+
+#include "platform/db/database.h"
+#include "platform/db/record_store.h"
+#include "platform/sql/engine.h"
+
+namespace veltra::db {
+
+Query::Query(Database& database) : database_(database) {
+  SQL.on_change = [this] { Close(); };
+}
+
+Query::~Query() { Close(); }
+
+std::shared_ptr<RecordStore> Query::OpenStore() {
+  sql::Result result = sql::RunStatement(SQL.Text(), database_);
+  rows_affected_ = result.rows_affected;
+  if (!result.has_result_set) {
+    throw EngineError(EngineError::Kind::State, "the statement was carried out but returns no result set");
+  }
+  return std::make_shared<RecordStore>("query", std::move(result.columns), std::move(result.rows));
+}
+
+void Query::ExecSQL() {
+  Close();
+  rows_affected_ = sql::RunStatement(SQL.Text(), database_).rows_affected;
+}
+
+}  // namespace veltra::db

@@ -1,0 +1,97 @@
+#include <algorithm>
+
+#include "platform/db/record_store.h"
+#include "platform/db/value_order.h"
+#include "platform/types/error.h"
+
+namespace veltra::db {
+
+RecordIndex::RecordIndex(IndexDef def, const FieldDefs& fields, std::string_view table)
+    : def_(std::move(def)) {
+  for (const std::string& name : SplitFieldList(def_.fields)) {
+    const int position = FindField(fields, name);
+    if (position < 0) {
+      throw EngineError(EngineError::Kind::NoSuchField,
+                        std::string(table) + ": index " + def_.name + " names field " + name +
+                            ", which the table does not have");
+    }
+    key_fields_.push_back(position);
+  }
+  if (key_fields_.empty()) {
+    throw EngineError(EngineError::Kind::NoSuchIndex,
+                      std::string(table) + ": index " + def_.name + " has no fields");
+  }
+}
+
+int RecordIndex::CompareKeys(const Row& a, const Row& b, std::size_t count) const {
+  count = std::min(count, key_fields_.size());
+  for (std::size_t i = 0; i < count; ++i) {
+    const int field = key_fields_[i];
+    int order = CompareValues(a[field], b[field], def_.case_insensitive);
+    if (order != 0) return def_.descending ? -order : order;
+  }
+  return 0;
+}
+
+bool RecordIndex::Less(const StoredRecord& a, const StoredRecord& b) const {
+  const int order = CompareKeys(a.values, b.values, key_fields_.size());
+  return order != 0 ? order < 0 : a.serial < b.serial;
+}
+
+std::size_t RecordIndex::LowerBound(const Row& key, std::size_t count) const {
+  const auto it = std::lower_bound(ordered_.begin(), ordered_.end(), &key,
+                                   [&](const StoredRecord* record, const Row* k) {
+                                     return CompareKeys(record->values, *k, count) < 0;
+                                   });
+  return static_cast<std::size_t>(it - ordered_.begin());
+}
+
+std::size_t RecordIndex::UpperBound(const Row& key, std::size_t count) const {
+  const auto it = std::upper_bound(ordered_.begin(), ordered_.end(), &key,
+                                   [&](const Row* k, const StoredRecord* record) {
+                                     return CompareKeys(*k, record->values, count) < 0;
+                                   });
+  return static_cast<std::size_t>(it - ordered_.begin());
+}
+
+const StoredRecord* RecordIndex::FindClash(const Row& values, const StoredRecord* self) const {
+  if (!unique()) return nullptr;
+  if (!def_.primary && std::all_of(key_fields_.begin(), key_fields_.end(),
+                                   [&](int field) { return values[field].is_null(); })) {
+    return nullptr;
+  }
+  const std::size_t count = key_fields_.size();
+  for (std::size_t i = LowerBound(values, count);
+       i < ordered_.size() && CompareKeys(ordered_[i]->values, values, count) == 0; ++i) {
+    if (ordered_[i] != self) return ordered_[i];
+  }
+  return nullptr;
+}
+
+void RecordIndex::Build(const std::vector<RecordRef>& records) {
+  ordered_.clear();
+  ordered_.reserve(records.size());
+  for (const RecordRef& record : records) ordered_.push_back(record.get());
+  std::stable_sort(ordered_.begin(), ordered_.end(),
+                   [&](const StoredRecord* a, const StoredRecord* b) { return Less(*a, *b); });
+}
+
+std::size_t RecordIndex::PositionOf(const StoredRecord& record) const {
+  const auto it = std::lower_bound(
+      ordered_.begin(), ordered_.end(), &record,
+      [&](const StoredRecord* a, const StoredRecord* b) { return Less(*a, *b); });
+  return static_cast<std::size_t>(it - ordered_.begin());
+}
+
+void RecordIndex::Insert(StoredRecord* record) {
+  ordered_.insert(ordered_.begin() + static_cast<std::ptrdiff_t>(PositionOf(*record)), record);
+}
+
+void RecordIndex::Erase(StoredRecord* record) {
+  const std::size_t position = PositionOf(*record);
+  if (position < ordered_.size() && ordered_[position] == record) {
+    ordered_.erase(ordered_.begin() + static_cast<std::ptrdiff_t>(position));
+  }
+}
+
+}  // namespace veltra::db

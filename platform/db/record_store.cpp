@@ -1,0 +1,259 @@
+#include "platform/db/record_store.h"
+
+#include <algorithm>
+
+#include "platform/text/ascii.h"
+#include "platform/text/gbk.h"
+#include "platform/types/error.h"
+
+namespace veltra::db {
+namespace {
+
+IndexDef PrimaryFromFile(const FieldDefs& fields, int key_count) {
+  IndexDef def;
+  def.primary = true;
+  for (int i = 0; i < key_count; ++i) {
+    if (i > 0) def.fields += ';';
+    def.fields += fields[i].name;
+  }
+  return def;
+}
+
+}  // namespace
+
+RecordStore::RecordStore(std::string name, FieldDefs fields, std::vector<Row> rows)
+    : name_(std::move(name)), fields_(std::move(fields)) {
+  records_.reserve(rows.size());
+  for (Row& row : rows) records_.push_back(MakeRecord(std::move(row)));
+}
+
+RecordStore::RecordStore(std::unique_ptr<formats::TableFile> file, std::string name)
+    : name_(std::move(name)), fields_(file->fields()), file_(std::move(file)) {
+  std::vector<formats::Record> rows = file_->ReadAll();
+  records_.reserve(rows.size());
+  for (formats::Record& row : rows) {
+    row.resize(fields_.size());
+    records_.push_back(MakeRecord(std::move(row)));
+  }
+  const int key_count = std::min<int>(file_->key_field_count(), static_cast<int>(fields_.size()));
+  if (key_count > 0) {
+    indexes_.push_back(std::make_unique<RecordIndex>(PrimaryFromFile(fields_, key_count), fields_, name_));
+    indexes_.back()->Build(records_);
+    primary_from_file_ = true;
+  }
+  for (std::size_t f = 0; f < fields_.size(); ++f) {
+    if (fields_[f].type != FieldType::AutoInc) continue;
+    for (const RecordRef& record : records_) {
+      if (record->values[f].kind() == Value::Kind::Integer) {
+        next_auto_inc_ = std::max(next_auto_inc_, record->values[f].integer() + 1);
+      }
+    }
+  }
+}
+
+RecordRef RecordStore::MakeRecord(Row values) {
+  return std::make_shared<StoredRecord>(StoredRecord{next_serial_++, std::move(values)});
+}
+
+void RecordStore::EnsureIndexes(const IndexDefs& defs) {
+  for (const IndexDef& def : defs) {
+    if (def.primary) {
+      const RecordIndex* current = Primary();
+      if (current && !primary_from_file_) continue;
+      auto index = std::make_unique<RecordIndex>(def, fields_, name_);
+      index->Build(records_);
+      if (current) indexes_.erase(indexes_.begin());
+      indexes_.insert(indexes_.begin(), std::move(index));
+      primary_from_file_ = false;
+      continue;
+    }
+    if (FindIndex(def.name)) continue;
+    indexes_.push_back(std::make_unique<RecordIndex>(def, fields_, name_));
+    indexes_.back()->Build(records_);
+  }
+  ++version_;
+}
+
+const RecordIndex* RecordStore::FindIndex(std::string_view name) const {
+  for (const auto& index : indexes_) {
+    if (!index->def().primary && text::EqualsIgnoreAsciiCase(index->def().name, name)) {
+      return index.get();
+    }
+  }
+  for (const auto& index : indexes_) {
+    if (index->def().primary && !name.empty() && text::EqualsIgnoreAsciiCase(index->def().name, name)) {
+      return index.get();
+    }
+  }
+  return nullptr;
+}
+
+const RecordIndex* RecordStore::Primary() const {
+  return !indexes_.empty() && indexes_.front()->def().primary ? indexes_.front().get() : nullptr;
+}
+
+void RecordStore::CheckValues(Row& values) const {
+  values.resize(fields_.size());
+  for (std::size_t f = 0; f < fields_.size(); ++f) {
+    const Value& value = values[f];
+    if (value.kind() == Value::Kind::Text && !text::IsGbkEncodable(value.text())) {
+      throw EngineError(EngineError::Kind::InvalidValue,
+                        name_ + ": field " + fields_[f].name +
+                            " holds a character that the table's code page cannot store");
+    }
+  }
+}
+
+void RecordStore::CheckKeys(const Row& values, const StoredRecord* self) const {
+  for (const auto& index : indexes_) {
+    if (!index->FindClash(values, self)) continue;
+    if (index->def().primary) throw EngineError(EngineError::Kind::KeyViolation, "Key violation.");
+    throw EngineError(EngineError::Kind::IndexViolation,
+                      "Key violation in unique index " + index->def().name + " of " + name_ + ".");
+  }
+}
+
+void RecordStore::IndexRecord(StoredRecord* record) {
+  for (const auto& index : indexes_) index->Insert(record);
+}
+
+void RecordStore::UnindexRecord(StoredRecord* record) {
+  for (const auto& index : indexes_) index->Erase(record);
+}
+
+std::size_t RecordStore::PositionOf(const StoredRecord& record) const {
+  const auto it = std::lower_bound(records_.begin(), records_.end(), record.serial,
+                                   [](const RecordRef& r, std::uint64_t serial) { return r->serial < serial; });
+  return static_cast<std::size_t>(it - records_.begin());
+}
+
+RecordRef RecordStore::Insert(Row values) {
+  CheckValues(values);
+  for (std::size_t f = 0; f < fields_.size(); ++f) {
+    if (fields_[f].type == FieldType::AutoInc && values[f].is_null()) {
+      values[f] = Value::Integer(next_auto_inc_);
+    }
+  }
+  CheckKeys(values, nullptr);
+  if (file_) file_->Append(values);
+  RecordRef record = MakeRecord(std::move(values));
+  for (std::size_t f = 0; f < fields_.size(); ++f) {
+    if (fields_[f].type == FieldType::AutoInc && record->values[f].kind() == Value::Kind::Integer) {
+      next_auto_inc_ = std::max(next_auto_inc_, record->values[f].integer() + 1);
+    }
+  }
+  records_.push_back(record);
+  IndexRecord(record.get());
+  ++version_;
+  return record;
+}
+
+void RecordStore::Update(const RecordRef& record, Row values) {
+  const std::size_t position = PositionOf(*record);
+  if (position >= records_.size() || records_[position] != record) {
+    throw EngineError(EngineError::Kind::State, name_ + ": the record was deleted by another user of the table");
+  }
+  CheckValues(values);
+  CheckKeys(values, record.get());
+  if (file_) file_->Overwrite(position, values);
+  UnindexRecord(record.get());
+  record->values = std::move(values);
+  IndexRecord(record.get());
+  ++version_;
+}
+
+void RecordStore::Remove(const RecordRef& record) {
+  const std::size_t position = PositionOf(*record);
+  if (position >= records_.size() || records_[position] != record) return;
+  if (file_) file_->Remove(position);
+  UnindexRecord(record.get());
+  records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(position));
+  ++version_;
+}
+
+void RecordStore::InsertMany(std::vector<Row> rows) {
+  std::vector<RecordRef> added;
+  added.reserve(rows.size());
+  try {
+    for (Row& row : rows) {
+      CheckValues(row);
+      CheckKeys(row, nullptr);
+      added.push_back(MakeRecord(std::move(row)));
+      IndexRecord(added.back().get());
+    }
+  } catch (...) {
+    for (const RecordRef& record : added) UnindexRecord(record.get());
+    throw;
+  }
+  std::size_t written = 0;
+  try {
+    for (; written < added.size(); ++written) {
+      if (file_) file_->Append(added[written]->values);
+      records_.push_back(added[written]);
+    }
+  } catch (...) {
+    for (std::size_t i = written; i < added.size(); ++i) UnindexRecord(added[i].get());
+    ++version_;
+    throw;
+  }
+  ++version_;
+}
+
+void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
+  std::vector<RecordRef> targets;
+  std::vector<Row> old_values;
+  for (auto& [position, row] : changes) {
+    CheckValues(row);
+    targets.push_back(records_.at(position));
+    old_values.push_back(targets.back()->values);
+  }
+  for (const RecordRef& record : targets) UnindexRecord(record.get());
+  auto restore_from = [&](std::size_t first, std::size_t reindexed) {
+    for (std::size_t i = first; i < reindexed; ++i) UnindexRecord(targets[i].get());
+    for (std::size_t i = first; i < targets.size(); ++i) {
+      targets[i]->values = old_values[i];
+      IndexRecord(targets[i].get());
+    }
+  };
+  std::size_t reindexed = 0;
+  try {
+    for (; reindexed < targets.size(); ++reindexed) {
+      CheckKeys(changes[reindexed].second, targets[reindexed].get());
+      targets[reindexed]->values = changes[reindexed].second;
+      IndexRecord(targets[reindexed].get());
+    }
+  } catch (...) {
+    restore_from(0, reindexed);
+    throw;
+  }
+  std::size_t written = 0;
+  try {
+    for (; written < targets.size(); ++written) {
+      if (file_) file_->Overwrite(changes[written].first, targets[written]->values);
+    }
+  } catch (...) {
+    restore_from(written, targets.size());
+    ++version_;
+    throw;
+  }
+  ++version_;
+}
+
+void RecordStore::RemoveMany(std::vector<std::size_t> positions) {
+  std::sort(positions.begin(), positions.end(), std::greater<>());
+  positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+  try {
+    for (std::size_t position : positions) {
+      if (position >= records_.size()) continue;
+      if (file_) file_->Remove(position);
+      UnindexRecord(records_[position].get());
+      records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(position));
+    }
+  } catch (...) {
+    ++version_;
+    throw;
+  }
+  ++version_;
+}
+
+}  // namespace veltra::db

@@ -1,0 +1,114 @@
+#pragma once
+// The records of one table in memory, in file order, with the indexes
+// built over them and, for a table, the file they mirror. Every change is
+// checked first (text GBK can hold, unique keys with the primary key
+// checked first), written to the file, and only then applied in memory,
+// so memory and file never disagree. Internal to the table engine.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/db/index_def.h"
+#include "platform/formats/table_file.h"
+#include "platform/types/field.h"
+#include "platform/types/value.h"
+
+namespace veltra::db {
+
+using Row = std::vector<Value>;
+
+struct StoredRecord {
+  std::uint64_t serial;  // rises with file order; never reused
+  Row values;
+};
+
+using RecordRef = std::shared_ptr<StoredRecord>;
+
+// Records ordered by an index's key, then by file order.
+class RecordIndex {
+ public:
+  RecordIndex(IndexDef def, const FieldDefs& fields, std::string_view table);
+
+  const IndexDef& def() const { return def_; }
+  const std::vector<int>& key_fields() const { return key_fields_; }
+  bool unique() const { return def_.primary || def_.unique; }
+  const std::vector<StoredRecord*>& ordered() const { return ordered_; }
+
+  // Compares the first `count` key fields of two rows.
+  int CompareKeys(const Row& a, const Row& b, std::size_t count) const;
+  // Full key, then file order.
+  bool Less(const StoredRecord& a, const StoredRecord& b) const;
+  // First position whose first `count` key fields are not less than those of `key`.
+  std::size_t LowerBound(const Row& key, std::size_t count) const;
+  std::size_t UpperBound(const Row& key, std::size_t count) const;
+  // Another record with the same key; null keys never clash in a secondary index.
+  const StoredRecord* FindClash(const Row& values, const StoredRecord* self) const;
+
+  void Build(const std::vector<RecordRef>& records);
+  void Insert(StoredRecord* record);
+  void Erase(StoredRecord* record);  // with the values it was inserted with
+
+ private:
+  std::size_t PositionOf(const StoredRecord& record) const;
+  IndexDef def_;
+  std::vector<int> key_fields_;
+  std::vector<StoredRecord*> ordered_;
+};
+
+class RecordStore {
+ public:
+  // A store of records with no file behind it (statement results).
+  RecordStore(std::string name, FieldDefs fields, std::vector<Row> rows);
+  // The records of a table file; the file's key fields give a primary index.
+  explicit RecordStore(std::unique_ptr<formats::TableFile> file, std::string name);
+
+  const std::string& name() const { return name_; }
+  const FieldDefs& fields() const { return fields_; }
+  std::size_t size() const { return records_.size(); }
+  const RecordRef& at(std::size_t position) const { return records_[position]; }
+  // Rises with every change, so cursors know when to re-read.
+  std::uint64_t version() const { return version_; }
+  bool has_file() const { return file_ != nullptr; }
+
+  // Adds the indexes this store lacks (by name); a primary index replaces
+  // one taken from the file's header.
+  void EnsureIndexes(const IndexDefs& defs);
+  const RecordIndex* FindIndex(std::string_view name) const;
+  const RecordIndex* Primary() const;
+  const std::vector<std::unique_ptr<RecordIndex>>& indexes() const { return indexes_; }
+
+  RecordRef Insert(Row values);
+  void Update(const RecordRef& record, Row values);
+  void Remove(const RecordRef& record);
+  // Several changes applied as a whole or not at all.
+  void InsertMany(std::vector<Row> rows);
+  void UpdateMany(std::vector<std::pair<std::size_t, Row>> changes);
+  void RemoveMany(std::vector<std::size_t> positions);
+
+  std::size_t PositionOf(const StoredRecord& record) const;
+
+  // Cursors that hold the table open; whole-file rewrites wait for none.
+  int cursors = 0;
+
+ private:
+  void CheckValues(Row& values) const;
+  void CheckKeys(const Row& values, const StoredRecord* self) const;
+  void IndexRecord(StoredRecord* record);
+  void UnindexRecord(StoredRecord* record);
+  RecordRef MakeRecord(Row values);
+
+  std::string name_;
+  FieldDefs fields_;
+  std::unique_ptr<formats::TableFile> file_;
+  std::vector<RecordRef> records_;
+  std::vector<std::unique_ptr<RecordIndex>> indexes_;  // primary first
+  bool primary_from_file_ = false;
+  std::uint64_t next_serial_ = 1;
+  std::uint64_t version_ = 0;
+  std::int64_t next_auto_inc_ = 1;
+};
+
+}  // namespace veltra::db

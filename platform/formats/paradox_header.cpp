@@ -1,0 +1,304 @@
+#include "platform/formats/paradox_header.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "platform/formats/paradox_codec.h"
+#include "platform/formats/paradox_text.h"
+#include "platform/text/ascii.h"
+#include "platform/text/gbk.h"
+#include "platform/types/error.h"
+
+namespace veltra::formats::paradox {
+namespace {
+
+constexpr std::size_t kExtendedHeaderEnd = 0x78;
+constexpr std::uint8_t kFirstExtendedVersion = 5;
+constexpr std::uint32_t kNoEncryptionV4 = 0xFF00FF00;
+constexpr int kMaxFields = 255;
+constexpr int kMaxFieldNameBytes = 25;
+constexpr int kBlobTail = 10;
+constexpr int kMaxLeader = 240;
+constexpr int kBcdWidth = 17;
+constexpr int kMaxBcdDecimals = 32;
+constexpr int kHeaderUnit = 0x800;
+constexpr std::uint8_t kSortOrderGbk = 0x6A;
+
+struct TypeInfo {
+  std::uint8_t code;
+  char letter;
+  FieldType type;
+  int fixed_width;  // 0: the size byte is the width (A, Y, blobs) or decimals (#)
+};
+
+constexpr std::array<TypeInfo, 17> kTypes{{
+    {0x01, 'A', FieldType::String, 0},  {0x02, 'D', FieldType::Date, 4},
+    {0x03, 'S', FieldType::SmallInt, 2}, {0x04, 'I', FieldType::Integer, 4},
+    {0x05, '$', FieldType::Money, 8},   {0x06, 'N', FieldType::Float, 8},
+    {0x09, 'L', FieldType::Boolean, 1}, {0x0C, 'M', FieldType::Memo, 0},
+    {0x0D, 'B', FieldType::Blob, 0},    {0x0E, 'F', FieldType::FmtMemo, 0},
+    {0x0F, 'O', FieldType::Ole, 0},     {0x10, 'G', FieldType::Graphic, 0},
+    {0x14, 'T', FieldType::Time, 4},    {0x15, '@', FieldType::DateTime, 8},
+    {0x16, '+', FieldType::AutoInc, 4}, {0x17, '#', FieldType::Bcd, kBcdWidth},
+    {0x18, 'Y', FieldType::Bytes, 0},
+}};
+
+const TypeInfo* TypeByCode(std::uint8_t code) {
+  for (const TypeInfo& t : kTypes) {
+    if (t.code == code) return &t;
+  }
+  return nullptr;
+}
+
+const TypeInfo& TypeByFieldType(FieldType type) {
+  return *std::find_if(kTypes.begin(), kTypes.end(),
+                       [type](const TypeInfo& t) { return t.type == type; });
+}
+
+// Code page of tables without one in the header, from the sort order byte.
+int CodePageOfSortOrder(std::uint8_t sort_order) {
+  switch (sort_order) {
+    case 0x00: return 850;
+    case 0x11:
+    case 0x40:
+    case 0x62: return 1252;
+    case kSortOrderGbk: return kCodePageGbk;
+    default: return 437;
+  }
+}
+
+[[noreturn]] void Corrupt(const std::filesystem::path& path, const std::string& what) {
+  throw EngineError(EngineError::Kind::FileFormat, path.string() + " is not a valid Paradox table: " + what);
+}
+
+// Width of a field in the record, or 0 when the descriptor is impossible.
+int WidthOf(const TypeInfo& t, int size_byte) {
+  if (t.type == FieldType::Bcd) return size_byte <= kMaxBcdDecimals ? kBcdWidth : 0;
+  if (t.fixed_width != 0) return size_byte == t.fixed_width ? t.fixed_width : 0;
+  if (IsBlobType(t.type)) return size_byte >= kBlobTail && size_byte <= kMaxLeader + kBlobTail ? size_byte : 0;
+  return size_byte;  // A, Y: 1..255
+}
+
+FieldDef DefOf(const TypeInfo& t, int size_byte, std::string name) {
+  FieldDef def{std::move(name), t.type, 0, 0};
+  if (t.type == FieldType::String || t.type == FieldType::Bytes || t.type == FieldType::Bcd) {
+    def.size = size_byte;
+  } else if (IsBlobType(t.type)) {
+    def.size = size_byte - kBlobTail;
+  }
+  return def;
+}
+
+std::size_t TableNameLength(std::uint8_t version) { return version >= kVersion7 ? 261 : 79; }
+
+std::size_t VariablePartStart(std::uint8_t version) {
+  return version >= kFirstExtendedVersion ? kExtendedHeaderEnd : kFixedHeaderSize;
+}
+
+void CheckNotEncrypted(std::string_view b, std::uint8_t version, const std::filesystem::path& path) {
+  const std::uint32_t key = version >= kFirstExtendedVersion ? LoadLe32(b.data() + 0x5C)
+                                                             : LoadLe32(b.data() + 0x25);
+  if (key != 0 && !(version < kFirstExtendedVersion && key == kNoEncryptionV4)) {
+    throw EngineError(EngineError::Kind::Unsupported,
+                      path.string() + " is an encrypted (password protected) Paradox table; "
+                                      "remove its password before opening it here");
+  }
+}
+
+}  // namespace
+
+std::size_t HeaderSizeField(std::string_view fixed_part) { return LoadLe16(fixed_part.data() + 2); }
+
+ParadoxHeader ParseHeader(std::string_view b, std::uint64_t file_size, const std::filesystem::path& path) {
+  if (b.size() < kFixedHeaderSize) Corrupt(path, "the file is shorter than a header");
+  ParadoxHeader h;
+  h.record_size = LoadLe16(b.data());
+  h.header_size = LoadLe16(b.data() + 2);
+  h.file_type = static_cast<std::uint8_t>(b[4]);
+  h.block_size = static_cast<unsigned char>(b[5]) * 1024;
+  h.record_count = LoadLe32(b.data() + 6);
+  h.blocks_in_use = LoadLe16(b.data() + 0x0A);
+  h.file_blocks = LoadLe16(b.data() + 0x0C);
+  h.first_block = LoadLe16(b.data() + 0x0E);
+  h.last_block = LoadLe16(b.data() + 0x10);
+  const auto field_count = static_cast<std::int16_t>(LoadLe16(b.data() + 0x21));
+  h.key_field_count = static_cast<std::int16_t>(LoadLe16(b.data() + 0x23));
+  h.version = static_cast<std::uint8_t>(b[0x39]);
+  h.auto_increment = LoadLe32(b.data() + 0x49);
+
+  if (h.version < 3 || h.version > kVersion7) Corrupt(path, "unknown file version " + std::to_string(h.version));
+  if (h.file_type != kFileTypeKeyed && h.file_type != kFileTypeUnkeyed) {
+    Corrupt(path, "file type " + std::to_string(h.file_type) + " is not a data table");
+  }
+  if (h.header_size < static_cast<int>(VariablePartStart(h.version)) ||
+      static_cast<std::uint64_t>(h.header_size) > file_size || static_cast<std::size_t>(h.header_size) > b.size()) {
+    Corrupt(path, "header size " + std::to_string(h.header_size) + " does not fit the file");
+  }
+  if (h.block_size < 1024 || h.block_size > 32 * 1024) Corrupt(path, "impossible block size code");
+  if (field_count < 1 || field_count > kMaxFields) Corrupt(path, "impossible field count " + std::to_string(field_count));
+  if (h.key_field_count < 0 || h.key_field_count > field_count) Corrupt(path, "impossible key field count");
+  CheckNotEncrypted(b, h.version, path);
+
+  std::uint8_t sort_order = static_cast<std::uint8_t>(b[0x29]);
+  h.code_page = h.version >= kFirstExtendedVersion ? LoadLe16(b.data() + 0x6A) : 0;
+  if (h.code_page == 0) h.code_page = CodePageOfSortOrder(sort_order);
+  const CodePageDecoder decoder(h.code_page);
+
+  const std::size_t n = static_cast<std::size_t>(field_count);
+  const std::size_t types_at = VariablePartStart(h.version);
+  const std::size_t names_at = types_at + 2 * n + 4 + 4 * n + TableNameLength(h.version);
+  const std::string_view header = b.substr(0, static_cast<std::size_t>(h.header_size));
+  if (names_at >= header.size()) Corrupt(path, "the field descriptors run past the header");
+
+  std::size_t name_pos = names_at;
+  int record_size = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto code = static_cast<std::uint8_t>(header[types_at + 2 * i]);
+    const int size_byte = static_cast<unsigned char>(header[types_at + 2 * i + 1]);
+    const TypeInfo* type = TypeByCode(code);
+    if (type == nullptr) Corrupt(path, "field " + std::to_string(i + 1) + " has unknown type code " + std::to_string(code));
+    const int width = WidthOf(*type, size_byte);
+    if (width == 0) Corrupt(path, "field " + std::to_string(i + 1) + " has impossible size " + std::to_string(size_byte));
+    const std::size_t end = header.find('\0', name_pos);
+    if (end == std::string_view::npos) Corrupt(path, "the field names run past the header");
+    std::string name;
+    try {
+      name = decoder.ToUtf8(header.substr(name_pos, end - name_pos));
+    } catch (const text::TextError& e) {
+      Corrupt(path, "the name of field " + std::to_string(i + 1) + " is garbled: " + e.what());
+    }
+    name_pos = end + 1;
+    h.fields.push_back({type->letter, width, size_byte, DefOf(*type, size_byte, std::move(name))});
+    record_size += width;
+  }
+  if (record_size != h.record_size) {
+    Corrupt(path, "record size " + std::to_string(h.record_size) + " is not the sum of the field sizes (" +
+                      std::to_string(record_size) + ")");
+  }
+  if (h.record_size > h.block_size - 6) Corrupt(path, "a record does not fit a block");
+  return h;
+}
+
+ParadoxField DescribeField(const FieldDef& def) {
+  const auto invalid = [&](const std::string& what) {
+    throw EngineError(EngineError::Kind::InvalidValue, "field " + def.name + ": " + what);
+  };
+  const TypeInfo& t = TypeByFieldType(def.type);
+  if (def.type == FieldType::FmtMemo || def.type == FieldType::Ole || def.type == FieldType::Graphic) {
+    throw EngineError(EngineError::Kind::Unsupported, "field " + def.name + ": Paradox fields of type " +
+                                                          std::string(FieldTypeName(def.type)) + " are read only");
+  }
+  int size_byte = t.fixed_width;
+  if (def.type == FieldType::String || def.type == FieldType::Bytes) {
+    if (def.size < 1 || def.size > 255) invalid("size must be 1 to 255 bytes");
+    size_byte = def.size;
+  } else if (def.type == FieldType::Bcd) {
+    if (def.size < 0 || def.size > kMaxBcdDecimals) invalid("a BCD field has 0 to 32 decimals");
+    size_byte = def.size;
+  } else if (IsBlobType(def.type)) {
+    const int min_leader = def.type == FieldType::Memo ? 1 : 0;
+    if (def.size < min_leader || def.size > kMaxLeader) {
+      invalid("the part kept in the record must be " + std::to_string(min_leader) + " to 240 bytes");
+    }
+    size_byte = def.size + kBlobTail;
+  }
+  return {t.letter, WidthOf(t, size_byte), size_byte, def};
+}
+
+ParadoxHeader NewHeader(const FieldDefs& fields) {
+  if (fields.empty() || fields.size() > kMaxFields) {
+    throw EngineError(EngineError::Kind::InvalidValue, "a Paradox table has 1 to 255 fields");
+  }
+  ParadoxHeader h;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const std::string& name = fields[i].name;
+    const auto bad_name = [&](const std::string& why) {
+      throw EngineError(EngineError::Kind::InvalidName, "field name \"" + name + "\" " + why);
+    };
+    if (name.empty() || name.front() == ' ') bad_name("is empty or starts with a space");
+    if (!text::IsGbkEncodable(name)) bad_name("has a character that code page 936 cannot hold");
+    if (text::GbkLength(name) > kMaxFieldNameBytes) bad_name("is longer than 25 bytes");
+    for (std::size_t j = 0; j < i; ++j) {
+      if (text::EqualsIgnoreAsciiCase(fields[j].name, name)) bad_name("appears twice");
+    }
+    h.fields.push_back(DescribeField(fields[i]));
+    h.record_size += h.fields.back().width;
+  }
+  // Smallest block (4 to 32 KiB) that holds a record.
+  h.block_size = 4096;
+  while (h.record_size > h.block_size - 6 && h.block_size < 32 * 1024) h.block_size *= 2;
+  if (h.record_size > h.block_size - 6) {
+    throw EngineError(EngineError::Kind::InvalidValue, "a record of " + std::to_string(h.record_size) +
+                                                           " bytes is too large for a Paradox table");
+  }
+  return h;
+}
+
+std::string SerializeHeader(ParadoxHeader& h) {
+  const std::size_t n = h.fields.size();
+  std::string vars;
+  for (const ParadoxField& f : h.fields) {
+    vars += static_cast<char>(TypeByFieldType(f.def.type).code);
+    vars += static_cast<char>(f.size_byte);
+  }
+  vars.append(4 + 4 * n + TableNameLength(kVersion7), '\0');
+  for (const ParadoxField& f : h.fields) {
+    vars += text::Utf8ToGbk(f.def.name);
+    vars += '\0';
+  }
+  const std::size_t field_numbers_at = kExtendedHeaderEnd + vars.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    char number[2];
+    StoreLe16(number, static_cast<std::uint16_t>(i + 1));
+    vars.append(number, 2);
+  }
+  const std::size_t sort_order_id_at = kExtendedHeaderEnd + vars.size();
+  vars += '\0';  // no language driver name is known for code page 936
+  const std::size_t real_size = kExtendedHeaderEnd + vars.size();
+  h.header_size = static_cast<int>((real_size + kHeaderUnit - 1) / kHeaderUnit * kHeaderUnit);
+  h.version = kVersion7;
+  h.file_type = kFileTypeUnkeyed;
+  h.code_page = kCodePageGbk;
+
+  std::string out(static_cast<std::size_t>(h.header_size), '\0');
+  char* p = out.data();
+  StoreLe16(p + 0x00, static_cast<std::uint16_t>(h.record_size));
+  StoreLe16(p + 0x02, static_cast<std::uint16_t>(h.header_size));
+  p[0x04] = static_cast<char>(kFileTypeUnkeyed);
+  p[0x05] = static_cast<char>(h.block_size / 1024);
+  StoreLe16(p + 0x12, 1);
+  StoreLe16(p + 0x21, static_cast<std::uint16_t>(n));
+  StoreLe32(p + 0x25, kNoEncryptionV4);
+  p[0x29] = static_cast<char>(kSortOrderGbk);
+  p[0x2D] = 1;
+  p[0x2E] = 1;
+  p[0x39] = static_cast<char>(kVersion7);
+  p[0x3E] = 0x1F;
+  p[0x3F] = 0x0F;
+  StoreLe16(p + 0x51, static_cast<std::uint16_t>(real_size));
+  p[0x56] = 0x20;
+  StoreLe16(p + 0x58, 0x0100 | kVersion7);
+  StoreLe16(p + 0x5A, 0x0100 | kVersion7);
+  StoreLe16(p + 0x64, static_cast<std::uint16_t>(n + 1));
+  StoreLe16(p + 0x66, static_cast<std::uint16_t>(field_numbers_at - kFixedHeaderSize));
+  StoreLe16(p + 0x6A, static_cast<std::uint16_t>(kCodePageGbk));
+  p[0x6C] = 1;
+  p[0x6D] = 1;
+  StoreLe16(p + 0x6E, static_cast<std::uint16_t>(sort_order_id_at - kFixedHeaderSize));
+  std::memcpy(p + kExtendedHeaderEnd, vars.data(), vars.size());
+  StoreCounts(h, p);
+  return out;
+}
+
+void StoreCounts(const ParadoxHeader& h, char* p) {
+  StoreLe32(p + 0x06, h.record_count);
+  StoreLe16(p + 0x0A, static_cast<std::uint16_t>(h.blocks_in_use));
+  StoreLe16(p + 0x0C, static_cast<std::uint16_t>(h.file_blocks));
+  StoreLe16(p + 0x0E, static_cast<std::uint16_t>(h.first_block));
+  StoreLe16(p + 0x10, static_cast<std::uint16_t>(h.last_block));
+  StoreLe16(p + 0x3A, static_cast<std::uint16_t>(h.file_blocks));
+  StoreLe32(p + 0x49, h.auto_increment);
+}
+
+}  // namespace veltra::formats::paradox

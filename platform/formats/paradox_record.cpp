@@ -1,0 +1,240 @@
+#include "platform/formats/paradox_record.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "platform/formats/paradox_codec.h"
+#include "platform/text/gbk.h"
+#include "platform/types/error.h"
+
+namespace veltra::formats::paradox {
+namespace {
+
+constexpr double kMsPerDay = 86400000.0;
+
+std::string_view KindName(Value::Kind kind) {
+  switch (kind) {
+    case Value::Kind::Null: return "null";
+    case Value::Kind::Text: return "text";
+    case Value::Kind::Float: return "a number";
+    case Value::Kind::Integer: return "an integer";
+    case Value::Kind::Boolean: return "a logical value";
+    case Value::Kind::Date: return "a date";
+    case Value::Kind::Time: return "a time";
+    case Value::Kind::DateTime: return "a timestamp";
+    case Value::Kind::Bytes: return "binary data";
+  }
+  return "a value";
+}
+
+bool KindFits(FieldType type, const Value& v) {
+  switch (type) {
+    case FieldType::String:
+    case FieldType::Memo: return v.kind() == Value::Kind::Text;
+    case FieldType::Float:
+    case FieldType::Money:
+    case FieldType::Bcd: return v.is_number();
+    case FieldType::SmallInt:
+    case FieldType::Integer:
+    case FieldType::AutoInc: return v.kind() == Value::Kind::Integer;
+    case FieldType::Date: return v.kind() == Value::Kind::Date;
+    case FieldType::Time: return v.kind() == Value::Kind::Time;
+    case FieldType::DateTime: return v.kind() == Value::Kind::DateTime;
+    case FieldType::Boolean: return v.kind() == Value::Kind::Boolean;
+    default: return v.kind() == Value::Kind::Bytes;
+  }
+}
+
+std::string_view WithoutTrailingNuls(const char* p, std::size_t n) {
+  while (n > 0 && p[n - 1] == '\0') --n;
+  return {p, n};
+}
+
+}  // namespace
+
+RecordCodec::RecordCodec(const std::vector<ParadoxField>& fields, int code_page, std::filesystem::path path)
+    : fields_(fields), decoder_(code_page), path_(std::move(path)) {
+  for (const ParadoxField& f : fields_) {
+    offsets_.push_back(record_size_);
+    record_size_ += static_cast<std::size_t>(f.width);
+  }
+}
+
+Record RecordCodec::Decode(const char* bytes, std::size_t record_number, const MemoSource& memos) const {
+  Record record;
+  record.reserve(fields_.size());
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    try {
+      record.push_back(DecodeField(fields_[i], bytes + offsets_[i], memos));
+    } catch (const CorruptFieldError& e) {
+      throw EngineError(EngineError::Kind::FileFormat, path_.string() + ": record " +
+                                                           std::to_string(record_number + 1) + ", field " +
+                                                           fields_[i].def.name + ": " + e.what());
+    } catch (const text::TextError& e) {
+      throw EngineError(EngineError::Kind::FileFormat, path_.string() + ": record " +
+                                                           std::to_string(record_number + 1) + ", field " +
+                                                           fields_[i].def.name + " holds garbled text: " + e.what());
+    }
+  }
+  return record;
+}
+
+Value RecordCodec::DecodeField(const ParadoxField& f, const char* p, const MemoSource& memos) const {
+  switch (f.def.type) {
+    case FieldType::String: {
+      const std::size_t n = strnlen(p, static_cast<std::size_t>(f.width));
+      return n == 0 ? Value() : Value::Text(decoder_.ToUtf8({p, n}));
+    }
+    case FieldType::Bytes: return Value::FromBytes(std::string(WithoutTrailingNuls(p, static_cast<std::size_t>(f.width))));
+    case FieldType::Float:
+    case FieldType::Money: {
+      const auto v = DecodeDouble(p);
+      return v ? Value::Float(*v) : Value();
+    }
+    case FieldType::Bcd: {
+      const auto v = DecodeBcd(p);
+      return v ? Value::Float(*v) : Value();
+    }
+    case FieldType::SmallInt: {
+      const auto v = DecodeShort(p);
+      return v ? Value::Integer(*v) : Value();
+    }
+    case FieldType::Integer:
+    case FieldType::AutoInc: {
+      const auto v = DecodeLong(p);
+      return v ? Value::Integer(*v) : Value();
+    }
+    case FieldType::Date: {
+      const auto v = DecodeLong(p);
+      return v ? Value::FromDate(Date{*v}) : Value();
+    }
+    case FieldType::Time: {
+      const auto v = DecodeLong(p);
+      if (v && (*v < 0 || *v >= kMsPerDay)) throw CorruptFieldError("time out of range");
+      return v ? Value::FromTime(Time{*v}) : Value();
+    }
+    case FieldType::DateTime: {
+      const auto v = DecodeDouble(p);
+      if (!v) return Value();
+      const double day = std::floor(*v / kMsPerDay);
+      if (!(day >= 0 && day <= std::numeric_limits<std::int32_t>::max())) {
+        throw CorruptFieldError("timestamp out of range");
+      }
+      const auto ms = static_cast<std::int32_t>(std::llround(*v - day * kMsPerDay));
+      return Value::FromDateTime({Date{static_cast<std::int32_t>(day)}, Time{std::min(ms, 86399999)}});
+    }
+    case FieldType::Boolean:
+      if (p[0] == 0) return Value();
+      return Value::Boolean(p[0] != static_cast<char>(0x80));
+    default: break;
+  }
+  // Memo and blob kinds: leader, then the tail.
+  const int leader = f.width - kBlobTailSize;
+  const BlobTail tail = LoadBlobTail(p + leader);
+  std::string data;
+  if (tail.length <= static_cast<std::uint32_t>(leader)) {
+    data.assign(p, tail.length);
+  } else {
+    data = memos().Read(tail, f.def.type == FieldType::Graphic);
+  }
+  if (f.def.type == FieldType::Memo) return Value::Text(decoder_.ToUtf8(data));
+  return Value::FromBytes(std::move(data));
+}
+
+std::string RecordCodec::Encode(const Record& record, const MemoSink& memos) const {
+  if (record.size() != fields_.size()) {
+    throw EngineError(EngineError::Kind::InvalidValue,
+                      "a record of " + std::to_string(record.size()) + " values does not fit " + path_.string() +
+                          ", which has " + std::to_string(fields_.size()) + " fields");
+  }
+  std::string bytes(record_size_, '\0');
+  std::vector<std::pair<std::size_t, std::string>> blobs;
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    const ParadoxField& f = fields_[i];
+    const Value& v = record[i];
+    if (v.is_null()) continue;
+    if (!KindFits(f.def.type, v)) {
+      throw EngineError(EngineError::Kind::TypeMismatch,
+                        "field " + f.def.name + " of " + path_.string() + " holds " +
+                            std::string(FieldTypeName(f.def.type)) + ", not " + std::string(KindName(v.kind())));
+    }
+    std::string blob;
+    try {
+      EncodeField(f, v, bytes.data() + offsets_[i], blob);
+    } catch (const text::TextError& e) {
+      throw EngineError(EngineError::Kind::InvalidValue,
+                        "field " + f.def.name + " of " + path_.string() + ": " + e.what());
+    }
+    if (!blob.empty()) blobs.emplace_back(i, std::move(blob));
+  }
+  for (auto& [i, blob] : blobs) {
+    const ParadoxField& f = fields_[i];
+    char* p = bytes.data() + offsets_[i];
+    const std::size_t leader = static_cast<std::size_t>(f.width - kBlobTailSize);
+    std::memcpy(p, blob.data(), std::min(leader, blob.size()));
+    BlobTail tail{0, static_cast<std::uint32_t>(blob.size()), 0};
+    if (blob.size() > leader) tail = memos().Store(blob);
+    StoreBlobTail(tail, p + leader);
+  }
+  return bytes;
+}
+
+void RecordCodec::EncodeField(const ParadoxField& f, const Value& v, char* p, std::string& blob) const {
+  const auto invalid = [&](const std::string& what) {
+    throw EngineError(EngineError::Kind::InvalidValue, "field " + f.def.name + " of " + path_.string() + " " + what);
+  };
+  const auto day_of = [&](Date d) {
+    if (d.day < 1) invalid("cannot hold a date before 0001-01-01");
+    return d.day;
+  };
+  switch (f.def.type) {
+    case FieldType::String: {
+      const std::string gbk = text::Utf8ToGbk(text::TruncateToGbkBytes(v.text(), static_cast<std::size_t>(f.width)));
+      std::memcpy(p, gbk.data(), gbk.size());
+      return;
+    }
+    case FieldType::Memo: blob = text::Utf8ToGbk(v.text()); return;
+    case FieldType::Bytes:
+      if (v.bytes().size() > static_cast<std::size_t>(f.width)) invalid("cannot hold more than " + std::to_string(f.width) + " bytes");
+      std::memcpy(p, v.bytes().data(), v.bytes().size());
+      return;
+    case FieldType::Float:
+    case FieldType::Money: EncodeDouble(v.AsDouble(), p); return;
+    case FieldType::Bcd:
+      if (!EncodeBcd(v.AsDouble(), f.size_byte, p)) invalid("cannot hold " + FormatNumber(v.AsDouble()) + " in 32 digits");
+      return;
+    case FieldType::SmallInt:
+      if (v.integer() < -32767 || v.integer() > 32767) invalid("holds -32767 to 32767, not " + std::to_string(v.integer()));
+      EncodeShort(static_cast<std::int16_t>(v.integer()), p);
+      return;
+    case FieldType::Integer:
+    case FieldType::AutoInc:
+      if (v.integer() < -2147483647 || v.integer() > 2147483647) invalid("holds -2147483647 to 2147483647, not " + std::to_string(v.integer()));
+      EncodeLong(static_cast<std::int32_t>(v.integer()), p);
+      return;
+    case FieldType::Date: EncodeLong(day_of(v.date()), p); return;
+    case FieldType::Time:
+      if (v.time().millisecond < 0 || v.time().millisecond >= kMsPerDay) invalid("cannot hold a time outside the day");
+      EncodeLong(v.time().millisecond, p);
+      return;
+    case FieldType::DateTime:
+      if (v.date_time().time.millisecond < 0 || v.date_time().time.millisecond >= kMsPerDay) invalid("cannot hold a time outside the day");
+      EncodeDouble(day_of(v.date_time().date) * kMsPerDay + v.date_time().time.millisecond, p);
+      return;
+    case FieldType::Boolean: p[0] = static_cast<char>(v.boolean() ? 0x81 : 0x80); return;
+    default: blob = v.bytes(); return;  // blob kinds
+  }
+}
+
+std::uint32_t RecordCodec::MaxAutoIncrement(const Record& record) const {
+  std::uint32_t max = 0;
+  for (std::size_t i = 0; i < fields_.size() && i < record.size(); ++i) {
+    if (fields_[i].def.type == FieldType::AutoInc && record[i].kind() == Value::Kind::Integer && record[i].integer() > 0) {
+      max = std::max(max, static_cast<std::uint32_t>(record[i].integer()));
+    }
+  }
+  return max;
+}
+
+}  // namespace veltra::formats::paradox

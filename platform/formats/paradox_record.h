@@ -1,0 +1,46 @@
+#pragma once
+// Conversion between one Paradox record's bytes and a Record of values.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/formats/paradox_header.h"
+#include "platform/formats/paradox_memo.h"
+#include "platform/formats/paradox_text.h"
+#include "platform/formats/table_file.h"
+
+namespace veltra::formats::paradox {
+
+class RecordCodec {
+ public:
+  // The memo file is reached only for a value that does not fit its leader.
+  using MemoSource = std::function<const MemoReader&()>;
+  using MemoSink = std::function<MemoWriter&()>;
+
+  RecordCodec(const std::vector<ParadoxField>& fields, int code_page, std::filesystem::path path);
+
+  // Throws EngineError FileFormat naming the file, record (0-based) and field.
+  Record Decode(const char* bytes, std::size_t record_number, const MemoSource& memos) const;
+
+  // Checks and encodes every value before any memo is stored, so a refused
+  // record leaves nothing behind. Text is written in code page 936. Throws
+  // EngineError TypeMismatch or InvalidValue naming the field and file.
+  std::string Encode(const Record& record, const MemoSink& memos) const;
+
+  // Largest value of the + fields of `record` (0 when none).
+  std::uint32_t MaxAutoIncrement(const Record& record) const;
+
+ private:
+  Value DecodeField(const ParadoxField& f, const char* p, const MemoSource& memos) const;
+  void EncodeField(const ParadoxField& f, const Value& v, char* p, std::string& blob) const;
+
+  std::vector<ParadoxField> fields_;
+  std::vector<std::size_t> offsets_;
+  std::size_t record_size_ = 0;
+  CodePageDecoder decoder_;
+  std::filesystem::path path_;
+};
+
+}  // namespace veltra::formats::paradox

@@ -1,0 +1,378 @@
+#include "platform/formats/paradox_table.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <system_error>
+
+#include "platform/formats/file_io.h"
+#include "platform/formats/paradox_codec.h"
+#include "platform/formats/paradox_header.h"
+#include "platform/formats/paradox_memo.h"
+#include "platform/formats/paradox_record.h"
+#include "platform/text/ascii.h"
+#include "platform/types/error.h"
+
+namespace veltra::formats {
+namespace {
+
+using paradox::ParadoxHeader;
+using paradox::RecordCodec;
+
+constexpr std::size_t kBlockHeaderSize = 6;
+constexpr int kMaxBlockNumber = 0xFFFF;
+
+[[noreturn]] void Corrupt(const std::filesystem::path& path, const std::string& what) {
+  throw EngineError(EngineError::Kind::FileFormat, path.string() + " is not a valid Paradox table: " + what);
+}
+
+// The file beside `table` named like it with `extension`, whatever the case.
+std::optional<std::filesystem::path> FindCompanion(const std::filesystem::path& table, std::string_view extension) {
+  const std::string wanted = table.stem().string() + std::string(extension);
+  const std::filesystem::path folder = table.has_parent_path() ? table.parent_path() : ".";
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    if (text::EqualsIgnoreAsciiCase(entry.path().filename().string(), wanted)) return entry.path();
+  }
+  return std::nullopt;
+}
+
+std::filesystem::path MemoPathFor(const std::filesystem::path& table) {
+  if (auto found = FindCompanion(table, ".mb")) return *found;
+  const std::string ext = table.extension().string();
+  const bool upper = ext.size() > 1 && ext[1] >= 'A' && ext[1] <= 'Z';
+  std::filesystem::path memo = table;
+  return memo.replace_extension(upper ? ".MB" : ".mb");
+}
+
+bool HasBlobField(const FieldDefs& fields) {
+  return std::any_of(fields.begin(), fields.end(), [](const FieldDef& f) { return IsBlobType(f.type); });
+}
+
+int RecordsPerBlock(const ParadoxHeader& h) {
+  return static_cast<int>((static_cast<std::size_t>(h.block_size) - kBlockHeaderSize) /
+                          static_cast<std::size_t>(h.record_size));
+}
+
+void StoreBlockHeader(char* p, int next, int prev, int count, int record_size) {
+  paradox::StoreLe16(p, static_cast<std::uint16_t>(next));
+  paradox::StoreLe16(p + 2, static_cast<std::uint16_t>(prev));
+  paradox::StoreLe16(p + 4, static_cast<std::uint16_t>((count - 1) * record_size));
+}
+
+std::string Le16(int v) {
+  std::string bytes(2, '\0');
+  paradox::StoreLe16(bytes.data(), static_cast<std::uint16_t>(v));
+  return bytes;
+}
+
+class ParadoxTable final : public TableFile {
+ public:
+  explicit ParadoxTable(std::filesystem::path path) : path_(std::move(path)) { Load(); }
+
+  TableKind kind() const override { return TableKind::Paradox; }
+  const std::filesystem::path& path() const override { return path_; }
+  const FieldDefs& fields() const override { return fields_; }
+  int key_field_count() const override { return header_.key_field_count; }
+  std::size_t record_count() const override { return record_count_; }
+
+  std::vector<Record> ReadAll() override;
+  void Append(const Record& record) override;
+  void Overwrite(std::size_t position, const Record& record) override;
+  void Remove(std::size_t position) override;
+
+ private:
+  struct Block {
+    int number;
+    int count;
+  };
+
+  void Load();
+  void WalkBlocks(const RandomAccessFile& file);
+  void EnsureWritable();
+  std::string Encode(const Record& record);
+  std::uint64_t BlockOffset(int number) const {
+    return static_cast<std::uint64_t>(header_.header_size) +
+           static_cast<std::uint64_t>(number - 1) * static_cast<std::uint64_t>(header_.block_size);
+  }
+  // Index in chain_ and slot inside that block of a record position.
+  std::pair<std::size_t, int> Locate(std::size_t position, std::string_view action) const;
+  void WriteRecordCount(const Block& block);
+  void WriteCounts();
+
+  std::filesystem::path path_;
+  std::optional<std::filesystem::path> memo_path_;
+  ParadoxHeader header_;
+  std::string fixed_header_;  // the file's first bytes, counts kept current
+  FieldDefs fields_;
+  std::unique_ptr<RecordCodec> codec_;
+  std::vector<Block> chain_;
+  std::size_t record_count_ = 0;
+  std::unique_ptr<RandomAccessFile> file_;
+  std::unique_ptr<RandomAccessFile> memo_file_;
+  std::unique_ptr<paradox::MemoWriter> memo_writer_;
+};
+
+void ParadoxTable::Load() {
+  const RandomAccessFile file(path_, RandomAccessFile::Mode::ReadOnly);
+  const std::uint64_t size = file.Size();
+  if (size < paradox::kFixedHeaderSize) Corrupt(path_, "the file is shorter than a header");
+  fixed_header_ = file.ReadAt(0, paradox::kFixedHeaderSize);
+  const std::size_t header_size = paradox::HeaderSizeField(fixed_header_);
+  if (header_size > size) Corrupt(path_, "the header is longer than the file");
+  header_ = paradox::ParseHeader(file.ReadAt(0, std::max(header_size, paradox::kFixedHeaderSize)), size, path_);
+  fields_.clear();
+  for (const auto& f : header_.fields) fields_.push_back(f.def);
+  codec_ = std::make_unique<RecordCodec>(header_.fields, header_.code_page, path_);
+  memo_path_ = FindCompanion(path_, ".mb");
+  WalkBlocks(file);
+  file_.reset();
+  memo_file_.reset();
+  memo_writer_.reset();
+}
+
+// The block chain is the truth: a write cut short leaves blocks whose
+// counts run ahead of the header's, never behind.
+void ParadoxTable::WalkBlocks(const RandomAccessFile& file) {
+  const std::uint64_t size = file.Size();
+  const std::uint64_t blocks_in_file =
+      (size - static_cast<std::uint64_t>(header_.header_size)) / static_cast<std::uint64_t>(header_.block_size);
+  const int per_block = RecordsPerBlock(header_);
+  std::vector<bool> seen(blocks_in_file + 1, false);
+  chain_.clear();
+  record_count_ = 0;
+  int highest = 0;
+  for (int number = header_.first_block; number != 0;) {
+    if (static_cast<std::uint64_t>(number) > blocks_in_file) {
+      Corrupt(path_, "block " + std::to_string(number) + " lies past the end of the file");
+    }
+    if (seen[static_cast<std::size_t>(number)]) Corrupt(path_, "the block chain loops at block " + std::to_string(number));
+    seen[static_cast<std::size_t>(number)] = true;
+    const std::string head = file.ReadAt(BlockOffset(number), kBlockHeaderSize);
+    const int last_offset = static_cast<std::int16_t>(paradox::LoadLe16(head.data() + 4));
+    const int count = last_offset / header_.record_size + 1;
+    if (last_offset < -header_.record_size || last_offset % header_.record_size != 0 || count > per_block) {
+      Corrupt(path_, "block " + std::to_string(number) + " has an impossible record count");
+    }
+    chain_.push_back({number, count});
+    record_count_ += static_cast<std::size_t>(count);
+    highest = std::max(highest, number);
+    number = paradox::LoadLe16(head.data());
+  }
+  header_.file_blocks = std::max(header_.file_blocks, highest);
+}
+
+std::vector<Record> ParadoxTable::ReadAll() {
+  const RandomAccessFile file(path_, RandomAccessFile::Mode::ReadOnly);
+  std::optional<paradox::MemoReader> memos;
+  const RecordCodec::MemoSource memo_source = [&]() -> const paradox::MemoReader& {
+    if (!memos) {
+      if (!memo_path_) {
+        throw EngineError(EngineError::Kind::FileFormat,
+                          path_.string() + " keeps memo values in a .mb file, which is missing");
+      }
+      memos.emplace(*memo_path_, ReadWholeFile(*memo_path_));
+    }
+    return *memos;
+  };
+  std::vector<Record> records;
+  records.reserve(record_count_);
+  const auto record_size = static_cast<std::size_t>(header_.record_size);
+  for (const Block& block : chain_) {
+    if (block.count == 0) continue;
+    const std::string data = file.ReadAt(BlockOffset(block.number) + kBlockHeaderSize,
+                                         static_cast<std::size_t>(block.count) * record_size);
+    for (int slot = 0; slot < block.count; ++slot) {
+      records.push_back(codec_->Decode(data.data() + static_cast<std::size_t>(slot) * record_size,
+                                       records.size(), memo_source));
+    }
+  }
+  return records;
+}
+
+void ParadoxTable::EnsureWritable() {
+  for (const FieldDef& f : fields_) {
+    if (f.type == FieldType::FmtMemo || f.type == FieldType::Ole || f.type == FieldType::Graphic) {
+      throw EngineError(EngineError::Kind::Unsupported,
+                        path_.string() + " cannot be changed here: field " + f.name + " is of type " +
+                            std::string(FieldTypeName(f.type)) + ", which is only read");
+    }
+  }
+  if (header_.file_type != paradox::kFileTypeUnkeyed || header_.code_page != paradox::kCodePageGbk) {
+    CreateParadoxTable(path_, fields_, ReadAll());
+    Load();
+  }
+  if (!file_) file_ = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadWrite);
+}
+
+std::string ParadoxTable::Encode(const Record& record) {
+  return codec_->Encode(record, [this]() -> paradox::MemoWriter& {
+    if (!memo_writer_) {
+      if (!memo_path_) {
+        memo_path_ = MemoPathFor(path_);
+        WriteFileAtomically(*memo_path_, paradox::NewMemoFileHeader());
+      }
+      memo_file_ = std::make_unique<RandomAccessFile>(*memo_path_, RandomAccessFile::Mode::ReadWrite);
+      memo_writer_ = std::make_unique<paradox::MemoWriter>(
+          memo_file_->Size(), [this](std::uint64_t at, std::string_view bytes) { memo_file_->WriteAt(at, bytes); });
+    }
+    return *memo_writer_;
+  });
+}
+
+std::pair<std::size_t, int> ParadoxTable::Locate(std::size_t position, std::string_view action) const {
+  std::size_t first = 0;
+  for (std::size_t i = 0; i < chain_.size(); ++i) {
+    const auto count = static_cast<std::size_t>(chain_[i].count);
+    if (position < first + count) return {i, static_cast<int>(position - first)};
+    first += count;
+  }
+  throw EngineError(EngineError::Kind::InvalidValue,
+                    "cannot " + std::string(action) + " record " + std::to_string(position + 1) + " of " +
+                        path_.string() + ", which holds " + std::to_string(record_count_));
+}
+
+void ParadoxTable::WriteRecordCount(const Block& block) {
+  file_->WriteAt(BlockOffset(block.number) + 4, Le16((block.count - 1) * header_.record_size));
+}
+
+void ParadoxTable::WriteCounts() {
+  header_.record_count = static_cast<std::uint32_t>(record_count_);
+  header_.blocks_in_use = static_cast<int>(chain_.size());
+  header_.first_block = chain_.empty() ? 0 : chain_.front().number;
+  header_.last_block = chain_.empty() ? 0 : chain_.back().number;
+  paradox::StoreCounts(header_, fixed_header_.data());
+  file_->WriteAt(0, fixed_header_);
+}
+
+void ParadoxTable::Append(const Record& record) {
+  EnsureWritable();
+  const std::string bytes = Encode(record);
+  const auto record_size = static_cast<std::size_t>(header_.record_size);
+  if (!chain_.empty() && chain_.back().count < RecordsPerBlock(header_)) {
+    Block& last = chain_.back();
+    file_->WriteAt(BlockOffset(last.number) + kBlockHeaderSize + static_cast<std::size_t>(last.count) * record_size,
+                   bytes);
+    ++last.count;
+    WriteRecordCount(last);
+  } else {
+    if (header_.file_blocks >= kMaxBlockNumber) {
+      throw EngineError(EngineError::Kind::Unsupported, path_.string() + " is full: a Paradox table has at most 65535 blocks");
+    }
+    const int number = header_.file_blocks + 1;
+    const int prev = chain_.empty() ? 0 : chain_.back().number;
+    std::string block(static_cast<std::size_t>(header_.block_size), '\0');
+    StoreBlockHeader(block.data(), 0, prev, 1, header_.record_size);
+    std::memcpy(block.data() + kBlockHeaderSize, bytes.data(), bytes.size());
+    file_->WriteAt(BlockOffset(number), block);
+    if (prev != 0) file_->WriteAt(BlockOffset(prev), Le16(number));
+    chain_.push_back({number, 1});
+    header_.file_blocks = number;
+  }
+  ++record_count_;
+  header_.auto_increment = std::max(header_.auto_increment, codec_->MaxAutoIncrement(record));
+  WriteCounts();
+}
+
+void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
+  Locate(position, "overwrite");
+  EnsureWritable();
+  const auto [index, slot] = Locate(position, "overwrite");
+  const std::string bytes = Encode(record);
+  file_->WriteAt(BlockOffset(chain_[index].number) + kBlockHeaderSize +
+                     static_cast<std::size_t>(slot) * static_cast<std::size_t>(header_.record_size),
+                 bytes);
+  const std::uint32_t auto_increment = codec_->MaxAutoIncrement(record);
+  if (auto_increment > header_.auto_increment) {
+    header_.auto_increment = auto_increment;
+    WriteCounts();
+  }
+}
+
+void ParadoxTable::Remove(std::size_t position) {
+  Locate(position, "remove");
+  EnsureWritable();
+  const auto [index, slot] = Locate(position, "remove");
+  Block& block = chain_[index];
+  const auto record_size = static_cast<std::size_t>(header_.record_size);
+  if (block.count == 1 && chain_.size() > 1) {
+    // Empty the block first, then take it out of the chain: a reader cut
+    // in between walks through an empty block.
+    block.count = 0;
+    WriteRecordCount(block);
+    const int prev = index > 0 ? chain_[index - 1].number : 0;
+    const int next = index + 1 < chain_.size() ? chain_[index + 1].number : 0;
+    if (prev != 0) file_->WriteAt(BlockOffset(prev), Le16(next));
+    if (next != 0) file_->WriteAt(BlockOffset(next) + 2, Le16(prev));
+    chain_.erase(chain_.begin() + static_cast<std::ptrdiff_t>(index));
+  } else {
+    // The records close up and the count drops in one write.
+    const std::uint64_t at = BlockOffset(block.number);
+    std::string bytes = file_->ReadAt(at, kBlockHeaderSize + static_cast<std::size_t>(block.count) * record_size);
+    char* records = bytes.data() + kBlockHeaderSize;
+    std::memmove(records + static_cast<std::size_t>(slot) * record_size,
+                 records + static_cast<std::size_t>(slot + 1) * record_size,
+                 static_cast<std::size_t>(block.count - slot - 1) * record_size);
+    std::memset(records + static_cast<std::size_t>(block.count - 1) * record_size, 0, record_size);
+    --block.count;
+    paradox::StoreLe16(bytes.data() + 4, static_cast<std::uint16_t>((block.count - 1) * header_.record_size));
+    file_->WriteAt(at, bytes);
+  }
+  --record_count_;
+  WriteCounts();
+}
+
+}  // namespace
+
+std::unique_ptr<TableFile> OpenParadoxTable(const std::filesystem::path& path) {
+  return std::make_unique<ParadoxTable>(path);
+}
+
+void CreateParadoxTable(const std::filesystem::path& path, const FieldDefs& fields,
+                        const std::vector<Record>& records) {
+  ParadoxHeader header = paradox::NewHeader(fields);
+  const RecordCodec codec(header.fields, paradox::kCodePageGbk, path);
+  const bool has_memo_file = HasBlobField(fields);
+  std::string memo_image = has_memo_file ? paradox::NewMemoFileHeader() : std::string();
+  std::optional<paradox::MemoWriter> memos;
+  const RecordCodec::MemoSink memo_sink = [&]() -> paradox::MemoWriter& {
+    if (!memos) {
+      memos.emplace(memo_image.size(), [&](std::uint64_t at, std::string_view bytes) {
+        memo_image.resize(std::max<std::size_t>(memo_image.size(), at + bytes.size()), '\0');
+        std::memcpy(memo_image.data() + at, bytes.data(), bytes.size());
+      });
+    }
+    return *memos;
+  };
+
+  const int per_block = RecordsPerBlock(header);
+  const std::size_t block_count = (records.size() + static_cast<std::size_t>(per_block) - 1) / static_cast<std::size_t>(per_block);
+  if (block_count > kMaxBlockNumber) {
+    throw EngineError(EngineError::Kind::Unsupported, path.string() + ": too many records for a Paradox table");
+  }
+  const auto block_size = static_cast<std::size_t>(header.block_size);
+  std::string blocks(block_count * block_size, '\0');
+  for (std::size_t b = 0; b < block_count; ++b) {
+    const std::size_t first = b * static_cast<std::size_t>(per_block);
+    const std::size_t count = std::min(records.size() - first, static_cast<std::size_t>(per_block));
+    char* block = blocks.data() + b * block_size;
+    const int number = static_cast<int>(b + 1);
+    StoreBlockHeader(block, b + 1 < block_count ? number + 1 : 0, number - 1, static_cast<int>(count), header.record_size);
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::string bytes = codec.Encode(records[first + i], memo_sink);
+      std::memcpy(block + kBlockHeaderSize + i * bytes.size(), bytes.data(), bytes.size());
+      header.auto_increment = std::max(header.auto_increment, codec.MaxAutoIncrement(records[first + i]));
+    }
+  }
+  header.record_count = static_cast<std::uint32_t>(records.size());
+  header.blocks_in_use = header.file_blocks = header.last_block = static_cast<int>(block_count);
+  header.first_block = block_count == 0 ? 0 : 1;
+  const std::string image = paradox::SerializeHeader(header) + blocks;
+
+  if (has_memo_file) WriteFileAtomically(MemoPathFor(path), memo_image);
+  WriteFileAtomically(path, image);
+  // A primary index left from an earlier keyed table would no longer match.
+  if (const auto stale_index = FindCompanion(path, ".px")) std::filesystem::remove(*stale_index);
+}
+
+}  // namespace veltra::formats

@@ -1,0 +1,137 @@
+#include "platform/sql/modify_executor.h"
+
+#include <algorithm>
+
+#include "platform/sql/binder.h"
+#include "platform/sql/expression_compiler.h"
+#include "platform/sql/select_plan.h"
+#include "platform/sql/value_ops.h"
+#include "platform/types/error.h"
+
+namespace veltra::sql {
+namespace {
+
+int FieldOf(const TableSource& table, const TableRef& ref, const std::string& name) {
+  const int column = FindField(table.fields(), name);
+  if (column < 0) {
+    throw EngineError(EngineError::Kind::NoSuchField, "unknown column " + name + " in " + ref.name);
+  }
+  return column;
+}
+
+Value ForField(const Value& value, const FieldDef& field, const TableRef& ref) {
+  return ConvertValue(value, field.type, 0, "field " + field.name + " of " + ref.name);
+}
+
+std::vector<int> TargetColumns(const InsertStatement& insert, const TableSource& table) {
+  std::vector<int> columns;
+  if (insert.columns.empty()) {
+    for (std::size_t c = 0; c < table.fields().size(); ++c) columns.push_back(static_cast<int>(c));
+    return columns;
+  }
+  for (const std::string& name : insert.columns) {
+    const int column = FieldOf(table, insert.table, name);
+    if (std::find(columns.begin(), columns.end(), column) != columns.end()) {
+      throw EngineError(EngineError::Kind::Syntax,
+                        "column " + name + " is named twice in the INSERT into " + insert.table.name);
+    }
+    columns.push_back(column);
+  }
+  return columns;
+}
+
+void CheckWidth(std::size_t values, std::size_t columns, const TableRef& ref) {
+  if (values != columns) {
+    throw EngineError(EngineError::Kind::Syntax,
+                      "INSERT into " + ref.name + " gives " + std::to_string(values) +
+                          " values for " + std::to_string(columns) + " columns");
+  }
+}
+
+// Positions of the rows `where` holds for (all rows without a condition).
+std::vector<std::size_t> MatchingRows(const TableSource& table, const TruthProgram* where) {
+  std::vector<std::size_t> positions;
+  const std::size_t count = table.row_count();
+  for (std::size_t position = 0; position < count; ++position) {
+    const Row* rows[] = {&table.row(position)};
+    if (where == nullptr || (*where)(rows) == Truth::True) positions.push_back(position);
+  }
+  return positions;
+}
+
+std::optional<TruthProgram> CompileWhere(const Binder& binder, const Expr* where) {
+  if (where == nullptr) return std::nullopt;
+  return CompileTruth(binder.BindSource(*where, "WHERE"));
+}
+
+}  // namespace
+
+std::size_t ExecuteInsert(const InsertStatement& insert, Catalog& catalog) {
+  std::vector<Row> incoming;
+  if (insert.select) {
+    incoming = ExecuteSelect(PlanSelect(*insert.select, catalog));
+  } else {
+    const Binder constants({});
+    for (const std::vector<ExprPtr>& values : insert.values) {
+      Row row;
+      for (const ExprPtr& value : values) {
+        row.push_back(CompileValue(constants.BindSource(*value, "VALUES"))(nullptr));
+      }
+      incoming.push_back(std::move(row));
+    }
+  }
+  const std::shared_ptr<TableSource> table = catalog.OpenTable(insert.table.name);
+  const std::vector<int> columns = TargetColumns(insert, *table);
+  const FieldDefs& fields = table->fields();
+  std::vector<Row> rows;
+  rows.reserve(incoming.size());
+  for (const Row& values : incoming) {
+    CheckWidth(values.size(), columns.size(), insert.table);
+    Row row(fields.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      row[columns[i]] = ForField(values[i], fields[columns[i]], insert.table);
+    }
+    rows.push_back(std::move(row));
+  }
+  if (!rows.empty()) table->InsertRows(rows);
+  return rows.size();
+}
+
+std::size_t ExecuteUpdate(const UpdateStatement& update, Catalog& catalog) {
+  const std::shared_ptr<TableSource> table = catalog.OpenTable(update.table.name);
+  const Binder binder({ScopeTable{update.table.name, update.table.alias, &table->fields()}});
+  struct CompiledAssignment {
+    int column;
+    ValueProgram value;
+  };
+  std::vector<CompiledAssignment> assignments;
+  for (const Assignment& assignment : update.assignments) {
+    assignments.push_back({FieldOf(*table, update.table, assignment.column),
+                           CompileValue(binder.BindSource(*assignment.value, "SET"))});
+  }
+  const std::optional<TruthProgram> where = CompileWhere(binder, update.where.get());
+  std::vector<std::pair<std::size_t, Row>> changes;
+  for (std::size_t position : MatchingRows(*table, where ? &*where : nullptr)) {
+    const Row& old_row = table->row(position);
+    const Row* rows[] = {&old_row};
+    Row new_row = old_row;
+    for (const CompiledAssignment& assignment : assignments) {
+      new_row[assignment.column] =
+          ForField(assignment.value(rows), table->fields()[assignment.column], update.table);
+    }
+    changes.emplace_back(position, std::move(new_row));
+  }
+  if (!changes.empty()) table->UpdateRows(changes);
+  return changes.size();
+}
+
+std::size_t ExecuteDelete(const DeleteStatement& remove, Catalog& catalog) {
+  const std::shared_ptr<TableSource> table = catalog.OpenTable(remove.table.name);
+  const Binder binder({ScopeTable{remove.table.name, remove.table.alias, &table->fields()}});
+  const std::optional<TruthProgram> where = CompileWhere(binder, remove.where.get());
+  const std::vector<std::size_t> positions = MatchingRows(*table, where ? &*where : nullptr);
+  if (!positions.empty()) table->DeleteRows(positions);
+  return positions.size();
+}
+
+}  // namespace veltra::sql

@@ -1,0 +1,215 @@
+#include <algorithm>
+#include <numeric>
+#include <unordered_map>
+
+#include "platform/sql/select_plan.h"
+#include "platform/sql/value_ops.h"
+
+namespace veltra::sql {
+namespace {
+
+struct ValueEqual {
+  bool operator()(const Value& a, const Value& b) const { return SortCompare(a, b) == 0; }
+};
+using HashIndex = std::unordered_map<Value, std::vector<std::size_t>, ValueHash, ValueEqual>;
+
+// Running state of one aggregate in one group.
+struct AggregateState {
+  double sum = 0;
+  std::int64_t count = 0;
+  Value best;  // MIN/MAX
+};
+
+void Accumulate(const AggregateProgram& aggregate, RowSet rows, AggregateState& state) {
+  if (aggregate.kind == AggregateKind::CountStar) {
+    ++state.count;
+    return;
+  }
+  const Value value = aggregate.argument(rows);
+  if (value.is_null()) return;
+  ++state.count;
+  switch (aggregate.kind) {
+    case AggregateKind::Sum:
+    case AggregateKind::Avg: state.sum += ToNumber(value); break;
+    case AggregateKind::Min:
+      if (state.best.is_null() || *CompareValues(value, state.best) < 0) state.best = value;
+      break;
+    case AggregateKind::Max:
+      if (state.best.is_null() || *CompareValues(value, state.best) > 0) state.best = value;
+      break;
+    default: break;
+  }
+}
+
+Value Finish(AggregateKind kind, const AggregateState& state) {
+  switch (kind) {
+    case AggregateKind::Count:
+    case AggregateKind::CountStar: return Value::Integer(state.count);
+    case AggregateKind::Sum: return state.count == 0 ? Value() : Value::Float(state.sum);
+    case AggregateKind::Avg:
+      return state.count == 0 ? Value() : Value::Float(state.sum / static_cast<double>(state.count));
+    case AggregateKind::Min:
+    case AggregateKind::Max: return state.best;
+  }
+  return Value();
+}
+
+bool AllTrue(const std::vector<TruthProgram>& conditions, RowSet rows) {
+  for (const TruthProgram& condition : conditions) {
+    if (condition(rows) != Truth::True) return false;
+  }
+  return true;
+}
+
+// Stable, so that equal keys keep the order in which rows were produced.
+void SortRows(std::vector<Row>& rows, const std::vector<SortKey>& keys) {
+  std::stable_sort(rows.begin(), rows.end(), [&keys](const Row& a, const Row& b) {
+    for (const SortKey& key : keys) {
+      const int c = SortCompare(a[key.value], b[key.value]);
+      if (c != 0) return key.descending ? c > 0 : c < 0;
+    }
+    return false;
+  });
+}
+
+class SelectRun {
+ public:
+  explicit SelectRun(const SelectPlan& plan)
+      : plan_(plan), current_(plan.steps.size(), nullptr), indexes_(plan.steps.size()) {}
+
+  std::vector<Row> Run() {
+    Visit(0);
+    if (plan_.grouped) EmitGroups();
+    if (plan_.distinct) RemoveDuplicates();
+    SortRows(produced_, plan_.sort);
+    const std::size_t width = plan_.outputs.size();
+    for (Row& row : produced_) row.resize(width);
+    return std::move(produced_);
+  }
+
+ private:
+  void Visit(std::size_t level) {
+    if (level == plan_.steps.size()) {
+      Produce();
+      return;
+    }
+    const JoinStep& step = plan_.steps[level];
+    bool matched = false;
+    auto consider = [&](const Row& row) {
+      current_[level] = &row;
+      if (!AllTrue(step.match, current_.data())) return;
+      matched = true;
+      if (AllTrue(step.filters, current_.data())) Visit(level + 1);
+    };
+    if (step.probe) {
+      const Value key = (*step.probe)(current_.data());
+      if (!key.is_null()) {
+        const HashIndex& index = IndexOf(level);
+        if (const auto found = index.find(key); found != index.end()) {
+          for (std::size_t position : found->second) consider(step.table->row(position));
+        }
+      }
+    } else {
+      const std::size_t count = step.table->row_count();
+      for (std::size_t position = 0; position < count; ++position) consider(step.table->row(position));
+    }
+    if (!matched && step.left_outer) {
+      current_[level] = &step.null_row;
+      if (AllTrue(step.filters, current_.data())) Visit(level + 1);
+    }
+  }
+
+  const HashIndex& IndexOf(std::size_t level) {
+    if (!indexes_[level]) {
+      const JoinStep& step = plan_.steps[level];
+      indexes_[level] = std::make_unique<HashIndex>();
+      const std::size_t count = step.table->row_count();
+      for (std::size_t position = 0; position < count; ++position) {
+        const Value& key = step.table->row(position)[step.build_column];
+        if (!key.is_null()) (*indexes_[level])[key].push_back(position);
+      }
+    }
+    return *indexes_[level];
+  }
+
+  void Produce() {
+    RowSet rows = current_.data();
+    if (!plan_.grouped) {
+      produced_.push_back(Evaluate(rows));
+      return;
+    }
+    std::vector<Value> key;
+    key.reserve(plan_.group_keys.size());
+    for (const ValueProgram& program : plan_.group_keys) key.push_back(program(rows));
+    auto [entry, inserted] = group_index_.try_emplace(std::move(key), groups_.size());
+    if (inserted) {
+      groups_.push_back(&entry->first);
+      states_.emplace_back(plan_.aggregates.size());
+    }
+    std::vector<AggregateState>& states = states_[entry->second];
+    for (std::size_t a = 0; a < plan_.aggregates.size(); ++a) Accumulate(plan_.aggregates[a], rows, states[a]);
+  }
+
+  Row Evaluate(RowSet rows) const {
+    Row row;
+    row.reserve(plan_.outputs.size() + plan_.extra_sort_values.size());
+    for (const ValueProgram& output : plan_.outputs) row.push_back(output(rows));
+    for (const ValueProgram& value : plan_.extra_sort_values) row.push_back(value(rows));
+    return row;
+  }
+
+  // Groups come out in the order of their keys; without GROUP BY there is
+  // exactly one group, even over no rows.
+  void EmitGroups() {
+    if (plan_.group_keys.empty() && groups_.empty()) {
+      static const std::vector<Value> kNoKey;
+      groups_.push_back(&kNoKey);
+      states_.emplace_back(plan_.aggregates.size());
+    }
+    std::vector<std::size_t> order(groups_.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+      const std::vector<Value>& x = *groups_[a];
+      const std::vector<Value>& y = *groups_[b];
+      for (std::size_t k = 0; k < x.size(); ++k) {
+        const int c = SortCompare(x[k], y[k]);
+        if (c != 0) return c < 0;
+      }
+      return false;
+    });
+    for (std::size_t g : order) {
+      Row group_row = *groups_[g];
+      for (std::size_t a = 0; a < plan_.aggregates.size(); ++a) {
+        group_row.push_back(Finish(plan_.aggregates[a].kind, states_[g][a]));
+      }
+      const Row* rows[] = {&group_row};
+      if (plan_.having && (*plan_.having)(rows) != Truth::True) continue;
+      produced_.push_back(Evaluate(rows));
+    }
+  }
+
+  void RemoveDuplicates() {
+    const std::size_t width = plan_.outputs.size();
+    std::unordered_map<std::vector<Value>, bool, RowHash, RowEqual> seen;
+    std::vector<Row> kept;
+    for (Row& row : produced_) {
+      std::vector<Value> visible(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(width));
+      if (seen.emplace(std::move(visible), true).second) kept.push_back(std::move(row));
+    }
+    produced_ = std::move(kept);
+  }
+
+  const SelectPlan& plan_;
+  std::vector<const Row*> current_;
+  std::vector<std::unique_ptr<HashIndex>> indexes_;
+  std::vector<Row> produced_;
+  std::unordered_map<std::vector<Value>, std::size_t, RowHash, RowEqual> group_index_;
+  std::vector<const std::vector<Value>*> groups_;
+  std::vector<std::vector<AggregateState>> states_;
+};
+
+}  // namespace
+
+std::vector<Row> ExecuteSelect(const SelectPlan& plan) { return SelectRun(plan).Run(); }
+
+}  // namespace veltra::sql

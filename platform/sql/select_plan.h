@@ -1,0 +1,54 @@
+#pragma once
+// A SELECT ready to run: tables opened, joins laid out, every expression
+// compiled. The planner builds it, the executor runs it.
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/sql/ast.h"
+#include "platform/sql/expression_compiler.h"
+
+namespace veltra::sql {
+
+// One table of the FROM list, joined to the tables before it.
+struct JoinStep {
+  std::shared_ptr<TableSource> table;
+  bool left_outer = false;
+  // Equi-join: rows of this table whose `build_column` equals `probe`
+  // (evaluated over the earlier tables) are the only candidates.
+  std::optional<ValueProgram> probe;
+  int build_column = 0;
+  std::vector<TruthProgram> match;    // the rest of a LEFT JOIN's ON
+  std::vector<TruthProgram> filters;  // WHERE (and inner ON) parts complete at this table
+  Row null_row;                       // the row a LEFT JOIN adds when nothing matches
+};
+
+struct AggregateProgram {
+  AggregateKind kind = AggregateKind::Count;
+  ValueProgram argument;  // empty for COUNT(*)
+};
+
+struct SortKey {
+  std::size_t value = 0;  // index into the produced row (outputs, then extra keys)
+  bool descending = false;
+};
+
+struct SelectPlan {
+  std::vector<JoinStep> steps;
+  bool grouped = false;
+  std::vector<ValueProgram> group_keys;  // over the source rows
+  std::vector<AggregateProgram> aggregates;
+  std::optional<TruthProgram> having;    // over the group row
+  // Over the source rows, or over the group row when grouped.
+  std::vector<ValueProgram> outputs;
+  std::vector<ValueProgram> extra_sort_values;
+  std::vector<SortKey> sort;
+  bool distinct = false;
+  FieldDefs columns;
+};
+
+SelectPlan PlanSelect(const SelectStatement& select, Catalog& catalog);
+
+std::vector<Row> ExecuteSelect(const SelectPlan& plan);
+
+}  // namespace veltra::sql

@@ -1,0 +1,71 @@
+// Batch move in append mode: by position, with conversion.
+#include "platform/db/batch_move.h"
+#include "platform/db/query.h"
+#include "tests/platform/db/db_test_support.h"
+
+namespace veltra::db::testing {
+namespace {
+
+class BatchMoveTest : public DbTest {
+ protected:
+  void SetUp() override {
+    Create("kfq_1.db", MasterFields());
+    Create("result.db", {{"CODE", FieldType::String, 4}, {"VALUE", FieldType::String, 10},
+                          {"NAME", FieldType::String, 10}, {"STATUS", FieldType::String, 4}});
+    Table source(db());
+    source.SetTableName("kfq_1.db");
+    source.Open();
+    AddRecord(source, {"P1", "甲乙丙丁戊", "", "12.5"});
+    AddRecord(source, {"P2", "2", "", "-3"});
+  }
+};
+
+TEST_F(BatchMoveTest, ColumnsMatchByPositionWithConversionAndCutting) {
+  Query query(db());
+  query.SQL.Add("select QA01, QC05 from kfq_1.db");
+  Table target(db());
+  target.SetTableName("result.db");
+  BatchMove move;
+  move.Source = &query;
+  move.Destination = &target;
+  EXPECT_EQ(move.Execute(), 2u);
+  const auto rows = FileRows("result.db");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"甲乙", "12.5", "", ""}));  // cut to 4 bytes; number as text
+  EXPECT_EQ(rows[1], (std::vector<std::string>{"2", "-3", "", ""}));
+  EXPECT_EQ(target.RecordCount(), 2);
+}
+
+TEST_F(BatchMoveTest, MoreSourceColumnsThanTheTableHoldsIsAnErrorAndWritesNothing) {
+  Table source(db());
+  source.SetTableName("kfq_1.db");
+  Create("narrow.dbf", {{"A", FieldType::String, 4}});
+  Table target(db());
+  target.SetTableName("narrow.dbf");
+  BatchMove move;
+  move.Source = &source;
+  move.Destination = &target;
+  EXPECT_THROW(move.Execute(), EngineError);
+  EXPECT_TRUE(FileRows("narrow.dbf").empty());
+}
+
+TEST_F(BatchMoveTest, AValueTheTargetCannotHoldStopsTheMoveBeforeAnyRow) {
+  Create("numbers.dbf", {{"A", FieldType::String, 4}, {"N", FieldType::Float}});
+  Query query(db());
+  query.SQL.Add("select ID, QA01 from kfq_1.db");
+  Table target(db());
+  target.SetTableName("numbers.dbf");
+  BatchMove move;
+  move.Source = &query;
+  move.Destination = &target;
+  try {
+    move.Execute();
+    FAIL() << "text moved into a number column";
+  } catch (const EngineError& error) {
+    EXPECT_NE(std::string(error.what()).find("N"), std::string::npos);
+  }
+  EXPECT_TRUE(FileRows("numbers.dbf").empty());
+}
+
+}  // namespace
+}  // namespace veltra::db::testing

@@ -1,0 +1,92 @@
+// A writer killed at random moments: every record it was told had been
+// posted is in the file, and the file opens.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "tests/platform/db/db_test_support.h"
+
+namespace veltra::db::testing {
+namespace {
+
+class CrashTest : public DbTest, public ::testing::WithParamInterface<const char*> {
+ protected:
+  std::string TableName() const { return std::string("crash") + GetParam(); }
+
+  // In the child: post numbered records until killed, writing each number
+  // to `report` once its post has returned.
+  [[noreturn]] void Writer(int report, int first) {
+    Database database(folder());
+    Table table(database);
+    table.SetTableName(TableName());
+    table.GetIndexDefs() = {{"", "ID", true}};
+    table.Open();
+    for (int n = first;; ++n) {
+      table.Append();
+      table.FieldByName("ID").SetAsString("R" + std::to_string(n));
+      table.FieldByName("QA02").SetAsString("记录" + std::to_string(n));
+      table.FieldByName("QC05").SetAsFloat(n);
+      table.Post();
+      if (n % 7 == 0) {  // rewrite an older record in place as well
+        table.First();
+        table.Edit();
+        table.FieldByName("QC05").SetAsFloat(-n);
+        table.Post();
+      }
+      const std::string line = std::to_string(n) + "\n";
+      if (write(report, line.data(), line.size()) < 0) _exit(2);
+    }
+  }
+};
+
+TEST_P(CrashTest, EveryAcknowledgedPostSurvivesAKill) {
+  Create(TableName(), MasterFields());
+  std::mt19937 random(20110101);
+  std::set<int> acknowledged;
+  int next = 0;
+  for (int round = 0; round < 8; ++round) {
+    int pipe_ends[2];
+    ASSERT_EQ(pipe(pipe_ends), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      close(pipe_ends[0]);
+      Writer(pipe_ends[1], next);
+    }
+    close(pipe_ends[1]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 60));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped on its own";
+
+    std::string reported;
+    char buffer[4096];
+    for (ssize_t got; (got = read(pipe_ends[0], buffer, sizeof buffer)) > 0;) reported.append(buffer, got);
+    close(pipe_ends[0]);
+    for (std::size_t start = 0, end; (end = reported.find('\n', start)) != std::string::npos; start = end + 1) {
+      const int n = std::stoi(reported.substr(start, end - start));
+      acknowledged.insert(n);
+      next = std::max(next, n + 1);
+    }
+    next += 1000;  // a post that was not acknowledged may still have landed
+
+    std::set<int> in_file;
+    ASSERT_NO_THROW({
+      for (const auto& row : FileRows(TableName())) in_file.insert(std::stoi(row[0].substr(1)));
+    });
+    for (int n : acknowledged) ASSERT_TRUE(in_file.count(n)) << "record R" << n << " was lost in round " << round;
+  }
+  EXPECT_GT(acknowledged.size(), 8u) << "the writer never got going";
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, CrashTest, ::testing::Values(".db", ".dbf"));
+
+}  // namespace
+}  // namespace veltra::db::testing

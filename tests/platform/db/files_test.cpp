@@ -1,0 +1,134 @@
+// Whole-table operations through the files, name resolution, several
+// cursors and statements on one table.
+#include <fstream>
+
+#include "platform/db/query.h"
+#include "tests/platform/db/db_test_support.h"
+
+namespace veltra::db::testing {
+namespace {
+
+class FilesTest : public DbTest {
+ protected:
+  void SetUp() override {
+    Create("kfq_1.db", MasterFields());
+    table.SetTableName("kfq_1.db");
+    table.GetIndexDefs() = MasterIndexes();
+  }
+  Table table{db()};
+};
+
+TEST_F(FilesTest, NamesResolveIgnoringCaseWithBackslashFolders) {
+  std::filesystem::create_directory(folder() / "tmp");
+  Create("tmp\\Check_DB.dbf", MasterFields());
+  EXPECT_EQ(db().ResolveTableName("TMP\\check_db.DBF"), folder() / "tmp" / "Check_DB.dbf");
+  EXPECT_EQ(db().ResolveTableName("kfq_9").extension(), ".db");
+  EXPECT_EQ(db().ResolveTableName("kfq_9", TableType::DBase).extension(), ".dbf");
+  EXPECT_EQ(db().ResolveTableName("\"KFQ_1.db\""), folder() / "kfq_1.db");
+  Table other(db());
+  other.SetTableName("KFQ_1.DB");
+  EXPECT_TRUE(other.Exists());
+  other.SetTableName("missing.dbf");
+  EXPECT_FALSE(other.Exists());
+  EXPECT_THROW(other.Open(), EngineError);
+}
+
+TEST_F(FilesTest, CreateEmptyAndPackRoundTripThroughTheFile) {
+  table.Open();
+  AddRecord(table, {"P1", "1"});
+  AddRecord(table, {"P2", "2"});
+  table.First();
+  table.Delete();
+  EXPECT_THROW(table.EmptyTable(), EngineError);  // open
+  try {
+    db().PackTable("kfq_1.db");
+    FAIL() << "packed an open table";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(error.kind(), EngineError::Kind::TableBusy);
+    EXPECT_NE(std::string(error.what()).find("kfq_1.db"), std::string::npos);
+  }
+  table.Close();
+  db().PackTable("kfq_1.db");
+  EXPECT_EQ(FileRows("kfq_1.db"), (std::vector<std::vector<std::string>>{{"P2", "2", "", ""}}));
+  table.EmptyTable();
+  EXPECT_TRUE(FileRows("kfq_1.db").empty());
+  table.Open();
+  EXPECT_EQ(table.FieldLayout().size(), MasterFields().size());
+  EXPECT_TRUE(table.IsEmpty());
+  table.Close();
+
+  Table created(db());
+  created.SetTableName("new.dbf");
+  created.GetFieldDefs() = {{"NAME", FieldType::String, 8}};
+  created.CreateTable();
+  created.Open();
+  AddRecord(created, {"x"});
+  created.Close();
+  created.CreateTable();  // replaces the file
+  EXPECT_TRUE(FileRows("new.dbf").empty());
+}
+
+TEST_F(FilesTest, TwoCursorsOnOneFileSeeEachOthersPosts) {
+  Table second(db());
+  second.SetTableName("KFQ_1.db");
+  table.Open();
+  second.Open();
+  AddRecord(table, {"P1", "1"});
+  EXPECT_EQ(second.RecordCount(), 1);
+  second.First();
+  second.Edit();
+  second.FieldByName("QA02").SetAsString("改");
+  second.Post();
+  EXPECT_EQ(table.FieldByName("QA02").AsString(), "改");
+  AddRecord(second, {"P0", "0"});
+  table.First();
+  EXPECT_EQ(table.FieldByName("ID").AsString(), "P0");
+  // The second cursor shares the first one's indexes.
+  EXPECT_THROW(AddRecord(second, {"P1", "9"}), EngineError);
+  second.Cancel();
+  second.Delete();  // P0, the record it posted last
+  EXPECT_EQ(table.RecordCount(), 1);
+  table.First();
+  EXPECT_EQ(table.FieldByName("ID").AsString(), "P1");
+}
+
+TEST_F(FilesTest, StatementsSeeAndChangeWhatCursorsHold) {
+  table.Open();
+  AddRecord(table, {"P1", "1", "", "5"});
+  AddRecord(table, {"P2", "2", "", "50"});
+  Query query(db());
+  query.SQL.Add("select ID, QC05 from kfq_1.db");
+  query.SQL.Add("where QC05 > 10");
+  query.Open();
+  ASSERT_EQ(query.RecordCount(), 1);
+  EXPECT_EQ(query.FieldByName("id").AsString(), "P2");
+  EXPECT_THROW(query.Edit(), EngineError);
+
+  query.SQL.Clear();
+  EXPECT_FALSE(query.Active());
+  query.SQL.Add("update kfq_1.db set QA02='x' where QC05 < 10");
+  query.ExecSQL();
+  EXPECT_EQ(query.RowsAffected(), 1u);
+  table.First();
+  EXPECT_EQ(table.FieldByName("QA02").AsString(), "x");
+  EXPECT_EQ(FileRows("kfq_1.db")[0][2], "x");
+
+  query.SQL.Clear();
+  query.SQL.Add("delete from kfq_1.db where ID='P2'");
+  EXPECT_THROW(query.Open(), EngineError);  // carried out, but no result set
+  EXPECT_EQ(table.RecordCount(), 1);
+}
+
+TEST_F(FilesTest, AFileReplacedBehindTheEnginesBackIsReadAgain) {
+  table.Open();
+  AddRecord(table, {"P1", "1"});
+  table.Close();
+  formats::CreateTableFile(folder() / "kfq_1.db", formats::TableKind::Paradox, MasterFields(),
+                           {{Value::Text("Q1"), Value::Text("7"), Value(), Value()},
+                            {Value::Text("Q2"), Value::Text("8"), Value(), Value()}});
+  table.Open();
+  EXPECT_EQ(table.RecordCount(), 2);
+}
+
+}  // namespace
+}  // namespace veltra::db::testing
