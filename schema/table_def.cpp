@@ -1,0 +1,69 @@
+#include "schema/table_def.h"
+
+#include "platform/text/ascii.h"
+
+namespace veltra::schema {
+
+namespace {
+
+// ".db" is what a name without extension means.
+std::string WithExtension(std::string_view name) {
+  std::string result(name);
+  const auto slash = result.find_last_of("/\\");
+  const auto dot = result.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) result += ".db";
+  return result;
+}
+
+}  // namespace
+
+bool TableDef::Matches(std::string_view name) const {
+  const std::string file = WithExtension(name);
+  if (!is_layout()) return text::EqualsIgnoreAsciiCase(file, file_name);
+  const std::string_view suffix = std::string_view(file_name).substr(1);
+  return file.size() > suffix.size() && text::EndsWithIgnoreAsciiCase(file, suffix);
+}
+
+const IndexDef* TableDef::primary_index() const {
+  for (const IndexDef& index : indexes) {
+    if (index.primary) return &index;
+  }
+  return nullptr;
+}
+
+const IndexDef* TableDef::FindIndex(std::string_view name) const {
+  for (const IndexDef& index : indexes) {
+    if (!index.primary && text::EqualsIgnoreAsciiCase(index.name, name)) return &index;
+  }
+  return nullptr;
+}
+
+const Page* TableDef::FindPage(std::string_view name) const {
+  for (const Page& page : pages) {
+    if (page.name == name) return &page;
+  }
+  return nullptr;
+}
+
+const Placement* TableDef::PlacementOf(std::string_view field) const {
+  for (const Placement& placement : placements) {
+    if (text::EqualsIgnoreAsciiCase(placement.field, field)) return &placement;
+  }
+  return nullptr;
+}
+
+std::vector<const Placement*> TableDef::PlacementsOn(std::string_view page) const {
+  std::vector<const Placement*> result;
+  for (const Placement& placement : placements) {
+    if (placement.page == page) result.push_back(&placement);
+  }
+  return result;
+}
+
+const std::string& TableDef::MeaningOf(std::string_view field) const {
+  static const std::string kNone;
+  const int position = FindField(fields, field);
+  return position < 0 ? kNone : meanings[static_cast<std::size_t>(position)];
+}
+
+}  // namespace veltra::schema
