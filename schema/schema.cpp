@@ -2,9 +2,12 @@
 
 #include "platform/text/ascii.h"
 #include "schema/definition_parser.h"
-#include "schema/embedded_definitions.h"
+#include "schema/embedded_file.h"
 
 namespace veltra::schema {
+
+// Built from schema/tables by the build.
+const std::vector<EmbeddedFile>& EmbeddedDefinitions();
 
 namespace {
 
@@ -34,7 +37,7 @@ void CheckAcrossTables(const std::vector<TableDef>& tables) {
 
 std::vector<TableDef> LoadAll() {
   std::vector<TableDef> tables;
-  for (const EmbeddedDefinition& source : EmbeddedDefinitions()) {
+  for (const EmbeddedFile& source : EmbeddedDefinitions()) {
     for (TableDef& table : ParseTableDefinitions(source.text, source.name)) tables.push_back(std::move(table));
   }
   CheckAcrossTables(tables);

@@ -20,8 +20,11 @@ const Value& NullValue() {
 
 DataSet::DataSet() = default;
 
-DataSet::~DataSet() {
+DataSet::~DataSet() { DetachSources(); }
+
+void DataSet::DetachSources() {
   for (DataSource* source : sources_) source->DataSetDestroyed();
+  sources_.clear();
 }
 
 CursorSpec DataSet::ViewSpec() { return {}; }

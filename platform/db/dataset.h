@@ -132,6 +132,9 @@ class DataSet {
   // Re-reads the view spec; posts a pending edit first. With
   // `to_first` the cursor goes to the first record and AfterScroll fires.
   void InvalidateView(bool to_first);
+  // For destructors: forget the data sources without telling anyone, so
+  // that closing fires no handler of a window being torn down.
+  void DetachSources();
   void CheckActive() const;
   void CheckInactive(std::string_view operation) const;
   // Posts when modified, cancels otherwise.

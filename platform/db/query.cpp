@@ -10,7 +10,10 @@ Query::Query(Database& database) : database_(database) {
   SQL.on_change = [this] { Close(); };
 }
 
-Query::~Query() { Close(); }
+Query::~Query() {
+  DetachSources();
+  Close();
+}
 
 std::shared_ptr<RecordStore> Query::OpenStore() {
   sql::Result result = sql::RunStatement(SQL.Text(), database_);

@@ -92,8 +92,11 @@ const RecordIndex* RecordStore::Primary() const {
   return !indexes_.empty() && indexes_.front()->def().primary ? indexes_.front().get() : nullptr;
 }
 
-void RecordStore::CheckValues(Row& values) const {
-  values.resize(fields_.size());
+void RecordStore::FitToLayout(Row& values) const { values.resize(fields_.size()); }
+
+// A single write is refused by the file's format before anything is
+// written; a bulk write checks every row first so that it stays whole.
+void RecordStore::CheckEncodable(const Row& values) const {
   for (std::size_t f = 0; f < fields_.size(); ++f) {
     const Value& value = values[f];
     if (value.kind() == Value::Kind::Text && !text::IsGbkEncodable(value.text())) {
@@ -128,7 +131,7 @@ std::size_t RecordStore::PositionOf(const StoredRecord& record) const {
 }
 
 RecordRef RecordStore::Insert(Row values) {
-  CheckValues(values);
+  FitToLayout(values);
   for (std::size_t f = 0; f < fields_.size(); ++f) {
     if (fields_[f].type == FieldType::AutoInc && values[f].is_null()) {
       values[f] = Value::Integer(next_auto_inc_);
@@ -153,7 +156,7 @@ void RecordStore::Update(const RecordRef& record, Row values) {
   if (position >= records_.size() || records_[position] != record) {
     throw EngineError(EngineError::Kind::State, name_ + ": the record was deleted by another user of the table");
   }
-  CheckValues(values);
+  FitToLayout(values);
   CheckKeys(values, record.get());
   if (file_) file_->Overwrite(position, values);
   UnindexRecord(record.get());
@@ -176,7 +179,8 @@ void RecordStore::InsertMany(std::vector<Row> rows) {
   added.reserve(rows.size());
   try {
     for (Row& row : rows) {
-      CheckValues(row);
+      FitToLayout(row);
+      CheckEncodable(row);
       CheckKeys(row, nullptr);
       added.push_back(MakeRecord(std::move(row)));
       IndexRecord(added.back().get());
@@ -203,7 +207,8 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
   std::vector<RecordRef> targets;
   std::vector<Row> old_values;
   for (auto& [position, row] : changes) {
-    CheckValues(row);
+    FitToLayout(row);
+    CheckEncodable(row);
     targets.push_back(records_.at(position));
     old_values.push_back(targets.back()->values);
   }

@@ -1,9 +1,10 @@
 #pragma once
 // The records of one table in memory, in file order, with the indexes
 // built over them and, for a table, the file they mirror. Every change is
-// checked first (text GBK can hold, unique keys with the primary key
-// checked first), written to the file, and only then applied in memory,
-// so memory and file never disagree. Internal to the table engine.
+// checked first (unique keys, the primary key first), written to the file
+// (whose format refuses text its code page cannot hold), and only then
+// applied in memory, so memory and file never disagree. Internal to the
+// table engine.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -94,7 +95,8 @@ class RecordStore {
   int cursors = 0;
 
  private:
-  void CheckValues(Row& values) const;
+  void FitToLayout(Row& values) const;
+  void CheckEncodable(const Row& values) const;
   void CheckKeys(const Row& values, const StoredRecord* self) const;
   void IndexRecord(StoredRecord* record);
   void UnindexRecord(StoredRecord* record);

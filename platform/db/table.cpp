@@ -31,6 +31,7 @@ Table::Table(Database& database) : database_(database), master_link_(std::make_u
 
 Table::~Table() {
   if (master_source_) master_source_->RemoveObserver(master_link_.get());
+  DetachSources();
   Close();
 }
 
