@@ -1,0 +1,15 @@
+#include "app/sql_text.h"
+
+namespace veltra::app {
+
+std::string SqlString(std::string_view text) {
+  std::string quoted = "'";
+  for (const char c : text) {
+    quoted += c;
+    if (c == '\'') quoted += '\'';
+  }
+  quoted += '\'';
+  return quoted;
+}
+
+}  // namespace veltra::app

@@ -1,0 +1,12 @@
+#pragma once
+// Values pasted into filters and statements go in as quoted literals, so a
+// report number holding a quote cannot change the statement.
+#include <string>
+#include <string_view>
+
+namespace veltra::app {
+
+// 'text' with every ' doubled.
+std::string SqlString(std::string_view text);
+
+}  // namespace veltra::app

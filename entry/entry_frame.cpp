@@ -1,0 +1,616 @@
+#include "entry/entry_frame.h"
+
+#include <utility>
+
+#include "app/dataset_helpers.h"
+#include "app/on_exit.h"
+#include "app/sql_text.h"
+#include "entry/schema_tables.h"
+#include "platform/text/ascii.h"
+#include "platform/types/error.h"
+
+namespace veltra::entry {
+
+namespace {
+
+constexpr const char* kImportSuffix = ",请退出系统查检查重复记录";
+constexpr const char* kErrorTitle = "错误窗口";
+constexpr const char* kNoticeTitle = "提示窗口";
+constexpr const char* kQuestionTitle = "提示";
+
+bool Editing(db::DataSetState state) {
+  return state == db::DataSetState::Edit || state == db::DataSetState::Insert;
+}
+
+std::string Translate(const PostErrorWords& words, const db::PostError& error) {
+  std::string text = error.message;
+  if (text == "Key violation.") {
+    text = words.duplicate_key;
+  } else {
+    for (const auto& [index, word] : words.index_words) {
+      if (error.message.find(index) != std::string::npos) {
+        text = word;
+        break;
+      }
+    }
+  }
+  return words.prefix + text;
+}
+
+bool IsCounted(FieldType type) {
+  return type == FieldType::Float || type == FieldType::SmallInt || type == FieldType::Integer;
+}
+
+}  // namespace
+
+struct EntryFrame::DetailTable {
+  explicit DetailTable(db::Database& database) : table(std::make_unique<db::Table>(database)) {}
+  std::unique_ptr<db::Table> table;
+  db::DataSource source{table.get()};
+};
+
+EntryFrame::EntryFrame(app::MainUnit& main, app::Prompts& prompts, EntryDescription description)
+    : main_(main), prompts_(prompts), description_(std::move(description)), master_(main.Database1) {
+  master_.BeforePost = [this](db::DataSet&) { MasterBeforePost(); };
+  master_.AfterPost = [this](db::DataSet&) { MasterAfterPost(); };
+  master_.AfterScroll = [this](db::DataSet&) { MasterAfterScroll(); };
+  master_.OnPostError = [this](db::DataSet&, db::PostError& error, db::PostErrorAction& action) {
+    MasterPostError(error);
+    action = db::PostErrorAction::Fail;
+  };
+  master_source_.OnStateChange = [this](db::DataSource&) { MasterStateChange(); };
+
+  for (int i = 0; i < static_cast<int>(description_.details.size()); ++i) {
+    auto detail = std::make_unique<DetailTable>(main.Database1);
+    db::Table& table = *detail->table;
+    table.BeforePost = [this, i](db::DataSet&) { DetailBeforePost(i); };
+    // Detail posts reach the file at once; nothing more to flush.
+    table.AfterScroll = [this](db::DataSet&) { UpdateStatusBar(); };
+    table.OnPostError = [this, i](db::DataSet&, db::PostError& error, db::PostErrorAction& action) {
+      DetailPostError(i, error);
+      action = db::PostErrorAction::Fail;
+    };
+    detail->source.OnStateChange = [this, i](db::DataSource&) { DetailStateChange(i); };
+    details_.push_back(std::move(detail));
+    view_.scopes.push_back(DetailScope::CurrentEnterprise);
+  }
+}
+
+EntryFrame::~EntryFrame() = default;
+
+db::Table& EntryFrame::Detail(int i) { return *details_[i]->table; }
+db::DataSource& EntryFrame::DetailSource(int i) { return details_[i]->source; }
+
+void EntryFrame::Changed() {
+  if (OnViewChanged) OnViewChanged();
+}
+
+void EntryFrame::ShowErrorAndAbort(const std::string& text) {
+  prompts_.Notice(text, kErrorTitle);
+  throw SilentAbort();
+}
+
+// --- activation and closing -------------------------------------------------
+
+bool EntryFrame::Activate() {
+  if (master_.Active()) {
+    UpdateStatusBar();
+    return false;
+  }
+  const std::string& prefix = main_.DataDirPrefix;
+  DefineTable(master_, prefix + description_.master.file);
+  master_.SetIndexFieldNames(description_.master.id_field);
+  for (int i = 0; i < DetailCount(); ++i) {
+    db::Table& detail = Detail(i);
+    DefineTable(detail, prefix + description_.details[i].file);
+    detail.SetIndexName(description_.details[i].index);
+    detail.SetMasterSource(&master_source_);
+    detail.SetMasterFields(description_.master.key_field);
+    view_.scopes[i] = DetailScope::CurrentEnterprise;
+  }
+  main_.RecordsDeleted = false;
+  main_.SendMarksCleared = false;
+
+  LoadRules(master_, description_.master.rule_table);
+  for (int i = 0; i < DetailCount(); ++i) LoadRules(Detail(i), description_.details[i].rule_table);
+
+  current_table_ = &master_;
+  current_source_ = &master_source_;
+  LocateOnOpen();
+  saved_report_no_ = master_.FieldByName(description_.master.key_field).AsString();
+
+  view_.page = 0;
+  SetValidation(true);
+  SyncPageState();
+  HideDetailPagesIfEmpty();
+  return true;
+}
+
+void EntryFrame::LoadRules(db::Table& table, const std::string& rule_table) {
+  db::Table& rules = main_.Table1;
+  rules.Close();
+  rules.SetTableName(rule_table);
+  rules.GetIndexDefs().clear();
+  rules.Open();
+  app::OnExit close_rules([&rules] { rules.Close(); });
+
+  db::ConstraintList& constraints = table.Constraints();
+  constraints.BeginUpdate();
+  constraints.Clear();
+  for (rules.First(); !rules.Eof(); rules.Next()) {
+    if (rules.FieldByName("status").AsString() == "错误") {
+      constraints.Add(rules.FieldByName("field_value").AsString(), rules.FieldByName("field_text").AsString());
+    }
+  }
+  constraints.EndUpdate();
+  table.Open();
+  for (rules.First(); !rules.Eof(); rules.Next()) {
+    const std::string mask = rules.FieldByName("field_mask").AsString();
+    if (!mask.empty()) table.FieldByName(rules.FieldByName("field_name").AsString()).SetEditMask(mask);
+  }
+}
+
+void EntryFrame::LocateOnOpen() {
+  if (!main_.OpenedFromCheck) return;
+  master_.SetIndexFieldNames("");
+  master_.SetIndexName(description_.master.key_index);
+  app::OnExit by_id([this] {
+    master_.SetIndexName("");
+    master_.SetIndexFieldNames(description_.master.id_field);
+  });
+  master_.SetKey();
+  master_.FieldByName(main_.LocateKeyField).SetAsString(main_.LocateKeyValue);
+  master_.GotoKey();
+}
+
+void EntryFrame::Close() {
+  if (Editing(master_source_.State())) ForcePost(master_);
+  for (int i = 0; i < DetailCount(); ++i) {
+    if (Editing(DetailSource(i).State())) ForcePost(Detail(i));
+  }
+  for (int i = DetailCount() - 1; i >= 0; --i) Detail(i).Close();
+  master_.Close();
+  if (main_.RecordsDeleted) {
+    app::PackTable(main_.Database1, master_.TableName());
+    for (int i = 0; i < DetailCount(); ++i) app::PackTable(main_.Database1, Detail(i).TableName());
+  }
+}
+
+// --- switches, pages and scope ---------------------------------------------
+
+void EntryFrame::SetValidation(bool on) {
+  if (on == validation_on_) return;
+  validation_on_ = on;
+  auto apply = [on](db::Table& table) { on ? table.EnableConstraints() : table.DisableConstraints(); };
+  apply(master_);
+  for (int i = 0; i < DetailCount(); ++i) apply(Detail(i));
+}
+
+void EntryFrame::ShowPage(int page) {
+  view_.page = page;
+  SyncPageState();
+}
+
+void EntryFrame::SyncPageState() {
+  const PageDescription& page = description_.pages[view_.page];
+  const std::string& key_field = description_.master.key_field;
+  if (page.detail >= 0) {
+    const int i = page.detail;
+    current_table_ = &Detail(i);
+    current_source_ = &DetailSource(i);
+    view_.scopes[i] = DetailScope::CurrentEnterprise;
+    view_.insert_enabled = true;
+    view_.append_enabled = false;
+    Detail(i).SetMasterFields(key_field);
+    const std::string key = master_.FieldByName(key_field).AsString();
+    if (!saved_report_no_.empty() && key != saved_report_no_) {
+      // The report number was edited and not posted yet: post it now, so
+      // the rows of this page follow it.
+      if (validation_on_) master_.DisableConstraints();
+      app::OnExit restore([this] {
+        if (validation_on_) master_.EnableConstraints();
+      });
+      ForcePost(master_);
+    }
+  } else {
+    bool detail_editing = false;
+    for (int i = 0; i < DetailCount(); ++i) detail_editing = detail_editing || Editing(DetailSource(i).State());
+    view_.key_editable = !detail_editing;
+    current_table_ = &master_;
+    current_source_ = &master_source_;
+    const bool cover = view_.page == 0;
+    view_.insert_enabled = cover;
+    view_.append_enabled = cover;
+    if (cover) {
+      for (int i = 0; i < DetailCount(); ++i) Detail(i).SetMasterFields(key_field);
+    }
+  }
+  UpdateStatusBar();
+}
+
+void EntryFrame::HideDetailPagesIfEmpty() {
+  if (current_table_ != &master_ || !master_.IsEmpty()) return;
+  view_.master_pages_shown = false;
+  ShowPage(0);
+}
+
+void EntryFrame::SetDetailScope(int detail, DetailScope scope) {
+  db::Table& table = Detail(detail);
+  if (scope == DetailScope::AllEnterprises) {
+    if (Editing(DetailSource(detail).State())) ForcePost(table);
+    table.SetMasterFields("");
+    view_.insert_enabled = false;
+    table.First();
+  } else {
+    table.SetMasterFields(description_.master.key_field);
+    view_.insert_enabled = true;
+  }
+  view_.scopes[detail] = scope;
+  UpdateStatusBar();
+}
+
+void EntryFrame::SetCurrentTable(int kind) {
+  current_table_ = kind == 0 ? &master_ : &Detail(kind - 1);
+  current_source_ = kind == 0 ? &master_source_ : &DetailSource(kind - 1);
+}
+
+void EntryFrame::UpdateStatusBar() {
+  if (current_source_ == nullptr || !current_table_->Active()) return;
+  db::Table& table = *current_table_;
+  const db::Field* key = table.FindField(description_.master.key_field);
+  view_.status = "报表编号: " + (key ? key->AsString() : std::string()) +
+                 "  当前记录: " + std::to_string(table.RecNo()) +
+                 "  总记录: " + std::to_string(table.RecordCount()) +
+                 (Editing(current_source_->State()) ? "  已修改" : "  未修改");
+  Changed();
+}
+
+// --- tool bar ---------------------------------------------------------------
+
+void EntryFrame::Prior() { current_table_->Prior(); }
+void EntryFrame::Next() { current_table_->Next(); }
+void EntryFrame::First() { current_table_->First(); }
+void EntryFrame::Last() { current_table_->Last(); }
+
+void EntryFrame::InsertRecord() {
+  if (view_.insert_enabled) current_table_->Append();
+}
+
+void EntryFrame::DeleteRecord() {
+  db::Table& table = *current_table_;
+  if (!table.IsEmpty()) {
+    if (!prompts_.AskYesNo("是否删除当前记录", kQuestionTitle)) return;
+    main_.RecordsDeleted = true;
+    table.Cancel();
+    if (&table == &master_) DeleteDetailRowsOf(master_.FieldByName(description_.master.key_field).AsString());
+    table.Delete();
+    HideDetailPagesIfEmpty();
+  }
+  table.FlushBuffers();
+}
+
+void EntryFrame::DeleteDetailRowsOf(const std::string& key) {
+  if (key.empty()) return;
+  for (int i = 0; i < DetailCount(); ++i) {
+    ForEachRowOfKey(i, key, [](db::Table& rows) { rows.Delete(); });
+  }
+}
+
+void EntryFrame::SaveRecord() {
+  db::Table& table = *current_table_;
+  // The all-enterprises scope is a view: nothing there is edited or saved.
+  const bool view_only = IsDetailOf(table) && table.MasterFields().empty();
+  if (!view_only) ForcePost(table);
+  UpdateStatusBar();
+}
+
+void EntryFrame::CancelChanges() {
+  if (!prompts_.AskYesNo("是否放弃当前记录的修改", kQuestionTitle)) return;
+  current_table_->Cancel();
+  UpdateStatusBar();
+  HideDetailPagesIfEmpty();
+}
+
+void EntryFrame::ForcePost(db::Table& table) {
+  table.Edit();
+  table.Post();
+  table.FlushBuffers();
+}
+
+void EntryFrame::LocateDialog(const std::function<void()>& dialog) {
+  if (!current_table_->MasterFields().empty()) return;
+  main_.LocateTable = current_table_;
+  main_.LocateKeyField = text::ToAsciiLower(description_.master.key_field);
+  main_.LocateIndexName = description_.master.key_index;
+  dialog();
+  saved_report_no_ = master_.FieldByName(description_.master.key_field).AsString();
+  UpdateStatusBar();
+}
+
+// --- posting ----------------------------------------------------------------
+
+void EntryFrame::ClearSendMarks() {
+  if (main_.SendMarksCleared) return;
+  main_.Query1.Close();
+  main_.Query1.SQL.Clear();
+  main_.Query1.SQL.Add(description_.send_mark_statement);
+  main_.Query1.ExecSQL();
+  main_.SendMarksCleared = true;
+}
+
+void EntryFrame::MasterBeforePost() {
+  const MasterDescription& m = description_.master;
+  const std::string key = master_.FieldByName(m.key_field).AsString();
+  if (detail_post_on_ && !saved_report_no_.empty() && key != saved_report_no_) CheckCascadeTarget(key);
+  ClearSendMarks();
+  app::SetNullNumericFieldsToZero(master_);
+  master_.FieldByName(m.counter_field).SetAsInteger(1);
+  master_.FieldByName(m.id_field).SetAsString(main_.IdPrefix + key);
+}
+
+void EntryFrame::DetailBeforePost(int detail) {
+  if (!detail_post_on_) return;
+  const DetailDescription& d = description_.details[detail];
+  const std::string& key_field = description_.master.key_field;
+  db::Table& table = Detail(detail);
+  ClearSendMarks();
+  app::SetNullNumericFieldsToZero(table);
+  table.FieldByName(d.counter_field).SetAsInteger(1);
+  const std::string sequence = table.FieldByName(d.sequence_field).AsString();
+  if (sequence.empty()) ShowErrorAndAbort(d.missing_sequence);
+  std::string key;
+  if (table.MasterFields().empty()) {
+    // All-enterprises scope: the row keeps its own enterprise.
+    key = table.FieldByName(key_field).AsString();
+  } else {
+    key = master_.FieldByName(key_field).AsString();
+    if (key.empty()) ShowErrorAndAbort(description_.missing_master_key);
+    table.FieldByName(key_field).SetAsString(key);
+  }
+  table.FieldByName(d.id_field).SetAsString(DetailId(detail, key, sequence));
+}
+
+std::string EntryFrame::DetailId(int detail, const std::string& key, const std::string& sequence) const {
+  return main_.IdPrefix + key + description_.details[detail].id_separator + sequence;
+}
+
+void EntryFrame::MasterAfterPost() {
+  if (!detail_post_on_) return;
+  const std::string key = master_.FieldByName(description_.master.key_field).AsString();
+  if (key != saved_report_no_ && !saved_report_no_.empty()) KeyCascade();
+  // A new record's number is now stored: a later change must cascade too.
+  saved_report_no_ = key;
+  master_.FlushBuffers();
+}
+
+void EntryFrame::MasterAfterScroll() {
+  const db::DataSetState state = master_source_.State();
+  const std::string key = master_.FieldByName(description_.master.key_field).AsString();
+  if (key != saved_report_no_ && (state == db::DataSetState::Browse || state == db::DataSetState::Insert)) {
+    saved_report_no_ = key;
+  }
+  UpdateStatusBar();
+}
+
+void EntryFrame::MasterPostError(db::PostError& error) {
+  error.message = Translate(description_.master.words, error);
+  if (!detail_post_on_) {
+    master_.Cancel();
+    error.message += kImportSuffix;
+  }
+}
+
+void EntryFrame::DetailPostError(int detail, db::PostError& error) {
+  error.message = Translate(description_.details[detail].words, error);
+}
+
+void EntryFrame::MasterStateChange() {
+  if (!view_.master_pages_shown) view_.master_pages_shown = true;
+  if (Editing(master_source_.State())) view_.key_editable = true;
+  if (master_.Active()) UpdateStatusBar();
+  Changed();
+}
+
+void EntryFrame::DetailStateChange(int detail) {
+  db::Table& table = Detail(detail);
+  if (Editing(DetailSource(detail).State()) && detail_post_on_ && !table.MasterFields().empty() &&
+      master_.FieldByName(description_.master.key_field).AsString().empty()) {
+    table.Cancel();
+    prompts_.Notice(description_.master_key_first, kNoticeTitle);
+    ShowPage(0);
+    throw SilentAbort();
+  }
+  if (table.Active()) UpdateStatusBar();
+}
+
+// --- key cascade ------------------------------------------------------------
+
+void EntryFrame::ForEachRowOfKey(int detail, const std::string& key,
+                                 const std::function<void(db::Table&)>& step) {
+  db::Table& table = Detail(detail);
+  const std::string link = table.MasterFields();
+  table.SetMasterFields("");
+  table.SetFilter(description_.master.key_field + "=" + app::SqlString(key));
+  table.SetFiltered(true);
+  app::OnExit restore([&table, &link] {
+    if (table.State() != db::DataSetState::Browse && table.Active()) table.Cancel();
+    table.SetFiltered(false);
+    table.SetFilter("");
+    table.SetMasterFields(link);
+  });
+  // Each step takes its row out of the filtered set; the count bounds the
+  // loop should a row stay in.
+  for (int left = table.RecordCount(); left > 0 && !table.IsEmpty(); --left) {
+    table.First();
+    step(table);
+  }
+  table.FlushBuffers();
+}
+
+void EntryFrame::CheckCascadeTarget(const std::string& new_key) {
+  const std::string& key_field = description_.master.key_field;
+  for (int i = 0; i < DetailCount(); ++i) {
+    db::Table probe(main_.Database1);
+    probe.SetTableName(Detail(i).TableName());
+    probe.SetFilter(key_field + "=" + app::SqlString(new_key));
+    probe.SetFiltered(true);
+    probe.Open();
+    const bool taken = !probe.IsEmpty();
+    probe.Close();
+    if (taken) {
+      ShowErrorAndAbort("报表编号" + new_key + "在" + Detail(i).TableName() + "中已有记录,不能改用此编号");
+    }
+  }
+}
+
+void EntryFrame::KeyCascade() {
+  const std::string& key_field = description_.master.key_field;
+  const std::string new_key = master_.FieldByName(key_field).AsString();
+  const std::string old_key = saved_report_no_;
+  detail_post_on_ = false;
+  app::OnExit post_on([this] { detail_post_on_ = true; });
+  for (int i = 0; i < DetailCount(); ++i) {
+    db::Table& table = Detail(i);
+    if (validation_on_) table.DisableConstraints();
+    app::OnExit restore([this, &table] {
+      if (validation_on_) table.EnableConstraints();
+    });
+    const std::string& sequence_field = description_.details[i].sequence_field;
+    const std::string& id_field = description_.details[i].id_field;
+    ForEachRowOfKey(i, old_key, [&](db::Table& rows) {
+      rows.Edit();
+      rows.FieldByName(key_field).SetAsString(new_key);
+      rows.FieldByName(id_field).SetAsString(DetailId(i, new_key, rows.FieldByName(sequence_field).AsString()));
+      rows.Post();
+    });
+  }
+  saved_report_no_ = new_key;
+}
+
+// --- import by key and append from files ------------------------------------
+
+bool EntryFrame::IsDetailOf(const db::Table& table) const { return KindOf(table) > 0; }
+
+int EntryFrame::KindOf(const db::Table& table) const {
+  for (int i = 0; i < DetailCount(); ++i) {
+    if (details_[i]->table.get() == &table) return i + 1;
+  }
+  return 0;
+}
+
+void EntryFrame::ImportRecords(int kind) {
+  db::Table& source = main_.Table1;
+  db::Table& target = *current_table_;
+  const MasterDescription& m = description_.master;
+  const DetailDescription* d = kind > 0 ? &description_.details[kind - 1] : nullptr;
+
+  source.Close();
+  source.GetIndexDefs().clear();
+  source.Open();
+  const std::string link = target.MasterFields();
+  if (d) target.SetMasterFields("");
+  target.DisableConstraints();
+  detail_post_on_ = false;
+  view_.progress = {true, 0, source.RecordCount()};
+  Changed();
+  if (!d) {
+    target.SetIndexFieldNames("");
+    target.SetIndexName(m.key_index);
+  }
+  app::OnExit restore([&, this] {
+    if (Editing(target.State())) target.Cancel();
+    if (!d) {
+      target.SetIndexName("");
+      target.SetIndexFieldNames(m.id_field);
+    }
+    source.Close();
+    target.First();
+    target.EnableConstraints();
+    if (d) target.SetMasterFields(link);
+    detail_post_on_ = true;
+    view_.progress.visible = false;
+    view_.busy = false;
+    Changed();
+  });
+
+  const std::string& key_field = m.key_field;
+  for (source.First(); !source.Eof(); source.Next()) {
+    target.SetKey();
+    target.FieldByName(key_field).SetValue(source.FieldByName(key_field).Value());
+    if (d) target.FieldByName(d->sequence_field).SetValue(source.FieldByName(d->sequence_field).Value());
+    if (target.GotoKey()) {
+      target.Edit();
+    } else {
+      target.Append();
+    }
+    for (int i = 0; i < source.FieldCount(); ++i) {
+      const db::Field& from = source.Fields(i);
+      db::Field* to = target.FindField(from.FieldName());
+      if (to == nullptr) continue;
+      if (IsCounted(from.DataType()) && from.IsNull()) {
+        to->SetAsInteger(0);
+      } else {
+        to->SetValue(from.Value());
+      }
+    }
+    target.FieldByName("PXH").SetAsString(main_.IdPrefix);
+    const std::string key = target.FieldByName(key_field).AsString();
+    if (d) {
+      target.FieldByName(d->counter_field).SetAsInteger(1);
+      target.FieldByName(d->id_field).SetAsString(DetailId(kind - 1, key, target.FieldByName(d->sequence_field).AsString()));
+    } else {
+      target.FieldByName(m.counter_field).SetAsInteger(1);
+      target.FieldByName(m.id_field).SetAsString(main_.IdPrefix + key);
+    }
+    target.Post();
+    view_.progress.position = source.RecNo();
+    Changed();
+  }
+}
+
+void EntryFrame::CheckImportSource(int kind) {
+  db::Table& source = main_.Table1;
+  source.Close();
+  source.GetIndexDefs().clear();
+  source.Open();
+  app::OnExit close([&source] { source.Close(); });
+  std::vector<std::string> keys{description_.master.key_field};
+  if (kind > 0) keys.push_back(description_.details[kind - 1].sequence_field);
+  for (const std::string& key : keys) {
+    if (source.FindField(key) == nullptr) {
+      throw EngineError(EngineError::Kind::NoSuchField,
+                        source.TableName() + " has no field " + key + "; nothing was imported");
+    }
+  }
+}
+
+void EntryFrame::AppendFromFiles() {
+  app::OnExit back_to_cover([this] {
+    view_.busy = false;
+    SetCurrentTable(0);
+    ShowPage(0);
+  });
+  for (int kind = 0; kind <= DetailCount(); ++kind) {
+    const AppendTexts& texts = kind == 0 ? description_.master.append : description_.details[kind - 1].append;
+    SetCurrentTable(kind);
+    app::FileDialogState& dialog = main_.OpenDialog1;
+    dialog.title = texts.dialog_title;
+    if (!prompts_.Execute(dialog)) continue;
+    view_.busy = true;
+    Changed();
+    main_.Table1.Close();
+    main_.Table1.SetTableName(dialog.file_name);
+    if (prompts_.AskYesNo(texts.empty_question, "")) {
+      // The table is emptied only once the file is known to be importable.
+      CheckImportSource(kind);
+      db::Table& table = *current_table_;
+      table.Close();
+      table.EmptyTable();
+      table.Open();
+      HideDetailPagesIfEmpty();
+    }
+    ImportRecords(kind);
+  }
+}
+
+}  // namespace veltra::entry

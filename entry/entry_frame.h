@@ -1,0 +1,167 @@
+#pragma once
+// The machinery every entry window shares: its tables with their events,
+// rule loading, locate on open, the validation switch, the status line, the
+// tool bar, key building and send-mark clearing, the key cascade, page and
+// scope switching, import by key, append from files, closing and packing.
+//
+// It holds the window's state as data (which page shows, which pages are
+// visible, what the tool bar offers, the status text, the progress bar);
+// the window lays out its controls from it and calls back on each user act.
+// Everything the user is asked goes through the main unit's Prompts.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_unit.h"
+#include "app/prompts.h"
+#include "entry/entry_description.h"
+#include "platform/db/data_source.h"
+#include "platform/db/table.h"
+
+namespace veltra::entry {
+
+enum class DetailScope { CurrentEnterprise, AllEnterprises };
+
+inline constexpr const char* kScopeCurrent = "当前企业记录";
+inline constexpr const char* kScopeAll = "所有企业记录";
+inline constexpr const char* kValidationOn = "校验开启";
+inline constexpr const char* kValidationOff = "校验关闭";
+
+struct ProgressState {
+  bool visible = false;
+  int position = 0;
+  int maximum = 100;
+};
+
+// What the window shows, kept by the frame.
+struct EntryViewState {
+  int page = 0;                   // index into the description's pages
+  bool master_pages_shown = true; // false: only the cover is visible
+  bool key_editable = true;       // the report-number edit ("报表编号" vs "报表编号(只读)")
+  bool insert_enabled = true;     // "插入记录"
+  bool append_enabled = true;     // "数据追加"
+  std::vector<DetailScope> scopes;
+  bool busy = false;              // hourglass cursor over the cover
+  ProgressState progress;
+  std::string status;
+};
+
+class EntryFrame {
+ public:
+  EntryFrame(app::MainUnit& main, app::Prompts& prompts, EntryDescription description);
+  virtual ~EntryFrame();
+  EntryFrame(const EntryFrame&) = delete;
+  EntryFrame& operator=(const EntryFrame&) = delete;
+
+  const EntryDescription& Description() const { return description_; }
+  const EntryViewState& View() const { return view_; }
+  // Runs after every change of View().
+  std::function<void()> OnViewChanged;
+
+  db::Table& Master() { return master_; }
+  db::DataSource& MasterSource() { return master_source_; }
+  db::Table& Detail(int i);
+  db::DataSource& DetailSource(int i);
+  int DetailCount() const { return static_cast<int>(details_.size()); }
+
+  db::Table* CurrentTable() const { return current_table_; }
+  db::DataSource* CurrentSource() const { return current_source_; }
+  bool ValidationOn() const { return validation_on_; }
+  bool DetailPostOn() const { return detail_post_on_; }
+  const std::string& SavedReportNo() const { return saved_report_no_; }
+
+  // FormActivate: the whole set-up while the tables are closed, else only
+  // the status line. True when the set-up ran.
+  bool Activate();
+  // FormClose: posts what is pending, closes the tables and packs them when
+  // records were deleted. A failing post throws and leaves everything open.
+  void Close();
+
+  // The validation switch (ComboBox1Change).
+  void SetValidation(bool on);
+  // Page change (PageControl1Change): the page's table becomes current.
+  void ShowPage(int page);
+  // Scope box of a detail page (ComboBox2Change ...).
+  void SetDetailScope(int detail, DetailScope scope);
+
+  // Tool bar, on the current table.
+  void Prior();
+  void Next();
+  void First();
+  void Last();
+  void InsertRecord();
+  void DeleteRecord();
+  void SaveRecord();
+  void CancelChanges();
+  void AppendFromFiles();
+
+  // Status-line double click: only on a table without a master link; runs
+  // `dialog` with the locate request set, then follows the master's key.
+  void LocateDialog(const std::function<void()>& dialog);
+
+  // Import by key from the main unit's Table1 into CurrentTable; kind 0 is
+  // the master, kind i the detail i-1.
+  void ImportRecords(int kind);
+  // Makes the master (kind 0) or a detail the current table.
+  void SetCurrentTable(int kind);
+
+  // Edit, Post, then flush: posts even an unchanged record.
+  static void ForcePost(db::Table& table);
+  void UpdateStatusBar();
+
+ protected:
+  app::MainUnit& Main() { return main_; }
+  app::Prompts& Ask() { return prompts_; }
+  // Message box titled "错误窗口", then a silent abort.
+  [[noreturn]] void ShowErrorAndAbort(const std::string& text);
+
+ private:
+  struct DetailTable;
+
+  void LoadRules(db::Table& table, const std::string& rule_table);
+  void LocateOnOpen();
+  void HideDetailPagesIfEmpty();
+  void SyncPageState();
+  void ClearSendMarks();
+  void Changed();
+
+  void MasterBeforePost();
+  void DetailBeforePost(int detail);
+  void MasterAfterPost();
+  void MasterAfterScroll();
+  void MasterPostError(db::PostError& error);
+  void DetailPostError(int detail, db::PostError& error);
+  void MasterStateChange();
+  void DetailStateChange(int detail);
+
+  // Refuses a new report number that detail rows already carry, so a
+  // cascade can never leave rows split between two numbers.
+  void CheckCascadeTarget(const std::string& new_key);
+  void KeyCascade();
+  // Runs `step` on every row of `detail` whose key field is `key`, with the
+  // master link removed and a filter on the key; restored on every exit.
+  void ForEachRowOfKey(int detail, const std::string& key, const std::function<void(db::Table&)>& step);
+  void DeleteDetailRowsOf(const std::string& key);
+  bool IsDetailOf(const db::Table& table) const;
+  int KindOf(const db::Table& table) const;
+  std::string DetailId(int detail, const std::string& key, const std::string& sequence) const;
+  void CheckImportSource(int kind);
+
+  app::MainUnit& main_;
+  app::Prompts& prompts_;
+  EntryDescription description_;
+  EntryViewState view_;
+
+  db::Table master_;
+  db::DataSource master_source_{&master_};
+  std::vector<std::unique_ptr<DetailTable>> details_;
+
+  db::Table* current_table_ = nullptr;
+  db::DataSource* current_source_ = nullptr;
+  bool validation_on_ = true;
+  bool detail_post_on_ = true;
+  std::string saved_report_no_;
+};
+
+}  // namespace veltra::entry

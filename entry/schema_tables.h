@@ -1,0 +1,14 @@
+#pragma once
+// Gives a table component the field and index definitions that the schema
+// holds for its file, as the system's table components carry them.
+#include <string_view>
+
+#include "platform/db/table.h"
+
+namespace veltra::entry {
+
+// Sets the table name and the schema's indexes of `file`; throws when the
+// schema does not know the file.
+void DefineTable(db::Table& table, std::string_view file);
+
+}  // namespace veltra::entry

@@ -1,0 +1,90 @@
+// The main unit's routines and report list, on real tables.
+#include "app/dataset_helpers.h"
+#include "app/report_kind.h"
+#include "app/sql_text.h"
+#include "platform/db/query.h"
+#include "tests/support/working_folder.h"
+
+namespace veltra::app {
+namespace {
+
+using veltra::testing::WorkingFolderTest;
+
+class MainUnitTest : public WorkingFolderTest {};
+
+TEST_F(MainUnitTest, NullNumbersBecomeZeroAndOtherTypesStayNull) {
+  main().Database1.CreateTable("mixed.db", db::TableType::Default,
+                               {{"S", FieldType::String, 6},
+                                {"F", FieldType::Float},
+                                {"I", FieldType::SmallInt},
+                                {"L", FieldType::Integer},
+                                {"D", FieldType::Date},
+                                {"M", FieldType::Money},
+                                {"B", FieldType::Boolean}});
+  db::Table table(main().Database1);
+  table.SetTableName("mixed.db");
+  table.Open();
+  table.Append();
+  table.FieldByName("L").SetAsInteger(7);
+  SetNullNumericFieldsToZero(table);
+  EXPECT_EQ(table.FieldByName("F").AsFloat(), 0.0);
+  EXPECT_FALSE(table.FieldByName("F").IsNull());
+  EXPECT_FALSE(table.FieldByName("I").IsNull());
+  EXPECT_EQ(table.FieldByName("L").AsInteger(), 7);
+  for (const char* untouched : {"S", "D", "M", "B"}) EXPECT_TRUE(table.FieldByName(untouched).IsNull()) << untouched;
+}
+
+TEST_F(MainUnitTest, PackDropsDeletedRecordsButNotAnOpenTable) {
+  AddRows("sendname.db", {{{"name", "a.db"}}, {{"name", "b.db"}}, {{"name", "c.db"}}});
+  db::Table table(main().Database1);
+  table.SetTableName("sendname.db");
+  table.Open();
+  table.Next();
+  table.Delete();
+  EXPECT_FALSE(PackTable(main().Database1, "sendname.db"));  // still open
+  table.Close();
+  EXPECT_TRUE(PackTable(main().Database1, "sendname.db"));
+  EXPECT_EQ(Column("sendname.db", "name"), (std::vector<std::string>{"a.db", "c.db"}));
+  EXPECT_FALSE(PackTable(main().Database1, "missing.db"));
+}
+
+TEST_F(MainUnitTest, SharedStateStartsAsTheMainWindowLeavesIt) {
+  EXPECT_EQ(main().ReportKind, 0);
+  EXPECT_EQ(main().MailSubjectMarker, "***Veltra计划统计软件***");
+  EXPECT_EQ(main().OpenDialog1.filter, "*.db *.dbf|*.db;*.dbf");
+  EXPECT_EQ(main().SaveDialog1.default_extension, "*.db");
+  EXPECT_EQ(main().LocateTable, nullptr);
+  EXPECT_TRUE(main().IdPrefix.empty());
+}
+
+TEST(ReportKind, ItemsSkipSevenAndTheComprehensiveItemsOfferNoValidation) {
+  std::vector<int> codes;
+  for (int i = 0; i < kReportItemCount; ++i) codes.push_back(ReportKindCode(i));
+  EXPECT_EQ(codes, (std::vector<int>{1, 2, 3, 4, 5, 6, 8, 9, 10, 11}));
+  for (int i = 0; i < kReportItemCount; ++i) EXPECT_EQ(ValidationAndQueryOffered(i), i != 1 && i != 4) << i;
+  EXPECT_THROW(ReportKindCode(10), std::out_of_range);
+}
+
+TEST(ReportKind, OutsideEnterprisesOpenTheEnterpriseWindowUnderTheirOwnCaption) {
+  EXPECT_EQ(EntryWindowFor(0).window, "TF_kfq");
+  EXPECT_EQ(EntryWindowFor(2).window, "TF_kfq");
+  EXPECT_EQ(EntryWindowFor(2).caption, "区外企业");
+  EXPECT_EQ(EntryWindowFor(9).caption, "省级高新区");
+  EXPECT_EQ(kReportItems[6], "国家大学科技园情况表");
+}
+
+TEST_F(MainUnitTest, QuotedValuesCannotBreakOutOfTheirLiteral) {
+  AddRows("sendname.db", {{{"name", "o'k.db"}}, {{"name", "x.db"}}});
+  EXPECT_EQ(SqlString("o'k"), "'o''k'");
+  db::Query query(main().Database1);
+  query.SQL.Add("delete from sendname.db where name=" + SqlString("o'k.db"));
+  query.ExecSQL();
+  EXPECT_EQ(Column("sendname.db", "name"), (std::vector<std::string>{"x.db"}));
+  query.SQL.Clear();
+  query.SQL.Add("delete from sendname.db where name=" + SqlString("' or ''='"));
+  query.ExecSQL();
+  EXPECT_EQ(Column("sendname.db", "name"), (std::vector<std::string>{"x.db"}));
+}
+
+}  // namespace
+}  // namespace veltra::app
