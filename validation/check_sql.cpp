@@ -1,5 +1,7 @@
 #include "validation/check_sql.h"
 
+#include "app/sql_text.h"
+
 namespace veltra::validation {
 
 namespace {
@@ -13,16 +15,6 @@ std::string Concat(std::initializer_list<std::string_view> parts) {
 std::string SelectItems(const SelectExtras& extras) { return extras.suffix + extras.field_name2; }
 
 }  // namespace
-
-std::string SqlLiteral(std::string_view text) {
-  std::string literal = "'";
-  for (char c : text) {
-    if (c == '\'') literal += '\'';
-    literal += c;
-  }
-  literal += '\'';
-  return literal;
-}
 
 TableExpression BuildTableExpression(std::string_view db_name, std::string_view data_dir_prefix) {
   TableExpression expression;
@@ -47,15 +39,15 @@ TableExpression BuildTableExpression(std::string_view db_name, std::string_view 
 std::string CodeListFirstBatchLine(std::string_view key_expression, std::string_view column,
                                    const SelectExtras& extras, std::string_view from, std::string_view code) {
   return Concat({"select ", key_expression, " 编号,", column, " 字段值", SelectItems(extras), " from ", from,
-                 " where not (", column, "=", SqlLiteral(code)});
+                 " where not (", column, "=", app::SqlString(code)});
 }
 
 std::string CodeListLaterBatchLine(const SelectExtras& extras, std::string_view code) {
-  return Concat({"select 编号,字段值", SelectItems(extras), " from tmp_r.db where not (字段值=", SqlLiteral(code)});
+  return Concat({"select 编号,字段值", SelectItems(extras), " from tmp_r.db where not (字段值=", app::SqlString(code)});
 }
 
 std::string CodeListAlternative(std::string_view column, std::string_view code) {
-  return Concat({" or ", column, "=", SqlLiteral(code)});
+  return Concat({" or ", column, "=", app::SqlString(code)});
 }
 
 std::string CodeListBatchEnd(const SelectExtras& extras) { return ")" + extras.filter; }
@@ -78,8 +70,8 @@ std::string PlainRuleSelect(std::string_view key_expression, std::string_view ru
 
 std::string StampFaults(std::string_view result_table, std::string_view field, std::string_view message,
                         std::string_view status) {
-  return Concat({"update ", result_table, " set 字段名=", SqlLiteral(field), ",错误信息=", SqlLiteral(message),
-                 ",状态=", SqlLiteral(status), " where 字段名 IS NULL"});
+  return Concat({"update ", result_table, " set 字段名=", app::SqlString(field), ",错误信息=", app::SqlString(message),
+                 ",状态=", app::SqlString(status), " where 字段名 IS NULL"});
 }
 
 std::string RemoveKeylessQjFaults(std::string_view result_table) {
@@ -92,12 +84,12 @@ std::string SortedResult(std::string_view result_table) {
 }
 
 std::string UnregisterTable(int id, std::string_view name) {
-  return Concat({"delete from sendname.db where id=", std::to_string(id), " and name=", SqlLiteral(name)});
+  return Concat({"delete from sendname.db where id=", std::to_string(id), " and name=", app::SqlString(name)});
 }
 
 std::string RegisterTable(int id, std::string_view name, std::string_view text) {
-  return Concat({"insert into sendname.db (id,name,text) values (", std::to_string(id), ",", SqlLiteral(name), ",",
-                 SqlLiteral(text), ")"});
+  return Concat({"insert into sendname.db (id,name,text) values (", std::to_string(id), ",", app::SqlString(name), ",",
+                 app::SqlString(text), ")"});
 }
 
 }  // namespace veltra::validation

@@ -9,9 +9,6 @@
 
 namespace veltra::validation {
 
-// `text` as a single-quoted SQL literal, inner quotes doubled.
-std::string SqlLiteral(std::string_view text);
-
 enum class RuleKind {
   CodeList,  // the rule table lists the admissible codes of one column
   Grouped,   // one rule per row over two joined tables, grouped

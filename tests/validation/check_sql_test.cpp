@@ -7,13 +7,6 @@
 namespace veltra::validation {
 namespace {
 
-TEST(CheckSqlTest, LiteralsDoubleTheirQuotes) {
-  EXPECT_EQ(SqlLiteral("abc"), "'abc'");
-  EXPECT_EQ(SqlLiteral("it's 'x'"), "'it''s ''x'''");
-  EXPECT_EQ(SqlLiteral(""), "''");
-  EXPECT_EQ(SqlLiteral("\"双\""), "'\"双\"'");
-}
-
 TEST(CheckSqlTest, TableExpressionChoosesTheRuleKind) {
   const TableExpression plain = BuildTableExpression("kfq_1.db\" a", "");
   EXPECT_EQ(plain.kind, RuleKind::Plain);

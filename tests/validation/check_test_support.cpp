@@ -11,11 +11,11 @@ namespace veltra::validation::testing {
 CheckTest::CheckTest() {
   char pattern[] = "/tmp/veltra_check_XXXXXX";
   folder_ = mkdtemp(pattern);
-  database_ = std::make_unique<db::Database>(folder_);
+  main_ = std::make_unique<app::MainUnit>(folder_);
 }
 
 CheckTest::~CheckTest() {
-  database_.reset();
+  main_.reset();
   std::filesystem::remove_all(folder_);
 }
 

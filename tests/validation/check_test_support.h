@@ -1,6 +1,6 @@
 #pragma once
-// A scratch working folder for validation tests: tables made from the
-// schema's definitions, catalogue and rule rows written by the test, and
+// A scratch working folder for validation tests, with the main unit on it:
+// tables made from the schema's definitions, catalogue and rule rows written by the test, and
 // readers of what a run left on disk.
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/main_unit.h"
 #include "platform/db/database.h"
 #include "platform/db/table.h"
 
@@ -46,7 +47,8 @@ class CheckTest : public ::testing::Test {
   CheckTest();
   ~CheckTest() override;
 
-  db::Database& db() { return *database_; }
+  app::MainUnit& main() { return *main_; }
+  db::Database& db() { return main_->Database1; }
   const std::filesystem::path& folder() const { return folder_; }
 
   // A table with the fields the schema gives `name` (or the layout it belongs to).
@@ -69,7 +71,7 @@ class CheckTest : public ::testing::Test {
 
  private:
   std::filesystem::path folder_;
-  std::unique_ptr<db::Database> database_;
+  std::unique_ptr<app::MainUnit> main_;
 };
 
 // Codes "C0001" ... of the given count.
