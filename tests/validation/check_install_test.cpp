@@ -1,41 +1,51 @@
-// Validation of every kind that the main window offers, on the default
-// installation with its demo records: the catalogue's statements are valid
-// local SQL and each run leaves a numbered result and its register row.
+// Validation on the default installation with its demo records: every kind
+// that the main window offers runs to a numbered result and its register
+// row, and a fault opens the enterprise window on its enterprise.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/main_unit.h"
+#include "entry/kfq.h"
 #include "install/working_folder.h"
 #include "platform/db/database.h"
 #include "platform/db/query.h"
 #include "platform/db/table.h"
+#include "tests/support/working_folder.h"
 #include "validation/check_catalog.h"
+#include "validation/check_frame.h"
 #include "validation/check_run.h"
 
 namespace veltra::validation {
 namespace {
 
-class CheckInstallTest : public ::testing::TestWithParam<int> {
+// The default installation with its demo records, and the main unit on it.
+class InstalledFolderTest : public ::testing::Test {
  protected:
-  CheckInstallTest() {
+  InstalledFolderTest() {
     char pattern[] = "/tmp/veltra_check_install_XXXXXX";
     parent_ = mkdtemp(pattern);
     install::CreateWorkingFolder(parent_ / "work", {.demo = true});
-    database_ = std::make_unique<db::Database>(parent_ / "work");
+    main_ = std::make_unique<app::MainUnit>(parent_ / "work");
   }
-  ~CheckInstallTest() override {
-    database_.reset();
+  ~InstalledFolderTest() override {
+    main_.reset();
     std::filesystem::remove_all(parent_);
   }
 
+  app::MainUnit& main() { return *main_; }
+
+ private:
   std::filesystem::path parent_;
-  std::unique_ptr<db::Database> database_;
+  std::unique_ptr<app::MainUnit> main_;
 };
+
+class CheckInstallTest : public InstalledFolderTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(CheckInstallTest, KindRunsToANumberedResult) {
   const int kind = GetParam();
-  db::Database& db = *database_;
+  db::Database& db = main().Database1;
   db::Table catalogue(db);
   catalogue.SetTableName(kCatalogueTable);
   catalogue.Open();
@@ -72,6 +82,54 @@ TEST_P(CheckInstallTest, KindRunsToANumberedResult) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, CheckInstallTest, ::testing::Values(1, 3, 4, 6, 7, 8, 9, 10, 11));
+
+// The enterprise window, created on first use and reused, as the main
+// window shows it: it opens, is looked at, and closes.
+class EnterpriseWindow : public EntryWindows {
+ public:
+  explicit EnterpriseWindow(app::MainUnit& main) : main_(main) {}
+  void ShowModal(std::string_view window, const std::string& caption) override {
+    ASSERT_EQ(window, "TF_kfq");
+    if (!entry_) entry_ = std::make_unique<entry::KfqEntry>(main_, prompts_);
+    entry_->Activate();
+    shown.push_back(caption + ":" + entry_->Master().FieldByName("QA01").AsString());
+    entry_->Close();
+  }
+  std::vector<std::string> shown;
+
+ private:
+  app::MainUnit& main_;
+  veltra::testing::ScriptedPrompts prompts_;
+  std::unique_ptr<entry::KfqEntry> entry_;
+};
+
+TEST_F(InstalledFolderTest, DoubleClickOpensTheEnterpriseWindowOnTheFaultyEnterprise) {
+  for (const char* number : {"000009", "000008"}) {
+    db::Table enterprises(main().Database1);
+    enterprises.SetTableName("kfq_1.db");
+    enterprises.Open();
+    enterprises.Append();
+    enterprises.FieldByName("Id").SetAsString(number);
+    enterprises.FieldByName("QA01").SetAsString(number);
+    enterprises.FieldByName("QC05").SetAsFloat(-1);
+    enterprises.Post();
+  }
+  EnterpriseWindow windows(main());
+  CheckFrame frame(main(), windows);
+  main().ReportKind = 1;
+  frame.FormActivate();
+  frame.Button3Click();
+
+  for (const char* number : {"000009", "000008"}) {
+    for (frame.Table2.First(); frame.Table2.FieldByName("编号").AsString() != number; frame.Table2.Next()) {
+      ASSERT_FALSE(frame.Table2.Eof()) << "no fault for " << number;
+    }
+    frame.DBGrid1DblClick();
+    // Back from the entry window, the result is as it was.
+    EXPECT_EQ(frame.Table2.FieldByName("编号").AsString(), number);
+  }
+  EXPECT_EQ(windows.shown, (std::vector<std::string>{"高新区企业:000009", "高新区企业:000008"}));
+}
 
 }  // namespace
 }  // namespace veltra::validation
