@@ -50,6 +50,12 @@ std::size_t CursorView::LowerBound(const StoredRecord& record) const {
   return static_cast<std::size_t>(it - records_.begin());
 }
 
+bool CursorView::InPlace(std::size_t index) const {
+  const StoredRecord& record = *records_[index];
+  return (index == 0 || Before(*records_[index - 1], record)) &&
+         (index + 1 == records_.size() || Before(record, *records_[index + 1]));
+}
+
 void CursorView::Erase(std::size_t index) {
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(index));
 }

@@ -33,6 +33,8 @@ class CursorView {
   bool Matches(const Row& values) const;
   // Where a record with these values stands or would stand.
   std::size_t LowerBound(const StoredRecord& record) const;
+  // The record at `index` still sorts between its neighbours.
+  bool InPlace(std::size_t index) const;
   void Erase(std::size_t index);
   std::size_t InsertSorted(StoredRecord* record);
 

@@ -128,26 +128,21 @@ void Database::ReleaseForRewrite(const fs::path& path, std::string_view operatio
   stores_.erase(it);
 }
 
-void Database::PackTable(std::string_view name, TableType type) {
+void Database::RewriteTable(std::string_view name, TableType type, std::string_view operation,
+                            bool keep_records) {
   const fs::path path = ResolveTableName(name, type);
-  ReleaseForRewrite(path, "pack");
+  ReleaseForRewrite(path, operation);
   auto file = formats::OpenTableFile(path);
   const formats::TableKind kind = file->kind();
   const FieldDefs fields = file->fields();
-  const std::vector<formats::Record> records = file->ReadAll();
+  const std::vector<formats::Record> records = keep_records ? file->ReadAll() : std::vector<formats::Record>();
   file.reset();
   formats::CreateTableFile(path, kind, fields, records);
 }
 
-void Database::EmptyTable(std::string_view name, TableType type) {
-  const fs::path path = ResolveTableName(name, type);
-  ReleaseForRewrite(path, "empty");
-  auto file = formats::OpenTableFile(path);
-  const formats::TableKind kind = file->kind();
-  const FieldDefs fields = file->fields();
-  file.reset();
-  formats::CreateTableFile(path, kind, fields);
-}
+void Database::PackTable(std::string_view name, TableType type) { RewriteTable(name, type, "pack", true); }
+
+void Database::EmptyTable(std::string_view name, TableType type) { RewriteTable(name, type, "empty", false); }
 
 void Database::CreateTable(std::string_view name, TableType type, const FieldDefs& fields) {
   const fs::path path = ResolveTableName(name, type);

@@ -52,6 +52,8 @@ class Database : public sql::Catalog {
   // Forgets an idle copy before its file is rewritten; TableBusy when a
   // cursor holds it.
   void ReleaseForRewrite(const std::filesystem::path& path, std::string_view operation);
+  // Writes the table again with the same fields, and its live records or none.
+  void RewriteTable(std::string_view name, TableType type, std::string_view operation, bool keep_records);
 
   std::filesystem::path folder_;
   std::map<std::string, std::unique_ptr<Entry>> stores_;  // by absolute path

@@ -161,6 +161,10 @@ void DataSet::Refresh() {
 const Row& DataSet::RecordAt(std::size_t index) {
   CheckActive();
   Sync();
+  if (index >= view_->size()) {
+    throw EngineError(EngineError::Kind::State, DisplayName() + ": there is no record number " +
+                                                    std::to_string(index + 1));
+  }
   return view_->at(index)->values;
 }
 
@@ -343,9 +347,11 @@ void DataSet::WriteBuffer() {
     return;
   }
   // Only our own change happened: adjust the view instead of re-reading it.
-  if (was_shown) view_->Erase(position_);
   view_->set_version(store_->version());
-  if (view_->Matches(written->values)) {
+  const bool matches = view_->Matches(written->values);
+  if (was_shown && matches && view_->InPlace(position_)) return;
+  if (was_shown) view_->Erase(position_);
+  if (matches) {
     position_ = view_->InsertSorted(written.get());
   } else {
     position_ = view_->size();
@@ -440,7 +446,7 @@ Field& DataSet::Fields(int index) {
 }
 
 Field* DataSet::FindField(std::string_view name) {
-  const auto it = fields_by_name_.find(std::string(name));
+  const auto it = fields_by_name_.find(name);
   return it == fields_by_name_.end() ? nullptr : it->second;
 }
 

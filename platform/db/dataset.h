@@ -179,8 +179,13 @@ class DataSet {
   std::unique_ptr<CursorView> view_;
   std::vector<std::unique_ptr<Field>> fields_;
   // Imports look every field up by name for every record.
-  std::unordered_map<std::string, Field*, text::AsciiCaseInsensitiveHash, text::AsciiCaseInsensitiveEqual>
-      fields_by_name_;
+  struct NameHash : text::AsciiCaseInsensitiveHash {
+    using is_transparent = void;
+  };
+  struct NameEqual : text::AsciiCaseInsensitiveEqual {
+    using is_transparent = void;
+  };
+  std::unordered_map<std::string, Field*, NameHash, NameEqual> fields_by_name_;
   std::shared_ptr<StoredRecord> current_;  // kept alive to find its successor
   std::shared_ptr<StoredRecord> editing_;  // the record Edit started on
   std::size_t position_ = 0;               // of current_ in the view

@@ -112,10 +112,14 @@ Value ToBoolean(const Value& value, const FieldDef& def, std::string_view owner)
 }
 
 Value ToText(const Value& value, const FieldDef& def) {
-  std::string text = value.kind() == Value::Kind::Text ? value.text() : value.ToDisplayText();
-  if (def.type == FieldType::String && def.size > 0) {
-    text = std::string(text::TruncateToGbkBytes(text, static_cast<std::size_t>(def.size)));
+  const bool sized = def.type == FieldType::String && def.size > 0;
+  if (value.kind() == Value::Kind::Text) {
+    if (!sized) return value;
+    const std::string_view kept = text::TruncateToGbkBytes(value.text(), static_cast<std::size_t>(def.size));
+    return kept.size() == value.text().size() ? value : Value::Text(std::string(kept));
   }
+  std::string text = value.ToDisplayText();
+  if (sized) text = std::string(text::TruncateToGbkBytes(text, static_cast<std::size_t>(def.size)));
   return Value::Text(std::move(text));
 }
 

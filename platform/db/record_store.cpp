@@ -29,6 +29,13 @@ RecordStore::RecordStore(std::string name, FieldDefs fields, std::vector<Row> ro
 
 RecordStore::RecordStore(std::unique_ptr<formats::TableFile> file, std::string name)
     : name_(std::move(name)), fields_(file->fields()), file_(std::move(file)) {
+  // A text table's widths are only those of the values it holds so far;
+  // what is written to it must not be cut to them.
+  if (file_->kind() == formats::TableKind::Text) {
+    for (FieldDef& field : fields_) {
+      if (field.type == FieldType::String) field.size = 0;
+    }
+  }
   std::vector<formats::Record> rows = file_->ReadAll();
   records_.reserve(rows.size());
   for (formats::Record& row : rows) {
@@ -130,15 +137,22 @@ std::size_t RecordStore::PositionOf(const StoredRecord& record) const {
   return static_cast<std::size_t>(it - records_.begin());
 }
 
-RecordRef RecordStore::Insert(Row values) {
+RecordRef RecordStore::Insert(Row& values) {
   FitToLayout(values);
+  std::vector<std::size_t> numbered;
   for (std::size_t f = 0; f < fields_.size(); ++f) {
     if (fields_[f].type == FieldType::AutoInc && values[f].is_null()) {
       values[f] = Value::Integer(next_auto_inc_);
+      numbered.push_back(f);
     }
   }
-  CheckKeys(values, nullptr);
-  if (file_) file_->Append(values);
+  try {
+    CheckKeys(values, nullptr);
+    if (file_) file_->Append(values);
+  } catch (...) {
+    for (std::size_t f : numbered) values[f] = Value();
+    throw;
+  }
   RecordRef record = MakeRecord(std::move(values));
   for (std::size_t f = 0; f < fields_.size(); ++f) {
     if (fields_[f].type == FieldType::AutoInc && record->values[f].kind() == Value::Kind::Integer) {
@@ -151,7 +165,7 @@ RecordRef RecordStore::Insert(Row values) {
   return record;
 }
 
-void RecordStore::Update(const RecordRef& record, Row values) {
+void RecordStore::Update(const RecordRef& record, Row& values) {
   const std::size_t position = PositionOf(*record);
   if (position >= records_.size() || records_[position] != record) {
     throw EngineError(EngineError::Kind::State, name_ + ": the record was deleted by another user of the table");
@@ -159,9 +173,17 @@ void RecordStore::Update(const RecordRef& record, Row values) {
   FitToLayout(values);
   CheckKeys(values, record.get());
   if (file_) file_->Overwrite(position, values);
-  UnindexRecord(record.get());
+  // Most edits leave the keys alone; a record moves (two shifts of the
+  // index) only in the indexes where its place changed.
+  std::vector<RecordIndex*> moved;
+  for (const auto& index : indexes_) {
+    if (index->CompareKeys(record->values, values, index->key_fields().size()) != 0) {
+      index->Erase(record.get());
+      moved.push_back(index.get());
+    }
+  }
   record->values = std::move(values);
-  IndexRecord(record.get());
+  for (RecordIndex* index : moved) index->Insert(record.get());
   ++version_;
 }
 

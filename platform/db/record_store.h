@@ -81,8 +81,10 @@ class RecordStore {
   const RecordIndex* Primary() const;
   const std::vector<std::unique_ptr<RecordIndex>>& indexes() const { return indexes_; }
 
-  RecordRef Insert(Row values);
-  void Update(const RecordRef& record, Row values);
+  // Both take `values` over when they succeed and leave them as they were
+  // when they throw.
+  RecordRef Insert(Row& values);
+  void Update(const RecordRef& record, Row& values);
   void Remove(const RecordRef& record);
   // Several changes applied as a whole or not at all.
   void InsertMany(std::vector<Row> rows);

@@ -140,21 +140,13 @@ const RecordIndex* IndexLeadingWith(const RecordStore& store, const std::vector<
 
 }  // namespace
 
-void Table::SetIndexName(std::string name) {
-  std::string old_name = std::exchange(index_name_, std::move(name));
-  std::string old_fields = std::exchange(index_field_names_, std::string());
-  try {
-    InvalidateView(false);
-  } catch (...) {
-    index_name_ = std::move(old_name);
-    index_field_names_ = std::move(old_fields);
-    throw;
-  }
-}
+void Table::SetIndexName(std::string name) { SwitchIndex(std::move(name), std::string()); }
 
-void Table::SetIndexFieldNames(std::string fields) {
+void Table::SetIndexFieldNames(std::string fields) { SwitchIndex(std::string(), std::move(fields)); }
+
+void Table::SwitchIndex(std::string name, std::string fields) {
+  std::string old_name = std::exchange(index_name_, std::move(name));
   std::string old_fields = std::exchange(index_field_names_, std::move(fields));
-  std::string old_name = std::exchange(index_name_, std::string());
   try {
     InvalidateView(false);
   } catch (...) {
@@ -220,9 +212,9 @@ bool Table::GotoKey() {
   if (State() != DataSetState::SetKey) {
     throw EngineError(EngineError::Kind::State, DisplayName() + ": GotoKey needs SetKey first");
   }
-  const Row key = key_buffer();
-  const std::vector<bool> assigned = key_assigned();
-  EndSetKey();
+  const Row& key = key_buffer();
+  const std::vector<bool>& assigned = key_assigned();
+  EndSetKey();  // the buffer stays until the next SetKey
   const RecordIndex* order = ViewSpec().order;
   if (!order) {
     throw EngineError(EngineError::Kind::NoSuchIndex, DisplayName() + ": a key search needs an index");

@@ -91,6 +91,8 @@ class Table : public DataSet {
  private:
   friend class BatchMove;
   class MasterLink;
+  // Selects an index by name or by fields; an unknown one changes nothing.
+  void SwitchIndex(std::string name, std::string fields);
   void CompileConstraints();
   void CompileFilter();
   void MasterChanged();

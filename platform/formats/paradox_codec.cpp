@@ -108,15 +108,16 @@ std::optional<double> DecodeBcd(const char* in) {
   const int decimals = head & 0x3F;
   if (decimals > kBcdDigits) throw CorruptFieldError("BCD field with more than 32 decimals");
   std::string text;
+  int digits = 0;
   for (int i = 0; i < 16; ++i) {
     auto byte = static_cast<unsigned char>(in[1 + i]);
     if (negative) byte ^= 0xFF;
     for (const int nibble : {byte >> 4, byte & 0x0F}) {
       if (nibble > 9) throw CorruptFieldError("BCD field with a digit above 9");
+      if (digits++ == kBcdDigits - decimals) text += '.';
       text += static_cast<char>('0' + nibble);
     }
   }
-  text.insert(text.size() - decimals, ".");
   const double magnitude = std::strtod(text.c_str(), nullptr);
   return negative ? -magnitude : magnitude;
 }

@@ -225,10 +225,17 @@ ParadoxHeader NewHeader(const FieldDefs& fields) {
     h.fields.push_back(DescribeField(fields[i]));
     h.record_size += h.fields.back().width;
   }
-  // Smallest block (4 to 32 KiB) that holds a record.
-  h.block_size = 4096;
-  while (h.record_size > h.block_size - 6 && h.block_size < 32 * 1024) h.block_size *= 2;
-  if (h.record_size > h.block_size - 6) {
+  // The block of 4 to 32 KiB that wastes the smallest share on its tail.
+  double least_waste = 1.0;
+  for (int size = 4096; size <= 32 * 1024; size *= 2) {
+    const int per_block = (size - 6) / h.record_size;
+    const double waste = static_cast<double>(size - per_block * h.record_size) / size;
+    if (per_block > 0 && waste < least_waste - 0.01) {
+      least_waste = waste;
+      h.block_size = size;
+    }
+  }
+  if (h.block_size == 0) {
     throw EngineError(EngineError::Kind::InvalidValue, "a record of " + std::to_string(h.record_size) +
                                                            " bytes is too large for a Paradox table");
   }

@@ -275,7 +275,7 @@ void ParadoxTable::Append(const Record& record) {
 }
 
 void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
-  Locate(position, "overwrite");
+  Locate(position, "overwrite");  // refuse a bad position before any rewrite
   EnsureWritable();
   const auto [index, slot] = Locate(position, "overwrite");
   const std::string bytes = Encode(record);
@@ -290,7 +290,7 @@ void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
 }
 
 void ParadoxTable::Remove(std::size_t position) {
-  Locate(position, "remove");
+  Locate(position, "remove");  // refuse a bad position before any rewrite
   EnsureWritable();
   const auto [index, slot] = Locate(position, "remove");
   Block& block = chain_[index];

@@ -610,11 +610,10 @@ class Parser {
   ExprPtr ParseTrimRest(const Token& name) {
     ExprPtr node = MakeNode(Expr::Kind::Function, name);
     node->function = ScalarFunction::Trim;
-    if (IsAnyWord({"leading", "trailing"}) || Current().kind == Token::Kind::String) {
-      ThrowUnsupported(Current(), "TRIM with a side or a character");
-    }
+    if (IsAnyWord({"leading", "trailing"})) ThrowUnsupported(Current(), "TRIM LEADING/TRAILING");
     if (AcceptWord("both")) ExpectWord("from");
     node->args.push_back(ParseExpression());
+    if (IsWord("from")) ThrowUnsupported(Current(), "TRIM of a character other than blank");
     ExpectSymbol(")");
     return node;
   }

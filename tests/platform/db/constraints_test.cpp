@@ -4,12 +4,10 @@
 namespace veltra::db::testing {
 namespace {
 
-class ConstraintsTest : public DbTest {
+class ConstraintsTest : public MasterTableTest {
  protected:
   void SetUp() override {
-    Create("kfq_1.db", MasterFields());
-    table.SetTableName("kfq_1.db");
-    table.GetIndexDefs() = MasterIndexes();
+    MasterTableTest::SetUp();
     ConstraintList& list = table.Constraints();
     list.BeginUpdate();
     list.Clear();
@@ -29,7 +27,6 @@ class ConstraintsTest : public DbTest {
     }
   }
 
-  Table table{db()};
 };
 
 TEST_F(ConstraintsTest, AFailedConditionRefusesThePostWithItsMessage) {

@@ -8,15 +8,12 @@
 namespace veltra::db::testing {
 namespace {
 
-class DataSetTest : public DbTest {
+class DataSetTest : public MasterTableTest {
  protected:
   void SetUp() override {
-    Create("kfq_1.db", MasterFields());
-    table.SetTableName("kfq_1.db");
-    table.GetIndexDefs() = MasterIndexes();
+    MasterTableTest::SetUp();
     table.Open();
   }
-  Table table{db()};
 };
 
 TEST_F(DataSetTest, NavigationStopsAtBothEndsAndReportsPosition) {
@@ -200,6 +197,44 @@ TEST_F(DataSetTest, DeleteMovesToTheNextRecordUntilNoneIsLeft) {
   while (!table.IsEmpty()) table.Delete();
   EXPECT_TRUE(FileRows("kfq_1.db").empty());
   EXPECT_THROW(table.Delete(), EngineError);
+}
+
+}  // namespace
+}  // namespace veltra::db::testing
+
+namespace veltra::db::testing {
+namespace {
+
+class RecordingObserver : public DataSourceObserver {
+ public:
+  void ActiveChanged(DataSource&) override { log.push_back("active"); }
+  void DataSetChanged(DataSource&) override { log.push_back("data"); }
+  void RecordChanged(DataSource&, const Field* field) override {
+    log.push_back("field:" + (field ? field->FieldName() : std::string("*")));
+  }
+  std::vector<std::string> log;
+};
+
+TEST_F(DataSetTest, ADisabledSourceShowsNothingAndTellsItsObserversNothing) {
+  DataSource source(&table);
+  RecordingObserver observer;
+  source.AddObserver(&observer);
+  std::vector<DataSetState> states;
+  source.OnStateChange = [&](DataSource& s) { states.push_back(s.State()); };
+
+  table.Append();
+  table.FieldByName("ID").SetAsString("P1");
+  EXPECT_EQ(observer.log.back(), "field:ID");
+  source.SetEnabled(false);
+  EXPECT_EQ(source.State(), DataSetState::Inactive);
+  observer.log.clear();
+  table.Post();
+  table.First();
+  EXPECT_TRUE(observer.log.empty());
+  source.SetEnabled(true);
+  EXPECT_EQ(observer.log, (std::vector<std::string>{"active"}));
+  EXPECT_EQ(states, (std::vector<DataSetState>{DataSetState::Insert, DataSetState::Inactive, DataSetState::Browse}));
+  source.RemoveObserver(&observer);
 }
 
 }  // namespace

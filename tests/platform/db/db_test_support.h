@@ -71,4 +71,16 @@ inline FieldDefs DetailFields() {
 }
 inline IndexDefs DetailIndexes() { return {{"", "ID", true}, {"kfq_2", "QA01;QE01"}}; }
 
+// kfq_1.db made with the master's fields, `table` named on it with the
+// master's indexes; opening is left to the test.
+class MasterTableTest : public DbTest {
+ protected:
+  void SetUp() override {
+    Create("kfq_1.db", MasterFields());
+    table.SetTableName("kfq_1.db");
+    table.GetIndexDefs() = MasterIndexes();
+  }
+  Table table{db()};
+};
+
 }  // namespace veltra::db::testing

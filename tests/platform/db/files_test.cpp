@@ -8,15 +8,7 @@
 namespace veltra::db::testing {
 namespace {
 
-class FilesTest : public DbTest {
- protected:
-  void SetUp() override {
-    Create("kfq_1.db", MasterFields());
-    table.SetTableName("kfq_1.db");
-    table.GetIndexDefs() = MasterIndexes();
-  }
-  Table table{db()};
-};
+using FilesTest = MasterTableTest;
 
 TEST_F(FilesTest, NamesResolveIgnoringCaseWithBackslashFolders) {
   std::filesystem::create_directory(folder() / "tmp");
@@ -68,6 +60,31 @@ TEST_F(FilesTest, CreateEmptyAndPackRoundTripThroughTheFile) {
   EXPECT_TRUE(FileRows("new.dbf").empty());
 }
 
+TEST_F(FilesTest, CreateChoosesTheFormatByExtensionUnlessTheTypeIsGiven) {
+  const FieldDefs fields = {{"CODE", FieldType::String, 6}, {"N", FieldType::Float}};
+  for (const char* name : {"report.db", "REPORT2.DBF", "report3.txt", "report4"}) {
+    Table created(db());
+    created.SetTableName(name);
+    created.GetFieldDefs() = fields;
+    created.CreateTable();
+    created.Open();
+    AddRecord(created, {"甲乙", "2"});
+    created.Close();
+  }
+  Table typed(db());
+  typed.SetTableType(TableType::DBase);
+  typed.SetTableName("report5");
+  typed.GetFieldDefs() = fields;
+  typed.CreateTable();
+
+  EXPECT_EQ(formats::OpenTableFile(folder() / "report.db")->kind(), formats::TableKind::Paradox);
+  EXPECT_EQ(formats::OpenTableFile(folder() / "REPORT2.DBF")->kind(), formats::TableKind::DBase);
+  EXPECT_EQ(formats::OpenTableFile(folder() / "report3.txt")->kind(), formats::TableKind::Text);
+  EXPECT_EQ(formats::OpenTableFile(folder() / "report4.db")->kind(), formats::TableKind::Paradox);
+  EXPECT_EQ(formats::OpenTableFile(folder() / "report5.dbf")->kind(), formats::TableKind::DBase);
+  EXPECT_EQ(FileRows("report3.txt"), (std::vector<std::vector<std::string>>{{"甲乙", "2"}}));
+}
+
 TEST_F(FilesTest, TwoCursorsOnOneFileSeeEachOthersPosts) {
   Table second(db());
   second.SetTableName("KFQ_1.db");
@@ -117,6 +134,28 @@ TEST_F(FilesTest, StatementsSeeAndChangeWhatCursorsHold) {
   query.SQL.Add("delete from kfq_1.db where ID='P2'");
   EXPECT_THROW(query.Open(), EngineError);  // carried out, but no result set
   EXPECT_EQ(table.RecordCount(), 1);
+}
+
+TEST_F(FilesTest, StatementsNameTablesAsTheWindowsWriteThem) {
+  std::filesystem::create_directory(folder() / "tmp");
+  Create("tmp\\kfq_1.db", MasterFields());
+  Table copy(db());
+  copy.SetTableName("TMP\\KFQ_1");
+  copy.Open();
+  AddRecord(copy, {"P1", "1"});
+  Query query(db());
+  query.SQL.Add("select b.ID from \"tmp\\kfq_1.db\" b where b.QA01='1'");
+  query.Open();
+  ASSERT_EQ(query.RecordCount(), 1);
+  EXPECT_EQ(query.Fields(0).AsString(), "P1");
+  query.SQL.Clear();
+  query.SQL.Add("select * from nowhere.db");
+  try {
+    query.Open();
+    FAIL() << "a missing table was opened";
+  } catch (const EngineError& error) {
+    EXPECT_NE(std::string(error.what()).find("nowhere.db"), std::string::npos);
+  }
 }
 
 TEST_F(FilesTest, AFileReplacedBehindTheEnginesBackIsReadAgain) {

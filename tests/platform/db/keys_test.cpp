@@ -1,15 +1,14 @@
 // Key violations, index selection, key search and the import by key.
+#include "platform/formats/file_io.h"
 #include "tests/platform/db/db_test_support.h"
 
 namespace veltra::db::testing {
 namespace {
 
-class KeysTest : public DbTest {
+class KeysTest : public MasterTableTest {
  protected:
   void SetUp() override {
-    Create("kfq_1.db", MasterFields());
-    table.SetTableName("kfq_1.db");
-    table.GetIndexDefs() = MasterIndexes();
+    MasterTableTest::SetUp();
     table.Open();
     AddRecord(table, {"P100", "100", "甲公司"});
     AddRecord(table, {"P200", "200", "乙公司"});
@@ -25,7 +24,6 @@ class KeysTest : public DbTest {
     return "";
   }
 
-  Table table{db()};
 };
 
 TEST_F(KeysTest, DuplicatePrimaryKeyIsExactlyKeyViolationAndCheckedFirst) {
@@ -115,6 +113,42 @@ TEST_F(KeysTest, ImportByKeyUpdatesExistingRecordsAndAppendsNewOnes) {
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[1], (std::vector<std::string>{"P200", "200", "乙公司新名", "0"}));
   EXPECT_EQ(rows[2], (std::vector<std::string>{"P300", "300", "丙公司", "5"}));
+}
+
+}  // namespace
+}  // namespace veltra::db::testing
+
+namespace veltra::db::testing {
+namespace {
+
+using ForeignKeyTest = DbTest;
+
+TEST_F(ForeignKeyTest, AKeyedFileWrittenElsewhereGetsItsPrimaryIndexFromTheHeader) {
+  const FieldDefs fields = {{"CODE", FieldType::String, 4}, {"N", FieldType::Integer}};
+  formats::CreateTableFile(folder() / "keyed.db", formats::TableKind::Paradox, fields,
+                           {{Value::Text("cd"), Value::Integer(2)}, {Value::Text("ab"), Value::Integer(1)}});
+  std::string bytes = formats::ReadWholeFile(folder() / "keyed.db");
+  bytes[0x04] = 0;  // file type: keyed
+  bytes[0x23] = 1;  // one key field
+  formats::WriteFileAtomically(folder() / "keyed.db", bytes);
+
+  Table table(db());
+  table.SetTableName("KEYED");
+  table.Open();
+  table.First();
+  EXPECT_EQ(table.FieldByName("CODE").AsString(), "ab");  // key order, not file order
+  table.SetKey();
+  table.FieldByName("CODE").SetAsString("cd");
+  EXPECT_TRUE(table.GotoKey());
+  EXPECT_EQ(table.FieldByName("N").AsInteger(), 2);
+  table.Append();
+  table.FieldByName("CODE").SetAsString("ab");
+  try {
+    table.Post();
+    FAIL() << "duplicate key accepted";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(std::string(error.what()), "Key violation.");
+  }
 }
 
 }  // namespace

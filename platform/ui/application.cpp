@@ -1,0 +1,35 @@
+#include "platform/ui/application.h"
+
+#include <QFont>
+
+#include "platform/ui/event_handler.h"
+#include "platform/ui/form.h"
+
+namespace veltra::ui {
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+  // The windows name the fonts of the original system; these packages
+  // stand in for them.
+  QFont::insertSubstitution("宋体", "AR PL UMing CN");
+  QFont::insertSubstitution("黑体", "WenQuanYi Zen Hei");
+  QFont font("宋体");
+  font.setPixelSize(12);
+  setFont(font);
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+  bool handled = false;
+  RunHandler([&] { handled = QApplication::notify(receiver, event); });
+  return handled;
+}
+
+int Application::Run(const std::function<Form&()>& create_main_form) {
+  Form* main_form = nullptr;
+  if (!RunHandler([&] { main_form = &create_main_form(); })) return 0;
+  main_form->SetQuitsOnClose(true);
+  main_form->Show();
+  RunHandler([] { exec(); });
+  return 0;
+}
+
+}  // namespace veltra::ui

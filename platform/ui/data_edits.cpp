@@ -1,0 +1,166 @@
+#include "platform/ui/data_edits.h"
+
+#include <QKeyEvent>
+#include <QValidator>
+
+#include "platform/text/gbk.h"
+#include "platform/types/error.h"
+#include "platform/ui/component.h"
+#include "platform/ui/event_handler.h"
+
+namespace veltra::ui {
+namespace {
+
+// Refuses text whose GBK form is longer than the field holds.
+class GbkSizeValidator : public QValidator {
+ public:
+  explicit GbkSizeValidator(int max_bytes) : max_bytes_(max_bytes) {}
+  State validate(QString& input, int&) const override {
+    return text::GbkLength(input.toStdString()) <= static_cast<std::size_t>(max_bytes_) ? Acceptable
+                                                                                        : Invalid;
+  }
+
+ private:
+  int max_bytes_;
+};
+
+bool ChangesText(const QKeyEvent& event) {
+  if (event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Delete) return true;
+  if (event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Cut)) return true;
+  const QString typed = event.text();
+  return !typed.isEmpty() && typed.at(0) >= QChar(' ') && typed.at(0) != QChar(0x7f);
+}
+
+// Puts `text` into `field` (empty text is null).
+void StoreText(db::Field& field, const std::string& text) {
+  if (text.empty()) field.Clear();
+  else field.SetAsString(text);
+}
+
+}  // namespace
+
+DBEdit::DBEdit(QWidget* parent, const std::string& name)
+    : QLineEdit(parent), link_([this] { ShowField(); }, [this] { WriteField(); }) {
+  NameComponent(*this, name);
+}
+
+DBEdit::~DBEdit() { setValidator(nullptr); }
+
+void DBEdit::ShowField() {
+  pending_ = false;
+  const db::Field* field = link_.Field();
+  setValidator(nullptr);
+  size_limit_.reset();
+  if (field == nullptr) {
+    mask_ = EditMask();
+    clear();
+    return;
+  }
+  mask_ = EditMask(field->EditMask());
+  const std::string value = field->AsString();
+  if (!mask_.empty()) {
+    setText(QString::fromStdU32String(mask_.Format(value)));
+    return;
+  }
+  setText(ToQString(value));
+  if (field->DataType() == FieldType::String && field->Size() > 0) {
+    size_limit_ = std::make_unique<GbkSizeValidator>(field->Size());
+    setValidator(size_limit_.get());
+  }
+}
+
+void DBEdit::WriteField() {
+  db::Field* field = link_.Field();
+  if (!pending_ || field == nullptr || !link_.Editing()) return;
+  std::string value = Text();
+  if (!mask_.empty()) {
+    const std::optional<std::string> stored = mask_.Unformat(text().toStdU32String());
+    if (!stored) {
+      throw EngineError(EngineError::Kind::InvalidValue,
+                        "Invalid input value for field " + field->FieldName() + ": \"" + value +
+                            "\" does not fit the edit mask \"" + mask_.spec() + "\"");
+    }
+    value = *stored;
+  }
+  pending_ = false;
+  StoreText(*field, value);
+}
+
+void DBEdit::keyPressEvent(QKeyEvent* event) {
+  if (!ChangesText(*event)) {
+    QLineEdit::keyPressEvent(event);
+    return;
+  }
+  if (isReadOnly() || !link_.StartEditing()) return;
+  pending_ = true;
+  if (mask_.empty()) QLineEdit::keyPressEvent(event);
+  else TypeMasked(*event);
+}
+
+void DBEdit::TypeMasked(const QKeyEvent& event) {
+  QString shown = text();
+  const int length = static_cast<int>(mask_.length());
+  int pos = cursorPosition();
+  if (event.key() == Qt::Key_Backspace) {
+    while (--pos >= 0 && !mask_.IsInput(pos)) {}
+    if (pos < 0) return;
+    shown[pos] = QChar(mask_.blank());
+    setText(shown);
+    setCursorPosition(pos);
+    return;
+  }
+  while (pos < length && !mask_.IsInput(pos)) ++pos;
+  if (pos >= length) return;
+  if (event.key() == Qt::Key_Delete) {
+    shown[pos] = QChar(mask_.blank());
+    setText(shown);
+    setCursorPosition(pos);
+    return;
+  }
+  const QString typed = event.text();
+  const std::optional<char32_t> accepted = mask_.Accept(pos, typed.at(0).unicode());
+  if (!accepted) return;
+  shown[pos] = QChar(*accepted);
+  setText(shown);
+  ++pos;
+  while (pos < length && !mask_.IsInput(pos)) ++pos;
+  setCursorPosition(pos);
+}
+
+void DBEdit::focusOutEvent(QFocusEvent* event) {
+  RunHandler([this] { WriteField(); });
+  QLineEdit::focusOutEvent(event);
+}
+
+DBMemo::DBMemo(QWidget* parent, const std::string& name)
+    : QPlainTextEdit(parent), link_([this] { ShowField(); }, [this] { WriteField(); }) {
+  NameComponent(*this, name);
+}
+
+void DBMemo::ShowField() {
+  pending_ = false;
+  const db::Field* field = link_.Field();
+  setPlainText(field != nullptr ? ToQString(field->AsString()) : QString());
+}
+
+void DBMemo::WriteField() {
+  db::Field* field = link_.Field();
+  if (!pending_ || field == nullptr || !link_.Editing()) return;
+  pending_ = false;
+  StoreText(*field, Text());
+}
+
+void DBMemo::keyPressEvent(QKeyEvent* event) {
+  if (ChangesText(*event) || event->key() == Qt::Key_Return) {
+    if (isReadOnly() || !link_.StartEditing()) return;
+    pending_ = true;
+  }
+  QPlainTextEdit::keyPressEvent(event);
+}
+
+void DBMemo::focusOutEvent(QFocusEvent* event) {
+  RunHandler([this] { WriteField(); });
+  QPlainTextEdit::focusOutEvent(event);
+}
+
+}  // namespace veltra::ui

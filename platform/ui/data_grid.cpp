@@ -1,0 +1,236 @@
+#include "platform/ui/data_grid.h"
+
+#include <QAbstractTableModel>
+#include <QFontMetrics>
+#include <QHeaderView>
+
+#include "platform/ui/component.h"
+#include "platform/ui/event_handler.h"
+
+namespace veltra::ui {
+
+class GridModel : public QAbstractTableModel {
+ public:
+  explicit GridModel(DBGrid& grid) : grid_(grid) {}
+
+  int rowCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : grid_.RowCount();
+  }
+  int columnCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : grid_.ColumnCount();
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    return ToQString(grid_.CellText(index.row(), index.column()));
+  }
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section >= grid_.ColumnCount()) {
+      return {};
+    }
+    return ToQString(grid_.Column(section).Title());
+  }
+  Qt::ItemFlags flags(const QModelIndex& index) const override {
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (!grid_.ReadOnly() && !grid_.Column(index.column()).ReadOnly() &&
+        grid_.ColumnField(index.column()) != nullptr) {
+      flags |= Qt::ItemIsEditable;
+    }
+    return flags;
+  }
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+    if (role != Qt::EditRole || index.row() != grid_.CurrentRow()) return false;
+    return RunHandler([&] {
+      db::Field* field = grid_.ColumnField(index.column());
+      db::DataSet& data_set = field->Owner();
+      const std::string text = value.toString().toStdString();
+      if (text == field->Value().ToDisplayText()) return;
+      if (data_set.State() == db::DataSetState::Browse) data_set.Edit();
+      if (text.empty()) field->Clear();
+      else field->SetAsString(text);
+    });
+  }
+  void Reset() {
+    beginResetModel();
+    endResetModel();
+  }
+  void RowChanged(int row) {
+    if (row >= 0) emit dataChanged(index(row, 0), index(row, columnCount({}) - 1));
+  }
+  void TitlesChanged() { emit headerDataChanged(Qt::Horizontal, 0, columnCount({}) - 1); }
+
+ private:
+  DBGrid& grid_;
+};
+
+GridColumn::GridColumn(DBGrid& grid, std::string field_name, std::string title, int width)
+    : grid_(grid), field_name_(std::move(field_name)), title_(std::move(title)), width_(width) {}
+
+void GridColumn::SetTitle(std::string title) {
+  title_ = std::move(title);
+  grid_.model_->TitlesChanged();
+}
+
+int GridColumn::Width() const { return grid_.columnWidth(Index()); }
+
+void GridColumn::SetWidth(int pixels) {
+  width_ = pixels;
+  grid_.ApplyColumnLayout();
+}
+
+int GridColumn::Index() const {
+  for (int i = 0; i < grid_.ColumnCount(); ++i) {
+    if (&grid_.Column(i) == this) return i;
+  }
+  return -1;
+}
+
+DBGrid::DBGrid(QWidget* parent, const std::string& name)
+    : QTableView(parent), model_(std::make_unique<GridModel>(*this)) {
+  NameComponent(*this, name);
+  setModel(model_.get());
+  setSelectionMode(SingleSelection);
+  setEditTriggers(AnyKeyPressed | EditKeyPressed);
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+}
+
+DBGrid::~DBGrid() {
+  if (source_ != nullptr) source_->RemoveObserver(this);
+  setModel(nullptr);
+}
+
+void DBGrid::SetDataSource(db::DataSource* source) {
+  if (source_ != nullptr) source_->RemoveObserver(this);
+  source_ = source;
+  if (source_ != nullptr) source_->AddObserver(this);
+  Reload();
+}
+
+GridColumn& DBGrid::AddColumn(std::string field_name, std::string title, int width) {
+  if (default_columns_) {
+    columns_.clear();
+    default_columns_ = false;
+  }
+  columns_.push_back(std::make_unique<GridColumn>(*this, std::move(field_name), std::move(title), width));
+  Reload();
+  return *columns_.back();
+}
+
+int DBGrid::SelectedColumn() const { return currentIndex().isValid() ? currentIndex().column() : 0; }
+
+void DBGrid::SetSelectedColumn(int index) {
+  const int row = std::max(CurrentRow(), 0);
+  if (index < 0 || index >= ColumnCount() || RowCount() == 0) return;
+  setCurrentIndex(model_->index(row, index));
+}
+
+int DBGrid::TextWidth(const std::string& text) const {
+  return QFontMetrics(font()).horizontalAdvance(ToQString(text));
+}
+
+db::DataSet* DBGrid::ShownDataSet() const {
+  if (source_ == nullptr || source_->State() == db::DataSetState::Inactive) return nullptr;
+  return source_->GetDataSet();
+}
+
+int DBGrid::RowCount() const {
+  db::DataSet* data_set = ShownDataSet();
+  if (data_set == nullptr) return 0;
+  // The record being inserted shows as an extra row at the end.
+  return data_set->RecordCount() + (data_set->State() == db::DataSetState::Insert ? 1 : 0);
+}
+
+int DBGrid::CurrentRow() const {
+  db::DataSet* data_set = ShownDataSet();
+  if (data_set == nullptr || data_set->IsEmpty() && data_set->State() != db::DataSetState::Insert) {
+    return -1;
+  }
+  if (data_set->State() == db::DataSetState::Insert) return data_set->RecordCount();
+  return data_set->RecNo() - 1;
+}
+
+db::Field* DBGrid::ColumnField(int column) const {
+  db::DataSet* data_set = ShownDataSet();
+  if (data_set == nullptr || column < 0 || column >= ColumnCount()) return nullptr;
+  return data_set->FindField(columns_[column]->FieldName());
+}
+
+std::string DBGrid::CellText(int row, int column) const {
+  const db::Field* field = ColumnField(column);
+  if (field == nullptr || row < 0) return {};
+  if (row == CurrentRow()) return field->Value().ToDisplayText();
+  return field->Owner().RecordAt(row).at(field->Index()).ToDisplayText();
+}
+
+void DBGrid::Reload() {
+  db::DataSet* data_set = ShownDataSet();
+  if (default_columns_ && data_set != nullptr) {
+    std::vector<std::unique_ptr<GridColumn>> fields;
+    for (int i = 0; i < data_set->FieldCount(); ++i) {
+      const std::string& name = data_set->Fields(i).FieldName();
+      fields.push_back(std::make_unique<GridColumn>(*this, name, name, -1));
+    }
+    const bool same = fields.size() == columns_.size() &&
+                      std::equal(fields.begin(), fields.end(), columns_.begin(),
+                                 [](const auto& a, const auto& b) { return a->FieldName() == b->FieldName(); });
+    if (!same) columns_ = std::move(fields);
+  }
+  const int column = SelectedColumn();
+  syncing_ = true;
+  model_->Reset();
+  ApplyColumnLayout();
+  const int row = CurrentRow();
+  if (row >= 0 && ColumnCount() > 0) setCurrentIndex(model_->index(row, std::min(column, ColumnCount() - 1)));
+  syncing_ = false;
+}
+
+void DBGrid::ApplyColumnLayout() {
+  for (int i = 0; i < ColumnCount(); ++i) {
+    const int width = columns_[i]->width_;
+    setColumnWidth(i, width >= 0 ? width : horizontalHeader()->defaultSectionSize());
+  }
+}
+
+void DBGrid::RecordChanged(db::DataSource&, const db::Field*) { model_->RowChanged(CurrentRow()); }
+
+void DBGrid::SourceDestroyed(db::DataSource&) {
+  source_ = nullptr;
+  Reload();
+}
+
+void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  // The base class first hands an open cell editor's text to the record.
+  QTableView::currentChanged(current, previous);
+  if (syncing_ || !current.isValid() || current.row() == CurrentRow()) return;
+  db::DataSet* data_set = ShownDataSet();
+  if (data_set == nullptr) return;
+  RunHandler([&] {
+    const db::DataSetState state = data_set->State();
+    if (state == db::DataSetState::Edit || state == db::DataSetState::Insert) {
+      if (data_set->Modified()) data_set->Post();
+      else data_set->Cancel();
+    }
+    data_set->MoveBy(current.row() - (data_set->RecNo() - 1));
+  });
+  // Back on the data set's record when the move failed or stopped early.
+  if (CurrentRow() != current.row()) Reload();
+}
+
+bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  const bool opens = trigger == AllEditTriggers || (editTriggers() & trigger) != 0;
+  db::DataSet* data_set = ShownDataSet();
+  if (opens && data_set != nullptr && (model_->flags(index) & Qt::ItemIsEditable) &&
+      data_set->State() == db::DataSetState::Browse) {
+    RunHandler([data_set] { data_set->Edit(); });
+    const db::DataSetState state = source_ != nullptr ? source_->State() : db::DataSetState::Inactive;
+    if (state != db::DataSetState::Edit && state != db::DataSetState::Insert) return false;
+  }
+  // Starting the edit re-reads the rows; ask for the cell again.
+  return QTableView::edit(model_->index(index.row(), index.column()), trigger, event);
+}
+
+void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTableView::mouseDoubleClickEvent(event);
+  RunHandler(OnDblClick);
+}
+
+}  // namespace veltra::ui

@@ -1,0 +1,99 @@
+#pragma once
+// Data-aware grid: one row per record of the data source, columns bound
+// to fields (all fields when none are declared). Choosing another row
+// moves the data set, which posts a pending edit; editing a cell puts the
+// data set into edit state and the value goes to the field.
+#include <QTableView>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/db/data_source.h"
+
+namespace veltra::ui {
+
+class DBGrid;
+class GridModel;
+
+class GridColumn {
+ public:
+  GridColumn(DBGrid& grid, std::string field_name, std::string title, int width);
+  const std::string& FieldName() const { return field_name_; }
+  const std::string& Title() const { return title_; }
+  void SetTitle(std::string title);
+  // In pixels; -1 is the grid's default width.
+  int Width() const;
+  void SetWidth(int pixels);
+  bool ReadOnly() const { return read_only_; }
+  void SetReadOnly(bool read_only) { read_only_ = read_only; }
+  int Index() const;
+
+ private:
+  friend class DBGrid;
+  DBGrid& grid_;
+  std::string field_name_;
+  std::string title_;
+  int width_;
+  bool read_only_ = false;
+};
+
+class DBGrid : public QTableView, private db::DataSourceObserver {
+  Q_OBJECT
+ public:
+  DBGrid(QWidget* parent, const std::string& name);
+  ~DBGrid() override;
+
+  // Detaching (nullptr) and attaching again keeps the columns.
+  void SetDataSource(db::DataSource* source);
+  db::DataSource* DataSource() const { return source_; }
+
+  GridColumn& AddColumn(std::string field_name, std::string title, int width = -1);
+  int ColumnCount() const { return static_cast<int>(columns_.size()); }
+  GridColumn& Column(int index) { return *columns_.at(index); }
+
+  void SetReadOnly(bool read_only) { read_only_ = read_only; }
+  bool ReadOnly() const { return read_only_; }
+  // The column of the current cell.
+  int SelectedColumn() const;
+  void SetSelectedColumn(int index);
+  // Width in pixels of `text` in the grid's font.
+  int TextWidth(const std::string& text) const;
+  // What the cell shows (the edit buffer for the record being edited).
+  std::string CellText(int row, int column) const;
+  int RowCount() const;
+
+  std::function<void()> OnDblClick;
+
+ protected:
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  // Opening a cell editor starts editing the record first, so that the
+  // data source's state-change handler can refuse it.
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+
+ private:
+  friend class GridColumn;
+  friend class GridModel;
+  void ActiveChanged(db::DataSource&) override { Reload(); }
+  void DataSetChanged(db::DataSource&) override { Reload(); }
+  void RecordChanged(db::DataSource&, const db::Field*) override;
+  void StateChanged(db::DataSource&) override { Reload(); }
+  void SourceDestroyed(db::DataSource&) override;
+
+  db::DataSet* ShownDataSet() const;
+  // The default columns follow the data set's fields.
+  void Reload();
+  void ApplyColumnLayout();
+  int CurrentRow() const;
+  db::Field* ColumnField(int column) const;
+
+  db::DataSource* source_ = nullptr;
+  std::unique_ptr<GridModel> model_;
+  std::vector<std::unique_ptr<GridColumn>> columns_;
+  bool default_columns_ = true;
+  bool read_only_ = false;
+  bool syncing_ = false;
+};
+
+}  // namespace veltra::ui

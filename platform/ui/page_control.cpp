@@ -1,0 +1,36 @@
+#include "platform/ui/page_control.h"
+
+#include "platform/ui/component.h"
+#include "platform/ui/event_handler.h"
+
+namespace veltra::ui {
+
+TabSheet::TabSheet(PageControl* owner, const std::string& name, const std::string& caption)
+    : QWidget(owner), owner_(owner) {
+  NameComponent(*this, name);
+  owner->addTab(this, ToQString(caption));
+}
+
+int TabSheet::PageIndex() const { return owner_->indexOf(this); }
+
+bool TabSheet::TabVisible() const { return owner_->isTabVisible(PageIndex()); }
+
+void TabSheet::SetTabVisible(bool visible) { owner_->setTabVisible(PageIndex(), visible); }
+
+PageControl::PageControl(QWidget* parent, const std::string& name) : QTabWidget(parent) {
+  NameComponent(*this, name);
+  connect(this, &QTabWidget::currentChanged, this, [this] {
+    if (!setting_page_) RunHandler(OnChange);
+  });
+}
+
+TabSheet* PageControl::ActivePage() const { return qobject_cast<TabSheet*>(currentWidget()); }
+
+void PageControl::SetActivePage(TabSheet* page) {
+  setting_page_ = true;
+  if (page != nullptr && !page->TabVisible()) page->SetTabVisible(true);
+  setCurrentWidget(page);
+  setting_page_ = false;
+}
+
+}  // namespace veltra::ui

@@ -1,0 +1,37 @@
+#pragma once
+// A page control with tab sheets. Pages can be hidden; the active page
+// set by code does not fire OnChange (the windows call their handler
+// themselves when they want it), a tab the user picks does.
+#include <QTabWidget>
+#include <functional>
+#include <string>
+
+namespace veltra::ui {
+
+class PageControl;
+
+class TabSheet : public QWidget {
+  Q_OBJECT
+ public:
+  TabSheet(PageControl* owner, const std::string& name, const std::string& caption);
+  bool TabVisible() const;
+  void SetTabVisible(bool visible);
+  int PageIndex() const;
+
+ private:
+  PageControl* owner_;
+};
+
+class PageControl : public QTabWidget {
+  Q_OBJECT
+ public:
+  PageControl(QWidget* parent, const std::string& name);
+  TabSheet* ActivePage() const;
+  void SetActivePage(TabSheet* page);
+  std::function<void()> OnChange;
+
+ private:
+  bool setting_page_ = false;
+};
+
+}  // namespace veltra::ui

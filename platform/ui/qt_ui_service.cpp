@@ -1,0 +1,80 @@
+#include "platform/ui/qt_ui_service.h"
+
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStringList>
+
+#include "platform/ui/form.h"
+
+namespace veltra::ui {
+namespace {
+
+QString ToQt(const std::string& s) { return QString::fromStdString(s); }
+
+QString QtFilter(const FileFilter& filter) {
+  QStringList patterns;
+  for (const std::string& pattern : filter.patterns) patterns << ToQt(pattern);
+  return ToQt(filter.description) + " (" + patterns.join(' ') + ")";
+}
+
+}  // namespace
+
+Answer QtUiService::ShowMessage(const MessageRequest& request) {
+  QMessageBox box;
+  box.setWindowTitle(ToQt(request.title));
+  box.setText(ToQt(request.text));
+  switch (request.kind) {
+    case MessageKind::Information: box.setIcon(QMessageBox::Information); break;
+    case MessageKind::Question: box.setIcon(QMessageBox::Question); break;
+    case MessageKind::Error:
+    case MessageKind::Exception: box.setIcon(QMessageBox::Critical); break;
+  }
+  if (request.buttons == Buttons::YesNo) {
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+  }
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+  return Answer::Ok;
+}
+
+std::optional<FileDialogResult> QtUiService::RunFileDialog(const FileDialogRequest& request) {
+  QFileDialog dialog(nullptr, ToQt(request.title), QString(), QString());
+  QStringList filters;
+  for (const FileFilter& filter : request.filters) filters << QtFilter(filter);
+  dialog.setNameFilters(filters);
+  if (request.filter_index >= 1 && request.filter_index <= filters.size()) {
+    dialog.selectNameFilter(filters[request.filter_index - 1]);
+  }
+  dialog.setDefaultSuffix(ToQt(request.default_extension));
+  if (!request.file_name.empty()) dialog.selectFile(ToQt(request.file_name));
+  if (request.kind == FileDialogKind::Save) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+  } else {
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return FileDialogResult{dialog.selectedFiles().front().toStdString(),
+                          static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1};
+}
+
+std::optional<std::string> QtUiService::ChooseFolder(const std::string& title,
+                                                     const std::string& start) {
+  const QString folder = QFileDialog::getExistingDirectory(nullptr, ToQt(title), ToQt(start));
+  if (folder.isEmpty()) return std::nullopt;
+  return folder.toStdString();
+}
+
+int QtUiService::RunModal(Form& form) {
+  form.WaitForModalEnd();
+  return form.modal_result();
+}
+
+int QtUiService::ScreenWidth() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->geometry().width() : 0;
+}
+
+}  // namespace veltra::ui

@@ -1,0 +1,32 @@
+#include "platform/ui/status_controls.h"
+
+#include "platform/ui/component.h"
+#include "platform/ui/event_handler.h"
+
+namespace veltra::ui {
+
+StatusBar::StatusBar(QWidget* parent, const std::string& name) : QLabel(parent) {
+  NameComponent(*this, name);
+  setFrameStyle(QFrame::Panel | QFrame::Sunken);
+}
+
+void StatusBar::SetSimpleText(const std::string& text) { setText(ToQString(text)); }
+
+void StatusBar::mouseDoubleClickEvent(QMouseEvent* event) {
+  QLabel::mouseDoubleClickEvent(event);
+  RunHandler(OnDblClick);
+}
+
+ProgressBar::ProgressBar(QWidget* parent, const std::string& name) : QProgressBar(parent) {
+  NameComponent(*this, name);
+  setRange(0, 100);
+}
+
+void ProgressBar::SetPosition(int position) {
+  setValue(position);
+  if (isVisible()) repaint();
+}
+
+void ProgressBar::SetMax(int max) { setMaximum(max); }
+
+}  // namespace veltra::ui

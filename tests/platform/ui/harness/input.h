@@ -1,0 +1,46 @@
+#pragma once
+// Driving real controls the way a user does, and reading what they show.
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <string>
+
+namespace veltra::ui {
+class ComboBox;
+class RadioGroup;
+class ListBox;
+class CheckListBox;
+}  // namespace veltra::ui
+
+namespace veltra::ui::testing {
+
+// The control named `name` inside `root`; fails the test when missing.
+template <typename Control = QWidget>
+Control& Find(QWidget& root, const std::string& name) {
+  auto* control = root.findChild<Control*>(QString::fromStdString(name));
+  if (control == nullptr) {
+    ADD_FAILURE() << "no control " << name << " in " << root.objectName().toStdString();
+    throw std::runtime_error("no control " + name);
+  }
+  return *control;
+}
+
+// A mouse click on a button; false (nothing happens) when the control is
+// disabled or not shown.
+[[nodiscard]] bool Click(QWidget& control);
+// Gives the control the focus (activating its window) and types `text`.
+void Type(QWidget& control, const std::string& text);
+// Enter to the focused control of the active window.
+void PressEnter();
+void ChooseItem(ComboBox& box, const std::string& item);
+void ChooseItem(RadioGroup& group, int index);
+void TickItem(CheckListBox& list, int index);
+void DoubleClickItem(ListBox& list, int index);
+void DoubleClick(QWidget& control);
+// Activates the window of `control` and focuses it.
+void Focus(QWidget& control);
+
+std::string FocusedName();
+std::string TextOf(const QWidget& control);
+
+}  // namespace veltra::ui::testing
