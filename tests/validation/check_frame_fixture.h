@@ -1,6 +1,7 @@
 #pragma once
-// A validation window's workings on a scratch folder holding kind 1 with
-// two faulty enterprises, and entry windows that only record being shown.
+// A scratch folder holding kind 1 with two faulty enterprises, entry
+// windows that only record being shown, and a validation window's workings
+// on them.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,7 +30,8 @@ class RecordingEntryWindows : public EntryWindows {
   app::MainUnit& main_;
 };
 
-class CheckFrameTest : public CheckTest {
+// Kind 1 with one plain rule that enterprises 110001 and 110002 both fail.
+class KindOneFolder : public CheckTest {
  protected:
   void SetUp() override {
     CreateSystemTables();
@@ -44,6 +46,10 @@ class CheckFrameTest : public CheckTest {
   }
 
   RecordingEntryWindows windows{main()};
+};
+
+class CheckFrameTest : public KindOneFolder {
+ protected:
   CheckFrame frame{main(), windows};
 };
 
