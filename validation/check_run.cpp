@@ -118,7 +118,7 @@ void CheckRun::RunCodeList(const std::string& key_expression, const std::string&
 
 void CheckRun::RunCodeListBatch(const SelectExtras& extras) {
   Query1.SQL.Add(CodeListBatchEnd(extras));
-  Query1.Open();
+  OpenQuery();
   Table5.Close();
   Table5.EmptyTable();
   BatchMove1.Source = &Query1;
@@ -141,17 +141,17 @@ void CheckRun::RunRuleRows(const std::string& key_expression, const SelectExtras
       const std::string disp_field = Text(Table1, "disp_field");
       Query1.SQL.Add(GroupedRuleSelect(key_expression, rule_field, extras.suffix, expression.from,
                                        Text(Table1, "link"), Text(Table1, "group")));
-      Query1.Open();
+      OpenQuery();
       SaveQueryAsTable(kGroupedScratch);
       Query1.Close();
       Query1.SQL.Clear();
       Query1.SQL.Add(GroupedRuleFaults(disp_field, extras.suffix, condition));
-      Query1.Open();
+      OpenQuery();
       AppendFaults(Query1);
       ExecSQL(StampFaults(result_table, disp_field, Text(Table1, "field_text"), Text(Table1, "status")));
     } else {
       Query1.SQL.Add(PlainRuleSelect(key_expression, rule_field, extras, expression.from, condition));
-      Query1.Open();
+      OpenQuery();
       AppendFaults(Query1);
       ExecSQL(StampFaults(result_table, rule_field, Text(Table1, "field_text"), Text(Table1, "status")));
     }
@@ -193,10 +193,16 @@ void CheckRun::AppendFaults(db::DataSet& source) {
   BatchMove1.Execute();
 }
 
+void CheckRun::OpenQuery() {
+  if (OnStatement) OnStatement(Query1.SQL.Text());
+  Query1.Open();
+}
+
 void CheckRun::ExecSQL(const std::string& statement) {
   Query1.Close();
   Query1.SQL.Clear();
   Query1.SQL.Add(statement);
+  if (OnStatement) OnStatement(statement);
   Query1.ExecSQL();
 }
 
@@ -204,7 +210,7 @@ void CheckRun::SortAndNumberResult() {
   Query1.Close();
   Query1.SQL.Clear();
   Query1.SQL.Add(SortedResult(Table2.TableName()));
-  Query1.Open();
+  OpenQuery();
   Table2.Close();
   Table2.EmptyTable();
   AppendFaults(Query1);

@@ -39,6 +39,8 @@ class CheckRun {
   // Rule rows done of the current grouped or plain rule table; (0, max) as
   // a table starts and (0, 0) when the rule tables are done.
   std::function<void(int position, int max)> OnProgress;
+  // Sees each statement as it is about to run (traces, benchmarks).
+  std::function<void(const std::string& statement)> OnStatement;
 
   void Run(const CheckSettings& settings);
 
@@ -56,6 +58,7 @@ class CheckRun {
   void RunRuleRows(const std::string& key_expression, const SelectExtras& extras,
                    const TableExpression& expression);
   void AppendFaults(db::DataSet& source);
+  void OpenQuery();
   void ExecSQL(const std::string& statement);
   void SortAndNumberResult();
   void Progress(int position, int max);

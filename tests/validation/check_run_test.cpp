@@ -53,10 +53,12 @@ class CheckRunTest : public testing::CheckTest {
     result.SetTableName(header.result_table);
     CheckRun run(db(), result, catalogue);
     run.OnProgress = [this](int position, int max) { progress.emplace_back(position, max); };
+    run.OnStatement = [this](const std::string& statement) { statements.push_back(statement); };
     run.Run({kind, CheckReportTypeFilter(kind), CheckSelectSuffix(kind), "", header.result_register_text});
   }
 
   std::vector<std::pair<int, int>> progress;
+  std::vector<std::string> statements;
 };
 
 TEST_F(CheckRunTest, CleanKindYieldsTheSingleOkRow) {
@@ -132,6 +134,18 @@ TEST_P(CodeListTest, EveryBatchIsApplied) {
                                         {"120002", "c0001", "qa03", "法人代码不在代码表中", "错误", "2"}}));
   // The survivors of the last batch stay in the scratch table.
   EXPECT_EQ(Column("tmp_r.DB", "编号"), (std::vector<std::string>{"120001", "120002"}));
+  // 202 codes to a statement; only the first reads the survey table.
+  std::vector<std::size_t> codes_per_batch;
+  for (const std::string& statement : statements) {
+    const bool first_batch = statement.find("where not (qa03=") != std::string::npos;
+    const bool later_batch = statement.find("from tmp_r.db") != std::string::npos;
+    if (!first_batch && !later_batch) continue;
+    EXPECT_EQ(first_batch, codes_per_batch.empty()) << statement;
+    codes_per_batch.push_back(static_cast<std::size_t>(std::count(statement.begin(), statement.end(), '\'')) / 2);
+  }
+  std::vector<std::size_t> expected;
+  for (int left = count; left > 0; left -= 202) expected.push_back(std::min(left, 202));
+  EXPECT_EQ(codes_per_batch, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(BatchBoundaries, CodeListTest, ::testing::Values(1, 202, 203, 405));
