@@ -2,9 +2,11 @@
 // 20,000 enterprises, 60,000 products and 40,000 projects (the default
 // installation's catalogue and rules plus 200 generated plain rules), and
 // beside it SQLite running the statements of that run on the same data in
-// a file database. SQLite steps every select to its end and copies the
-// values out, but does not append the rows anywhere, so its side is the
-// smaller amount of work.
+// a file database (synchronous off: the engine's writes, too, reach the
+// operating system rather than the disk). SQLite steps every select to
+// its end and copies the values out, but does not append the rows
+// anywhere (its result table stays empty, so its stamping updates touch
+// nothing), so its side is the smaller amount of work.
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -229,13 +231,18 @@ int main() {
   sqlite3* db = nullptr;
   sqlite3_open((parent / "bench.sqlite").c_str(), &db);
   const std::set<std::string> bare = {"kfq_r", "tmp_r", "tmp", "sendname"};
+  // Writes reach the operating system, not the disk, as the engine's do.
+  Exec(db, "pragma synchronous=off");
   for (const std::string& schema : bare) {
     Exec(db, "attach database '" + (parent / (schema + ".sqlite")).string() + "' as " + schema);
+    Exec(db, "pragma " + schema + ".synchronous=off");
   }
+  Exec(db, "begin");
   for (const char* table : {"kfq_1.db", "kfq_2.db", "kfq_5.db", "kfq_r.db", "tmp_r.DB", "sendname.db"}) {
     CopyToSqlite(db, folder / table, bare);
   }
   Exec(db, "delete from kfq_r.db");
+  Exec(db, "commit");
   const double theirs = Seconds([&] {
     for (const std::string& statement : statements) SqliteStatement(db, statement);
   });
