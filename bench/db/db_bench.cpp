@@ -81,7 +81,7 @@ double Seconds(const std::function<void()>& work) {
 }
 
 void Report(const char* what, double engine, double sqlite) {
-  std::printf("%-44s engine %9.3f s   sqlite %9.3f s   ratio %6.2f\n", what, engine, sqlite, engine / sqlite);
+  std::printf("%-44s engine %9.3f s   sqlite %9.3f s   ratio %8.3f\n", what, engine, sqlite, engine / sqlite);
 }
 
 // ---- SQLite side

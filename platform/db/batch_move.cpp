@@ -10,8 +10,19 @@ std::size_t BatchMove::Execute() {
   if (!Source || !Destination) {
     throw EngineError(EngineError::Kind::State, "batch move needs a source and a destination");
   }
-  if (!Source->Active()) Source->Open();
-  if (!Destination->Active()) Destination->Open();
+  // What the move opens it closes again, so that the caller can empty or
+  // rewrite the tables right after it.
+  const bool open_source = !Source->Active();
+  const bool open_destination = !Destination->Active();
+  if (open_source) Source->Open();
+  struct CloseAfter {
+    DataSet* data_set;
+    ~CloseAfter() {
+      if (data_set) data_set->Close();
+    }
+  } close_source{open_source ? Source : nullptr};
+  if (open_destination) Destination->Open();
+  CloseAfter close_destination{open_destination ? Destination : nullptr};
   const FieldDefs& target = Destination->FieldLayout();
   const std::size_t columns = Source->FieldLayout().size();
   if (columns > target.size()) {

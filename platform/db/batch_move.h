@@ -19,7 +19,8 @@ class BatchMove {
   Table* Destination = nullptr;
   BatchMode Mode = BatchMode::Append;
 
-  // Opens the destination if needed; returns the number of rows moved.
+  // Opens the source and the destination for the move when they are
+  // closed, and closes them again; returns the number of rows moved.
   std::size_t Execute();
   std::size_t MovedCount() const { return moved_; }
 

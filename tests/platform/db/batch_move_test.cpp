@@ -40,6 +40,25 @@ TEST_F(BatchMoveTest, ColumnsMatchByPositionWithConversionAndCutting) {
   EXPECT_EQ(rows[1], (std::vector<std::string>{"2", "-3", "", ""}));
 }
 
+TEST_F(BatchMoveTest, TheMoveClosesWhatItOpenedAndAnOpenTargetShowsTheRows) {
+  Query query(db());
+  query.SQL.Add("select QA01 from kfq_1.db");
+  Table target(db());
+  target.SetTableName("result.db");
+  BatchMove move;
+  move.Source = &query;
+  move.Destination = &target;
+  move.Execute();
+  EXPECT_FALSE(target.Active());
+  EXPECT_FALSE(query.Active());
+  target.EmptyTable();  // refused while a cursor holds the file
+
+  target.Open();
+  move.Execute();
+  ASSERT_TRUE(target.Active());
+  EXPECT_EQ(target.RecordCount(), 2);
+}
+
 TEST_F(BatchMoveTest, MoreSourceColumnsThanTheTableHoldsIsAnErrorAndWritesNothing) {
   Table source(db());
   source.SetTableName("kfq_1.db");
