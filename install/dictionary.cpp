@@ -16,12 +16,6 @@ bool IsNameByte(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c >= 0x80;
 }
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
 std::string FieldType(const FieldDef& field) {
   // Record counters are summed as numbers of records and offered for totals only.
   if (text::EndsWithIgnoreAsciiCase(field.name, "_one")) return "0";
@@ -53,7 +47,7 @@ std::vector<TableRows> BuildDictionaries(std::string_view text, std::string_view
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
     ++line_number;
-    const std::string_view line = Trim(text.substr(start, end - start));
+    const std::string_view line = TrimBlanks(text.substr(start, end - start));
     start = end + 1;
     if (line.empty() || line.front() == '#') continue;
     const std::string where = std::string(source) + ":" + std::to_string(line_number) + ": ";
@@ -61,18 +55,18 @@ std::vector<TableRows> BuildDictionaries(std::string_view text, std::string_view
     if (bar == std::string_view::npos) throw InstallError(where + "expected: <dictionary> | <table> [alias], ...");
 
     TableRows dictionary;
-    dictionary.table = std::string(Trim(line.substr(0, bar)));
+    dictionary.table = std::string(TrimBlanks(line.substr(0, bar)));
     dictionary.source = std::string(source);
     dictionary.columns = {"db_name", "field_name", "field_text", "field_type"};
     std::set<std::string> captions;
     std::string_view list = line.substr(bar + 1);
     while (!list.empty()) {
       const std::size_t comma = list.find(',');
-      const std::string_view entry = Trim(list.substr(0, comma));
+      const std::string_view entry = TrimBlanks(list.substr(0, comma));
       list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
       const std::size_t blank = entry.find(' ');
       const std::string file(entry.substr(0, blank));
-      const std::string alias(blank == std::string_view::npos ? std::string_view() : Trim(entry.substr(blank)));
+      const std::string alias(blank == std::string_view::npos ? std::string_view() : TrimBlanks(entry.substr(blank)));
       const schema::TableDef* table = schema::FindTable(file);
       if (!table || !table->survey) throw InstallError(where + file + " is not a survey table");
       for (std::size_t i = 0; i < table->fields.size(); ++i) {

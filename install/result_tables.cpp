@@ -12,18 +12,12 @@ namespace {
 // Validation adds ",is_chge" to every statement of this kind.
 constexpr int kNationalProjects = 4;
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == ',')) text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
 // The survey tables that a db_name expression reads: `kfq_1.db" a,kfq_2.db" b`.
 std::vector<const schema::TableDef*> TablesOf(std::string_view db_name) {
   std::vector<const schema::TableDef*> tables;
   while (!db_name.empty()) {
     const std::size_t comma = db_name.find(',');
-    const std::string_view part = Trim(db_name.substr(0, comma));
+    const std::string_view part = TrimBlanks(db_name.substr(0, comma));
     db_name = comma == std::string_view::npos ? std::string_view() : db_name.substr(comma + 1);
     if (const schema::TableDef* table = schema::FindTable(part.substr(0, part.find('"')))) tables.push_back(table);
   }
@@ -68,8 +62,10 @@ std::vector<ResultTable> ResultTables(const TableRows& catalogue) {
     for (const schema::TableDef* table : TablesOf(catalogue.Value(row, "db_name"))) kind->tables.push_back(table);
     std::string_view items = catalogue.Value(row, "field_name2");
     while (!items.empty()) {
-      const std::size_t comma = items.find(',', 1);
-      const std::string item(Trim(items.substr(0, comma)));
+      // field_name2 starts with a comma: ",code2".
+      if (items.front() == ',') items.remove_prefix(1);
+      const std::size_t comma = items.find(',');
+      const std::string item(TrimBlanks(items.substr(0, comma)));
       items = comma == std::string_view::npos ? std::string_view() : items.substr(comma);
       if (!item.empty() && std::find(kind->extras.begin(), kind->extras.end(), item) == kind->extras.end()) {
         kind->extras.push_back(item);

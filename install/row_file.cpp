@@ -4,20 +4,20 @@
 
 namespace veltra::install {
 
-namespace {
-
-std::string_view Trim(std::string_view text) {
+std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
   return text;
 }
+
+namespace {
 
 std::vector<std::string> SplitValues(std::string_view line) {
   std::vector<std::string> values;
   std::size_t start = 0;
   while (true) {
     const std::size_t bar = line.find('|', start);
-    values.emplace_back(Trim(line.substr(start, bar == std::string_view::npos ? bar : bar - start)));
+    values.emplace_back(TrimBlanks(line.substr(start, bar == std::string_view::npos ? bar : bar - start)));
     if (bar == std::string_view::npos) return values;
     start = bar + 1;
   }
@@ -51,11 +51,11 @@ std::vector<TableRows> ParseRowFile(std::string_view text, std::string_view sour
     ++line_number;
     const std::string_view raw = text.substr(start, end - start);
     start = end + 1;
-    const std::string_view line = Trim(raw);
+    const std::string_view line = TrimBlanks(raw);
     if (line.empty() || raw.front() == '#') continue;
     if (line.starts_with("table ")) {
       TableRows table;
-      table.table = std::string(Trim(line.substr(6)));
+      table.table = std::string(TrimBlanks(line.substr(6)));
       table.source = std::string(source);
       tables.push_back(std::move(table));
       continue;

@@ -30,4 +30,7 @@ struct TableRows {
 
 std::vector<TableRows> ParseRowFile(std::string_view text, std::string_view source);
 
+// `text` without the blanks and tabs around it.
+std::string_view TrimBlanks(std::string_view text);
+
 }  // namespace veltra::install

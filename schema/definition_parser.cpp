@@ -85,6 +85,7 @@ class Parser {
       return;
     }
     if (keyword == "show") return ParseShow(line, words);
+    if (keyword == "codes") return ParseCodes(line, words);
     ParseField(line, words);
   }
 
@@ -156,6 +157,15 @@ class Parser {
                   RestOfLine(line, words, 2), {}, 0});
   }
 
+  void ParseCodes(std::string_view line, const std::vector<std::string_view>& words) {
+    TableDef& table = Current();
+    if (table.fields.empty()) Fail("codes must follow the field they belong to");
+    if (words.size() < 2) Fail("expected: codes <code> <text>, ...");
+    std::string& codes = table.code_lists.back();
+    if (!codes.empty()) Fail("a second code list for " + table.fields.back().name);
+    codes = RestOfLine(line, words, 1);
+  }
+
   void ParseField(std::string_view line, const std::vector<std::string_view>& words) {
     TableDef& table = Current();
     if (words.size() < 2) Fail("expected: <field> <type> [options] [caption]");
@@ -180,6 +190,7 @@ class Parser {
     placement.caption = RestOfLine(line, words, next);
     table.fields.push_back(std::move(field));
     table.meanings.push_back(placement.caption);
+    table.code_lists.emplace_back();
     if (!page_.empty() && !placement.caption.empty()) table.placements.push_back(std::move(placement));
     else if (!placement.below.empty() || placement.width != 0) Fail("layout options on a field no window shows");
   }

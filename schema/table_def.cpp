@@ -60,10 +60,18 @@ std::vector<const Placement*> TableDef::PlacementsOn(std::string_view page) cons
   return result;
 }
 
-const std::string& TableDef::MeaningOf(std::string_view field) const {
+namespace {
+
+const std::string& ByField(const FieldDefs& fields, const std::vector<std::string>& values, std::string_view field) {
   static const std::string kNone;
   const int position = FindField(fields, field);
-  return position < 0 ? kNone : meanings[static_cast<std::size_t>(position)];
+  return position < 0 ? kNone : values[static_cast<std::size_t>(position)];
 }
+
+}  // namespace
+
+const std::string& TableDef::MeaningOf(std::string_view field) const { return ByField(fields, meanings, field); }
+
+const std::string& TableDef::CodesOf(std::string_view field) const { return ByField(fields, code_lists, field); }
 
 }  // namespace veltra::schema

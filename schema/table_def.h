@@ -54,6 +54,9 @@ struct TableDef {
   // Per field, in record order: what the field holds, when known. For a
   // field shown on a window it is that window's caption.
   std::vector<std::string> meanings;
+  // Per field: the codes that the window prints beside a coded field as
+  // read-only text ("1 有, 2 无"), or "".
+  std::vector<std::string> code_lists;
   std::vector<IndexDef> indexes;
   std::optional<MasterLink> master;
   std::vector<Page> pages;            // in the order first used by the definition
@@ -72,6 +75,8 @@ struct TableDef {
   std::vector<const Placement*> PlacementsOn(std::string_view page) const;
   // The meaning of `field`, or "" when the field is unknown or its meaning is not given.
   const std::string& MeaningOf(std::string_view field) const;
+  // The code list of `field`, or "".
+  const std::string& CodesOf(std::string_view field) const;
 };
 
 }  // namespace veltra::schema

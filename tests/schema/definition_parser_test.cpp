@@ -18,6 +18,7 @@ page TabSheet1 第 一 页
 CODE string:4 编号：
 section 二、人员
 N float width=40 人 数
+codes 1 有, 2 无
 show CODE 另一处
 page -
 Bz memo:1 备注
@@ -41,6 +42,8 @@ K float:14.2
   EXPECT_EQ(master.placements[1].width, 40);
   EXPECT_EQ(master.placements[2].section, "二、人员");
   EXPECT_EQ(master.MeaningOf("bz"), "备注");
+  EXPECT_EQ(master.CodesOf("n"), "1 有, 2 无");
+  EXPECT_EQ(master.CodesOf("CODE"), "");
   EXPECT_TRUE(master.FindIndex("M")->case_insensitive);
   EXPECT_FALSE(master.FindIndex("m")->unique);
 
@@ -76,6 +79,8 @@ TEST(DefinitionParser, RefusesMistypedDefinitions) {
   ExpectError("table t.db\nmaster m.db A nosuch\nA string:4\n", "unknown index nosuch");
   ExpectError("table t.db\nmaster m.db B i\nindex i A;B\nA string:4\nB string:4\n", "does not lead its index");
   ExpectError("table t.db\npage P 甲\nA string:4 某\npage P 乙\n", "two captions");
+  ExpectError("table t.db\ncodes 1 有\n", "codes must follow the field");
+  ExpectError("table t.db\nA string:1\ncodes 1 有\ncodes 2 无\n", "a second code list for A");
 }
 
 TEST(DefinitionParser, ErrorsNameTheLine) {

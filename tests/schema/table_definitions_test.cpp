@@ -211,6 +211,9 @@ TEST(SurveyTables, WindowsCaptionsPagesAndSections) {
   EXPECT_EQ(projects->PlacementOf("JBTBR")->caption, "填 表 人");
   EXPECT_EQ(FindTable("tzjg.db")->PlacementOf("KZ41")->section, "四、创业投资引导基金业务情况");
   EXPECT_EQ(FindTable("rjjdqy.db")->MeaningOf("KE128"), "总销售收入");
+  EXPECT_EQ(enterprise->CodesOf("QB05"), "1 有, 2 无");
+  EXPECT_EQ(projects->CodesOf("JD03"), "1 已验收, 2 未验收");
+  EXPECT_EQ(enterprise->CodesOf("QB03"), "");
 }
 
 TEST(SchemaLookup, ResolvesNamesLikeTheWorkingFolder) {
