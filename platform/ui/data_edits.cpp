@@ -40,14 +40,14 @@ void StoreText(db::Field& field, const std::string& text) {
 }  // namespace
 
 DBEdit::DBEdit(QWidget* parent, const std::string& name)
-    : QLineEdit(parent), link_([this] { ShowField(); }, [this] { WriteField(); }) {
+    : QLineEdit(parent), FieldBinding([this] { ShowField(); }, [this] { WriteField(); }) {
   NameComponent(*this, name);
 }
 
 DBEdit::~DBEdit() { setValidator(nullptr); }
 
 void DBEdit::ShowField() {
-  pending_ = false;
+  link_.DropPending();
   const db::Field* field = link_.Field();
   setValidator(nullptr);
   size_limit_.reset();
@@ -60,6 +60,7 @@ void DBEdit::ShowField() {
   const std::string value = field->AsString();
   if (!mask_.empty()) {
     setText(QString::fromStdU32String(mask_.Format(value)));
+    setCursorPosition(0);
     return;
   }
   setText(ToQString(value));
@@ -70,29 +71,31 @@ void DBEdit::ShowField() {
 }
 
 void DBEdit::WriteField() {
-  db::Field* field = link_.Field();
-  if (!pending_ || field == nullptr || !link_.Editing()) return;
+  db::Field* field = link_.TakePendingField();
+  if (field == nullptr) return;
   std::string value = Text();
   if (!mask_.empty()) {
     const std::optional<std::string> stored = mask_.Unformat(text().toStdU32String());
     if (!stored) {
+      link_.BeginTyping();  // the text stays pending for the next try
       throw EngineError(EngineError::Kind::InvalidValue,
                         "Invalid input value for field " + field->FieldName() + ": \"" + value +
                             "\" does not fit the edit mask \"" + mask_.spec() + "\"");
     }
     value = *stored;
   }
-  pending_ = false;
   StoreText(*field, value);
 }
 
 void DBEdit::keyPressEvent(QKeyEvent* event) {
+  // Windows give fields their masks after the tables open.
+  const db::Field* field = link_.Field();
+  if (!link_.Pending() && field != nullptr && field->EditMask() != mask_.spec()) ShowField();
   if (!ChangesText(*event)) {
     QLineEdit::keyPressEvent(event);
     return;
   }
-  if (isReadOnly() || !link_.StartEditing()) return;
-  pending_ = true;
+  if (isReadOnly() || !link_.BeginTyping()) return;
   if (mask_.empty()) QLineEdit::keyPressEvent(event);
   else TypeMasked(*event);
 }
@@ -133,27 +136,23 @@ void DBEdit::focusOutEvent(QFocusEvent* event) {
 }
 
 DBMemo::DBMemo(QWidget* parent, const std::string& name)
-    : QPlainTextEdit(parent), link_([this] { ShowField(); }, [this] { WriteField(); }) {
+    : QPlainTextEdit(parent), FieldBinding([this] { ShowField(); }, [this] { WriteField(); }) {
   NameComponent(*this, name);
 }
 
 void DBMemo::ShowField() {
-  pending_ = false;
+  link_.DropPending();
   const db::Field* field = link_.Field();
   setPlainText(field != nullptr ? ToQString(field->AsString()) : QString());
 }
 
 void DBMemo::WriteField() {
-  db::Field* field = link_.Field();
-  if (!pending_ || field == nullptr || !link_.Editing()) return;
-  pending_ = false;
-  StoreText(*field, Text());
+  if (db::Field* field = link_.TakePendingField()) StoreText(*field, Text());
 }
 
 void DBMemo::keyPressEvent(QKeyEvent* event) {
   if (ChangesText(*event) || event->key() == Qt::Key_Return) {
-    if (isReadOnly() || !link_.StartEditing()) return;
-    pending_ = true;
+    if (isReadOnly() || !link_.BeginTyping()) return;
   }
   QPlainTextEdit::keyPressEvent(event);
 }

@@ -15,15 +15,12 @@ class QValidator;
 
 namespace veltra::ui {
 
-class DBEdit : public QLineEdit {
+class DBEdit : public QLineEdit, public FieldBinding {
   Q_OBJECT
  public:
   DBEdit(QWidget* parent, const std::string& name);
   ~DBEdit() override;
 
-  void SetDataSource(db::DataSource* source) { link_.SetSource(source); }
-  db::DataSource* DataSource() const { return link_.Source(); }
-  void SetDataField(std::string field) { link_.SetFieldName(std::move(field)); }
   std::string Text() const { return text().toStdString(); }
 
  protected:
@@ -35,19 +32,15 @@ class DBEdit : public QLineEdit {
   void WriteField();
   void TypeMasked(const QKeyEvent& event);
 
-  FieldLink link_;
   EditMask mask_;
   std::unique_ptr<QValidator> size_limit_;
-  bool pending_ = false;
 };
 
-class DBMemo : public QPlainTextEdit {
+class DBMemo : public QPlainTextEdit, public FieldBinding {
   Q_OBJECT
  public:
   DBMemo(QWidget* parent, const std::string& name);
 
-  void SetDataSource(db::DataSource* source) { link_.SetSource(source); }
-  void SetDataField(std::string field) { link_.SetFieldName(std::move(field)); }
   std::string Text() const { return toPlainText().toStdString(); }
 
  protected:
@@ -57,9 +50,6 @@ class DBMemo : public QPlainTextEdit {
  private:
   void ShowField();
   void WriteField();
-
-  FieldLink link_;
-  bool pending_ = false;
 };
 
 }  // namespace veltra::ui

@@ -1,6 +1,7 @@
 #include "platform/ui/data_grid.h"
 
 #include <QAbstractTableModel>
+#include <algorithm>
 #include <QFontMetrics>
 #include <QHeaderView>
 
@@ -135,16 +136,16 @@ db::DataSet* DBGrid::ShownDataSet() const {
 int DBGrid::RowCount() const {
   db::DataSet* data_set = ShownDataSet();
   if (data_set == nullptr) return 0;
-  // The record being inserted shows as an extra row at the end.
-  return data_set->RecordCount() + (data_set->State() == db::DataSetState::Insert ? 1 : 0);
+  // The record being inserted shows as an extra row at the end; an empty
+  // data set shows one empty row to start typing in.
+  return std::max(1, data_set->RecordCount() + (data_set->State() == db::DataSetState::Insert ? 1 : 0));
 }
 
 int DBGrid::CurrentRow() const {
   db::DataSet* data_set = ShownDataSet();
-  if (data_set == nullptr || data_set->IsEmpty() && data_set->State() != db::DataSetState::Insert) {
-    return -1;
-  }
+  if (data_set == nullptr) return -1;
   if (data_set->State() == db::DataSetState::Insert) return data_set->RecordCount();
+  if (data_set->IsEmpty()) return 0;
   return data_set->RecNo() - 1;
 }
 

@@ -39,7 +39,18 @@ bool FieldLink::StartEditing() {
   return Editing();
 }
 
-void FieldLink::WritePending() { write_(); }
+bool FieldLink::BeginTyping() {
+  if (!StartEditing()) return false;
+  pending_ = true;
+  return true;
+}
+
+db::Field* FieldLink::TakePendingField() {
+  db::Field* field = Field();
+  if (!pending_ || field == nullptr || !Editing()) return nullptr;
+  pending_ = false;
+  return field;
+}
 
 void FieldLink::RecordChanged(db::DataSource&, const db::Field* field) {
   if (field == nullptr || field == Field()) show_();

@@ -30,8 +30,14 @@ class FieldLink : public db::DataSourceObserver {
   // already; the data source's state-change handler may refuse. True
   // when the record can now be changed.
   bool StartEditing();
-  // Writes the pending text (the control's own write) now.
-  void WritePending();
+  // Starts editing for a key that changes the control's text; true when
+  // the key may go ahead, which leaves text pending for the field.
+  bool BeginTyping();
+  // The field when the control holds text not yet written to it; clears
+  // the pending mark.
+  db::Field* TakePendingField();
+  void DropPending() { pending_ = false; }
+  bool Pending() const { return pending_; }
 
  private:
   void ActiveChanged(db::DataSource&) override { show_(); }
@@ -44,6 +50,20 @@ class FieldLink : public db::DataSourceObserver {
   std::function<void()> write_;
   db::DataSource* source_ = nullptr;
   std::string field_name_;
+  bool pending_ = false;
+};
+
+// The data source and field of a data-aware control, as windows set them.
+class FieldBinding {
+ public:
+  void SetDataSource(db::DataSource* source) { link_.SetSource(source); }
+  db::DataSource* DataSource() const { return link_.Source(); }
+  void SetDataField(std::string field) { link_.SetFieldName(std::move(field)); }
+
+ protected:
+  FieldBinding(std::function<void()> show, std::function<void()> write)
+      : link_(std::move(show), std::move(write)) {}
+  FieldLink link_;
 };
 
 }  // namespace veltra::ui

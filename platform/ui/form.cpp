@@ -50,8 +50,7 @@ void Form::Show() {
     ShowAndActivate();
     return;
   }
-  raise();
-  activateWindow();
+  RequestWindowActivation();
   Activate();
 }
 
@@ -115,10 +114,16 @@ void Form::ShowAndActivate() {
     move(std::max(0, (Ui().ScreenWidth() - width()) / 2), std::max(0, (screen_height - height()) / 2));
   }
   show();
-  raise();
-  activateWindow();
+  RequestWindowActivation();
   active_form = nullptr;  // every show counts as an activation
   Activate();
+}
+
+void Form::RequestWindowActivation() {
+  raise();
+  if (QApplication::activeWindow() == this) return;
+  awaiting_activation_echo_ = true;
+  activateWindow();
 }
 
 void Form::Activate() {
@@ -131,7 +136,8 @@ bool Form::event(QEvent* event) {
   // The user coming back to a form; modal forms keep the others inactive.
   if (event->type() == QEvent::WindowActivate && isVisible()) {
     const QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr || modal == this) Activate();
+    if (awaiting_activation_echo_) awaiting_activation_echo_ = false;
+    else if (modal == nullptr || modal == this) Activate();
   }
   return QWidget::event(event);
 }

@@ -63,6 +63,7 @@ class Form : public QWidget {
 
  private:
   void ShowAndActivate();
+  void RequestWindowActivation();
   void Activate();
   void EndModalRun();
 
@@ -71,6 +72,9 @@ class Form : public QWidget {
   bool centred_ = false;
   bool key_preview_ = false;
   bool quits_on_close_ = false;
+  // The window system's answer to our own activation request is no new
+  // activation; it may arrive after another form has been shown.
+  bool awaiting_activation_echo_ = false;
   QEventLoop* modal_loop_ = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/ui/qt_ui_service.h"
 
 #include <QFileDialog>
+#include <algorithm>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -56,8 +57,8 @@ std::optional<FileDialogResult> QtUiService::RunFileDialog(const FileDialogReque
     dialog.setFileMode(QFileDialog::ExistingFile);
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return FileDialogResult{dialog.selectedFiles().front().toStdString(),
-                          static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1};
+  const int chosen_filter = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+  return FileDialogResult{dialog.selectedFiles().front().toStdString(), std::max(chosen_filter, 1)};
 }
 
 std::optional<std::string> QtUiService::ChooseFolder(const std::string& title,

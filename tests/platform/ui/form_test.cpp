@@ -1,5 +1,6 @@
 #include "platform/ui/form.h"
 
+#include <QCoreApplication>
 #include <stdexcept>
 
 #include "platform/types/error.h"
@@ -70,6 +71,26 @@ TEST_F(FormTest, ModelessShowActivatesOnEveryShow) {
   form.Show();
   EXPECT_EQ(activations, 2);
   form.Close();
+}
+
+TEST_F(FormTest, AModelessFormActivatesWhenTheUserComesBack) {
+  Form main("F_main"), query("F_query");
+  int main_activations = 0, query_activations = 0;
+  main.OnActivate = [&] { ++main_activations; };
+  query.OnActivate = [&] { ++query_activations; };
+  main.Show();
+  query.Show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(main_activations, 1);
+  EXPECT_EQ(query_activations, 1);
+  main.activateWindow();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(main_activations, 2);
+  query.activateWindow();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(query_activations, 2);
+  query.Close();
+  main.Close();
 }
 
 TEST_F(FormTest, ShowingAVisibleFormModallyIsRefused) {

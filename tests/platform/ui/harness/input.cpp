@@ -2,19 +2,38 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
 
 #include "platform/ui/buttons.h"
+#include "platform/ui/data_grid.h"
 #include "platform/ui/lists.h"
 
 namespace veltra::ui::testing {
+namespace {
+
+// Key presses carrying each character; QTest's own key table knows ASCII only.
+void SendCharacters(QWidget& target, const QString& text) {
+  for (const QChar c : text) {
+    if (c.unicode() < 0x80) QTest::keyClick(&target, c.toLatin1());
+    else QTest::sendKeyEvent(QTest::Click, &target, Qt::Key_unknown, QString(c), Qt::NoModifier);
+  }
+}
+
+}  // namespace
 
 bool Click(QWidget& control) {
   if (!control.isEnabled() || !control.isVisible()) return false;
-  QTest::mouseClick(&control, Qt::LeftButton, Qt::NoModifier, control.rect().center());
+  // Check and radio buttons react on their box and text, at the left.
+  const bool boxed = qobject_cast<QCheckBox*>(&control) || qobject_cast<QRadioButton*>(&control);
+  const QPoint place = boxed ? QPoint(std::min(8, control.width() / 2), control.height() / 2)
+                             : control.rect().center();
+  QTest::mouseClick(&control, Qt::LeftButton, Qt::NoModifier, place);
   return true;
 }
 
@@ -29,7 +48,7 @@ void Focus(QWidget& control) {
 
 void Type(QWidget& control, const std::string& text) {
   Focus(control);
-  QTest::keyClicks(&control, QString::fromStdString(text));
+  SendCharacters(control, QString::fromStdString(text));
 }
 
 void PressEnter() {
@@ -64,12 +83,37 @@ void TickItem(CheckListBox& list, int index) {
 void DoubleClickItem(ListBox& list, int index) {
   ASSERT_LT(index, list.Count());
   const QRect place = list.visualItemRect(list.item(index));
-  list.setCurrentRow(index);
+  // A double click follows a click, as the mouse gives them.
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, place.center());
   QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, place.center());
 }
 
 void DoubleClick(QWidget& control) {
+  QTest::mouseClick(&control, Qt::LeftButton, Qt::NoModifier, control.rect().center());
   QTest::mouseDClick(&control, Qt::LeftButton, Qt::NoModifier, control.rect().center());
+}
+
+void SelectCell(DBGrid& grid, int row, int column) {
+  const QModelIndex cell = grid.model()->index(row, column);
+  ASSERT_TRUE(cell.isValid()) << "no cell " << row << "," << column << " in "
+                              << grid.objectName().toStdString();
+  Focus(grid);
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, grid.visualRect(cell).center());
+}
+
+void EditCell(DBGrid& grid, int row, int column, const std::string& text) {
+  SelectCell(grid, row, column);
+  const QString typed = QString::fromStdString(text);
+  ASSERT_FALSE(typed.isEmpty());
+  // The first key opens the cell editor, which takes the rest.
+  SendCharacters(grid, typed.left(1));
+  QWidget* editor = QApplication::focusWidget();
+  ASSERT_TRUE(editor != nullptr && editor != &grid)
+      << "cell " << row << "," << column << " of " << grid.objectName().toStdString() << " did not open";
+  SendCharacters(*editor, typed.mid(1));
+  QMetaObject::invokeMethod(&grid, "commitData", Qt::DirectConnection, Q_ARG(QWidget*, editor));
+  QMetaObject::invokeMethod(&grid, "closeEditor", Qt::DirectConnection, Q_ARG(QWidget*, editor),
+                            Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::NoHint));
 }
 
 std::string FocusedName() {

@@ -10,6 +10,7 @@ class ComboBox;
 class RadioGroup;
 class ListBox;
 class CheckListBox;
+class DBGrid;
 }  // namespace veltra::ui
 
 namespace veltra::ui::testing {
@@ -37,6 +38,10 @@ void ChooseItem(RadioGroup& group, int index);
 void TickItem(CheckListBox& list, int index);
 void DoubleClickItem(ListBox& list, int index);
 void DoubleClick(QWidget& control);
+// Clicks the cell, which moves the grid's data set to its row.
+void SelectCell(DBGrid& grid, int row, int column);
+// Selects the cell, types `text` into its editor and hands it to the record.
+void EditCell(DBGrid& grid, int row, int column, const std::string& text);
 // Activates the window of `control` and focuses it.
 void Focus(QWidget& control);
 
