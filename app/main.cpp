@@ -1,12 +1,9 @@
-#include <QApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QFont>
-#include <QMainWindow>
-
 #include <cstdlib>
 #include <filesystem>
-#include <string>
+#include <memory>
+
+#include "app/main_window.h"
+#include "platform/ui/application.h"
 
 namespace {
 
@@ -25,10 +22,10 @@ void UseBundledFontAliases(const char* argv0) {
 
 int main(int argc, char* argv[]) {
   UseBundledFontAliases(argv[0]);
-  QApplication app(argc, argv);
-  app.setFont(QFont(QStringLiteral("宋体"), 9));
-  QMainWindow window;
-  window.setWindowTitle(QStringLiteral("2011年度Veltra计划录入统计系统"));
-  window.show();
-  return app.exec();
+  veltra::ui::Application app(argc, argv);
+  std::unique_ptr<veltra::app::TF_main> F_main;
+  return app.Run([&F_main]() -> veltra::ui::Form& {
+    F_main = std::make_unique<veltra::app::TF_main>();
+    return *F_main;
+  });
 }

@@ -52,6 +52,10 @@ struct PageDescription {
   std::string name;     // "TabSheet5"
   std::string caption;  // "主要产品概况"
   int detail = -1;      // index into details for a detail page
+  // A detail page's upper and lower grid and scope box ("DBGrid1", "DBGrid2", "ComboBox2").
+  std::string upper_grid;
+  std::string lower_grid;
+  std::string scope_box;
 };
 
 struct EntryDescription {

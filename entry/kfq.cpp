@@ -15,7 +15,7 @@ constexpr const char* kSubmissionFiles[] = {"tmp\\kfq_1.db", "tmp\\kfq_2.db", "t
 std::vector<PageDescription> KfqPages() {
   std::vector<PageDescription> pages;
   if (const schema::TableDef* master = schema::FindTable("kfq_1.db")) {
-    for (const schema::Page& page : master->pages) pages.push_back({page.name, page.caption, -1});
+    for (const schema::Page& page : master->pages) pages.push_back({page.name, page.caption});
   }
   // The detail pages stand where the form has them: products after the
   // people page, projects last.
@@ -25,8 +25,8 @@ std::vector<PageDescription> KfqPages() {
     }
     return pages.end();
   };
-  pages.insert(after("TabSheet4"), {"TabSheet5", "主要产品概况", 0});
-  pages.push_back({"TabSheet9", "科技项目情况", 1});
+  pages.insert(after("TabSheet4"), {"TabSheet5", "主要产品概况", 0, "DBGrid1", "DBGrid2", "ComboBox2"});
+  pages.push_back({"TabSheet9", "科技项目情况", 1, "DBGrid5", "DBGrid6", "ComboBox3"});
   return pages;
 }
 

@@ -1,0 +1,108 @@
+#include "app/main_window.h"
+
+#include <string>
+#include <vector>
+
+#include "app/report_kind.h"
+#include "entry/kfq_window.h"
+#include "platform/ui/message_box.h"
+
+namespace veltra::app {
+
+namespace {
+
+struct ButtonPlace {
+  const char* name;
+  const char* caption;
+  int left, top, width, height;
+};
+
+}  // namespace
+
+TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main"), unit_(working_folder) {
+  SetCaption("2011年度Veltra计划录入统计系统");
+  SetClientSize(693, 496);
+  SetCentred(true);
+  setFixedSize(693, 496);
+  QFont font("宋体");
+  font.setPixelSize(16);
+  setFont(font);
+
+  RadioGroup1 = new ui::RadioGroup(this, "RadioGroup1", "请选择报表",
+                                   std::vector<std::string>(kReportItems.begin(), kReportItems.end()));
+  RadioGroup1->setGeometry(32, 24, 465, 449);
+  RadioGroup1->SetItemIndex(0);
+  // The task buttons stand inside the group's right part; the items keep left of them.
+  for (int i = 0; i < RadioGroup1->Count(); ++i) RadioGroup1->Item(i)->setMaximumWidth(300);
+  RadioGroup1->OnClick = [this] { RadioGroup1Click(); };
+
+  const auto make = [this](const ButtonPlace& place) {
+    auto* button = new ui::Button(this, place.name, place.caption);
+    button->setGeometry(place.left, place.top, place.width, place.height);
+    return button;
+  };
+  // Tab order as the form has it: the task buttons first, the list last.
+  Button1 = make({"Button1", "数据录入", 352, 48, 129, 73});
+  Button7 = make({"Button7", "报表校验", 352, 160, 129, 73});
+  Button5 = make({"Button5", "查询统计", 352, 272, 129, 73});
+  Button6 = make({"Button6", "报表打印", 352, 384, 129, 73});
+  Button3 = make({"Button3", "发送数据库", 512, 96, 153, 49});
+  Button8 = make({"Button8", "发送邮件", 512, 160, 153, 49});
+  Button2 = make({"Button2", "接收邮件", 512, 224, 153, 49});
+  Button10 = make({"Button10", "直接操作数据库", 512, 288, 153, 49});
+  Button11 = make({"Button11", "系统维护", 512, 352, 153, 49});
+  Button4 = make({"Button4", "退出", 512, 416, 153, 49});
+  Button9 = make({"Button9", "发送校验表", 512, 32, 153, 49});
+  setTabOrder(Button6, RadioGroup1);
+  // No control enables the mail buttons.
+  for (ui::Button* mail : {Button9, Button3, Button8, Button2}) mail->setEnabled(false);
+
+  Button1->OnClick = [this] { Button1Click(); };
+  Button4->OnClick = [this] { Button4Click(); };
+  const auto with_kind = [this](const std::string& task) {
+    unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
+    NotYetAvailable(task);
+  };
+  Button7->OnClick = [with_kind] { with_kind("报表校验"); };
+  Button5->OnClick = [with_kind] { with_kind("查询统计"); };
+  Button6->OnClick = [with_kind] { with_kind("报表打印"); };
+  const auto mail = [this](int mode, const std::string& task) {
+    unit_.ReportKind = mode;
+    NotYetAvailable(task);
+  };
+  Button8->OnClick = [mail] { mail(0, "发送邮件"); };
+  Button9->OnClick = [mail] { mail(1, "发送校验表"); };
+  Button3->OnClick = [mail] { mail(2, "发送数据库"); };
+  Button2->OnClick = [this] { NotYetAvailable("接收邮件"); };
+  Button10->OnClick = [this] { NotYetAvailable("直接操作数据库"); };
+  Button11->OnClick = [this] { NotYetAvailable("系统维护"); };
+}
+
+TF_main::~TF_main() = default;
+
+void TF_main::RadioGroup1Click() {
+  const bool offered = ValidationAndQueryOffered(RadioGroup1->ItemIndex());
+  Button7->setEnabled(offered);
+  Button5->setEnabled(offered);
+}
+
+void TF_main::Button1Click() {
+  unit_.OpenedFromCheck = false;
+  const EntryChoice choice = EntryWindowFor(RadioGroup1->ItemIndex());
+  if (choice.window != "TF_kfq") {
+    NotYetAvailable(std::string(choice.caption));
+    return;
+  }
+  if (!f_kfq_) f_kfq_ = std::make_unique<entry::TF_kfq>(unit_, prompts_);
+  unit_.MainCurrentForm = f_kfq_.get();
+  f_kfq_->SetCaption(std::string(choice.caption) + unit_.CaptionSuffix);
+  f_kfq_->ShowModal();
+}
+
+void TF_main::Button4Click() { Close(); }
+
+void TF_main::NotYetAvailable(const std::string& task) {
+  ui::ShowNotice("“" + task + "”窗口尚未提供", "提示");
+}
+
+}  // namespace veltra::app

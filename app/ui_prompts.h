@@ -1,0 +1,15 @@
+#pragma once
+// The windows' questions put to the user through the ui service, which a
+// window test answers.
+#include "app/prompts.h"
+
+namespace veltra::app {
+
+class UiPrompts : public Prompts {
+ public:
+  void Notice(const std::string& text, const std::string& title) override;
+  bool AskYesNo(const std::string& text, const std::string& title) override;
+  bool Execute(FileDialogState& dialog) override;
+};
+
+}  // namespace veltra::app

@@ -1,0 +1,287 @@
+#include "entry/entry_window.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QScrollArea>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "platform/text/ascii.h"
+#include "platform/ui/component.h"
+#include "platform/ui/event_handler.h"
+#include "platform/ui/ui_service.h"
+#include "schema/schema.h"
+
+namespace veltra::entry {
+
+namespace {
+
+constexpr int kEditsPerRow = 2;
+
+QLabel* SectionTitle(QWidget* parent, const std::string& text) {
+  auto* label = new QLabel(ui::ToQString(text), parent);
+  QFont font = label->font();
+  font.setBold(true);
+  label->setFont(font);
+  return label;
+}
+
+}  // namespace
+
+EntryWindow::EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts parts)
+    : ui::Form(parts.form_name), frame_(std::move(frame)), parts_(std::move(parts)) {
+  SetClientSize(parts_.width, parts_.height);
+  SetCentred(true);
+  SetKeyPreview(true);
+  QFont font("宋体");
+  font.setPixelSize(14);
+  setFont(font);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  PageControl1 = new ui::PageControl(this, "PageControl1");
+  layout->addWidget(PageControl1, 1);
+  const std::vector<PageDescription>& pages = frame_->Description().pages;
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    auto* sheet = new ui::TabSheet(PageControl1, pages[i].name, pages[i].caption);
+    TabSheets.push_back(sheet);
+    if (pages[i].detail >= 0) {
+      detail_pages_.push_back(BuildDetailPage(*sheet, pages[i]));
+    } else {
+      BuildMasterPage(*sheet, pages[i].name, i == 0);
+    }
+  }
+
+  BuildToolBar();
+  layout->addWidget(ToolBar1);
+  ProgressBar1 = new ui::ProgressBar(this, "ProgressBar1");
+  ProgressBar1->hide();
+  layout->addWidget(ProgressBar1);
+  StatusBar1 = new ui::StatusBar(this, "StatusBar1");
+  layout->addWidget(StatusBar1);
+
+  PageControl1->OnChange = [this] { PageControl1Change(); };
+  StatusBar1->OnDblClick = [this] { frame_->LocateDialog(parts_.locate_dialog); };
+  OnActivate = [this] { FormActivate(); };
+  OnClose = [this](bool& allow) { FormClose(allow); };
+  OnKeyPress = [this](int& key) { FormKeyPress(key); };
+  frame_->OnViewChanged = [this] { ApplyView(); };
+}
+
+EntryWindow::~EntryWindow() {
+  frame_->OnViewChanged = nullptr;
+}
+
+ui::DBEdit* EntryWindow::EditOf(const std::string& field) const {
+  for (const auto& [name, edit] : edits_) {
+    if (text::EqualsIgnoreAsciiCase(name, field)) return edit;
+  }
+  return nullptr;
+}
+
+void EntryWindow::BuildMasterPage(ui::TabSheet& sheet, const std::string& page, bool cover) {
+  auto* outer = new QVBoxLayout(&sheet);
+  auto* scroll = new QScrollArea(&sheet);
+  scroll->setWidgetResizable(true);
+  outer->addWidget(scroll);
+  auto* content = new QWidget(scroll);
+  scroll->setWidget(content);
+  auto* grid = new QGridLayout(content);
+  int row = 0;
+  if (cover && parts_.cover_heading) {
+    for (QWidget* line : parts_.cover_heading(*content)) {
+      grid->addWidget(line, row++, 0, 1, 2 * kEditsPerRow, Qt::AlignHCenter);
+    }
+  }
+  const schema::TableDef* table = schema::FindTable(frame_->Description().master.file);
+  std::string section;
+  int column = 0;
+  for (const schema::Placement* place : table->PlacementsOn(page)) {
+    if (place->section != section) {
+      section = place->section;
+      if (column != 0) ++row;
+      column = 0;
+      if (!section.empty()) grid->addWidget(SectionTitle(content, section), row++, 0, 1, 2 * kEditsPerRow);
+    }
+    auto* label = new QLabel(ui::ToQString(place->caption), content);
+    const bool key = text::EqualsIgnoreAsciiCase(place->field, frame_->Description().master.key_field);
+    auto* edit = new ui::DBEdit(content, key ? "DBEdit1" : "DBEdit_" + place->field);
+    if (key) {
+      label->setObjectName("Label2");
+      Label2 = label;
+      DBEdit1 = edit;
+    }
+    edit->SetDataSource(&frame_->MasterSource());
+    edit->SetDataField(place->field);
+    edits_.emplace_back(place->field, edit);
+    grid->addWidget(label, row, 2 * column);
+    grid->addWidget(edit, row, 2 * column + 1);
+    if (++column == kEditsPerRow) {
+      column = 0;
+      ++row;
+    }
+    const std::string& codes = table->CodesOf(place->field);
+    if (!codes.empty()) {
+      // The form prints the codes beside the edit; here they take a line of their own.
+      if (column != 0) ++row;
+      column = 0;
+      auto* list = new QLabel(ui::ToQString(place->caption + ": " + codes), content);
+      list->setObjectName(ui::ToQString("Codes_" + place->field));
+      list->setWordWrap(true);
+      list->setEnabled(false);
+      grid->addWidget(list, row++, 0, 1, 2 * kEditsPerRow);
+    }
+  }
+  grid->setRowStretch(row + 1, 1);
+}
+
+EntryWindow::DetailPage EntryWindow::BuildDetailPage(ui::TabSheet& sheet, const PageDescription& description) {
+  const int detail = description.detail;
+  auto* layout = new QVBoxLayout(&sheet);
+  DetailPage page{};
+  page.scope = new ui::ComboBox(&sheet, description.scope_box, {kScopeCurrent, kScopeAll});
+  layout->addWidget(page.scope, 0, Qt::AlignLeft);
+  page.upper = new ui::DBGrid(&sheet, description.upper_grid);
+  page.lower = new ui::DBGrid(&sheet, description.lower_grid);
+  layout->addWidget(page.upper, 1);
+  layout->addWidget(page.lower, 1);
+  const schema::TableDef* table = schema::FindTable(frame_->Description().details[detail].file);
+  for (const schema::Placement* place : table->PlacementsOn(description.name)) {
+    ui::DBGrid* grid = place->section == description.upper_grid ? page.upper : page.lower;
+    grid->AddColumn(place->field, place->caption, place->width > 0 ? place->width : -1);
+  }
+  page.upper->SetDataSource(&frame_->DetailSource(detail));
+  page.lower->SetDataSource(&frame_->DetailSource(detail));
+  page.scope->OnChange = [this, detail] { ScopeChange(detail); };
+  return page;
+}
+
+ui::DBGrid* EntryWindow::Grid(const std::string& name) const {
+  for (const DetailPage& page : detail_pages_) {
+    for (ui::DBGrid* grid : {page.upper, page.lower}) {
+      if (grid->objectName().toStdString() == name) return grid;
+    }
+  }
+  return nullptr;
+}
+
+void EntryWindow::BuildToolBar() {
+  ToolBar1 = new QToolBar(this);
+  ToolBar1->setObjectName("ToolBar1");
+  // Eleven captioned buttons and the switch must fit the window's width.
+  ToolBar1->setStyleSheet("QToolButton { padding: 0px 1px; }");
+  QFont small = ToolBar1->font();
+  small.setPixelSize(12);
+  ToolBar1->setFont(small);
+  const auto button = [this](const char* name, const char* caption, std::function<void()> click) {
+    auto* b = new ui::ToolButton(ToolBar1, name, caption);
+    b->OnClick = [this, click = std::move(click)] {
+      click();
+      frame_->UpdateStatusBar();
+    };
+    return b;
+  };
+  button("ToolButton1", "上一记录", [this] { frame_->Prior(); });
+  button("ToolButton2", "下一记录", [this] { frame_->Next(); });
+  button("ToolButton3", "记录头", [this] { frame_->First(); });
+  button("ToolButton4", "记录尾", [this] { frame_->Last(); });
+  ToolButton5 = button("ToolButton5", "插入记录", [this] { frame_->InsertRecord(); });
+  button("ToolButton6", "删除记录", [this] { frame_->DeleteRecord(); });
+  button("ToolButton7", "存盘", [this] { frame_->SaveRecord(); });
+  button("ToolButton8", "取消修改", [this] { frame_->CancelChanges(); });
+  if (parts_.import_submission) ToolButton11 = button("ToolButton11", "数据入库", parts_.import_submission);
+  ToolButton9 = button("ToolButton9", "数据追加", [this] { frame_->AppendFromFiles(); });
+  button("ToolButton10", "返回", [this] { Close(); });
+  auto* panel = new QWidget(ToolBar1);
+  panel->setObjectName("Panel2");
+  auto* panel_layout = new QVBoxLayout(panel);
+  panel_layout->setContentsMargins(4, 0, 0, 0);
+  ComboBox1 = new ui::ComboBox(panel, "ComboBox1", {kValidationOn, kValidationOff});
+  panel_layout->addWidget(ComboBox1);
+  ToolBar1->addWidget(panel);
+  ComboBox1->OnChange = [this] { frame_->SetValidation(ComboBox1->ItemIndex() == 0); };
+}
+
+void EntryWindow::ApplyView() {
+  const EntryViewState& view = frame_->View();
+  for (std::size_t i = 1; i < TabSheets.size(); ++i) TabSheets[i]->SetTabVisible(view.master_pages_shown);
+  PageControl1->SetActivePage(TabSheets[view.page]);
+  if (DBEdit1 != nullptr) {
+    Label2->setText(view.key_editable ? "报表编号" : "报表编号(只读)");
+    DBEdit1->setEnabled(view.key_editable);
+  }
+  ToolButton5->setEnabled(view.insert_enabled);
+  ToolButton9->setEnabled(view.append_enabled);
+  for (std::size_t i = 0; i < detail_pages_.size(); ++i) {
+    const bool all = view.scopes[i] == DetailScope::AllEnterprises;
+    DetailPage& page = detail_pages_[i];
+    page.scope->SetItemIndex(all ? 1 : 0);
+    page.upper->SetReadOnly(all);
+    page.lower->SetReadOnly(all);
+  }
+  ProgressBar1->setVisible(view.progress.visible);
+  ProgressBar1->SetMax(view.progress.maximum);
+  ProgressBar1->SetPosition(view.progress.position);
+  TabSheets[0]->setCursor(view.busy ? Qt::WaitCursor : Qt::ArrowCursor);
+  StatusBar1->SetSimpleText(view.status);
+}
+
+void EntryWindow::FormActivate() {
+  if (!frame_->Master().Active() && ui::Ui().ScreenWidth() < 801) move(0, 0);
+  if (frame_->Activate()) ComboBox1->SetItemIndex(0);
+  ApplyView();
+}
+
+void EntryWindow::FormClose(bool& allow) {
+  allow = ui::RunHandler([this] { frame_->Close(); });
+}
+
+void EntryWindow::PageControl1Change() {
+  for (std::size_t i = 0; i < TabSheets.size(); ++i) {
+    if (TabSheets[i] == PageControl1->ActivePage()) frame_->ShowPage(static_cast<int>(i));
+  }
+}
+
+void EntryWindow::ScopeChange(int detail) {
+  DetailPage& page = detail_pages_[detail];
+  const DetailScope scope = page.scope->ItemIndex() == 1 ? DetailScope::AllEnterprises : DetailScope::CurrentEnterprise;
+  // The grids are detached while the link changes under them.
+  page.upper->SetDataSource(nullptr);
+  page.lower->SetDataSource(nullptr);
+  struct Reattach {
+    DetailPage& page;
+    db::DataSource* source;
+    ~Reattach() {
+      page.upper->SetDataSource(source);
+      page.lower->SetDataSource(source);
+    }
+  } reattach{page, &frame_->DetailSource(detail)};
+  frame_->SetDetailScope(detail, scope);
+}
+
+void EntryWindow::FormKeyPress(int& key) {
+  if (key != 13) return;
+  key = 0;
+  QWidget* focus = focusWidget();
+  for (DetailPage& page : detail_pages_) {
+    if (focus == page.upper) {
+      if (page.upper->SelectedColumn() + 1 < page.upper->ColumnCount()) {
+        page.upper->SetSelectedColumn(page.upper->SelectedColumn() + 1);
+      } else {
+        page.lower->SetSelectedColumn(0);
+        FocusNextControl();
+      }
+      return;
+    }
+    if (focus == page.lower) {
+      if (page.lower->SelectedColumn() + 1 < page.lower->ColumnCount()) {
+        page.lower->SetSelectedColumn(page.lower->SelectedColumn() + 1);
+      }
+      return;
+    }
+  }
+  FocusNextControl();
+}
+
+}  // namespace veltra::entry

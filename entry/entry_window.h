@@ -1,0 +1,91 @@
+#pragma once
+// The form every entry window is: pages of data-aware edits laid out from
+// the schema's captions and pages, an upper and a lower grid and a scope
+// box on each detail page, the tool bar with the validation switch, the
+// progress bar and the status line. It shows its EntryFrame's state and
+// passes the user's acts on; a window adds its own handlers on top.
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "entry/entry_frame.h"
+#include "platform/ui/buttons.h"
+#include "platform/ui/data_edits.h"
+#include "platform/ui/data_grid.h"
+#include "platform/ui/form.h"
+#include "platform/ui/lists.h"
+#include "platform/ui/page_control.h"
+#include "platform/ui/status_controls.h"
+
+class QLabel;
+class QToolBar;
+
+namespace veltra::entry {
+
+struct EntryWindowParts {
+  std::string form_name;  // "F_kfq"
+  int width = 792;
+  int height = 543;
+  // "数据入库" (ToolButton11), for the windows that import a submission.
+  std::function<void()> import_submission;
+  // Runs the window's locate dialog (TF_change_r or TF_change_r2).
+  std::function<void()> locate_dialog;
+  // The lines the cover shows above its edits (the form's title), centred.
+  std::function<std::vector<QWidget*>(QWidget& page)> cover_heading;
+};
+
+class EntryWindow : public ui::Form {
+  Q_OBJECT
+
+ public:
+  ~EntryWindow() override;
+
+  EntryFrame& Frame() { return *frame_; }
+
+  ui::PageControl* PageControl1;
+  std::vector<ui::TabSheet*> TabSheets;  // in page order; TabSheets[0] is the cover
+  QLabel* Label2 = nullptr;              // caption of the master key's edit
+  ui::DBEdit* DBEdit1 = nullptr;         // the master key's edit
+  ui::ComboBox* ComboBox1;
+  QToolBar* ToolBar1;
+  ui::ToolButton* ToolButton5;   // 插入记录
+  ui::ToolButton* ToolButton9;   // 数据追加
+  ui::ToolButton* ToolButton11 = nullptr;  // 数据入库
+  ui::ProgressBar* ProgressBar1;
+  ui::StatusBar* StatusBar1;
+
+  // The data-aware edit of a master field, or null when no page shows it.
+  ui::DBEdit* EditOf(const std::string& field) const;
+  // A detail page's grids, by their component names.
+  ui::DBGrid* Grid(const std::string& name) const;
+
+ protected:
+  EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts parts);
+
+ private:
+  struct DetailPage {
+    ui::DBGrid* upper;
+    ui::DBGrid* lower;
+    ui::ComboBox* scope;
+  };
+
+  void BuildMasterPage(ui::TabSheet& sheet, const std::string& page, bool cover);
+  DetailPage BuildDetailPage(ui::TabSheet& sheet, const PageDescription& page);
+  void BuildToolBar();
+  void ApplyView();
+
+  void FormActivate();
+  void FormClose(bool& allow);
+  void FormKeyPress(int& key);
+  void PageControl1Change();
+  void ScopeChange(int detail);
+
+  std::unique_ptr<EntryFrame> frame_;
+  EntryWindowParts parts_;
+  std::vector<DetailPage> detail_pages_;
+  std::vector<std::pair<std::string, ui::DBEdit*>> edits_;
+};
+
+}  // namespace veltra::entry

@@ -1,0 +1,48 @@
+#include "entry/kfq_window.h"
+
+#include <QLabel>
+
+#include "entry/change_r.h"
+#include "exchange/bhcl.h"
+
+namespace veltra::entry {
+
+namespace {
+
+std::vector<QWidget*> CoverHeading(QWidget& page) {
+  auto* title = new QLabel("国家高新技术产业开发区企业统计报表", &page);
+  QFont font = title->font();
+  font.setBold(true);
+  font.setItalic(true);
+  font.setPixelSize(20);
+  title->setFont(font);
+  return {title, new QLabel("（区外经省、自治区、直辖市、计划单列市、副省级城市科委认定的高新技术企业同时适用）", &page)};
+}
+
+}  // namespace
+
+TF_kfq::TF_kfq(app::MainUnit& main, app::Prompts& prompts)
+    : EntryWindow(std::make_unique<KfqEntry>(main, prompts),
+                  {"F_kfq", 792, 543, [this] { ToolButton11Click(); }, [this] { StatusBar1DblClick(); }, CoverHeading}),
+      main_(main) {
+  DBGrid1 = Grid("DBGrid1");
+  DBGrid2 = Grid("DBGrid2");
+  DBGrid5 = Grid("DBGrid5");
+  DBGrid6 = Grid("DBGrid6");
+}
+
+TF_kfq::~TF_kfq() = default;
+
+void TF_kfq::StatusBar1DblClick() {
+  if (!f_change_r2_) f_change_r2_ = std::make_unique<TF_change_r2>(main_);
+  f_change_r2_->ShowModal();
+}
+
+void TF_kfq::ToolButton11Click() {
+  Frame().ImportSubmission([this] {
+    if (!f_bhcl_) f_bhcl_ = std::make_unique<exchange::TF_bhcl>(main_);
+    f_bhcl_->ShowModal();
+  });
+}
+
+}  // namespace veltra::entry

@@ -1,0 +1,75 @@
+// The main window as the user meets it at start.
+#include "app/main_window.h"
+#include "entry/kfq_window.h"
+#include "tests/platform/ui/harness/input.h"
+#include "tests/platform/ui/harness/ui_script.h"
+#include "tests/support/working_folder.h"
+
+namespace veltra::app {
+namespace {
+
+using ui::testing::Click;
+using ui::testing::Find;
+
+class MainWindowTest : public veltra::testing::WorkingFolderTest {
+ protected:
+  MainWindowTest() {
+    ui::testing::EnsureApplication();
+    window = std::make_unique<TF_main>(folder());
+    window->Show();
+  }
+  ~MainWindowTest() override { window.reset(); }
+  ui::testing::UiScript ui_;
+  std::unique_ptr<TF_main> window;
+};
+
+TEST_F(MainWindowTest, LayoutListAndDisabledMailButtons) {
+  TF_main& w = *window;
+  EXPECT_EQ(w.Caption(), "2011年度Veltra计划录入统计系统");
+  EXPECT_EQ(w.RadioGroup1->Count(), 10);
+  EXPECT_EQ(w.RadioGroup1->ItemIndex(), 0);
+  EXPECT_EQ(w.RadioGroup1->title().toStdString(), "请选择报表");
+  EXPECT_EQ(w.Button10->geometry(), QRect(512, 288, 153, 49));
+  for (ui::Button* mail : {w.Button9, w.Button3, w.Button8, w.Button2}) EXPECT_FALSE(mail->isEnabled());
+  EXPECT_TRUE(w.Button1->isEnabled());
+}
+
+TEST_F(MainWindowTest, ComprehensiveItemsDisableValidationAndQuery) {
+  TF_main& w = *window;
+  ui::testing::ChooseItem(*w.RadioGroup1, 4);
+  EXPECT_FALSE(w.Button7->isEnabled());
+  EXPECT_FALSE(w.Button5->isEnabled());
+  ui::testing::ChooseItem(*w.RadioGroup1, 6);
+  EXPECT_TRUE(w.Button7->isEnabled());
+  ui_.ExpectMessage(ui::MessageKind::Information, "提示", "“查询统计”窗口尚未提供");
+  ASSERT_TRUE(Click(*w.Button5));
+  EXPECT_EQ(w.Unit().ReportKind, 8);
+}
+
+TEST_F(MainWindowTest, OutsideEnterprisesOpenTheOneEnterpriseWindowEachTime) {
+  TF_main& w = *window;
+  ui::testing::ChooseItem(*w.RadioGroup1, 2);
+  w.Unit().OpenedFromCheck = true;
+  ui_.OnModal("F_kfq", [](ui::Form& kfq) {
+    EXPECT_EQ(kfq.Caption(), "区外企业");
+    ASSERT_TRUE(Click(Find<ui::ToolButton>(kfq, "ToolButton10")));
+  }, ui::kModalCancel);
+  ASSERT_TRUE(Click(*w.Button1));
+  EXPECT_FALSE(w.Unit().OpenedFromCheck);
+  entry::TF_kfq* first = w.F_kfq();
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(w.Unit().MainCurrentForm, first);
+  EXPECT_FALSE(first->Frame().Master().Active());  // closed by its FormClose
+
+  ui::testing::ChooseItem(*w.RadioGroup1, 0);
+  ui_.OnModal("F_kfq", [](ui::Form& kfq) {
+    EXPECT_EQ(kfq.Caption(), "高新区企业");
+    kfq.Close();
+  }, ui::kModalCancel);
+  ASSERT_TRUE(Click(*w.Button1));
+  EXPECT_EQ(w.F_kfq(), first);
+  EXPECT_EQ(w.Unit().ReportKind, 0);  // "数据录入" leaves the kind alone
+}
+
+}  // namespace
+}  // namespace veltra::app
