@@ -187,7 +187,9 @@ void CheckRun::SaveQueryAsTable(const std::string& table_name) {
   Table4.Close();
 }
 
+// The result table stays open from its first fault to the end of the run.
 void CheckRun::AppendFaults(db::DataSet& source) {
+  if (!Table2.Active()) Table2.Open();
   BatchMove1.Source = &source;
   BatchMove1.Destination = &Table2;
   BatchMove1.Execute();
