@@ -1,0 +1,239 @@
+#include "validation/check_run.h"
+
+#include "platform/types/error.h"
+#include "validation/check_catalog.h"
+
+namespace veltra::validation {
+
+namespace {
+
+constexpr const char* kCodeListScratch = "tmp_r.DB";
+constexpr const char* kGroupedScratch = "tmp.db";
+// The first code of a batch plus this many more go into one statement.
+constexpr int kFurtherCodesPerBatch = 201;
+
+std::string Text(db::DataSet& data_set, const char* field) { return data_set.FieldByName(field).AsString(); }
+
+}  // namespace
+
+// Closes the scratch cursors on every exit, so a failed run leaves no file
+// held open and the next run can empty and re-create them.
+class CheckRun::RunScope {
+ public:
+  explicit RunScope(CheckRun& run) : run_(run) {}
+  ~RunScope() {
+    run_.Query1.Close();
+    run_.Table1.Close();
+    run_.Table4.Close();
+    run_.Table5.Close();
+  }
+
+ private:
+  CheckRun& run_;
+};
+
+CheckRun::CheckRun(db::Database& database, db::Table& result, db::Table& catalogue)
+    : Table2(result), Table3(catalogue), Table1(database), Query1(database),
+      Table4(database), Table5(database) {
+  Table5.SetTableName(kCodeListScratch);
+}
+
+void CheckRun::Run(const CheckSettings& settings) {
+  RunScope scope(*this);
+  Table2.Close();
+  Table2.EmptyTable();
+  if (!Table3.Active()) Table3.Open();
+  for (Table3.First(); !Table3.Eof(); Table3.Next()) {
+    if (CatalogueKind(Table3) == settings.report_kind) RunCatalogueRow(settings);
+  }
+  Progress(0, 0);
+  Table2.Close();
+
+  ExecSQL(RemoveKeylessQjFaults(Table2.TableName()));
+  SortAndNumberResult();
+
+  ExecSQL(UnregisterTable(kRegisterResultTable, Table2.TableName()));
+  ExecSQL(RegisterTable(kRegisterResultTable, Table2.TableName(), settings.result_register_text));
+  Table2.First();
+}
+
+void CheckRun::RunCatalogueRow(const CheckSettings& settings) {
+  Table1.Close();
+  Table1.SetTableName(Text(Table3, "check_name"));
+  const std::string key_expression = Text(Table3, "field_name");
+  const SelectExtras extras{settings.check_select_suffix, Text(Table3, "field_name2"), settings.report_type_filter};
+  const TableExpression expression = BuildTableExpression(Text(Table3, "db_name"), settings.data_dir_prefix);
+  Table1.Open();
+  Table1.First();
+
+  if (expression.kind == RuleKind::CodeList) {
+    RunCodeList(key_expression, Text(Table3, "check_result"), Text(Table3, "text1"), extras, expression.from);
+    Table1.Close();
+    return;
+  }
+  RunRuleRows(key_expression, extras, expression);
+  Table1.Close();
+  if (expression.kind == RuleKind::Plain) {
+    ExecSQL(UnregisterTable(kRegisterDataTable, expression.table_name));
+    ExecSQL(RegisterTable(kRegisterDataTable, expression.table_name, Text(Table3, "Text2")));
+  }
+}
+
+// Batches of 202 codes: only the first reads the survey table; each later
+// one keeps those survivors in tmp_r.DB whose value is none of its codes.
+void CheckRun::RunCodeList(const std::string& key_expression, const std::string& column, const std::string& message,
+                           const SelectExtras& extras, const std::string& from) {
+  Table5.Close();
+  Table5.EmptyTable();
+  if (!Table1.Eof()) {
+    Query1.Close();
+    Query1.SQL.Clear();
+    Query1.SQL.Add(CodeListFirstBatchLine(key_expression, column, extras, from, Text(Table1, "code")));
+    Table1.Next();
+    bool first_batch = true;
+    int further_codes = 0;
+    bool batch_pending = true;
+    while (!Table1.Eof()) {
+      Query1.SQL.Add(CodeListAlternative(first_batch ? column : "字段值", Text(Table1, "code")));
+      Table1.Next();
+      batch_pending = true;
+      if (++further_codes < kFurtherCodesPerBatch) continue;
+      RunCodeListBatch(extras);
+      batch_pending = false;
+      first_batch = false;
+      further_codes = 0;
+      if (!Table1.Eof()) {
+        Query1.SQL.Clear();
+        Query1.SQL.Add(CodeListLaterBatchLine(extras, Text(Table1, "code")));
+        Table1.Next();
+        batch_pending = true;
+      }
+    }
+    if (batch_pending) RunCodeListBatch(extras);
+  }
+  AppendFaults(Table5);
+  Table5.Close();
+  ExecSQL(StampFaults(Table2.TableName(), column, message, "错误"));
+}
+
+void CheckRun::RunCodeListBatch(const SelectExtras& extras) {
+  Query1.SQL.Add(CodeListBatchEnd(extras));
+  OpenQuery();
+  Table5.Close();
+  Table5.EmptyTable();
+  BatchMove1.Source = &Query1;
+  BatchMove1.Destination = &Table5;
+  BatchMove1.Execute();
+  Query1.Close();
+}
+
+void CheckRun::RunRuleRows(const std::string& key_expression, const SelectExtras& extras,
+                           const TableExpression& expression) {
+  const int rule_count = Table1.RecordCount();
+  Progress(0, rule_count);
+  const std::string& result_table = Table2.TableName();
+  for (int done = 1; !Table1.Eof(); ++done) {
+    Query1.Close();
+    Query1.SQL.Clear();
+    const std::string rule_field = Text(Table1, "field_name");
+    const std::string condition = Text(Table1, "field_value");
+    if (expression.kind == RuleKind::Grouped) {
+      const std::string disp_field = Text(Table1, "disp_field");
+      Query1.SQL.Add(GroupedRuleSelect(key_expression, rule_field, extras.suffix, expression.from,
+                                       Text(Table1, "link"), Text(Table1, "group")));
+      OpenQuery();
+      SaveQueryAsTable(kGroupedScratch);
+      Query1.Close();
+      Query1.SQL.Clear();
+      Query1.SQL.Add(GroupedRuleFaults(disp_field, extras.suffix, condition));
+      OpenQuery();
+      AppendFaults(Query1);
+      ExecSQL(StampFaults(result_table, disp_field, Text(Table1, "field_text"), Text(Table1, "status")));
+    } else {
+      Query1.SQL.Add(PlainRuleSelect(key_expression, rule_field, extras, expression.from, condition));
+      OpenQuery();
+      AppendFaults(Query1);
+      ExecSQL(StampFaults(result_table, rule_field, Text(Table1, "field_text"), Text(Table1, "status")));
+    }
+    Table1.Next();
+    Progress(done, rule_count);
+  }
+}
+
+void CheckRun::SaveQueryAsTable(const std::string& table_name) {
+  Table4.Close();
+  Table4.SetTableName(table_name);
+  Table4.SetTableType(db::TableType::Default);
+  FieldDefs& fields = Table4.GetFieldDefs();
+  fields.clear();
+  for (int i = 0; i < Query1.FieldCount(); ++i) {
+    const db::Field& field = Query1.Fields(i);
+    FieldDef def{field.FieldName(), field.DataType(), 0};
+    switch (field.DataType()) {
+      case FieldType::SmallInt:
+      case FieldType::Float:
+      case FieldType::Date:
+      case FieldType::Boolean:
+        break;
+      default:
+        def.size = field.DataSize();
+    }
+    fields.push_back(def);
+  }
+  Table4.CreateTable();
+  BatchMove1.Source = &Query1;
+  BatchMove1.Destination = &Table4;
+  BatchMove1.Execute();
+  Table4.Close();
+}
+
+// The result table stays open from its first fault to the end of the run.
+void CheckRun::AppendFaults(db::DataSet& source) {
+  if (!Table2.Active()) Table2.Open();
+  BatchMove1.Source = &source;
+  BatchMove1.Destination = &Table2;
+  BatchMove1.Execute();
+}
+
+void CheckRun::OpenQuery() {
+  if (OnStatement) OnStatement(Query1.SQL.Text());
+  Query1.Open();
+}
+
+void CheckRun::ExecSQL(const std::string& statement) {
+  Query1.Close();
+  Query1.SQL.Clear();
+  Query1.SQL.Add(statement);
+  if (OnStatement) OnStatement(statement);
+  Query1.ExecSQL();
+}
+
+void CheckRun::SortAndNumberResult() {
+  Query1.Close();
+  Query1.SQL.Clear();
+  Query1.SQL.Add(SortedResult(Table2.TableName()));
+  OpenQuery();
+  Table2.Close();
+  Table2.EmptyTable();
+  AppendFaults(Query1);
+  Query1.Close();
+
+  if (Table2.IsEmpty()) {
+    Table2.Append();
+    Table2.FieldByName("状态").SetAsString("OK");
+    Table2.FieldByName("错误信息").SetAsString("无任何错误及警告");
+    Table2.Post();
+    return;
+  }
+  for (Table2.First(); !Table2.Eof(); Table2.Next()) {
+    Table2.Edit();
+    Table2.FieldByName("序号").SetAsString(std::to_string(Table2.RecNo()));
+    Table2.Post();
+  }
+}
+
+void CheckRun::Progress(int position, int max) {
+  if (OnProgress) OnProgress(position, max);
+}
+
+}  // namespace veltra::validation
