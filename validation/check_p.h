@@ -8,7 +8,7 @@
 #include "platform/db/database.h"
 #include "platform/db/table.h"
 #include "platform/print/band_report.h"
-#include "validation/data_set_records.h"
+#include "platform/print/data_set_records.h"
 
 namespace veltra::validation {
 
@@ -24,8 +24,8 @@ class TF_check_p {
   void QuickRep1BeforePrint();
   void CloseTables();
 
-  DataSetRecords records1_{Table1};
-  DataSetRecords records2_{Table2};
+  print::DataSetRecords records1_{Table1};
+  print::DataSetRecords records2_{Table2};
 };
 
 }  // namespace veltra::validation
