@@ -8,6 +8,7 @@
 #include "entry/kfq_window.h"
 #include "platform/ui/message_box.h"
 #include "query/query_p.h"
+#include "validation/check.h"
 
 namespace veltra::app {
 
@@ -61,11 +62,11 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
 
   Button1->OnClick = [this] { Button1Click(); };
   Button4->OnClick = [this] { Button4Click(); };
+  Button7->OnClick = [this] { Button7Click(); };
   const auto with_kind = [this](const std::string& task) {
     unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
     NotYetAvailable(task);
   };
-  Button7->OnClick = [with_kind] { with_kind("报表校验"); };
   Button5->OnClick = [with_kind] { with_kind("查询统计"); };
   Button6->OnClick = [with_kind] { with_kind("报表打印"); };
   const auto mail = [this](int mode, const std::string& task) {
@@ -91,14 +92,24 @@ void TF_main::RadioGroup1Click() {
 void TF_main::Button1Click() {
   unit_.OpenedFromCheck = false;
   const EntryChoice choice = EntryWindowFor(RadioGroup1->ItemIndex());
-  if (choice.window != "TF_kfq") {
-    NotYetAvailable(std::string(choice.caption));
+  ShowEntryWindow(choice.window, std::string(choice.caption) + unit_.CaptionSuffix);
+}
+
+void TF_main::ShowEntryWindow(std::string_view window, const std::string& caption) {
+  if (window != "TF_kfq") {
+    NotYetAvailable(caption);
     return;
   }
   if (!f_kfq_) f_kfq_ = std::make_unique<entry::TF_kfq>(unit_, prompts_);
   unit_.MainCurrentForm = f_kfq_.get();
-  f_kfq_->SetCaption(std::string(choice.caption) + unit_.CaptionSuffix);
+  f_kfq_->SetCaption(caption);
   f_kfq_->ShowModal();
+}
+
+void TF_main::Button7Click() {
+  unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
+  if (!f_check_) f_check_ = std::make_unique<validation::TF_check>(unit_, entry_windows_);
+  f_check_->ShowModal();
 }
 
 void TF_main::Button4Click() { Close(); }

@@ -9,6 +9,7 @@
 #include "app/ui_prompts.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/form.h"
+#include "validation/locate_target.h"
 
 namespace veltra::entry {
 class TF_kfq;
@@ -21,6 +22,10 @@ class TF_db_tool;
 namespace veltra::query {
 class TF_query_p;
 }  // namespace veltra::query
+
+namespace veltra::validation {
+class TF_check;
+}  // namespace veltra::validation
 
 namespace veltra::app {
 
@@ -52,7 +57,10 @@ class TF_main : public ui::Form {
   void RadioGroup1Click();
   void Button1Click();
   void Button4Click();
+  void Button7Click();
   void Button10Click();
+  // Opens an entry window, created on first use, under `caption`.
+  void ShowEntryWindow(std::string_view window, const std::string& caption);
   // The buttons of task windows that are not part of this program yet.
   void NotYetAvailable(const std::string& task);
 
@@ -61,6 +69,20 @@ class TF_main : public ui::Form {
   std::unique_ptr<entry::TF_kfq> f_kfq_;
   std::unique_ptr<dbtool::TF_db_tool> f_db_tool_;
   std::unique_ptr<query::TF_query_p> f_query_p_;
+  std::unique_ptr<validation::TF_check> f_check_;
+
+  // How the validation window opens the entry window of a fault.
+  class EntryWindowsOfMain : public validation::EntryWindows {
+   public:
+    explicit EntryWindowsOfMain(TF_main& main) : main_(main) {}
+    void ShowModal(std::string_view window, const std::string& caption) override {
+      main_.ShowEntryWindow(window, caption);
+    }
+
+   private:
+    TF_main& main_;
+  };
+  EntryWindowsOfMain entry_windows_{*this};
 };
 
 }  // namespace veltra::app

@@ -1,6 +1,8 @@
 // The main window as the user meets it at start.
 #include "app/main_window.h"
 #include "entry/kfq_window.h"
+#include "install/working_folder.h"
+#include "platform/db/table.h"
 #include "tests/platform/ui/harness/input.h"
 #include "tests/platform/ui/harness/ui_script.h"
 #include "tests/support/working_folder.h"
@@ -82,6 +84,40 @@ TEST_F(MainWindowTest, DirectTableWorkOpensTheOneTableToolOnTheWorkingFolder) {
     }, ui::kModalCancel);
     ASSERT_TRUE(Click(*w.Button10));
   }
+}
+
+// The main window on a folder made by the installation, rules and catalogue included.
+class InstalledMainWindowTest : public veltra::testing::WorkingFolderTest {
+ protected:
+  InstalledMainWindowTest() {
+    ui::testing::EnsureApplication();
+    install::CreateWorkingFolder(folder() / "work");
+    window = std::make_unique<TF_main>(folder() / "work");
+    window->Show();
+  }
+  ~InstalledMainWindowTest() override { window.reset(); }
+  ui::testing::UiScript ui_;
+  std::unique_ptr<TF_main> window;
+};
+
+TEST_F(InstalledMainWindowTest, ValidationRunsTheChosenKindIntoItsResultTable) {
+  TF_main& w = *window;
+  ui::testing::ChooseItem(*w.RadioGroup1, 2);  // enterprises outside the zones
+  ui_.OnModal("F_check", [](ui::Form& check) {
+    EXPECT_EQ(check.Caption(), "区外企业数据校验");
+    ASSERT_TRUE(Click(Find<ui::Button>(check, "Button3")));
+    check.Close();
+  }, ui::kModalCancel);
+  ASSERT_TRUE(Click(*w.Button7));
+  EXPECT_EQ(w.Unit().ReportKind, 3);
+
+  // No enterprise keyed in yet: the run leaves its single "OK" row.
+  db::Table results(w.Unit().Database1);
+  results.SetTableName("kfq_r.db");
+  results.Open();
+  ASSERT_EQ(results.RecordCount(), 1);
+  EXPECT_EQ(results.FieldByName("状态").AsString(), "OK");
+  EXPECT_EQ(results.FieldByName("错误信息").AsString(), "无任何错误及警告");
 }
 
 }  // namespace
