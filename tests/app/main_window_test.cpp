@@ -13,14 +13,16 @@ namespace {
 using ui::testing::Click;
 using ui::testing::Find;
 
+// The main window shown on a working folder, the scratch folder itself unless a test says otherwise.
 class MainWindowTest : public veltra::testing::WorkingFolderTest {
  protected:
-  MainWindowTest() {
+  MainWindowTest() { ShowOn(folder()); }
+  ~MainWindowTest() override { window.reset(); }
+  void ShowOn(const std::filesystem::path& working_folder) {
     ui::testing::EnsureApplication();
-    window = std::make_unique<TF_main>(folder());
+    window = std::make_unique<TF_main>(working_folder);
     window->Show();
   }
-  ~MainWindowTest() override { window.reset(); }
   ui::testing::UiScript ui_;
   std::unique_ptr<TF_main> window;
 };
@@ -87,17 +89,12 @@ TEST_F(MainWindowTest, DirectTableWorkOpensTheOneTableToolOnTheWorkingFolder) {
 }
 
 // The main window on a folder made by the installation, rules and catalogue included.
-class InstalledMainWindowTest : public veltra::testing::WorkingFolderTest {
+class InstalledMainWindowTest : public MainWindowTest {
  protected:
   InstalledMainWindowTest() {
-    ui::testing::EnsureApplication();
     install::CreateWorkingFolder(folder() / "work");
-    window = std::make_unique<TF_main>(folder() / "work");
-    window->Show();
+    ShowOn(folder() / "work");
   }
-  ~InstalledMainWindowTest() override { window.reset(); }
-  ui::testing::UiScript ui_;
-  std::unique_ptr<TF_main> window;
 };
 
 TEST_F(InstalledMainWindowTest, ValidationRunsTheChosenKindIntoItsResultTable) {
