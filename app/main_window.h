@@ -5,8 +5,8 @@
 #include <array>
 #include <memory>
 
-#include "app/main_unit.h"
-#include "app/ui_prompts.h"
+#include "mainunit/main_unit.h"
+#include "mainunit/ui_prompts.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/form.h"
 #include "validation/locate_target.h"
@@ -36,8 +36,8 @@ class TF_main : public ui::Form {
   explicit TF_main(const std::filesystem::path& working_folder = std::filesystem::current_path());
   ~TF_main() override;
 
-  MainUnit& Unit() { return unit_; }
-  Prompts& UserPrompts() { return prompts_; }
+  mainunit::MainUnit& Unit() { return unit_; }
+  mainunit::Prompts& UserPrompts() { return prompts_; }
   entry::TF_kfq* F_kfq() const { return f_kfq_.get(); }
 
   ui::RadioGroup* RadioGroup1;
@@ -64,8 +64,8 @@ class TF_main : public ui::Form {
   // The buttons of task windows that are not part of this program yet.
   void NotYetAvailable(const std::string& task);
 
-  MainUnit unit_;
-  UiPrompts prompts_;
+  mainunit::MainUnit unit_;
+  mainunit::UiPrompts prompts_;
   std::unique_ptr<entry::TF_kfq> f_kfq_;
   std::unique_ptr<dbtool::TF_db_tool> f_db_tool_;
   std::unique_ptr<query::TF_query_p> f_query_p_;

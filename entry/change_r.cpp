@@ -2,7 +2,7 @@
 
 namespace veltra::entry {
 
-LocateDialogBase::LocateDialogBase(app::MainUnit& main, const std::string& name, int width, int height)
+LocateDialogBase::LocateDialogBase(mainunit::MainUnit& main, const std::string& name, int width, int height)
     : ui::Form(name), main_(main) {
   SetCaption("定位记录");
   SetClientSize(width, height);
@@ -35,7 +35,7 @@ void LocateDialogBase::Button1Click() {
   if (Choice().Locate(*main_.LocateTable, Edit1->Text())) Close();
 }
 
-TF_change_r::TF_change_r(app::MainUnit& main) : LocateDialogBase(main, "F_change_r", 249, 138) {
+TF_change_r::TF_change_r(mainunit::MainUnit& main) : LocateDialogBase(main, "F_change_r", 249, 138) {
   RadioButton2 = new ui::RadioButton(this, "RadioButton2", "编号");
   RadioButton2->setGeometry(130, 52, 90, 22);
 }
@@ -50,7 +50,7 @@ LocateChoice TF_change_r::Choice() {
   return choice;
 }
 
-TF_change_r2::TF_change_r2(app::MainUnit& main) : LocateDialogBase(main, "F_change_r2", 251, 149) {
+TF_change_r2::TF_change_r2(mainunit::MainUnit& main) : LocateDialogBase(main, "F_change_r2", 251, 149) {
   RadioButton2 = new ui::RadioButton(this, "RadioButton2", "报表编号");
   RadioButton3 = new ui::RadioButton(this, "RadioButton3", "法人代码");
   RadioButton1->setGeometry(16, 52, 72, 22);

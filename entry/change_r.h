@@ -4,7 +4,7 @@
 // main unit's LocateTable: by record number or by a key value. TF_change_r
 // searches the key the window named (LocateKeyField, LocateIndexName);
 // TF_change_r2 offers the enterprise window's two keys.
-#include "app/main_unit.h"
+#include "mainunit/main_unit.h"
 #include "entry/locate.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/form.h"
@@ -22,20 +22,20 @@ class LocateDialogBase : public ui::Form {
   ui::Button* Button2;
 
  protected:
-  LocateDialogBase(app::MainUnit& main, const std::string& name, int width, int height);
+  LocateDialogBase(mainunit::MainUnit& main, const std::string& name, int width, int height);
   void FormActivate();
   void Button1Click();
   // The search the user chose, read when "确定" is pressed.
   virtual LocateChoice Choice() = 0;
 
-  app::MainUnit& main_;
+  mainunit::MainUnit& main_;
 };
 
 class TF_change_r : public LocateDialogBase {
   Q_OBJECT
 
  public:
-  explicit TF_change_r(app::MainUnit& main);
+  explicit TF_change_r(mainunit::MainUnit& main);
   ui::RadioButton* RadioButton2;
 
  private:
@@ -46,7 +46,7 @@ class TF_change_r2 : public LocateDialogBase {
   Q_OBJECT
 
  public:
-  explicit TF_change_r2(app::MainUnit& main);
+  explicit TF_change_r2(mainunit::MainUnit& main);
   ui::RadioButton* RadioButton2;
   ui::RadioButton* RadioButton3;
 

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "app/dataset_helpers.h"
-#include "app/on_exit.h"
-#include "app/sql_text.h"
+#include "mainunit/dataset_helpers.h"
+#include "mainunit/on_exit.h"
+#include "mainunit/sql_text.h"
 #include "entry/schema_tables.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
@@ -49,7 +49,7 @@ struct EntryFrame::DetailTable {
   db::DataSource source{table.get()};
 };
 
-EntryFrame::EntryFrame(app::MainUnit& main, app::Prompts& prompts, EntryDescription description)
+EntryFrame::EntryFrame(mainunit::MainUnit& main, mainunit::Prompts& prompts, EntryDescription description)
     : main_(main), prompts_(prompts), description_(std::move(description)), master_(main.Database1) {
   master_.BeforePost = [this](db::DataSet&) { MasterBeforePost(); };
   master_.AfterPost = [this](db::DataSet&) { MasterAfterPost(); };
@@ -132,7 +132,7 @@ void EntryFrame::LoadRules(db::Table& table, const std::string& rule_table) {
   rules.SetTableName(rule_table);
   rules.GetIndexDefs().clear();
   rules.Open();
-  app::OnExit close_rules([&rules] { rules.Close(); });
+  mainunit::OnExit close_rules([&rules] { rules.Close(); });
 
   db::ConstraintList& constraints = table.Constraints();
   constraints.BeginUpdate();
@@ -154,7 +154,7 @@ void EntryFrame::LocateOnOpen() {
   if (!main_.OpenedFromCheck) return;
   master_.SetIndexFieldNames("");
   master_.SetIndexName(description_.master.key_index);
-  app::OnExit by_id([this] {
+  mainunit::OnExit by_id([this] {
     master_.SetIndexName("");
     master_.SetIndexFieldNames(description_.master.id_field);
   });
@@ -171,8 +171,8 @@ void EntryFrame::Close() {
   for (int i = DetailCount() - 1; i >= 0; --i) Detail(i).Close();
   master_.Close();
   if (main_.RecordsDeleted) {
-    app::PackTable(main_.Database1, master_.TableName());
-    for (int i = 0; i < DetailCount(); ++i) app::PackTable(main_.Database1, Detail(i).TableName());
+    mainunit::PackTable(main_.Database1, master_.TableName());
+    for (int i = 0; i < DetailCount(); ++i) mainunit::PackTable(main_.Database1, Detail(i).TableName());
   }
 }
 
@@ -207,7 +207,7 @@ void EntryFrame::SyncPageState() {
       // The report number was edited and not posted yet: post it now, so
       // the rows of this page follow it.
       if (validation_on_) master_.DisableConstraints();
-      app::OnExit restore([this] {
+      mainunit::OnExit restore([this] {
         if (validation_on_) master_.EnableConstraints();
       });
       ForcePost(master_);
@@ -343,7 +343,7 @@ void EntryFrame::MasterBeforePost() {
   const std::string key = master_.FieldByName(m.key_field).AsString();
   if (detail_post_on_ && !saved_report_no_.empty() && key != saved_report_no_) CheckCascadeTarget(key);
   ClearSendMarks();
-  app::SetNullNumericFieldsToZero(master_);
+  mainunit::SetNullNumericFieldsToZero(master_);
   master_.FieldByName(m.counter_field).SetAsInteger(1);
   master_.FieldByName(m.id_field).SetAsString(main_.IdPrefix + key);
 }
@@ -354,7 +354,7 @@ void EntryFrame::DetailBeforePost(int detail) {
   const std::string& key_field = description_.master.key_field;
   db::Table& table = Detail(detail);
   ClearSendMarks();
-  app::SetNullNumericFieldsToZero(table);
+  mainunit::SetNullNumericFieldsToZero(table);
   table.FieldByName(d.counter_field).SetAsInteger(1);
   const std::string sequence = table.FieldByName(d.sequence_field).AsString();
   if (sequence.empty()) ShowErrorAndAbort(d.missing_sequence);
@@ -430,9 +430,9 @@ void EntryFrame::ForEachRowOfKey(int detail, const std::string& key,
   db::Table& table = Detail(detail);
   const std::string link = table.MasterFields();
   table.SetMasterFields("");
-  table.SetFilter(description_.master.key_field + "=" + app::SqlString(key));
+  table.SetFilter(description_.master.key_field + "=" + mainunit::SqlString(key));
   table.SetFiltered(true);
-  app::OnExit restore([&table, &link] {
+  mainunit::OnExit restore([&table, &link] {
     if (table.State() != db::DataSetState::Browse && table.Active()) table.Cancel();
     table.SetFiltered(false);
     table.SetFilter("");
@@ -452,7 +452,7 @@ void EntryFrame::CheckCascadeTarget(const std::string& new_key) {
   for (int i = 0; i < DetailCount(); ++i) {
     db::Table probe(main_.Database1);
     probe.SetTableName(Detail(i).TableName());
-    probe.SetFilter(key_field + "=" + app::SqlString(new_key));
+    probe.SetFilter(key_field + "=" + mainunit::SqlString(new_key));
     probe.SetFiltered(true);
     probe.Open();
     const bool taken = !probe.IsEmpty();
@@ -468,11 +468,11 @@ void EntryFrame::KeyCascade() {
   const std::string new_key = master_.FieldByName(key_field).AsString();
   const std::string old_key = saved_report_no_;
   detail_post_on_ = false;
-  app::OnExit post_on([this] { detail_post_on_ = true; });
+  mainunit::OnExit post_on([this] { detail_post_on_ = true; });
   for (int i = 0; i < DetailCount(); ++i) {
     db::Table& table = Detail(i);
     if (validation_on_) table.DisableConstraints();
-    app::OnExit restore([this, &table] {
+    mainunit::OnExit restore([this, &table] {
       if (validation_on_) table.EnableConstraints();
     });
     const std::string& sequence_field = description_.details[i].sequence_field;
@@ -517,7 +517,7 @@ void EntryFrame::ImportRecords(int kind) {
     target.SetIndexFieldNames("");
     target.SetIndexName(m.key_index);
   }
-  app::OnExit restore([&, this] {
+  mainunit::OnExit restore([&, this] {
     if (Editing(target.State())) target.Cancel();
     if (!d) {
       target.SetIndexName("");
@@ -573,7 +573,7 @@ void EntryFrame::CheckImportSource(int kind) {
   source.Close();
   source.GetIndexDefs().clear();
   source.Open();
-  app::OnExit close([&source] { source.Close(); });
+  mainunit::OnExit close([&source] { source.Close(); });
   std::vector<std::string> keys{description_.master.key_field};
   if (kind > 0) keys.push_back(description_.details[kind - 1].sequence_field);
   for (const std::string& key : keys) {
@@ -585,7 +585,7 @@ void EntryFrame::CheckImportSource(int kind) {
 }
 
 void EntryFrame::AppendFromFiles() {
-  app::OnExit back_to_cover([this] {
+  mainunit::OnExit back_to_cover([this] {
     view_.busy = false;
     SetCurrentTable(0);
     ShowPage(0);

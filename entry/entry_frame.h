@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_unit.h"
-#include "app/prompts.h"
+#include "mainunit/main_unit.h"
+#include "mainunit/prompts.h"
 #include "entry/entry_description.h"
 #include "platform/db/data_source.h"
 #include "platform/db/table.h"
@@ -49,7 +49,7 @@ struct EntryViewState {
 
 class EntryFrame {
  public:
-  EntryFrame(app::MainUnit& main, app::Prompts& prompts, EntryDescription description);
+  EntryFrame(mainunit::MainUnit& main, mainunit::Prompts& prompts, EntryDescription description);
   virtual ~EntryFrame();
   EntryFrame(const EntryFrame&) = delete;
   EntryFrame& operator=(const EntryFrame&) = delete;
@@ -111,8 +111,8 @@ class EntryFrame {
   void UpdateStatusBar();
 
  protected:
-  app::MainUnit& Main() { return main_; }
-  app::Prompts& Ask() { return prompts_; }
+  mainunit::MainUnit& Main() { return main_; }
+  mainunit::Prompts& Ask() { return prompts_; }
   // Message box titled "错误窗口", then a silent abort.
   [[noreturn]] void ShowErrorAndAbort(const std::string& text);
 
@@ -148,8 +148,8 @@ class EntryFrame {
   std::string DetailId(int detail, const std::string& key, const std::string& sequence) const;
   void CheckImportSource(int kind);
 
-  app::MainUnit& main_;
-  app::Prompts& prompts_;
+  mainunit::MainUnit& main_;
+  mainunit::Prompts& prompts_;
   EntryDescription description_;
   EntryViewState view_;
 

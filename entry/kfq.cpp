@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/on_exit.h"
+#include "mainunit/on_exit.h"
 #include "schema/schema.h"
 
 namespace veltra::entry {
@@ -54,14 +54,14 @@ EntryDescription KfqDescription() {
   return d;
 }
 
-KfqEntry::KfqEntry(app::MainUnit& main, app::Prompts& prompts) : EntryFrame(main, prompts, KfqDescription()) {}
+KfqEntry::KfqEntry(mainunit::MainUnit& main, mainunit::Prompts& prompts) : EntryFrame(main, prompts, KfqDescription()) {}
 
 void KfqEntry::ImportSubmission(const std::function<void()>& renumber) {
   ui::OpenDialog& dialog = Main().OpenDialog1;
   dialog.title = "请选择上报企业数据的磁盘目录";
   dialog.file_name.clear();
   dialog.filter = "kfq_1.dbf|kfq_1.db";
-  app::OnExit restore([this, &dialog] {
+  mainunit::OnExit restore([this, &dialog] {
     dialog.file_name.clear();
     dialog.filter = "*.db;*.dbf|*.db;*.dbf";
     SetCurrentTable(0);
@@ -69,7 +69,7 @@ void KfqEntry::ImportSubmission(const std::function<void()>& renumber) {
   });
   if (!Ask().Execute(dialog)) return;
 
-  app::OnExit remove_copies([this] {
+  mainunit::OnExit remove_copies([this] {
     Main().Table1.Close();
     for (const char* file : kSubmissionFiles) {
       std::error_code ignored;

@@ -13,7 +13,7 @@ EntryDescription KfqDescription();
 
 class KfqEntry : public EntryFrame {
  public:
-  KfqEntry(app::MainUnit& main, app::Prompts& prompts);
+  KfqEntry(mainunit::MainUnit& main, mainunit::Prompts& prompts);
 
   // "数据入库" (ToolButton11Click): the user picks the submitted kfq_1.db;
   // `renumber` shows the renumbering dialog, which copies the submission

@@ -21,7 +21,7 @@ std::vector<QWidget*> CoverHeading(QWidget& page) {
 
 }  // namespace
 
-TF_kfq::TF_kfq(app::MainUnit& main, app::Prompts& prompts)
+TF_kfq::TF_kfq(mainunit::MainUnit& main, mainunit::Prompts& prompts)
     : EntryWindow(std::make_unique<KfqEntry>(main, prompts),
                   {"F_kfq", 792, 543, [this] { ToolButton11Click(); }, [this] { StatusBar1DblClick(); }, CoverHeading}),
       main_(main) {

@@ -19,7 +19,7 @@ class TF_kfq : public EntryWindow {
   Q_OBJECT
 
  public:
-  TF_kfq(app::MainUnit& main, app::Prompts& prompts);
+  TF_kfq(mainunit::MainUnit& main, mainunit::Prompts& prompts);
   ~TF_kfq() override;
 
   KfqEntry& Frame() { return static_cast<KfqEntry&>(EntryWindow::Frame()); }
@@ -33,7 +33,7 @@ class TF_kfq : public EntryWindow {
   void StatusBar1DblClick();
   void ToolButton11Click();
 
-  app::MainUnit& main_;
+  mainunit::MainUnit& main_;
   std::unique_ptr<TF_change_r2> f_change_r2_;
   std::unique_ptr<exchange::TF_bhcl> f_bhcl_;
 };

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "app/on_exit.h"
+#include "mainunit/on_exit.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
 
@@ -24,7 +24,7 @@ void LocateByKey(db::Table& table, const std::string& index, const std::string& 
     table.SetIndexFieldNames("");
     table.SetIndexName(index);
   }
-  app::OnExit by_id([&table, &index] {
+  mainunit::OnExit by_id([&table, &index] {
     if (table.State() == db::DataSetState::SetKey) table.Cancel();
     if (!index.empty()) {
       table.SetIndexName("");

@@ -6,7 +6,7 @@
 
 namespace veltra::exchange {
 
-TF_bhcl::TF_bhcl(app::MainUnit& main) : ui::Form("F_bhcl"), main_(main), work_(main) {
+TF_bhcl::TF_bhcl(mainunit::MainUnit& main) : ui::Form("F_bhcl"), main_(main), work_(main) {
   SetCaption("编号处理");
   SetClientSize(671, 333);
   setFixedSize(671, 333);

@@ -3,7 +3,7 @@
 // the submitted enterprises, lets the user give them new report numbers and
 // lets the import go on only when none clashes with a stored enterprise.
 // "返回", and closing the dialog by its frame, abandon the import.
-#include "app/main_unit.h"
+#include "mainunit/main_unit.h"
 #include "exchange/renumbering.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/data_grid.h"
@@ -18,7 +18,7 @@ class TF_bhcl : public ui::Form {
   Q_OBJECT
 
  public:
-  explicit TF_bhcl(app::MainUnit& main);
+  explicit TF_bhcl(mainunit::MainUnit& main);
 
   Renumbering& Work() { return work_; }
 
@@ -35,7 +35,7 @@ class TF_bhcl : public ui::Form {
   void Button1Click();
   void ShowLines();
 
-  app::MainUnit& main_;
+  mainunit::MainUnit& main_;
   Renumbering work_;
   bool import_accepted_ = false;
 };

@@ -4,7 +4,7 @@
 #include <set>
 #include <utility>
 
-#include "app/on_exit.h"
+#include "mainunit/on_exit.h"
 #include "platform/db/batch_move.h"
 #include "platform/formats/file_io.h"
 #include "platform/text/ascii.h"
@@ -38,7 +38,7 @@ std::filesystem::path FindFileIgnoringCase(const std::filesystem::path& folder, 
   return folder / name;
 }
 
-Renumbering::Renumbering(app::MainUnit& main) : main_(main), list_(main.Database1), query_(main.Database1) {
+Renumbering::Renumbering(mainunit::MainUnit& main) : main_(main), list_(main.Database1), query_(main.Database1) {
   list_.SetTableName("bhcl.DB");
 }
 
@@ -63,7 +63,7 @@ void Renumbering::Activate() {
 
 void Renumbering::ReloadRenumberGrid() {
   list_source_.SetEnabled(false);
-  app::OnExit reattach([this] {
+  mainunit::OnExit reattach([this] {
     query_.Close();
     list_source_.SetEnabled(true);
   });
@@ -117,7 +117,7 @@ void Renumbering::ApplyRenumbering() {
   copy.Close();
 
   list_source_.SetEnabled(false);
-  app::OnExit reattach([this] {
+  mainunit::OnExit reattach([this] {
     list_source_.SetEnabled(true);
     progress_maximum_ = 0;
   });

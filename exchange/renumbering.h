@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/main_unit.h"
+#include "mainunit/main_unit.h"
 #include "platform/db/data_source.h"
 #include "platform/db/query.h"
 #include "platform/db/table.h"
@@ -20,7 +20,7 @@ inline constexpr const char* kClashLine2 = "请在第二栏修改报表编号";
 
 class Renumbering {
  public:
-  explicit Renumbering(app::MainUnit& main);
+  explicit Renumbering(mainunit::MainUnit& main);
   ~Renumbering();
 
   // The list the grid shows (bhcl.DB): 原报表编号, 修改后编号, 法人代码, 企业名称.
@@ -48,7 +48,7 @@ class Renumbering {
   void ApplyRenumbering();
   bool FindNumberConflicts();
 
-  app::MainUnit& main_;
+  mainunit::MainUnit& main_;
   db::Table list_;
   db::DataSource list_source_{&list_};
   db::Query query_;

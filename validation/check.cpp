@@ -5,7 +5,7 @@
 
 namespace veltra::validation {
 
-TF_check::TF_check(app::MainUnit& main, EntryWindows& entry_windows, QWidget* parent)
+TF_check::TF_check(mainunit::MainUnit& main, EntryWindows& entry_windows, QWidget* parent)
     : ui::Form("F_check", parent), frame_(main, entry_windows) {
   SetCaption("数据校验");
   SetClientSize(589, 365);

@@ -4,7 +4,7 @@
 // record, and the progress bar of a run. Created once by the main window
 // and shown modally for the current ReportKind; the workings are the
 // frame's, the window only lays them out.
-#include "app/main_unit.h"
+#include "mainunit/main_unit.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/data_grid.h"
 #include "platform/ui/form.h"
@@ -16,7 +16,7 @@ namespace veltra::validation {
 
 class TF_check : public ui::Form {
  public:
-  TF_check(app::MainUnit& main, EntryWindows& entry_windows, QWidget* parent = nullptr);
+  TF_check(mainunit::MainUnit& main, EntryWindows& entry_windows, QWidget* parent = nullptr);
 
   CheckFrame& Frame() { return frame_; }
 

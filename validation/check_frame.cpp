@@ -1,6 +1,6 @@
 #include "validation/check_frame.h"
 
-#include "app/on_exit.h"
+#include "mainunit/on_exit.h"
 
 namespace veltra::validation {
 
@@ -9,12 +9,12 @@ namespace {
 // Detaches the grid until the returned guard ends, error or not.
 auto DetachGrid(db::DataSource& source) {
   source.SetEnabled(false);
-  return app::OnExit([&source] { source.SetEnabled(true); });
+  return mainunit::OnExit([&source] { source.SetEnabled(true); });
 }
 
 }  // namespace
 
-CheckFrame::CheckFrame(app::MainUnit& main, EntryWindows& entry_windows)
+CheckFrame::CheckFrame(mainunit::MainUnit& main, EntryWindows& entry_windows)
     : Table2(main.Database1), DataSource1(&Table2), Table3(main.Database1), main_(main),
       entry_windows_(entry_windows), run_(main.Database1, Table2, Table3) {
   Table3.SetTableName(kCatalogueTable);

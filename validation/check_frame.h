@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "app/main_unit.h"
+#include "mainunit/main_unit.h"
 #include "platform/db/data_source.h"
 #include "platform/db/table.h"
 #include "validation/check_catalog.h"
@@ -27,7 +27,7 @@ struct CheckProgress {
 
 class CheckFrame {
  public:
-  CheckFrame(app::MainUnit& main, EntryWindows& entry_windows);
+  CheckFrame(mainunit::MainUnit& main, EntryWindows& entry_windows);
 
   const std::string& Caption() const { return caption_; }
   const CheckProgress& Progress() const { return progress_; }
@@ -64,7 +64,7 @@ class CheckFrame {
   TF_check_p& CheckPrint();
   void SetProgress(int position, int maximum);
 
-  app::MainUnit& main_;
+  mainunit::MainUnit& main_;
   EntryWindows& entry_windows_;
   CheckRun run_;
   std::unique_ptr<TF_check_p> check_p_;

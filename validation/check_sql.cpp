@@ -1,6 +1,6 @@
 #include "validation/check_sql.h"
 
-#include "app/sql_text.h"
+#include "mainunit/sql_text.h"
 
 namespace veltra::validation {
 
@@ -39,15 +39,15 @@ TableExpression BuildTableExpression(std::string_view db_name, std::string_view 
 std::string CodeListFirstBatchLine(std::string_view key_expression, std::string_view column,
                                    const SelectExtras& extras, std::string_view from, std::string_view code) {
   return Concat({"select ", key_expression, " 编号,", column, " 字段值", SelectItems(extras), " from ", from,
-                 " where not (", column, "=", app::SqlString(code)});
+                 " where not (", column, "=", mainunit::SqlString(code)});
 }
 
 std::string CodeListLaterBatchLine(const SelectExtras& extras, std::string_view code) {
-  return Concat({"select 编号,字段值", SelectItems(extras), " from tmp_r.db where not (字段值=", app::SqlString(code)});
+  return Concat({"select 编号,字段值", SelectItems(extras), " from tmp_r.db where not (字段值=", mainunit::SqlString(code)});
 }
 
 std::string CodeListAlternative(std::string_view column, std::string_view code) {
-  return Concat({" or ", column, "=", app::SqlString(code)});
+  return Concat({" or ", column, "=", mainunit::SqlString(code)});
 }
 
 std::string CodeListBatchEnd(const SelectExtras& extras) { return ")" + extras.filter; }
@@ -70,8 +70,8 @@ std::string PlainRuleSelect(std::string_view key_expression, std::string_view ru
 
 std::string StampFaults(std::string_view result_table, std::string_view field, std::string_view message,
                         std::string_view status) {
-  return Concat({"update ", result_table, " set 字段名=", app::SqlString(field), ",错误信息=", app::SqlString(message),
-                 ",状态=", app::SqlString(status), " where 字段名 IS NULL"});
+  return Concat({"update ", result_table, " set 字段名=", mainunit::SqlString(field), ",错误信息=", mainunit::SqlString(message),
+                 ",状态=", mainunit::SqlString(status), " where 字段名 IS NULL"});
 }
 
 std::string RemoveKeylessQjFaults(std::string_view result_table) {
@@ -84,12 +84,12 @@ std::string SortedResult(std::string_view result_table) {
 }
 
 std::string UnregisterTable(int id, std::string_view name) {
-  return Concat({"delete from sendname.db where id=", std::to_string(id), " and name=", app::SqlString(name)});
+  return Concat({"delete from sendname.db where id=", std::to_string(id), " and name=", mainunit::SqlString(name)});
 }
 
 std::string RegisterTable(int id, std::string_view name, std::string_view text) {
-  return Concat({"insert into sendname.db (id,name,text) values (", std::to_string(id), ",", app::SqlString(name), ",",
-                 app::SqlString(text), ")"});
+  return Concat({"insert into sendname.db (id,name,text) values (", std::to_string(id), ",", mainunit::SqlString(name), ",",
+                 mainunit::SqlString(text), ")"});
 }
 
 }  // namespace veltra::validation

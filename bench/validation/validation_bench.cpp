@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_unit.h"
+#include "mainunit/main_unit.h"
 #include "install/working_folder.h"
 #include "platform/formats/table_file.h"
 #include "schema/schema.h"
@@ -208,7 +208,7 @@ int main() {
   std::vector<std::string> statements;
   std::size_t faults = 0;
   const double ours = Seconds([&] {
-    app::MainUnit main(folder);
+    mainunit::MainUnit main(folder);
     db::Table catalogue(main.Database1), result(main.Database1);
     catalogue.SetTableName(validation::kCatalogueTable);
     catalogue.Open();

@@ -24,7 +24,7 @@ void KeyIn(KfqEntry& kfq, db::Table& table, const std::map<std::string, std::str
 
 TEST_F(InstalledFolderTest, EveryChangeIsOnDiskAfterARestart) {
   {
-    app::MainUnit unit(work);
+    mainunit::MainUnit unit(work);
     KfqEntry kfq(unit, prompts);
     kfq.Activate();
     KeyIn(kfq, kfq.Master(), {{"QA01", "110001"}, {"QA03", "12345678-9"}, {"QA04", "甲公司"}});
@@ -71,7 +71,7 @@ TEST_F(InstalledFolderTest, EveryChangeIsOnDiskAfterARestart) {
     });
     kfq.Close();
   }
-  app::MainUnit unit(work);
+  mainunit::MainUnit unit(work);
   KfqEntry kfq(unit, prompts);
   kfq.Activate();
   std::vector<std::string> enterprises;

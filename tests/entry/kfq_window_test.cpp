@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <QLabel>
 
-#include "app/ui_prompts.h"
+#include "mainunit/ui_prompts.h"
 #include "entry/change_r.h"
 #include "entry/kfq_window.h"
 #include "exchange/bhcl.h"
@@ -32,7 +32,7 @@ class KfqWindowTest : public veltra::testing::WorkingFolderTest {
   ui::ToolButton& Tool(const char* name) { return Find<ui::ToolButton>(*window, name); }
 
   ui::testing::UiScript ui_;
-  app::UiPrompts prompts;
+  mainunit::UiPrompts prompts;
   std::unique_ptr<TF_kfq> window;
 };
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_unit.h"
-#include "app/prompts.h"
+#include "mainunit/main_unit.h"
+#include "mainunit/prompts.h"
 #include "platform/db/database.h"
 #include "platform/db/table.h"
 #include "platform/formats/table_file.h"
@@ -21,7 +21,7 @@ namespace veltra::testing {
 
 // Records every message; answers questions and file dialogs from queues
 // (an empty queue answers No / Cancel).
-class ScriptedPrompts : public app::Prompts {
+class ScriptedPrompts : public mainunit::Prompts {
  public:
   struct Message {
     std::string text;
@@ -60,14 +60,14 @@ class WorkingFolderTest : public ::testing::Test {
     std::filesystem::create_directory(folder_ / "tmp");
     for (const char* name : {"kfq_1.db", "kfq_2.db", "kfq_5.db", "sendname.db", "bhcl.DB"}) CreateEmpty(name);
     for (const char* name : {"kfq1_chk.db", "kfq2_chk.db", "kfq5_chk.db"}) CreateEmpty(name);
-    main_ = std::make_unique<app::MainUnit>(folder_);
+    main_ = std::make_unique<mainunit::MainUnit>(folder_);
   }
   ~WorkingFolderTest() override {
     main_.reset();
     std::filesystem::remove_all(folder_);
   }
 
-  app::MainUnit& main() { return *main_; }
+  mainunit::MainUnit& main() { return *main_; }
   const std::filesystem::path& folder() const { return folder_; }
 
   // An empty table named `name` with the schema's fields of `layout` (its own name by default).
@@ -103,7 +103,7 @@ class WorkingFolderTest : public ::testing::Test {
 
  private:
   std::filesystem::path folder_;
-  std::unique_ptr<app::MainUnit> main_;
+  std::unique_ptr<mainunit::MainUnit> main_;
 };
 
 }  // namespace veltra::testing

@@ -19,7 +19,7 @@ class RecordingEntryWindows : public EntryWindows {
     std::string window, caption, key_field, key_value, key_value2;
     bool opened_from_check;
   };
-  explicit RecordingEntryWindows(app::MainUnit& main) : main_(main) {}
+  explicit RecordingEntryWindows(mainunit::MainUnit& main) : main_(main) {}
   void ShowModal(std::string_view window, const std::string& caption) override {
     shown.push_back({std::string(window), caption, main_.LocateKeyField, main_.LocateKeyValue, main_.LocateKeyValue2,
                      main_.OpenedFromCheck});
@@ -27,7 +27,7 @@ class RecordingEntryWindows : public EntryWindows {
   std::vector<Shown> shown;
 
  private:
-  app::MainUnit& main_;
+  mainunit::MainUnit& main_;
 };
 
 // Kind 1 with one plain rule that enterprises 110001 and 110002 both fail.

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/main_unit.h"
+#include "mainunit/main_unit.h"
 #include "entry/kfq.h"
 #include "install/working_folder.h"
 #include "platform/db/database.h"
@@ -27,18 +27,18 @@ class InstalledFolderTest : public ::testing::Test {
     char pattern[] = "/tmp/veltra_check_install_XXXXXX";
     parent_ = mkdtemp(pattern);
     install::CreateWorkingFolder(parent_ / "work", {.demo = true});
-    main_ = std::make_unique<app::MainUnit>(parent_ / "work");
+    main_ = std::make_unique<mainunit::MainUnit>(parent_ / "work");
   }
   ~InstalledFolderTest() override {
     main_.reset();
     std::filesystem::remove_all(parent_);
   }
 
-  app::MainUnit& main() { return *main_; }
+  mainunit::MainUnit& main() { return *main_; }
 
  private:
   std::filesystem::path parent_;
-  std::unique_ptr<app::MainUnit> main_;
+  std::unique_ptr<mainunit::MainUnit> main_;
 };
 
 class CheckInstallTest : public InstalledFolderTest, public ::testing::WithParamInterface<int> {};
@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, CheckInstallTest, ::testing::Values(1, 3, 4,
 // window shows it: it opens, is looked at, and closes.
 class EnterpriseWindow : public EntryWindows {
  public:
-  explicit EnterpriseWindow(app::MainUnit& main) : main_(main) {}
+  explicit EnterpriseWindow(mainunit::MainUnit& main) : main_(main) {}
   void ShowModal(std::string_view window, const std::string& caption) override {
     ASSERT_EQ(window, "TF_kfq");
     if (!entry_) entry_ = std::make_unique<entry::KfqEntry>(main_, prompts_);
@@ -98,7 +98,7 @@ class EnterpriseWindow : public EntryWindows {
   std::vector<std::string> shown;
 
  private:
-  app::MainUnit& main_;
+  mainunit::MainUnit& main_;
   veltra::testing::ScriptedPrompts prompts_;
   std::unique_ptr<entry::KfqEntry> entry_;
 };

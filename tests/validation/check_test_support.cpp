@@ -11,7 +11,7 @@ namespace veltra::validation::testing {
 CheckTest::CheckTest() {
   char pattern[] = "/tmp/veltra_check_XXXXXX";
   folder_ = mkdtemp(pattern);
-  main_ = std::make_unique<app::MainUnit>(folder_);
+  main_ = std::make_unique<mainunit::MainUnit>(folder_);
 }
 
 CheckTest::~CheckTest() {

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/main_unit.h"
+#include "mainunit/main_unit.h"
 #include "platform/db/database.h"
 #include "platform/db/table.h"
 
@@ -47,7 +47,7 @@ class CheckTest : public ::testing::Test {
   CheckTest();
   ~CheckTest() override;
 
-  app::MainUnit& main() { return *main_; }
+  mainunit::MainUnit& main() { return *main_; }
   db::Database& db() { return main_->Database1; }
   const std::filesystem::path& folder() const { return folder_; }
 
@@ -71,7 +71,7 @@ class CheckTest : public ::testing::Test {
 
  private:
   std::filesystem::path folder_;
-  std::unique_ptr<app::MainUnit> main_;
+  std::unique_ptr<mainunit::MainUnit> main_;
 };
 
 // Codes "C0001" ... of the given count.

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace veltra::app {
+namespace veltra::mainunit {
 
 // 'text' with every ' doubled.
 std::string SqlString(std::string_view text);
 
-}  // namespace veltra::app
+}  // namespace veltra::mainunit

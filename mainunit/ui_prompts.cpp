@@ -1,9 +1,9 @@
-#include "app/ui_prompts.h"
+#include "mainunit/ui_prompts.h"
 
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/message_box.h"
 
-namespace veltra::app {
+namespace veltra::mainunit {
 
 void UiPrompts::Notice(const std::string& text, const std::string& title) { ui::ShowNotice(text, title); }
 
@@ -11,4 +11,4 @@ bool UiPrompts::AskYesNo(const std::string& text, const std::string& title) { re
 
 bool UiPrompts::Execute(ui::FileDialog& dialog) { return dialog.Execute(); }
 
-}  // namespace veltra::app
+}  // namespace veltra::mainunit

@@ -1,11 +1,10 @@
-// The main unit's routines and report list, on real tables.
-#include "app/dataset_helpers.h"
-#include "app/report_kind.h"
-#include "app/sql_text.h"
+// The main unit's routines, on real tables.
+#include "mainunit/dataset_helpers.h"
+#include "mainunit/sql_text.h"
 #include "platform/db/query.h"
 #include "tests/support/working_folder.h"
 
-namespace veltra::app {
+namespace veltra::mainunit {
 namespace {
 
 using veltra::testing::WorkingFolderTest;
@@ -57,22 +56,6 @@ TEST_F(MainUnitTest, SharedStateStartsAsTheMainWindowLeavesIt) {
   EXPECT_TRUE(main().IdPrefix.empty());
 }
 
-TEST(ReportKind, ItemsSkipSevenAndTheComprehensiveItemsOfferNoValidation) {
-  std::vector<int> codes;
-  for (int i = 0; i < kReportItemCount; ++i) codes.push_back(ReportKindCode(i));
-  EXPECT_EQ(codes, (std::vector<int>{1, 2, 3, 4, 5, 6, 8, 9, 10, 11}));
-  for (int i = 0; i < kReportItemCount; ++i) EXPECT_EQ(ValidationAndQueryOffered(i), i != 1 && i != 4) << i;
-  EXPECT_THROW(ReportKindCode(10), std::out_of_range);
-}
-
-TEST(ReportKind, OutsideEnterprisesOpenTheEnterpriseWindowUnderTheirOwnCaption) {
-  EXPECT_EQ(EntryWindowFor(0).window, "TF_kfq");
-  EXPECT_EQ(EntryWindowFor(2).window, "TF_kfq");
-  EXPECT_EQ(EntryWindowFor(2).caption, "区外企业");
-  EXPECT_EQ(EntryWindowFor(9).caption, "省级高新区");
-  EXPECT_EQ(kReportItems[6], "国家大学科技园情况表");
-}
-
 TEST_F(MainUnitTest, QuotedValuesCannotBreakOutOfTheirLiteral) {
   AddRows("sendname.db", {{{"name", "o'k.db"}}, {{"name", "x.db"}}});
   EXPECT_EQ(SqlString("o'k"), "'o''k'");
@@ -87,4 +70,4 @@ TEST_F(MainUnitTest, QuotedValuesCannotBreakOutOfTheirLiteral) {
 }
 
 }  // namespace
-}  // namespace veltra::app
+}  // namespace veltra::mainunit

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/prompts.h"
+#include "mainunit/prompts.h"
 #include "platform/db/database.h"
 #include "platform/db/query.h"
 #include "platform/db/table.h"
@@ -18,7 +18,7 @@ namespace veltra::ui {
 class Form;
 }  // namespace veltra::ui
 
-namespace veltra::app {
+namespace veltra::mainunit {
 
 // Subject marker of the system's own mails (a 40-byte buffer in the system).
 inline constexpr const char* kMailSubjectMarker = "***Veltra计划统计软件***";
@@ -65,4 +65,4 @@ class MainUnit {
   ui::SaveDialog SaveDialog1;
 };
 
-}  // namespace veltra::app
+}  // namespace veltra::mainunit

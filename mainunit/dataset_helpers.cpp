@@ -1,8 +1,8 @@
-#include "app/dataset_helpers.h"
+#include "mainunit/dataset_helpers.h"
 
 #include "platform/types/error.h"
 
-namespace veltra::app {
+namespace veltra::mainunit {
 
 void SetNullNumericFieldsToZero(db::DataSet& data_set) {
   for (int i = 0; i < data_set.FieldCount(); ++i) {
@@ -22,4 +22,4 @@ bool PackTable(db::Database& database, std::string_view table_name) {
   }
 }
 
-}  // namespace veltra::app
+}  // namespace veltra::mainunit

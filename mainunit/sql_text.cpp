@@ -1,6 +1,6 @@
-#include "app/sql_text.h"
+#include "mainunit/sql_text.h"
 
-namespace veltra::app {
+namespace veltra::mainunit {
 
 std::string SqlString(std::string_view text) {
   std::string quoted = "'";
@@ -12,4 +12,4 @@ std::string SqlString(std::string_view text) {
   return quoted;
 }
 
-}  // namespace veltra::app
+}  // namespace veltra::mainunit

@@ -4,7 +4,7 @@
 // always balance.
 #include <utility>
 
-namespace veltra::app {
+namespace veltra::mainunit {
 
 template <typename Restore>
 class OnExit {
@@ -18,4 +18,4 @@ class OnExit {
   Restore restore_;
 };
 
-}  // namespace veltra::app
+}  // namespace veltra::mainunit

@@ -1,8 +1,8 @@
-#include "app/main_unit.h"
+#include "mainunit/main_unit.h"
 
 #include <utility>
 
-namespace veltra::app {
+namespace veltra::mainunit {
 
 MainUnit::MainUnit(std::filesystem::path working_folder) : Database1(std::move(working_folder)) {
   OpenDialog1.filter = "*.db *.dbf|*.db;*.dbf";
@@ -10,4 +10,4 @@ MainUnit::MainUnit(std::filesystem::path working_folder) : Database1(std::move(w
   SaveDialog1.default_extension = "*.db";
 }
 
-}  // namespace veltra::app
+}  // namespace veltra::mainunit

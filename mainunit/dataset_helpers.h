@@ -5,7 +5,7 @@
 #include "platform/db/database.h"
 #include "platform/db/dataset.h"
 
-namespace veltra::app {
+namespace veltra::mainunit {
 
 // Sets every null float, small-integer or integer field of the record being
 // edited to 0; other types are left alone.
@@ -16,4 +16,4 @@ void SetNullNumericFieldsToZero(db::DataSet& data_set);
 // without a message, the table stays as it was.
 bool PackTable(db::Database& database, std::string_view table_name);
 
-}  // namespace veltra::app
+}  // namespace veltra::mainunit

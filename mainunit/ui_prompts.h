@@ -1,9 +1,9 @@
 #pragma once
 // The windows' questions put to the user through the ui service, which a
 // window test answers.
-#include "app/prompts.h"
+#include "mainunit/prompts.h"
 
-namespace veltra::app {
+namespace veltra::mainunit {
 
 class UiPrompts : public Prompts {
  public:
@@ -12,4 +12,4 @@ class UiPrompts : public Prompts {
   bool Execute(ui::FileDialog& dialog) override;
 };
 
-}  // namespace veltra::app
+}  // namespace veltra::mainunit

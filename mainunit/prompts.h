@@ -6,7 +6,7 @@
 
 #include "platform/ui/file_dialog.h"
 
-namespace veltra::app {
+namespace veltra::mainunit {
 
 class Prompts {
  public:
@@ -19,4 +19,4 @@ class Prompts {
   virtual bool Execute(ui::FileDialog& dialog) = 0;
 };
 
-}  // namespace veltra::app
+}  // namespace veltra::mainunit
