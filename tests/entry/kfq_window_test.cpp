@@ -1,6 +1,8 @@
 // The enterprise window and its dialogs as a user drives them.
 #include <QApplication>
 #include <QLabel>
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -18,6 +20,16 @@ namespace {
 
 using ui::testing::Click;
 using ui::testing::Find;
+
+// WCAG's contrast ratio of two colours, 1 (none) to 21.
+double ContrastRatio(const QColor& a, const QColor& b) {
+  const auto luminance = [](const QColor& c) {
+    const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 class KfqWindowTest : public veltra::testing::WorkingFolderTest {
  protected:
@@ -61,8 +73,23 @@ TEST_F(KfqWindowTest, KeyedInEnterpriseAndProductReachTheTables) {
   EXPECT_EQ(w.DBGrid1->Column(1).Title(), "产品名称");
   EXPECT_EQ(w.DBGrid1->Column(1).Width(), 208);
   EXPECT_EQ(w.DBGrid6->Column(0).FieldName(), "Qh36");
-  // The coded fields show their codes as read-only text.
-  EXPECT_NE(Find<QLabel>(w, "Codes_QB05").text().toStdString().find("1 有"), std::string::npos);
+  // The coded fields show their codes as read-only text, plainly readable.
+  const QLabel& codes = Find<QLabel>(w, "Codes_QB05");
+  EXPECT_NE(codes.text().toStdString().find("1 有"), std::string::npos);
+  EXPECT_GE(ContrastRatio(codes.palette().color(codes.isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                                codes.foregroundRole()),
+                          codes.palette().color(codes.backgroundRole())),
+            4.5);
+  // The project grids take their columns in the form's order.
+  const auto titles = [](ui::DBGrid& grid) {
+    std::vector<std::string> shown;
+    for (int i = 0; i < grid.ColumnCount(); ++i) shown.push_back(grid.Column(i).Title());
+    return shown;
+  };
+  EXPECT_EQ(titles(*w.DBGrid5), (std::vector<std::string>{"序号", "项目名称", "项目来源", "合作形式", "成果形式",
+                                                          "技术经济目标", "活动类型", "起始日期", "完成日期"}));
+  EXPECT_EQ(titles(*w.DBGrid6), (std::vector<std::string>{"跨年度项目处所进展阶段", "参加项目人员",
+                                                          "项目人员实际工作时间", "项目经费内部支出"}));
   // The two layout-design fields the form mixes up are each on their own edit.
   EXPECT_NE(w.EditOf("Qj86_1"), w.EditOf("Qj86"));
   EXPECT_NE(w.EditOf("Qj86_1"), nullptr);
