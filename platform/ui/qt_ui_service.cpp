@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <algorithm>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStringList>
@@ -54,6 +56,13 @@ std::unique_ptr<QFileDialog> QtUiService::FileDialogFor(const FileDialogRequest&
   dialog->setOption(QFileDialog::DontUseNativeDialog);
   dialog->setViewMode(QFileDialog::Detail);
   dialog->resize(kFileDialogWidth, kFileDialogHeight);
+  if (auto* files = dialog->findChild<QTreeView*>("treeView")) {
+    // Size, type and date as wide as what they show; the name takes the rest.
+    QHeaderView* header = files->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
   QStringList filters;
   for (const FileFilter& filter : request.filters) filters << QtFilter(filter);
   dialog->setNameFilters(filters);

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeView>
+#include <QTest>
 #include <QTimer>
 #include <stdexcept>
 
@@ -32,15 +33,23 @@ TEST_F(ApplicationTest, QtsOwnBoxesAndDialogsAreChineseAndShowTheirColumns) {
   EXPECT_TRUE(box->button(QMessageBox::No)->text().startsWith("否"));
   EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
 
-  const auto dialog = QtUiService::FileDialogFor({FileDialogKind::Open, "请选择数据库文件", {{"*.db", {"*.db"}}}});
+  const auto dialog = QtUiService::FileDialogFor({FileDialogKind::Open, "请选择数据库文件", {{"*", {"*"}}}});
+  dialog->setDirectory(QCoreApplication::applicationDirPath());  // a folder with files in it
   dialog->show();
+  const auto* files = dialog->findChild<QTreeView*>("treeView");
+  ASSERT_NE(files, nullptr);
+  for (int wait = 0; wait < 200 && files->model()->rowCount(files->rootIndex()) == 0; ++wait) {
+    QTest::qWait(10);  // the folder is read in the background
+  }
+  ASSERT_GT(files->model()->rowCount(files->rootIndex()), 0);
   QCoreApplication::processEvents();
   const auto* buttons = dialog->findChild<QDialogButtonBox*>();
   ASSERT_NE(buttons, nullptr);
   EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text().toStdString(), "取消");
-  const auto* files = dialog->findChild<QTreeView*>("treeView");
-  ASSERT_NE(files, nullptr);
   const QHeaderView* header = files->header();
+  for (int column = 1; column < header->count(); ++column) {  // size, type, date: shown whole
+    EXPECT_LE(static_cast<const QAbstractItemView*>(files)->sizeHintForColumn(column), header->sectionSize(column));
+  }
   const int last = header->count() - 1;
   EXPECT_LE(header->sectionViewportPosition(last) + header->sectionSize(last), files->viewport()->width());
   EXPECT_TRUE(dialog->grab().save("file_dialog.png"));
