@@ -102,6 +102,8 @@ TEST_F(KfqWindowTest, KeyedInEnterpriseAndProductReachTheTables) {
   EXPECT_TRUE(w.grab().save("kfq_products.png"));
   w.Frame().ShowPage(1);
   EXPECT_TRUE(w.grab().save("kfq_profile.png"));
+  w.Frame().ShowPage(6);
+  EXPECT_TRUE(w.grab().save("kfq_projects.png"));
 
   ASSERT_TRUE(Click(Tool("ToolButton10")));
   EXPECT_FALSE(w.Frame().Master().Active());
