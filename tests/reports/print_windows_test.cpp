@@ -27,7 +27,9 @@ using print::testing::ScriptedUser;
 class PrintWindowsTest : public ::testing::Test {
  protected:
   PrintWindowsTest()
-      : folder_(print::testing::OutputPath("reports")), created_(std::filesystem::create_directories(folder_)),
+      // ctest runs the tests side by side: each its own folder.
+      : folder_(print::testing::OutputPath(::testing::UnitTest::GetInstance()->current_test_info()->name())),
+        created_(std::filesystem::create_directories(folder_)),
         database_(folder_) {}
   ~PrintWindowsTest() override { std::filesystem::remove_all(folder_); }
 
