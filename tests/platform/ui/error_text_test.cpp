@@ -1,0 +1,81 @@
+// What the user reads when an engine error escapes a handler.
+#include "platform/ui/error_text.h"
+
+#include <functional>
+#include <stdexcept>
+
+#include "platform/db/query.h"
+#include "platform/db/table.h"
+#include "platform/types/error.h"
+#include "tests/platform/ui/data_fixture.h"
+
+namespace veltra::ui::testing {
+namespace {
+
+class ErrorTextTest : public DataUiTest {
+ protected:
+  void SetUp() override {
+    Create("kfq_1.db", {{"QA01", FieldType::String, 6}, {"QC05", FieldType::Float, 0}});
+    db().CreateTable("keyed.db", db::TableType::Default, {{"Id", FieldType::String, 6}});
+  }
+  void TearDown() override { SetFieldCaptionLookup(nullptr); }
+  // The text shown for what `act` throws.
+  std::string Shown(const std::function<void()>& act) {
+    try {
+      act();
+    } catch (const std::exception& e) {
+      return UserText(e);
+    }
+    ADD_FAILURE() << "nothing was thrown";
+    return {};
+  }
+};
+
+TEST_F(ErrorTextTest, EngineErrorsAreToldInChineseNamingTableAndCaption) {
+  SetFieldCaptionLookup([](const std::string& table, const std::string& field) {
+    return table == "kfq_1.db" && field == "QC05" ? std::string("总收入") : std::string();
+  });
+  db::Table table(db());
+  table.SetTableName("kfq_1.db");
+  table.Open();
+  db::Query query(db());
+  struct Case {
+    const char* name;
+    std::function<void()> act;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"conversion", [&] { table.Append(); table.FieldByName("QC05").SetAsString("12a"); },
+       "表kfq_1.db的字段“总收入”不能取值“12a”"},
+      {"unknown column", [&] { query.SQL.Add("select nofield from kfq_1"); query.Open(); },
+       "表kfq_1中没有字段“nofield”"},
+      {"missing table", [&] { db::Table missing(db()); missing.SetTableName("nothere"); missing.Open(); },
+       "表nothere.db不存在"},
+      {"own words", [] { throw EngineError(EngineError::Kind::KeyViolation, "企业数据错误:企业报表编号重复"); },
+       "企业数据错误:企业报表编号重复"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Shown(c.act), c.shown) << c.name;
+  table.Cancel();
+}
+
+TEST_F(ErrorTextTest, TheEngineKeepsItsKeyViolationTextForTheWindowsToMap) {
+  db::Table table(db());
+  table.SetTableName("keyed.db");
+  table.GetIndexDefs().push_back({"", "Id", true, true, false});
+  table.Open();
+  for (int i = 0; i < 2; ++i) {
+    table.Append();
+    table.FieldByName("Id").SetAsString("1");
+    try {
+      table.Post();
+    } catch (const EngineError& e) {
+      EXPECT_STREQ(e.what(), "Key violation.");
+      EXPECT_EQ(UserText(e), "表keyed.db中已有关键字相同的记录");
+      table.Cancel();
+    }
+  }
+  EXPECT_EQ(table.RecordCount(), 1);
+}
+
+}  // namespace
+}  // namespace veltra::ui::testing
