@@ -58,8 +58,14 @@ void SetFieldCaptionLookup(FieldCaptionLookup lookup) { CaptionLookup() = std::m
 
 std::string UserText(const std::exception& error) {
   const std::string message = error.what();
+  const auto* engine = dynamic_cast<const EngineError*>(&error);
+  // An error that names what it is about is the engine's own, whatever
+  // characters the refused value brings into its message.
+  if (engine != nullptr && (!engine->subject().table.empty() || !engine->subject().field.empty())) {
+    return EngineText(*engine);
+  }
   if (!IsPlainAscii(message)) return message;
-  if (const auto* engine = dynamic_cast<const EngineError*>(&error)) return EngineText(*engine);
+  if (engine != nullptr) return EngineText(*engine);
   return "程序错误：" + message;
 }
 

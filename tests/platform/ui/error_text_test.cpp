@@ -45,8 +45,8 @@ TEST_F(ErrorTextTest, EngineErrorsAreToldInChineseNamingTableAndCaption) {
     const char* shown;
   };
   const Case cases[] = {
-      {"conversion", [&] { table.Append(); table.FieldByName("QC05").SetAsString("12a"); },
-       "表kfq_1.db的字段“总收入”不能取值“12a”"},
+      {"conversion", [&] { table.Append(); table.FieldByName("QC05").SetAsString("12甲"); },
+       "表kfq_1.db的字段“总收入”不能取值“12甲”"},
       {"unknown column", [&] { query.SQL.Add("select nofield from kfq_1"); query.Open(); },
        "表kfq_1中没有字段“nofield”"},
       {"missing table", [&] { db::Table missing(db()); missing.SetTableName("nothere"); missing.Open(); },
