@@ -481,12 +481,12 @@ void EntryFrame::CheckCascadeTarget(const std::string& old_key, const std::strin
     mainunit::OnExit close([&probe] { probe.Close(); });
     std::set<std::string> ids;
     std::vector<std::string> moved_ids;  // what the cascade will build
-    std::string clash;  // a row under the new number would join this enterprise unasked
+    std::string clash;  // the Id of the first row in the way
     for (probe.First(); !probe.Eof(); probe.Next()) {
       const std::string id = probe.FieldByName(d.id_field).AsString();
       const std::string key = probe.FieldByName(key_field).AsString();
       ids.insert(id);
-      if (key == new_key && clash.empty()) clash = id;
+      if (key == new_key && clash.empty()) clash = id;  // it would join this enterprise unasked
       if (key == old_key) moved_ids.push_back(DetailId(i, new_key, probe.FieldByName(d.sequence_field).AsString()));
     }
     for (const std::string& id : moved_ids) {
