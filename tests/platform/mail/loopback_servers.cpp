@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 
@@ -112,7 +113,8 @@ void FakeSmtpServer::Serve(ServerConnection& connection) {
       connection.Send("250 ok\r\n");
     } else if (verb == "rcpt") {
       const std::string recipient = line.substr(9, line.size() - 10);
-      if (faults_.refused_recipients.count(recipient) != 0) {
+      if (std::find(faults_.refused_recipients.begin(), faults_.refused_recipients.end(), recipient) !=
+          faults_.refused_recipients.end()) {
         connection.Send("550 no such user\r\n");
       } else {
         current.recipients.push_back(recipient);

@@ -40,7 +40,7 @@ class LoopbackServer {
 };
 
 struct SmtpFaults {
-  std::set<std::string> refused_recipients;
+  std::vector<std::string> refused_recipients;
   bool drop_during_data = false;
   bool refuse_ehlo = false;
 };
