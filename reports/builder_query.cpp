@@ -31,16 +31,16 @@ std::vector<std::string> SumStatement(const BuilderContext& context, std::span<c
   return WithFromLine(context, SumLines(columns), source);
 }
 
-void OpenStatement(BuilderContext& context, const std::vector<std::string>& lines) {
+void OpenStatement(BuilderContext& context, const std::vector<std::string>& lines, std::string_view saved_as) {
   db::Query& query = context.Query1;
   query.SQL.Clear();
   for (const std::string& line : lines) query.SQL.Add(line);
   query.Open();
-  if (context.AfterOpen) context.AfterOpen(query);
+  if (context.AfterOpen) context.AfterOpen(query, saved_as);
 }
 
 void SaveStatementAs(BuilderContext& context, const std::vector<std::string>& lines, std::string_view name) {
-  OpenStatement(context, lines);
+  OpenStatement(context, lines, name);
   dbtool::SaveDataSetAsTable(context.main.Database1, context.Query1, nullptr, name);
 }
 

@@ -18,9 +18,10 @@ namespace veltra::reports {
 struct BuilderContext {
   mainunit::MainUnit& main;  // the working folder, its scratch Table1 and DataDirPrefix
   db::Query& Query1;         // the report window's query, on main.Database1
-  // Called once each statement's rows are in, before they are used
-  // (benchmarks and tests replay the statements elsewhere).
-  std::function<void(db::Query&)> AfterOpen;
+  // Called once each statement's rows are in, with the table they are then
+  // saved as (empty when the builder reads them itself); benchmarks and
+  // tests replay the statements elsewhere.
+  std::function<void(db::Query&, std::string_view saved_as)> AfterOpen;
 };
 
 // One column of a summary: the sum of `field` named `column`.
@@ -43,8 +44,9 @@ std::vector<std::string> WithFromLine(const BuilderContext& context, std::vector
 std::vector<std::string> SumStatement(const BuilderContext& context, std::span<const SummedColumn> columns,
                                       std::string_view source);
 
-// Replaces the query's statement by `lines` and opens it.
-void OpenStatement(BuilderContext& context, const std::vector<std::string>& lines);
+// Replaces the query's statement by `lines` and opens it, for the rows to be
+// read (`saved_as` empty) or saved as that table.
+void OpenStatement(BuilderContext& context, const std::vector<std::string>& lines, std::string_view saved_as = {});
 
 // Opens the statement and saves its rows as the table `name` of the working
 // folder, replacing that table whole; a failing statement leaves it as it was.

@@ -60,7 +60,7 @@ class BuildersSqliteTest : public ReportFolderTest {
 };
 
 TEST_F(BuildersSqliteTest, EveryStatementAgreesWithSqlite) {
-  context().AfterOpen = [this](db::Query& query) { CompareWithSqlite(query); };
+  context().AfterOpen = [this](db::Query& query, std::string_view) { CompareWithSqlite(query); };
   for (const bool filled : {false, true}) {
     if (filled) FillSurvey();
     BuildEnterpriseSummary(context());
