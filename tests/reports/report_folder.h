@@ -21,7 +21,8 @@ using Fields = std::map<std::string, std::string>;
 
 class ReportFolderTest : public ::testing::Test {
  protected:
-  ReportFolderTest() : installed_(false), main_(installed_.folder()) {}
+  // `demo`: the install tool's demo folder, with its few fictitious records.
+  explicit ReportFolderTest(bool demo = false) : installed_(demo), main_(installed_.folder()) {}
 
   mainunit::MainUnit& main() { return main_; }
   BuilderContext& context() { return context_; }
