@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -23,6 +22,7 @@
 #include "reports/enterprise_summaries.h"
 #include "reports/project_summaries.h"
 #include "schema/schema.h"
+#include "tests/support/sqlite_oracle.h"
 
 namespace fs = std::filesystem;
 using namespace veltra;
@@ -63,26 +63,13 @@ void Exec(sqlite3* db, const std::string& sql) {
   CheckSqlite(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), db);
 }
 
-// Our dialect in SQLite's spelling; bare table names with an extension are quoted.
-std::string SqliteSpelling(std::string sql) {
-  static const std::regex substring(R"(SUBSTRING\((\w+) FROM (\d+) FOR (\d+)\))", std::regex::icase);
-  static const std::regex bare_table(R"(([ ,])(\w+\.db)\b)");
-  static const std::regex number_text("\"(\\d+)\"");
-  for (char& c : sql) {
-    if (c == '\n') c = ' ';
-  }
-  sql = std::regex_replace(sql, substring, "substr($1,$2,$3)");
-  sql = std::regex_replace(sql, bare_table, "$1\"$2\"");
-  return std::regex_replace(sql, number_text, "'$1'");
-}
-
 // Replays one builder's statements: saved results become tables, the
 // counts are written into the template before the statement that reads it.
 void ReplayInSqlite(sqlite3* db, const std::vector<LoggedStatement>& log, std::size_t builder) {
   std::vector<std::string> counts;
   for (const LoggedStatement& statement : log) {
     if (statement.builder != builder) continue;
-    const std::string sql = SqliteSpelling(statement.sql);
+    const std::string sql = testing::SqliteSpelling(statement.sql);
     if (statement.saved_as.empty()) {
       counts.push_back("(" + sql + ")");
       continue;

@@ -15,19 +15,10 @@
 namespace veltra::reports {
 namespace {
 
-// Our dialect in SQLite's spelling. Equal incomes keep the table's order
-// in our engine; SQLite is told so.
-std::string SqliteSpelling(std::string sql) {
-  static const std::regex substring(R"(SUBSTRING\((\w+) FROM (\d+) FOR (\d+)\))", std::regex::icase);
-  static const std::regex bare_table(R"(([ ,])(\w+\.db)\b)");
-  static const std::regex number_text("\"(\\d+)\"");
-  for (char& c : sql) {
-    if (c == '\n') c = ' ';
-  }
-  sql = std::regex_replace(sql, substring, "substr($1,$2,$3)");
-  sql = std::regex_replace(sql, bare_table, "$1\"$2\"");
-  sql = std::regex_replace(sql, number_text, "'$1'");
-  return std::regex_replace(sql, std::regex("order by qc05 desc"), "order by qc05 desc, rowid");
+// Equal incomes keep the table's order in our engine; SQLite is told so.
+std::string SqliteSpelling(const std::string& sql) {
+  return std::regex_replace(testing::SqliteSpelling(sql), std::regex("order by qc05 desc"),
+                            "order by qc05 desc, rowid");
 }
 
 std::set<std::string> TablesRead(const std::string& sql) {

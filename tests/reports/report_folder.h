@@ -14,6 +14,7 @@
 #include "platform/formats/table_file.h"
 #include "reports/builder_query.h"
 #include "tests/install/install_test_support.h"
+#include "tests/support/working_folder.h"
 
 namespace veltra::reports {
 
@@ -30,15 +31,7 @@ class ReportFolderTest : public ::testing::Test {
 
   // Appends rows, each a map of field name to display text ("" leaves it null).
   void AddRows(const std::string& table, const std::vector<Fields>& rows) {
-    db::Table cursor(main_.Database1);
-    cursor.SetTableName(table);
-    cursor.Open();
-    for (const Fields& row : rows) {
-      cursor.Append();
-      for (const auto& [field, value] : row) cursor.FieldByName(field).SetAsString(value);
-      cursor.Post();
-    }
-    cursor.Close();
+    testing::AppendRows(main_.Database1, table, rows);
   }
 
   // Every record of a table as column name -> display text ("" for null).

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -27,6 +28,22 @@ inline std::string CanonicalRow(const std::vector<Value>& row) {
   std::string line;
   for (const Value& value : row) line += Canonical(value) + "|";
   return line;
+}
+
+// A statement of our dialect in SQLite's spelling: SUBSTRING(x FROM n FOR m)
+// as substr(x,n,m), bare table names with an extension ("kfq1hz.db") and
+// double-quoted numbers ("06", a text literal here) quoted as SQLite reads
+// them, lines joined.
+inline std::string SqliteSpelling(std::string sql) {
+  static const std::regex substring(R"(SUBSTRING\((\w+) FROM (\d+) FOR (\d+)\))", std::regex::icase);
+  static const std::regex bare_table(R"(([ ,])(\w+\.db)\b)");
+  static const std::regex number_text("\"(\\d+)\"");
+  for (char& c : sql) {
+    if (c == '\n') c = ' ';
+  }
+  sql = std::regex_replace(sql, substring, "substr($1,$2,$3)");
+  sql = std::regex_replace(sql, bare_table, "$1\"$2\"");
+  return std::regex_replace(sql, number_text, "'$1'");
 }
 
 class SqliteDatabase {
