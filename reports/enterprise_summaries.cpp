@@ -81,14 +81,22 @@ constexpr SummedColumn kProjectRdSums[] = {
     {"c.Qh08", "Qh08"}, {"c.Qh08_1", "Qh08_1"}, {"c.Qh08_2", "Qh08_2"}, {"c.Qh08_3", "Qh08_3"}, {"c.Qh50", "Qh50"},
 };
 
-// The template must be there with every count field before anything is
-// rewritten, so that a bad installation leaves the old summary whole.
-void CheckCountTemplate(BuilderContext& context) {
-  RequireInstalledTable(context, kEnterpriseCountTemplate, "企业汇总的计数模板");
+using Counts = std::array<std::int64_t, std::size(kEnterpriseCounts)>;
+
+// The main window's scratch table on the template; the caller closes it.
+db::Table& OpenCountTemplate(BuilderContext& context) {
   db::Table& template_table = context.main.Table1;
   template_table.Close();
   template_table.SetTableName(std::string(kEnterpriseCountTemplate));
   template_table.Open();
+  return template_table;
+}
+
+// The template must be there with every count field before anything is
+// rewritten, so that a bad installation leaves the old summary whole.
+void CheckCountTemplate(BuilderContext& context) {
+  RequireInstalledTable(context, kEnterpriseCountTemplate, "企业汇总的计数模板");
+  db::Table& template_table = OpenCountTemplate(context);
   mainunit::OnExit close([&template_table] { template_table.Close(); });
   for (const EnterpriseCount& count : kEnterpriseCounts) {
     if (template_table.FindField(count.column)) continue;
@@ -98,8 +106,8 @@ void CheckCountTemplate(BuilderContext& context) {
   }
 }
 
-std::array<std::int64_t, std::size(kEnterpriseCounts)> CountEnterprises(BuilderContext& context) {
-  std::array<std::int64_t, std::size(kEnterpriseCounts)> values{};
+Counts CountEnterprises(BuilderContext& context) {
+  Counts values{};
   for (std::size_t i = 0; i < values.size(); ++i) {
     const EnterpriseCount& count = kEnterpriseCounts[i];
     OpenStatement(context, {"select count(" + std::string(count.counted) + ") " + std::string(count.column) +
@@ -110,10 +118,9 @@ std::array<std::int64_t, std::size(kEnterpriseCounts)> CountEnterprises(BuilderC
 }
 
 // The template keeps its own fields; it gets one record with the counts.
-void WriteCounts(BuilderContext& context, const std::array<std::int64_t, std::size(kEnterpriseCounts)>& values) {
-  db::Table& template_table = context.main.Table1;
+void WriteCounts(BuilderContext& context, const Counts& values) {
   context.main.Database1.EmptyTable(kEnterpriseCountTemplate);
-  template_table.Open();
+  db::Table& template_table = OpenCountTemplate(context);
   mainunit::OnExit close([&template_table] { template_table.Close(); });
   template_table.Append();
   for (std::size_t i = 0; i < values.size(); ++i) {
