@@ -8,7 +8,6 @@
 #include "reports/enterprise_lists.h"
 #include "reports/enterprise_summaries.h"
 #include "reports/project_summaries.h"
-#include "reports/report_builders.h"
 #include "tests/reports/report_folder.h"
 
 namespace veltra::reports {
@@ -180,23 +179,6 @@ TEST_F(BuildersTest, ASecondBuildReplacesTheFirst) {
   ExpectValues("qyhz.db", {{"企业数", "13"}, {"总收入", "975006.5"}, {"政策区企业数", "7"}, {"进区数", "8"}});
   EXPECT_EQ(Rows("kfq4hz.db").size(), 1u);
   EXPECT_EQ(Column("dqy.db", "报表编号"), (Strings{"110013", "110007", "110002", "110010"}));
-}
-
-TEST_F(BuildersTest, TheReportWindowsBuildersWriteTheirTables) {
-  FillSurvey();
-  const ReportDispatch::Builders builders = ReportBuilders(context());
-  const std::vector<std::pair<std::function<void()>, std::string>> cases = {
-      {builders.national_projects, "gjhz.db"}, {builders.local_projects, "dfhz.db"},
-      {builders.software_enterprises, "rjqyhz.db"}, {builders.enterprises, "qyhz.db"},
-      {builders.enterprise_rd, "qyrdhz.db"}, {builders.industrial_list, "gyqy.db"},
-      {builders.service_list, "fwqy.db"}, {builders.large_list, "dqy.db"}};
-  for (const auto& [build, table] : cases) {
-    build();
-    EXPECT_TRUE(std::filesystem::exists(Path(table))) << table;
-  }
-  EXPECT_EQ(Column("dqy.db", "报表编号"), (Strings{"110007", "110002", "110010"}));  // mode 1
-  builders.listed_list();
-  EXPECT_EQ(Column("dqy.db", "报表编号"), (Strings{"110008", "110004", "110001", "110006"}));
 }
 
 }  // namespace
