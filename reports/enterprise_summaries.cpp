@@ -55,6 +55,13 @@ constexpr SummedColumn kProjectSums[] = {
     {"c.Qh50", "项目本年经费内部支出"},
 };
 
+// One count of enterprises written into the template field `column`.
+struct EnterpriseCount {
+  std::string_view column;
+  std::string_view counted;  // the argument of count()
+  std::string_view condition;
+};
+
 // 区外企业数 counts rows: an enterprise with no qb07 counts as outside the zone.
 constexpr EnterpriseCount kEnterpriseCounts[] = {
     {"政策区企业数", "qa02", "qa02='1'"},
@@ -132,11 +139,6 @@ void WriteCounts(BuilderContext& context, const Counts& values) {
 }  // namespace
 
 std::span<const SummedColumn> EnterpriseSums() { return kEnterpriseSums; }
-std::span<const SummedColumn> ProductSums() { return kProductSums; }
-std::span<const SummedColumn> ProjectSums() { return kProjectSums; }
-std::span<const EnterpriseCount> EnterpriseCounts() { return kEnterpriseCounts; }
-std::span<const SummedColumn> EnterpriseRdSums() { return kEnterpriseRdSums; }
-std::span<const SummedColumn> ProjectRdSums() { return kProjectRdSums; }
 
 void BuildEnterpriseSummary(BuilderContext& context) {
   CheckCountTemplate(context);

@@ -16,19 +16,8 @@ inline constexpr std::string_view kEnterpriseSummaryTable = "qyhz.db";
 inline constexpr std::string_view kEnterpriseRdSummaryTable = "qyrdhz.db";
 inline constexpr std::string_view kEnterpriseCountTemplate = "kfq4hz.db";
 
-// One count of enterprises written into the template field `column`.
-struct EnterpriseCount {
-  std::string_view column;
-  std::string_view counted;  // the argument of count()
-  std::string_view condition;
-};
-
-std::span<const SummedColumn> EnterpriseSums();      // kfq_1.db a, 77 columns
-std::span<const SummedColumn> ProductSums();         // kfq_2.db b, 4 columns
-std::span<const SummedColumn> ProjectSums();         // kfq_5.db c, 2 columns
-std::span<const EnterpriseCount> EnterpriseCounts();  // the five template fields, in order
-std::span<const SummedColumn> EnterpriseRdSums();    // kfq_1.db a, 38 columns
-std::span<const SummedColumn> ProjectRdSums();       // kfq_5.db c, 5 columns
+// The 77 sums over kfq_1.db (alias a) that open the enterprise summary.
+std::span<const SummedColumn> EnterpriseSums();
 
 // Rewrites qyhz.db: the 83 sums, then the template's fields with the five
 // counts. Checks the template (kfq4hz.db with its five count fields) before

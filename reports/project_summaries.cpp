@@ -37,10 +37,6 @@ constexpr SummedColumn kNationalProjectSums[] = {
 
 }  // namespace
 
-std::span<const SummedColumn> SoftwareEnterpriseSums() { return kSoftwareEnterpriseSums; }
-std::span<const SummedColumn> LocalProjectSums() { return kLocalProjectSums; }
-std::span<const SummedColumn> NationalProjectSums() { return kNationalProjectSums; }
-
 void BuildSoftwareEnterpriseSummary(BuilderContext& context) {
   SaveStatementAs(context, SumStatement(context, kSoftwareEnterpriseSums, "rjjdqy.db\""), kSoftwareSummaryTable);
 }

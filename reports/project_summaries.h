@@ -3,7 +3,6 @@
 // local programme projects supplied with the installation, and the
 // national programme projects entered or added in this year's return.
 // Over an empty source every column, the counts too, is null.
-#include <span>
 #include <string_view>
 
 #include "reports/builder_query.h"
@@ -13,10 +12,6 @@ namespace veltra::reports {
 inline constexpr std::string_view kSoftwareSummaryTable = "rjqyhz.db";
 inline constexpr std::string_view kLocalProjectSummaryTable = "dfhz.db";
 inline constexpr std::string_view kNationalProjectSummaryTable = "gjhz.db";
-
-std::span<const SummedColumn> SoftwareEnterpriseSums();  // rjjdqy.db, 41 columns
-std::span<const SummedColumn> LocalProjectSums();        // dfxm2.db, 12 columns
-std::span<const SummedColumn> NationalProjectSums();     // gjxm.db, 10 columns
 
 // Rewrites rjqyhz.db from every enterprise of every software base.
 void BuildSoftwareEnterpriseSummary(BuilderContext& context);
