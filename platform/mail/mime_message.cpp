@@ -53,16 +53,18 @@ std::string Joined(const std::vector<std::string>& lines) {
 
 GMimeStream* MemoryStream(std::string_view bytes) { return g_mime_stream_mem_new_with_buffer(bytes.data(), bytes.size()); }
 
-// Plain ASCII goes as us-ascii; anything else as GBK, which is what the
-// system's own mails have always carried, now declared as such.
+// Plain ASCII goes as us-ascii; other text as GBK, which is what the
+// system's own mails have always carried, now declared as such; text that
+// GBK cannot hold goes as UTF-8 rather than not at all.
 GMimeObject* BodyPart(const std::vector<std::string>& lines) {
   const std::string text = Joined(lines);
   const bool ascii = IsAscii(text);
+  const bool gbk = !ascii && text::IsGbkEncodable(text);
   GMimeTextPart* part = g_mime_text_part_new_with_subtype("plain");
-  GObjectPtr<GMimeStream> stream(MemoryStream(ascii ? text : text::Utf8ToGbk(text)));
+  GObjectPtr<GMimeStream> stream(MemoryStream(gbk ? text::Utf8ToGbk(text) : text));
   GObjectPtr<GMimeDataWrapper> content(g_mime_data_wrapper_new_with_stream(stream.get(), GMIME_CONTENT_ENCODING_DEFAULT));
   g_mime_part_set_content(GMIME_PART(part), content.get());
-  g_mime_text_part_set_charset(part, ascii ? "us-ascii" : "GBK");
+  g_mime_text_part_set_charset(part, ascii ? "us-ascii" : gbk ? "GBK" : "utf-8");
   g_mime_part_set_content_encoding(GMIME_PART(part),
                                    ascii ? GMIME_CONTENT_ENCODING_7BIT : GMIME_CONTENT_ENCODING_BASE64);
   return GMIME_OBJECT(part);

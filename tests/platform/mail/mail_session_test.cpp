@@ -186,6 +186,21 @@ TEST_F(MailSessionTest, AttachmentNamesStayInTheFolderAndNeverReplaceAnother) {
   EXPECT_EQ(received.body_lines, std::vector<std::string>{"body"});
 }
 
+TEST_F(MailSessionTest, BodiesDeclareTheCharsetTheirTextNeedsAndComeBackWhole) {
+  const std::pair<std::vector<std::string>, std::string> bodies[] = {
+      {{"plain text"}, "us-ascii"},
+      {{"高新区企业数据", "第二行"}, "GBK"},
+      {{"表情😀不在GBK里"}, "utf-8"},
+  };
+  for (const auto& [lines, charset] : bodies) {
+    OutgoingMessage message = Message();
+    message.body_lines = lines;
+    const std::string text = WriteMimeMessage(message);
+    EXPECT_NE(text.find("charset=" + charset), std::string::npos) << text;
+    EXPECT_EQ(ReadMimeMessage(text, folder_ / "attach").body_lines, lines);
+  }
+}
+
 // Runs Debian's Python (the one that sees Debian's modules) on a script.
 std::string RunPython(const std::string& script) {
   FILE* pipe = popen(("/usr/bin/python3 -c '" + script + "' 2>&1").c_str(), "r");
