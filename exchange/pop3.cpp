@@ -185,18 +185,28 @@ void TF_pop3::Button6Click() {
 }
 
 void TF_pop3::LogMessage(const mail::ReceivedMessage& message, double bytes, const std::string& date) {
-  Table1.Append();
-  Table1.FieldByName("发件人").SetAsString(message.from);
-  Table1.FieldByName("日期").SetAsString(date);
-  Table1.FieldByName("长度").SetAsFloat(bytes);
-  Table1.FieldByName("内容").SetAsString(Lines(message.body_lines));
-  if (!message.attachments.empty()) {
-    Table1.FieldByName("附件").SetAsString(Lines(message.attachments));
-    ListBox1->Clear();
-    for (const std::string& name : message.attachments) ListBox1->Add(name);
+  try {
+    Table1.Append();
+    Table1.FieldByName("发件人").SetAsString(StorableText(message.from));
+    Table1.FieldByName("日期").SetAsString(StorableText(date));
+    Table1.FieldByName("长度").SetAsFloat(bytes);
+    Table1.FieldByName("内容").SetAsString(StorableText(Lines(message.body_lines)));
+    if (!message.attachments.empty()) {
+      Table1.FieldByName("附件").SetAsString(Lines(message.attachments));
+      ListBox1->Clear();
+      for (const std::string& name : message.attachments) ListBox1->Add(name);
+    }
+    Table1.Post();
+    Table1.FlushBuffers();
+  } catch (...) {
+    // The mail stays on the server; the next receive saves its files again.
+    Table1.Cancel();
+    for (const std::string& name : message.attachments) {
+      std::error_code ignored;
+      std::filesystem::remove(AttachFolder() / name, ignored);
+    }
+    throw;
   }
-  Table1.Post();
-  Table1.FlushBuffers();
 }
 
 void TF_pop3::Table1AfterScroll() {

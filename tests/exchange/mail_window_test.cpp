@@ -153,5 +153,19 @@ TEST_F(MailWindowTest, OnlyTheSystemsMailIsLoggedAndDeletingRemovesItsFiles) {
   EXPECT_EQ(Column("work/mailbox.db", "附件"), std::vector<std::string>{"kfq_1.db"}) << "packed, one mail left";
 }
 
+TEST_F(MailWindowTest, TextTheLogCannotHoldIsLoggedWithQuestionMarksAndTheMailLeavesTheServer) {
+  const std::string mail = "From: =?utf-8?b?" + std::string("5byg5LiJ8J+YgA==") + "?= <zone@example.cn>\r\n"  // 张三😀
+                           "Subject: " + unit_->MailSubjectMarker + "\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n"
+                           "收到😀了\r\n";
+  mail::testing::FakePop3Server pop3({mail});
+  UseServers(1, pop3.port());
+  TF_pop3 window(*unit_);
+  ui_.OnModal("F_pop3", [&](ui::Form& form) { ASSERT_TRUE(Click(Find(form, "Button6"))); }, ui::kModalCancel);
+  window.ShowModal();
+  EXPECT_TRUE(pop3.mailbox().empty());
+  EXPECT_EQ(Column("work/mailbox.db", "发件人"), std::vector<std::string>{"张三? <zone@example.cn>"});
+  EXPECT_EQ(Column("work/mailbox.db", "内容"), std::vector<std::string>{"收到?了"});
+}
+
 }  // namespace
 }  // namespace veltra::exchange
