@@ -8,6 +8,7 @@
 #include "platform/formats/file_io.h"
 #include "platform/mail/mail_error.h"
 #include "platform/text/gbk.h"
+#include "platform/text/utf8.h"
 
 namespace veltra::mail {
 namespace {
@@ -242,7 +243,14 @@ ReceivedMessage ReadMimeMessage(std::string_view bytes, const std::filesystem::p
   }
   Collector collector{&message, attach_folder};
   g_mime_message_foreach(mime.get(), CollectPart, &collector);
-  if (!collector.error.empty()) throw MailError(collector.error);
+  if (!collector.error.empty()) {
+    // Half a message's files would only come again under other names.
+    for (const std::string& saved : message.attachments) {
+      std::error_code ignored;
+      std::filesystem::remove(attach_folder / saved, ignored);
+    }
+    throw MailError(collector.error);
+  }
   return message;
 }
 
@@ -256,11 +264,24 @@ std::string SafeAttachmentName(std::string_view name) {
   const std::size_t slash = name.find_last_of("/\\");
   if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
   std::string clean;
-  for (unsigned char c : name)
-    if (c >= 0x20 && c != 0x7f && c != ':') clean += static_cast<char>(c);
+  for (std::size_t pos = 0; pos < name.size();) {
+    const std::size_t start = pos;
+    const char32_t c = text::NextCodePoint(name, pos);
+    if (c < 0x20 || c == 0x7f || c == ':') continue;
+    // The log keeps the name in the tables' code page.
+    const std::string_view character = name.substr(start, pos - start);
+    clean += c != text::kInvalidCodePoint && text::IsGbkEncodable(character) ? character : "_";
+  }
   const std::size_t start = clean.find_first_not_of(". ");
   clean = start == std::string::npos ? "" : clean.substr(start);
-  return clean.empty() ? "附件" : clean;
+  if (clean.empty()) return "附件";
+  // Room for the "(n)" of a repeated name and the temporary name it is written under.
+  constexpr std::size_t kLongestName = 200;
+  if (clean.size() <= kLongestName) return clean;
+  const std::string extension = std::filesystem::path(clean).extension().string();
+  std::size_t cut = kLongestName - std::min(extension.size(), kLongestName / 2);
+  while (cut > 0 && (static_cast<unsigned char>(clean[cut]) & 0xC0) == 0x80) --cut;  // whole characters only
+  return clean.substr(0, cut) + (extension.size() <= kLongestName / 2 ? extension : "");
 }
 
 }  // namespace veltra::mail

@@ -176,10 +176,17 @@ TEST_F(MailSessionTest, AttachmentNamesStayInTheFolderAndNeverReplaceAnother) {
       "--b\r\nContent-Type: application/octet-stream\r\nContent-Disposition: attachment; filename=\"kfq_1.db\"\r\n"
       "\r\nsecond\r\n"
       "--b\r\nContent-Type: application/octet-stream\r\nContent-Disposition: attachment; filename=\"..\"\r\n"
-      "\r\nthird\r\n--b--\r\n";
+      "\r\nthird\r\n"
+      "--b\r\nContent-Type: application/octet-stream\r\nContent-Disposition: attachment; filename=\"" +
+      std::string(195, 'n') + "长长长长长长长长长长长长长长长长.db\"\r\n\r\nfourth\r\n"
+      "--b\r\nContent-Type: application/octet-stream\r\nContent-Disposition: attachment; "
+      "filename*=utf-8''%F0%9F%98%80.db\r\n\r\nfifth\r\n--b--\r\n";
   Write("attach/kfq_1.db", "already here");
   const ReceivedMessage received = ReadMimeMessage(message, folder_ / "attach");
-  EXPECT_EQ(received.attachments, (std::vector<std::string>{"evil.db", "kfq_1(2).db", "附件"}));
+  // A name the folder cannot take is shortened, its type kept; a character
+  // the log cannot hold becomes "_".
+  EXPECT_EQ(received.attachments, (std::vector<std::string>{"evil.db", "kfq_1(2).db", "附件",
+                                                            std::string(195, 'n') + ".db", "_.db"}));
   EXPECT_EQ(formats::ReadWholeFile(folder_ / "attach" / "evil.db"), "evil");
   EXPECT_EQ(formats::ReadWholeFile(folder_ / "attach" / "kfq_1.db"), "already here");
   EXPECT_FALSE(std::filesystem::exists(folder_ / "evil.db"));
