@@ -4,6 +4,8 @@
 #include <QGridLayout>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "platform/formats/file_io.h"
 #include "platform/mail/mail_error.h"
 #include "platform/ui/page_control.h"
@@ -199,7 +201,9 @@ void TF_smtp::Button4Click() {
   const std::filesystem::path chosen(OpenDialog1.file_name);
   const std::string name = chosen.filename().string();
   CopyFile(chosen, InWorkingFolder(main_.SendBaseDir + "sendfile\\" + name));
-  ListBox1->Add(name);
+  // One copy per name: a second entry would attach it twice and lose its file on the first "删除".
+  const std::vector<std::string> listed = ListBox1->Items();
+  if (std::find(listed.begin(), listed.end(), name) == listed.end()) ListBox1->Add(name);
 }
 
 void TF_smtp::Button5Click() {

@@ -68,6 +68,13 @@ TEST_F(MailWindowTest, RegisteredTablesAreSentAndTheirCopiesGoWhenTheWindowClose
     EXPECT_EQ(window.ListBox1->Items(), (std::vector<std::string>{"kfq_r.db", "gjxm_r.db"}));
     EXPECT_EQ(window.Memo1->Lines(), (std::vector<std::string>{"高新区企业校验结果", "国家级项目校验结果"}));
     EXPECT_TRUE(std::filesystem::exists(work_ / "sendfile" / "gjxm_r.db"));
+    // Adding a listed table again, even its own copy, keeps one entry and the copy whole.
+    const std::string copy = formats::ReadWholeFile(work_ / "sendfile" / "kfq_r.db");
+    prompts_.files = {(work_ / "kfq_r.db").string(), (work_ / "sendfile" / "kfq_r.db").string()};
+    ASSERT_TRUE(Click(Find(form, "Button4")));
+    ASSERT_TRUE(Click(Find(form, "Button4")));
+    EXPECT_EQ(window.ListBox1->Items(), (std::vector<std::string>{"kfq_r.db", "gjxm_r.db"}));
+    EXPECT_EQ(formats::ReadWholeFile(work_ / "sendfile" / "kfq_r.db"), copy);
     window.Edit1->SetText("zone@example.cn");
     ASSERT_TRUE(Click(Find(form, "Button6")));  // connects first
     EXPECT_EQ(Status(form), "服务器已断开");
