@@ -32,14 +32,6 @@ struct GFreeDeleter {
 };
 using GText = std::unique_ptr<char, GFreeDeleter>;
 
-// CR and LF would end a header line early and let a value add headers.
-std::string HeaderValue(std::string_view value) {
-  std::string clean;
-  for (char c : value)
-    if (c != '\r' && c != '\n') clean += c;
-  return clean;
-}
-
 bool IsAscii(std::string_view text) {
   for (unsigned char c : text)
     if (c >= 0x80) return false;
@@ -189,16 +181,16 @@ std::string Unfolded(std::string_view value) {
 std::string WriteMimeMessage(const OutgoingMessage& message, const EncodeEvents& events) {
   InitialiseOnce();
   GObjectPtr<GMimeMessage> mime(g_mime_message_new(TRUE));
-  g_mime_message_add_mailbox(mime.get(), GMIME_ADDRESS_TYPE_FROM, HeaderValue(message.from_name).c_str(),
-                             HeaderValue(message.from_address).c_str());
+  g_mime_message_add_mailbox(mime.get(), GMIME_ADDRESS_TYPE_FROM, OneLine(message.from_name).c_str(),
+                             OneLine(message.from_address).c_str());
   const auto add = [&](GMimeAddressType type, const std::vector<std::string>& addresses) {
     for (const std::string& address : addresses)
-      if (!HeaderValue(address).empty()) g_mime_message_add_mailbox(mime.get(), type, "", HeaderValue(address).c_str());
+      if (!OneLine(address).empty()) g_mime_message_add_mailbox(mime.get(), type, "", OneLine(address).c_str());
   };
   add(GMIME_ADDRESS_TYPE_TO, message.to);
   add(GMIME_ADDRESS_TYPE_CC, message.cc);
   // Blind copies get envelope recipients only, never a header.
-  g_mime_message_set_subject(mime.get(), HeaderValue(message.subject).c_str(), "GBK");
+  g_mime_message_set_subject(mime.get(), OneLine(message.subject).c_str(), "GBK");
   GDateTime* now = g_date_time_new_now_local();
   g_mime_message_set_date(mime.get(), now);
   g_date_time_unref(now);
@@ -252,6 +244,13 @@ ReceivedMessage ReadMimeMessage(std::string_view bytes, const std::filesystem::p
     throw MailError(collector.error);
   }
   return message;
+}
+
+std::string OneLine(std::string_view value) {
+  std::string clean;
+  for (char c : value)
+    if (c != '\r' && c != '\n') clean += c;
+  return clean;
 }
 
 std::string DecodeHeaderText(std::string_view raw) {

@@ -44,6 +44,10 @@ struct ReceivedMessage {
 // written, having removed the ones it saved before.
 ReceivedMessage ReadMimeMessage(std::string_view bytes, const std::filesystem::path& attach_folder);
 
+// `value` without CR and LF, which would end a header or command line early
+// and let the value add lines of its own.
+std::string OneLine(std::string_view value);
+
 // A header value as text: encoded words decoded, raw 8-bit text read as
 // UTF-8 or else GBK.
 std::string DecodeHeaderText(std::string_view raw);

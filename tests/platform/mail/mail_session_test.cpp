@@ -144,6 +144,21 @@ TEST_F(MailSessionTest, ServerFaultsEndInErrorsOrEvents) {
     EXPECT_EQ(smtp.messages().size(), c.fails ? 0u : 1u);
   }
 
+  {
+    // A line break in a typed address cannot add a command of its own.
+    FakeSmtpServer smtp;
+    SmtpSession session;
+    session.Connect("127.0.0.1", smtp.port(), "VLTR\r\nRSET");
+    OutgoingMessage message = Message();
+    message.from_address = "a@b\r\nRSET";
+    message.to = {"zone@example.cn\r\nRCPT TO:<evil@example.cn>", "\r\n"};
+    session.SendMail(message);
+    session.Disconnect();
+    for (const std::string& command : smtp.commands()) EXPECT_NE(command.substr(0, 4), "RSET") << command;
+    ASSERT_EQ(smtp.messages().size(), 1u);
+    EXPECT_EQ(smtp.messages()[0].recipients, std::vector<std::string>{"zone@example.cnRCPT TO:<evil@example.cn>"});
+  }
+
   const std::string message = "From: a@b\r\nSubject: " + std::string(" ") + kMarker + "\r\n\r\nbody\r\n";
   {
     FakePop3Server pop3({message}, {.refuse_password = true});
