@@ -47,7 +47,9 @@ SheetCell Expression(int width, std::string expression, print::Alignment alignme
 void AddCellText(print::Band& band, const QRect& cell, const SheetCell& content, const print::Font& font) {
   const int lines = static_cast<int>(content.caption.count(QLatin1Char('\n'))) + 1;
   const int top = cell.top() + (cell.height() - lines * LineHeight(font)) / 2;
-  const print::TextBox box{cell.left() + kPadding, top, cell.width() - 2 * kPadding, content.alignment, font};
+  // A value longer than its cell (an enterprise's or project's full name) is printed smaller.
+  const print::TextBox box{cell.left() + kPadding, top, cell.width() - 2 * kPadding, content.alignment, font,
+                           content.caption.isEmpty()};
   if (!content.field.empty()) {
     band.items.push_back(print::DataText{box, content.field, content.mask});
   } else if (!content.expression.empty()) {
