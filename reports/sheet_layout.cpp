@@ -75,6 +75,12 @@ void AddCentredTitle(print::Band& band, int top, int width, const QString& text,
   Grow(band, top + LineHeight(font));
 }
 
+int AddSheetTitle(print::BandReport& report, const QString& title) {
+  constexpr int kTitleSpace = 110;  // the title and the gap under it
+  AddCentredTitle(report.title, 0, report.page.ContentRect().width(), title, Hei(14));
+  return kTitleSpace;
+}
+
 void AddFrame(print::Band& band, const QRect& rect) {
   band.items.push_back(print::FrameShape{rect});
   Grow(band, rect.top() + rect.height());
