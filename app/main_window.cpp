@@ -7,6 +7,7 @@
 #include "dbtool/db_tool.h"
 #include "entry/kfq_window.h"
 #include "platform/ui/message_box.h"
+#include "query/query.h"
 #include "query/query_p.h"
 #include "validation/check.h"
 
@@ -67,7 +68,7 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
     unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
     NotYetAvailable(task);
   };
-  Button5->OnClick = [with_kind] { with_kind("查询统计"); };
+  Button5->OnClick = [this] { Button5Click(); };
   Button6->OnClick = [with_kind] { with_kind("报表打印"); };
   const auto mail = [this](int mode, const std::string& task) {
     unit_.ReportKind = mode;
@@ -113,6 +114,12 @@ void TF_main::Button7Click() {
 }
 
 void TF_main::Button4Click() { Close(); }
+
+void TF_main::Button5Click() {
+  unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
+  if (!f_query_) f_query_ = std::make_unique<query::TF_query>(unit_);
+  f_query_->Show();
+}
 
 void TF_main::Button10Click() {
   if (!f_db_tool_) {

@@ -20,6 +20,7 @@ class TF_db_tool;
 }  // namespace veltra::dbtool
 
 namespace veltra::query {
+class TF_query;
 class TF_query_p;
 }  // namespace veltra::query
 
@@ -39,6 +40,7 @@ class TF_main : public ui::Form {
   mainunit::MainUnit& Unit() { return unit_; }
   mainunit::Prompts& UserPrompts() { return prompts_; }
   entry::TF_kfq* F_kfq() const { return f_kfq_.get(); }
+  query::TF_query* F_query() const { return f_query_.get(); }
 
   ui::RadioGroup* RadioGroup1;
   ui::Button* Button1;
@@ -58,6 +60,7 @@ class TF_main : public ui::Form {
   void Button1Click();
   void Button4Click();
   void Button7Click();
+  void Button5Click();
   void Button10Click();
   // Opens an entry window, created on first use, under `caption`.
   void ShowEntryWindow(std::string_view window, const std::string& caption);
@@ -69,6 +72,7 @@ class TF_main : public ui::Form {
   std::unique_ptr<entry::TF_kfq> f_kfq_;
   std::unique_ptr<dbtool::TF_db_tool> f_db_tool_;
   std::unique_ptr<query::TF_query_p> f_query_p_;
+  std::unique_ptr<query::TF_query> f_query_;
   std::unique_ptr<validation::TF_check> f_check_;
 
   // How the validation window opens the entry window of a fault.
