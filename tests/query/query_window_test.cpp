@@ -5,13 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "platform/db/table.h"
 #include "query/query_p.h"
 #include "tests/install/install_test_support.h"
 #include "tests/platform/ui/harness/input.h"
 #include "tests/platform/ui/harness/ui_script.h"
+#include "tests/support/working_folder.h"
 
 namespace veltra::query {
 namespace {
@@ -19,7 +18,6 @@ namespace {
 using ui::testing::Click;
 using ui::testing::DoubleClickItem;
 using ui::testing::TickItem;
-using Rows = std::vector<std::map<std::string, std::string>>;
 
 struct Application {
   Application() { ui::testing::EnsureApplication(); }
@@ -35,15 +33,8 @@ class QueryWindowTest : public ::testing::Test {
     main.ReportKind = kind;
     F_query.Show();
   }
-  void AddRows(const std::string& name, const Rows& rows) {
-    db::Table table(main.Database1);
-    table.SetTableName(name);
-    table.Open();
-    for (const auto& row : rows) {
-      table.Append();
-      for (const auto& [field, value] : row) table.FieldByName(field).SetAsString(value);
-      table.Post();
-    }
+  void AddRows(const std::string& name, const veltra::testing::NamedRows& rows) {
+    veltra::testing::AppendRows(main.Database1, name, rows);
   }
   // Place of a field in one of the dictionary's lists, by its name in statements.
   static int Place(const std::vector<DictionaryField>& fields, const std::string& field_name) {
@@ -130,11 +121,16 @@ TEST_F(EnterpriseQueryTest, DictionaryFillsTheListsByFieldKind) {
   Open(1);
   EXPECT_TRUE(w.CheckListBox1.Checked(2));
   EXPECT_EQ(w.PageControl1.ActivePage(), w.TabSheet2);
+  ui_.SetScreenWidth(640);  // a narrow screen: the window moves to its corner on a load
   Open(4);
+  EXPECT_EQ(w.pos(), QPoint(0, 0));
   EXPECT_EQ(w.Caption(), "国家级项目查询统计");
   EXPECT_FALSE(w.CheckListBox1.Checked(2));
   EXPECT_EQ(w.ReportTypeFilter(), " (is_chge=\"1\" or is_chge=\"2\")");
   EXPECT_EQ(w.CheckListBox4.Items(), (std::vector<std::string>{"\"gjxm.db\""}));
+  Open(5);  // text fields only: nothing to total
+  EXPECT_EQ(w.CheckListBox2.Count(), 0);
+  EXPECT_FALSE(w.Button9.isEnabled());
 }
 
 TEST_F(EnterpriseQueryTest, FailedLoadKeepsTheListsAndIsTriedAgain) {

@@ -52,6 +52,20 @@ class ScriptedPrompts : public mainunit::Prompts {
   }
 };
 
+using NamedRows = std::vector<std::map<std::string, std::string>>;
+
+// Appends rows to table `name`, each a map of field name to display text.
+inline void AppendRows(db::Database& database, const std::string& name, const NamedRows& rows) {
+  db::Table table(database);
+  table.SetTableName(name);
+  table.Open();
+  for (const auto& row : rows) {
+    table.Append();
+    for (const auto& [field, value] : row) table.FieldByName(field).SetAsString(value);
+    table.Post();
+  }
+}
+
 class WorkingFolderTest : public ::testing::Test {
  protected:
   WorkingFolderTest() {
@@ -80,15 +94,7 @@ class WorkingFolderTest : public ::testing::Test {
   // Appends rows, each a map of field name to display text.
   void AddRows(const std::string& name, const std::vector<std::map<std::string, std::string>>& rows) {
     db::Database database(folder_);
-    db::Table table(database);
-    table.SetTableName(name);
-    table.Open();
-    for (const auto& row : rows) {
-      table.Append();
-      for (const auto& [field, value] : row) table.FieldByName(field).SetAsString(value);
-      table.Post();
-    }
-    table.Close();
+    AppendRows(database, name, rows);
   }
 
   // One field of every record, read from the file itself.
