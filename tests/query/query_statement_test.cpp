@@ -162,18 +162,5 @@ TEST(QueryStatementTest, RefusesWhatCannotBeJoinedNamingIt) {
   }
 }
 
-TEST(QueryStatementTest, TableReferencesAndTheKindFourFilter) {
-  EXPECT_EQ(TableReference("kfq_1.db a", ""), "\"kfq_1.db\" a");
-  EXPECT_EQ(TableReference("gjxm.db", ""), "\"gjxm.db\"");
-  EXPECT_EQ(TableReference("tmp\\kfq_2.db", ""), "\"tmp\\kfq_2.db\"");
-  EXPECT_EQ(TableReference("kfq_1.db a", "data\\"), "\"data\\kfq_1.db\" a");
-  EXPECT_EQ(TableReference("a", ""), "\"a\"");
-  EXPECT_EQ(TableFileOf("\"kfq_1.db\" a"), "kfq_1.db");
-  EXPECT_EQ(AliasOf("\"kfq_1.db\" a"), "a");
-  EXPECT_EQ(AliasOf("\"gjxm.db\""), "");
-  EXPECT_EQ(QueryReportTypeFilter(4), kFilter);
-  EXPECT_EQ(QueryReportTypeFilter(1), "");
-}
-
 }  // namespace
 }  // namespace veltra::query

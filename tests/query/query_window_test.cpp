@@ -170,6 +170,17 @@ TEST_F(EnterpriseQueryTest, ValueModeListsQuotedValuesAndComesBack) {
   ASSERT_TRUE(Press(w.RadioButton2));
   EXPECT_EQ(w.ListBox1.Items(), (std::vector<std::string>{"10", "20", "5"}));
 
+  // Values that cannot be read leave the captions and the mode as they were.
+  ASSERT_TRUE(Press(w.RadioButton1));
+  const auto products = installed.folder() / "kfq_2.db";
+  std::filesystem::rename(products, installed.folder() / "moved.db");
+  w.ListBox1.SetItemIndex(QueryField("b.QE02"));
+  ui_.ExpectException("不能打开数据库 kfq_2.db：table " + products.string() + " does not exist");
+  ASSERT_TRUE(Press(w.RadioButton2));
+  EXPECT_EQ(w.GroupBox3->title().toStdString(), "字段名");
+  EXPECT_TRUE(w.RadioButton1.isChecked());
+  EXPECT_EQ(w.ListBox1.Items(), w.CheckListBox1.Items());
+
   // A kind change while values are shown brings back the new kind's captions.
   Open(4);
   EXPECT_EQ(w.GroupBox3->title().toStdString(), "字段名");
