@@ -5,6 +5,7 @@
 #include "mainunit/sql_text.h"
 #include "platform/db/table.h"
 #include "platform/types/error.h"
+#include "platform/ui/error_text.h"
 
 namespace veltra::query {
 namespace {
@@ -18,7 +19,7 @@ void OpenForReading(db::Table& table, const std::string& name, std::string_view 
   try {
     table.Open();
   } catch (const EngineError& error) {
-    throw DictionaryError("不能打开" + std::string(purpose) + " " + name + "：" + error.what());
+    throw DictionaryError("不能打开" + std::string(purpose) + "：" + ui::UserText(error));
   }
 }
 
