@@ -73,6 +73,20 @@ class ScriptedPrompts : public mainunit::Prompts {
   }
 };
 
+using NamedRows = std::vector<std::map<std::string, std::string>>;
+
+// Appends rows to table `name`, each a map of field name to display text.
+inline void AppendRows(db::Database& database, const std::string& name, const NamedRows& rows) {
+  db::Table table(database);
+  table.SetTableName(name);
+  table.Open();
+  for (const auto& row : rows) {
+    table.Append();
+    for (const auto& [field, value] : row) table.FieldByName(field).SetAsString(value);
+    table.Post();
+  }
+}
+
 class WorkingFolderTest : public ::testing::Test {
  protected:
   WorkingFolderTest() {
