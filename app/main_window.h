@@ -15,6 +15,10 @@ namespace veltra::entry {
 class TF_kfq;
 }  // namespace veltra::entry
 
+namespace veltra::exchange {
+class TF_xtwh;
+}  // namespace veltra::exchange
+
 namespace veltra::dbtool {
 class TF_db_tool;
 }  // namespace veltra::dbtool
@@ -59,6 +63,7 @@ class TF_main : public ui::Form {
   void Button4Click();
   void Button7Click();
   void Button10Click();
+  void Button11Click();
   // Opens an entry window, created on first use, under `caption`.
   void ShowEntryWindow(std::string_view window, const std::string& caption);
   // The buttons of task windows that are not part of this program yet.
@@ -70,6 +75,7 @@ class TF_main : public ui::Form {
   std::unique_ptr<dbtool::TF_db_tool> f_db_tool_;
   std::unique_ptr<query::TF_query_p> f_query_p_;
   std::unique_ptr<validation::TF_check> f_check_;
+  std::unique_ptr<exchange::TF_xtwh> f_xtwh_;
 
   // How the validation window opens the entry window of a fault.
   class EntryWindowsOfMain : public validation::EntryWindows {

@@ -3,6 +3,7 @@
 #include "entry/kfq_window.h"
 #include "install/working_folder.h"
 #include "platform/db/table.h"
+#include "platform/ui/lists.h"
 #include "tests/platform/ui/harness/input.h"
 #include "tests/platform/ui/harness/ui_script.h"
 #include "tests/support/working_folder.h"
@@ -115,6 +116,20 @@ TEST_F(InstalledMainWindowTest, ValidationRunsTheChosenKindIntoItsResultTable) {
   ASSERT_EQ(results.RecordCount(), 1);
   EXPECT_EQ(results.FieldByName("状态").AsString(), "OK");
   EXPECT_EQ(results.FieldByName("错误信息").AsString(), "无任何错误及警告");
+}
+
+TEST_F(InstalledMainWindowTest, MaintenanceWorksOnTheWorkingFolder) {
+  TF_main& w = *window;
+  ui_.OnModal("F_xtwh", [](ui::Form& xtwh) {
+    EXPECT_EQ(xtwh.Caption(), "系统维护");
+    ui::testing::DoubleClickItem(Find<ui::CheckListBox>(xtwh, "CheckListBox1"), 4);
+    ASSERT_TRUE(Click(Find<ui::Button>(xtwh, "Button1")));
+    xtwh.Close();
+  }, ui::kModalCancel);
+  ui_.ExpectMessage(ui::MessageKind::Information, "", "数据备份完成");
+  ASSERT_TRUE(Click(*w.Button11));
+  EXPECT_EQ(w.Unit().SendBaseDir, (folder() / "work").string() + "/");
+  EXPECT_TRUE(std::filesystem::exists(folder() / "work" / "bak" / "gj_wsb.db"));
 }
 
 }  // namespace
