@@ -55,6 +55,10 @@ void BuildProjectList(mainunit::MainUnit& main, mainunit::Prompts& prompts, db::
   table.Close();
   table.SetTableName(main.DataDirPrefix + kProjectTable);
   table.GetIndexDefs() = schema::FindTable(kProjectTable)->indexes;
+  if (!table.Exists()) {
+    throw EngineError(EngineError::Kind::NoSuchTable, "找不到国家级项目数据库" +
+                                                          main.Database1.ResolveTableName(table.TableName()).string());
+  }
   if (prompts.AskYesNo("是否清空国家级项目数据库", "")) table.EmptyTable();
   mainunit::OnExit close_table([&table] {
     table.Close();

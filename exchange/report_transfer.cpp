@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 
 #include "dbtool/save_data_set_as_table.h"
 #include "mainunit/on_exit.h"
@@ -162,22 +163,23 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
   // would no longer match it.
   if (!table && !transferred_.contains(StemOf(file))) return;
   std::error_code error;
-  if (!fs::exists(source, error)) {
-    if (table) {
-      NoteSkipped(file);
-    } else if (fs::exists(target, error) && !fs::remove(target, error)) {
+  const bool present = fs::exists(source, error);
+  std::optional<std::string> bytes;
+  if (present) {
+    try {
+      bytes = formats::ReadWholeFile(source);
+    } catch (const EngineError&) {
+      // named below, like a missing table
+    }
+  }
+  if (!bytes) {
+    if (table || present) NoteSkipped(file);
+    if (!table && fs::exists(target, error) && !fs::remove(target, error)) {
       throw EngineError(EngineError::Kind::Io, "无法删除过时的文件" + target.string() + "：" + error.message());
     }
     return;
   }
-  std::string bytes;
-  try {
-    bytes = formats::ReadWholeFile(source);
-  } catch (const EngineError&) {
-    NoteSkipped(file);
-    return;
-  }
-  WriteWhole(target, bytes);
+  WriteWhole(target, *bytes);
   if (table) transferred_.insert(StemOf(file));
 }
 
@@ -191,8 +193,12 @@ void ReportTransfer::ExportTable(const std::string& file, const std::string& tar
   table_.Close();
   table_.SetTableName(source.string());
   mainunit::OnExit close([this] { table_.Close(); });
-  table_.Open();
-  dbtool::SaveDataSetAsTable(main_.Database1, table_, nullptr, target);
+  try {
+    table_.Open();
+    dbtool::SaveDataSetAsTable(main_.Database1, table_, nullptr, target);
+  } catch (const EngineError& failure) {
+    throw EngineError(failure.kind(), "数据表" + file + "未能转存到" + target + "：" + failure.what());
+  }
 }
 
 }  // namespace veltra::exchange
