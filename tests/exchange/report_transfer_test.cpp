@@ -159,7 +159,10 @@ TEST_F(ReportTransferTest, TheWorkingTablesThemselvesAreNeverTargets) {
 TEST_F(ReportTransferTest, ASubmissionIsReadBackByTheReceivingOffice) {
   const fs::path out = folder() / "submission";
   fs::create_directory(out);
+  // Left there by an earlier table of another origin.
+  for (const char* file : {"kfq_1.VAL", "kfq_1.xg0", "kfq_1.yg12", "kfq_1.xls"}) Write(out / file, "old");
   WriteSubmission(transfer, out.string());  // no trailing separator: one is added
+  EXPECT_TRUE(fs::remove(out / "kfq_1.xls"));  // not a table's companion: kept
   std::set<std::string> expected(kSubmissionTables.begin(), kSubmissionTables.end());
   expected.erase("fhqxm.db");  // not in the working folder
   std::set<std::string> files;
