@@ -52,14 +52,14 @@ std::string WithDefaultExtension(std::string file_name) {
 
 // Replaces `target` as a whole; the folder must exist, as the system
 // creates none.
-void WriteWhole(const fs::path& target, const std::string& bytes) {
+void CopyWhole(const formats::RandomAccessFile& source, const fs::path& target) {
   std::error_code error;
   if (!fs::is_directory(target.parent_path(), error)) {
     throw EngineError(EngineError::Kind::Io, "目录" + target.parent_path().string() + "不存在，无法写入" +
                                                  target.filename().string());
   }
   try {
-    formats::WriteFileAtomically(target, bytes);
+    formats::CopyFileAtomically(source, target);
   } catch (const EngineError& failure) {
     throw EngineError(EngineError::Kind::Io, "无法写入文件" + target.string() + "：" + failure.what());
   }
@@ -179,22 +179,22 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
   if (!table && !transferred_.contains(StemOf(file))) return;
   std::error_code error;
   const bool present = fs::exists(source, error);
-  std::optional<std::string> bytes;
+  std::optional<formats::RandomAccessFile> from;
   if (present) {
     try {
-      bytes = formats::ReadWholeFile(source);
+      from.emplace(source, formats::RandomAccessFile::Mode::ReadOnly);
     } catch (const EngineError&) {
       // named below, like a missing table
     }
   }
-  if (!bytes) {
+  if (!from) {
     if (table || present) NoteSkipped(file);
     if (!table && fs::exists(target, error) && !fs::remove(target, error)) {
       throw EngineError(EngineError::Kind::Io, "无法删除过时的文件" + target.string() + "：" + error.message());
     }
     return;
   }
-  WriteWhole(target, *bytes);
+  CopyWhole(*from, target);
   if (table) transferred_.insert(StemOf(file));
 }
 
