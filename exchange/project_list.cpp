@@ -3,6 +3,7 @@
 #include "mainunit/dataset_helpers.h"
 #include "mainunit/on_exit.h"
 #include "platform/types/error.h"
+#include "platform/ui/error_text.h"
 #include "schema/schema.h"
 
 namespace veltra::exchange {
@@ -31,7 +32,7 @@ void OpenIssuedList(db::Table& list) {
   try {
     list.Open();
   } catch (const EngineError& failure) {
-    throw EngineError(failure.kind(), std::string("无法读取国家级项目清单") + kIssuedList + "：" + failure.what());
+    throw EngineError(failure.kind(), std::string("无法读取国家级项目清单") + kIssuedList + "：" + ui::UserText(failure), failure.subject());
   }
   for (const char* column : {"pxh", "jb00"}) {
     if (list.FindField(column) == nullptr) {
@@ -59,7 +60,7 @@ void BuildProjectList(mainunit::MainUnit& main, mainunit::Prompts& prompts, db::
     throw EngineError(EngineError::Kind::NoSuchTable, "找不到国家级项目数据库" +
                                                           main.Database1.ResolveTableName(table.TableName()).string());
   }
-  if (prompts.AskYesNo("是否清空国家级项目数据库", "")) table.EmptyTable();
+  if (prompts.Confirm("是否清空国家级项目数据库", "")) table.EmptyTable();
   mainunit::OnExit close_table([&table] {
     table.Close();
     table.SetIndexName("");

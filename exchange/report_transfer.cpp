@@ -10,6 +10,7 @@
 #include "platform/formats/file_io.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
+#include "platform/ui/error_text.h"
 
 namespace veltra::exchange {
 
@@ -61,7 +62,7 @@ void CopyWhole(const formats::RandomAccessFile& source, const fs::path& target) 
   try {
     formats::CopyFileAtomically(source, target);
   } catch (const EngineError& failure) {
-    throw EngineError(EngineError::Kind::Io, "无法写入文件" + target.string() + "：" + failure.what());
+    throw EngineError(EngineError::Kind::Io, "无法写入文件" + target.string() + "：" + ui::UserText(failure), failure.subject());
   }
 }
 
@@ -213,7 +214,7 @@ void ReportTransfer::ExportTable(const std::string& file, const std::string& tar
     dbtool::SaveDataSetAsTable(main_.Database1, table_, nullptr, target);
     RemoveIndexCompanions(main_.Database1.ResolveTableName(target));
   } catch (const EngineError& failure) {
-    throw EngineError(failure.kind(), "数据表" + file + "未能转存到" + target + "：" + failure.what());
+    throw EngineError(failure.kind(), "数据表" + file + "未能转存到" + target + "：" + ui::UserText(failure), failure.subject());
   }
 }
 

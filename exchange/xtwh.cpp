@@ -91,7 +91,7 @@ void TF_xtwh::Button1Click() {
 }
 
 void TF_xtwh::Button2Click() {
-  if (!prompts_.AskYesNo("数据还原将用上次备份的数据覆盖当前数据库，是否要继续进行操作？", "")) return;
+  if (!prompts_.Confirm("数据还原将用上次备份的数据覆盖当前数据库，是否要继续进行操作？", "")) return;
   transfer_.TransferReportTables(TransferMode::Restore, Ticks());
   prompts_.Notice(CompletionMessage("数据还原完成", transfer_.Skipped()), "");
 }

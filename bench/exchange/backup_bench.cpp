@@ -31,6 +31,7 @@ class NoPrompts : public mainunit::Prompts {
  public:
   void Notice(const std::string&, const std::string&) override {}
   bool AskYesNo(const std::string&, const std::string&) override { return false; }
+  bool Confirm(const std::string&, const std::string&) override { return false; }
   bool Execute(ui::FileDialog&) override { return false; }
 };
 

@@ -65,6 +65,7 @@ TEST_F(ProjectListTest, TheRegionsProjectsAreMergedByNumber) {
     ASSERT_EQ(prompts.questions.size(), 1u);
     EXPECT_EQ(prompts.questions[0].text, "是否清空国家级项目数据库");
     EXPECT_EQ(prompts.questions[0].title, "");
+    EXPECT_TRUE(prompts.questions[0].default_no);
     prompts.questions.clear();
     std::vector<std::string> expected = c.projects;
     std::sort(expected.begin(), expected.end());
