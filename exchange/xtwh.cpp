@@ -39,6 +39,7 @@ TF_xtwh::TF_xtwh(mainunit::MainUnit& main, mainunit::Prompts& prompts)
   GroupBox1 = MakeGroup(this, "GroupBox1", "请选择数据库", 8, 4, 500, 250);
   CheckListBox1 = new ui::CheckListBox(GroupBox1, "CheckListBox1");
   CheckListBox1->setGeometry(10, 24, 344, 214);
+  CheckListBox1->setSpacing(2);
   for (const ReportItem& item : ReportItems()) CheckListBox1->Add(item.caption);
   Button7 = button(GroupBox1, "Button7", "全部选定", 368, 24);
   Button8 = button(GroupBox1, "Button8", "全部清除", 368, 68);
