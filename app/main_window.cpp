@@ -6,6 +6,7 @@
 #include "app/report_kind.h"
 #include "dbtool/db_tool.h"
 #include "entry/kfq_window.h"
+#include "exchange/xtwh.h"
 #include "platform/ui/message_box.h"
 #include "query/query.h"
 #include "query/query_p.h"
@@ -75,7 +76,7 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
   Button3->OnClick = [mail] { mail(2, "发送数据库"); };
   Button2->OnClick = [this] { NotYetAvailable("接收邮件"); };
   Button10->OnClick = [this] { Button10Click(); };
-  Button11->OnClick = [this] { NotYetAvailable("系统维护"); };
+  Button11->OnClick = [this] { Button11Click(); };
 }
 
 TF_main::~TF_main() = default;
@@ -133,6 +134,12 @@ void TF_main::Button10Click() {
     };
   }
   f_db_tool_->ShowModal();
+}
+
+void TF_main::Button11Click() {
+  if (!f_xtwh_) f_xtwh_ = std::make_unique<exchange::TF_xtwh>(unit_, prompts_);
+  f_xtwh_->SetCaption("系统维护" + unit_.CaptionSuffix);
+  f_xtwh_->ShowModal();
 }
 
 void TF_main::NotYetAvailable(const std::string& task) {

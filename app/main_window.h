@@ -17,6 +17,10 @@ namespace veltra::entry {
 class TF_kfq;
 }  // namespace veltra::entry
 
+namespace veltra::exchange {
+class TF_xtwh;
+}  // namespace veltra::exchange
+
 namespace veltra::dbtool {
 class TF_db_tool;
 }  // namespace veltra::dbtool
@@ -69,6 +73,7 @@ class TF_main : public ui::Form {
   void Button7Click();
   void Button5Click();
   void Button10Click();
+  void Button11Click();
   // Opens an entry window, created on first use, under `caption`.
   void ShowEntryWindow(std::string_view window, const std::string& caption);
   // The buttons of task windows that are not part of this program yet.
@@ -85,6 +90,7 @@ class TF_main : public ui::Form {
   db::Query report_query_{unit_.Database1};
   reports::BuilderContext report_builders_{unit_, report_query_, {}};
   std::unique_ptr<reports::TF_report> f_report_;
+  std::unique_ptr<exchange::TF_xtwh> f_xtwh_;
 
   // How the validation window opens the entry window of a fault.
   class EntryWindowsOfMain : public validation::EntryWindows {

@@ -41,10 +41,6 @@ std::string Translate(const PostErrorWords& words, const db::PostError& error) {
   return words.prefix + text;
 }
 
-bool IsCounted(FieldType type) {
-  return type == FieldType::Float || type == FieldType::SmallInt || type == FieldType::Integer;
-}
-
 }  // namespace
 
 struct EntryFrame::DetailTable {
@@ -578,16 +574,7 @@ void EntryFrame::ImportRecords(int kind) {
     } else {
       target.Append();
     }
-    for (int i = 0; i < source.FieldCount(); ++i) {
-      const db::Field& from = source.Fields(i);
-      db::Field* to = target.FindField(from.FieldName());
-      if (to == nullptr) continue;
-      if (IsCounted(from.DataType()) && from.IsNull()) {
-        to->SetAsInteger(0);
-      } else {
-        to->SetValue(from.Value());
-      }
-    }
+    mainunit::CopyFieldsByName(source, target);
     target.FieldByName("PXH").SetAsString(main_.IdPrefix);
     const std::string key = target.FieldByName(key_field).AsString();
     if (d) {

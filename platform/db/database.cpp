@@ -146,10 +146,11 @@ void Database::PackTable(std::string_view name, TableType type) { RewriteTable(n
 
 void Database::EmptyTable(std::string_view name, TableType type) { RewriteTable(name, type, "empty", false); }
 
-void Database::CreateTable(std::string_view name, TableType type, const FieldDefs& fields) {
+void Database::CreateTable(std::string_view name, TableType type, const FieldDefs& fields,
+                           const std::vector<Row>& records) {
   const fs::path path = ResolveTableName(name, type);
   ReleaseForRewrite(path, "create");
-  formats::CreateTableFile(path, KindOf(type, path), fields);
+  formats::CreateTableFile(path, KindOf(type, path), fields, records);
 }
 
 std::shared_ptr<sql::TableSource> Database::OpenTable(std::string_view name) {

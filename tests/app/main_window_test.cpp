@@ -10,6 +10,7 @@
 #include "platform/db/table.h"
 #include "reports/report.h"
 #include "tests/platform/print/print_test_support.h"
+#include "platform/ui/lists.h"
 #include "tests/platform/ui/harness/input.h"
 #include "tests/platform/ui/harness/ui_script.h"
 #include "tests/support/working_folder.h"
@@ -180,6 +181,20 @@ TEST_F(InstalledMainWindowTest, QueryOpensBesideTheMainWindowOnTheChosenKind) {
   ASSERT_TRUE(Click(*w.Button5));
   EXPECT_EQ(w.F_query(), query);
   EXPECT_EQ(query->Caption(), "高新区企业查询统计");
+}
+
+TEST_F(InstalledMainWindowTest, MaintenanceWorksOnTheWorkingFolder) {
+  TF_main& w = *window;
+  ui_.OnModal("F_xtwh", [](ui::Form& xtwh) {
+    EXPECT_EQ(xtwh.Caption(), "系统维护");
+    ui::testing::DoubleClickItem(Find<ui::CheckListBox>(xtwh, "CheckListBox1"), 4);
+    ASSERT_TRUE(Click(Find<ui::Button>(xtwh, "Button1")));
+    xtwh.Close();
+  }, ui::kModalCancel);
+  ui_.ExpectMessage(ui::MessageKind::Information, "", "数据备份完成");
+  ASSERT_TRUE(Click(*w.Button11));
+  EXPECT_EQ(w.Unit().SendBaseDir, (folder() / "work").string() + "/");
+  EXPECT_TRUE(std::filesystem::exists(folder() / "work" / "bak" / "gj_wsb.db"));
 }
 
 }  // namespace
