@@ -104,6 +104,8 @@ class FolderBuilder {
 
   void AddResultTables() {
     for (const ResultTable& result : ResultTables(Rows("check_db.DB"))) Add(result.file_name, result.fields, false);
+    const ResultTable scratch = CodeListScratch(Rows("check_db.DB"));
+    Target(TableRows{.table = scratch.file_name}).fields = scratch.fields;
   }
 
   void WriteInto(const fs::path& folder) const {

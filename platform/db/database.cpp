@@ -135,6 +135,7 @@ void Database::RewriteTable(std::string_view name, TableType type, std::string_v
   auto file = formats::OpenTableFile(path);
   const formats::TableKind kind = file->kind();
   const FieldDefs fields = file->fields();
+  if (keep_records) file->CheckWritable();  // what ReadAll gives may not be all the file holds
   const std::vector<formats::Record> records = keep_records ? file->ReadAll() : std::vector<formats::Record>();
   file.reset();
   formats::CreateTableFile(path, kind, fields, records);

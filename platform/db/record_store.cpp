@@ -104,12 +104,14 @@ void RecordStore::FitToLayout(Row& values) const { values.resize(fields_.size())
 // A single write is refused by the file's format before anything is
 // written; a bulk write checks every row first so that it stays whole.
 void RecordStore::CheckEncodable(const Row& values) const {
+  const formats::CodePage code_page = file_ ? file_->code_page() : formats::CodePage::Gbk();
   for (std::size_t f = 0; f < fields_.size(); ++f) {
     const Value& value = values[f];
-    if (value.kind() == Value::Kind::Text && !text::IsGbkEncodable(value.text())) {
-      throw EngineError(EngineError::Kind::InvalidValue,
-                        name_ + ": field " + fields_[f].name +
-                            " holds a character that the table's code page cannot store");
+    if (value.kind() != Value::Kind::Text || code_page.CanEncode(value.text())) continue;
+    try {
+      code_page.Encode(value.text());
+    } catch (const text::TextError& e) {
+      throw EngineError(EngineError::Kind::InvalidValue, "表 " + name_ + " 字段 " + fields_[f].name + "：" + e.what());
     }
   }
 }

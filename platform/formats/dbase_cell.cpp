@@ -90,7 +90,7 @@ std::string EncodeDate(const Value& value) {
   return buffer;
 }
 
-std::string EncodeText(const DbfField& field, const Value& value, const DBaseCodePage& code_page) {
+std::string EncodeText(const DbfField& field, const Value& value, const CodePage& code_page) {
   if (value.kind() == Value::Kind::Bytes) throw CellError("binary data cannot be stored as text");
   std::string bytes;
   try {
@@ -104,7 +104,7 @@ std::string EncodeText(const DbfField& field, const Value& value, const DBaseCod
 
 }  // namespace
 
-Value DecodeCell(const DbfField& field, std::string_view raw, const DBaseCodePage& code_page) {
+Value DecodeCell(const DbfField& field, std::string_view raw, const CodePage& code_page) {
   switch (field.type) {
     case 'C':
       try {
@@ -124,7 +124,7 @@ Value DecodeCell(const DbfField& field, std::string_view raw, const DBaseCodePag
   }
 }
 
-std::string EncodeCell(const DbfField& field, const Value& value, const DBaseCodePage& code_page) {
+std::string EncodeCell(const DbfField& field, const Value& value, const CodePage& code_page) {
   if (value.is_null()) return std::string(static_cast<std::size_t>(field.length), ' ');
   switch (field.type) {
     case 'C':

@@ -29,7 +29,7 @@ std::string RecordContext(const std::filesystem::path& file, std::uint64_t recor
 
 // Bytes of a memo value as stored: text in the table's code page, raw
 // bytes as they are.
-std::string MemoBytes(const Value& value, const DBaseCodePage& code_page) {
+std::string MemoBytes(const Value& value, const CodePage& code_page) {
   if (value.kind() == Value::Kind::Bytes) return value.bytes();
   try {
     return code_page.Encode(value.ToDisplayText());
@@ -40,7 +40,7 @@ std::string MemoBytes(const Value& value, const DBaseCodePage& code_page) {
 
 // One record's bytes; `store_memo` keeps a memo's bytes and returns its block.
 template <typename StoreMemo>
-std::string EncodeRecord(const DbfHeader& header, const Record& record, const DBaseCodePage& code_page,
+std::string EncodeRecord(const DbfHeader& header, const Record& record, const CodePage& code_page,
                          const std::filesystem::path& file, StoreMemo&& store_memo) {
   CheckRecordWidth(file, record, header.fields.size());
   std::string bytes(header.record_length, ' ');
@@ -73,7 +73,7 @@ class DBaseTable final : public TableFile {
     const std::string first = file_.ReadAt(0, std::min<std::uint64_t>(size, kDbfHeaderSize));
     const std::uint16_t header_length = ParseHeaderLength(first, path_);
     header_ = ParseDbfHeader(file_.ReadAt(0, std::min<std::uint64_t>(size, header_length)), size, path_);
-    code_page_ = DBaseCodePage::ForLanguageDriver(header_.language_driver);
+    code_page_ = CodePage::ForLanguageDriver(header_.language_driver);
     fields_ = ToFieldDefs(header_.fields);
     if (header_.has_memo()) OpenMemo();
     ScanDeletionFlags();
@@ -84,6 +84,7 @@ class DBaseTable final : public TableFile {
   const FieldDefs& fields() const override { return fields_; }
   int key_field_count() const override { return 0; }
   std::size_t record_count() const override { return live_.size(); }
+  CodePage code_page() const override { return code_page_; }
 
   std::vector<Record> ReadAll() override {
     std::vector<Record> records;
@@ -206,7 +207,7 @@ class DBaseTable final : public TableFile {
   std::filesystem::path path_;
   RandomAccessFile file_;
   DbfHeader header_;
-  DBaseCodePage code_page_ = DBaseCodePage::Gbk();
+  CodePage code_page_ = CodePage::Gbk();
   FieldDefs fields_;
   std::optional<DBaseMemoFile> memo_;
   std::vector<std::uint32_t> live_;  // file index of each live record, in order
@@ -222,7 +223,7 @@ void CreateDBaseTable(const std::filesystem::path& path, const FieldDefs& fields
                       const std::vector<Record>& records) {
   DbfHeader header = MakeDbfHeader(fields, path);
   header.record_count = static_cast<std::uint32_t>(records.size());
-  const DBaseCodePage code_page = DBaseCodePage::Gbk();
+  const CodePage code_page = CodePage::Gbk();
   const std::filesystem::path memo_path = MemoPathFor(path);
   DBaseMemoBuilder memo(memo_path);
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/formats/code_page.h"
 #include "platform/types/field.h"
 #include "platform/types/value.h"
 
@@ -31,6 +32,12 @@ class TableFile {
   // elsewhere (Paradox header); 0 for every table we write.
   virtual int key_field_count() const = 0;
   virtual std::size_t record_count() const = 0;
+  // The code page of the file's text, in which every change is written.
+  virtual CodePage code_page() const { return CodePage::Gbk(); }
+  // Throws EngineError naming the file and the reason when it must be
+  // neither changed nor rewritten with what ReadAll gives (a Paradox table
+  // whose .mb is missing, fields that are only read).
+  virtual void CheckWritable() const {}
 
   // Every live record in file order (deleted dBase records are skipped).
   virtual std::vector<Record> ReadAll() = 0;

@@ -12,7 +12,7 @@
 namespace veltra::formats {
 namespace {
 
-const DBaseCodePage kGbk = DBaseCodePage::Gbk();
+const CodePage kGbk = CodePage::Gbk();
 
 DbfField Field(char type, int length, int decimals = 0) { return DbfField{"F", type, length, decimals, 1}; }
 
@@ -73,8 +73,8 @@ TEST(DBaseCellTest, TextIsPaddedCutOnCharacterBoundariesAndStripped) {
 }
 
 TEST(DBaseCellTest, WesternCodePagesDecodeThroughTheirTables) {
-  const DBaseCodePage cp1252 = DBaseCodePage::ForLanguageDriver(0x03);
-  const DBaseCodePage cp437 = DBaseCodePage::ForLanguageDriver(0x01);
+  const CodePage cp1252 = CodePage::ForLanguageDriver(0x03);
+  const CodePage cp437 = CodePage::ForLanguageDriver(0x01);
   EXPECT_EQ(DecodeCell(Field('C', 4), "caf\xE9", cp1252), Value::Text("café"));
   EXPECT_EQ(DecodeCell(Field('C', 4), "caf\x82", cp437), Value::Text("café"));
   EXPECT_EQ(EncodeCell(Field('C', 3), Value::Text("café"), cp1252), "caf");
@@ -84,7 +84,7 @@ TEST(DBaseCellTest, WesternCodePagesDecodeThroughTheirTables) {
     DecodeCell(Field('C', 2), "a\x81", cp1252);  // a hole in cp1252
     ADD_FAILURE();
   } catch (const CellError& e) {
-    EXPECT_NE(std::string(e.what()).find("0x81 at offset 1"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("第 2 个字节 0x81"), std::string::npos) << e.what();
   }
 }
 

@@ -231,6 +231,17 @@ TEST_F(StatementsTest, GeneratedAndRepeatedColumnNames) {
   for (const FieldDef& column : result.columns) names.push_back(column.name);
   EXPECT_EQ(names, (std::vector<std::string>{"COUNT", "QA01", "QA01_1", "EXPR4"}));
   EXPECT_EQ(result.columns[3].type, FieldType::Float);
+
+  // A suffix skips names the select list already has, and a name's later
+  // repeats go on from its last suffix (thousands of repeats stay cheap).
+  std::string many = "select qa01, qa01, qa03 qa01_1, qa01";
+  for (int i = 0; i < 3000; ++i) many += ", qa01";
+  names.clear();
+  for (const FieldDef& column : Run(many + " from kfq_1.db").columns) names.push_back(column.name);
+  ASSERT_EQ(names.size(), 3004u);
+  EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 5),
+            (std::vector<std::string>{"QA01", "QA01_2", "qa01_1", "QA01_3", "QA01_4"}));
+  EXPECT_EQ(names.back(), "QA01_3003");
 }
 
 TEST_F(StatementsTest, ErrorsNameTheProblemAndWhere) {
