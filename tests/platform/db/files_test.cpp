@@ -129,6 +129,19 @@ TEST_F(FilesTest, StatementsSeeAndChangeWhatCursorsHold) {
   table.First();
   EXPECT_EQ(table.FieldByName("QA02").AsString(), "x");
   EXPECT_EQ(FileRows("kfq_1.db")[0][2], "x");
+  // Text the code page cannot store is refused naming the field, the character and where it is.
+  query.SQL.Clear();
+  query.SQL.Add("update kfq_1.db set QA02='ab\xF0\x9F\x98\x80'");
+  try {
+    query.ExecSQL();
+    ADD_FAILURE() << "stored a character GBK lacks";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(error.kind(), EngineError::Kind::InvalidValue);
+    const std::string message = error.what();
+    EXPECT_NE(message.find("QA02"), std::string::npos) << message;
+    EXPECT_NE(message.find("字符“\xF0\x9F\x98\x80”（U+1F600，第 3 个字符）"), std::string::npos) << message;
+  }
+  EXPECT_EQ(FileRows("kfq_1.db")[0][2], "x");
 
   query.SQL.Clear();
   query.SQL.Add("delete from kfq_1.db where ID='P2'");

@@ -232,6 +232,14 @@ TEST_F(DBaseTableTest, DamagedFilesGiveFileFormatErrorsNamingTheFileAndFault) {
   ExpectEngineError(damaged("gbk", with(record + 1, "\x81\x20")), K::FileFormat, {"gbk.dbf", "field C"});
   ExpectEngineError(damaged("ptr", with(record + 10, "      9999")), K::FileFormat, {"ptr.dbt", "9999"});
 
+  // The memo's length (head included) at block 1: too short, past the end.
+  const std::string memo = ReadWholeFile(dir_ / "good.dbt");
+  for (const auto& [length, fault] : {std::pair(std::string("\x03\0\0\0", 4), "长度是 3 字节，不到备注头本身的 8 字节"),
+                                      std::pair(std::string("\xFF\xFF\0\0", 4), "长度是 65535 字节，超出了文件末尾")}) {
+    WriteFileAtomically(dir_ / "good.dbt", std::string(memo).replace(512 + 4, 4, length));
+    ExpectEngineError([&] { OpenDBaseTable(good)->ReadAll(); }, K::FileFormat, {"good.dbt", "第 1 块", fault});
+  }
+
   std::filesystem::remove(dir_ / "good.dbt");
   ExpectEngineError([&] { OpenDBaseTable(good); }, K::FileFormat, {"good.dbf", "good.dbt", "missing"});
   ExpectEngineError([&] { OpenDBaseTable(dir_ / "none.dbf"); }, K::Io, {"none.dbf"});
