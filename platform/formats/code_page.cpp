@@ -85,6 +85,15 @@ CodePage CodePage::ForLanguageDriver(std::uint8_t language_driver) {
   }
 }
 
+std::uint8_t CodePage::LanguageDriver() const {
+  switch (number_) {
+    case 437: return 0x01;
+    case 850: return 0x02;
+    case 1252: return 0x03;
+    default: return kLanguageDriverGbk;
+  }
+}
+
 std::string CodePage::Decode(std::string_view bytes) const {
   if (!single_byte_) return text::GbkToUtf8(bytes);
   std::string out;

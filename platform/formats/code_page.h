@@ -27,6 +27,8 @@ class CodePage {
   static CodePage ForLanguageDriver(std::uint8_t language_driver);
 
   int number() const { return number_; }
+  // The dBase language driver byte that names this code page.
+  std::uint8_t LanguageDriver() const;
 
   // Throw text::TextError naming the byte or character, its position and
   // the code page.

@@ -220,10 +220,10 @@ std::unique_ptr<TableFile> OpenDBaseTable(const std::filesystem::path& path) {
 }
 
 void CreateDBaseTable(const std::filesystem::path& path, const FieldDefs& fields,
-                      const std::vector<Record>& records) {
+                      const std::vector<Record>& records, const CodePage& code_page) {
   DbfHeader header = MakeDbfHeader(fields, path);
   header.record_count = static_cast<std::uint32_t>(records.size());
-  const CodePage code_page = CodePage::Gbk();
+  header.language_driver = code_page.LanguageDriver();
   const std::filesystem::path memo_path = MemoPathFor(path);
   DBaseMemoBuilder memo(memo_path);
 

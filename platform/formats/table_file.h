@@ -52,10 +52,10 @@ std::unique_ptr<TableFile> OpenTableFile(const std::filesystem::path& path);
 
 // Writes a new table with these fields and records, replacing any file of
 // that name (and its memo companion) through a temporary file renamed
-// over it. Throws EngineError (InvalidName for a field name the format
+// over it. Text tables are always GBK; the others take `code_page`. Throws EngineError (InvalidName for a field name the format
 // cannot store, InvalidValue, Io) and leaves any old file untouched.
 void CreateTableFile(const std::filesystem::path& path, TableKind kind, const FieldDefs& fields,
-                     const std::vector<Record>& records = {});
+                     const std::vector<Record>& records = {}, const CodePage& code_page = CodePage::Gbk());
 
 // The kind that an extension selects: .dbf dBase, .txt text, else Paradox.
 TableKind KindForPath(const std::filesystem::path& path);

@@ -3,6 +3,8 @@
 #include <fstream>
 
 #include "platform/db/query.h"
+#include "platform/formats/dbase_table.h"
+#include "platform/formats/paradox_table.h"
 #include "tests/platform/db/db_test_support.h"
 
 namespace veltra::db::testing {
@@ -58,6 +60,26 @@ TEST_F(FilesTest, CreateEmptyAndPackRoundTripThroughTheFile) {
   created.Close();
   created.CreateTable();  // replaces the file
   EXPECT_TRUE(FileRows("new.dbf").empty());
+}
+
+// Packing rewrites a table in its own code page, and refuses one whose
+// memo file is missing rather than lose the memos.
+TEST_F(FilesTest, PackKeepsTheCodePageAndEveryMemo) {
+  const Row western{Value::Text("søn")};
+  formats::CreateParadoxTable(folder() / "cp.db", {{"name", FieldType::String, 6}}, {western, western}, 850);
+  formats::CreateDBaseTable(folder() / "cp.dbf", {{"NAME", FieldType::String, 6}}, {western},
+                            formats::CodePage::ForNumber(1252));
+  for (const char* name : {"cp.db", "cp.dbf"}) {
+    db().PackTable(name);
+    const auto file = formats::OpenTableFile(folder() / name);
+    EXPECT_NE(file->code_page().number(), formats::kCodePageGbk) << name;
+    EXPECT_EQ(file->ReadAll().front(), western) << name;
+  }
+
+  formats::CreateParadoxTable(folder() / "memo.db", {{"note", FieldType::Memo, 1}}, {{Value::Text(std::string(50, 'm'))}});
+  std::filesystem::remove(folder() / "memo.mb");
+  EXPECT_THROW(db().PackTable("memo.db"), EngineError);
+  EXPECT_FALSE(std::filesystem::exists(folder() / "memo.mb"));
 }
 
 TEST_F(FilesTest, CreateChoosesTheFormatByExtensionUnlessTheTypeIsGiven) {
