@@ -85,6 +85,9 @@ class DBaseTable final : public TableFile {
   int key_field_count() const override { return 0; }
   std::size_t record_count() const override { return live_.size(); }
   CodePage code_page() const override { return code_page_; }
+  void CheckWritable() const override {
+    if (header_.has_memo() && !memo_) RefuseChangeWithoutMemoFile(path_, MemoPathFor(path_));
+  }
 
   std::vector<Record> ReadAll() override {
     std::vector<Record> records;
@@ -99,6 +102,7 @@ class DBaseTable final : public TableFile {
   }
 
   void Append(const Record& record) override {
+    CheckWritable();
     const std::string bytes = Encode(record);
     const std::uint32_t index = header_.record_count;
     file_.WriteAt(RecordOffset(index), bytes + kEndOfFile);
@@ -107,11 +111,13 @@ class DBaseTable final : public TableFile {
   }
 
   void Overwrite(std::size_t position, const Record& record) override {
+    CheckWritable();
     const std::uint32_t index = LiveIndex(position);
     file_.WriteAt(RecordOffset(index), Encode(record));
   }
 
   void Remove(std::size_t position) override {
+    CheckWritable();
     const std::uint32_t index = LiveIndex(position);
     file_.WriteAt(RecordOffset(index), std::string(1, kDeleted));
     live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(position));
@@ -124,13 +130,10 @@ class DBaseTable final : public TableFile {
     return RandomAccessFile(path, RandomAccessFile::Mode::ReadOnly);
   }
 
+  // Without it memos read as blank and CheckWritable refuses every change.
   void OpenMemo() {
     const auto memo_path = FindMemoFile(path_);
-    if (!memo_path) {
-      throw EngineError(EngineError::Kind::FileFormat,
-                        path_.string() + " has memo fields but its memo file " +
-                            MemoPathFor(path_).filename().string() + " is missing");
-    }
+    if (!memo_path) return;
     memo_.emplace(*memo_path, header_.dbase3_memo() ? MemoStyle::DBase3 : MemoStyle::DBase4,
                   ::access(memo_path->c_str(), W_OK) == 0 ? RandomAccessFile::Mode::ReadWrite
                                                            : RandomAccessFile::Mode::ReadOnly);
@@ -181,7 +184,7 @@ class DBaseTable final : public TableFile {
 
   Value ReadMemo(std::string_view pointer) const {
     const auto block = DecodeMemoPointer(pointer);
-    if (!block) return Value::Null();
+    if (!block || !memo_) return Value::Null();
     try {
       return Value::Text(code_page_.Decode(memo_->Read(*block)));
     } catch (const text::TextError& e) {

@@ -10,6 +10,7 @@
 #include "platform/formats/paradox_header.h"
 #include "platform/formats/paradox_memo.h"
 #include "platform/formats/paradox_record.h"
+#include "platform/formats/record_checks.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
 
@@ -199,11 +200,7 @@ void ParadoxTable::CheckWritable() const {
                             std::string(FieldTypeName(f.type)) + ", which is only read");
     }
   }
-  if (memo_file_missing_) {
-    throw EngineError(EngineError::Kind::FileFormat,
-                      "表 " + path_.string() + " 的备注文件 " + MemoPathFor(path_).filename().string() +
-                          " 不存在：备注字段读不出，表只能查看，不能修改");
-  }
+  if (memo_file_missing_) RefuseChangeWithoutMemoFile(path_, MemoPathFor(path_));
 }
 
 void ParadoxTable::EnsureWritable(const Record* about_to_write) {

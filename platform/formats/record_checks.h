@@ -10,6 +10,10 @@ namespace veltra::formats {
 // InvalidValue unless `record` has one value per field.
 void CheckRecordWidth(const std::filesystem::path& file, const Record& record, std::size_t fields);
 
+// A table whose memo file is missing is only read: its memo values read
+// as blank, and a change could lose them. Throws FileFormat naming both files.
+[[noreturn]] void RefuseChangeWithoutMemoFile(const std::filesystem::path& table, const std::filesystem::path& memo);
+
 // State error unless `position` addresses one of `count` records.
 void CheckRecordPosition(const std::filesystem::path& file, std::size_t position, std::size_t count);
 

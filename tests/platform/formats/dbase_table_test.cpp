@@ -240,8 +240,12 @@ TEST_F(DBaseTableTest, DamagedFilesGiveFileFormatErrorsNamingTheFileAndFault) {
     ExpectEngineError([&] { OpenDBaseTable(good)->ReadAll(); }, K::FileFormat, {"good.dbt", "第 1 块", fault});
   }
 
+  // Without its memo file the table reads with blank memos and refuses every change.
   std::filesystem::remove(dir_ / "good.dbt");
-  ExpectEngineError([&] { OpenDBaseTable(good); }, K::FileFormat, {"good.dbf", "good.dbt", "missing"});
+  auto without_memos = OpenDBaseTable(good);
+  EXPECT_EQ(without_memos->ReadAll(), (std::vector<Record>{{Value::Text("abcd"), Value::Float(1.5), Value()}}));
+  ExpectEngineError([&] { without_memos->Remove(0); }, K::FileFormat, {"good.dbf", "good.dbt", "不存在"});
+  EXPECT_EQ(ReadWholeFile(good), bytes);
   ExpectEngineError([&] { OpenDBaseTable(dir_ / "none.dbf"); }, K::Io, {"none.dbf"});
 }
 
