@@ -1,7 +1,7 @@
 #pragma once
 // The code page of a table file's text. We write GBK (code page 936);
-// files from elsewhere may carry a one-byte Western code page (437, 850,
-// 1252 ...), which is read and written in that code page, so that a change
+// files from elsewhere may carry another code page (437, 850, 1252, 950
+// ...), which is read and written in that code page, so that a change
 // never converts a file or loses a character it holds.
 #include <cstdint>
 #include <string>
@@ -17,9 +17,9 @@ constexpr int kCodePageGbk = text::kGbkCodePage;
 
 class CodePage {
  public:
-  static CodePage Gbk() { return CodePage(kCodePageGbk, nullptr); }
-  // 936 is GBK; any other number a one-byte code page known to iconv.
-  // Throws EngineError Unsupported for a code page that is neither.
+  static CodePage Gbk() { return CodePage(kCodePageGbk); }
+  // 936 is GBK; any other number a code page known to iconv. Throws
+  // EngineError Unsupported for one that iconv does not know.
   static CodePage ForNumber(int code_page);
   // dBase language driver byte: cp437 (0x01), cp850 (0x02), cp1252 (0x03,
   // 0x58); every other byte, "none" and "current Windows code page"
@@ -38,12 +38,20 @@ class CodePage {
   // Encoded form cut to at most `max_bytes`, never inside a character.
   std::string EncodeTruncated(std::string_view utf8, std::size_t max_bytes) const;
 
-  struct SingleByteTable;  // opaque; defined in the source
+  // Opaque; defined in the source. One-byte code pages go through tables,
+  // others through iconv, GBK through platform/text.
+  struct SingleByteTable;
+  struct MultiByteConverter;
 
  private:
-  CodePage(int number, const SingleByteTable* table) : number_(number), single_byte_(table) {}
+  explicit CodePage(int number, const SingleByteTable* single_byte = nullptr,
+                    const MultiByteConverter* multi_byte = nullptr)
+      : number_(number), single_byte_(single_byte), multi_byte_(multi_byte) {}
+  std::string EncodeCharacter(std::string_view character, char32_t code_point, std::size_t index) const;
+
   int number_;
-  const SingleByteTable* single_byte_;  // null: GBK
+  const SingleByteTable* single_byte_;
+  const MultiByteConverter* multi_byte_;
 };
 
 }  // namespace veltra::formats

@@ -98,6 +98,17 @@ TEST_F(ParadoxForeignTest, ChangesStayInTheTablesOwnCodePage) {
   EXPECT_EQ(ReadWholeFile(dir_ / "t.db"), written);
 }
 
+// A code page of two-byte characters other than GBK (Big5) goes through
+// iconv: kept characters stay whole, one it lacks is refused by name.
+TEST_F(ParadoxForeignTest, MultiByteCodePageKeepsItsCharactersWhole) {
+  CreateParadoxTable(dir_ / "big5.db", {{"name", FieldType::String, 3}}, {{Value::Text("臺灣")}}, 950);
+  auto table = OpenParadoxTable(dir_ / "big5.db");
+  EXPECT_EQ(table->ReadAll(), std::vector<Record>{{Value::Text("臺")}});
+  table->Append({Value::Text("灣")});
+  ExpectEngineError([&] { table->Append({Value::Text("们")}); }, EngineError::Kind::InvalidValue, {"们", "950"});
+  EXPECT_EQ(OpenParadoxTable(dir_ / "big5.db")->ReadAll(), (std::vector<Record>{{Value::Text("臺")}, {Value::Text("灣")}}));
+}
+
 // A keyed table is rewritten unkeyed by its first change, but only once
 // the value written is known to fit: a refused one leaves table and index.
 TEST_F(ParadoxForeignTest, RefusedWriteLeavesAKeyedForeignTableAsItWas) {
