@@ -82,6 +82,25 @@ TEST_F(FilesTest, PackKeepsTheCodePageAndEveryMemo) {
   EXPECT_FALSE(std::filesystem::exists(folder() / "memo.mb"));
 }
 
+// A bytes field is fixed-width: a shorter value comes back padded, as
+// stored; a longer one is refused by name, never cut.
+TEST_F(FilesTest, BytesFieldsKeepTheirWidth) {
+  Create("raw.db", {{"raw", FieldType::Bytes, 4}});
+  Table raw(db());
+  raw.SetTableName("raw.db");
+  raw.Open();
+  raw.Append();
+  raw.FieldByName("raw").SetValue(Value::FromBytes("ab"));
+  raw.Post();
+  raw.Append();
+  raw.FieldByName("raw").SetValue(Value::FromBytes("abcdef"));
+  EXPECT_THROW(raw.Post(), EngineError);
+  raw.Cancel();
+  raw.Close();
+  EXPECT_EQ(formats::OpenTableFile(folder() / "raw.db")->ReadAll(),
+            std::vector<Row>{{Value::FromBytes(std::string("ab\0\0", 4))}});
+}
+
 TEST_F(FilesTest, CreateChoosesTheFormatByExtensionUnlessTheTypeIsGiven) {
   const FieldDefs fields = {{"CODE", FieldType::String, 6}, {"N", FieldType::Float}};
   for (const char* name : {"report.db", "REPORT2.DBF", "report3.txt", "report4"}) {
