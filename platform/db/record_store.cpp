@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/formats/record_checks.h"
 #include "platform/text/ascii.h"
 #include "platform/text/gbk.h"
 #include "platform/types/error.h"
@@ -111,7 +112,7 @@ void RecordStore::CheckEncodable(const Row& values) const {
     try {
       code_page.Encode(value.text());
     } catch (const text::TextError& e) {
-      throw EngineError(EngineError::Kind::InvalidValue, "表 " + name_ + " 字段 " + fields_[f].name + "：" + e.what());
+      formats::RefuseUnstorableText(name_, fields_[f].name, value.text(), e.what());
     }
   }
 }
@@ -119,9 +120,10 @@ void RecordStore::CheckEncodable(const Row& values) const {
 void RecordStore::CheckKeys(const Row& values, const StoredRecord* self) const {
   for (const auto& index : indexes_) {
     if (!index->FindClash(values, self)) continue;
-    if (index->def().primary) throw EngineError(EngineError::Kind::KeyViolation, "Key violation.");
+    if (index->def().primary) throw EngineError(EngineError::Kind::KeyViolation, "Key violation.", {name_});
     throw EngineError(EngineError::Kind::IndexViolation,
-                      "Key violation in unique index " + index->def().name + " of " + name_ + ".");
+                      "Key violation in unique index " + index->def().name + " of " + name_ + ".",
+                      {name_, index->def().name});
   }
 }
 

@@ -92,12 +92,7 @@ std::string EncodeDate(const Value& value) {
 
 std::string EncodeText(const DbfField& field, const Value& value, const CodePage& code_page) {
   if (value.kind() == Value::Kind::Bytes) throw CellError("binary data cannot be stored as text");
-  std::string bytes;
-  try {
-    bytes = code_page.EncodeTruncated(value.ToDisplayText(), static_cast<std::size_t>(field.length));
-  } catch (const text::TextError& e) {
-    throw CellError(e.what());
-  }
+  std::string bytes = code_page.EncodeTruncated(value.ToDisplayText(), static_cast<std::size_t>(field.length));
   bytes.resize(static_cast<std::size_t>(field.length), ' ');
   return bytes;
 }

@@ -25,9 +25,9 @@ class CellError : public std::runtime_error {
 Value DecodeCell(const DbfField& field, std::string_view raw, const CodePage& code_page);
 
 // The stored bytes of `value` in a C, N, F, D or L field. Text too wide is
-// cut on a character boundary; a number too wide for its field, a
-// character the code page lacks or a value of the wrong kind is a
-// CellError.
+// cut on a character boundary; a character the code page lacks is a
+// text::TextError; a number too wide for its field or a value of the wrong
+// kind is a CellError.
 std::string EncodeCell(const DbfField& field, const Value& value, const CodePage& code_page);
 
 // The block number an M cell points to; nullopt when it is blank (or 0).

@@ -31,11 +31,7 @@ std::string RecordContext(const std::filesystem::path& file, std::uint64_t recor
 // bytes as they are.
 std::string MemoBytes(const Value& value, const CodePage& code_page) {
   if (value.kind() == Value::Kind::Bytes) return value.bytes();
-  try {
-    return code_page.Encode(value.ToDisplayText());
-  } catch (const text::TextError& e) {
-    throw CellError(e.what());
-  }
+  return code_page.Encode(value.ToDisplayText());
 }
 
 // One record's bytes; `store_memo` keeps a memo's bytes and returns its block.
@@ -60,6 +56,8 @@ std::string EncodeRecord(const DbfHeader& header, const Record& record, const Co
     } catch (const CellError& e) {
       throw EngineError(EngineError::Kind::InvalidValue,
                         "field " + field.name + " of " + file.string() + ": " + e.what());
+    } catch (const text::TextError& e) {
+      RefuseUnstorableText(file.string(), field.name, record[i].ToDisplayText(), e.what());
     }
   }
   return bytes;

@@ -19,6 +19,11 @@ void RefuseChangeWithoutMemoFile(const std::filesystem::path& table, const std::
                                                        " 不存在：备注字段读不出，表只能查看，不能修改");
 }
 
+void RefuseUnstorableText(const std::string& table, const std::string& field, const std::string& value,
+                          const std::string& why) {
+  throw EngineError(EngineError::Kind::InvalidValue, "表 " + table + " 字段 " + field + "：" + why, {table, field, value});
+}
+
 void CheckRecordPosition(const std::filesystem::path& file, std::size_t position, std::size_t count) {
   if (position >= count) {
     throw EngineError(EngineError::Kind::State, file.string() + ": no record at position " +

@@ -43,6 +43,7 @@ TEST_F(CheckWindowTest, RunShowsTheFaultsAndADoubleClickOpensTheSecond) {
     EXPECT_EQ(grid.CellText(1, 2), "110002");
     EXPECT_EQ(grid.CellText(1, 5), "总收入不能为负");
     EXPECT_EQ(Find<ui::ProgressBar>(form, "ProgressBar1").Position(), 0);
+    EXPECT_FALSE(Find<ui::ProgressBar>(form, "ProgressBar1").isTextVisible());
     DoubleClickRow(grid, 1);
     ASSERT_TRUE(Click(Find(form, "Button2")));
   }, ui::kModalCancel);

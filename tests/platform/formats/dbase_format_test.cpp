@@ -67,7 +67,7 @@ TEST(DBaseCellTest, TextIsPaddedCutOnCharacterBoundariesAndStripped) {
   // "高新区" is six GBK bytes; five bytes hold only two characters.
   EXPECT_EQ(EncodeCell(Field('C', 5), Value::Text("高新区"), kGbk), text::Utf8ToGbk("高新") + " ");
   EXPECT_EQ(EncodeCell(Field('C', 6), Value::Text("高新区"), kGbk), text::Utf8ToGbk("高新区"));
-  EXPECT_THROW(EncodeCell(Field('C', 6), Value::Text("😀"), kGbk), CellError);
+  EXPECT_THROW(EncodeCell(Field('C', 6), Value::Text("😀"), kGbk), text::TextError);
   EXPECT_EQ(DecodeCell(Field('C', 6), std::string(" x \0 \0", 6), kGbk), Value::Text(" x"));
   EXPECT_TRUE(DecodeCell(Field('C', 3), "   ", kGbk).is_null());
 }
@@ -79,7 +79,7 @@ TEST(DBaseCellTest, WesternCodePagesDecodeThroughTheirTables) {
   EXPECT_EQ(DecodeCell(Field('C', 4), "caf\x82", cp437), Value::Text("café"));
   EXPECT_EQ(EncodeCell(Field('C', 3), Value::Text("café"), cp1252), "caf");
   EXPECT_EQ(EncodeCell(Field('C', 5), Value::Text("café"), cp1252), "caf\xE9 ");
-  EXPECT_THROW(EncodeCell(Field('C', 5), Value::Text("高"), cp1252), CellError);
+  EXPECT_THROW(EncodeCell(Field('C', 5), Value::Text("高"), cp1252), text::TextError);
   try {
     DecodeCell(Field('C', 2), "a\x81", cp1252);  // a hole in cp1252
     ADD_FAILURE();
