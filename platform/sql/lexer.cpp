@@ -173,12 +173,12 @@ std::string StatementPosition(const Token& token) {
 
 void ThrowSyntaxError(const Token& token) {
   if (token.kind == Token::Kind::End) {
-    throw EngineError(EngineError::Kind::Syntax, "语句在" + StatementPosition(token) + "处意外结束");
+    throw EngineError(EngineError::Kind::Syntax, "SQL语句在" + StatementPosition(token) + "处意外结束");
   }
   std::string shown = ShownText(token.text);
   if (token.kind == Token::Kind::String) shown = "'" + shown + "'";
   if (token.kind == Token::Kind::Quoted) shown = "\"" + shown + "\"";
-  throw EngineError(EngineError::Kind::Syntax, StatementPosition(token) + "“" + shown + "”附近有语法错误");
+  throw EngineError(EngineError::Kind::Syntax, "SQL语句" + StatementPosition(token) + "“" + shown + "”附近有语法错误");
 }
 
 }  // namespace veltra::sql
