@@ -177,6 +177,11 @@ std::string RecordCodec::Encode(const Record& record, const MemoSink& memos) con
   return bytes;
 }
 
+void RecordCodec::Check(const Record& record) const {
+  MemoWriter nowhere(kMemoUnit, [](std::uint64_t, std::string_view) {});
+  Encode(record, [&]() -> MemoWriter& { return nowhere; });
+}
+
 void RecordCodec::EncodeField(const ParadoxField& f, const Value& v, char* p, std::string& blob) const {
   const auto invalid = [&](const std::string& what) {
     throw EngineError(EngineError::Kind::InvalidValue, "field " + f.def.name + " of " + path_.string() + " " + what);

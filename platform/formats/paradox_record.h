@@ -29,6 +29,8 @@ class RecordCodec {
   // record leaves nothing behind. Text is written in the table's code page. Throws
   // EngineError TypeMismatch or InvalidValue naming the field and file.
   std::string Encode(const Record& record, const MemoSink& memos) const;
+  // Refuses what Encode would refuse, storing nothing.
+  void Check(const Record& record) const;
 
   // Largest value of the + fields of `record` (0 when none).
   std::uint32_t MaxAutoIncrement(const Record& record) const;

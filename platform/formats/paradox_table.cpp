@@ -206,10 +206,7 @@ void ParadoxTable::CheckWritable() const {
 void ParadoxTable::EnsureWritable(const Record* about_to_write) {
   CheckWritable();
   if (header_.file_type != paradox::kFileTypeUnkeyed) {
-    if (about_to_write) {
-      paradox::MemoWriter nowhere(paradox::kMemoUnit, [](std::uint64_t, std::string_view) {});
-      codec_->Encode(*about_to_write, [&]() -> paradox::MemoWriter& { return nowhere; });
-    }
+    if (about_to_write) codec_->Check(*about_to_write);
     CreateParadoxTable(path_, fields_, ReadAll(), header_.code_page);
     Load();
   }
