@@ -21,6 +21,7 @@ struct CodePage::SingleByteTable {
 };
 
 // Both directions of a code page with characters of more than one byte.
+// The handles carry conversion state; the engine runs in one thread.
 struct CodePage::MultiByteConverter {
   iconv_t to_utf8;
   iconv_t from_utf8;
