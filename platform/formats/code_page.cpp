@@ -150,16 +150,24 @@ std::string CodePage::Decode(std::string_view bytes) const {
   return out;
 }
 
-std::string CodePage::EncodeCharacter(std::string_view character, char32_t code_point, std::size_t index) const {
-  std::string out;
-  std::size_t in_left = 0;
+bool CodePage::AppendEncoded(std::string& out, std::string_view character, char32_t code_point, std::size_t index,
+                             std::size_t max_bytes) const {
   if (single_byte_) {
     const auto found = single_byte_->encode.find(code_point);
-    if (found != single_byte_->encode.end()) return std::string(1, found->second);
-  } else if (code_point != text::kInvalidCodePoint && Convert(multi_byte_->from_utf8, character, out, in_left)) {
-    return out;
+    if (found == single_byte_->encode.end()) {
+      throw text::TextError(text::CannotEncodeMessage(character, code_point, index, number_));
+    }
+    out += found->second;
+    return true;
   }
-  throw text::TextError(text::CannotEncodeMessage(character, code_point, index, number_));
+  std::string encoded;
+  std::size_t in_left = 0;
+  if (code_point == text::kInvalidCodePoint || !Convert(multi_byte_->from_utf8, character, encoded, in_left)) {
+    throw text::TextError(text::CannotEncodeMessage(character, code_point, index, number_));
+  }
+  if (out.size() + encoded.size() > max_bytes) return false;
+  out += encoded;
+  return true;
 }
 
 std::string CodePage::Encode(std::string_view utf8) const {
@@ -186,9 +194,7 @@ std::string CodePage::EncodeTruncated(std::string_view utf8, std::size_t max_byt
   for (std::size_t pos = 0; pos < utf8.size() && out.size() < max_bytes; ++index) {
     const std::size_t start = pos;
     const char32_t code_point = text::NextCodePoint(utf8, pos);
-    const std::string encoded = EncodeCharacter(utf8.substr(start, pos - start), code_point, index);
-    if (max_bytes != std::string::npos && out.size() + encoded.size() > max_bytes) break;
-    out += encoded;
+    if (!AppendEncoded(out, utf8.substr(start, pos - start), code_point, index, max_bytes)) break;
   }
   return out;
 }

@@ -47,7 +47,11 @@ class CodePage {
   explicit CodePage(int number, const SingleByteTable* single_byte = nullptr,
                     const MultiByteConverter* multi_byte = nullptr)
       : number_(number), single_byte_(single_byte), multi_byte_(multi_byte) {}
-  std::string EncodeCharacter(std::string_view character, char32_t code_point, std::size_t index) const;
+  // Appends the character's encoding to `out`; false, appending nothing,
+  // when it would pass `max_bytes`. Throws text::TextError when the code
+  // page lacks it (`index`: its position in the text).
+  bool AppendEncoded(std::string& out, std::string_view character, char32_t code_point, std::size_t index,
+                     std::size_t max_bytes) const;
 
   int number_;
   const SingleByteTable* single_byte_;
