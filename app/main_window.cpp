@@ -8,6 +8,8 @@
 #include "entry/kfq_window.h"
 #include "platform/ui/message_box.h"
 #include "query/query_p.h"
+#include "reports/report.h"
+#include "reports/report_builders.h"
 #include "validation/check.h"
 
 namespace veltra::app {
@@ -66,7 +68,7 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
     NotYetAvailable(task);
   };
   Button5->OnClick = [with_kind] { with_kind("查询统计"); };
-  Button6->OnClick = [with_kind] { with_kind("报表打印"); };
+  Button6->OnClick = [this] { Button6Click(); };
   const auto mail = [this](int mode, const std::string& task) {
     unit_.ReportKind = mode;
     NotYetAvailable(task);
@@ -102,6 +104,13 @@ void TF_main::ShowEntryWindow(std::string_view window, const std::string& captio
   unit_.MainCurrentForm = f_kfq_.get();
   f_kfq_->SetCaption(caption);
   f_kfq_->ShowModal();
+}
+
+void TF_main::Button6Click() {
+  unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
+  if (!f_report_) f_report_ = std::make_unique<reports::TF_report>(unit_, reports::ReportBuilders(report_builders_));
+  f_report_->SetCaption("报表打印" + unit_.CaptionSuffix);
+  f_report_->ShowModal();
 }
 
 void TF_main::Button7Click() {

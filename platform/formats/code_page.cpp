@@ -31,7 +31,7 @@ namespace {
 
 [[noreturn]] void Unsupported(int code_page) {
   throw EngineError(EngineError::Kind::Unsupported,
-                    "不支持代码页 " + std::to_string(code_page) + "：本系统的 iconv 没有它的转换器");
+                    "不支持代码页" + std::to_string(code_page) + "：本系统的iconv没有它的转换器");
 }
 
 iconv_t OpenIconv(const char* to, const char* from, int code_page) {

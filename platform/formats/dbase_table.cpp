@@ -57,7 +57,7 @@ std::string EncodeRecord(const DbfHeader& header, const Record& record, const Co
       throw EngineError(EngineError::Kind::InvalidValue,
                         "field " + field.name + " of " + file.string() + ": " + e.what());
     } catch (const text::TextError& e) {
-      RefuseUnstorableText(file.string(), field.name, record[i].ToDisplayText(), e.what());
+      RefuseUnstorableText(file, field.name, record[i].ToDisplayText(), e.what());
     }
   }
   return bytes;

@@ -161,7 +161,7 @@ std::string RecordCodec::Encode(const Record& record, const MemoSink& memos) con
     try {
       EncodeField(f, v, bytes.data() + offsets_[i], blob);
     } catch (const text::TextError& e) {
-      RefuseUnstorableText(path_.string(), f.def.name, v.ToDisplayText(), e.what());
+      RefuseUnstorableText(path_, f.def.name, v.ToDisplayText(), e.what());
     }
     if (!blob.empty()) blobs.emplace_back(i, std::move(blob));
   }

@@ -17,8 +17,8 @@ void CheckRecordWidth(const std::filesystem::path& file, const Record& record, s
 
 // InvalidValue for text of `field` that the table's code page cannot store;
 // `why` (a text::TextError's message) names the character and where it is.
-[[noreturn]] void RefuseUnstorableText(const std::string& table, const std::string& field, const std::string& value,
-                                       const std::string& why);
+[[noreturn]] void RefuseUnstorableText(const std::filesystem::path& table, const std::string& field,
+                                       const std::string& value, const std::string& why);
 
 // State error unless `position` addresses one of `count` records.
 void CheckRecordPosition(const std::filesystem::path& file, std::size_t position, std::size_t count);

@@ -168,17 +168,19 @@ std::string ShownText(std::string_view text) {
 std::vector<Token> Tokenize(std::string_view statement) { return Lexer(statement).Run(); }
 
 std::string StatementPosition(const Token& token) {
-  return "第 " + std::to_string(token.line) + " 行第 " + std::to_string(token.column) + " 列";
+  return "第" + std::to_string(token.line) + "行第" + std::to_string(token.column) + "列";
 }
 
 void ThrowSyntaxError(const Token& token) {
   if (token.kind == Token::Kind::End) {
-    throw EngineError(EngineError::Kind::Syntax, "SQL语句在" + StatementPosition(token) + "处意外结束");
+    throw EngineError(EngineError::Kind::Syntax, "SQL语句在" + StatementPosition(token) + "处意外结束",
+                      {"", "", "", token.line, token.column});
   }
   std::string shown = ShownText(token.text);
   if (token.kind == Token::Kind::String) shown = "'" + shown + "'";
   if (token.kind == Token::Kind::Quoted) shown = "\"" + shown + "\"";
-  throw EngineError(EngineError::Kind::Syntax, "SQL语句" + StatementPosition(token) + "“" + shown + "”附近有语法错误");
+  throw EngineError(EngineError::Kind::Syntax, "SQL语句" + StatementPosition(token) + "“" + shown + "”附近有语法错误",
+                    {"", "", shown, token.line, token.column});
 }
 
 }  // namespace veltra::sql

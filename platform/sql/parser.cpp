@@ -32,12 +32,13 @@ bool IsReserved(std::string_view word) {
 [[noreturn]] void ThrowUnsupported(const Token& token, std::string_view what) {
   throw EngineError(EngineError::Kind::Unsupported,
                     std::string(what) + " is not supported (line " + std::to_string(token.line) +
-                        ", column " + std::to_string(token.column) + ")");
+                        ", column " + std::to_string(token.column) + ")",
+                    {"", "", token.text, token.line, token.column});
 }
 
 [[noreturn]] void ThrowTooDeep(const Token& where, int limit) {
-  throw EngineError(EngineError::Kind::Unsupported, "SQL语句" + StatementPosition(where) + "处的表达式嵌套超过了 " +
-                                                        std::to_string(limit) + " 层的上限");
+  throw EngineError(EngineError::Kind::Unsupported, "SQL语句" + StatementPosition(where) + "处的表达式嵌套超过了" +
+                                                        std::to_string(limit) + "层的上限");
 }
 
 class DepthGuard {

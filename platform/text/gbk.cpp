@@ -184,12 +184,12 @@ std::size_t GbkLength(std::string_view utf8) {
 }
 
 std::string CannotEncodeMessage(std::string_view character, char32_t code_point, std::size_t index, int code_page) {
-  return "字符“" + std::string(character) + "”（U+" + Hex(static_cast<unsigned>(code_point), 4) + "，第 " +
-         std::to_string(index + 1) + " 个字符）无法用代码页 " + std::to_string(code_page) + " 存储";
+  return "字符“" + std::string(character) + "”（U+" + Hex(static_cast<unsigned>(code_point), 4) + "，第" +
+         std::to_string(index + 1) + "个字符）无法用代码页" + std::to_string(code_page) + "存储";
 }
 
 std::string CannotDecodeMessage(unsigned char byte, std::size_t offset, int code_page) {
-  return "第 " + std::to_string(offset + 1) + " 个字节 0x" + Hex(byte, 2) + " 不是代码页 " + std::to_string(code_page) +
+  return "第" + std::to_string(offset + 1) + "个字节0x" + Hex(byte, 2) + "不是代码页" + std::to_string(code_page) +
          " 中的字符";
 }
 

@@ -234,10 +234,10 @@ TEST_F(DBaseTableTest, DamagedFilesGiveFileFormatErrorsNamingTheFileAndFault) {
 
   // The memo's length (head included) at block 1: too short, past the end.
   const std::string memo = ReadWholeFile(dir_ / "good.dbt");
-  for (const auto& [length, fault] : {std::pair(std::string("\x03\0\0\0", 4), "长度是 3 字节，不到备注头本身的 8 字节"),
-                                      std::pair(std::string("\xFF\xFF\0\0", 4), "长度是 65535 字节，超出了文件末尾")}) {
+  for (const auto& [length, fault] : {std::pair(std::string("\x03\0\0\0", 4), "长度是3字节，不到备注头本身的8字节"),
+                                      std::pair(std::string("\xFF\xFF\0\0", 4), "长度是65535字节，超出了文件末尾")}) {
     WriteFileAtomically(dir_ / "good.dbt", std::string(memo).replace(512 + 4, 4, length));
-    ExpectEngineError([&] { OpenDBaseTable(good)->ReadAll(); }, K::FileFormat, {"good.dbt", "第 1 块", fault});
+    ExpectEngineError([&] { OpenDBaseTable(good)->ReadAll(); }, K::FileFormat, {"good.dbt", "第1块", fault});
   }
 
   // Without its memo file the table reads with blank memos and refuses every change.

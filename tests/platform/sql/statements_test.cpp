@@ -257,11 +257,11 @@ TEST_F(StatementsTest, ErrorsNameTheProblemAndWhere) {
             std::pair(EngineError::Kind::NoSuchField, std::string("unknown column qc99 in kfq_1.db")));
   EXPECT_EQ(error_of("select * from nosuch.db").first, EngineError::Kind::NoSuchTable);
   EXPECT_EQ(error_of("select qa01 from kfq_1.db\nwhere qc05 >> 1"),
-            std::pair(EngineError::Kind::Syntax, std::string("SQL语句第 2 行第 13 列“>”附近有语法错误")));
-  EXPECT_EQ(error_of("select qa01 from kfq_1.db where").second, "SQL语句在第 1 行第 32 列处意外结束");
+            std::pair(EngineError::Kind::Syntax, std::string("SQL语句第2行第13列“>”附近有语法错误")));
+  EXPECT_EQ(error_of("select qa01 from kfq_1.db where").second, "SQL语句在第1行第32列处意外结束");
   // Binary input is quoted as text.
-  EXPECT_EQ(error_of("select qa01 from kfq_1.db where qc05>1 \xFF\xFE").second, "SQL语句第 1 行第 40 列“\\xFF\\xFE”附近有语法错误");
-  EXPECT_EQ(error_of("sel\x01" "ect").second, "SQL语句第 1 行第 4 列“\\x01”附近有语法错误");
+  EXPECT_EQ(error_of("select qa01 from kfq_1.db where qc05>1 \xFF\xFE").second, "SQL语句第1行第40列“\\xFF\\xFE”附近有语法错误");
+  EXPECT_EQ(error_of("sel\x01" "ect").second, "SQL语句第1行第4列“\\x01”附近有语法错误");
   EXPECT_EQ(error_of("select qa01 from kfq_1.db union select qa01 from kfq_2.db").first,
             EngineError::Kind::Unsupported);
   EXPECT_EQ(error_of("select qa01 from kfq_1.db where qa01 in (select qa01 from kfq_2.db)").first,
