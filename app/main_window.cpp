@@ -7,6 +7,7 @@
 #include "dbtool/db_tool.h"
 #include "entry/kfq_window.h"
 #include "platform/ui/message_box.h"
+#include "query/query.h"
 #include "query/query_p.h"
 #include "reports/report.h"
 #include "reports/report_builders.h"
@@ -63,11 +64,7 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
   Button1->OnClick = [this] { Button1Click(); };
   Button4->OnClick = [this] { Button4Click(); };
   Button7->OnClick = [this] { Button7Click(); };
-  const auto with_kind = [this](const std::string& task) {
-    unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
-    NotYetAvailable(task);
-  };
-  Button5->OnClick = [with_kind] { with_kind("查询统计"); };
+  Button5->OnClick = [this] { Button5Click(); };
   Button6->OnClick = [this] { Button6Click(); };
   const auto mail = [this](int mode, const std::string& task) {
     unit_.ReportKind = mode;
@@ -120,6 +117,12 @@ void TF_main::Button7Click() {
 }
 
 void TF_main::Button4Click() { Close(); }
+
+void TF_main::Button5Click() {
+  unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
+  if (!f_query_) f_query_ = std::make_unique<query::TF_query>(unit_);
+  f_query_->Show();
+}
 
 void TF_main::Button10Click() {
   if (!f_db_tool_) {

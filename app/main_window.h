@@ -22,6 +22,7 @@ class TF_db_tool;
 }  // namespace veltra::dbtool
 
 namespace veltra::query {
+class TF_query;
 class TF_query_p;
 }  // namespace veltra::query
 
@@ -45,6 +46,7 @@ class TF_main : public ui::Form {
   mainunit::MainUnit& Unit() { return unit_; }
   mainunit::Prompts& UserPrompts() { return prompts_; }
   entry::TF_kfq* F_kfq() const { return f_kfq_.get(); }
+  query::TF_query* F_query() const { return f_query_.get(); }
 
   ui::RadioGroup* RadioGroup1;
   ui::Button* Button1;
@@ -65,6 +67,7 @@ class TF_main : public ui::Form {
   void Button4Click();
   void Button6Click();
   void Button7Click();
+  void Button5Click();
   void Button10Click();
   // Opens an entry window, created on first use, under `caption`.
   void ShowEntryWindow(std::string_view window, const std::string& caption);
@@ -76,6 +79,7 @@ class TF_main : public ui::Form {
   std::unique_ptr<entry::TF_kfq> f_kfq_;
   std::unique_ptr<dbtool::TF_db_tool> f_db_tool_;
   std::unique_ptr<query::TF_query_p> f_query_p_;
+  std::unique_ptr<query::TF_query> f_query_;
   std::unique_ptr<validation::TF_check> f_check_;
   // The query the report window's builders run their statements in.
   db::Query report_query_{unit_.Database1};

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "entry/kfq_window.h"
+#include "query/query.h"
 #include "install/working_folder.h"
 #include "platform/db/table.h"
 #include "reports/report.h"
@@ -66,9 +67,7 @@ TEST_F(MainWindowTest, ComprehensiveItemsDisableValidationAndQuery) {
   EXPECT_FALSE(w.Button5->isEnabled());
   ui::testing::ChooseItem(*w.RadioGroup1, 6);
   EXPECT_TRUE(w.Button7->isEnabled());
-  ui_.ExpectMessage(ui::MessageKind::Information, "提示", "“查询统计”窗口尚未提供");
-  ASSERT_TRUE(Click(*w.Button5));
-  EXPECT_EQ(w.Unit().ReportKind, 8);
+  EXPECT_TRUE(w.Button5->isEnabled());
 }
 
 TEST_F(MainWindowTest, OutsideEnterprisesOpenTheOneEnterpriseWindowEachTime) {
@@ -163,6 +162,24 @@ TEST_F(InstalledMainWindowTest, ReportPrintingBuildsTheTickedSummaryAndPrintsIt)
   EXPECT_EQ(summary.FieldByName("区外企业数").AsString(), "0");
   EXPECT_TRUE(summary.FieldByName("企业数").IsNull());
   EXPECT_NE(print::testing::PdfText(pdf).find("企业数"), std::string::npos);
+}
+
+TEST_F(InstalledMainWindowTest, QueryOpensBesideTheMainWindowOnTheChosenKind) {
+  TF_main& w = *window;
+  ui::testing::ChooseItem(*w.RadioGroup1, 6);  // university science parks
+  ASSERT_TRUE(Click(*w.Button5));
+  EXPECT_EQ(w.Unit().ReportKind, 8);
+  query::TF_query* query = w.F_query();
+  ASSERT_NE(query, nullptr);
+  EXPECT_TRUE(query->isVisible());
+  EXPECT_EQ(query->Caption(), "大学科技园查询统计");
+
+  // The main window stays usable; the same window comes back on the new kind.
+  w.Show();  // the user turns back to the main window
+  ui::testing::ChooseItem(*w.RadioGroup1, 0);
+  ASSERT_TRUE(Click(*w.Button5));
+  EXPECT_EQ(w.F_query(), query);
+  EXPECT_EQ(query->Caption(), "高新区企业查询统计");
 }
 
 }  // namespace
