@@ -109,5 +109,25 @@ TEST(ParadoxPxlib, ReadsOurTablesAfterEveryKindOfWrite) {
 #endif
 }
 
+// A table in code page 850 stays in it when changed: pxlib, which decodes
+// by the header's code page, reads the old and the new text alike.
+TEST(ParadoxPxlib, ReadsAChangedCodePage850Table) {
+#ifndef VELTRA_HAVE_PXLIB
+  GTEST_SKIP() << "pxlib (pkg-config pxlib) is not installed";
+#else
+  PX_boot();
+  const fs::path dir = fs::temp_directory_path() / ("paradox_pxlib_850_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const FieldDefs fields{{"name", FieldType::String, 6}, {"n", FieldType::SmallInt, 0}};
+  CreateParadoxTable(dir / "cp.db", fields, {{Value::Text("søn"), Value::Integer(1)}, {Value::Text("x"), Value::Integer(2)}}, 850);
+  auto table = OpenParadoxTable(dir / "cp.db");
+  table->Overwrite(1, {Value::Text("Ørsted"), Value::Integer(3)});
+  table->Append({Value::Text("über"), Value::Integer(4)});
+  EXPECT_EQ(ReadWithPxlib(dir / "cp.db"),
+            (std::vector<std::vector<std::string>>{{"søn", "1"}, {"Ørsted", "3"}, {"über", "4"}}));
+  fs::remove_all(dir);
+#endif
+}
+
 }  // namespace
 }  // namespace veltra::formats
