@@ -58,6 +58,8 @@ class EntryWindow : public ui::Form {
 
   // The data-aware edit of a master field, or null when no page shows it.
   ui::DBEdit* EditOf(const std::string& field) const;
+  // The same for a field of a detail shown one row at a time.
+  ui::DBEdit* DetailEditOf(int detail, const std::string& field) const;
   // A detail page's grids, by their component names.
   ui::DBGrid* Grid(const std::string& name) const;
 
@@ -65,14 +67,23 @@ class EntryWindow : public ui::Form {
   EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts parts);
 
  private:
+  // A detail page in grids; the lower grid and the scope box may be absent.
   struct DetailPage {
+    int detail;
     ui::DBGrid* upper;
     ui::DBGrid* lower;
     ui::ComboBox* scope;
   };
+  struct BoundEdit {
+    std::string field;
+    int detail;  // -1 for the master
+    ui::DBEdit* edit;
+  };
 
-  void BuildMasterPage(ui::TabSheet& sheet, const std::string& page, bool cover);
+  // A page of captioned edits on the master, or on a detail shown one row at a time.
+  void BuildFormPage(ui::TabSheet& sheet, const PageDescription& page, bool cover);
   DetailPage BuildDetailPage(ui::TabSheet& sheet, const PageDescription& page);
+  ui::DBEdit* FindEdit(int detail, const std::string& field) const;
   void BuildToolBar();
   void ApplyView();
 
@@ -85,7 +96,8 @@ class EntryWindow : public ui::Form {
   std::unique_ptr<EntryFrame> frame_;
   EntryWindowParts parts_;
   std::vector<DetailPage> detail_pages_;
-  std::vector<std::pair<std::string, ui::DBEdit*>> edits_;
+  std::vector<BoundEdit> edits_;
+  QString key_caption_;  // the master key's label as laid out
 };
 
 }  // namespace veltra::entry
