@@ -591,9 +591,7 @@ void EntryFrame::CheckCascadeTarget(int level, const std::string& new_key) {
   const std::string old_key = SavedKey(level);
   for (int i : OwnedBy(level)) {
     const std::string& id_field = description_.details[i].id_field;
-    const auto refuse = [&](const std::string& row) {
-      ShowErrorAndAbort("编号" + new_key + "在" + Detail(i).TableName() + "中已有记录" + row + ",不能改用此编号");
-    };
+    const std::string& table = Detail(i).TableName();
     db::Table probe(main_.Database1);
     probe.SetTableName(Detail(i).TableName());
     probe.Open();
@@ -610,7 +608,7 @@ void EntryFrame::CheckCascadeTarget(int level, const std::string& new_key) {
     std::set<std::string> staying_ids;
     std::vector<std::string> new_ids;
     for (probe.First(); !probe.Eof(); probe.Next()) {
-      if (matches(to)) refuse("");
+      if (matches(to)) ShowErrorAndAbort("编号" + new_key + "在" + table + "中已有记录,不能改用此编号");
       if (matches(from)) {
         new_ids.push_back(RowId(i, [&](const std::string& field) {
           return text::EqualsIgnoreAsciiCase(field, key_field) ? new_key : probe.FieldByName(field).AsString();
@@ -620,7 +618,9 @@ void EntryFrame::CheckCascadeTarget(int level, const std::string& new_key) {
       }
     }
     for (const std::string& id : new_ids) {
-      if (staying_ids.count(id) != 0) refuse(" " + id);
+      if (staying_ids.count(id) != 0) {
+        ShowErrorAndAbort("改用编号" + new_key + "后" + table + "中的ID " + id + "将重复,不能改用此编号");
+      }
     }
   }
 }

@@ -58,6 +58,7 @@ class EntryFrame {
   EntryFrame& operator=(const EntryFrame&) = delete;
 
   const EntryDescription& Description() const { return description_; }
+  mainunit::MainUnit& Main() { return main_; }
   const EntryViewState& View() const { return view_; }
   // Runs after every change of View().
   std::function<void()> OnViewChanged;
@@ -116,7 +117,6 @@ class EntryFrame {
   void UpdateStatusBar();
 
  protected:
-  mainunit::MainUnit& Main() { return main_; }
   mainunit::Prompts& Ask() { return prompts_; }
   // Message box titled "错误窗口", then a silent abort.
   [[noreturn]] void ShowErrorAndAbort(const std::string& text);

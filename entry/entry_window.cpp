@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "entry/change_r.h"
 #include "mainunit/on_exit.h"
 #include "platform/text/ascii.h"
 #include "platform/ui/component.h"
@@ -65,7 +66,7 @@ EntryWindow::EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts par
   layout->addWidget(StatusBar1);
 
   PageControl1->OnChange = [this] { PageControl1Change(); };
-  StatusBar1->OnDblClick = [this] { frame_->LocateDialog(parts_.locate_dialog); };
+  StatusBar1->OnDblClick = [this] { StatusBar1DblClick(); };
   OnActivate = [this] { FormActivate(); };
   OnClose = [this](bool& allow) { FormClose(allow); };
   OnKeyPress = [this](int& key) { FormKeyPress(key); };
@@ -280,6 +281,17 @@ void EntryWindow::ScopeChange(int detail) {
   attach(nullptr);
   mainunit::OnExit reattach([&attach, this, detail] { attach(&frame_->DetailSource(detail)); });
   frame_->SetDetailScope(detail, scope);
+}
+
+void EntryWindow::StatusBar1DblClick() {
+  frame_->LocateDialog([this] {
+    if (parts_.locate_dialog) {
+      parts_.locate_dialog();
+      return;
+    }
+    if (!f_change_r_) f_change_r_ = std::make_unique<TF_change_r>(frame_->Main());
+    f_change_r_->ShowModal();
+  });
 }
 
 void EntryWindow::FormKeyPress(int& key) {

@@ -30,11 +30,13 @@ struct EntryWindowParts {
   int height = 543;
   // "数据入库" (ToolButton11), for the windows that import a submission.
   std::function<void()> import_submission;
-  // Runs the window's locate dialog (TF_change_r or TF_change_r2).
+  // Runs the window's locate dialog; empty: TF_change_r.
   std::function<void()> locate_dialog;
   // The lines the cover shows above its edits (the form's title), centred.
   std::function<std::vector<QWidget*>(QWidget& page)> cover_heading;
 };
+
+class TF_change_r;
 
 class EntryWindow : public ui::Form {
   Q_OBJECT
@@ -92,8 +94,10 @@ class EntryWindow : public ui::Form {
   void FormKeyPress(int& key);
   void PageControl1Change();
   void ScopeChange(int detail);
+  void StatusBar1DblClick();
 
   std::unique_ptr<EntryFrame> frame_;
+  std::unique_ptr<TF_change_r> f_change_r_;
   EntryWindowParts parts_;
   std::vector<DetailPage> detail_pages_;
   std::vector<BoundEdit> edits_;
