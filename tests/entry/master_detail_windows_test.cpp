@@ -113,6 +113,24 @@ TEST_P(MasterDetailWindowTest, KeyedInRowsAreInTheFilesAndBackOnTheNextOpening) 
   EXPECT_EQ(window->DBEdit1->Text(), "0001");
 }
 
+using DxkjyWindowTest = MasterDetailWindowTest;
+
+TEST_F(DxkjyWindowTest, EnterInTheProjectGridMovesOneColumnRightAndStaysOnTheLast) {
+  window = std::make_unique<TF_dxkjy>(*unit, prompts);
+  window->Show();
+  auto& w = static_cast<TF_dxkjy&>(*window);
+  w.PageControl1->setCurrentWidget(w.TabSheets[PageOf(1)]);
+  ui::testing::Focus(*w.DBGrid1);
+  w.DBGrid1->SetSelectedColumn(w.DBGrid1->ColumnCount() - 2);
+  ui::testing::PressEnter();
+  EXPECT_EQ(w.DBGrid1->SelectedColumn(), w.DBGrid1->ColumnCount() - 1);
+  ui::testing::PressEnter();
+  EXPECT_EQ(w.DBGrid1->SelectedColumn(), w.DBGrid1->ColumnCount() - 1);
+  EXPECT_EQ(ui::testing::FocusedName(), "DBGrid1");
+  EXPECT_EQ(w.DBGrid1->Column(5).Title(), "资助金额");
+  EXPECT_EQ(w.DBGrid1->Column(1).Width(), 208);
+}
+
 template <typename Window>
 std::unique_ptr<EntryWindow> Make(mainunit::MainUnit& unit, mainunit::Prompts& prompts) {
   return std::make_unique<Window>(unit, prompts);
