@@ -21,10 +21,8 @@ EntryDescription FhqDescription() {
       "name='fhq_r.db'";
   d.missing_master_key = "科技企业孵化器编号不能为空";
   d.master_key_first = "请先填入大学科技企业孵化器编号";
-  d.hide_pages_when_empty = false;
-  d.actions_on_cover_only = false;
+  ShowEveryPageAndAction(d);
   d.import_sets_pxh = false;
-  d.import_error_suffix.clear();
   return d;
 }
 

@@ -28,9 +28,7 @@ EntryDescription RjjdDescription() {
       "delete from sendname.db where name='rjjd.db' or name='rjjdqy.db' or name='rjjdqycp.db' or name='rjjd_r.db'";
   d.missing_master_key = "软件基地编号不能为空";
   d.master_key_first = "请先填入软件基地编号";
-  d.hide_pages_when_empty = false;
-  d.actions_on_cover_only = false;
-  d.import_error_suffix.clear();
+  ShowEveryPageAndAction(d);
   d.locate_on_master_always = true;
   return d;
 }

@@ -80,6 +80,11 @@ class WorkingFolderTest : public ::testing::Test {
   // Appends rows, each a map of field name to display text.
   void AddRows(const std::string& name, const std::vector<std::map<std::string, std::string>>& rows) {
     db::Database database(folder_);
+    AddRows(database, name, rows);
+  }
+  // The same through a database that may hold the table open already.
+  static void AddRows(db::Database& database, const std::string& name,
+                      const std::vector<std::map<std::string, std::string>>& rows) {
     db::Table table(database);
     table.SetTableName(name);
     table.Open();
