@@ -100,6 +100,22 @@ bool EntryFrame::Activate() {
     UpdateStatusBar();
     return false;
   }
+  try {
+    SetUp();
+  } catch (...) {
+    // A half set-up window must not look ready: the next opening starts over.
+    CloseTables();
+    throw;
+  }
+  return true;
+}
+
+void EntryFrame::CloseTables() {
+  for (int i = DetailCount() - 1; i >= 0; --i) Detail(i).Close();
+  master_.Close();
+}
+
+void EntryFrame::SetUp() {
   const std::string& prefix = main_.DataDirPrefix;
   DefineTable(master_, prefix + description_.master.file);
   master_.SetIndexFieldNames(description_.master.id_field);
@@ -128,7 +144,6 @@ bool EntryFrame::Activate() {
   SyncPageState();
   LocateDetailOnOpen();
   HideDetailPagesIfEmpty();
-  return true;
 }
 
 void EntryFrame::LoadRules(db::Table& table, const std::string& rule_table) {
@@ -206,8 +221,7 @@ void EntryFrame::Close() {
   for (int i = 0; i < DetailCount(); ++i) {
     if (Editing(DetailSource(i).State())) ForcePost(Detail(i));
   }
-  for (int i = DetailCount() - 1; i >= 0; --i) Detail(i).Close();
-  master_.Close();
+  CloseTables();
   if (main_.RecordsDeleted) {
     mainunit::PackTable(main_.Database1, master_.TableName());
     for (int i = 0; i < DetailCount(); ++i) mainunit::PackTable(main_.Database1, Detail(i).TableName());
@@ -312,7 +326,7 @@ void EntryFrame::SetCurrentTable(int kind) {
 }
 
 void EntryFrame::UpdateStatusBar() {
-  if (current_source_ == nullptr || !current_table_->Active()) return;
+  if (!current_table_->Active()) return;
   db::Table& table = *current_table_;
   const db::Field* key = table.FindField(description_.master.key_field);
   view_.status = "报表编号: " + (key ? key->AsString() : std::string()) +
@@ -336,7 +350,7 @@ void EntryFrame::InsertRecord() {
 void EntryFrame::DeleteRecord() {
   db::Table& table = *current_table_;
   if (!table.IsEmpty()) {
-    if (!prompts_.AskYesNo("是否删除当前记录", kQuestionTitle)) return;
+    if (!prompts_.Confirm("是否删除当前记录", kQuestionTitle)) return;
     main_.RecordsDeleted = true;
     table.Cancel();
     DeleteRowsOwnedBy(&table == &master_ ? kMasterLevel : KindOf(table) - 1);
@@ -366,7 +380,7 @@ void EntryFrame::SaveRecord() {
 }
 
 void EntryFrame::CancelChanges() {
-  if (!prompts_.AskYesNo("是否放弃当前记录的修改", kQuestionTitle)) return;
+  if (!prompts_.Confirm("是否放弃当前记录的修改", kQuestionTitle)) return;
   current_table_->Cancel();
   UpdateStatusBar();
   HideDetailPagesIfEmpty();
@@ -588,39 +602,37 @@ void EntryFrame::ForEachRowMatching(int detail, const KeyMatch& match, const std
 
 void EntryFrame::CheckCascadeTarget(int level, const std::string& new_key) {
   const std::string& key_field = LevelKeyField(level);
-  const std::string old_key = SavedKey(level);
+  const KeyMatch moving = RowsOwnedBy(level, SavedKey(level));
+  const KeyMatch joining = RowsOwnedBy(level, new_key);
   for (int i : OwnedBy(level)) {
-    const std::string& id_field = description_.details[i].id_field;
-    const std::string& table = Detail(i).TableName();
     db::Table probe(main_.Database1);
     probe.SetTableName(Detail(i).TableName());
     probe.Open();
     mainunit::OnExit close([&probe] { probe.Close(); });
-    // Every row that would move, with the Id it would get; the others stay.
-    const KeyMatch from = RowsOwnedBy(level, old_key);
-    const KeyMatch to = RowsOwnedBy(level, new_key);
     const auto matches = [&probe](const KeyMatch& match) {
       for (const auto& [field, value] : match) {
         if (probe.FieldByName(field).AsString() != value) return false;
       }
       return true;
     };
-    std::set<std::string> staying_ids;
-    std::vector<std::string> new_ids;
+    std::set<std::string> ids;
+    std::vector<std::string> moved_ids;  // what the cascade will build
+    std::string clash;  // a row under the new key would join this record unasked
     for (probe.First(); !probe.Eof(); probe.Next()) {
-      if (matches(to)) ShowErrorAndAbort("编号" + new_key + "在" + table + "中已有记录,不能改用此编号");
-      if (matches(from)) {
-        new_ids.push_back(RowId(i, [&](const std::string& field) {
+      const std::string id = probe.FieldByName(description_.details[i].id_field).AsString();
+      ids.insert(id);
+      if (clash.empty() && matches(joining)) clash = id;
+      if (matches(moving)) {
+        moved_ids.push_back(RowId(i, [&](const std::string& field) {
           return text::EqualsIgnoreAsciiCase(field, key_field) ? new_key : probe.FieldByName(field).AsString();
         }));
-      } else {
-        staying_ids.insert(probe.FieldByName(id_field).AsString());
       }
     }
-    for (const std::string& id : new_ids) {
-      if (staying_ids.count(id) != 0) {
-        ShowErrorAndAbort("改用编号" + new_key + "后" + table + "中的ID " + id + "将重复,不能改用此编号");
-      }
+    for (const std::string& id : moved_ids) {
+      if (clash.empty() && ids.count(id) > 0) clash = id;
+    }
+    if (!clash.empty()) {
+      ShowErrorAndAbort("报表编号" + new_key + "在" + Detail(i).TableName() + "中已有记录" + clash + ",不能改用此编号");
     }
   }
 }
@@ -743,7 +755,8 @@ void EntryFrame::CheckImportSource(int kind) {
   for (const std::string& key : ImportKeyFields(kind)) {
     if (source.FindField(key) == nullptr) {
       throw EngineError(EngineError::Kind::NoSuchField,
-                        source.TableName() + " has no field " + key + "; nothing was imported");
+                        source.TableName() + "中没有字段" + key + "，未追加任何记录",
+                        {source.TableName(), key});
     }
   }
 }
@@ -759,12 +772,14 @@ void EntryFrame::AppendFromFiles() {
     SetCurrentTable(kind);
     ui::OpenDialog& dialog = main_.OpenDialog1;
     dialog.title = texts.dialog_title;
+    // The name the title asks for, never one left from an earlier use.
+    dialog.file_name = kind == 0 ? description_.master.file : description_.details[kind - 1].file;
     if (!prompts_.Execute(dialog)) continue;
     view_.busy = true;
     Changed();
     main_.Table1.Close();
     main_.Table1.SetTableName(dialog.file_name);
-    if (prompts_.AskYesNo(texts.empty_question, "")) {
+    if (prompts_.Confirm(texts.empty_question, "")) {
       // The table is emptied only once the file is known to be importable.
       CheckImportSource(kind);
       db::Table& table = *current_table_;

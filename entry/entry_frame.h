@@ -78,7 +78,8 @@ class EntryFrame {
   const std::string& SavedDetailKey(int detail) const { return saved_detail_keys_[detail]; }
 
   // FormActivate: the whole set-up while the tables are closed, else only
-  // the status line. True when the set-up ran.
+  // the status line. True when the set-up ran. A set-up that fails closes
+  // every table it opened and throws.
   bool Activate();
   // FormClose: posts what is pending, closes the tables and packs them when
   // records were deleted. A failing post throws and leaves everything open.
@@ -124,6 +125,8 @@ class EntryFrame {
  private:
   struct DetailTable;
 
+  void SetUp();
+  void CloseTables();
   void LoadRules(db::Table& table, const std::string& rule_table);
   void LocateOnOpen();
   void HideDetailPagesIfEmpty();
@@ -161,8 +164,9 @@ class EntryFrame {
   std::string RowId(int detail, const std::function<std::string(const std::string&)>& value_of) const;
   std::string RowId(int detail, db::Table& row) const;
 
-  // Refuses a new key that rows below already carry or whose moved rows'
-  // Ids are taken, so a cascade can never stop half-way.
+  // Refuses a new key that rows below already carry, or under which a
+  // moved row's Id is taken, so a cascade can never stop half-way and
+  // leave rows split between two keys.
   void CheckCascadeTarget(int level, const std::string& new_key);
   void KeyCascade(int level);
   // Posts the owners of `detail` whose key was edited and not posted yet,
@@ -187,8 +191,10 @@ class EntryFrame {
   db::DataSource master_source_{&master_};
   std::vector<std::unique_ptr<DetailTable>> details_;
 
-  db::Table* current_table_ = nullptr;
-  db::DataSource* current_source_ = nullptr;
+  // The master until a page makes a detail current; never null, so the
+  // tool bar of a window whose set-up failed meets a closed table.
+  db::Table* current_table_ = &master_;
+  db::DataSource* current_source_ = &master_source_;
   bool validation_on_ = true;
   bool detail_post_on_ = true;
   std::string saved_report_no_;

@@ -73,8 +73,8 @@ TEST_F(FhqTest, ANewCodeCarriesEveryEnterpriseAndACollisionChangesNothing) {
   // An orphan row under 0009, and one whose ID 00080002 a move to 0008 would repeat.
   AddRows("fhqzfqy.db", {{{"ID", "00090001"}, {"CODE", "0009"}, {"CODE2", "0001"}},
                          {{"ID", "00080002"}, {"CODE", "7777"}, {"CODE2", "0002"}}});
-  for (const auto& [taken, told] : {std::pair{"0009", "错误窗口:编号0009在fhqzfqy.db中已有记录,不能改用此编号"},
-                                    std::pair{"0008", "错误窗口:改用编号0008后fhqzfqy.db中的ID 00080002将重复,不能改用此编号"}}) {
+  for (const auto& [taken, told] : {std::pair{"0009", "错误窗口:报表编号0009在fhqzfqy.db中已有记录00090001,不能改用此编号"},
+                                    std::pair{"0008", "错误窗口:报表编号0008在fhqzfqy.db中已有记录00080002,不能改用此编号"}}) {
     Recode("0003", taken);
     EXPECT_EQ(Outcome([&] { frame().SaveRecord(); }), told);
     CancelAll();
