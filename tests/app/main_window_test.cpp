@@ -151,7 +151,7 @@ TEST_F(InstalledMainWindowTest, IncubatorsAndScienceParksOpenTheirOwnWindows) {
   EXPECT_EQ(w.Unit().MainCurrentForm, w.EntryWindowNamed("TF_dxkjy"));
 }
 
-TEST_F(InstalledMainWindowTest, AnIncubatorFaultOpensTheWindowOnTheFaultyEnterprise) {
+TEST_F(InstalledMainWindowTest, AFaultOpensTheWindowOfItsKindOnTheFaultyDetailRow) {
   TF_main& w = *window;
   const auto add = [&w](const std::string& name, const std::map<std::string, std::string>& values) {
     db::Table table(w.Unit().Database1);
@@ -184,11 +184,22 @@ TEST_F(InstalledMainWindowTest, AnIncubatorFaultOpensTheWindowOnTheFaultyEnterpr
     const QRect cell = grid.visualRect(grid.model()->index(fault, 0));
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     QTest::mouseDClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    // The same fault read as one of the science parks or of the software
+    // bases (which no list item offers) opens their windows.
+    for (const auto& [kind, form, caption] : {std::tuple{8, "F_dxkjy", "大学科技园情况"},
+                                              std::tuple{7, "F_rjjd", "软件产业基地情况"}}) {
+      window->Unit().ReportKind = kind;
+      ui_.OnModal(form, [caption](ui::Form& entry) {
+        EXPECT_EQ(entry.Caption(), caption);
+        entry.Close();
+      }, ui::kModalCancel);
+      ASSERT_TRUE(Click(Find<ui::Button>(check, "Button5")));
+    }
     check.Close();
   }, ui::kModalCancel);
   ASSERT_TRUE(Click(*w.Button7));
   EXPECT_TRUE(opened);
-  EXPECT_EQ(w.Unit().ReportKind, 9);
+  EXPECT_NE(w.EntryWindowNamed("TF_rjjd"), nullptr);
   EXPECT_TRUE(w.Unit().LocateKeyValue2.empty());
 }
 

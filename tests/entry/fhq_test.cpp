@@ -1,5 +1,6 @@
 // The incubator window's data logic: keys, cascade, delete, import, locate.
 #include "entry/fhq.h"
+#include "entry/locate.h"
 #include "tests/entry/master_detail_support.h"
 
 namespace veltra::entry::testing {
@@ -136,6 +137,19 @@ TEST_F(FhqTest, AValidationFaultOpensOnItsEnterprise) {
   EXPECT_EQ(frame().Detail(0).FieldByName("Tdf730").AsString(), "甲二");
   EXPECT_TRUE(unit().LocateKeyValue2.empty());
   EXPECT_EQ(frame().View().status, "报表编号: 0001  当前记录: 2  总记录: 2  未修改");
+
+  // The status-line dialog searches the incubator's code, on the master pages only.
+  LocateChoice by_code;
+  frame().LocateDialog([&] { by_code = {LocateChoice::By::Key, unit().LocateKeyField, unit().LocateIndexName}; });
+  EXPECT_TRUE(by_code.key_field.empty());
+  frame().ShowPage(1);
+  frame().LocateDialog([&] {
+    by_code = {LocateChoice::By::Key, unit().LocateKeyField, unit().LocateIndexName};
+    by_code.Locate(*unit().LocateTable, "0002");
+  });
+  EXPECT_EQ(by_code.key_index, "fhq");
+  EXPECT_EQ(frame().Master().FieldByName("CODE").AsString(), "0002");
+  EXPECT_EQ(frame().SavedReportNo(), "0002");
 }
 
 }  // namespace

@@ -102,6 +102,12 @@ TEST_F(RjjdTest, RefusalsNameTheMissingLevel) {
   EXPECT_EQ(frame().View().page, 0);
   CancelAll();
   EXPECT_EQ(Column("rjjdqycp.db", "Id").size(), 4u);
+  // While a product is being edited its enterprise's code cannot change.
+  ASSERT_TRUE(GoTo(2, "Code3", "0001"));
+  frame().Detail(1).Edit();
+  frame().ShowPage(PageOf(1));
+  EXPECT_FALSE(frame().View().detail_key_editable[0]);
+  EXPECT_FALSE(frame().View().key_editable);
 }
 
 TEST_F(RjjdTest, TheThreeStageImportAsksPerStageAndBlanksTheRegionCode) {
