@@ -9,6 +9,8 @@
 #include "entry/schema_tables.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
+#include "platform/ui/error_text.h"
+#include "schema/schema.h"
 
 namespace veltra::entry {
 
@@ -23,8 +25,9 @@ bool Editing(db::DataSetState state) {
 }
 
 std::string Translate(const PostErrorWords& words, const db::PostError& error) {
-  std::string text = error.message;
-  if (text == "Key violation.") {
+  // Any engine message goes after the prefix in the user's words.
+  std::string text = ui::UserText(EngineError(error.kind, error.message, error.subject));
+  if (error.message == "Key violation.") {
     text = words.duplicate_key;
   } else {
     for (const auto& [index, word] : words.index_words) {
@@ -77,6 +80,12 @@ EntryFrame::EntryFrame(mainunit::MainUnit& main, mainunit::Prompts& prompts, Ent
     view_.detail_key_editable.push_back(true);
     saved_detail_keys_.emplace_back();
   }
+  // Errors name the fields as the entry windows caption them.
+  ui::SetFieldCaptionLookup([](const std::string& table, const std::string& field) {
+    const schema::TableDef* def = schema::FindTable(table);
+    const schema::Placement* place = def != nullptr ? def->PlacementOf(field) : nullptr;
+    return place != nullptr ? place->caption : std::string();
+  });
 }
 
 EntryFrame::~EntryFrame() = default;
@@ -617,11 +626,11 @@ void EntryFrame::CheckCascadeTarget(int level, const std::string& new_key) {
     };
     std::set<std::string> ids;
     std::vector<std::string> moved_ids;  // what the cascade will build
-    std::string clash;  // a row under the new key would join this record unasked
+    std::string clash;  // the Id of the first row in the way
     for (probe.First(); !probe.Eof(); probe.Next()) {
       const std::string id = probe.FieldByName(description_.details[i].id_field).AsString();
       ids.insert(id);
-      if (clash.empty() && matches(joining)) clash = id;
+      if (clash.empty() && matches(joining)) clash = id;  // it would join this record unasked
       if (matches(moving)) {
         moved_ids.push_back(RowId(i, [&](const std::string& field) {
           return text::EqualsIgnoreAsciiCase(field, key_field) ? new_key : probe.FieldByName(field).AsString();
@@ -755,8 +764,7 @@ void EntryFrame::CheckImportSource(int kind) {
   for (const std::string& key : ImportKeyFields(kind)) {
     if (source.FindField(key) == nullptr) {
       throw EngineError(EngineError::Kind::NoSuchField,
-                        source.TableName() + "中没有字段" + key + "，未追加任何记录",
-                        {source.TableName(), key});
+                        source.TableName() + "中没有字段" + key + "，未追加任何记录");
     }
   }
 }

@@ -46,6 +46,7 @@ TEST_F(MainWindowTest, LayoutListAndDisabledMailButtons) {
 TEST_F(MainWindowTest, FocusStartsOnDataEntryAndTabFollowsTheFormsOrder) {
   TF_main& w = *window;
   QApplication::setActiveWindow(&w);  // the first control of the tab order takes the focus
+  EXPECT_TRUE(w.grab().save("main_window.png"));
   std::vector<std::string> order;
   for (int i = 0; i < 9; ++i) {
     QWidget* focus = QApplication::focusWidget();
