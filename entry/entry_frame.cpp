@@ -1,5 +1,6 @@
 #include "entry/entry_frame.h"
 
+#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -194,16 +195,13 @@ void EntryFrame::LocateOnOpen() {
 
 void EntryFrame::LocateDetailOnOpen() {
   if (!main_.OpenedFromCheck || main_.LocateKeyValue2.empty()) return;
-  // The fault's row is in the detail of the master that has the faulty
-  // field, else in the first such detail that has the row.
-  std::vector<int> candidates;
-  for (int pass = 0; pass < 2; ++pass) {
-    for (int i = 0; i < DetailCount(); ++i) {
-      if (description_.details[i].owner != kMasterLevel) continue;
-      const bool has_field = !main_.LocateFaultField.empty() && Detail(i).FindField(main_.LocateFaultField) != nullptr;
-      if (has_field == (pass == 0)) candidates.push_back(i);
-    }
-  }
+  // The fault's row is in a detail of the master: the one that has the
+  // faulty field, else the first that has the row.
+  std::vector<int> candidates = OwnedBy(kMasterLevel);
+  std::erase_if(candidates, [this](int i) { return description_.details[i].owner != kMasterLevel; });
+  std::stable_partition(candidates.begin(), candidates.end(), [this](int i) {
+    return !main_.LocateFaultField.empty() && Detail(i).FindField(main_.LocateFaultField) != nullptr;
+  });
   const std::string row_key = std::exchange(main_.LocateKeyValue2, std::string());
   if (candidates.empty()) return;
   int located = candidates.front();

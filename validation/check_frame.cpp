@@ -83,14 +83,12 @@ void CheckFrame::PrepareCheckPrint() {
 void CheckFrame::DBGrid1DblClick() {
   main_.LocateKeyValue = Table2.FieldByName("编号").AsString();
   main_.LocateKeyValue2.clear();
+  main_.LocateFaultField = Table2.FieldByName("字段名").AsString();
   main_.OpenedFromCheck = true;
   const LocateTarget* target = FindLocateTarget(main_.ReportKind);
   if (target == nullptr) return;
   main_.LocateKeyField = std::string(target->key_field);
-  if (target->detail_key) {
-    main_.LocateKeyValue2 = Table2.FieldByName("code2").AsString();
-    main_.LocateFaultField = Table2.FieldByName("字段名").AsString();
-  }
+  if (target->detail_key) main_.LocateKeyValue2 = Table2.FieldByName("code2").AsString();
   entry_windows_.ShowModal(target->window, std::string(target->caption) + main_.CaptionSuffix);
 }
 
