@@ -23,7 +23,7 @@ EntryDescription DxkjyDescription() {
       "delete from sendname.db where name='dx.db' or name='dx3.db' or name='dx2.db' or name='dx_r.db'";
   d.missing_master_key = "大学园编号不能为空";
   d.master_key_first = "请先填入大学园编号";
-  ShowEveryPageAndAction(d);
+  ApplyCodeKeyedPolicies(d);
   return d;
 }
 

@@ -96,7 +96,7 @@ struct EntryDescription {
 // The windows whose details hang on CODE (incubators, science parks,
 // software bases): every page stays shown, every page offers "插入记录" and
 // "数据追加", and a refusal during an import carries no suffix.
-inline void ShowEveryPageAndAction(EntryDescription& d) {
+inline void ApplyCodeKeyedPolicies(EntryDescription& d) {
   d.hide_pages_when_empty = false;
   d.actions_on_cover_only = false;
   d.import_error_suffix.clear();

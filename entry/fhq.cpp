@@ -21,7 +21,7 @@ EntryDescription FhqDescription() {
       "name='fhq_r.db'";
   d.missing_master_key = "科技企业孵化器编号不能为空";
   d.master_key_first = "请先填入大学科技企业孵化器编号";
-  ShowEveryPageAndAction(d);
+  ApplyCodeKeyedPolicies(d);
   d.import_sets_pxh = false;
   return d;
 }

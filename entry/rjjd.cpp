@@ -28,7 +28,7 @@ EntryDescription RjjdDescription() {
       "delete from sendname.db where name='rjjd.db' or name='rjjdqy.db' or name='rjjdqycp.db' or name='rjjd_r.db'";
   d.missing_master_key = "软件基地编号不能为空";
   d.master_key_first = "请先填入软件基地编号";
-  ShowEveryPageAndAction(d);
+  ApplyCodeKeyedPolicies(d);
   d.locate_on_master_always = true;
   return d;
 }
