@@ -28,14 +28,6 @@ class RjjdTest : public MasterDetailTest {
   }
 };
 
-TEST_F(RjjdTest, KeysJoinAllThreeLevelsWithoutSeparator) {
-  EXPECT_EQ(Column("rjjd.db", "Id"), (Rows{"0001", "0002"}));
-  EXPECT_EQ(Column("rjjdqy.db", "Id"), (Rows{"00010001", "00010002", "00020001"}));
-  EXPECT_EQ(Column("rjjdqycp.db", "Id"), (Rows{"000100010001", "000100010002", "000100020001", "000200010001"}));
-  EXPECT_EQ(Column("rjjdqycp.db", "Rjjd3_one"), (Rows{"1", "1", "1", "1"}));
-  EXPECT_EQ(frame().View().status, "报表编号: 0002  当前记录: 1  总记录: 1  未修改");
-}
-
 TEST_F(RjjdTest, AnEnterpriseCodeCarriesItsProductsAndABaseCodeCarriesBothLevels) {
   ASSERT_TRUE(GoTo(0, "Code", "0001"));
   ASSERT_TRUE(GoTo(1, "Code2", "0001"));
