@@ -83,7 +83,7 @@ class MasterDetailTest : public veltra::testing::WorkingFolderTest {
   }
   // Rows written through the window's own database, as another window of the program would.
   void AddRows(const std::string& name, const std::vector<std::map<std::string, std::string>>& rows) {
-    WorkingFolderTest::AddRows(unit_->Database1, name, rows);
+    veltra::testing::AppendRows(unit_->Database1, name, rows);
   }
   std::string In(const std::string& name) { return (work_ / "in" / name).string(); }
   // An import source beside the tables: an empty copy of `table`'s layout with these rows.

@@ -19,6 +19,20 @@
 
 namespace veltra::testing {
 
+// Appends rows to a table, each a map of field name to display text.
+inline void AppendRows(db::Database& database, const std::string& name,
+                       const std::vector<std::map<std::string, std::string>>& rows) {
+  db::Table table(database);
+  table.SetTableName(name);
+  table.Open();
+  for (const auto& row : rows) {
+    table.Append();
+    for (const auto& [field, value] : row) table.FieldByName(field).SetAsString(value);
+    table.Post();
+  }
+  table.Close();
+}
+
 // Records every message; answers questions and file dialogs from queues
 // (an empty queue answers No / Cancel).
 class ScriptedPrompts : public mainunit::Prompts {
@@ -59,6 +73,8 @@ class ScriptedPrompts : public mainunit::Prompts {
   }
 };
 
+using NamedRows = std::vector<std::map<std::string, std::string>>;
+
 class WorkingFolderTest : public ::testing::Test {
  protected:
   WorkingFolderTest() {
@@ -87,20 +103,7 @@ class WorkingFolderTest : public ::testing::Test {
   // Appends rows, each a map of field name to display text.
   void AddRows(const std::string& name, const std::vector<std::map<std::string, std::string>>& rows) {
     db::Database database(folder_);
-    AddRows(database, name, rows);
-  }
-  // The same through a database that may hold the table open already.
-  static void AddRows(db::Database& database, const std::string& name,
-                      const std::vector<std::map<std::string, std::string>>& rows) {
-    db::Table table(database);
-    table.SetTableName(name);
-    table.Open();
-    for (const auto& row : rows) {
-      table.Append();
-      for (const auto& [field, value] : row) table.FieldByName(field).SetAsString(value);
-      table.Post();
-    }
-    table.Close();
+    AppendRows(database, name, rows);
   }
 
   // One field of every record, read from the file itself.
