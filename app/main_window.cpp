@@ -5,7 +5,10 @@
 
 #include "app/report_kind.h"
 #include "dbtool/db_tool.h"
+#include "entry/dxkjy.h"
+#include "entry/fhq.h"
 #include "entry/kfq_window.h"
+#include "entry/rjjd.h"
 #include "exchange/xtwh.h"
 #include "platform/ui/message_box.h"
 #include "query/query.h"
@@ -23,6 +26,16 @@ struct ButtonPlace {
   const char* caption;
   int left, top, width, height;
 };
+
+// The entry windows this program has; null for one it has not yet.
+std::unique_ptr<entry::EntryWindow> MakeEntryWindow(std::string_view window, mainunit::MainUnit& unit,
+                                                    mainunit::Prompts& prompts) {
+  if (window == "TF_kfq") return std::make_unique<entry::TF_kfq>(unit, prompts);
+  if (window == "TF_fhq") return std::make_unique<entry::TF_fhq>(unit, prompts);
+  if (window == "TF_dxkjy") return std::make_unique<entry::TF_dxkjy>(unit, prompts);
+  if (window == "TF_rjjd") return std::make_unique<entry::TF_rjjd>(unit, prompts);
+  return nullptr;
+}
 
 }  // namespace
 
@@ -93,15 +106,27 @@ void TF_main::Button1Click() {
   ShowEntryWindow(choice.window, std::string(choice.caption) + unit_.CaptionSuffix);
 }
 
+entry::TF_kfq* TF_main::F_kfq() const { return static_cast<entry::TF_kfq*>(EntryWindowNamed("TF_kfq")); }
+
+entry::EntryWindow* TF_main::EntryWindowNamed(std::string_view window) const {
+  const auto found = f_entry_.find(window);
+  return found == f_entry_.end() ? nullptr : found->second.get();
+}
+
 void TF_main::ShowEntryWindow(std::string_view window, const std::string& caption) {
-  if (window != "TF_kfq") {
-    NotYetAvailable(caption);
-    return;
+  auto found = f_entry_.find(window);
+  if (found == f_entry_.end()) {
+    std::unique_ptr<entry::EntryWindow> made = MakeEntryWindow(window, unit_, prompts_);
+    if (!made) {
+      NotYetAvailable(caption);
+      return;
+    }
+    found = f_entry_.emplace(std::string(window), std::move(made)).first;
   }
-  if (!f_kfq_) f_kfq_ = std::make_unique<entry::TF_kfq>(unit_, prompts_);
-  unit_.MainCurrentForm = f_kfq_.get();
-  f_kfq_->SetCaption(caption);
-  f_kfq_->ShowModal();
+  entry::EntryWindow& form = *found->second;
+  unit_.MainCurrentForm = &form;
+  form.SetCaption(caption);
+  form.ShowModal();
 }
 
 void TF_main::Button6Click() {

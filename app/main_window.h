@@ -3,7 +3,10 @@
 // task on the chosen report type. It owns the main unit (shared state and
 // scratch components) and creates each task window on first use.
 #include <array>
+#include <map>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "mainunit/main_unit.h"
 #include "mainunit/ui_prompts.h"
@@ -14,6 +17,7 @@
 #include "validation/locate_target.h"
 
 namespace veltra::entry {
+class EntryWindow;
 class TF_kfq;
 }  // namespace veltra::entry
 
@@ -49,7 +53,9 @@ class TF_main : public ui::Form {
 
   mainunit::MainUnit& Unit() { return unit_; }
   mainunit::Prompts& UserPrompts() { return prompts_; }
-  entry::TF_kfq* F_kfq() const { return f_kfq_.get(); }
+  entry::TF_kfq* F_kfq() const;
+  // The entry window of that class ("TF_fhq"), or null before its first opening.
+  entry::EntryWindow* EntryWindowNamed(std::string_view window) const;
   query::TF_query* F_query() const { return f_query_.get(); }
 
   ui::RadioGroup* RadioGroup1;
@@ -81,7 +87,8 @@ class TF_main : public ui::Form {
 
   mainunit::MainUnit unit_;
   mainunit::UiPrompts prompts_;
-  std::unique_ptr<entry::TF_kfq> f_kfq_;
+  // The entry windows opened so far, by class name; each is kept for the run.
+  std::map<std::string, std::unique_ptr<entry::EntryWindow>, std::less<>> f_entry_;
   std::unique_ptr<dbtool::TF_db_tool> f_db_tool_;
   std::unique_ptr<query::TF_query_p> f_query_p_;
   std::unique_ptr<query::TF_query> f_query_;
