@@ -191,6 +191,16 @@ void CreateSqliteIndexes(sqlite3* db, const std::string& name, const db::IndexDe
   }
 }
 
+sqlite3* OpenSqliteWorkload(const Kfq1Data& data) {
+  sqlite3* db = nullptr;
+  CheckSqlite(sqlite3_open(":memory:", &db), db);
+  LoadSqlite(db, kMasterTable, data.master_fields, data.master);
+  LoadSqlite(db, kDetailTable, data.detail_fields, data.detail);
+  CreateSqliteIndexes(db, kMasterTable, SchemaIndexes(kMasterTable));
+  CreateSqliteIndexes(db, kDetailTable, SchemaIndexes(kDetailTable));
+  return db;
+}
+
 void BindRow(sqlite3_stmt* statement, const Row& row) {
   for (std::size_t c = 0; c < row.size(); ++c) {
     const Value& value = row[c];

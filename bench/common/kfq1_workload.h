@@ -64,6 +64,8 @@ void LoadSqlite(sqlite3* db, const std::string& name, const FieldDefs& fields, c
 const db::IndexDefs& SchemaIndexes(const std::string& layout);
 // Creates `indexes` on table `name`, the primary one as a unique index.
 void CreateSqliteIndexes(sqlite3* db, const std::string& name, const db::IndexDefs& indexes);
+// An in-memory SQLite database holding both tables of `data` with the schema's indexes.
+sqlite3* OpenSqliteWorkload(const Kfq1Data& data);
 // Binds `row` to the parameters 1..n of `statement`.
 void BindRow(sqlite3_stmt* statement, const Row& row);
 // Runs every statement and materialises its rows as the engine does; the number of rows read.

@@ -19,9 +19,10 @@
 
 namespace veltra::testing {
 
+using NamedRows = std::vector<std::map<std::string, std::string>>;
+
 // Appends rows to a table, each a map of field name to display text.
-inline void AppendRows(db::Database& database, const std::string& name,
-                       const std::vector<std::map<std::string, std::string>>& rows) {
+inline void AppendRows(db::Database& database, const std::string& name, const NamedRows& rows) {
   db::Table table(database);
   table.SetTableName(name);
   table.Open();
