@@ -148,23 +148,25 @@ struct Collector {
   std::string error;
 };
 
-void CollectPart(GMimeObject*, GMimeObject* object, gpointer data) {
+// Called from inside GMime, a C library: nothing may be thrown through it,
+// so every failure is kept for ReadMimeMessage to raise.
+void CollectPart(GMimeObject*, GMimeObject* object, gpointer data) noexcept {
   auto& collector = *static_cast<Collector*>(data);
   if (!GMIME_IS_PART(object) || !collector.error.empty()) return;
   GMimePart* part = GMIME_PART(object);
   const char* filename = g_mime_part_get_filename(part);
-  if (g_mime_part_is_attachment(part) || filename != nullptr) {
-    const std::filesystem::path path = UniquePath(collector.folder, SafeAttachmentName(filename ? filename : ""));
-    try {
+  const std::string name = SafeAttachmentName(filename ? filename : "");
+  try {
+    if (g_mime_part_is_attachment(part) || filename != nullptr) {
+      const std::filesystem::path path = UniquePath(collector.folder, name);
       formats::WriteFileAtomically(path, DecodedContent(part));
-    } catch (const std::exception& e) {
-      collector.error = "无法保存附件 " + path.string() + ":" + e.what();
-      return;
+      collector.message->attachments.push_back(path.filename().string());
+    } else if (GMIME_IS_TEXT_PART(object) && !collector.body_found) {
+      collector.body_found = true;
+      collector.message->body_lines = SplitLines(BodyText(GMIME_TEXT_PART(object)));
     }
-    collector.message->attachments.push_back(path.filename().string());
-  } else if (GMIME_IS_TEXT_PART(object) && !collector.body_found) {
-    collector.body_found = true;
-    collector.message->body_lines = SplitLines(BodyText(GMIME_TEXT_PART(object)));
+  } catch (const std::exception& e) {
+    collector.error = "无法保存附件 " + (collector.folder / name).string() + ":" + e.what();
   }
 }
 
