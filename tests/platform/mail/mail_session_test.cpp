@@ -13,6 +13,7 @@
 #include "platform/mail/mail_error.h"
 #include "platform/mail/pop3_session.h"
 #include "platform/mail/smtp_session.h"
+#include "platform/text/gbk.h"
 
 namespace veltra::mail {
 namespace {
@@ -86,16 +87,18 @@ TEST_F(MailSessionTest, SentMessagesComeBackWholeAndOnlyMarkedOnesAreTaken) {
   const std::string sent = Unstuffed(smtp.messages()[0].data);
   const std::string other = "From: a@b\r\nSubject: 其他邮件\r\n\r\nbody\r\n";
   const std::string longer = "From: a@b\r\nSubject: " + kMarker + "x\r\n\r\nbody\r\n";
-  FakePop3Server pop3({other, sent, longer});
+  // Older installations wrote the subject as raw GBK.
+  const std::string raw_gbk = "From: a@b\r\nSubject: " + text::Utf8ToGbk(kMarker) + "\r\n\r\nbody\r\n";
+  FakePop3Server pop3({other, sent, longer, raw_gbk});
   Pop3Session receiver;
   receiver.Connect("127.0.0.1", pop3.port(), "user", "secret");
-  ASSERT_EQ(receiver.MessageCount(), 3);
+  ASSERT_EQ(receiver.MessageCount(), 4);
   std::vector<int> taken;
   for (int n = 1; n <= receiver.MessageCount(); ++n) {
     const std::string subject = receiver.GetSummary(n).subject;
     if (subject.size() > 1 && subject.substr(1) == kMarker) taken.push_back(n);
   }
-  ASSERT_EQ(taken, std::vector<int>{2});
+  ASSERT_EQ(taken, (std::vector<int>{2, 4}));
   const ReceivedMessage received = receiver.GetMailMessage(2, folder_ / "attach");
   receiver.DeleteMessage(2);
   receiver.Disconnect();
@@ -106,7 +109,7 @@ TEST_F(MailSessionTest, SentMessagesComeBackWholeAndOnlyMarkedOnesAreTaken) {
   EXPECT_EQ(received.attachments, (std::vector<std::string>{"kfq_1.db", "企业名单.db"}));
   EXPECT_EQ(formats::ReadWholeFile(folder_ / "attach" / "kfq_1.db"), binary);
   EXPECT_EQ(formats::ReadWholeFile(folder_ / "attach" / "企业名单.db"), "中文名称的附件");
-  EXPECT_EQ(pop3.mailbox(), (std::vector<std::string>{other, longer})) << "the others stay on the server";
+  EXPECT_EQ(pop3.mailbox(), (std::vector<std::string>{other, longer, raw_gbk})) << "the others stay on the server";
 }
 
 TEST_F(MailSessionTest, ServerFaultsEndInErrorsOrEvents) {
