@@ -418,6 +418,7 @@ void DataSet::ClearFields() {
 void DataSet::FlushBuffers() {
   CheckActive();
   CheckBrowseMode();
+  store_->Sync();
 }
 
 // ---- key buffer

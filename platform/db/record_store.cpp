@@ -211,17 +211,18 @@ void RecordStore::InsertMany(std::vector<Row> rows) {
     for (const RecordRef& record : added) UnindexRecord(record.get());
     throw;
   }
-  std::size_t written = 0;
   try {
-    for (; written < added.size(); ++written) {
-      if (file_) file_->Append(added[written]->values);
-      records_.push_back(added[written]);
+    if (file_) {
+      std::vector<const formats::Record*> values;
+      values.reserve(added.size());
+      for (const RecordRef& record : added) values.push_back(&record->values);
+      file_->WriteAllOrNothing([&] { file_->AppendMany(values); });
     }
   } catch (...) {
-    for (std::size_t i = written; i < added.size(); ++i) UnindexRecord(added[i].get());
-    ++version_;
+    for (const RecordRef& record : added) UnindexRecord(record.get());
     throw;
   }
+  records_.insert(records_.end(), added.begin(), added.end());
   ++version_;
 }
 
@@ -253,14 +254,14 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
     restore_from(0, reindexed);
     throw;
   }
-  std::size_t written = 0;
   try {
-    for (; written < targets.size(); ++written) {
-      if (file_) file_->Overwrite(changes[written].first, targets[written]->values);
+    if (file_) {
+      file_->WriteAllOrNothing([&] {
+        for (std::size_t i = 0; i < targets.size(); ++i) file_->Overwrite(changes[i].first, targets[i]->values);
+      });
     }
   } catch (...) {
-    restore_from(written, targets.size());
-    ++version_;
+    restore_from(0, targets.size());
     throw;
   }
   ++version_;
@@ -269,18 +270,29 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
 void RecordStore::RemoveMany(std::vector<std::size_t> positions) {
   std::sort(positions.begin(), positions.end(), std::greater<>());
   positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-  try {
-    for (std::size_t position : positions) {
-      if (position >= records_.size()) continue;
-      if (file_) file_->Remove(position);
-      UnindexRecord(records_[position].get());
-      records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(position));
-    }
-  } catch (...) {
-    ++version_;
-    throw;
+  while (!positions.empty() && positions.front() >= records_.size()) positions.erase(positions.begin());
+  if (positions.empty()) return;
+  // Last first, so that each position still means the record it named.
+  if (file_) {
+    file_->WriteAllOrNothing([&] {
+      for (std::size_t position : positions) file_->Remove(position);
+    });
   }
+  std::vector<bool> removed(records_.size(), false);
+  for (std::size_t position : positions) {
+    removed[position] = true;
+    UnindexRecord(records_[position].get());
+  }
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    if (!removed[i]) records_[kept++] = std::move(records_[i]);
+  }
+  records_.resize(kept);
   ++version_;
+}
+
+void RecordStore::Sync() {
+  if (file_) file_->Sync();
 }
 
 }  // namespace veltra::db

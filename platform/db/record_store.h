@@ -86,10 +86,13 @@ class RecordStore {
   RecordRef Insert(Row& values);
   void Update(const RecordRef& record, Row& values);
   void Remove(const RecordRef& record);
-  // Several changes applied as a whole or not at all.
+  // Several changes applied as a whole or not at all, in memory and in the
+  // file alike; the file is synced once at the end.
   void InsertMany(std::vector<Row> rows);
   void UpdateMany(std::vector<std::pair<std::size_t, Row>> changes);
   void RemoveMany(std::vector<std::size_t> positions);
+  // Forces the file's completed writes to the disk itself.
+  void Sync();
 
   std::size_t PositionOf(const StoredRecord& record) const;
 

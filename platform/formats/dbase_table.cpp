@@ -1,5 +1,6 @@
 #include "platform/formats/dbase_table.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -11,6 +12,8 @@
 #include "platform/formats/dbase_memo.h"
 #include "platform/formats/file_io.h"
 #include "platform/formats/record_checks.h"
+#include "platform/formats/rollback_journal.h"
+#include "platform/formats/table_recovery.h"
 #include "platform/text/gbk.h"
 #include "platform/types/error.h"
 
@@ -116,6 +119,50 @@ class DBaseTable final : public TableFile {
     live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(position));
   }
 
+  // The records go past the last one a chunk at a time; the count in the
+  // header, written last, takes them in.
+  void AppendMany(const std::vector<const Record*>& records) override {
+    const std::size_t per_write = std::max<std::size_t>(1, kScanBytes / header_.record_length);
+    std::uint32_t index = header_.record_count;
+    for (std::size_t done = 0; done < records.size();) {
+      const std::size_t chunk = std::min(per_write, records.size() - done);
+      std::string bytes;
+      bytes.reserve(chunk * header_.record_length + 1);
+      for (std::size_t i = 0; i < chunk; ++i) bytes += Encode(*records[done + i]);
+      if (done + chunk == records.size()) bytes += kEndOfFile;
+      file_.WriteAt(RecordOffset(index), bytes);
+      index += static_cast<std::uint32_t>(chunk);
+      done += chunk;
+    }
+    for (std::uint32_t i = header_.record_count; i < index; ++i) live_.push_back(i);
+    WriteCount(index);
+  }
+
+  void Sync() override {
+    file_.Sync();
+    if (memo_) memo_->Sync();
+  }
+
+ protected:
+  void BeginGroup() override {
+    journal_ = std::make_unique<RollbackJournal>(path_);
+    journal_->Track(file_);
+    if (memo_) memo_->Journal(*journal_);
+    group_start_ = {header_.record_count, live_};
+  }
+
+  void CommitGroup() override {
+    journal_->Commit();
+    journal_.reset();
+  }
+
+  void AbandonGroup() override {
+    const std::unique_ptr<RollbackJournal> journal = std::move(journal_);
+    journal->RollBack();
+    header_.record_count = group_start_.first;
+    live_ = std::move(group_start_.second);
+  }
+
  private:
   // Read-only files still open for reading; their writes fail with Io.
   static RandomAccessFile OpenForWriteIfAllowed(const std::filesystem::path& path) {
@@ -210,6 +257,8 @@ class DBaseTable final : public TableFile {
   FieldDefs fields_;
   std::optional<DBaseMemoFile> memo_;
   std::vector<std::uint32_t> live_;  // file index of each live record, in order
+  std::unique_ptr<RollbackJournal> journal_;  // while a group of writes is under way
+  std::pair<std::uint32_t, std::vector<std::uint32_t>> group_start_;  // count and live_ when it began
 };
 
 }  // namespace
@@ -235,8 +284,7 @@ void CreateDBaseTable(const std::filesystem::path& path, const FieldDefs& fields
   content += kEndOfFile;
 
   if (header.has_memo()) {
-    WriteFileAtomically(memo_path, memo.Finish());
-    WriteFileAtomically(path, content);
+    ReplaceTableFiles(path, {{memo_path, memo.Finish()}, {path, std::move(content)}});
   } else {
     WriteFileAtomically(path, content);
     std::error_code ignored;  // a stale memo file of an older table of this name

@@ -10,6 +10,8 @@
 #include "platform/formats/paradox_header.h"
 #include "platform/formats/paradox_memo.h"
 #include "platform/formats/paradox_record.h"
+#include "platform/formats/rollback_journal.h"
+#include "platform/formats/table_recovery.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
 
@@ -80,11 +82,19 @@ class ParadoxTable final : public TableFile {
   void Append(const Record& record) override;
   void Overwrite(std::size_t position, const Record& record) override;
   void Remove(std::size_t position) override;
+  void AppendMany(const std::vector<const Record*>& records) override;
+  void Sync() override;
+
+ protected:
+  void BeginGroup() override;
+  void CommitGroup() override;
+  void AbandonGroup() override;
 
  private:
   struct Block {
     int number;
     int count;
+    std::size_t first = 0;  // position of its first record; true below first_valid_
   };
 
   void Load();
@@ -95,8 +105,11 @@ class ParadoxTable final : public TableFile {
     return static_cast<std::uint64_t>(header_.header_size) +
            static_cast<std::uint64_t>(number - 1) * static_cast<std::uint64_t>(header_.block_size);
   }
-  // Index in chain_ and slot inside that block of a record position.
-  std::pair<std::size_t, int> Locate(std::size_t position, std::string_view action) const;
+  // Index in chain_ and slot inside that block of a record position, by
+  // binary search over the blocks' first positions.
+  std::pair<std::size_t, int> Locate(std::size_t position, std::string_view action);
+  // The first positions from block `index` on no longer hold.
+  void PositionsChangedFrom(std::size_t index) { first_valid_ = std::min(first_valid_, index); }
   void WriteRecordCount(const Block& block);
   void WriteCounts();
 
@@ -107,10 +120,12 @@ class ParadoxTable final : public TableFile {
   FieldDefs fields_;
   std::unique_ptr<RecordCodec> codec_;
   std::vector<Block> chain_;
+  std::size_t first_valid_ = 0;  // blocks before this one know their first position
   std::size_t record_count_ = 0;
   std::unique_ptr<RandomAccessFile> file_;
   std::unique_ptr<RandomAccessFile> memo_file_;
   std::unique_ptr<paradox::MemoWriter> memo_writer_;
+  std::unique_ptr<RollbackJournal> journal_;  // while a group of writes is under way
 };
 
 void ParadoxTable::Load() {
@@ -140,6 +155,7 @@ void ParadoxTable::WalkBlocks(const RandomAccessFile& file) {
   const int per_block = RecordsPerBlock(header_);
   std::vector<bool> seen(blocks_in_file + 1, false);
   chain_.clear();
+  first_valid_ = 0;
   record_count_ = 0;
   int highest = 0;
   for (int number = header_.first_block; number != 0;) {
@@ -213,6 +229,7 @@ std::string ParadoxTable::Encode(const Record& record) {
         WriteFileAtomically(*memo_path_, paradox::NewMemoFileHeader());
       }
       memo_file_ = std::make_unique<RandomAccessFile>(*memo_path_, RandomAccessFile::Mode::ReadWrite);
+      if (journal_) journal_->Track(*memo_file_);
       memo_writer_ = std::make_unique<paradox::MemoWriter>(
           memo_file_->Size(), [this](std::uint64_t at, std::string_view bytes) { memo_file_->WriteAt(at, bytes); });
     }
@@ -220,12 +237,18 @@ std::string ParadoxTable::Encode(const Record& record) {
   });
 }
 
-std::pair<std::size_t, int> ParadoxTable::Locate(std::size_t position, std::string_view action) const {
-  std::size_t first = 0;
-  for (std::size_t i = 0; i < chain_.size(); ++i) {
-    const auto count = static_cast<std::size_t>(chain_[i].count);
-    if (position < first + count) return {i, static_cast<int>(position - first)};
-    first += count;
+std::pair<std::size_t, int> ParadoxTable::Locate(std::size_t position, std::string_view action) {
+  if (position < record_count_) {
+    for (; first_valid_ < chain_.size(); ++first_valid_) {
+      chain_[first_valid_].first =
+          first_valid_ == 0 ? 0 : chain_[first_valid_ - 1].first + static_cast<std::size_t>(chain_[first_valid_ - 1].count);
+    }
+    // The last block starting at or before `position`; empty blocks share
+    // their first position with the next one and are passed over.
+    const auto after = std::upper_bound(chain_.begin(), chain_.end(), position,
+                                        [](std::size_t p, const Block& b) { return p < b.first; });
+    const auto index = static_cast<std::size_t>(after - chain_.begin()) - 1;
+    return {index, static_cast<int>(position - chain_[index].first)};
   }
   throw EngineError(EngineError::Kind::InvalidValue,
                     "cannot " + std::string(action) + " record " + std::to_string(position + 1) + " of " +
@@ -300,6 +323,7 @@ void ParadoxTable::Remove(std::size_t position) {
     // in between walks through an empty block.
     block.count = 0;
     WriteRecordCount(block);
+    PositionsChangedFrom(index);
     const int prev = index > 0 ? chain_[index - 1].number : 0;
     const int next = index + 1 < chain_.size() ? chain_[index + 1].number : 0;
     if (prev != 0) file_->WriteAt(BlockOffset(prev), Le16(next));
@@ -315,11 +339,91 @@ void ParadoxTable::Remove(std::size_t position) {
                  static_cast<std::size_t>(block.count - slot - 1) * record_size);
     std::memset(records + static_cast<std::size_t>(block.count - 1) * record_size, 0, record_size);
     --block.count;
+    PositionsChangedFrom(index + 1);
     paradox::StoreLe16(bytes.data() + 4, static_cast<std::uint16_t>((block.count - 1) * header_.record_size));
     file_->WriteAt(at, bytes);
   }
   --record_count_;
   WriteCounts();
+}
+
+// The new records go into the last block's free slots and then into new
+// blocks written a chunk at a time past the chain's end; linking them to
+// the chain and the header's counts come last.
+void ParadoxTable::AppendMany(const std::vector<const Record*>& records) {
+  if (records.empty()) return;
+  EnsureWritable();
+  const auto record_size = static_cast<std::size_t>(header_.record_size);
+  const auto block_size = static_cast<std::size_t>(header_.block_size);
+  const auto per_block = static_cast<std::size_t>(RecordsPerBlock(header_));
+  std::size_t next = 0;
+  if (!chain_.empty() && static_cast<std::size_t>(chain_.back().count) < per_block) {
+    Block& last = chain_.back();
+    const std::size_t room = per_block - static_cast<std::size_t>(last.count);
+    std::string bytes;
+    for (; next < records.size() && next < room; ++next) bytes += Encode(*records[next]);
+    file_->WriteAt(BlockOffset(last.number) + kBlockHeaderSize + static_cast<std::size_t>(last.count) * record_size,
+                   bytes);
+    last.count += static_cast<int>(next);
+    WriteRecordCount(last);
+  }
+  const std::size_t new_blocks = (records.size() - next + per_block - 1) / per_block;
+  if (static_cast<std::size_t>(header_.file_blocks) + new_blocks > kMaxBlockNumber) {
+    throw EngineError(EngineError::Kind::Unsupported, path_.string() + " is full: a Paradox table has at most 65535 blocks");
+  }
+  constexpr std::size_t kBlocksPerWrite = 256;
+  const int first_new = header_.file_blocks + 1;
+  const int last_old = chain_.empty() ? 0 : chain_.back().number;
+  for (std::size_t done = 0; done < new_blocks;) {
+    const std::size_t chunk = std::min(kBlocksPerWrite, new_blocks - done);
+    std::string blocks(chunk * block_size, '\0');
+    for (std::size_t b = 0; b < chunk; ++b) {
+      const int number = first_new + static_cast<int>(done + b);
+      const std::size_t count = std::min(per_block, records.size() - next);
+      char* block = blocks.data() + b * block_size;
+      StoreBlockHeader(block, done + b + 1 < new_blocks ? number + 1 : 0, number == first_new ? last_old : number - 1,
+                       static_cast<int>(count), header_.record_size);
+      for (std::size_t i = 0; i < count; ++i, ++next) {
+        const std::string bytes = Encode(*records[next]);
+        std::memcpy(block + kBlockHeaderSize + i * record_size, bytes.data(), bytes.size());
+      }
+      chain_.push_back({number, static_cast<int>(count)});
+    }
+    file_->WriteAt(BlockOffset(first_new + static_cast<int>(done)), blocks);
+    done += chunk;
+  }
+  if (new_blocks > 0) {
+    if (last_old != 0) file_->WriteAt(BlockOffset(last_old), Le16(first_new));
+    header_.file_blocks = first_new + static_cast<int>(new_blocks) - 1;
+  }
+  record_count_ += records.size();
+  for (const Record* record : records) {
+    header_.auto_increment = std::max(header_.auto_increment, codec_->MaxAutoIncrement(*record));
+  }
+  WriteCounts();
+}
+
+void ParadoxTable::Sync() {
+  if (file_) file_->Sync();
+  if (memo_file_) memo_file_->Sync();
+}
+
+void ParadoxTable::BeginGroup() {
+  EnsureWritable();
+  journal_ = std::make_unique<RollbackJournal>(path_);
+  journal_->Track(*file_);
+  if (memo_file_) journal_->Track(*memo_file_);
+}
+
+void ParadoxTable::CommitGroup() {
+  journal_->Commit();
+  journal_.reset();
+}
+
+void ParadoxTable::AbandonGroup() {
+  const std::unique_ptr<RollbackJournal> journal = std::move(journal_);
+  journal->RollBack();
+  Load();
 }
 
 }  // namespace
@@ -369,8 +473,11 @@ void CreateParadoxTable(const std::filesystem::path& path, const FieldDefs& fiel
   header.first_block = block_count == 0 ? 0 : 1;
   const std::string image = paradox::SerializeHeader(header) + blocks;
 
-  if (has_memo_file) WriteFileAtomically(MemoPathFor(path), memo_image);
-  WriteFileAtomically(path, image);
+  if (has_memo_file) {
+    ReplaceTableFiles(path, {{MemoPathFor(path), std::move(memo_image)}, {path, image}});
+  } else {
+    WriteFileAtomically(path, image);
+  }
   // A primary index left from an earlier keyed table would no longer match.
   if (const auto stale_index = FindCompanion(path, ".px")) std::filesystem::remove(*stale_index);
 }

@@ -1,0 +1,54 @@
+#pragma once
+// Makes a group of in-place writes to a table's files all or nothing.
+// Before a page of a tracked file is first overwritten, its old bytes go to
+// a journal beside the table (".<table name>.rollback"). Commit syncs the
+// files once and removes the journal; RollBack puts the old bytes back and
+// cuts each file to its old size. A writer killed half-way leaves the
+// journal behind, and RollBackInterruptedWrites, run when the table is
+// next opened, restores the files as they were before the group.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/formats/file_io.h"
+
+namespace veltra::formats {
+
+class RollbackJournal {
+ public:
+  explicit RollbackJournal(const std::filesystem::path& table);
+  // Detaches from the files; a journal neither committed nor rolled back
+  // stays on disk for the next open.
+  ~RollbackJournal();
+  RollbackJournal(const RollbackJournal&) = delete;
+  RollbackJournal& operator=(const RollbackJournal&) = delete;
+
+  // Journals the writes to `file`, which lies in the table's folder.
+  void Track(RandomAccessFile& file);
+  // Called by the file before it writes `length` bytes at `offset`.
+  void SaveBefore(RandomAccessFile& file, std::uint64_t offset, std::size_t length);
+  void Commit();
+  void RollBack();
+
+ private:
+  struct Tracked {
+    RandomAccessFile* file;
+    std::uint64_t original_size;
+    std::unordered_set<std::uint64_t> saved_pages;
+  };
+  void Append(std::string_view payload);
+  void Detach();
+
+  std::filesystem::path table_;
+  std::filesystem::path path_;
+  std::unique_ptr<RandomAccessFile> journal_;
+  std::uint64_t end_ = 0;
+  std::vector<Tracked> tracked_;
+};
+
+// Undoes the writes of a group that a killed writer left unfinished.
+void RollBackInterruptedWrites(const std::filesystem::path& table);
+
+}  // namespace veltra::formats
