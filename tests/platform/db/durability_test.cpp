@@ -1,0 +1,75 @@
+// Which writes are forced to the disk itself: a flushed post, and each
+// statement or batch move once at its end; a plain post only reaches the
+// operating system.
+#include <functional>
+
+#include "platform/db/batch_move.h"
+#include "platform/db/query.h"
+#include "platform/formats/file_io.h"
+#include "tests/platform/db/db_test_support.h"
+
+namespace veltra::db::testing {
+namespace {
+
+class SyncCounter : public formats::FileIoObserver {
+ public:
+  SyncCounter() : previous_(formats::SetFileIoObserver(this)) {}
+  ~SyncCounter() override { formats::SetFileIoObserver(previous_); }
+  void BeforeSync(const std::filesystem::path& file) override {
+    if (file.filename() == "kfq_1.db") ++syncs;
+  }
+  int syncs = 0;
+
+ private:
+  formats::FileIoObserver* previous_;
+};
+
+TEST_F(MasterTableTest, FlushedPostsAndEachBulkWriteSyncTheTable) {
+  Create("src.db", MasterFields());
+  {
+    Table source(db());
+    source.SetTableName("src.db");
+    source.Open();
+    AddRecord(source, {"E", "5", "戊", "5"});
+  }
+  table.Open();
+  AddRecord(table, {"A", "1", "甲", "1"});
+  Query query(db());
+  auto run = [&](const std::string& sql) {
+    query.Close();
+    query.SQL.Clear();
+    query.SQL.Add(sql);
+    query.ExecSQL();
+  };
+  const struct {
+    const char* what;
+    std::function<void()> action;
+    int syncs;
+  } cases[] = {
+      {"post", [&] { AddRecord(table, {"B", "2", "乙", "2"}); }, 0},
+      {"post and flush", [&] { AddRecord(table, {"C", "3", "丙", "3"}); table.FlushBuffers(); }, 1},
+      {"update", [&] { run("update \"kfq_1.db\" set QC05 = 9"); }, 1},
+      {"delete", [&] { run("delete from \"kfq_1.db\" where ID = 'C'"); }, 1},
+      {"insert select", [&] { run("insert into \"kfq_1.db\" select * from \"src.db\""); }, 1},
+      {"batch move",
+       [&] {
+         query.Close();
+         query.SQL.Clear();
+         query.SQL.Add("select 'D' ID, QA01, '丁' QA02, QC05 from \"kfq_1.db\" where ID = 'A'");
+         BatchMove move;
+         move.Source = &query;
+         move.Destination = &table;
+         move.Execute();
+       },
+       1},
+  };
+  for (const auto& c : cases) {
+    SyncCounter counter;
+    c.action();
+    EXPECT_EQ(counter.syncs, c.syncs) << c.what;
+  }
+  EXPECT_EQ(FileRows("kfq_1.db").size(), 4u);
+}
+
+}  // namespace
+}  // namespace veltra::db::testing
