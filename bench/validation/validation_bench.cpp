@@ -1,20 +1,28 @@
-// Times the validation of report kind 1 on a synthetic working folder of
-// 20,000 enterprises, 60,000 products and 40,000 projects (the default
-// installation's catalogue and rules plus 200 generated plain rules), and
-// beside it SQLite running the statements of that run on the same data in
-// a file database (synchronous off: the engine's writes, too, reach the
-// operating system rather than the disk). SQLite steps every select to
-// its end and copies the values out, but does not append the rows
-// anywhere (its result table stays empty, so its stamping updates touch
-// nothing), so its side is the smaller amount of work.
+// Times the validation of report kind 1 on a working folder beside SQLite
+// doing the same work on the same rows in a file database (synchronous
+// off): every select's rows appended to the result table, tmp.db and
+// tmp_r.DB written, the stamping updates, the sort with the result table
+// emptied and filled again, and the numbering. Both row counts are shown.
+//
+//   validation_bench [N] [--folder DIR]
+//
+// N enterprises (default 20,000) with 3N products and 2N projects are
+// generated on the default installation's catalogue and rules plus 200
+// generated plain rules; --folder runs on a copy of an existing working
+// folder instead. Each side runs in a child process of its own, so that
+// its peak resident memory is its own.
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <regex>
 #include <set>
 #include <string>
@@ -32,8 +40,6 @@ using namespace veltra;
 
 namespace {
 
-// VELTRA_BENCH_ENTERPRISES overrides the size for a quick look.
-const int kEnterprises = std::getenv("VELTRA_BENCH_ENTERPRISES") ? std::atoi(std::getenv("VELTRA_BENCH_ENTERPRISES")) : 20000;
 constexpr int kProductsEach = 3;
 constexpr int kProjectsEach = 2;
 constexpr int kGeneratedRules = 200;
@@ -160,31 +166,55 @@ void CopyToSqlite(sqlite3* db, const fs::path& file, const std::set<std::string>
   sqlite3_finalize(insert);
 }
 
-// Runs one statement of the run in SQLite's spelling; a grouped select
-// re-creates tmp.db.
-std::size_t SqliteStatement(sqlite3* db, std::string sql) {
+// The run's statement in SQLite's spelling.
+std::string SqliteSpelling(std::string sql) {
   for (char& c : sql)
     if (c == '\n') c = ' ';
   static const std::regex substring(R"(SUBSTRING\((\w+) FROM (\d+) FOR (\d+)\))", std::regex::icase);
-  sql = std::regex_replace(sql, substring, "substr($1,$2,$3)");
-  if (sql.rfind("select", 0) == 0 && sql.find(" left join ") != std::string::npos) {
-    Exec(db, "drop table if exists tmp.db");
-    Exec(db, "create table tmp.db as " + sql);
-    return 0;
-  }
+  return std::regex_replace(sql, substring, "substr($1,$2,$3)");
+}
+
+bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+bool IsSelect(const std::string& sql) { return sql.rfind("select", 0) == 0; }
+
+int ColumnCount(sqlite3* db, const std::string& sql) {
   sqlite3_stmt* statement = Prepare(db, sql);
-  std::size_t rows = 0;
-  std::vector<std::string> values;
-  while (sqlite3_step(statement) == SQLITE_ROW) {
-    ++rows;
-    values.clear();
-    for (int c = 0; c < sqlite3_column_count(statement); ++c) {
-      const unsigned char* text = sqlite3_column_text(statement, c);
-      values.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+  const int count = sqlite3_column_count(statement);
+  sqlite3_finalize(statement);
+  return count;
+}
+
+// Replays the run: where a select's rows went follows from the statement
+// and the one after it, as the run's steps give them.
+void ReplayRun(sqlite3* db, const std::vector<std::string>& run, const std::string& result,
+               const std::vector<std::string>& result_columns) {
+  for (std::size_t i = 0; i < run.size(); ++i) {
+    const std::string sql = SqliteSpelling(run[i]);
+    const std::string next = i + 1 < run.size() ? run[i + 1] : "";
+    if (!IsSelect(sql)) {
+      Exec(db, sql);
+    } else if (Contains(sql, " left join ")) {  // a grouped rule's first step
+      Exec(db, "drop table if exists tmp.db");
+      Exec(db, "create table tmp.db as " + sql);
+    } else if (IsSelect(next) && Contains(next, "from tmp_r.db")) {  // a code list batch that more batches follow
+      Exec(db, "drop table if exists tmp_r.next");
+      Exec(db, "create table tmp_r.next as " + sql);
+      Exec(db, "drop table tmp_r.db");
+      Exec(db, "alter table tmp_r.next rename to db");
+    } else if (Contains(sql, " order by ")) {  // the sort, then the numbering
+      Exec(db, "create temp table sorted as " + sql);
+      Exec(db, "delete from " + result);
+      Exec(db, "insert into " + result + " select * from sorted");
+      Exec(db, "drop table sorted");
+      Exec(db, "insert into " + result + " (状态,错误信息) select 'OK','无任何错误及警告' where not exists (select 1 from " +
+                   result + ")");
+      Exec(db, "update " + result + " set 序号=rowid");
+    } else {  // faults appended to the result table
+      std::string columns;
+      for (int c = 0; c < ColumnCount(db, sql); ++c) columns += (c ? ",\"" : "\"") + result_columns[c] + "\"";
+      Exec(db, "insert into " + result + " (" + columns + ") " + sql);
     }
   }
-  sqlite3_finalize(statement);
-  return rows;
 }
 
 double Seconds(const std::function<void()>& work) {
@@ -193,66 +223,156 @@ double Seconds(const std::function<void()>& work) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-}  // namespace
+// Runs `work` in a child process; its peak resident memory in MB.
+double InChild(const std::function<void()>& work) {
+  std::fflush(stdout);
+  const pid_t child = fork();
+  if (child < 0) std::exit(1);
+  if (child == 0) {
+    work();
+    std::fflush(stdout);
+    _exit(0);
+  }
+  int status = 0;
+  struct rusage usage {};
+  wait4(child, &status, 0, &usage);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "a benchmark step failed\n");
+    std::exit(1);
+  }
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
 
-int main() {
-  char pattern[] = "/tmp/veltra_validation_bench_XXXXXX";
-  const fs::path parent = mkdtemp(pattern);
-  const fs::path folder = parent / "work";
+void MakeFolder(const fs::path& folder, int enterprises) {
   install::CreateWorkingFolder(folder);
-  WriteSurveyTable(folder, "kfq_1.db", kEnterprises, 1, nullptr);
-  WriteSurveyTable(folder, "kfq_2.db", kEnterprises * kProductsEach, kProductsEach, "QE01");
-  WriteSurveyTable(folder, "kfq_5.db", kEnterprises * kProjectsEach, kProjectsEach, "Qh00");
+  WriteSurveyTable(folder, "kfq_1.db", enterprises, 1, nullptr);
+  WriteSurveyTable(folder, "kfq_2.db", enterprises * kProductsEach, kProductsEach, "QE01");
+  WriteSurveyTable(folder, "kfq_5.db", enterprises * kProjectsEach, kProjectsEach, "Qh00");
   AddGeneratedRules(folder);
+}
 
+// Our side: the run, then its statements (each ended by a NUL), its time,
+// result table and row count written to `log`.
+void OurRun(const fs::path& folder, const fs::path& log) {
   std::vector<std::string> statements;
-  std::size_t faults = 0;
-  const double ours = Seconds([&] {
+  std::size_t rows = 0;
+  std::string result_table;
+  const double seconds = Seconds([&] {
     mainunit::MainUnit main(folder);
     db::Table catalogue(main.Database1), result(main.Database1);
     catalogue.SetTableName(validation::kCatalogueTable);
     catalogue.Open();
     const validation::KindHeader header = validation::FindKindHeader(catalogue, 1);
+    result_table = header.result_table;
     result.SetTableName(header.result_table);
     validation::CheckRun run(main.Database1, result, catalogue);
-    auto last = std::chrono::steady_clock::now();
-    run.OnStatement = [&](const std::string& statement) {
-      const auto now = std::chrono::steady_clock::now();
-      if (std::getenv("VELTRA_BENCH_TRACE"))
-        std::fprintf(stderr, "%8.3f  %.90s\n", std::chrono::duration<double>(now - last).count(),
-                     statements.empty() ? "" : statements.back().c_str());
-      last = now;
-      statements.push_back(statement);
-    };
+    run.OnStatement = [&](const std::string& statement) { statements.push_back(statement); };
     run.Run({1, "", "", "", header.result_register_text});
-    faults = static_cast<std::size_t>(result.RecordCount());
+    rows = static_cast<std::size_t>(result.RecordCount());
   });
+  std::ofstream out(log, std::ios::binary);
+  out << seconds << ' ' << rows << ' ' << result_table << '\0';
+  for (const std::string& statement : statements) out << statement << '\0';
+}
+
+// SQLite's side on the tables of `folder` as they were before the run.
+void SqliteRun(const fs::path& folder, const fs::path& parent, const fs::path& log, const fs::path& out) {
+  std::ifstream in(log, std::ios::binary);
+  double ours = 0;
+  std::size_t our_rows = 0;
+  std::string result_file;
+  in >> ours >> our_rows;
+  in.get();
+  std::getline(in, result_file, '\0');
+  std::vector<std::string> statements;
+  for (std::string statement; std::getline(in, statement, '\0');) statements.push_back(statement);
 
   sqlite3* db = nullptr;
   sqlite3_open((parent / "bench.sqlite").c_str(), &db);
-  const std::set<std::string> bare = {"kfq_r", "tmp_r", "tmp", "sendname"};
-  // Writes reach the operating system, not the disk, as the engine's do.
+  const std::set<std::string> bare = {fs::path(result_file).stem().string(), "tmp_r", "tmp", "sendname"};
   Exec(db, "pragma synchronous=off");
   for (const std::string& schema : bare) {
     Exec(db, "attach database '" + (parent / (schema + ".sqlite")).string() + "' as " + schema);
     Exec(db, "pragma " + schema + ".synchronous=off");
   }
   Exec(db, "begin");
-  for (const char* table : {"kfq_1.db", "kfq_2.db", "kfq_5.db", "kfq_r.db", "tmp_r.DB", "sendname.db"}) {
+  for (const char* table : {"kfq_1.db", "kfq_2.db", "kfq_5.db", "tmp_r.DB", "sendname.db"}) {
     CopyToSqlite(db, folder / table, bare);
   }
-  Exec(db, "delete from kfq_r.db");
+  CopyToSqlite(db, folder / result_file, bare);
   Exec(db, "commit");
-  const double theirs = Seconds([&] {
-    for (const std::string& statement : statements) SqliteStatement(db, statement);
-  });
+  const std::string result = SqliteName(result_file, bare);
+  std::vector<std::string> result_columns;
+  const auto result_table = formats::OpenTableFile(folder / result_file);
+  for (const FieldDef& field : result_table->fields()) result_columns.push_back(field.name);
+  const double theirs = Seconds([&] { ReplayRun(db, statements, result, result_columns); });
+  sqlite3_stmt* count = Prepare(db, "select count(*) from " + result);
+  sqlite3_step(count);
+  const long long their_rows = sqlite3_column_int64(count, 0);
+  sqlite3_finalize(count);
   sqlite3_close(db);
+  std::ofstream(out) << theirs << ' ' << their_rows << ' ' << statements.size();
+}
 
-  std::printf("validation of kind 1: %d enterprises, %d products, %d projects, %zu statements, %zu result rows\n",
-              kEnterprises, kEnterprises * kProductsEach, kEnterprises * kProjectsEach, statements.size(), faults);
-  std::printf("  whole run          %8.3f s\n", ours);
-  std::printf("  sqlite statements  %8.3f s\n", theirs);
-  std::printf("  ratio              %8.2f\n", ours / theirs);
+std::uintmax_t FolderBytes(const fs::path& folder) {
+  std::uintmax_t bytes = 0;
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.is_regular_file()) bytes += entry.file_size();
+  return bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int enterprises = 20000;
+  fs::path source;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--folder" && i + 1 < argc) {
+      source = argv[++i];
+    } else if (std::atoi(arg.c_str()) > 0) {
+      enterprises = std::atoi(arg.c_str());
+    } else {
+      std::fprintf(stderr, "usage: %s [N] [--folder DIR]\n", argv[0]);
+      return 2;
+    }
+  }
+  char pattern[] = "/tmp/veltra_validation_bench_XXXXXX";
+  const fs::path parent = mkdtemp(pattern);
+  const fs::path folder = parent / "work";
+  const fs::path before = parent / "before";
+  InChild([&] {
+    if (source.empty()) {
+      MakeFolder(before, enterprises);
+    } else {
+      fs::copy(source, before, fs::copy_options::recursive);
+    }
+  });
+  fs::copy(before, folder, fs::copy_options::recursive);
+  const std::uintmax_t bytes_before = FolderBytes(folder);
+
+  const fs::path log = parent / "run.log", sqlite_log = parent / "sqlite.log";
+  const double our_mb = InChild([&] { OurRun(folder, log); });
+  const std::uintmax_t bytes_after = FolderBytes(folder);
+  const double sqlite_mb = InChild([&] { SqliteRun(before, parent, log, sqlite_log); });
+
+  double ours = 0, theirs = 0;
+  std::size_t our_rows = 0, their_rows = 0, statements = 0;
+  std::ifstream(log) >> ours >> our_rows;
+  std::ifstream(sqlite_log) >> theirs >> their_rows >> statements;
+  const double folder_mb = static_cast<double>(std::max(bytes_before, bytes_after)) / (1024.0 * 1024.0);
+  if (source.empty()) {
+    std::printf("validation of kind 1: %d enterprises, %d products, %d projects\n", enterprises,
+                enterprises * kProductsEach, enterprises * kProjectsEach);
+  } else {
+    std::printf("validation of kind 1 on a copy of %s\n", source.c_str());
+  }
+  std::printf("  statements          %zu\n", statements);
+  std::printf("  result rows         ours %zu, sqlite %zu%s\n", our_rows, their_rows,
+              our_rows == their_rows ? "" : "  (DIFFER)");
+  std::printf("  whole run           ours %8.3f s   sqlite %8.3f s   ratio %5.2f\n", ours, theirs, ours / theirs);
+  std::printf("  peak memory         ours %6.0f MB    sqlite %6.0f MB   folder %.0f MB, ours %.1fx its size\n", our_mb,
+              sqlite_mb, folder_mb, our_mb / folder_mb);
   fs::remove_all(parent);
-  return 0;
+  return our_rows == their_rows ? 0 : 1;
 }
