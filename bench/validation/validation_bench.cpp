@@ -157,7 +157,7 @@ void CopyToSqlite(sqlite3* db, const fs::path& file, const std::set<std::string>
       const Value& v = record[c];
       const int at = static_cast<int>(c) + 1;
       if (v.is_null()) sqlite3_bind_null(insert, at);
-      else if (v.kind() == Value::Kind::Text) sqlite3_bind_text(insert, at, v.text().c_str(), -1, SQLITE_TRANSIENT);
+      else if (v.kind() == Value::Kind::Text) sqlite3_bind_text(insert, at, v.text().data(), static_cast<int>(v.text().size()), SQLITE_TRANSIENT);
       else sqlite3_bind_double(insert, at, v.AsDouble());
     }
     sqlite3_step(insert);

@@ -124,7 +124,7 @@ Value ToText(const Value& value, const FieldDef& def) {
 }
 
 Value ToBytes(const Value& value, const FieldDef& def) {
-  std::string raw = value.kind() == Value::Kind::Bytes ? value.bytes() : value.ToDisplayText();
+  std::string raw = value.kind() == Value::Kind::Bytes ? std::string(value.bytes()) : value.ToDisplayText();
   if (def.type == FieldType::Bytes && def.size > 0 && raw.size() > static_cast<std::size_t>(def.size)) {
     raw.resize(static_cast<std::size_t>(def.size));
   }

@@ -33,7 +33,7 @@ std::string RecordContext(const std::filesystem::path& file, std::uint64_t recor
 // Bytes of a memo value as stored: text in the table's code page, raw
 // bytes as they are.
 std::string MemoBytes(const Value& value, const DBaseCodePage& code_page) {
-  if (value.kind() == Value::Kind::Bytes) return value.bytes();
+  if (value.kind() == Value::Kind::Bytes) return std::string(value.bytes());
   try {
     return code_page.Encode(value.ToDisplayText());
   } catch (const text::TextError& e) {
