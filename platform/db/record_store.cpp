@@ -110,7 +110,7 @@ void RecordStore::CheckEncodable(const Row& values) const {
       throw EngineError(EngineError::Kind::InvalidValue,
                         name_ + ": field " + fields_[f].name +
                             " holds a character that the table's code page cannot store",
-                        {name_, fields_[f].name, value.text()});
+                        {name_, fields_[f].name, std::string(value.text())});
     }
   }
 }
