@@ -145,20 +145,18 @@ class DBaseTable final : public TableFile {
 
  protected:
   void BeginGroup() override {
-    journal_ = std::make_unique<RollbackJournal>(path_);
-    journal_->Track(file_);
-    if (memo_) memo_->Journal(*journal_);
+    journal_.Begin();
+    journal_.Track(file_);
+    if (memo_) memo_->Journal(journal_);
     group_start_ = {header_.record_count, live_};
   }
 
   void CommitGroup() override {
-    journal_->Commit();
-    journal_.reset();
+    journal_.Commit();
   }
 
   void AbandonGroup() override {
-    const std::unique_ptr<RollbackJournal> journal = std::move(journal_);
-    journal->RollBack();
+    journal_.RollBack();
     header_.record_count = group_start_.first;
     live_ = std::move(group_start_.second);
   }
@@ -257,7 +255,7 @@ class DBaseTable final : public TableFile {
   FieldDefs fields_;
   std::optional<DBaseMemoFile> memo_;
   std::vector<std::uint32_t> live_;  // file index of each live record, in order
-  std::unique_ptr<RollbackJournal> journal_;  // while a group of writes is under way
+  RollbackJournal journal_{path_};  // active while a group of writes is under way
   std::pair<std::uint32_t, std::vector<std::uint32_t>> group_start_;  // count and live_ when it began
 };
 

@@ -72,6 +72,12 @@ std::uint64_t RandomAccessFile::Size() const {
   return static_cast<std::uint64_t>(st.st_size);
 }
 
+bool RandomAccessFile::Removed() const {
+  struct stat st;
+  if (::fstat(fd_, &st) != 0) ThrowIo(path_, "stat");
+  return st.st_nlink == 0;
+}
+
 std::string RandomAccessFile::ReadAt(std::uint64_t offset, std::size_t length) const {
   std::string buffer(length, '\0');
   std::size_t done = 0;

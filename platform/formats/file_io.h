@@ -37,6 +37,8 @@ class RandomAccessFile {
 
   const std::filesystem::path& path() const { return path_; }
   std::uint64_t Size() const;
+  // Whether the file was removed from its folder since it was opened.
+  bool Removed() const;
   // Reads exactly `length` bytes at `offset`; a short file is a FileFormat error.
   std::string ReadAt(std::uint64_t offset, std::size_t length) const;
   // With a journal set, the bytes a write replaces are kept there first.

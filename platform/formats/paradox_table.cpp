@@ -125,7 +125,7 @@ class ParadoxTable final : public TableFile {
   std::unique_ptr<RandomAccessFile> file_;
   std::unique_ptr<RandomAccessFile> memo_file_;
   std::unique_ptr<paradox::MemoWriter> memo_writer_;
-  std::unique_ptr<RollbackJournal> journal_;  // while a group of writes is under way
+  RollbackJournal journal_{path_};  // active while a group of writes is under way
 };
 
 void ParadoxTable::Load() {
@@ -229,7 +229,7 @@ std::string ParadoxTable::Encode(const Record& record) {
         WriteFileAtomically(*memo_path_, paradox::NewMemoFileHeader());
       }
       memo_file_ = std::make_unique<RandomAccessFile>(*memo_path_, RandomAccessFile::Mode::ReadWrite);
-      if (journal_) journal_->Track(*memo_file_);
+      if (journal_.active()) journal_.Track(*memo_file_);
       memo_writer_ = std::make_unique<paradox::MemoWriter>(
           memo_file_->Size(), [this](std::uint64_t at, std::string_view bytes) { memo_file_->WriteAt(at, bytes); });
     }
@@ -410,19 +410,17 @@ void ParadoxTable::Sync() {
 
 void ParadoxTable::BeginGroup() {
   EnsureWritable();
-  journal_ = std::make_unique<RollbackJournal>(path_);
-  journal_->Track(*file_);
-  if (memo_file_) journal_->Track(*memo_file_);
+  journal_.Begin();
+  journal_.Track(*file_);
+  if (memo_file_) journal_.Track(*memo_file_);
 }
 
 void ParadoxTable::CommitGroup() {
-  journal_->Commit();
-  journal_.reset();
+  journal_.Commit();
 }
 
 void ParadoxTable::AbandonGroup() {
-  const std::unique_ptr<RollbackJournal> journal = std::move(journal_);
-  journal->RollBack();
+  journal_.RollBack();
   Load();
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <utility>
 #include <system_error>
 
 #include "platform/types/error.h"
@@ -49,15 +50,26 @@ struct Restore {
 
 }  // namespace
 
-RollbackJournal::RollbackJournal(const std::filesystem::path& table)
-    : table_(table),
-      path_(JournalPathFor(table)),
-      journal_(std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::CreateNew)) {
-  journal_->WriteAt(0, kMagic);
-  end_ = kMagic.size();
+RollbackJournal::RollbackJournal(std::filesystem::path table)
+    : table_(std::move(table)), path_(JournalPathFor(table_)) {}
+
+RollbackJournal::~RollbackJournal() {
+  Detach();
+  if (journal_ && !active_) {
+    journal_.reset();
+    std::error_code ignored;  // an empty journal left behind is removed at the next open
+    std::filesystem::remove(path_, ignored);
+  }
 }
 
-RollbackJournal::~RollbackJournal() { Detach(); }
+void RollbackJournal::Begin() {
+  // Another open of the table removes an empty journal it finds.
+  if (journal_ && journal_->Removed()) journal_.reset();
+  if (!journal_) journal_ = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::CreateNew);
+  journal_->WriteAt(0, kMagic);
+  end_ = kMagic.size();
+  active_ = true;
+}
 
 void RollbackJournal::Detach() {
   for (Tracked& t : tracked_) t.file->SetJournal(nullptr);
@@ -103,17 +115,19 @@ void RollbackJournal::SaveBefore(RandomAccessFile& file, std::uint64_t offset, s
   }
 }
 
+// Emptying the journal is the commit: the files are synced first, so a
+// crash on either side of it leaves the group whole or undone.
 void RollbackJournal::Commit() {
   for (Tracked& t : tracked_) t.file->Sync();
   Detach();
-  journal_.reset();
-  std::error_code ignored;  // a journal left behind only rolls back to what is already there
-  std::filesystem::remove(path_, ignored);
+  journal_->Truncate(0);
+  active_ = false;
 }
 
 void RollbackJournal::RollBack() {
   Detach();
   journal_.reset();
+  active_ = false;
   RollBackInterruptedWrites(table_);
 }
 
@@ -121,7 +135,7 @@ void RollBackInterruptedWrites(const std::filesystem::path& table) {
   const std::filesystem::path path = JournalPathFor(table);
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return;
-  const std::string journal = ReadWholeFile(path);
+  const std::string journal = ReadWholeFile(path);  // empty: no group was under way
   std::map<int, std::pair<std::string, Restore>> files;
   if (journal.compare(0, kMagic.size(), kMagic) == 0) {
     for (std::size_t at = kMagic.size(); at + kEntryHead <= journal.size();) {
