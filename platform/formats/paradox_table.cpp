@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "platform/formats/file_io.h"
 #include "platform/formats/paradox_codec.h"
@@ -111,7 +112,14 @@ class ParadoxTable final : public TableFile {
   // The first positions from block `index` on no longer hold.
   void PositionsChangedFrom(std::size_t index) { first_valid_ = std::min(first_valid_, index); }
   void WriteRecordCount(const Block& block);
+  // The header's counts; in a group they are written once, at its end.
   void WriteCounts();
+  void WriteCountsNow();
+  // In a group the block last changed is kept in memory and written when
+  // another block is wanted or the group ends, so a run of changes to one
+  // block costs one write.
+  char* GroupBlock(int number);
+  void FlushGroupBlock();
 
   std::filesystem::path path_;
   std::optional<std::filesystem::path> memo_path_;
@@ -126,6 +134,9 @@ class ParadoxTable final : public TableFile {
   std::unique_ptr<RandomAccessFile> memo_file_;
   std::unique_ptr<paradox::MemoWriter> memo_writer_;
   RollbackJournal journal_{path_};  // active while a group of writes is under way
+  int group_block_number_ = 0;       // 0: no block held
+  std::string group_block_;
+  bool group_counts_changed_ = false;
 };
 
 void ParadoxTable::Load() {
@@ -260,6 +271,29 @@ void ParadoxTable::WriteRecordCount(const Block& block) {
 }
 
 void ParadoxTable::WriteCounts() {
+  if (journal_.active()) {
+    group_counts_changed_ = true;
+    return;
+  }
+  WriteCountsNow();
+}
+
+char* ParadoxTable::GroupBlock(int number) {
+  if (group_block_number_ != number) {
+    FlushGroupBlock();
+    group_block_ = file_->ReadAt(BlockOffset(number), static_cast<std::size_t>(header_.block_size));
+    group_block_number_ = number;
+  }
+  return group_block_.data();
+}
+
+void ParadoxTable::FlushGroupBlock() {
+  if (group_block_number_ == 0) return;
+  file_->WriteAt(BlockOffset(group_block_number_), group_block_);
+  group_block_number_ = 0;
+}
+
+void ParadoxTable::WriteCountsNow() {
   header_.record_count = static_cast<std::uint32_t>(record_count_);
   header_.blocks_in_use = static_cast<int>(chain_.size());
   header_.first_block = chain_.empty() ? 0 : chain_.front().number;
@@ -270,6 +304,7 @@ void ParadoxTable::WriteCounts() {
 
 void ParadoxTable::Append(const Record& record) {
   EnsureWritable();
+  FlushGroupBlock();
   const std::string bytes = Encode(record);
   const auto record_size = static_cast<std::size_t>(header_.record_size);
   if (!chain_.empty() && chain_.back().count < RecordsPerBlock(header_)) {
@@ -302,9 +337,12 @@ void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
   EnsureWritable();
   const auto [index, slot] = Locate(position, "overwrite");
   const std::string bytes = Encode(record);
-  file_->WriteAt(BlockOffset(chain_[index].number) + kBlockHeaderSize +
-                     static_cast<std::size_t>(slot) * static_cast<std::size_t>(header_.record_size),
-                 bytes);
+  const std::size_t at = kBlockHeaderSize + static_cast<std::size_t>(slot) * static_cast<std::size_t>(header_.record_size);
+  if (journal_.active()) {
+    std::memcpy(GroupBlock(chain_[index].number) + at, bytes.data(), bytes.size());
+  } else {
+    file_->WriteAt(BlockOffset(chain_[index].number) + at, bytes);
+  }
   const std::uint32_t auto_increment = codec_->MaxAutoIncrement(record);
   if (auto_increment > header_.auto_increment) {
     header_.auto_increment = auto_increment;
@@ -321,6 +359,7 @@ void ParadoxTable::Remove(std::size_t position) {
   if (block.count == 1 && chain_.size() > 1) {
     // Empty the block first, then take it out of the chain: a reader cut
     // in between walks through an empty block.
+    FlushGroupBlock();
     block.count = 0;
     WriteRecordCount(block);
     PositionsChangedFrom(index);
@@ -332,16 +371,23 @@ void ParadoxTable::Remove(std::size_t position) {
   } else {
     // The records close up and the count drops in one write.
     const std::uint64_t at = BlockOffset(block.number);
-    std::string bytes = file_->ReadAt(at, kBlockHeaderSize + static_cast<std::size_t>(block.count) * record_size);
-    char* records = bytes.data() + kBlockHeaderSize;
+    std::string bytes;
+    char* head = nullptr;
+    if (journal_.active()) {
+      head = GroupBlock(block.number);
+    } else {
+      bytes = file_->ReadAt(at, kBlockHeaderSize + static_cast<std::size_t>(block.count) * record_size);
+      head = bytes.data();
+    }
+    char* records = head + kBlockHeaderSize;
     std::memmove(records + static_cast<std::size_t>(slot) * record_size,
                  records + static_cast<std::size_t>(slot + 1) * record_size,
                  static_cast<std::size_t>(block.count - slot - 1) * record_size);
     std::memset(records + static_cast<std::size_t>(block.count - 1) * record_size, 0, record_size);
     --block.count;
     PositionsChangedFrom(index + 1);
-    paradox::StoreLe16(bytes.data() + 4, static_cast<std::uint16_t>((block.count - 1) * header_.record_size));
-    file_->WriteAt(at, bytes);
+    paradox::StoreLe16(head + 4, static_cast<std::uint16_t>((block.count - 1) * header_.record_size));
+    if (!journal_.active()) file_->WriteAt(at, bytes);
   }
   --record_count_;
   WriteCounts();
@@ -353,6 +399,7 @@ void ParadoxTable::Remove(std::size_t position) {
 void ParadoxTable::AppendMany(const std::vector<const Record*>& records) {
   if (records.empty()) return;
   EnsureWritable();
+  FlushGroupBlock();
   const auto record_size = static_cast<std::size_t>(header_.record_size);
   const auto block_size = static_cast<std::size_t>(header_.block_size);
   const auto per_block = static_cast<std::size_t>(RecordsPerBlock(header_));
@@ -416,10 +463,14 @@ void ParadoxTable::BeginGroup() {
 }
 
 void ParadoxTable::CommitGroup() {
+  FlushGroupBlock();
+  if (std::exchange(group_counts_changed_, false)) WriteCountsNow();
   journal_.Commit();
 }
 
 void ParadoxTable::AbandonGroup() {
+  group_block_number_ = 0;
+  group_counts_changed_ = false;
   journal_.RollBack();
   Load();
 }
