@@ -140,6 +140,7 @@ std::size_t RecordStore::PositionOf(const StoredRecord& record) const {
 }
 
 RecordRef RecordStore::Insert(Row& values) {
+  RefuseInUpdateGroup("add");
   FitToLayout(values);
   std::vector<std::size_t> numbered;
   for (std::size_t f = 0; f < fields_.size(); ++f) {
@@ -175,21 +176,47 @@ void RecordStore::Update(const RecordRef& record, Row& values) {
   FitToLayout(values);
   CheckKeys(values, record.get());
   if (file_) file_->Overwrite(position, values);
-  // Most edits leave the keys alone; a record moves (two shifts of the
-  // index) only in the indexes where its place changed.
-  std::vector<RecordIndex*> moved;
-  for (const auto& index : indexes_) {
-    if (index->CompareKeys(record->values, values, index->key_fields().size()) != 0) {
-      index->Erase(record.get());
-      moved.push_back(index.get());
-    }
-  }
-  record->values = std::move(values);
-  for (RecordIndex* index : moved) index->Insert(record.get());
+  if (update_group_) update_group_->emplace_back(record, record->values);
+  ReplaceValues(*record, std::move(values));
   ++version_;
 }
 
+// Most edits leave the keys alone; a record moves (two shifts of the
+// index) only in the indexes where its place changed.
+void RecordStore::ReplaceValues(StoredRecord& record, Row values) {
+  std::vector<RecordIndex*> moved;
+  for (const auto& index : indexes_) {
+    if (index->CompareKeys(record.values, values, index->key_fields().size()) != 0) {
+      index->Erase(&record);
+      moved.push_back(index.get());
+    }
+  }
+  record.values = std::move(values);
+  for (RecordIndex* index : moved) index->Insert(&record);
+}
+
+void RecordStore::UpdateAllOrNothing(const std::function<void()>& updates) {
+  if (update_group_) throw EngineError(EngineError::Kind::State, name_ + ": updates already grouped");
+  std::vector<std::pair<RecordRef, Row>> old_values;
+  update_group_ = &old_values;
+  try {
+    if (file_) {
+      file_->WriteAllOrNothing(updates);
+    } else {
+      updates();
+    }
+  } catch (...) {
+    update_group_ = nullptr;
+    // Latest first, so that a record changed twice ends with its first values.
+    for (auto it = old_values.rbegin(); it != old_values.rend(); ++it) ReplaceValues(*it->first, std::move(it->second));
+    ++version_;
+    throw;
+  }
+  update_group_ = nullptr;
+}
+
 void RecordStore::Remove(const RecordRef& record) {
+  RefuseInUpdateGroup("remove");
   const std::size_t position = PositionOf(*record);
   if (position >= records_.size() || records_[position] != record) return;
   if (file_) file_->Remove(position);
@@ -291,6 +318,13 @@ void RecordStore::RemoveMany(std::vector<std::size_t> positions) {
   }
   records_.resize(kept);
   ++version_;
+}
+
+void RecordStore::RefuseInUpdateGroup(std::string_view action) const {
+  if (update_group_) {
+    throw EngineError(EngineError::Kind::State,
+                      name_ + ": cannot " + std::string(action) + " a record while its updates are grouped");
+  }
 }
 
 void RecordStore::Sync() {

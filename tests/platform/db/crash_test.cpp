@@ -88,9 +88,10 @@ TEST_P(CrashTest, EveryAcknowledgedPostSurvivesAKill) {
   EXPECT_GT(acknowledged.size(), 8u) << "the writer never got going";
 }
 
-// Kills a writer that alternates an UPDATE of every record and a batch
-// move of kBatch records: the table opens with all records stamped by one
-// update and whole batches only.
+// Kills a writer that repeats an UPDATE of every record, a batch move of
+// kBatch records and a numbering of every record through grouped posts:
+// the table opens with all records stamped by one update or numbering and
+// whole batches only.
 TEST_P(CrashTest, BulkWritesCutByAKillLeaveTheTableBeforeOrAfter) {
   constexpr int kBatch = 300;
   const std::string target = TableName();
@@ -123,6 +124,15 @@ TEST_P(CrashTest, BulkWritesCutByAKillLeaveTheTableBeforeOrAfter) {
         query.SQL.Clear();
         query.SQL.Add("select * from \"" + source + "\"");
         move.Execute();
+        table.Open();
+        table.PostAllOrNothing([&] {
+          for (table.First(); !table.Eof(); table.Next()) {
+            table.Edit();
+            table.FieldByName("QC05").SetAsFloat(-n);
+            table.Post();
+          }
+        });
+        table.Close();
       }
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20 + random() % 80));

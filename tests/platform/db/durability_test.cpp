@@ -11,6 +11,7 @@
 namespace veltra::db::testing {
 namespace {
 
+// Counts the syncs of kfq_1.db and, when asked, fails its writes.
 class SyncCounter : public formats::FileIoObserver {
  public:
   SyncCounter() : previous_(formats::SetFileIoObserver(this)) {}
@@ -18,7 +19,11 @@ class SyncCounter : public formats::FileIoObserver {
   void BeforeSync(const std::filesystem::path& file) override {
     if (file.filename() == "kfq_1.db") ++syncs;
   }
+  void BeforeWrite(const std::filesystem::path& file, std::uint64_t, std::size_t) override {
+    if (fail_writes && file.filename() == "kfq_1.db") throw EngineError(EngineError::Kind::Io, "disk full");
+  }
   int syncs = 0;
+  bool fail_writes = false;
 
  private:
   formats::FileIoObserver* previous_;
@@ -69,6 +74,39 @@ TEST_F(MasterTableTest, FlushedPostsAndEachBulkWriteSyncTheTable) {
     EXPECT_EQ(counter.syncs, c.syncs) << c.what;
   }
   EXPECT_EQ(FileRows("kfq_1.db").size(), 4u);
+}
+
+// Grouped posts whose write fails leave the records as they were, in the
+// open table as in the file; grouped posts that succeed land together.
+TEST_F(MasterTableTest, GroupedPostsLandTogetherOrNotAtAll) {
+  table.Open();
+  for (const char* id : {"A", "B", "C"}) AddRecord(table, {id, id, id, "1"});
+  auto number_all = [&](double value) {
+    table.PostAllOrNothing([&] {
+      for (table.First(); !table.Eof(); table.Next()) {
+        table.Edit();
+        table.FieldByName("QC05").SetAsFloat(value);
+        table.Post();
+      }
+    });
+  };
+  auto column = [&] {
+    std::vector<std::string> shown;
+    for (table.First(); !table.Eof(); table.Next()) shown.push_back(table.FieldByName("QC05").AsString());
+    return shown;
+  };
+  {
+    SyncCounter failing;
+    failing.fail_writes = true;
+    EXPECT_THROW(number_all(7), EngineError);
+  }
+  EXPECT_EQ(column(), (std::vector<std::string>{"1", "1", "1"}));
+  for (const auto& row : FileRows("kfq_1.db")) EXPECT_EQ(row[3], "1");
+  SyncCounter counter;
+  number_all(9);
+  EXPECT_EQ(counter.syncs, 1);
+  EXPECT_EQ(column(), (std::vector<std::string>{"9", "9", "9"}));
+  for (const auto& row : FileRows("kfq_1.db")) EXPECT_EQ(row[3], "9");
 }
 
 }  // namespace
