@@ -101,6 +101,7 @@ class DBaseTable final : public TableFile {
   }
 
   void Append(const Record& record) override {
+    FlushRun();
     const std::string bytes = Encode(record);
     const std::uint32_t index = header_.record_count;
     file_.WriteAt(RecordOffset(index), bytes + kEndOfFile);
@@ -110,10 +111,21 @@ class DBaseTable final : public TableFile {
 
   void Overwrite(std::size_t position, const Record& record) override {
     const std::uint32_t index = LiveIndex(position);
-    file_.WriteAt(RecordOffset(index), Encode(record));
+    std::string bytes = Encode(record);
+    if (!journal_.active()) {
+      file_.WriteAt(RecordOffset(index), bytes);
+      return;
+    }
+    // In a group, records changed one after another go out in one write.
+    if (run_.empty() || index != run_first_ + run_.size() / header_.record_length || run_.size() >= kScanBytes) {
+      FlushRun();
+      run_first_ = index;
+    }
+    run_ += bytes;
   }
 
   void Remove(std::size_t position) override {
+    FlushRun();
     const std::uint32_t index = LiveIndex(position);
     file_.WriteAt(RecordOffset(index), std::string(1, kDeleted));
     live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(position));
@@ -122,6 +134,7 @@ class DBaseTable final : public TableFile {
   // The records go past the last one a chunk at a time; the count in the
   // header, written last, takes them in.
   void AppendMany(const std::vector<const Record*>& records) override {
+    FlushRun();
     const std::size_t per_write = std::max<std::size_t>(1, kScanBytes / header_.record_length);
     std::uint32_t index = header_.record_count;
     for (std::size_t done = 0; done < records.size();) {
@@ -152,10 +165,12 @@ class DBaseTable final : public TableFile {
   }
 
   void CommitGroup() override {
+    FlushRun();
     journal_.Commit();
   }
 
   void AbandonGroup() override {
+    run_.clear();
     journal_.RollBack();
     header_.record_count = group_start_.first;
     live_ = std::move(group_start_.second);
@@ -243,6 +258,12 @@ class DBaseTable final : public TableFile {
     return live_[position];
   }
 
+  void FlushRun() {
+    if (run_.empty()) return;
+    file_.WriteAt(RecordOffset(run_first_), run_);
+    run_.clear();
+  }
+
   void WriteCount(std::uint32_t count) {
     file_.WriteAt(1, EncodeDateAndCount(count));
     header_.record_count = count;
@@ -257,6 +278,8 @@ class DBaseTable final : public TableFile {
   std::vector<std::uint32_t> live_;  // file index of each live record, in order
   RollbackJournal journal_{path_};  // active while a group of writes is under way
   std::pair<std::uint32_t, std::vector<std::uint32_t>> group_start_;  // count and live_ when it began
+  std::uint32_t run_first_ = 0;  // in a group: records changed in a row, not yet written
+  std::string run_;
 };
 
 }  // namespace
