@@ -7,7 +7,10 @@
 #include "dbtool/db_tool.h"
 #include "entry/kfq_window.h"
 #include "platform/ui/message_box.h"
+#include "query/query.h"
 #include "query/query_p.h"
+#include "reports/report.h"
+#include "reports/report_builders.h"
 #include "validation/check.h"
 
 namespace veltra::app {
@@ -61,12 +64,8 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
   Button1->OnClick = [this] { Button1Click(); };
   Button4->OnClick = [this] { Button4Click(); };
   Button7->OnClick = [this] { Button7Click(); };
-  const auto with_kind = [this](const std::string& task) {
-    unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
-    NotYetAvailable(task);
-  };
-  Button5->OnClick = [with_kind] { with_kind("查询统计"); };
-  Button6->OnClick = [with_kind] { with_kind("报表打印"); };
+  Button5->OnClick = [this] { Button5Click(); };
+  Button6->OnClick = [this] { Button6Click(); };
   const auto mail = [this](int mode, const std::string& task) {
     unit_.ReportKind = mode;
     NotYetAvailable(task);
@@ -104,6 +103,13 @@ void TF_main::ShowEntryWindow(std::string_view window, const std::string& captio
   f_kfq_->ShowModal();
 }
 
+void TF_main::Button6Click() {
+  unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
+  if (!f_report_) f_report_ = std::make_unique<reports::TF_report>(unit_, reports::ReportBuilders(report_builders_));
+  f_report_->SetCaption("报表打印" + unit_.CaptionSuffix);
+  f_report_->ShowModal();
+}
+
 void TF_main::Button7Click() {
   unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
   if (!f_check_) f_check_ = std::make_unique<validation::TF_check>(unit_, entry_windows_);
@@ -111,6 +117,12 @@ void TF_main::Button7Click() {
 }
 
 void TF_main::Button4Click() { Close(); }
+
+void TF_main::Button5Click() {
+  unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
+  if (!f_query_) f_query_ = std::make_unique<query::TF_query>(unit_);
+  f_query_->Show();
+}
 
 void TF_main::Button10Click() {
   if (!f_db_tool_) {
