@@ -24,16 +24,16 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
-#include <regex>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "mainunit/main_unit.h"
 #include "bench/common/survey_folder.h"
 #include "platform/formats/table_file.h"
+#include "platform/text/ascii.h"
 #include "schema/schema.h"
 #include "validation/check_catalog.h"
+#include "tests/support/sqlite_oracle.h"
 #include "validation/check_run.h"
 
 namespace fs = std::filesystem;
@@ -58,16 +58,12 @@ sqlite3_stmt* Prepare(sqlite3* db, const std::string& sql) {
   return statement;
 }
 
-// Bare table names with an extension ("kfq_r.db") read in SQLite as
-// schema "kfq_r", table "db"; quoted ones ("kfq_1.db") as main tables.
-std::string SqliteName(const std::string& file, const std::set<std::string>& bare) {
-  const std::string stem = fs::path(file).stem().string();
-  return bare.count(stem) ? stem + ".db" : "\"" + file + "\"";
-}
+// A table file's name as our statements reach it in SQLite's spelling.
+std::string SqliteName(const std::string& file) { return "\"" + text::ToAsciiLower(file) + "\""; }
 
-void CopyToSqlite(sqlite3* db, const fs::path& file, const std::set<std::string>& bare) {
+void CopyToSqlite(sqlite3* db, const fs::path& file) {
   auto table = formats::OpenTableFile(file);
-  const std::string name = SqliteName(file.filename().string(), bare);
+  const std::string name = SqliteName(file.filename().string());
   std::string columns, marks;
   for (const FieldDef& field : table->fields()) {
     columns += (columns.empty() ? "\"" : ",\"") + field.name + "\"";
@@ -89,14 +85,6 @@ void CopyToSqlite(sqlite3* db, const fs::path& file, const std::set<std::string>
   sqlite3_finalize(insert);
 }
 
-// The run's statement in SQLite's spelling.
-std::string SqliteSpelling(std::string sql) {
-  for (char& c : sql)
-    if (c == '\n') c = ' ';
-  static const std::regex substring(R"(SUBSTRING\((\w+) FROM (\d+) FOR (\d+)\))", std::regex::icase);
-  return std::regex_replace(sql, substring, "substr($1,$2,$3)");
-}
-
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 bool IsSelect(const std::string& sql) { return sql.rfind("select", 0) == 0; }
 
@@ -112,18 +100,18 @@ int ColumnCount(sqlite3* db, const std::string& sql) {
 void ReplayRun(sqlite3* db, const std::vector<std::string>& run, const std::string& result,
                const std::vector<std::string>& result_columns) {
   for (std::size_t i = 0; i < run.size(); ++i) {
-    const std::string sql = SqliteSpelling(run[i]);
+    const std::string sql = testing::SqliteSpelling(run[i]);
     const std::string next = i + 1 < run.size() ? run[i + 1] : "";
     if (!IsSelect(sql)) {
       Exec(db, sql);
     } else if (Contains(sql, " left join ")) {  // a grouped rule's first step
-      Exec(db, "drop table if exists tmp.db");
-      Exec(db, "create table tmp.db as " + sql);
+      Exec(db, "drop table if exists \"tmp.db\"");
+      Exec(db, "create table \"tmp.db\" as " + sql);
     } else if (IsSelect(next) && Contains(next, "from tmp_r.db")) {  // a code list batch that more batches follow
-      Exec(db, "drop table if exists tmp_r.next");
-      Exec(db, "create table tmp_r.next as " + sql);
-      Exec(db, "drop table tmp_r.db");
-      Exec(db, "alter table tmp_r.next rename to db");
+      Exec(db, "drop table if exists \"tmp_r.next\"");
+      Exec(db, "create table \"tmp_r.next\" as " + sql);
+      Exec(db, "drop table \"tmp_r.db\"");
+      Exec(db, "alter table \"tmp_r.next\" rename to \"tmp_r.db\"");
     } else if (Contains(sql, " order by ")) {  // the sort, then the numbering
       Exec(db, "create temp table sorted as " + sql);
       Exec(db, "delete from " + result);
@@ -207,19 +195,12 @@ void SqliteRun(const fs::path& folder, const fs::path& parent, const fs::path& l
   const fs::path databases = parent / ("sqlite_" + synchronous);
   fs::create_directory(databases);
   sqlite3_open((databases / "bench.sqlite").c_str(), &db);
-  const std::set<std::string> bare = {fs::path(result_file).stem().string(), "tmp_r", "tmp", "sendname"};
   Exec(db, "pragma synchronous=" + synchronous);
-  for (const std::string& schema : bare) {
-    Exec(db, "attach database '" + (databases / (schema + ".sqlite")).string() + "' as " + schema);
-    Exec(db, "pragma " + schema + ".synchronous=" + synchronous);
-  }
   Exec(db, "begin");
-  for (const char* table : {"kfq_1.db", "kfq_2.db", "kfq_5.db", "tmp_r.DB", "sendname.db"}) {
-    CopyToSqlite(db, folder / table, bare);
-  }
-  CopyToSqlite(db, folder / result_file, bare);
+  for (const char* table : {"kfq_1.db", "kfq_2.db", "kfq_5.db", "tmp_r.DB", "sendname.db"}) CopyToSqlite(db, folder / table);
+  CopyToSqlite(db, folder / result_file);
   Exec(db, "commit");
-  const std::string result = SqliteName(result_file, bare);
+  const std::string result = SqliteName(result_file);
   std::vector<std::string> result_columns;
   const auto result_table = formats::OpenTableFile(folder / result_file);
   for (const FieldDef& field : result_table->fields()) result_columns.push_back(field.name);
