@@ -5,29 +5,13 @@
 
 #include "platform/db/batch_move.h"
 #include "platform/db/query.h"
-#include "platform/formats/file_io.h"
+#include "tests/support/file_io_probe.h"
 #include "tests/platform/db/db_test_support.h"
 
 namespace veltra::db::testing {
 namespace {
 
-// Counts the syncs of kfq_1.db and, when asked, fails its writes.
-class SyncCounter : public formats::FileIoObserver {
- public:
-  SyncCounter() : previous_(formats::SetFileIoObserver(this)) {}
-  ~SyncCounter() override { formats::SetFileIoObserver(previous_); }
-  void BeforeSync(const std::filesystem::path& file) override {
-    if (file.filename() == "kfq_1.db") ++syncs;
-  }
-  void BeforeWrite(const std::filesystem::path& file, std::uint64_t, std::size_t) override {
-    if (fail_writes && file.filename() == "kfq_1.db") throw EngineError(EngineError::Kind::Io, "disk full");
-  }
-  int syncs = 0;
-  bool fail_writes = false;
-
- private:
-  formats::FileIoObserver* previous_;
-};
+using SyncCounter = veltra::testing::FileIoProbe;
 
 TEST_F(MasterTableTest, FlushedPostsAndEachBulkWriteSyncTheTable) {
   Create("src.db", MasterFields());
@@ -69,7 +53,7 @@ TEST_F(MasterTableTest, FlushedPostsAndEachBulkWriteSyncTheTable) {
        1},
   };
   for (const auto& c : cases) {
-    SyncCounter counter;
+    SyncCounter counter("kfq_1.db");
     c.action();
     EXPECT_EQ(counter.syncs, c.syncs) << c.what;
   }
@@ -96,13 +80,13 @@ TEST_F(MasterTableTest, GroupedPostsLandTogetherOrNotAtAll) {
     return shown;
   };
   {
-    SyncCounter failing;
+    SyncCounter failing("kfq_1.db");
     failing.fail_writes = true;
     EXPECT_THROW(number_all(7), EngineError);
   }
   EXPECT_EQ(column(), (std::vector<std::string>{"1", "1", "1"}));
   for (const auto& row : FileRows("kfq_1.db")) EXPECT_EQ(row[3], "1");
-  SyncCounter counter;
+  SyncCounter counter("kfq_1.db");
   number_all(9);
   EXPECT_EQ(counter.syncs, 1);
   EXPECT_EQ(column(), (std::vector<std::string>{"9", "9", "9"}));
