@@ -156,6 +156,8 @@ void RollBackInterruptedWrites(const std::filesystem::path& table) {
   for (const auto& [id, file] : files) {
     const std::filesystem::path target = table.parent_path() / file.first;
     if (!std::filesystem::exists(target, error)) continue;
+    // Untouched (a read-only file whose first write failed): nothing to open for writing.
+    if (file.second.pages.empty() && std::filesystem::file_size(target, error) == file.second.original_size) continue;
     RandomAccessFile restored(target, RandomAccessFile::Mode::ReadWrite);
     for (const auto& [offset, bytes] : file.second.pages) restored.WriteAt(offset, bytes);
     restored.Truncate(file.second.original_size);
