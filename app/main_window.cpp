@@ -5,7 +5,11 @@
 
 #include "app/report_kind.h"
 #include "dbtool/db_tool.h"
+#include "entry/dxkjy.h"
+#include "entry/fhq.h"
 #include "entry/kfq_window.h"
+#include "entry/rjjd.h"
+#include "exchange/xtwh.h"
 #include "platform/ui/message_box.h"
 #include "query/query.h"
 #include "query/query_p.h"
@@ -22,6 +26,16 @@ struct ButtonPlace {
   const char* caption;
   int left, top, width, height;
 };
+
+// The entry windows this program has; null for one it has not yet.
+std::unique_ptr<entry::EntryWindow> MakeEntryWindow(std::string_view window, mainunit::MainUnit& unit,
+                                                    mainunit::Prompts& prompts) {
+  if (window == "TF_kfq") return std::make_unique<entry::TF_kfq>(unit, prompts);
+  if (window == "TF_fhq") return std::make_unique<entry::TF_fhq>(unit, prompts);
+  if (window == "TF_dxkjy") return std::make_unique<entry::TF_dxkjy>(unit, prompts);
+  if (window == "TF_rjjd") return std::make_unique<entry::TF_rjjd>(unit, prompts);
+  return nullptr;
+}
 
 }  // namespace
 
@@ -75,7 +89,7 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
   Button3->OnClick = [mail] { mail(2, "发送数据库"); };
   Button2->OnClick = [this] { NotYetAvailable("接收邮件"); };
   Button10->OnClick = [this] { Button10Click(); };
-  Button11->OnClick = [this] { NotYetAvailable("系统维护"); };
+  Button11->OnClick = [this] { Button11Click(); };
 }
 
 TF_main::~TF_main() = default;
@@ -92,15 +106,27 @@ void TF_main::Button1Click() {
   ShowEntryWindow(choice.window, std::string(choice.caption) + unit_.CaptionSuffix);
 }
 
+entry::TF_kfq* TF_main::F_kfq() const { return static_cast<entry::TF_kfq*>(EntryWindowNamed("TF_kfq")); }
+
+entry::EntryWindow* TF_main::EntryWindowNamed(std::string_view window) const {
+  const auto found = f_entry_.find(window);
+  return found == f_entry_.end() ? nullptr : found->second.get();
+}
+
 void TF_main::ShowEntryWindow(std::string_view window, const std::string& caption) {
-  if (window != "TF_kfq") {
-    NotYetAvailable(caption);
-    return;
+  auto found = f_entry_.find(window);
+  if (found == f_entry_.end()) {
+    std::unique_ptr<entry::EntryWindow> made = MakeEntryWindow(window, unit_, prompts_);
+    if (!made) {
+      NotYetAvailable(caption);
+      return;
+    }
+    found = f_entry_.emplace(std::string(window), std::move(made)).first;
   }
-  if (!f_kfq_) f_kfq_ = std::make_unique<entry::TF_kfq>(unit_, prompts_);
-  unit_.MainCurrentForm = f_kfq_.get();
-  f_kfq_->SetCaption(caption);
-  f_kfq_->ShowModal();
+  entry::EntryWindow& form = *found->second;
+  unit_.MainCurrentForm = &form;
+  form.SetCaption(caption);
+  form.ShowModal();
 }
 
 void TF_main::Button6Click() {
@@ -133,6 +159,12 @@ void TF_main::Button10Click() {
     };
   }
   f_db_tool_->ShowModal();
+}
+
+void TF_main::Button11Click() {
+  if (!f_xtwh_) f_xtwh_ = std::make_unique<exchange::TF_xtwh>(unit_, prompts_);
+  f_xtwh_->SetCaption("系统维护" + unit_.CaptionSuffix);
+  f_xtwh_->ShowModal();
 }
 
 void TF_main::NotYetAvailable(const std::string& task) {

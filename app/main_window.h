@@ -3,7 +3,10 @@
 // task on the chosen report type. It owns the main unit (shared state and
 // scratch components) and creates each task window on first use.
 #include <array>
+#include <map>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "mainunit/main_unit.h"
 #include "mainunit/ui_prompts.h"
@@ -14,8 +17,13 @@
 #include "validation/locate_target.h"
 
 namespace veltra::entry {
+class EntryWindow;
 class TF_kfq;
 }  // namespace veltra::entry
+
+namespace veltra::exchange {
+class TF_xtwh;
+}  // namespace veltra::exchange
 
 namespace veltra::dbtool {
 class TF_db_tool;
@@ -45,7 +53,9 @@ class TF_main : public ui::Form {
 
   mainunit::MainUnit& Unit() { return unit_; }
   mainunit::Prompts& UserPrompts() { return prompts_; }
-  entry::TF_kfq* F_kfq() const { return f_kfq_.get(); }
+  entry::TF_kfq* F_kfq() const;
+  // The entry window of that class ("TF_fhq"), or null before its first opening.
+  entry::EntryWindow* EntryWindowNamed(std::string_view window) const;
   query::TF_query* F_query() const { return f_query_.get(); }
 
   ui::RadioGroup* RadioGroup1;
@@ -69,6 +79,7 @@ class TF_main : public ui::Form {
   void Button7Click();
   void Button5Click();
   void Button10Click();
+  void Button11Click();
   // Opens an entry window, created on first use, under `caption`.
   void ShowEntryWindow(std::string_view window, const std::string& caption);
   // The buttons of task windows that are not part of this program yet.
@@ -76,7 +87,8 @@ class TF_main : public ui::Form {
 
   mainunit::MainUnit unit_;
   mainunit::UiPrompts prompts_;
-  std::unique_ptr<entry::TF_kfq> f_kfq_;
+  // The entry windows opened so far, by class name; each is kept for the run.
+  std::map<std::string, std::unique_ptr<entry::EntryWindow>, std::less<>> f_entry_;
   std::unique_ptr<dbtool::TF_db_tool> f_db_tool_;
   std::unique_ptr<query::TF_query_p> f_query_p_;
   std::unique_ptr<query::TF_query> f_query_;
@@ -85,6 +97,7 @@ class TF_main : public ui::Form {
   db::Query report_query_{unit_.Database1};
   reports::BuilderContext report_builders_{unit_, report_query_, {}};
   std::unique_ptr<reports::TF_report> f_report_;
+  std::unique_ptr<exchange::TF_xtwh> f_xtwh_;
 
   // How the validation window opens the entry window of a fault.
   class EntryWindowsOfMain : public validation::EntryWindows {

@@ -30,11 +30,13 @@ struct EntryWindowParts {
   int height = 543;
   // "数据入库" (ToolButton11), for the windows that import a submission.
   std::function<void()> import_submission;
-  // Runs the window's locate dialog (TF_change_r or TF_change_r2).
+  // Runs the window's locate dialog; empty: TF_change_r.
   std::function<void()> locate_dialog;
   // The lines the cover shows above its edits (the form's title), centred.
   std::function<std::vector<QWidget*>(QWidget& page)> cover_heading;
 };
+
+class TF_change_r;
 
 class EntryWindow : public ui::Form {
   Q_OBJECT
@@ -58,6 +60,8 @@ class EntryWindow : public ui::Form {
 
   // The data-aware edit of a master field, or null when no page shows it.
   ui::DBEdit* EditOf(const std::string& field) const;
+  // The same for a field of a detail shown one row at a time.
+  ui::DBEdit* DetailEditOf(int detail, const std::string& field) const;
   // A detail page's grids, by their component names.
   ui::DBGrid* Grid(const std::string& name) const;
 
@@ -65,14 +69,23 @@ class EntryWindow : public ui::Form {
   EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts parts);
 
  private:
+  // A detail page in grids; the lower grid and the scope box may be absent.
   struct DetailPage {
+    int detail;
     ui::DBGrid* upper;
     ui::DBGrid* lower;
     ui::ComboBox* scope;
   };
+  struct BoundEdit {
+    std::string field;
+    int detail;  // -1 for the master
+    ui::DBEdit* edit;
+  };
 
-  void BuildMasterPage(ui::TabSheet& sheet, const std::string& page, bool cover);
+  // A page of captioned edits on the master, or on a detail shown one row at a time.
+  void BuildFormPage(ui::TabSheet& sheet, const PageDescription& page, bool cover);
   DetailPage BuildDetailPage(ui::TabSheet& sheet, const PageDescription& page);
+  ui::DBEdit* FindEdit(int detail, const std::string& field) const;
   void BuildToolBar();
   void ApplyView();
 
@@ -81,11 +94,14 @@ class EntryWindow : public ui::Form {
   void FormKeyPress(int& key);
   void PageControl1Change();
   void ScopeChange(int detail);
+  void StatusBar1DblClick();
 
   std::unique_ptr<EntryFrame> frame_;
+  std::unique_ptr<TF_change_r> f_change_r_;
   EntryWindowParts parts_;
   std::vector<DetailPage> detail_pages_;
-  std::vector<std::pair<std::string, ui::DBEdit*>> edits_;
+  std::vector<BoundEdit> edits_;
+  QString key_caption_;  // the master key's label as laid out
 };
 
 }  // namespace veltra::entry

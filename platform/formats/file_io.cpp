@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <utility>
 
@@ -49,6 +50,39 @@ int OpenFlags(RandomAccessFile::Mode mode) {
     case RandomAccessFile::Mode::CreateNew: break;
   }
   return O_RDWR | O_CREAT | O_TRUNC;
+}
+
+using Fill = std::function<void(int fd, const std::filesystem::path& temp)>;
+
+// A temporary file beside `target` filled through `fill` and flushed to disk.
+std::filesystem::path FillTemporary(const std::filesystem::path& target, const Fill& fill) {
+  std::random_device random;
+  const std::filesystem::path temp =
+      target.parent_path() / ("." + target.filename().string() + ".tmp" + std::to_string(random()));
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) ThrowIo(temp, "create");
+  try {
+    fill(fd, temp);
+    SyncData(fd, temp);
+  } catch (...) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    throw;
+  }
+  ::close(fd);
+  return temp;
+}
+
+// Renames a filled temporary over `target`, so the target is either the
+// old file or the complete new one.
+void ReplaceFile(const std::filesystem::path& target, const Fill& fill) {
+  const std::filesystem::path temp = FillTemporary(target, fill);
+  try {
+    RenameFile(temp, target);
+  } catch (...) {
+    ::unlink(temp.c_str());
+    throw;
+  }
 }
 
 }  // namespace
@@ -115,21 +149,7 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
 }
 
 std::filesystem::path WriteTemporaryFor(const std::filesystem::path& target, std::string_view bytes) {
-  std::random_device random;
-  const std::filesystem::path temp =
-      target.parent_path() / ("." + target.filename().string() + ".tmp" + std::to_string(random()));
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) ThrowIo(temp, "create");
-  try {
-    WriteAll(fd, temp, bytes, 0);
-    SyncData(fd, temp);
-  } catch (...) {
-    ::close(fd);
-    ::unlink(temp.c_str());
-    throw;
-  }
-  ::close(fd);
-  return temp;
+  return FillTemporary(target, [&](int fd, const std::filesystem::path& temp) { WriteAll(fd, temp, bytes, 0); });
 }
 
 void RenameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -146,13 +166,17 @@ bool IsTemporaryFor(const std::filesystem::path& file, std::string_view target_n
 }
 
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
-  const std::filesystem::path temp = WriteTemporaryFor(target, bytes);
-  try {
-    RenameFile(temp, target);
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
-  }
+  ReplaceFile(target, [&](int fd, const std::filesystem::path& temp) { WriteAll(fd, temp, bytes, 0); });
+}
+
+void CopyFileAtomically(const RandomAccessFile& source, const std::filesystem::path& target) {
+  constexpr std::uint64_t kChunk = 1 << 20;
+  ReplaceFile(target, [&](int fd, const std::filesystem::path& temp) {
+    const std::uint64_t size = source.Size();
+    for (std::uint64_t at = 0; at < size; at += kChunk) {
+      WriteAll(fd, temp, source.ReadAt(at, static_cast<std::size_t>(std::min(kChunk, size - at))), at);
+    }
+  });
 }
 
 }  // namespace veltra::formats
