@@ -163,6 +163,7 @@ class DBaseTable final : public TableFile {
 
  protected:
   void BeginGroup() override {
+    CheckWritable();
     journal_.Begin();
     journal_.Track(file_);
     if (memo_) memo_->Journal(journal_);
