@@ -60,6 +60,8 @@ TF_db_tool::TF_db_tool(db::Database& database, ui::OpenDialog& open_dialog, ui::
   Button7.OnClick = [this] { Button7Click(); };
   Button8.OnClick = [this] { Button8Click(); };
   DBGrid1.OnDblClick = [this] { DBGrid1DblClick(); };
+  // A record saved here is on the disk itself when the post returns.
+  Table1.AfterPost = [](db::DataSet& table) { table.FlushBuffers(); };
 }
 
 TF_db_tool::~TF_db_tool() = default;

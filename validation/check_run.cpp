@@ -225,11 +225,15 @@ void CheckRun::SortAndNumberResult() {
     Table2.Post();
     return;
   }
-  for (Table2.First(); !Table2.Eof(); Table2.Next()) {
-    Table2.Edit();
-    Table2.FieldByName("序号").SetAsString(std::to_string(Table2.RecNo()));
-    Table2.Post();
-  }
+  // The numbers land together: a kill or failure part-way leaves the
+  // sorted rows unnumbered rather than numbered in part.
+  Table2.PostAllOrNothing([&] {
+    for (Table2.First(); !Table2.Eof(); Table2.Next()) {
+      Table2.Edit();
+      Table2.FieldByName("序号").SetAsString(std::to_string(Table2.RecNo()));
+      Table2.Post();
+    }
+  });
 }
 
 void CheckRun::Progress(int position, int max) {

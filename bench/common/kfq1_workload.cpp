@@ -208,7 +208,7 @@ void BindRow(sqlite3_stmt* statement, const Row& row) {
     if (value.is_null()) {
       sqlite3_bind_null(statement, slot);
     } else if (value.kind() == Value::Kind::Text) {
-      sqlite3_bind_text(statement, slot, value.text().c_str(), -1, SQLITE_TRANSIENT);
+      sqlite3_bind_text(statement, slot, value.text().data(), static_cast<int>(value.text().size()), SQLITE_TRANSIENT);
     } else if (value.kind() == Value::Kind::Date) {
       sqlite3_bind_double(statement, slot, value.date().day);
     } else {

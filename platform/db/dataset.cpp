@@ -422,6 +422,7 @@ void DataSet::ClearFields() {
 void DataSet::FlushBuffers() {
   CheckActive();
   CheckBrowseMode();
+  store_->Sync();
 }
 
 // ---- key buffer

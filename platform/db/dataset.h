@@ -97,8 +97,9 @@ class DataSet {
   void Delete();
   // Sets every field of the record being edited to null.
   void ClearFields();
-  // Posts a pending edit. Posts and deletes reach the file before they
-  // return, so nothing more is left to write.
+  // Posts a pending edit, then forces the table's completed writes to the
+  // disk itself, so that they survive a power cut as well as a kill
+  // (posts and deletes alone reach the operating system before they return).
   void FlushBuffers();
 
   int FieldCount() const { return static_cast<int>(fields_.size()); }

@@ -125,7 +125,7 @@ Value ToText(const Value& value, const FieldDef& def) {
 }
 
 Value ToBytes(const Value& value, const FieldDef& def) {
-  std::string raw = value.kind() == Value::Kind::Bytes ? value.bytes() : value.ToDisplayText();
+  std::string raw = value.kind() == Value::Kind::Bytes ? std::string(value.bytes()) : value.ToDisplayText();
   // A bytes field has a fixed width: a shorter value is padded with zero
   // bytes, as the file will give it back; a longer one is refused by the
   // file, never cut.

@@ -112,7 +112,7 @@ void RecordStore::CheckEncodable(const Row& values) const {
     try {
       code_page.Encode(value.text());
     } catch (const text::TextError& e) {
-      formats::RefuseUnstorableText(name_, fields_[f].name, value.text(), e.what());
+      formats::RefuseUnstorableText(name_, fields_[f].name, std::string(value.text()), e.what());
     }
   }
 }
@@ -142,6 +142,7 @@ std::size_t RecordStore::PositionOf(const StoredRecord& record) const {
 }
 
 RecordRef RecordStore::Insert(Row& values) {
+  RefuseInUpdateGroup("add");
   FitToLayout(values);
   std::vector<std::size_t> numbered;
   for (std::size_t f = 0; f < fields_.size(); ++f) {
@@ -179,21 +180,47 @@ void RecordStore::Update(const RecordRef& record, Row& values) {
   CheckEncodable(values);
   CheckKeys(values, record.get());
   if (file_) file_->Overwrite(position, values);
-  // Most edits leave the keys alone; a record moves (two shifts of the
-  // index) only in the indexes where its place changed.
-  std::vector<RecordIndex*> moved;
-  for (const auto& index : indexes_) {
-    if (index->CompareKeys(record->values, values, index->key_fields().size()) != 0) {
-      index->Erase(record.get());
-      moved.push_back(index.get());
-    }
-  }
-  record->values = std::move(values);
-  for (RecordIndex* index : moved) index->Insert(record.get());
+  if (update_group_) update_group_->emplace_back(record, record->values);
+  ReplaceValues(*record, std::move(values));
   ++version_;
 }
 
+// Most edits leave the keys alone; a record moves (two shifts of the
+// index) only in the indexes where its place changed.
+void RecordStore::ReplaceValues(StoredRecord& record, Row values) {
+  std::vector<RecordIndex*> moved;
+  for (const auto& index : indexes_) {
+    if (index->CompareKeys(record.values, values, index->key_fields().size()) != 0) {
+      index->Erase(&record);
+      moved.push_back(index.get());
+    }
+  }
+  record.values = std::move(values);
+  for (RecordIndex* index : moved) index->Insert(&record);
+}
+
+void RecordStore::UpdateAllOrNothing(const std::function<void()>& updates) {
+  if (update_group_) throw EngineError(EngineError::Kind::State, name_ + ": updates already grouped");
+  std::vector<std::pair<RecordRef, Row>> old_values;
+  update_group_ = &old_values;
+  try {
+    if (file_) {
+      file_->WriteAllOrNothing(updates);
+    } else {
+      updates();
+    }
+  } catch (...) {
+    update_group_ = nullptr;
+    // Latest first, so that a record changed twice ends with its first values.
+    for (auto it = old_values.rbegin(); it != old_values.rend(); ++it) ReplaceValues(*it->first, std::move(it->second));
+    ++version_;
+    throw;
+  }
+  update_group_ = nullptr;
+}
+
 void RecordStore::Remove(const RecordRef& record) {
+  RefuseInUpdateGroup("remove");
   const std::size_t position = PositionOf(*record);
   if (position >= records_.size() || records_[position] != record) return;
   if (file_) file_->Remove(position);
@@ -217,17 +244,18 @@ void RecordStore::InsertMany(std::vector<Row> rows) {
     for (const RecordRef& record : added) UnindexRecord(record.get());
     throw;
   }
-  std::size_t written = 0;
   try {
-    for (; written < added.size(); ++written) {
-      if (file_) file_->Append(added[written]->values);
-      records_.push_back(added[written]);
+    if (file_) {
+      std::vector<const formats::Record*> values;
+      values.reserve(added.size());
+      for (const RecordRef& record : added) values.push_back(&record->values);
+      file_->WriteAllOrNothing([&] { file_->AppendMany(values); });
     }
   } catch (...) {
-    for (std::size_t i = written; i < added.size(); ++i) UnindexRecord(added[i].get());
-    ++version_;
+    for (const RecordRef& record : added) UnindexRecord(record.get());
     throw;
   }
+  records_.insert(records_.end(), added.begin(), added.end());
   ++version_;
 }
 
@@ -259,14 +287,14 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
     restore_from(0, reindexed);
     throw;
   }
-  std::size_t written = 0;
   try {
-    for (; written < targets.size(); ++written) {
-      if (file_) file_->Overwrite(changes[written].first, targets[written]->values);
+    if (file_) {
+      file_->WriteAllOrNothing([&] {
+        for (std::size_t i = 0; i < targets.size(); ++i) file_->Overwrite(changes[i].first, targets[i]->values);
+      });
     }
   } catch (...) {
-    restore_from(written, targets.size());
-    ++version_;
+    restore_from(0, targets.size());
     throw;
   }
   ++version_;
@@ -275,18 +303,36 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
 void RecordStore::RemoveMany(std::vector<std::size_t> positions) {
   std::sort(positions.begin(), positions.end(), std::greater<>());
   positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-  try {
-    for (std::size_t position : positions) {
-      if (position >= records_.size()) continue;
-      if (file_) file_->Remove(position);
-      UnindexRecord(records_[position].get());
-      records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(position));
-    }
-  } catch (...) {
-    ++version_;
-    throw;
+  while (!positions.empty() && positions.front() >= records_.size()) positions.erase(positions.begin());
+  if (positions.empty()) return;
+  // Last first, so that each position still means the record it named.
+  if (file_) {
+    file_->WriteAllOrNothing([&] {
+      for (std::size_t position : positions) file_->Remove(position);
+    });
   }
+  std::vector<bool> removed(records_.size(), false);
+  for (std::size_t position : positions) {
+    removed[position] = true;
+    UnindexRecord(records_[position].get());
+  }
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    if (!removed[i]) records_[kept++] = std::move(records_[i]);
+  }
+  records_.resize(kept);
   ++version_;
+}
+
+void RecordStore::RefuseInUpdateGroup(std::string_view action) const {
+  if (update_group_) {
+    throw EngineError(EngineError::Kind::State,
+                      name_ + ": cannot " + std::string(action) + " a record while its updates are grouped");
+  }
+}
+
+void RecordStore::Sync() {
+  if (file_) file_->Sync();
 }
 
 }  // namespace veltra::db

@@ -7,8 +7,10 @@
 // table engine.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -86,10 +88,17 @@ class RecordStore {
   RecordRef Insert(Row& values);
   void Update(const RecordRef& record, Row& values);
   void Remove(const RecordRef& record);
-  // Several changes applied as a whole or not at all.
+  // Several changes applied as a whole or not at all, in memory and in the
+  // file alike; the file is synced once at the end.
   void InsertMany(std::vector<Row> rows);
   void UpdateMany(std::vector<std::pair<std::size_t, Row>> changes);
   void RemoveMany(std::vector<std::size_t> positions);
+  // Runs `updates` (calls of Update only) so that they reach the file all
+  // or none, in a few large writes; when it fails the records get their
+  // old values back.
+  void UpdateAllOrNothing(const std::function<void()>& updates);
+  // Forces the file's completed writes to the disk itself.
+  void Sync();
 
   std::size_t PositionOf(const StoredRecord& record) const;
 
@@ -103,6 +112,8 @@ class RecordStore {
   void IndexRecord(StoredRecord* record);
   void UnindexRecord(StoredRecord* record);
   RecordRef MakeRecord(Row values);
+  void ReplaceValues(StoredRecord& record, Row values);
+  void RefuseInUpdateGroup(std::string_view action) const;
 
   std::string name_;
   FieldDefs fields_;
@@ -113,6 +124,7 @@ class RecordStore {
   std::uint64_t next_serial_ = 1;
   std::uint64_t version_ = 0;
   std::int64_t next_auto_inc_ = 1;
+  std::vector<std::pair<RecordRef, Row>>* update_group_ = nullptr;  // old values of the grouped updates
 };
 
 }  // namespace veltra::db

@@ -63,6 +63,19 @@ void Table::EmptyTable() {
   database_.EmptyTable(table_name_, table_type_);
 }
 
+void Table::PostAllOrNothing(const std::function<void()>& edits) {
+  CheckActive();
+  try {
+    store().UpdateAllOrNothing([&] {
+      edits();
+      CheckBrowseMode();
+    });
+  } catch (...) {
+    if (State() == DataSetState::Edit) Cancel();
+    throw;
+  }
+}
+
 // ---- opening
 
 std::shared_ptr<RecordStore> Table::OpenStore() {

@@ -4,6 +4,7 @@
 // The view follows the current index (IndexName or IndexFieldNames), the
 // master link (records whose index key equals the master's MasterFields)
 // and the filter.
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,6 +46,11 @@ class Table : public DataSet {
   // Removes every record; the table must be closed (as must every other
   // cursor on the file).
   void EmptyTable();
+  // Runs `edits` (edits and posts of existing records, no inserts or
+  // deletes) so that they reach the file all or none, in a few large
+  // writes synced once: a failure undoes them, in memory too, and a kill
+  // is undone when the table is next opened.
+  void PostAllOrNothing(const std::function<void()>& edits);
 
   // Selecting one clears the other. A field list picks the index whose
   // leading fields are those fields; "" for both means the primary index

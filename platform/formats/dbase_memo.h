@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/formats/file_io.h"
+#include "platform/formats/rollback_journal.h"
 
 namespace veltra::formats {
 
@@ -26,6 +27,9 @@ class DBaseMemoFile {
   std::string Read(std::uint32_t block) const;
   // Stores `bytes` after every block in use; returns its first block.
   std::uint32_t Append(std::string_view bytes);
+  void Sync() { file_.Sync(); }
+  // Its writes go to `journal` until that commits or rolls back.
+  void Journal(RollbackJournal& journal) { journal.Track(file_); }
 
  private:
   RandomAccessFile file_;

@@ -1,5 +1,6 @@
 #include "platform/formats/dbase_table.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -11,6 +12,8 @@
 #include "platform/formats/dbase_memo.h"
 #include "platform/formats/file_io.h"
 #include "platform/formats/record_checks.h"
+#include "platform/formats/rollback_journal.h"
+#include "platform/formats/table_recovery.h"
 #include "platform/text/gbk.h"
 #include "platform/types/error.h"
 
@@ -30,7 +33,7 @@ std::string RecordContext(const std::filesystem::path& file, std::uint64_t recor
 // Bytes of a memo value as stored: text in the table's code page, raw
 // bytes as they are.
 std::string MemoBytes(const Value& value, const CodePage& code_page) {
-  if (value.kind() == Value::Kind::Bytes) return value.bytes();
+  if (value.kind() == Value::Kind::Bytes) return std::string(value.bytes());
   return code_page.Encode(value.ToDisplayText());
 }
 
@@ -101,6 +104,7 @@ class DBaseTable final : public TableFile {
 
   void Append(const Record& record) override {
     CheckWritable();
+    FlushRun();
     const std::string bytes = Encode(record);
     const std::uint32_t index = header_.record_count;
     file_.WriteAt(RecordOffset(index), bytes + kEndOfFile);
@@ -111,14 +115,71 @@ class DBaseTable final : public TableFile {
   void Overwrite(std::size_t position, const Record& record) override {
     CheckWritable();
     const std::uint32_t index = LiveIndex(position);
-    file_.WriteAt(RecordOffset(index), Encode(record));
+    std::string bytes = Encode(record);
+    if (!journal_.active()) {
+      file_.WriteAt(RecordOffset(index), bytes);
+      return;
+    }
+    // In a group, records changed one after another go out in one write.
+    if (run_.empty() || index != run_first_ + run_.size() / header_.record_length || run_.size() >= kScanBytes) {
+      FlushRun();
+      run_first_ = index;
+    }
+    run_ += bytes;
   }
 
   void Remove(std::size_t position) override {
     CheckWritable();
+    FlushRun();
     const std::uint32_t index = LiveIndex(position);
     file_.WriteAt(RecordOffset(index), std::string(1, kDeleted));
     live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(position));
+  }
+
+  // The records go past the last one a chunk at a time; the count in the
+  // header, written last, takes them in.
+  void AppendMany(const std::vector<const Record*>& records) override {
+    FlushRun();
+    const std::size_t per_write = std::max<std::size_t>(1, kScanBytes / header_.record_length);
+    std::uint32_t index = header_.record_count;
+    for (std::size_t done = 0; done < records.size();) {
+      const std::size_t chunk = std::min(per_write, records.size() - done);
+      std::string bytes;
+      bytes.reserve(chunk * header_.record_length + 1);
+      for (std::size_t i = 0; i < chunk; ++i) bytes += Encode(*records[done + i]);
+      if (done + chunk == records.size()) bytes += kEndOfFile;
+      file_.WriteAt(RecordOffset(index), bytes);
+      index += static_cast<std::uint32_t>(chunk);
+      done += chunk;
+    }
+    for (std::uint32_t i = header_.record_count; i < index; ++i) live_.push_back(i);
+    WriteCount(index);
+  }
+
+  void Sync() override {
+    file_.Sync();
+    if (memo_) memo_->Sync();
+  }
+
+ protected:
+  void BeginGroup() override {
+    CheckWritable();
+    journal_.Begin();
+    journal_.Track(file_);
+    if (memo_) memo_->Journal(journal_);
+    group_start_ = {header_.record_count, live_};
+  }
+
+  void CommitGroup() override {
+    FlushRun();
+    journal_.Commit();
+  }
+
+  void AbandonGroup() override {
+    run_.clear();
+    journal_.RollBack();
+    header_.record_count = group_start_.first;
+    live_ = std::move(group_start_.second);
   }
 
  private:
@@ -200,6 +261,12 @@ class DBaseTable final : public TableFile {
     return live_[position];
   }
 
+  void FlushRun() {
+    if (run_.empty()) return;
+    file_.WriteAt(RecordOffset(run_first_), run_);
+    run_.clear();
+  }
+
   void WriteCount(std::uint32_t count) {
     file_.WriteAt(1, EncodeDateAndCount(count));
     header_.record_count = count;
@@ -212,6 +279,10 @@ class DBaseTable final : public TableFile {
   FieldDefs fields_;
   std::optional<DBaseMemoFile> memo_;
   std::vector<std::uint32_t> live_;  // file index of each live record, in order
+  RollbackJournal journal_{path_};  // active while a group of writes is under way
+  std::pair<std::uint32_t, std::vector<std::uint32_t>> group_start_;  // count and live_ when it began
+  std::uint32_t run_first_ = 0;  // in a group: records changed in a row, not yet written
+  std::string run_;
 };
 
 }  // namespace
@@ -237,8 +308,7 @@ void CreateDBaseTable(const std::filesystem::path& path, const FieldDefs& fields
   content += kEndOfFile;
 
   if (header.has_memo()) {
-    WriteFileAtomically(memo_path, memo.Finish());
-    WriteFileAtomically(path, content);
+    ReplaceTableFiles(path, {{memo_path, memo.Finish()}, {path, std::move(content)}});
   } else {
     WriteFileAtomically(path, content);
     std::error_code ignored;  // a stale memo file of an older table of this name

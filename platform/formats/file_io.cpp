@@ -9,11 +9,15 @@
 #include <cstring>
 #include <functional>
 #include <random>
+#include <utility>
 
+#include "platform/formats/rollback_journal.h"
 #include "platform/types/error.h"
 
 namespace veltra::formats {
 namespace {
+
+FileIoObserver* observer = nullptr;
 
 [[noreturn]] void ThrowIo(const std::filesystem::path& path, std::string_view action) {
   throw EngineError(EngineError::Kind::Io, "cannot " + std::string(action) + " " + path.string() +
@@ -22,6 +26,7 @@ namespace {
 
 void WriteAll(int fd, const std::filesystem::path& path, std::string_view bytes,
               std::uint64_t offset) {
+  if (observer) observer->BeforeWrite(path, offset, bytes.size());
   while (!bytes.empty()) {
     const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
     if (n < 0) {
@@ -33,11 +38,24 @@ void WriteAll(int fd, const std::filesystem::path& path, std::string_view bytes,
   }
 }
 
-// Fills a temporary file in the target's folder through `fill`, flushes
-// it to disk and renames it over `target`, so the target is either the
-// old file or the complete new one.
-void ReplaceFile(const std::filesystem::path& target,
-                 const std::function<void(int fd, const std::filesystem::path& temp)>& fill) {
+void SyncData(int fd, const std::filesystem::path& path) {
+  if (observer) observer->BeforeSync(path);
+  if (::fdatasync(fd) != 0) ThrowIo(path, "flush");
+}
+
+int OpenFlags(RandomAccessFile::Mode mode) {
+  switch (mode) {
+    case RandomAccessFile::Mode::ReadOnly: return O_RDONLY;
+    case RandomAccessFile::Mode::ReadWrite: return O_RDWR;
+    case RandomAccessFile::Mode::CreateNew: break;
+  }
+  return O_RDWR | O_CREAT | O_TRUNC;
+}
+
+using Fill = std::function<void(int fd, const std::filesystem::path& temp)>;
+
+// A temporary file beside `target` filled through `fill` and flushed to disk.
+std::filesystem::path FillTemporary(const std::filesystem::path& target, const Fill& fill) {
   std::random_device random;
   const std::filesystem::path temp =
       target.parent_path() / ("." + target.filename().string() + ".tmp" + std::to_string(random()));
@@ -45,26 +63,37 @@ void ReplaceFile(const std::filesystem::path& target,
   if (fd < 0) ThrowIo(temp, "create");
   try {
     fill(fd, temp);
-    if (::fsync(fd) != 0) ThrowIo(temp, "flush");
+    SyncData(fd, temp);
   } catch (...) {
     ::close(fd);
     ::unlink(temp.c_str());
     throw;
   }
   ::close(fd);
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
-    const int saved = errno;
+  return temp;
+}
+
+// Renames a filled temporary over `target`, so the target is either the
+// old file or the complete new one.
+void ReplaceFile(const std::filesystem::path& target, const Fill& fill) {
+  const std::filesystem::path temp = FillTemporary(target, fill);
+  try {
+    RenameFile(temp, target);
+  } catch (...) {
     ::unlink(temp.c_str());
-    errno = saved;
-    ThrowIo(target, "replace");
+    throw;
   }
 }
 
 }  // namespace
 
+FileIoObserver* SetFileIoObserver(FileIoObserver* replacement) {
+  return std::exchange(observer, replacement);
+}
+
 RandomAccessFile::RandomAccessFile(const std::filesystem::path& path, Mode mode) : path_(path) {
-  fd_ = ::open(path.c_str(), (mode == Mode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
-  if (fd_ < 0) ThrowIo(path, "open");
+  fd_ = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC, 0644);
+  if (fd_ < 0) ThrowIo(path, mode == Mode::CreateNew ? "create" : "open");
 }
 
 RandomAccessFile::~RandomAccessFile() {
@@ -75,6 +104,12 @@ std::uint64_t RandomAccessFile::Size() const {
   struct stat st;
   if (::fstat(fd_, &st) != 0) ThrowIo(path_, "stat");
   return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool RandomAccessFile::Removed() const {
+  struct stat st;
+  if (::fstat(fd_, &st) != 0) ThrowIo(path_, "stat");
+  return st.st_nlink == 0;
 }
 
 std::string RandomAccessFile::ReadAt(std::uint64_t offset, std::size_t length) const {
@@ -98,8 +133,11 @@ std::string RandomAccessFile::ReadAt(std::uint64_t offset, std::size_t length) c
 }
 
 void RandomAccessFile::WriteAt(std::uint64_t offset, std::string_view bytes) {
+  if (journal_) journal_->SaveBefore(*this, offset, bytes.size());
   WriteAll(fd_, path_, bytes, offset);
 }
+
+void RandomAccessFile::Sync() { SyncData(fd_, path_); }
 
 void RandomAccessFile::Truncate(std::uint64_t size) {
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) ThrowIo(path_, "truncate");
@@ -108,6 +146,23 @@ void RandomAccessFile::Truncate(std::uint64_t size) {
 std::string ReadWholeFile(const std::filesystem::path& path) {
   RandomAccessFile file(path, RandomAccessFile::Mode::ReadOnly);
   return file.ReadAt(0, static_cast<std::size_t>(file.Size()));
+}
+
+std::filesystem::path WriteTemporaryFor(const std::filesystem::path& target, std::string_view bytes) {
+  return FillTemporary(target, [&](int fd, const std::filesystem::path& temp) { WriteAll(fd, temp, bytes, 0); });
+}
+
+void RenameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (observer) observer->BeforeRename(from, to);
+  if (::rename(from.c_str(), to.c_str()) != 0) ThrowIo(to, "replace");
+}
+
+bool IsTemporaryFor(const std::filesystem::path& file, std::string_view target_name) {
+  const std::string name = file.filename().string();
+  const std::string prefix = "." + std::string(target_name) + ".tmp";
+  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
+  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     [](char c) { return c >= '0' && c <= '9'; });
 }
 
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes) {

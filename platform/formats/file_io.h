@@ -10,10 +10,26 @@
 
 namespace veltra::formats {
 
+class RollbackJournal;
+
+// A test seam over this layer: every write, sync and rename is reported
+// first, and an observer that throws makes that operation fail there.
+class FileIoObserver {
+ public:
+  virtual ~FileIoObserver() = default;
+  virtual void BeforeWrite(const std::filesystem::path& /*file*/, std::uint64_t /*offset*/, std::size_t /*length*/) {}
+  virtual void BeforeSync(const std::filesystem::path& /*file*/) {}
+  virtual void BeforeRename(const std::filesystem::path& /*from*/, const std::filesystem::path& /*to*/) {}
+};
+
+// Installs `observer` (null for none) and returns the one it replaces.
+FileIoObserver* SetFileIoObserver(FileIoObserver* observer);
+
 // An open file for positioned reads and writes.
 class RandomAccessFile {
  public:
-  enum class Mode { ReadOnly, ReadWrite };
+  // CreateNew makes the file, or empties one that exists.
+  enum class Mode { ReadOnly, ReadWrite, CreateNew };
   RandomAccessFile(const std::filesystem::path& path, Mode mode);
   ~RandomAccessFile();
   RandomAccessFile(const RandomAccessFile&) = delete;
@@ -21,14 +37,21 @@ class RandomAccessFile {
 
   const std::filesystem::path& path() const { return path_; }
   std::uint64_t Size() const;
+  // Whether the file was removed from its folder since it was opened.
+  bool Removed() const;
   // Reads exactly `length` bytes at `offset`; a short file is a FileFormat error.
   std::string ReadAt(std::uint64_t offset, std::size_t length) const;
+  // With a journal set, the bytes a write replaces are kept there first.
   void WriteAt(std::uint64_t offset, std::string_view bytes);
   void Truncate(std::uint64_t size);
+  // Forces the completed writes to the disk itself (fdatasync).
+  void Sync();
+  void SetJournal(RollbackJournal* journal) { journal_ = journal; }
 
  private:
   std::filesystem::path path_;
   int fd_ = -1;
+  RollbackJournal* journal_ = nullptr;
 };
 
 // The whole content of a file.
@@ -41,5 +64,12 @@ void WriteFileAtomically(const std::filesystem::path& target, std::string_view b
 
 // Replaces `target` with a copy of `source` in the same way.
 void CopyFileAtomically(const RandomAccessFile& source, const std::filesystem::path& target);
+
+// A complete copy of `bytes` flushed to disk under a temporary name beside
+// `target` (".<name>.tmp<random>"); the caller renames it over the target.
+std::filesystem::path WriteTemporaryFor(const std::filesystem::path& target, std::string_view bytes);
+void RenameFile(const std::filesystem::path& from, const std::filesystem::path& to);
+// Whether `file` is a temporary that WriteTemporaryFor made for `target_name`.
+bool IsTemporaryFor(const std::filesystem::path& file, std::string_view target_name);
 
 }  // namespace veltra::formats

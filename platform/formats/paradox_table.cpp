@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "platform/formats/file_io.h"
 #include "platform/formats/paradox_codec.h"
@@ -11,6 +12,8 @@
 #include "platform/formats/paradox_memo.h"
 #include "platform/formats/paradox_record.h"
 #include "platform/formats/record_checks.h"
+#include "platform/formats/rollback_journal.h"
+#include "platform/formats/table_recovery.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
 
@@ -83,11 +86,19 @@ class ParadoxTable final : public TableFile {
   void Append(const Record& record) override;
   void Overwrite(std::size_t position, const Record& record) override;
   void Remove(std::size_t position) override;
+  void AppendMany(const std::vector<const Record*>& records) override;
+  void Sync() override;
+
+ protected:
+  void BeginGroup() override;
+  void CommitGroup() override;
+  void AbandonGroup() override;
 
  private:
   struct Block {
     int number;
     int count;
+    std::size_t first = 0;  // position of its first record; true below first_valid_
   };
 
   void Load();
@@ -99,10 +110,20 @@ class ParadoxTable final : public TableFile {
     return static_cast<std::uint64_t>(header_.header_size) +
            static_cast<std::uint64_t>(number - 1) * static_cast<std::uint64_t>(header_.block_size);
   }
-  // Index in chain_ and slot inside that block of a record position.
-  std::pair<std::size_t, int> Locate(std::size_t position, std::string_view action) const;
+  // Index in chain_ and slot inside that block of a record position, by
+  // binary search over the blocks' first positions.
+  std::pair<std::size_t, int> Locate(std::size_t position, std::string_view action);
+  // The first positions from block `index` on no longer hold.
+  void PositionsChangedFrom(std::size_t index) { first_valid_ = std::min(first_valid_, index); }
   void WriteRecordCount(const Block& block);
+  // The header's counts; in a group they are written once, at its end.
   void WriteCounts();
+  void WriteCountsNow();
+  // In a group the block last changed is kept in memory and written when
+  // another block is wanted or the group ends, so a run of changes to one
+  // block costs one write.
+  char* GroupBlock(int number);
+  void FlushGroupBlock();
 
   std::filesystem::path path_;
   std::optional<std::filesystem::path> memo_path_;
@@ -112,10 +133,15 @@ class ParadoxTable final : public TableFile {
   FieldDefs fields_;
   std::unique_ptr<RecordCodec> codec_;
   std::vector<Block> chain_;
+  std::size_t first_valid_ = 0;  // blocks before this one know their first position
   std::size_t record_count_ = 0;
   std::unique_ptr<RandomAccessFile> file_;
   std::unique_ptr<RandomAccessFile> memo_file_;
   std::unique_ptr<paradox::MemoWriter> memo_writer_;
+  RollbackJournal journal_{path_};  // active while a group of writes is under way
+  int group_block_number_ = 0;       // 0: no block held
+  std::string group_block_;
+  bool group_counts_changed_ = false;
 };
 
 void ParadoxTable::Load() {
@@ -146,6 +172,7 @@ void ParadoxTable::WalkBlocks(const RandomAccessFile& file) {
   const int per_block = RecordsPerBlock(header_);
   std::vector<bool> seen(blocks_in_file + 1, false);
   chain_.clear();
+  first_valid_ = 0;
   record_count_ = 0;
   int highest = 0;
   for (int number = header_.first_block; number != 0;) {
@@ -221,6 +248,7 @@ std::string ParadoxTable::Encode(const Record& record) {
         WriteFileAtomically(*memo_path_, paradox::NewMemoFileHeader());
       }
       memo_file_ = std::make_unique<RandomAccessFile>(*memo_path_, RandomAccessFile::Mode::ReadWrite);
+      if (journal_.active()) journal_.Track(*memo_file_);
       memo_writer_ = std::make_unique<paradox::MemoWriter>(
           memo_file_->Size(), [this](std::uint64_t at, std::string_view bytes) { memo_file_->WriteAt(at, bytes); });
     }
@@ -228,12 +256,18 @@ std::string ParadoxTable::Encode(const Record& record) {
   });
 }
 
-std::pair<std::size_t, int> ParadoxTable::Locate(std::size_t position, std::string_view action) const {
-  std::size_t first = 0;
-  for (std::size_t i = 0; i < chain_.size(); ++i) {
-    const auto count = static_cast<std::size_t>(chain_[i].count);
-    if (position < first + count) return {i, static_cast<int>(position - first)};
-    first += count;
+std::pair<std::size_t, int> ParadoxTable::Locate(std::size_t position, std::string_view action) {
+  if (position < record_count_) {
+    for (; first_valid_ < chain_.size(); ++first_valid_) {
+      chain_[first_valid_].first =
+          first_valid_ == 0 ? 0 : chain_[first_valid_ - 1].first + static_cast<std::size_t>(chain_[first_valid_ - 1].count);
+    }
+    // The last block starting at or before `position`; empty blocks share
+    // their first position with the next one and are passed over.
+    const auto after = std::upper_bound(chain_.begin(), chain_.end(), position,
+                                        [](std::size_t p, const Block& b) { return p < b.first; });
+    const auto index = static_cast<std::size_t>(after - chain_.begin()) - 1;
+    return {index, static_cast<int>(position - chain_[index].first)};
   }
   throw EngineError(EngineError::Kind::InvalidValue,
                     "cannot " + std::string(action) + " record " + std::to_string(position + 1) + " of " +
@@ -245,6 +279,29 @@ void ParadoxTable::WriteRecordCount(const Block& block) {
 }
 
 void ParadoxTable::WriteCounts() {
+  if (journal_.active()) {
+    group_counts_changed_ = true;
+    return;
+  }
+  WriteCountsNow();
+}
+
+char* ParadoxTable::GroupBlock(int number) {
+  if (group_block_number_ != number) {
+    FlushGroupBlock();
+    group_block_ = file_->ReadAt(BlockOffset(number), static_cast<std::size_t>(header_.block_size));
+    group_block_number_ = number;
+  }
+  return group_block_.data();
+}
+
+void ParadoxTable::FlushGroupBlock() {
+  if (group_block_number_ == 0) return;
+  file_->WriteAt(BlockOffset(group_block_number_), group_block_);
+  group_block_number_ = 0;
+}
+
+void ParadoxTable::WriteCountsNow() {
   header_.record_count = static_cast<std::uint32_t>(record_count_);
   header_.blocks_in_use = static_cast<int>(chain_.size());
   header_.first_block = chain_.empty() ? 0 : chain_.front().number;
@@ -255,6 +312,7 @@ void ParadoxTable::WriteCounts() {
 
 void ParadoxTable::Append(const Record& record) {
   EnsureWritable(&record);
+  FlushGroupBlock();
   const std::string bytes = Encode(record);
   const auto record_size = static_cast<std::size_t>(header_.record_size);
   if (!chain_.empty() && chain_.back().count < RecordsPerBlock(header_)) {
@@ -287,9 +345,12 @@ void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
   EnsureWritable(&record);
   const auto [index, slot] = Locate(position, "overwrite");
   const std::string bytes = Encode(record);
-  file_->WriteAt(BlockOffset(chain_[index].number) + kBlockHeaderSize +
-                     static_cast<std::size_t>(slot) * static_cast<std::size_t>(header_.record_size),
-                 bytes);
+  const std::size_t at = kBlockHeaderSize + static_cast<std::size_t>(slot) * static_cast<std::size_t>(header_.record_size);
+  if (journal_.active()) {
+    std::memcpy(GroupBlock(chain_[index].number) + at, bytes.data(), bytes.size());
+  } else {
+    file_->WriteAt(BlockOffset(chain_[index].number) + at, bytes);
+  }
   const std::uint32_t auto_increment = codec_->MaxAutoIncrement(record);
   if (auto_increment > header_.auto_increment) {
     header_.auto_increment = auto_increment;
@@ -306,8 +367,10 @@ void ParadoxTable::Remove(std::size_t position) {
   if (block.count == 1 && chain_.size() > 1) {
     // Empty the block first, then take it out of the chain: a reader cut
     // in between walks through an empty block.
+    FlushGroupBlock();
     block.count = 0;
     WriteRecordCount(block);
+    PositionsChangedFrom(index);
     const int prev = index > 0 ? chain_[index - 1].number : 0;
     const int next = index + 1 < chain_.size() ? chain_[index + 1].number : 0;
     if (prev != 0) file_->WriteAt(BlockOffset(prev), Le16(next));
@@ -316,18 +379,108 @@ void ParadoxTable::Remove(std::size_t position) {
   } else {
     // The records close up and the count drops in one write.
     const std::uint64_t at = BlockOffset(block.number);
-    std::string bytes = file_->ReadAt(at, kBlockHeaderSize + static_cast<std::size_t>(block.count) * record_size);
-    char* records = bytes.data() + kBlockHeaderSize;
+    std::string bytes;
+    char* head = nullptr;
+    if (journal_.active()) {
+      head = GroupBlock(block.number);
+    } else {
+      bytes = file_->ReadAt(at, kBlockHeaderSize + static_cast<std::size_t>(block.count) * record_size);
+      head = bytes.data();
+    }
+    char* records = head + kBlockHeaderSize;
     std::memmove(records + static_cast<std::size_t>(slot) * record_size,
                  records + static_cast<std::size_t>(slot + 1) * record_size,
                  static_cast<std::size_t>(block.count - slot - 1) * record_size);
     std::memset(records + static_cast<std::size_t>(block.count - 1) * record_size, 0, record_size);
     --block.count;
-    paradox::StoreLe16(bytes.data() + 4, static_cast<std::uint16_t>((block.count - 1) * header_.record_size));
-    file_->WriteAt(at, bytes);
+    PositionsChangedFrom(index + 1);
+    paradox::StoreLe16(head + 4, static_cast<std::uint16_t>((block.count - 1) * header_.record_size));
+    if (!journal_.active()) file_->WriteAt(at, bytes);
   }
   --record_count_;
   WriteCounts();
+}
+
+// The new records go into the last block's free slots and then into new
+// blocks written a chunk at a time past the chain's end; linking them to
+// the chain and the header's counts come last.
+void ParadoxTable::AppendMany(const std::vector<const Record*>& records) {
+  if (records.empty()) return;
+  EnsureWritable();
+  FlushGroupBlock();
+  const auto record_size = static_cast<std::size_t>(header_.record_size);
+  const auto block_size = static_cast<std::size_t>(header_.block_size);
+  const auto per_block = static_cast<std::size_t>(RecordsPerBlock(header_));
+  std::size_t next = 0;
+  if (!chain_.empty() && static_cast<std::size_t>(chain_.back().count) < per_block) {
+    Block& last = chain_.back();
+    const std::size_t room = per_block - static_cast<std::size_t>(last.count);
+    std::string bytes;
+    for (; next < records.size() && next < room; ++next) bytes += Encode(*records[next]);
+    file_->WriteAt(BlockOffset(last.number) + kBlockHeaderSize + static_cast<std::size_t>(last.count) * record_size,
+                   bytes);
+    last.count += static_cast<int>(next);
+    WriteRecordCount(last);
+  }
+  const std::size_t new_blocks = (records.size() - next + per_block - 1) / per_block;
+  if (static_cast<std::size_t>(header_.file_blocks) + new_blocks > kMaxBlockNumber) {
+    throw EngineError(EngineError::Kind::Unsupported, path_.string() + " is full: a Paradox table has at most 65535 blocks");
+  }
+  constexpr std::size_t kBlocksPerWrite = 256;
+  const int first_new = header_.file_blocks + 1;
+  const int last_old = chain_.empty() ? 0 : chain_.back().number;
+  for (std::size_t done = 0; done < new_blocks;) {
+    const std::size_t chunk = std::min(kBlocksPerWrite, new_blocks - done);
+    std::string blocks(chunk * block_size, '\0');
+    for (std::size_t b = 0; b < chunk; ++b) {
+      const int number = first_new + static_cast<int>(done + b);
+      const std::size_t count = std::min(per_block, records.size() - next);
+      char* block = blocks.data() + b * block_size;
+      StoreBlockHeader(block, done + b + 1 < new_blocks ? number + 1 : 0, number == first_new ? last_old : number - 1,
+                       static_cast<int>(count), header_.record_size);
+      for (std::size_t i = 0; i < count; ++i, ++next) {
+        const std::string bytes = Encode(*records[next]);
+        std::memcpy(block + kBlockHeaderSize + i * record_size, bytes.data(), bytes.size());
+      }
+      chain_.push_back({number, static_cast<int>(count)});
+    }
+    file_->WriteAt(BlockOffset(first_new + static_cast<int>(done)), blocks);
+    done += chunk;
+  }
+  if (new_blocks > 0) {
+    if (last_old != 0) file_->WriteAt(BlockOffset(last_old), Le16(first_new));
+    header_.file_blocks = first_new + static_cast<int>(new_blocks) - 1;
+  }
+  record_count_ += records.size();
+  for (const Record* record : records) {
+    header_.auto_increment = std::max(header_.auto_increment, codec_->MaxAutoIncrement(*record));
+  }
+  WriteCounts();
+}
+
+void ParadoxTable::Sync() {
+  if (file_) file_->Sync();
+  if (memo_file_) memo_file_->Sync();
+}
+
+void ParadoxTable::BeginGroup() {
+  EnsureWritable();
+  journal_.Begin();
+  journal_.Track(*file_);
+  if (memo_file_) journal_.Track(*memo_file_);
+}
+
+void ParadoxTable::CommitGroup() {
+  FlushGroupBlock();
+  if (std::exchange(group_counts_changed_, false)) WriteCountsNow();
+  journal_.Commit();
+}
+
+void ParadoxTable::AbandonGroup() {
+  group_block_number_ = 0;
+  group_counts_changed_ = false;
+  journal_.RollBack();
+  Load();
 }
 
 }  // namespace
@@ -377,8 +530,11 @@ void CreateParadoxTable(const std::filesystem::path& path, const FieldDefs& fiel
   header.first_block = block_count == 0 ? 0 : 1;
   const std::string image = paradox::SerializeHeader(header) + blocks;
 
-  if (has_memo_file) WriteFileAtomically(MemoPathFor(path), memo_image);
-  WriteFileAtomically(path, image);
+  if (has_memo_file) {
+    ReplaceTableFiles(path, {{MemoPathFor(path), std::move(memo_image)}, {path, image}});
+  } else {
+    WriteFileAtomically(path, image);
+  }
   // A primary index left from an earlier keyed table would no longer match.
   if (const auto stale_index = FindCompanion(path, ".px")) std::filesystem::remove(*stale_index);
 }

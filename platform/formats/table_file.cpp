@@ -2,10 +2,31 @@
 
 #include "platform/formats/dbase_table.h"
 #include "platform/formats/paradox_table.h"
+#include "platform/formats/table_recovery.h"
 #include "platform/formats/text_table.h"
 #include "platform/text/ascii.h"
 
 namespace veltra::formats {
+void TableFile::AppendMany(const std::vector<const Record*>& records) {
+  for (const Record* record : records) Append(*record);
+}
+
+void TableFile::WriteAllOrNothing(const std::function<void()>& writes) {
+  BeginGroup();
+  try {
+    writes();
+    CommitGroup();
+  } catch (...) {
+    try {
+      AbandonGroup();
+    } catch (...) {
+      // What was left undone is undone when the table is next opened; the
+      // caller hears of the first failure.
+    }
+    throw;
+  }
+}
+
 TableKind KindForPath(const std::filesystem::path& path) {
   const std::string extension = path.extension().string();
   if (text::EqualsIgnoreAsciiCase(extension, ".dbf")) return TableKind::DBase;
@@ -14,6 +35,7 @@ TableKind KindForPath(const std::filesystem::path& path) {
 }
 
 std::unique_ptr<TableFile> OpenTableFile(const std::filesystem::path& path) {
+  RecoverTableFiles(path);
   switch (KindForPath(path)) {
     case TableKind::DBase: return OpenDBaseTable(path);
     case TableKind::Text: return OpenTextTable(path);
@@ -24,6 +46,7 @@ std::unique_ptr<TableFile> OpenTableFile(const std::filesystem::path& path) {
 
 void CreateTableFile(const std::filesystem::path& path, TableKind kind, const FieldDefs& fields,
                      const std::vector<Record>& records, const CodePage& code_page) {
+  RecoverTableFiles(path);
   switch (kind) {
     case TableKind::DBase: return CreateDBaseTable(path, fields, records, code_page);
     case TableKind::Text: return CreateTextTable(path, fields, records);

@@ -8,6 +8,7 @@
 // every completed write.
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -44,6 +45,24 @@ class TableFile {
   virtual void Append(const Record& record) = 0;
   virtual void Overwrite(std::size_t position, const Record& record) = 0;
   virtual void Remove(std::size_t position) = 0;
+  // Adds records at the end in a few large writes.
+  virtual void AppendMany(const std::vector<const Record*>& records);
+  // Forces the completed writes to the disk itself, so that they survive
+  // a power cut as well as a kill.
+  virtual void Sync() = 0;
+
+  // Runs `writes` (calls of the methods above) so that they reach the file
+  // all or none: a failure undoes those already done and rethrows, and a
+  // kill is undone when the table is next opened. The files are synced
+  // once at the end.
+  void WriteAllOrNothing(const std::function<void()>& writes);
+
+ protected:
+  // From BeginGroup to CommitGroup the writes are kept undoable;
+  // AbandonGroup undoes them, file and object alike.
+  virtual void BeginGroup() = 0;
+  virtual void CommitGroup() = 0;
+  virtual void AbandonGroup() = 0;
 };
 
 // Opens an existing table file; the kind follows the extension (.db,

@@ -129,29 +129,7 @@ class Parser {
 
 class TextTable final : public TableFile {
  public:
-  explicit TextTable(const std::filesystem::path& path) : path_(path) {
-    const std::string content = ReadWholeFile(path);
-    Parser parser(content, path_);
-    if (parser.AtEnd()) Fail(1, "the header line of field names is missing");
-    for (const std::string& name : parser.NextLine().cells) {
-      std::string utf8 = Decode(name, 1);
-      if (utf8.empty()) Fail(1, "field " + std::to_string(fields_.size() + 1) + " has no name");
-      fields_.push_back(FieldDef{std::move(utf8), FieldType::String, 1, 0});
-    }
-    while (!parser.AtEnd()) {
-      const std::size_t line = parser.line();
-      Parser::Line parsed = parser.NextLine();
-      if (parsed.cells.size() != fields_.size()) {
-        Fail(line, std::to_string(parsed.cells.size()) + " values for the header's " +
-                       std::to_string(fields_.size()) + " fields");
-      }
-      Record record;
-      for (const std::string& cell : parsed.cells) record.push_back(Value::Text(Decode(cell, line)));
-      Widen(record);
-      records_.push_back(std::move(record));
-      lines_.emplace_back(parsed.raw);
-    }
-  }
+  explicit TextTable(const std::filesystem::path& path) : path_(path) { Load(); }
 
   TableKind kind() const override { return TableKind::Text; }
   const std::filesystem::path& path() const override { return path_; }
@@ -185,7 +163,49 @@ class TextTable final : public TableFile {
     records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(position));
   }
 
+  // Every write replaces the file whole and flushed.
+  void Sync() override {}
+
+ protected:
+  // A group's writes change memory only; the file is written once at its end.
+  void BeginGroup() override { in_group_ = true; }
+  void CommitGroup() override {
+    in_group_ = false;
+    Save(std::move(lines_));
+  }
+  void AbandonGroup() override {
+    in_group_ = false;
+    Load();
+  }
+
  private:
+  void Load() {
+    fields_.clear();
+    records_.clear();
+    lines_.clear();
+    const std::string content = ReadWholeFile(path_);
+    Parser parser(content, path_);
+    if (parser.AtEnd()) Fail(1, "the header line of field names is missing");
+    for (const std::string& name : parser.NextLine().cells) {
+      std::string utf8 = Decode(name, 1);
+      if (utf8.empty()) Fail(1, "field " + std::to_string(fields_.size() + 1) + " has no name");
+      fields_.push_back(FieldDef{std::move(utf8), FieldType::String, 1, 0});
+    }
+    while (!parser.AtEnd()) {
+      const std::size_t line = parser.line();
+      Parser::Line parsed = parser.NextLine();
+      if (parsed.cells.size() != fields_.size()) {
+        Fail(line, std::to_string(parsed.cells.size()) + " values for the header's " +
+                       std::to_string(fields_.size()) + " fields");
+      }
+      Record record;
+      for (const std::string& cell : parsed.cells) record.push_back(Value::Text(Decode(cell, line)));
+      Widen(record);
+      records_.push_back(std::move(record));
+      lines_.emplace_back(parsed.raw);
+    }
+  }
+
   [[noreturn]] void Fail(std::size_t line, const std::string& what) const {
     throw EngineError(EngineError::Kind::FileFormat,
                       path_.string() + ", line " + std::to_string(line) + ": " + what);
@@ -214,15 +234,17 @@ class TextTable final : public TableFile {
     }
   }
 
-  // Writes the file whole; memory follows only once it is written.
+  // Writes the file whole (outside a group); memory follows only once it is written.
   void Save(std::vector<std::string> lines) {
-    std::string content = EncodeNames(fields_, path_);
-    content += kLineEnd;
-    for (const std::string& line : lines) {
-      content += line;
+    if (!in_group_) {
+      std::string content = EncodeNames(fields_, path_);
       content += kLineEnd;
+      for (const std::string& line : lines) {
+        content += line;
+        content += kLineEnd;
+      }
+      WriteFileAtomically(path_, content);
     }
-    WriteFileAtomically(path_, content);
     lines_ = std::move(lines);
   }
 
@@ -230,6 +252,7 @@ class TextTable final : public TableFile {
   FieldDefs fields_;
   std::vector<Record> records_;
   std::vector<std::string> lines_;  // each record as stored, so rewrites keep untouched lines
+  bool in_group_ = false;
 };
 
 }  // namespace

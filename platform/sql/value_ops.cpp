@@ -19,7 +19,7 @@ namespace {
 
 std::string Describe(const Value& value) {
   switch (value.kind()) {
-    case Value::Kind::Text: return "the text '" + value.text() + "'";
+    case Value::Kind::Text: return "the text '" + std::string(value.text()) + "'";
     case Value::Kind::Float:
     case Value::Kind::Integer: return "the number " + value.ToDisplayText();
     case Value::Kind::Boolean: return "a boolean";
@@ -140,7 +140,7 @@ int SortCompare(const Value& a, const Value& b) {
 std::size_t ValueHash::operator()(const Value& value) const noexcept {
   switch (value.kind()) {
     case Value::Kind::Null: return 0x9e3779b9;
-    case Value::Kind::Text: return std::hash<std::string>()(value.text());
+    case Value::Kind::Text: return std::hash<std::string_view>()(value.text());
     case Value::Kind::Float:
     case Value::Kind::Integer: {
       const double number = value.AsDouble();
@@ -152,7 +152,7 @@ std::size_t ValueHash::operator()(const Value& value) const noexcept {
     case Value::Kind::DateTime:
       return std::hash<int>()(value.date_time().date.day) * 31 +
              std::hash<int>()(value.date_time().time.millisecond);
-    case Value::Kind::Bytes: return std::hash<std::string>()(value.bytes());
+    case Value::Kind::Bytes: return std::hash<std::string_view>()(value.bytes());
   }
   return 0;
 }

@@ -1,49 +1,79 @@
 #pragma once
 // One field value in memory. Text is UTF-8; an empty text is null, as in
 // the database engine the system was designed for.
+#include <atomic>
 #include <cstdint>
+#include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 
 #include "platform/types/calendar.h"
 
 namespace veltra {
 
-// Raw bytes of a binary field (blob, graphic, bytes), kept apart from text.
-struct Bytes {
-  std::string data;
-  friend bool operator==(const Bytes&, const Bytes&) = default;
-};
-
+// Sixteen bytes: numbers, dates, booleans and text or bytes of up to 14
+// bytes are held in place; longer text and bytes in a shared immutable
+// box, so that the copies of a value in the record store, its indexes and
+// query results share one string.
 class Value {
  public:
+  // Bytes: raw bytes of a binary field (blob, graphic, bytes), kept apart from text.
   enum class Kind : std::uint8_t { Null, Text, Float, Integer, Boolean, Date, Time, DateTime, Bytes };
 
   Value() = default;
-  static Value Null() { return Value(); }
-  static Value Text(std::string utf8);  // "" gives null
-  static Value Float(double v) { return Value(Storage(v)); }
-  static Value Integer(std::int64_t v) { return Value(Storage(v)); }
-  static Value Boolean(bool v) { return Value(Storage(v)); }
-  static Value FromDate(veltra::Date v) { return Value(Storage(v)); }
-  static Value FromTime(veltra::Time v) { return Value(Storage(v)); }
-  static Value FromDateTime(veltra::DateTime v) { return Value(Storage(v)); }
-  static Value FromBytes(std::string raw);  // empty gives null
+  Value(const Value& other) noexcept {
+    std::memcpy(raw_, other.raw_, sizeof raw_);
+    Retain();
+  }
+  Value(Value&& other) noexcept {
+    std::memcpy(raw_, other.raw_, sizeof raw_);
+    other.raw_[kKindByte] = 0;
+  }
+  Value& operator=(const Value& other) noexcept {
+    if (this != &other) {
+      other.Retain();
+      Release();
+      std::memcpy(raw_, other.raw_, sizeof raw_);
+    }
+    return *this;
+  }
+  Value& operator=(Value&& other) noexcept {
+    if (this != &other) {
+      Release();
+      std::memcpy(raw_, other.raw_, sizeof raw_);
+      other.raw_[kKindByte] = 0;
+    }
+    return *this;
+  }
+  ~Value() { Release(); }
 
-  Kind kind() const { return static_cast<Kind>(storage_.index()); }
+  static Value Null() { return Value(); }
+  static Value Text(std::string_view utf8) { return Stored(Kind::Text, utf8); }  // "" gives null
+  static Value Float(double v) { return Of(Kind::Float, v); }
+  static Value Integer(std::int64_t v) { return Of(Kind::Integer, v); }
+  static Value Boolean(bool v) { return Of(Kind::Boolean, v); }
+  static Value FromDate(veltra::Date v) { return Of(Kind::Date, v); }
+  static Value FromTime(veltra::Time v) { return Of(Kind::Time, v); }
+  static Value FromDateTime(veltra::DateTime v) { return Of(Kind::DateTime, v); }
+  static Value FromBytes(std::string_view raw) { return Stored(Kind::Bytes, raw); }  // empty gives null
+
+  Kind kind() const { return static_cast<Kind>(raw_[kKindByte]); }
   bool is_null() const { return kind() == Kind::Null; }
   bool is_number() const { return kind() == Kind::Float || kind() == Kind::Integer; }
 
-  // Accessors for the stored kind; calling the wrong one is a programming error.
-  const std::string& text() const { return std::get<std::string>(storage_); }
-  double float_value() const { return std::get<double>(storage_); }
-  std::int64_t integer() const { return std::get<std::int64_t>(storage_); }
-  bool boolean() const { return std::get<bool>(storage_); }
-  veltra::Date date() const { return std::get<veltra::Date>(storage_); }
-  veltra::Time time() const { return std::get<veltra::Time>(storage_); }
-  veltra::DateTime date_time() const { return std::get<veltra::DateTime>(storage_); }
-  const std::string& bytes() const { return std::get<veltra::Bytes>(storage_).data; }
+  // Accessors for the stored kind; calling the wrong one is a programming
+  // error that throws std::bad_variant_access.
+  std::string_view text() const { return Chars(Kind::Text); }
+  double float_value() const { return Load<double>(Kind::Float); }
+  std::int64_t integer() const { return Load<std::int64_t>(Kind::Integer); }
+  bool boolean() const { return Load<bool>(Kind::Boolean); }
+  veltra::Date date() const { return Load<veltra::Date>(Kind::Date); }
+  veltra::Time time() const { return Load<veltra::Time>(Kind::Time); }
+  veltra::DateTime date_time() const { return Load<veltra::DateTime>(Kind::DateTime); }
+  std::string_view bytes() const { return Chars(Kind::Bytes); }
 
   // A number as double (Float or Integer); 0 for anything else.
   double AsDouble() const;
@@ -51,16 +81,67 @@ class Value {
   // dates "YYYY-MM-DD", booleans "True"/"False", null as "".
   std::string ToDisplayText() const;
 
-  friend bool operator==(const Value&, const Value&) = default;
+  friend bool operator==(const Value& a, const Value& b);
 
  private:
-  using Storage = std::variant<std::monostate, std::string, double, std::int64_t, bool,
-                               veltra::Date, veltra::Time, veltra::DateTime, veltra::Bytes>;
-  explicit Value(Storage s) : storage_(std::move(s)) {}
-  Storage storage_;
+  // raw_: the payload (or a box pointer, or inline characters) from byte 0,
+  // the inline length (kBoxed for a box) in byte 14, the kind in byte 15.
+  static constexpr std::size_t kInlineMax = 14;
+  static constexpr std::size_t kLengthByte = 14;
+  static constexpr std::size_t kKindByte = 15;
+  static constexpr unsigned char kBoxed = 0xFF;
+  struct Box {
+    std::atomic<std::uint32_t> references;
+    std::uint32_t size;
+    const char* chars() const { return reinterpret_cast<const char*>(this + 1); }
+  };
+
+  template <typename T>
+  static Value Of(Kind kind, const T& payload) {
+    Value v;
+    std::memcpy(v.raw_, &payload, sizeof payload);
+    v.raw_[kKindByte] = static_cast<unsigned char>(kind);
+    return v;
+  }
+  static Value Stored(Kind kind, std::string_view chars);
+  template <typename T>
+  T Load(Kind kind) const {
+    if (this->kind() != kind) throw std::bad_variant_access();
+    T v;
+    std::memcpy(&v, raw_, sizeof v);
+    return v;
+  }
+  Box* box() const {
+    Box* b;
+    std::memcpy(&b, raw_, sizeof b);
+    return b;
+  }
+  bool boxed() const {
+    return (kind() == Kind::Text || kind() == Kind::Bytes) && raw_[kLengthByte] == kBoxed;
+  }
+  std::string_view Chars(Kind kind) const {
+    if (this->kind() != kind) throw std::bad_variant_access();
+    if (raw_[kLengthByte] != kBoxed) return {reinterpret_cast<const char*>(raw_), raw_[kLengthByte]};
+    const Box* b = box();
+    return {b->chars(), b->size};
+  }
+  void Retain() const {
+    if (boxed()) box()->references.fetch_add(1, std::memory_order_relaxed);
+  }
+  void Release() {
+    if (boxed() && box()->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+      Box* b = box();
+      b->~Box();
+      ::operator delete(b);
+    }
+    raw_[kKindByte] = 0;
+  }
+
+  alignas(8) unsigned char raw_[16] = {};
 };
 
-// Shortest text that reads back as the same double ("1", "2.5", "1e+20").
+static_assert(sizeof(Value) == 16);
+
 std::string FormatNumber(double v);
 
 }  // namespace veltra

@@ -4,6 +4,7 @@
 
 #include "tests/platform/ui/data_fixture.h"
 #include "tests/platform/ui/harness/input.h"
+#include "tests/support/file_io_probe.h"
 
 namespace veltra::dbtool {
 namespace {
@@ -49,6 +50,13 @@ TEST_F(DbToolTest, OpensRunsSavesTransposesAndPrints) {
     EXPECT_TRUE(F_db_tool.Table1.Active());
     EXPECT_EQ(F_db_tool.DBGrid1.RowCount(), 2);
     EXPECT_TRUE(F_db_tool.Button7.isEnabled());
+    {
+      veltra::testing::FileIoProbe probe("kfq_1.db");
+      F_db_tool.Table1.Edit();
+      F_db_tool.Table1.FieldByName("QC05").SetAsFloat(1.5);
+      F_db_tool.Table1.Post();
+      EXPECT_EQ(probe.syncs, 1) << "a record saved in the tool is on the disk itself";
+    }
 
     RunSql("select qa01, qc05 from kfq_1 where qc05 > 1.5");
     EXPECT_EQ(F_db_tool.DataSource1.GetDataSet(), &F_db_tool.Query1);

@@ -1,6 +1,7 @@
 // Posting in the enterprise window: keys, counters, send marks, refusals.
 #include "platform/types/error.h"
 #include "tests/entry/entry_test_support.h"
+#include "tests/support/file_io_probe.h"
 
 namespace veltra::entry::testing {
 namespace {
@@ -18,7 +19,11 @@ TEST_F(KfqTest, FirstActivationOpensOnTheCoverWithOnlyTheCoverShownForAnEmptyTab
 
 TEST_F(KfqTest, PostsBuildKeysAndCountersAndZeroNullNumbers) {
   kfq.Activate();
-  AddEnterprise("110001", "L1", "甲公司");
+  {
+    veltra::testing::FileIoProbe probe("kfq_1.db");
+    AddEnterprise("110001", "L1", "甲公司");
+    EXPECT_GE(probe.syncs, 1) << "a saved enterprise is on the disk itself";
+  }
   AddDetailRow(0, {{"QE01", "1"}, {"QE02", "产品甲"}});
   AddDetailRow(1, {{"Qh00", "3"}, {"Xmmc", "项目"}});
   EXPECT_EQ(Column("kfq_1.db", "Id"), (std::vector<std::string>{"110001"}));

@@ -77,7 +77,7 @@ class SqliteDatabase {
         const Value& v = row[c];
         const int at = static_cast<int>(c) + 1;
         if (v.is_null()) sqlite3_bind_null(insert, at);
-        else if (v.kind() == Value::Kind::Text) sqlite3_bind_text(insert, at, v.text().c_str(), -1, SQLITE_TRANSIENT);
+        else if (v.kind() == Value::Kind::Text) sqlite3_bind_text(insert, at, v.text().data(), static_cast<int>(v.text().size()), SQLITE_TRANSIENT);
         else if (v.kind() == Value::Kind::Date) sqlite3_bind_double(insert, at, v.date().day);
         else sqlite3_bind_double(insert, at, v.AsDouble());
       }

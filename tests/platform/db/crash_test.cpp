@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/db/batch_move.h"
+#include "platform/db/query.h"
 #include "tests/platform/db/db_test_support.h"
 
 namespace veltra::db::testing {
@@ -84,6 +86,73 @@ TEST_P(CrashTest, EveryAcknowledgedPostSurvivesAKill) {
     for (int n : acknowledged) ASSERT_TRUE(in_file.count(n)) << "record R" << n << " was lost in round " << round;
   }
   EXPECT_GT(acknowledged.size(), 8u) << "the writer never got going";
+}
+
+// Kills a writer that repeats an UPDATE of every record, a batch move of
+// kBatch records and a numbering of every record through grouped posts:
+// the table opens with all records stamped by one update or numbering and
+// whole batches only.
+TEST_P(CrashTest, BulkWritesCutByAKillLeaveTheTableBeforeOrAfter) {
+  constexpr int kBatch = 300;
+  const std::string target = TableName();
+  const std::string source = std::string("source") + GetParam();
+  Create(target, MasterFields());
+  Create(source, MasterFields());
+  {
+    Table rows(db());
+    rows.SetTableName(source);
+    rows.Open();
+    for (int n = 0; n < kBatch; ++n) AddRecord(rows, {"S" + std::to_string(n), "", "备注", "-1"});
+  }
+  std::mt19937 random(19491001);
+  for (int round = 0; round < 12; ++round) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      Database database(folder());
+      Query query(database);
+      Table table(database);
+      table.SetTableName(target);
+      BatchMove move;
+      move.Source = &query;
+      move.Destination = &table;
+      for (int n = round * 100000;; ++n) {
+        query.Close();
+        query.SQL.Clear();
+        query.SQL.Add("update \"" + target + "\" set QC05 = " + std::to_string(n));
+        query.ExecSQL();
+        query.SQL.Clear();
+        query.SQL.Add("select * from \"" + source + "\"");
+        move.Execute();
+        table.Open();
+        table.PostAllOrNothing([&] {
+          for (table.First(); !table.Eof(); table.Next()) {
+            table.Edit();
+            table.FieldByName("QC05").SetAsFloat(-n);
+            table.Post();
+          }
+        });
+        table.Close();
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20 + random() % 80));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped on its own";
+
+    std::vector<std::vector<std::string>> rows;
+    ASSERT_NO_THROW(rows = FileRows(target)) << "round " << round;
+    ASSERT_EQ(rows.size() % kBatch, 0u) << "a batch move was cut in round " << round;
+    // Every record holds the last update's stamp, but the last batch when
+    // it was moved after that update.
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      const bool last_batch = r + kBatch >= rows.size();
+      if (last_batch && rows[r][3] == "-1" && rows.back()[3] == "-1") continue;
+      ASSERT_EQ(rows[r][3], rows.front()[3]) << "an update was cut in round " << round << ", record " << r;
+    }
+  }
+  EXPECT_GT(FileRows(target).size(), 0u) << "the writer never got going";
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, CrashTest, ::testing::Values(".db", ".dbf"));

@@ -121,7 +121,7 @@ class Generator {
 std::string SqlLiteral(const Value& value) {
   if (value.is_null()) return "NULL";
   if (value.is_number()) return FormatNumber(value.AsDouble());
-  return "'" + value.text() + "'";
+  return "'" + std::string(value.text()) + "'";
 }
 
 TEST(SqliteDifferentialTest, GeneratedStatementsAgreeRowByRow) {

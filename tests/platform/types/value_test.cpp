@@ -29,6 +29,40 @@ TEST(Value, DisplayTextOfEachKind) {
   EXPECT_EQ(Value::Text("3").AsDouble(), 0.0);
 }
 
+// Texts and bytes on both sides of the in-place limit keep their content
+// and kind through copies, moves and assignments, and compare by content.
+TEST(Value, TextAndBytesSurviveCopiesMovesAndAssignments) {
+  const std::string bytes_with_nul("a\0b", 3);
+  const struct {
+    Value value;
+    std::string content;
+  } cases[] = {
+      {Value::Text("1"), "1"},
+      {Value::Text("高新区技术"), "高新区技术"},  // 15 bytes: one past the in-place limit
+      {Value::Text("14 bytes long!"), "14 bytes long!"},
+      {Value::Text(std::string(5000, 'x')), std::string(5000, 'x')},
+      {Value::FromBytes(bytes_with_nul), bytes_with_nul},
+  };
+  for (const auto& c : cases) {
+    const bool text = c.value.kind() == Value::Kind::Text;
+    auto content = [&](const Value& v) { return std::string(text ? v.text() : v.bytes()); };
+    Value copy = c.value;
+    Value moved = std::move(copy);
+    EXPECT_TRUE(copy.is_null()) << c.content;
+    Value assigned = Value::Float(1);
+    assigned = moved;
+    assigned = assigned;  // self-assignment keeps the value
+    Value reassigned = Value::Text(std::string(40, 'y'));
+    reassigned = std::move(moved);
+    for (const Value* v : std::initializer_list<const Value*>{&assigned, &reassigned, &c.value}) EXPECT_EQ(content(*v), c.content);
+    EXPECT_EQ(assigned, reassigned);
+    EXPECT_EQ(assigned, text ? Value::Text(c.content) : Value::FromBytes(c.content));
+    EXPECT_NE(assigned, text ? Value::FromBytes(c.content) : Value::Text(c.content));
+  }
+  EXPECT_THROW(Value::Integer(1).text(), std::bad_variant_access);
+  EXPECT_NE(Value::Integer(1), Value::Float(1));
+}
+
 TEST(FieldDefs, FindsNamesWithoutRegardToCase) {
   const FieldDefs fields = {{"Id", FieldType::String, 9}, {"QA01", FieldType::String, 6},
                             {"Qa16", FieldType::String, 20}};

@@ -1,0 +1,112 @@
+#include "platform/formats/table_recovery.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <sstream>
+#include <system_error>
+
+#include "platform/formats/file_io.h"
+#include "platform/formats/rollback_journal.h"
+#include "platform/text/ascii.h"
+#include "platform/types/error.h"
+
+namespace veltra::formats {
+namespace fs = std::filesystem;
+namespace {
+
+// Closes the intent; without it the intent is torn and nothing was renamed.
+constexpr std::string_view kIntentEnd = "end\n";
+
+fs::path IntentPathFor(const fs::path& table) {
+  return table.parent_path() / ("." + table.filename().string() + ".replace");
+}
+
+// Renames still to be done: (temporary, target) file names in the table's folder.
+std::vector<std::pair<std::string, std::string>> ParseIntent(const std::string& intent) {
+  std::vector<std::pair<std::string, std::string>> renames;
+  if (intent.size() < kIntentEnd.size() || intent.compare(intent.size() - kIntentEnd.size(), kIntentEnd.size(), kIntentEnd) != 0) {
+    return renames;
+  }
+  std::istringstream lines(intent.substr(0, intent.size() - kIntentEnd.size()));
+  for (std::string line; std::getline(lines, line);) {
+    const auto tab = line.find('\t');
+    if (tab != std::string::npos) renames.emplace_back(line.substr(0, tab), line.substr(tab + 1));
+  }
+  return renames;
+}
+
+void SyncFolder(const fs::path& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;  // the renames are done; only their flush to disk is left to the system
+  ::fsync(fd);
+  ::close(fd);
+}
+
+void RollForward(const fs::path& table) {
+  const fs::path intent = IntentPathFor(table);
+  std::error_code error;
+  if (!fs::exists(intent, error)) return;
+  const auto renames = ParseIntent(ReadWholeFile(intent));
+  for (const auto& [temporary, target] : renames) {
+    if (fs::exists(table.parent_path() / temporary, error)) {
+      RenameFile(table.parent_path() / temporary, table.parent_path() / target);
+    }
+  }
+  SyncFolder(table.parent_path());
+  fs::remove(intent, error);
+  if (error) throw EngineError(EngineError::Kind::Io, "cannot remove " + intent.string() + ": " + error.message());
+}
+
+// The name a temporary was made for, when `name` looks like one.
+std::string TemporaryTarget(const std::string& name) {
+  const auto tmp = name.rfind(".tmp");
+  if (name.empty() || name[0] != '.' || tmp == std::string::npos || tmp < 2) return {};
+  const std::string target = name.substr(1, tmp - 1);
+  return IsTemporaryFor(name, target) ? target : std::string();
+}
+
+void RemoveStaleTemporaries(const fs::path& table) {
+  const std::string stem = table.stem().string();
+  std::error_code error;
+  for (fs::directory_iterator it(table.has_parent_path() ? table.parent_path() : ".", error), end;
+       !error && it != end; it.increment(error)) {
+    const std::string target = TemporaryTarget(it->path().filename().string());
+    if (!target.empty() && text::EqualsIgnoreAsciiCase(fs::path(target).stem().string(), stem)) {
+      std::error_code ignored;  // another try at the next open
+      fs::remove(it->path(), ignored);
+    }
+  }
+}
+
+}  // namespace
+
+void ReplaceTableFiles(const fs::path& table, const std::vector<std::pair<fs::path, std::string>>& files) {
+  std::vector<fs::path> temporaries;
+  std::string intent;
+  const fs::path intent_path = IntentPathFor(table);
+  try {
+    for (const auto& [target, bytes] : files) {
+      temporaries.push_back(WriteTemporaryFor(target, bytes));
+      intent += temporaries.back().filename().string() + "\t" + target.filename().string() + "\n";
+    }
+    intent += kIntentEnd;
+    RandomAccessFile file(intent_path, RandomAccessFile::Mode::CreateNew);
+    file.WriteAt(0, intent);
+    file.Sync();
+  } catch (...) {
+    std::error_code ignored;
+    for (const fs::path& temporary : temporaries) fs::remove(temporary, ignored);
+    fs::remove(intent_path, ignored);
+    throw;
+  }
+  RollForward(table);
+}
+
+void RecoverTableFiles(const fs::path& table) {
+  RollForward(table);
+  RollBackInterruptedWrites(table);
+  RemoveStaleTemporaries(table);
+}
+
+}  // namespace veltra::formats

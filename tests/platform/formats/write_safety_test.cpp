@@ -1,0 +1,187 @@
+// What a failed, interrupted or large write leaves behind: record
+// positions that stay true, groups of writes that land whole or not at
+// all, memo and table files replaced together, and no stale temporaries.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <set>
+#include <string>
+
+#include "platform/formats/file_io.h"
+#include "platform/formats/table_file.h"
+#include "platform/types/error.h"
+#include "temp_folder_test.h"
+
+namespace veltra::formats {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Fails the write, rename or sync numbered `fail_at` (from 1) that touches
+// a file whose name contains `name`, and counts the syncs.
+class FaultInjector : public FileIoObserver {
+ public:
+  explicit FaultInjector(std::string name, int fail_at = 0) : name_(std::move(name)), fail_at_(fail_at) {
+    previous_ = SetFileIoObserver(this);
+  }
+  ~FaultInjector() override { SetFileIoObserver(previous_); }
+  void BeforeWrite(const fs::path& file, std::uint64_t, std::size_t) override { Count(file); }
+  void BeforeRename(const fs::path&, const fs::path& to) override { Count(to); }
+  void BeforeSync(const fs::path& file) override {
+    if (file.filename().string().find(name_) != std::string::npos) ++syncs;
+    Count(file);
+  }
+  int operations = 0;
+  int syncs = 0;
+
+ private:
+  void Count(const fs::path& file) {
+    if (file.filename().string().find(name_) == std::string::npos) return;
+    if (++operations == fail_at_) throw EngineError(EngineError::Kind::Io, "injected failure");
+  }
+  std::string name_;
+  int fail_at_;
+  FileIoObserver* previous_;
+};
+
+const FieldDefs kFields = {{"ID", FieldType::String, 12}, {"N", FieldType::Float, 0}, {"M", FieldType::Memo, 4}};
+
+Record Row(int n) {
+  return {Value::Text("R" + std::to_string(n)), Value::Float(n), Value::Text("备注" + std::to_string(n) + "很长的备注内容")};
+}
+
+std::vector<Record> Rows(int first, int count) {
+  std::vector<Record> rows;
+  for (int n = first; n < first + count; ++n) rows.push_back(Row(n));
+  return rows;
+}
+
+std::vector<const Record*> Pointers(const std::vector<Record>& rows) {
+  std::vector<const Record*> pointers;
+  for (const Record& row : rows) pointers.push_back(&row);
+  return pointers;
+}
+
+// Records as display text: a text table gives every value back as text.
+std::vector<std::vector<std::string>> Shown(const std::vector<Record>& records) {
+  std::vector<std::vector<std::string>> shown;
+  for (const Record& record : records) {
+    shown.emplace_back();
+    for (const Value& value : record) shown.back().push_back(value.ToDisplayText());
+  }
+  return shown;
+}
+
+class WriteSafetyTest : public TempFolderTest, public ::testing::WithParamInterface<const char*> {
+ protected:
+  fs::path Table() const { return dir_ / (std::string("t") + GetParam()); }
+  std::vector<std::vector<std::string>> Reopened() const { return Shown(OpenTableFile(Table())->ReadAll()); }
+};
+
+// Random removes, overwrites and appends over many blocks agree with a
+// plain list, in the open table and after reopening.
+TEST_P(WriteSafetyTest, PositionsStayTrueThroughRemovesOverwritesAndAppends) {
+  std::vector<Record> model = Rows(0, 900);
+  CreateTableFile(Table(), KindForPath(Table()), kFields, model);
+  auto table = OpenTableFile(Table());
+  std::mt19937 random(7);
+  for (int step = 0; step < 600; ++step) {
+    const std::size_t at = random() % model.size();
+    switch (step % 3) {
+      case 0:
+        table->Remove(at);
+        model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+        break;
+      case 1:
+        model[at] = Row(10000 + step);
+        table->Overwrite(at, model[at]);
+        break;
+      default:
+        model.push_back(Row(20000 + step));
+        table->Append(model.back());
+    }
+  }
+  EXPECT_THROW(table->Overwrite(model.size(), Row(1)), EngineError);
+  EXPECT_EQ(Shown(table->ReadAll()), Shown(model));
+  EXPECT_EQ(Reopened(), Shown(model));
+}
+
+// Each write, sync or rename of a group failing in turn: the table holds
+// what it held before, open and reopened, and no journal stays behind.
+TEST_P(WriteSafetyTest, AGroupThatFailsPartWayLeavesTheTableAsBefore) {
+  const std::vector<Record> before = Rows(0, 300);
+  const std::vector<Record> added = Rows(300, 400);
+  CreateTableFile(Table(), KindForPath(Table()), kFields, before);
+  int failures = 0;
+  for (int fail_at = 1;; ++fail_at) {
+    auto table = OpenTableFile(Table());
+    FaultInjector faults("t", fail_at);
+    try {
+      table->WriteAllOrNothing([&] {
+        table->Overwrite(5, Row(-5));
+        table->Remove(250);
+        table->AppendMany(Pointers(added));
+      });
+    } catch (const EngineError&) {
+      ++failures;
+      ASSERT_EQ(Shown(table->ReadAll()), Shown(before)) << "failing operation " << fail_at;
+      ASSERT_EQ(Reopened(), Shown(before)) << "failing operation " << fail_at;
+      continue;
+    }
+    EXPECT_EQ(faults.syncs, std::string(GetParam()) == ".txt" ? 1 : 2) << "a group syncs its files once";
+    break;
+  }
+  EXPECT_GE(failures, 3);
+  std::vector<Record> after = before;
+  after[5] = Row(-5);
+  after.erase(after.begin() + 250);
+  after.insert(after.end(), added.begin(), added.end());
+  EXPECT_EQ(Reopened(), Shown(after));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), std::string(GetParam()) == ".txt" ? 1 : 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, WriteSafetyTest, ::testing::Values(".db", ".dbf", ".txt"));
+
+class PairReplaceTest : public TempFolderTest, public ::testing::WithParamInterface<const char*> {};
+
+// A table with memos rewritten (a pack) while each of its writes and
+// renames fails in turn: the next open sees the old records or the new
+// ones, and the temporaries are gone.
+TEST_P(PairReplaceTest, TableAndMemoFileAreReplacedTogether) {
+  const fs::path table = dir_ / (std::string("pair") + GetParam());
+  const std::vector<Record> old_rows = Rows(0, 50);
+  const std::vector<Record> new_rows = Rows(1000, 7);
+  CreateTableFile(table, KindForPath(table), kFields, old_rows);
+  std::set<std::string> outcomes;
+  for (int fail_at = 1; fail_at < 40; ++fail_at) {
+    {
+      FaultInjector faults("pair", fail_at);
+      try {
+        CreateTableFile(table, KindForPath(table), kFields, new_rows);
+      } catch (const EngineError&) {
+      }
+    }
+    const std::vector<Record> seen = OpenTableFile(table)->ReadAll();
+    ASSERT_TRUE(seen == old_rows || seen == new_rows) << "failing operation " << fail_at << ": " << seen.size() << " records";
+    outcomes.insert(seen == old_rows ? "old" : "new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 2) << "failing operation " << fail_at;
+    CreateTableFile(table, KindForPath(table), kFields, old_rows);
+  }
+  EXPECT_EQ(outcomes, (std::set<std::string>{"old", "new"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PairReplaceTest, ::testing::Values(".db", ".dbf"));
+
+TEST_F(TempFolderTest, OpeningATableRemovesOnlyItsStaleTemporaries) {
+  CreateTableFile(dir_ / "T.db", TableKind::Paradox, kFields, Rows(0, 3));
+  const std::vector<std::pair<std::string, bool>> files = {
+      {".T.db.tmp123", true},    {".t.MB.tmp9", true},      {".other.db.tmp1", false},
+      {".T.db.tmpx", false},     {"T.db.tmp1", false},      {".T.db.tmp", false}};
+  for (const auto& [name, stale] : files) WriteFileAtomically(dir_ / name, "left over");
+  EXPECT_EQ(OpenTableFile(dir_ / "T.db")->record_count(), 3u);
+  for (const auto& [name, stale] : files) EXPECT_EQ(fs::exists(dir_ / name), !stale) << name;
+}
+
+}  // namespace
+}  // namespace veltra::formats
