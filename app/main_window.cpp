@@ -5,6 +5,7 @@
 
 #include "app/report_kind.h"
 #include "dbtool/db_tool.h"
+#include "entry/entry_windows.h"
 #include "entry/kfq_window.h"
 #include "platform/ui/message_box.h"
 #include "query/query_p.h"
@@ -96,15 +97,27 @@ void TF_main::Button1Click() {
 }
 
 void TF_main::ShowEntryWindow(std::string_view window, const std::string& caption) {
-  if (window != "TF_kfq") {
-    NotYetAvailable(caption);
-    return;
+  auto found = entry_windows_by_name_.find(window);
+  if (found == entry_windows_by_name_.end()) {
+    std::unique_ptr<ui::Form> created = entry::CreateEntryWindow(window, unit_, prompts_);
+    if (!created) {
+      NotYetAvailable(caption);
+      return;
+    }
+    found = entry_windows_by_name_.emplace(std::string(window), std::move(created)).first;
   }
-  if (!f_kfq_) f_kfq_ = std::make_unique<entry::TF_kfq>(unit_, prompts_);
-  unit_.MainCurrentForm = f_kfq_.get();
-  f_kfq_->SetCaption(caption);
-  f_kfq_->ShowModal();
+  ui::Form& form = *found->second;
+  unit_.MainCurrentForm = &form;
+  form.SetCaption(caption);
+  form.ShowModal();
 }
+
+ui::Form* TF_main::EntryWindow(std::string_view window) const {
+  const auto found = entry_windows_by_name_.find(window);
+  return found == entry_windows_by_name_.end() ? nullptr : found->second.get();
+}
+
+entry::TF_kfq* TF_main::F_kfq() const { return static_cast<entry::TF_kfq*>(EntryWindow("TF_kfq")); }
 
 void TF_main::Button7Click() {
   unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());

@@ -3,7 +3,9 @@
 // task on the chosen report type. It owns the main unit (shared state and
 // scratch components) and creates each task window on first use.
 #include <array>
+#include <map>
 #include <memory>
+#include <string>
 
 #include "mainunit/main_unit.h"
 #include "mainunit/ui_prompts.h"
@@ -38,7 +40,9 @@ class TF_main : public ui::Form {
 
   mainunit::MainUnit& Unit() { return unit_; }
   mainunit::Prompts& UserPrompts() { return prompts_; }
-  entry::TF_kfq* F_kfq() const { return f_kfq_.get(); }
+  entry::TF_kfq* F_kfq() const;
+  // The entry window of that class once it was opened, else null.
+  ui::Form* EntryWindow(std::string_view window) const;
 
   ui::RadioGroup* RadioGroup1;
   ui::Button* Button1;
@@ -66,7 +70,8 @@ class TF_main : public ui::Form {
 
   mainunit::MainUnit unit_;
   mainunit::UiPrompts prompts_;
-  std::unique_ptr<entry::TF_kfq> f_kfq_;
+  // Each entry window, created when first opened and kept for the run.
+  std::map<std::string, std::unique_ptr<ui::Form>, std::less<>> entry_windows_by_name_;
   std::unique_ptr<dbtool::TF_db_tool> f_db_tool_;
   std::unique_ptr<query::TF_query_p> f_query_p_;
   std::unique_ptr<validation::TF_check> f_check_;

@@ -1,5 +1,7 @@
 #include "entry/change_r.h"
 
+#include <memory>
+
 namespace veltra::entry {
 
 LocateDialogBase::LocateDialogBase(mainunit::MainUnit& main, const std::string& name, int width, int height)
@@ -65,6 +67,14 @@ LocateChoice TF_change_r2::Choice() {
   // only the record number is searched.
   if (RadioButton1->isChecked() || !HasIndex(*main_.LocateTable, key_.key_index)) return {};
   return key_;
+}
+
+std::function<void()> PlainLocateDialog(mainunit::MainUnit& main) {
+  auto dialog = std::make_shared<std::unique_ptr<TF_change_r>>();
+  return [&main, dialog] {
+    if (!*dialog) *dialog = std::make_unique<TF_change_r>(main);
+    (*dialog)->ShowModal();
+  };
 }
 
 }  // namespace veltra::entry

@@ -13,7 +13,6 @@ namespace veltra::entry {
 
 namespace {
 
-constexpr const char* kImportSuffix = ",请退出系统查检查重复记录";
 constexpr const char* kErrorTitle = "错误窗口";
 constexpr const char* kNoticeTitle = "提示窗口";
 constexpr const char* kQuestionTitle = "提示";
@@ -22,11 +21,13 @@ bool Editing(db::DataSetState state) {
   return state == db::DataSetState::Edit || state == db::DataSetState::Insert;
 }
 
+// Only the engine's own duplicate-key errors are reworded: a locked file or
+// a failed write that happens to name the table is shown as it is.
 std::string Translate(const PostErrorWords& words, const db::PostError& error) {
   std::string text = error.message;
-  if (text == "Key violation.") {
+  if (error.kind == EngineError::Kind::KeyViolation && !words.duplicate_key.empty()) {
     text = words.duplicate_key;
-  } else {
+  } else if (error.kind == EngineError::Kind::IndexViolation) {
     for (const auto& [index, word] : words.index_words) {
       if (error.message.find(index) != std::string::npos) {
         text = word;
@@ -116,8 +117,9 @@ bool EntryFrame::Activate() {
 
   current_table_ = &master_;
   current_source_ = &master_source_;
+  AfterTablesOpened();
   LocateOnOpen();
-  saved_report_no_ = master_.FieldByName(description_.master.key_field).AsString();
+  saved_report_no_ = MasterKey();
 
   view_.page = 0;
   SetValidation(true);
@@ -150,13 +152,23 @@ void EntryFrame::LoadRules(db::Table& table, const std::string& rule_table) {
   }
 }
 
+std::string EntryFrame::MasterKey() {
+  const std::string& key_field = description_.master.key_field;
+  return key_field.empty() ? std::string() : master_.FieldByName(key_field).AsString();
+}
+
+std::string EntryFrame::RestingOrderAfterKeySearch() const {
+  const MasterDescription& m = description_.master;
+  return m.order_after_key_search.empty() ? m.id_field : m.order_after_key_search;
+}
+
 void EntryFrame::LocateOnOpen() {
-  if (!main_.OpenedFromCheck) return;
+  if (!main_.OpenedFromCheck || description_.master.key_index.empty()) return;
   master_.SetIndexFieldNames("");
   master_.SetIndexName(description_.master.key_index);
-  mainunit::OnExit by_id([this] {
+  mainunit::OnExit resting_order([this] {
     master_.SetIndexName("");
-    master_.SetIndexFieldNames(description_.master.id_field);
+    master_.SetIndexFieldNames(RestingOrderAfterKeySearch());
   });
   master_.SetKey();
   master_.FieldByName(main_.LocateKeyField).SetAsString(main_.LocateKeyValue);
@@ -170,7 +182,7 @@ void EntryFrame::Close() {
   }
   for (int i = DetailCount() - 1; i >= 0; --i) Detail(i).Close();
   master_.Close();
-  if (main_.RecordsDeleted) {
+  if (description_.pack_after_delete && main_.RecordsDeleted) {
     mainunit::PackTable(main_.Database1, master_.TableName());
     for (int i = 0; i < DetailCount(); ++i) mainunit::PackTable(main_.Database1, Detail(i).TableName());
   }
@@ -219,8 +231,8 @@ void EntryFrame::SyncPageState() {
     current_table_ = &master_;
     current_source_ = &master_source_;
     const bool cover = view_.page == 0;
-    view_.insert_enabled = cover;
-    view_.append_enabled = cover;
+    view_.insert_enabled = cover || !description_.cover_page_rules;
+    view_.append_enabled = view_.insert_enabled;
     if (cover) {
       for (int i = 0; i < DetailCount(); ++i) Detail(i).SetMasterFields(key_field);
     }
@@ -229,7 +241,7 @@ void EntryFrame::SyncPageState() {
 }
 
 void EntryFrame::HideDetailPagesIfEmpty() {
-  if (current_table_ != &master_ || !master_.IsEmpty()) return;
+  if (!description_.cover_page_rules || current_table_ != &master_ || !master_.IsEmpty()) return;
   view_.master_pages_shown = false;
   ShowPage(0);
 }
@@ -257,11 +269,16 @@ void EntryFrame::SetCurrentTable(int kind) {
 void EntryFrame::UpdateStatusBar() {
   if (current_source_ == nullptr || !current_table_->Active()) return;
   db::Table& table = *current_table_;
-  const db::Field* key = table.FindField(description_.master.key_field);
-  view_.status = "报表编号: " + (key ? key->AsString() : std::string()) +
-                 "  当前记录: " + std::to_string(table.RecNo()) +
-                 "  总记录: " + std::to_string(table.RecordCount()) +
-                 (Editing(current_source_->State()) ? "  已修改" : "  未修改");
+  const StatusLineForm& form = description_.status_line;
+  const std::string colon = form.blank_after_colon ? ": " : ":";
+  std::string status;
+  if (!form.key_label.empty()) {
+    const db::Field* key = table.FindField(description_.master.key_field);
+    status = form.key_label + colon + (key ? key->AsString() : std::string()) + "  ";
+  }
+  view_.status = status + "当前记录" + colon + std::to_string(table.RecNo()) +
+                 "  总记录" + colon + std::to_string(table.RecordCount()) +
+                 (Editing(current_source_->State()) ? "  已修改" : "  未修改") + StatusSuffix();
   Changed();
 }
 
@@ -279,14 +296,24 @@ void EntryFrame::InsertRecord() {
 void EntryFrame::DeleteRecord() {
   db::Table& table = *current_table_;
   if (!table.IsEmpty()) {
-    if (!prompts_.AskYesNo("是否删除当前记录", kQuestionTitle)) return;
-    main_.RecordsDeleted = true;
-    table.Cancel();
-    if (&table == &master_) DeleteDetailRowsOf(master_.FieldByName(description_.master.key_field).AsString());
-    table.Delete();
+    if (!prompts_.AskYesNo(DeleteQuestion(), kQuestionTitle)) return;
+    if (table.State() == db::DataSetState::Insert) {
+      // The record being added is dropped; the one shown before it stays.
+      table.Cancel();
+    } else {
+      DeleteCurrentRecord();
+    }
     HideDetailPagesIfEmpty();
   }
   table.FlushBuffers();
+}
+
+void EntryFrame::DeleteCurrentRecord() {
+  db::Table& table = *current_table_;
+  if (description_.pack_after_delete) main_.RecordsDeleted = true;
+  table.Cancel();
+  if (&table == &master_) DeleteDetailRowsOf(MasterKey());
+  table.Delete();
 }
 
 void EntryFrame::DeleteDetailRowsOf(const std::string& key) {
@@ -321,9 +348,10 @@ void EntryFrame::LocateDialog(const std::function<void()>& dialog) {
   if (!current_table_->MasterFields().empty()) return;
   main_.LocateTable = current_table_;
   main_.LocateKeyField = text::ToAsciiLower(description_.master.key_field);
+  main_.LocateKeyValue.clear();
   main_.LocateIndexName = description_.master.key_index;
   dialog();
-  saved_report_no_ = master_.FieldByName(description_.master.key_field).AsString();
+  saved_report_no_ = MasterKey();
   UpdateStatusBar();
 }
 
@@ -340,12 +368,13 @@ void EntryFrame::ClearSendMarks() {
 
 void EntryFrame::MasterBeforePost() {
   const MasterDescription& m = description_.master;
-  const std::string key = master_.FieldByName(m.key_field).AsString();
+  const std::string key = MasterKey();
   if (detail_post_on_ && !saved_report_no_.empty() && key != saved_report_no_) CheckCascadeTarget(key);
   ClearSendMarks();
   mainunit::SetNullNumericFieldsToZero(master_);
-  master_.FieldByName(m.counter_field).SetAsInteger(1);
-  master_.FieldByName(m.id_field).SetAsString(main_.IdPrefix + key);
+  if (!m.counter_field.empty()) master_.FieldByName(m.counter_field).SetAsInteger(1);
+  if (!m.id_field.empty()) master_.FieldByName(m.id_field).SetAsString(main_.IdPrefix + key);
+  OwnBeforePost();
 }
 
 void EntryFrame::DetailBeforePost(int detail) {
@@ -376,7 +405,7 @@ std::string EntryFrame::DetailId(int detail, const std::string& key, const std::
 
 void EntryFrame::MasterAfterPost() {
   if (!detail_post_on_) return;
-  const std::string key = master_.FieldByName(description_.master.key_field).AsString();
+  const std::string key = MasterKey();
   if (key != saved_report_no_ && !saved_report_no_.empty()) KeyCascade();
   // A new record's number is now stored: a later change must cascade too.
   saved_report_no_ = key;
@@ -385,7 +414,7 @@ void EntryFrame::MasterAfterPost() {
 
 void EntryFrame::MasterAfterScroll() {
   const db::DataSetState state = master_source_.State();
-  const std::string key = master_.FieldByName(description_.master.key_field).AsString();
+  const std::string key = MasterKey();
   if (key != saved_report_no_ && (state == db::DataSetState::Browse || state == db::DataSetState::Insert)) {
     saved_report_no_ = key;
   }
@@ -396,7 +425,7 @@ void EntryFrame::MasterPostError(db::PostError& error) {
   error.message = Translate(description_.master.words, error);
   if (!detail_post_on_) {
     master_.Cancel();
-    error.message += kImportSuffix;
+    error.message += description_.master.import_failure_suffix;
   }
 }
 
@@ -498,7 +527,7 @@ int EntryFrame::KindOf(const db::Table& table) const {
   return 0;
 }
 
-void EntryFrame::ImportRecords(int kind) {
+void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
   db::Table& source = main_.Table1;
   db::Table& target = *current_table_;
   const MasterDescription& m = description_.master;
@@ -511,6 +540,7 @@ void EntryFrame::ImportRecords(int kind) {
   if (d) target.SetMasterFields("");
   target.DisableConstraints();
   detail_post_on_ = false;
+  importing_ = true;
   view_.progress = {true, 0, source.RecordCount()};
   Changed();
   if (!d) {
@@ -521,20 +551,23 @@ void EntryFrame::ImportRecords(int kind) {
     if (Editing(target.State())) target.Cancel();
     if (!d) {
       target.SetIndexName("");
-      target.SetIndexFieldNames(m.id_field);
+      target.SetIndexFieldNames(RestingOrderAfterKeySearch());
     }
     source.Close();
     target.First();
     target.EnableConstraints();
     if (d) target.SetMasterFields(link);
     detail_post_on_ = true;
+    importing_ = false;
     view_.progress.visible = false;
     view_.busy = false;
     Changed();
   });
 
   const std::string& key_field = m.key_field;
+  const db::Field* only_with = only_rows_with.empty() ? nullptr : &source.FieldByName(only_rows_with);
   for (source.First(); !source.Eof(); source.Next()) {
+    if (only_with != nullptr && only_with->IsNull()) continue;
     target.SetKey();
     target.FieldByName(key_field).SetValue(source.FieldByName(key_field).Value());
     if (d) target.FieldByName(d->sequence_field).SetValue(source.FieldByName(d->sequence_field).Value());
@@ -553,7 +586,7 @@ void EntryFrame::ImportRecords(int kind) {
         to->SetValue(from.Value());
       }
     }
-    target.FieldByName("PXH").SetAsString(main_.IdPrefix);
+    if (db::Field* region = target.FindField("PXH")) region->SetAsString(main_.IdPrefix);
     const std::string key = target.FieldByName(key_field).AsString();
     if (d) {
       target.FieldByName(d->counter_field).SetAsInteger(1);
@@ -576,6 +609,9 @@ void EntryFrame::CheckImportSource(int kind) {
   mainunit::OnExit close([&source] { source.Close(); });
   std::vector<std::string> keys{description_.master.key_field};
   if (kind > 0) keys.push_back(description_.details[kind - 1].sequence_field);
+  if (kind == 0 && !description_.master.append.only_rows_with.empty()) {
+    keys.push_back(description_.master.append.only_rows_with);
+  }
   for (const std::string& key : keys) {
     if (source.FindField(key) == nullptr) {
       throw EngineError(EngineError::Kind::NoSuchField,
@@ -609,7 +645,7 @@ void EntryFrame::AppendFromFiles() {
       table.Open();
       HideDetailPagesIfEmpty();
     }
-    ImportRecords(kind);
+    ImportRecords(kind, texts.only_rows_with);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QScrollArea>
+#include <QTabBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -28,6 +29,20 @@ QLabel* SectionTitle(QWidget* parent, const std::string& text) {
 
 }  // namespace
 
+std::function<std::vector<QWidget*>(QWidget& page)> CoverHeading(std::string title, std::string subtitle) {
+  return [title = std::move(title), subtitle = std::move(subtitle)](QWidget& page) {
+    auto* heading = new QLabel(ui::ToQString(title), &page);
+    QFont font = heading->font();
+    font.setBold(true);
+    font.setItalic(true);
+    font.setPixelSize(20);
+    heading->setFont(font);
+    std::vector<QWidget*> lines{heading};
+    if (!subtitle.empty()) lines.push_back(new QLabel(ui::ToQString(subtitle), &page));
+    return lines;
+  };
+}
+
 EntryWindow::EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts parts)
     : ui::Form(parts.form_name), frame_(std::move(frame)), parts_(std::move(parts)) {
   SetClientSize(parts_.width, parts_.height);
@@ -52,6 +67,8 @@ EntryWindow::EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts par
       BuildMasterPage(*sheet, pages[i].name, i == 0);
     }
   }
+  // A window of one scroll box has no tabs to pick.
+  if (pages.size() == 1) PageControl1->tabBar()->hide();
 
   BuildToolBar();
   layout->addWidget(ToolBar1);
@@ -62,7 +79,7 @@ EntryWindow::EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts par
   layout->addWidget(StatusBar1);
 
   PageControl1->OnChange = [this] { PageControl1Change(); };
-  StatusBar1->OnDblClick = [this] { frame_->LocateDialog(parts_.locate_dialog); };
+  if (parts_.locate_dialog) StatusBar1->OnDblClick = [this] { frame_->LocateDialog(parts_.locate_dialog); };
   OnActivate = [this] { FormActivate(); };
   OnClose = [this](bool& allow) { FormClose(allow); };
   OnKeyPress = [this](int& key) { FormKeyPress(key); };
@@ -73,12 +90,20 @@ EntryWindow::~EntryWindow() {
   frame_->OnViewChanged = nullptr;
 }
 
-ui::DBEdit* EntryWindow::EditOf(const std::string& field) const {
-  for (const auto& [name, edit] : edits_) {
-    if (text::EqualsIgnoreAsciiCase(name, field)) return edit;
+namespace {
+
+template <typename Control>
+Control* FindByField(const std::vector<std::pair<std::string, Control*>>& controls, const std::string& field) {
+  for (const auto& [name, control] : controls) {
+    if (text::EqualsIgnoreAsciiCase(name, field)) return control;
   }
   return nullptr;
 }
+
+}  // namespace
+
+ui::DBEdit* EntryWindow::EditOf(const std::string& field) const { return FindByField(edits_, field); }
+ui::DBMemo* EntryWindow::MemoOf(const std::string& field) const { return FindByField(memos_, field); }
 
 void EntryWindow::BuildMasterPage(ui::TabSheet& sheet, const std::string& page, bool cover) {
   auto* outer = new QVBoxLayout(&sheet);
@@ -105,6 +130,19 @@ void EntryWindow::BuildMasterPage(ui::TabSheet& sheet, const std::string& page, 
       if (!section.empty()) grid->addWidget(SectionTitle(content, section), row++, 0, 1, 2 * kEditsPerRow);
     }
     auto* label = new QLabel(ui::ToQString(place->caption), content);
+    const int field = FindField(table->fields, place->field);
+    if (field >= 0 && table->fields[field].type == FieldType::Memo) {
+      // A memo takes a row of its own.
+      if (column != 0) ++row;
+      auto* memo = new ui::DBMemo(content, "DBMemo_" + place->field);
+      memo->SetDataSource(&frame_->MasterSource());
+      memo->SetDataField(place->field);
+      memos_.emplace_back(place->field, memo);
+      grid->addWidget(label, row, 0);
+      grid->addWidget(memo, row++, 1, 1, 2 * kEditsPerRow - 1);
+      column = 0;
+      continue;
+    }
     const bool key = text::EqualsIgnoreAsciiCase(place->field, frame_->Description().master.key_field);
     auto* edit = new ui::DBEdit(content, key ? "DBEdit1" : "DBEdit_" + place->field);
     if (key) {
@@ -182,17 +220,21 @@ void EntryWindow::BuildToolBar() {
     };
     return b;
   };
-  button("ToolButton1", "上一记录", [this] { frame_->Prior(); });
-  button("ToolButton2", "下一记录", [this] { frame_->Next(); });
-  button("ToolButton3", "记录头", [this] { frame_->First(); });
-  button("ToolButton4", "记录尾", [this] { frame_->Last(); });
-  ToolButton5 = button("ToolButton5", "插入记录", [this] { frame_->InsertRecord(); });
+  const ToolBarButtons& offer = frame_->Description().tool_bar;
+  if (offer.navigation) {
+    button("ToolButton1", "上一记录", [this] { frame_->Prior(); });
+    button("ToolButton2", "下一记录", [this] { frame_->Next(); });
+    button("ToolButton3", "记录头", [this] { frame_->First(); });
+    button("ToolButton4", "记录尾", [this] { frame_->Last(); });
+  }
+  if (offer.insert) ToolButton5 = button("ToolButton5", "插入记录", [this] { frame_->InsertRecord(); });
   button("ToolButton6", "删除记录", [this] { frame_->DeleteRecord(); });
   button("ToolButton7", "存盘", [this] { frame_->SaveRecord(); });
   button("ToolButton8", "取消修改", [this] { frame_->CancelChanges(); });
   if (parts_.import_submission) ToolButton11 = button("ToolButton11", "数据入库", parts_.import_submission);
-  ToolButton9 = button("ToolButton9", "数据追加", [this] { frame_->AppendFromFiles(); });
+  if (offer.append) ToolButton9 = button("ToolButton9", "数据追加", [this] { frame_->AppendFromFiles(); });
   button("ToolButton10", "返回", [this] { Close(); });
+  if (!offer.validation_switch) return;
   auto* panel = new QWidget(ToolBar1);
   panel->setObjectName("Panel2");
   auto* panel_layout = new QVBoxLayout(panel);
@@ -207,12 +249,12 @@ void EntryWindow::ApplyView() {
   const EntryViewState& view = frame_->View();
   for (std::size_t i = 1; i < TabSheets.size(); ++i) TabSheets[i]->SetTabVisible(view.master_pages_shown);
   PageControl1->SetActivePage(TabSheets[view.page]);
-  if (DBEdit1 != nullptr) {
+  if (DBEdit1 != nullptr && !detail_pages_.empty()) {
     Label2->setText(view.key_editable ? "报表编号" : "报表编号(只读)");
     DBEdit1->setEnabled(view.key_editable);
   }
-  ToolButton5->setEnabled(view.insert_enabled);
-  ToolButton9->setEnabled(view.append_enabled);
+  if (ToolButton5 != nullptr) ToolButton5->setEnabled(view.insert_enabled);
+  if (ToolButton9 != nullptr) ToolButton9->setEnabled(view.append_enabled);
   for (std::size_t i = 0; i < detail_pages_.size(); ++i) {
     const bool all = view.scopes[i] == DetailScope::AllEnterprises;
     DetailPage& page = detail_pages_[i];
@@ -225,11 +267,12 @@ void EntryWindow::ApplyView() {
   ProgressBar1->SetPosition(view.progress.position);
   TabSheets[0]->setCursor(view.busy ? Qt::WaitCursor : Qt::ArrowCursor);
   StatusBar1->SetSimpleText(view.status);
+  ApplyOwnView();
 }
 
 void EntryWindow::FormActivate() {
   if (!frame_->Master().Active() && ui::Ui().ScreenWidth() < 801) move(0, 0);
-  if (frame_->Activate()) ComboBox1->SetItemIndex(0);
+  if (frame_->Activate() && ComboBox1 != nullptr) ComboBox1->SetItemIndex(0);
   ApplyView();
 }
 
@@ -262,8 +305,10 @@ void EntryWindow::ScopeChange(int detail) {
 
 void EntryWindow::FormKeyPress(int& key) {
   if (key != 13) return;
-  key = 0;
   QWidget* focus = focusWidget();
+  // Enter in a memo starts a new line of its text.
+  if (qobject_cast<ui::DBMemo*>(focus) != nullptr) return;
+  key = 0;
   for (DetailPage& page : detail_pages_) {
     if (focus == page.upper) {
       if (page.upper->SelectedColumn() + 1 < page.upper->ColumnCount()) {

@@ -30,11 +30,16 @@ struct EntryWindowParts {
   int height = 543;
   // "数据入库" (ToolButton11), for the windows that import a submission.
   std::function<void()> import_submission;
-  // Runs the window's locate dialog (TF_change_r or TF_change_r2).
+  // Runs the window's locate dialog (TF_change_r or TF_change_r2); none
+  // when the window has no locate.
   std::function<void()> locate_dialog;
   // The lines the cover shows above its edits (the form's title), centred.
   std::function<std::vector<QWidget*>(QWidget& page)> cover_heading;
 };
+
+// The form's title on the cover, in large type, with a line beneath it when
+// `subtitle` is not empty.
+std::function<std::vector<QWidget*>(QWidget& page)> CoverHeading(std::string title, std::string subtitle = "");
 
 class EntryWindow : public ui::Form {
   Q_OBJECT
@@ -48,21 +53,25 @@ class EntryWindow : public ui::Form {
   std::vector<ui::TabSheet*> TabSheets;  // in page order; TabSheets[0] is the cover
   QLabel* Label2 = nullptr;              // caption of the master key's edit
   ui::DBEdit* DBEdit1 = nullptr;         // the master key's edit
-  ui::ComboBox* ComboBox1;
+  ui::ComboBox* ComboBox1 = nullptr;       // the validation switch, where the window has one
   QToolBar* ToolBar1;
-  ui::ToolButton* ToolButton5;   // 插入记录
-  ui::ToolButton* ToolButton9;   // 数据追加
+  ui::ToolButton* ToolButton5 = nullptr;   // 插入记录
+  ui::ToolButton* ToolButton9 = nullptr;   // 数据追加
   ui::ToolButton* ToolButton11 = nullptr;  // 数据入库
   ui::ProgressBar* ProgressBar1;
   ui::StatusBar* StatusBar1;
 
   // The data-aware edit of a master field, or null when no page shows it.
   ui::DBEdit* EditOf(const std::string& field) const;
+  // The memo edit of a master memo field, or null.
+  ui::DBMemo* MemoOf(const std::string& field) const;
   // A detail page's grids, by their component names.
   ui::DBGrid* Grid(const std::string& name) const;
 
  protected:
   EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts parts);
+  // What a window shows of its own state, after every change of the frame's.
+  virtual void ApplyOwnView() {}
 
  private:
   struct DetailPage {
@@ -86,6 +95,7 @@ class EntryWindow : public ui::Form {
   EntryWindowParts parts_;
   std::vector<DetailPage> detail_pages_;
   std::vector<std::pair<std::string, ui::DBEdit*>> edits_;
+  std::vector<std::pair<std::string, ui::DBMemo*>> memos_;
 };
 
 }  // namespace veltra::entry
