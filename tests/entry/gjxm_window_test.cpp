@@ -59,10 +59,26 @@ TEST_F(GjxmWindowTest, FirstUseLoadsTheIssuedListAndTheStatusLineFollowsTheListS
   EXPECT_FALSE(form.ToolButton5->isEnabled());
   EXPECT_FALSE(form.ToolButton9->isEnabled());
 
-  // The next opening does not read the issued list again.
+  // The next opening does not read the issued list again; from a fault it shows the fault's project.
   form.Close();
+  unit->OpenedFromCheck = true;
+  unit->LocateKeyField = "jb00";
+  unit->LocateKeyValue = "110000103";
   Open<TF_gjxm>();
   EXPECT_EQ(Values("gjxm.db", "IS_CHGE"), (std::vector<std::string>{"1", "", "", "2"}));
+  EXPECT_EQ(Projects().FieldByName("JB00").AsString(), "110000103");
+  EXPECT_EQ(Projects().IndexFieldNames(), "Id");
+}
+
+TEST_F(GjxmWindowTest, WithoutTheIssuedListTheEmptyTableShowsOnlyTheCover) {
+  std::filesystem::remove(work / "gjxm_s.dbf");
+  TF_gjxm& form = Open<TF_gjxm>();
+  EXPECT_FALSE(form.TabSheets[1]->TabVisible());
+  Press("ToolButton5");
+  EXPECT_TRUE(form.TabSheets[1]->TabVisible());
+  ui_.ExpectMessage(MessageKind::Question, "提示", "是否放弃当前记录的修改", ui::Answer::Yes);
+  Press("ToolButton8");
+  EXPECT_FALSE(form.TabSheets[1]->TabVisible());
 }
 
 TEST_F(GjxmWindowTest, DeleteClearsAnIssuedRecordAndDeletesOnlyAnAddedOne) {
@@ -109,6 +125,19 @@ TEST_F(GjxmWindowTest, AppendTakesOnlyTheRowsAnotherOfficeEnteredOrAdded) {
   EXPECT_EQ(Values("gjxm.db", "JB00"), (std::vector<std::string>{"110000101", "110000102", "110000103", "120000001"}));
   EXPECT_EQ(Values("gjxm.db", "JC100"), (std::vector<std::string>{"7", "860.5", "450", "0"}));
   EXPECT_EQ(Values("gjxm.db", "IS_CHGE"), (std::vector<std::string>{"1", "", "", "2"}));
+
+  // A row that cannot be stored ends the import there; the window is as before it.
+  AddRowsTo("other.db", {{{"JB00", "120000002"}, {"JB01", "示例外地新增"}, {"IS_CHGE", "2"}},
+                         {{"JB00", "120000003"}, {"JB01", "示例后续项目"}, {"IS_CHGE", "2"}}});
+  ui_.ExpectFileDialog("请选择国家级项目数据库  文件名:gjxm.db", (work / "other.db").string());
+  ui_.ExpectMessage(MessageKind::Question, "", "是否清空国家级项目数据库", ui::Answer::No);
+  ui_.ExpectException("数据错误:统计编号重复");
+  Press("ToolButton9");
+  EXPECT_EQ(Values("gjxm.db", "JB00").size(), 4u);
+  EXPECT_EQ(Projects().IndexFieldNames(), "Id");
+  EXPECT_FALSE(Projects().ConstraintsDisabled());
+  EXPECT_FALSE(static_cast<TF_gjxm&>(*window).Frame().Importing());
+  EXPECT_FALSE(static_cast<TF_gjxm&>(*window).ProgressBar1->isVisible());
 }
 
 }  // namespace
