@@ -15,9 +15,9 @@ namespace veltra::entry::testing {
 
 class InstalledWindowTest : public veltra::testing::WorkingFolderTest {
  protected:
-  explicit InstalledWindowTest(bool demo = false) : work(folder() / "work") {
+  InstalledWindowTest() : work(folder() / "work") {
     ui::testing::EnsureApplication();
-    install::CreateWorkingFolder(work, {.demo = demo});
+    install::CreateWorkingFolder(work);
     unit = std::make_unique<mainunit::MainUnit>(work);
   }
   ~InstalledWindowTest() override {
@@ -40,14 +40,9 @@ class InstalledWindowTest : public veltra::testing::WorkingFolderTest {
   // Clicks a tool button; it must be there and enabled.
   void Press(const char* name) { ASSERT_TRUE(ui::testing::Click(Tool(name))) << name; }
 
-  // Rows of a table in the installed folder, read from the file.
+  // One field of every record of a table in the installed folder, read from the file.
   std::vector<std::string> Values(const std::string& table, const std::string& field) {
-    auto file = formats::OpenTableFile(unit->Database1.ResolveTableName(table));
-    const int index = FindField(file->fields(), field);
-    EXPECT_GE(index, 0) << field;
-    std::vector<std::string> values;
-    for (const auto& record : file->ReadAll()) values.push_back(record[index].ToDisplayText());
-    return values;
+    return Column("work/" + table, field);
   }
   void AddRowsTo(const std::string& table, const std::vector<std::map<std::string, std::string>>& rows) {
     AddRows("work/" + table, rows);
