@@ -27,8 +27,13 @@ std::string FormatNumber(double v) {
   if (v == 0) return "0";  // also for -0
   if (std::isnan(v)) return "NAN";
   if (std::isinf(v)) return v > 0 ? "INF" : "-INF";
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+  // Plain decimals as people write them (200000, not 2e+05), in the fewest
+  // digits that read back as the same double; exponents only far outside
+  // the range of survey figures.
+  const double magnitude = std::fabs(v);
+  const auto format = magnitude >= 1e-6 && magnitude < 1e16 ? std::chars_format::fixed : std::chars_format::general;
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v, format);
   return std::string(buffer, result.ptr);
 }
 

@@ -1,0 +1,106 @@
+#include "reports/report.h"
+
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <exception>
+
+#include "mainunit/on_exit.h"
+#include "platform/types/error.h"
+#include "platform/ui/message_box.h"
+
+namespace veltra::reports {
+namespace {
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : "、") + name;
+  return text;
+}
+
+}  // namespace
+
+TF_report::TF_report(mainunit::MainUnit& main, ReportDispatch::Builders builders, QWidget* parent)
+    : ui::Form("F_report", parent), main_(main), dispatch_(main.Database1, std::move(builders)) {
+  SetCaption("报表打印");
+  SetClientSize(551, 432);
+  SetCentred(true);
+
+  CheckListBox1 = new ui::CheckListBox(this, "CheckListBox1");
+  QFont font("宋体");
+  font.setPixelSize(16);
+  CheckListBox1->setFont(font);
+  ListBox1 = new ui::ListBox(this, "ListBox1");
+  ListBox1->hide();
+
+  auto* bar = new QToolBar(this);
+  bar->setObjectName("ToolBar1");
+  bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  ToolButton2 = new ui::ToolButton(bar, "ToolButton2", "全部清除");
+  ToolButton3 = new ui::ToolButton(bar, "ToolButton3", "打印");
+  ToolButton4 = new ui::ToolButton(bar, "ToolButton4", "打印预览");
+  ToolButton5 = new ui::ToolButton(bar, "ToolButton5", "返回");
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(CheckListBox1, 1);
+  layout->addWidget(bar);
+
+  OnActivate = [this] { FormActivate(); };
+  ToolButton2->OnClick = [this] { ToolButton2Click(); };
+  ToolButton3->OnClick = [this] { PrintCheckedReports(true); };
+  ToolButton4->OnClick = [this] { PrintCheckedReports(false); };
+  ToolButton5->OnClick = [this] { Close(); };
+  CheckListBox1->OnDblClick = [this] { CheckListBox1DblClick(); };
+}
+
+void TF_report::FormActivate() {
+  if (main_.ReportKind == ReportListKind) return;
+  ReportListKind = main_.ReportKind == 3 ? 1 : main_.ReportKind;
+  db::Table& catalogue = main_.Table1;
+  mainunit::OnExit close([&catalogue] { catalogue.Close(); });
+  catalogue.SetTableName("rept_db.db");
+  catalogue.Open();
+  CheckListBox1->Clear();
+  ListBox1->Clear();
+  for (catalogue.First(); !catalogue.Eof(); catalogue.Next()) {
+    CheckListBox1->Add(catalogue.FieldByName("report_name").AsString());
+    ListBox1->Add(catalogue.FieldByName("report_p").AsString());
+    if (catalogue.FieldByName("id").AsInteger() == ReportListKind)
+      CheckListBox1->SetChecked(CheckListBox1->Count() - 1, true);
+  }
+}
+
+// Each ticked report runs, in list order; one that fails is reported by
+// name and the others still print.
+void TF_report::PrintCheckedReports(bool print) {
+  dispatch_.F_check_p();
+  std::vector<std::string> printed, failed;
+  for (int i = 0; i < CheckListBox1->Count(); ++i) {
+    if (!CheckListBox1->Checked(i)) continue;
+    const std::string name = CheckListBox1->Item(i);
+    try {
+      dispatch_.Run(ListBox1->Item(i), name, print);
+      printed.push_back(name);
+    } catch (const SilentAbort&) {
+      failed.push_back(name);
+    } catch (const std::exception& error) {
+      failed.push_back(name);
+      ui::ShowNotice("报表“" + name + "”未能完成:" + error.what(), "错误窗口", ui::MessageKind::Error);
+    }
+  }
+  if (failed.empty()) return;
+  ui::ShowNotice("已完成:" + (printed.empty() ? std::string("无") : Joined(printed)) + "\n未能完成:" + Joined(failed),
+                 "提示窗口");
+}
+
+void TF_report::ToolButton2Click() {
+  for (int i = 0; i < CheckListBox1->Count(); ++i) CheckListBox1->SetChecked(i, false);
+}
+
+void TF_report::CheckListBox1DblClick() {
+  const int index = CheckListBox1->ItemIndex();
+  if (index >= 0) CheckListBox1->SetChecked(index, !CheckListBox1->Checked(index));
+}
+
+}  // namespace veltra::reports

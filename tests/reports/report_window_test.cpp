@@ -1,0 +1,134 @@
+// The report window on an installed folder: default ticks per kind, and a
+// print run in which one report fails while the others still print.
+#include "reports/report.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "install/working_folder.h"
+#include "platform/types/error.h"
+#include "tests/platform/print/print_test_support.h"
+#include "tests/platform/ui/harness/input.h"
+#include "tests/platform/ui/harness/ui_script.h"
+#include "tests/support/working_folder.h"
+
+namespace veltra::reports {
+namespace {
+
+using ui::testing::Click;
+using ui::testing::Find;
+
+class ReportWindowTest : public veltra::testing::WorkingFolderTest {
+ protected:
+  ReportWindowTest() : work_(folder() / "work") {
+    install::CreateWorkingFolder(work_);
+    unit_ = std::make_unique<mainunit::MainUnit>(work_);
+    ReportDispatch::Builders builders;
+    builders.enterprises = [this] { built_.push_back("kfqhz"); };
+    builders.large_list = [this] { built_.push_back("dqy"); };
+    builders.listed_list = [this] {
+      built_.push_back("shqy");
+      WriteListedEnterprise();
+    };
+    builders.industrial_list = [] { throw EngineError(EngineError::Kind::NoSuchTable, "gyqy 来源表缺失"); };
+    window_ = std::make_unique<TF_report>(*unit_, builders);
+  }
+
+  // What the listed-enterprise builder leaves behind: one enterprise in dqy.db.
+  void WriteListedEnterprise() {
+    unit_->Database1.CreateTable("dqy.db", db::TableType::Default,
+                                 {{"报表编号", FieldType::String, 6}, {"企业名称", FieldType::String, 60},
+                                  {"总收入", FieldType::Float, 0}, {"净利润", FieldType::Float, 0},
+                                  {"实际上缴税费", FieldType::Float, 0}, {"出口创汇总额", FieldType::Float, 0}});
+    Append("dqy.db", {{"报表编号", "110009"}, {"企业名称", "上市公司甲"}, {"总收入", "150000"}});
+  }
+  void Append(const std::string& table_name, const std::map<std::string, std::string>& values) {
+    db::Table table(unit_->Database1);
+    table.SetTableName(table_name);
+    table.Open();
+    table.Append();
+    for (const auto& [field, value] : values) table.FieldByName(field).SetAsString(value);
+    table.Post();
+    table.Close();
+  }
+  std::string Subtitle() {
+    db::Table table(unit_->Database1);
+    table.SetTableName("check_pt.db");
+    table.Open();
+    return table.FieldByName("text").AsString();
+  }
+
+  std::vector<std::string> Ticked() const {
+    std::vector<std::string> keys;
+    for (int i = 0; i < window_->CheckListBox1->Count(); ++i)
+      if (window_->CheckListBox1->Checked(i)) keys.push_back(window_->ListBox1->Item(i));
+    return keys;
+  }
+  void Tick(const std::vector<std::string>& keys) {
+    for (int i = 0; i < window_->ListBox1->Count(); ++i) {
+      const std::string key = window_->ListBox1->Item(i);
+      window_->CheckListBox1->SetChecked(i, std::find(keys.begin(), keys.end(), key) != keys.end());
+    }
+  }
+  // Shows the window for `kind`, runs `steps` in it, closes it.
+  void Open(int kind, const std::function<void()>& steps = {}) {
+    unit_->ReportKind = kind;
+    ui_.OnModal("F_report", [&](ui::Form&) { if (steps) steps(); }, ui::kModalCancel);
+    window_->ShowModal();
+  }
+
+  const bool application_ = (ui::testing::EnsureApplication(), true);
+  ui::testing::UiScript ui_;
+  std::filesystem::path work_;
+  std::unique_ptr<mainunit::MainUnit> unit_;
+  std::unique_ptr<TF_report> window_;
+  std::vector<std::string> built_;
+};
+
+TEST_F(ReportWindowTest, KindsTickTheirRowsAndKindThreeSharesKindOnesAndResetsTheTicks) {
+  const std::vector<std::string> kind_one = {"kfqhz", "dqy", "gyqy", "fwqy", "shqy", "kfqrdhz", "kfq_r.db"};
+  Open(4);
+  EXPECT_EQ(Ticked(), (std::vector<std::string>{"xmdcb", "gjhz", "dfwsb", "dfhz", "gjxm_r.db"}));
+  EXPECT_EQ(window_->CheckListBox1->Item(0), "2011年Veltra计划项目统计情况调查表");
+  Open(1, [&] { Tick({"gyqy"}); });
+  Open(1);
+  EXPECT_EQ(Ticked(), std::vector<std::string>{"gyqy"}) << "the same kind keeps the user's ticks";
+  Open(3, [&] { EXPECT_TRUE(window_->grab().save(VELTRA_PRINT_OUTPUT_DIR "/report_window.png")); });
+  EXPECT_EQ(Ticked(), kind_one);
+  Open(3, [&] { Tick({}); });
+  Open(3);
+  EXPECT_EQ(Ticked(), kind_one) << "kind 3 reloads the defaults at every opening";
+  EXPECT_FALSE(unit_->Table1.Active());
+}
+
+TEST_F(ReportWindowTest, AFailingReportIsNamedAndTheOthersStillPrint) {
+  Append("kfq_r.db", {{"编号", "110001"}, {"错误信息", "总收入不能为负"}, {"状态", "错误"}, {"序号", "1"}});
+  print::testing::ScriptedUser printer;
+  const auto survey = folder() / "xmdcb.pdf";
+  const auto listed = folder() / "shqy.pdf";
+  const auto faults = folder() / "faults.pdf";
+  printer.file_answers = {survey, listed, faults};
+  ui_.ExpectMessage(ui::MessageKind::Error, "错误窗口", "报表“产品收入500万以上工业企业清单”未能完成:gyqy 来源表缺失");
+  ui_.ExpectMessage(ui::MessageKind::Information, "提示窗口",
+                    "已完成:2011年Veltra计划项目统计情况调查表、上市企业清单、高新区企业数据校验结果\n"
+                    "未能完成:产品收入500万以上工业企业清单");
+  Open(1, [&] {
+    Tick({"xmdcb", "gyqy", "shqy", "kfq_r.db"});
+    ASSERT_TRUE(Click(Find(*window_, "ToolButton3")));
+  });
+
+  EXPECT_EQ(built_, std::vector<std::string>{"shqy"});
+  EXPECT_NE(print::testing::PdfText(survey).find("2011年Veltra计划项目统计情况调查表"), std::string::npos);
+  const std::string list = print::testing::PdfText(listed);
+  EXPECT_NE(list.find("2011年上市企业清单"), std::string::npos) << list;
+  EXPECT_NE(list.find("上市公司甲"), std::string::npos) << list;
+  const std::string result = print::testing::PdfText(faults);
+  EXPECT_NE(result.find("高新区企业数据校验结果"), std::string::npos) << result;
+  EXPECT_NE(result.find("总收入不能为负"), std::string::npos) << result;
+  EXPECT_EQ(Subtitle(), "高新区企业数据校验结果");
+}
+
+}  // namespace
+}  // namespace veltra::reports
