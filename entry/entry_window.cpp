@@ -1,5 +1,7 @@
 #include "entry/entry_window.h"
 
+#include <algorithm>
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -25,6 +27,22 @@ QLabel* SectionTitle(QWidget* parent, const std::string& text) {
   font.setBold(true);
   label->setFont(font);
   return label;
+}
+
+// The fields of one section under one heading, sections in the order they
+// first appear, fields in their order within each: a table may interleave
+// two parallel sections (unit 1, unit 2) field by field.
+std::vector<const schema::Placement*> GroupedBySection(std::vector<const schema::Placement*> places) {
+  std::vector<std::string> order;
+  for (const schema::Placement* place : places) {
+    if (std::find(order.begin(), order.end(), place->section) == order.end()) order.push_back(place->section);
+  }
+  const auto rank = [&order](const schema::Placement* place) {
+    return std::find(order.begin(), order.end(), place->section) - order.begin();
+  };
+  std::stable_sort(places.begin(), places.end(),
+                   [&rank](const schema::Placement* a, const schema::Placement* b) { return rank(a) < rank(b); });
+  return places;
 }
 
 }  // namespace
@@ -122,7 +140,7 @@ void EntryWindow::BuildMasterPage(ui::TabSheet& sheet, const std::string& page, 
   const schema::TableDef* table = schema::FindTable(frame_->Description().master.file);
   std::string section;
   int column = 0;
-  for (const schema::Placement* place : table->PlacementsOn(page)) {
+  for (const schema::Placement* place : GroupedBySection(table->PlacementsOn(page))) {
     if (place->section != section) {
       section = place->section;
       if (column != 0) ++row;

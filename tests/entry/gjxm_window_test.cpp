@@ -34,6 +34,9 @@ TEST_F(GjxmWindowTest, FirstUseLoadsTheIssuedListAndTheStatusLineFollowsTheListS
   EXPECT_EQ(form.StatusBar1->SimpleText(), "项目编号:110000101  当前记录:1  总记录:3  未修改  下发清单记录，未录入");
   EXPECT_FALSE(form.EditOf("JB00")->isEnabled());
   ASSERT_TRUE(form.grab().save("gjxm_cover.png"));
+  form.PageControl1->setCurrentWidget(form.TabSheets[1]);
+  ASSERT_TRUE(form.grab().save("gjxm_basic.png"));
+  form.PageControl1->setCurrentWidget(form.TabSheets[0]);
 
   Press("ToolButton7");  // an untouched issued record is entered by saving it
   EXPECT_EQ(Values("gjxm.db", "IS_CHGE")[0], "1");
