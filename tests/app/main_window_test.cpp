@@ -118,6 +118,8 @@ TEST_F(InstalledMainWindowTest, ValidationRunsTheChosenKindIntoItsResultTable) {
 }
 
 TEST_F(InstalledMainWindowTest, EachItemOpensItsEntryWindowAndAFaultOpensItsRecordsWindow) {
+  install::CreateWorkingFolder(folder() / "demo", {.demo = true});
+  ShowOn(folder() / "demo");
   TF_main& w = *window;
   struct Entry {
     int item;
