@@ -40,8 +40,6 @@ struct MasterDescription {
   AppendTexts append;
   // The order after a key search (locate, import); the Id order when empty.
   std::string order_after_key_search;
-  // Put after a post error of the master while an import runs, whose pending record is dropped.
-  std::string import_failure_suffix = ",请退出系统查检查重复记录";
 };
 
 struct DetailDescription {
@@ -91,11 +89,19 @@ struct EntryDescription {
   std::string missing_master_key;  // a detail posted before the master has its key
   std::string master_key_first;    // a detail edited before the master has its key
 
+  // While the master is empty only the cover is shown.
+  bool hide_pages_when_empty = true;
+  // "插入记录" only on the cover and the detail pages, "数据追加" only on the
+  // cover; false: both on every page.
+  bool actions_on_cover_only = true;
+  // Imported rows get PXH := IdPrefix; false: they keep the source's.
+  bool import_sets_pxh = true;
+  // Put after the message of a master refused during an import; empty: the
+  // message stands alone.
+  std::string import_error_suffix = ",请退出系统查检查重复记录";
+
   StatusLineForm status_line;
   ToolBarButtons tool_bar;
-  // While the master is empty only the cover shows; "插入记录" and "数据追加"
-  // are offered on the cover only. Without it every page and button stays.
-  bool cover_page_rules = true;
   // A delete has the window's tables packed when it closes.
   bool pack_after_delete = true;
 };

@@ -205,6 +205,7 @@ void EntryFrame::ShowPage(int page) {
 
 void EntryFrame::SyncPageState() {
   const PageDescription& page = description_.pages[view_.page];
+  const bool cover_only = description_.actions_on_cover_only;
   const std::string& key_field = description_.master.key_field;
   if (page.detail >= 0) {
     const int i = page.detail;
@@ -231,8 +232,8 @@ void EntryFrame::SyncPageState() {
     current_table_ = &master_;
     current_source_ = &master_source_;
     const bool cover = view_.page == 0;
-    view_.insert_enabled = cover || !description_.cover_page_rules;
-    view_.append_enabled = view_.insert_enabled;
+    view_.insert_enabled = cover || !cover_only;
+    view_.append_enabled = cover || !cover_only;
     if (cover) {
       for (int i = 0; i < DetailCount(); ++i) Detail(i).SetMasterFields(key_field);
     }
@@ -241,7 +242,7 @@ void EntryFrame::SyncPageState() {
 }
 
 void EntryFrame::HideDetailPagesIfEmpty() {
-  if (!description_.cover_page_rules || current_table_ != &master_ || !master_.IsEmpty()) return;
+  if (!description_.hide_pages_when_empty || current_table_ != &master_ || !master_.IsEmpty()) return;
   view_.master_pages_shown = false;
   ShowPage(0);
 }
@@ -423,9 +424,9 @@ void EntryFrame::MasterAfterScroll() {
 
 void EntryFrame::MasterPostError(db::PostError& error) {
   error.message = Translate(description_.master.words, error);
-  if (!detail_post_on_) {
+  if (!detail_post_on_ && !description_.import_error_suffix.empty()) {
     master_.Cancel();
-    error.message += description_.master.import_failure_suffix;
+    error.message += description_.import_error_suffix;
   }
 }
 
@@ -586,7 +587,7 @@ void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
         to->SetValue(from.Value());
       }
     }
-    if (db::Field* region = target.FindField("PXH")) region->SetAsString(main_.IdPrefix);
+    if (description_.import_sets_pxh) target.FieldByName("PXH").SetAsString(main_.IdPrefix);
     const std::string key = target.FieldByName(key_field).AsString();
     if (d) {
       target.FieldByName(d->counter_field).SetAsInteger(1);

@@ -22,7 +22,7 @@ EntryDescription GjxmDescription() {
   d.master = {"gjxm.db", "gjxm_chk.db", "gjxm", "JB00", "Id", "GJ_ONE",
               {"数据错误:", "统计编号重复", {{"gjxm2", "统计编号重复"}, {"gjxm", "统计编号重复"}}},
               {"请选择国家级项目数据库  文件名:gjxm.db", "是否清空国家级项目数据库", "is_chge"}};
-  d.master.import_failure_suffix.clear();
+  d.import_error_suffix.clear();
   d.pages = PagesOf("gjxm.db");
   d.send_mark_statement = "delete from sendname.db where name='gjxm.db' or name='gjxm_r.db'";
   d.status_line = {"项目编号", false};

@@ -8,12 +8,13 @@ namespace veltra::entry {
 
 EntryDescription SingleTableDescription(MasterDescription master, std::string send_mark_statement) {
   EntryDescription d;
-  master.import_failure_suffix.clear();
   d.pages = PagesOf(master.file);
   d.master = std::move(master);
   d.send_mark_statement = std::move(send_mark_statement);
   d.status_line = {"", false};
-  d.cover_page_rules = false;
+  d.hide_pages_when_empty = false;
+  d.actions_on_cover_only = false;
+  d.import_error_suffix.clear();
   return d;
 }
 

@@ -13,6 +13,7 @@ EntryDescription SjgxqDescription() {
        "code"},
       "delete from sendname.db where name='sjgxq.db' or name='kfqzh3_r.db'");
   d.tool_bar.validation_switch = false;
+  d.import_sets_pxh = false;  // the table has no PXH
   return d;
 }
 
