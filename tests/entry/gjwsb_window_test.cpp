@@ -40,6 +40,14 @@ TEST_F(GjwsbWindowTest, GeneratesTheNeverEnteredProjectsAndAsksBeforeDroppingRea
   Press("ToolButton1");
   EXPECT_EQ(Values("gj_wsb.db", "YY"), (std::vector<std::string>{"", ""}));
 
+  // Without gjxm.db the generation fails before the list is touched.
+  ui::testing::EditCell(*form.DBGrid1, 0, 3, "4");
+  Press("ToolButton7");
+  std::filesystem::remove(work / "gjxm.db");
+  ui_.ExpectMessage(MessageKind::Question, "", "是否清空未上报项目清单中已填的原因", ui::Answer::Yes);
+  EXPECT_THROW(form.ToolButton1Click(), EngineError);
+  EXPECT_EQ(Values("gj_wsb.db", "YY"), (std::vector<std::string>{"4", ""}));
+
   ui::testing::Focus(*form.DBGrid1);
   form.DBGrid1->SetSelectedColumn(2);
   ui::testing::PressEnter();
