@@ -98,6 +98,8 @@ TEST_F(SingleTableWindowTest, ZoneReportHasFourButtonsAndNeverPacks) {
   EXPECT_EQ(Values("kfqzh.db", "KD35"), std::vector<std::string>{"0"});
   EXPECT_EQ(form.StatusBar1->SimpleText(), "当前记录:1  总记录:1  未修改");
   ASSERT_TRUE(form.grab().save("kfqzh_cover.png"));
+  form.Frame().ShowPage(3);
+  ASSERT_TRUE(form.grab().save("kfqzh_services.png"));
 
   ui_.ExpectException("数据错误:高新区实际开发面积不能为负数");
   form.Frame().Master().Edit();
