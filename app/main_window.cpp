@@ -32,24 +32,23 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
   font.setPixelSize(16);
   setFont(font);
 
-  RadioGroup1 = new ui::RadioGroup(this, "RadioGroup1", "请选择报表",
-                                   std::vector<std::string>(kReportItems.begin(), kReportItems.end()));
-  RadioGroup1->setGeometry(32, 24, 465, 449);
-  RadioGroup1->SetItemIndex(0);
-  // The task buttons stand inside the group's right part; the items keep left of them.
-  for (int i = 0; i < RadioGroup1->Count(); ++i) RadioGroup1->Item(i)->setMaximumWidth(300);
-  RadioGroup1->OnClick = [this] { RadioGroup1Click(); };
-
   const auto make = [this](const ButtonPlace& place) {
     auto* button = new ui::Button(this, place.name, place.caption);
     button->setGeometry(place.left, place.top, place.width, place.height);
     return button;
   };
-  // Tab order as the form has it: the task buttons first, the list last.
+  // Created in the form's tab order: the four task buttons, the list, the others.
   Button1 = make({"Button1", "数据录入", 352, 48, 129, 73});
   Button7 = make({"Button7", "报表校验", 352, 160, 129, 73});
   Button5 = make({"Button5", "查询统计", 352, 272, 129, 73});
   Button6 = make({"Button6", "报表打印", 352, 384, 129, 73});
+  RadioGroup1 = new ui::RadioGroup(this, "RadioGroup1", "请选择报表",
+                                   std::vector<std::string>(kReportItems.begin(), kReportItems.end()));
+  RadioGroup1->setGeometry(32, 24, 465, 449);
+  RadioGroup1->lower();  // the task buttons stand inside the group's right part
+  RadioGroup1->SetItemIndex(0);
+  for (int i = 0; i < RadioGroup1->Count(); ++i) RadioGroup1->Item(i)->setMaximumWidth(300);
+  RadioGroup1->OnClick = [this] { RadioGroup1Click(); };
   Button3 = make({"Button3", "发送数据库", 512, 96, 153, 49});
   Button8 = make({"Button8", "发送邮件", 512, 160, 153, 49});
   Button2 = make({"Button2", "接收邮件", 512, 224, 153, 49});
@@ -57,7 +56,6 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
   Button11 = make({"Button11", "系统维护", 512, 352, 153, 49});
   Button4 = make({"Button4", "退出", 512, 416, 153, 49});
   Button9 = make({"Button9", "发送校验表", 512, 32, 153, 49});
-  setTabOrder(Button6, RadioGroup1);
   // No control enables the mail buttons.
   for (ui::Button* mail : {Button9, Button3, Button8, Button2}) mail->setEnabled(false);
 

@@ -35,6 +35,7 @@ TF_db_tool::TF_db_tool(db::Database& database, ui::OpenDialog& open_dialog, ui::
       SaveDialog1(save_dialog) {
   SetCaption("数据库工具");
   SetClientSize(640, 420);
+  SetCentred(true);
   auto* splitter = new QSplitter(Qt::Vertical, this);
   auto* upper = new QWidget(splitter);
   auto* upper_layout = new QVBoxLayout(upper);
@@ -90,6 +91,7 @@ void TF_db_tool::PostPendingEdit() {
 void TF_db_tool::OpenTableFile() {
   PostPendingEdit();
   OpenDialog1.title = "请选择数据库文件";
+  OpenDialog1.file_name.clear();  // the shared dialog may hold another window's choice
   if (!OpenDialog1.Execute()) return;
   Table1.Close();
   Table1.SetTableName(OpenDialog1.file_name);
@@ -119,6 +121,10 @@ void TF_db_tool::Button5Click() {
     ui::ShowNotice("语句已执行，共修改了 " + std::to_string(outcome.rows_changed) + " 条记录", "提示信息");
     return;
   }
+  ShowQuery();
+}
+
+void TF_db_tool::ShowQuery() {
   DataSource1.SetDataSet(&Query1);
   EnableResultButtons();
   // Packing and emptying apply to an opened table only.
@@ -134,6 +140,7 @@ void TF_db_tool::SaveShown(const std::string& name) {
 
 void TF_db_tool::Button2Click() {
   SaveDialog1.title = "请选择存盘文件名";
+  SaveDialog1.file_name.clear();
   if (!SaveDialog1.Execute()) return;
   SaveDialog1.file_name = WithFilterExtension(SaveDialog1.file_name, SaveDialog1.filter_index);
   SaveShown(SaveDialog1.file_name);
@@ -142,6 +149,12 @@ void TF_db_tool::Button2Click() {
 void TF_db_tool::Button6Click() {
   PostPendingEdit();
   TransposeToTable(database_, ShownDataSet());
+  // What follows (另存, 打印) acts on the transposed rows.
+  Query1.Close();
+  Query1.SQL.Clear();
+  Query1.SQL.Add("Select * from " + std::string(kTransposedTable));
+  Query1.Open();
+  ShowQuery();
 }
 
 void TF_db_tool::Button7Click() {
@@ -149,7 +162,7 @@ void TF_db_tool::Button7Click() {
 }
 
 void TF_db_tool::Button8Click() {
-  if (ShowsTable() && ui::AskYesNo("是否真要清空数据库", "提示信息")) EmptyOpenedTable(Table1);
+  if (ShowsTable() && ui::AskYesNo("是否真要清空数据库", "提示信息", ui::Answer::No)) EmptyOpenedTable(Table1);
 }
 
 void TF_db_tool::Button3Click() {

@@ -66,6 +66,8 @@ class TF_db_tool : public ui::Form {
   bool ShowsTable() const { return DataSource1.GetDataSet() == &Table1; }
   db::DataSet& ShownDataSet();
   void EnableResultButtons();
+  // The grid shows Query1, just opened.
+  void ShowQuery();
   void SaveShown(const std::string& name);
 
   db::Database& database_;

@@ -65,9 +65,8 @@ FieldDefs SavedFieldDefs(const db::DataSet& data_set, const GridColumns* grid, f
   const FieldDefs& source = data_set.FieldLayout();
   if (grid && grid->columns.size() != source.size()) {
     throw EngineError(EngineError::Kind::State,
-                      "cannot save " + data_set.DisplayName() + ": the grid shows " +
-                          std::to_string(grid->columns.size()) + " columns for " + std::to_string(source.size()) +
-                          " fields");
+                      "表格显示" + std::to_string(grid->columns.size()) + "列，而" + data_set.DisplayName() + "有" +
+                          std::to_string(source.size()) + "个字段，不能存盘");
   }
   FieldDefs saved = source;
   for (std::size_t i = 0; i < saved.size(); ++i) {
@@ -84,7 +83,7 @@ void SaveDataSetAsTable(db::Database& database, db::DataSet& data_set, const Gri
                         std::string_view name) {
   if (!data_set.Active()) {
     throw EngineError(EngineError::Kind::State,
-                      "cannot save " + data_set.DisplayName() + " as " + std::string(name) + ": it is not open");
+                      "没有打开的表或查询结果，不能存为" + std::string(name));
   }
   const db::TableType type = TypeForName(name);
   const fs::path target = database.ResolveTableName(name, type);

@@ -60,12 +60,32 @@ TF_change_r2::TF_change_r2(mainunit::MainUnit& main) : LocateDialogBase(main, "F
   RadioButton3->setGeometry(168, 52, 80, 22);
   RadioButton2->OnClick = [this] { ChooseReportNumber(key_); };
   RadioButton3->OnClick = [this] { ChooseLegalPersonCode(key_); };
+  OnActivate = [this] {
+    FormActivate();
+    OfferKeys();
+  };
+}
+
+void TF_change_r2::OfferKeys() {
+  // A detail table shown for all enterprises has neither key index: there
+  // only the record number is offered, and the key chosen before comes
+  // back on the master.
+  LocateChoice report_number;
+  ChooseReportNumber(report_number);
+  const bool keys = main_.LocateTable != nullptr && HasIndex(*main_.LocateTable, report_number.key_index);
+  if (!keys && !RadioButton1->isChecked()) {
+    withheld_key_ = RadioButton2->isChecked() ? RadioButton2 : RadioButton3;
+    RadioButton1->setChecked(true);
+  } else if (keys && withheld_key_ != nullptr) {
+    withheld_key_->setChecked(true);
+    withheld_key_ = nullptr;
+  }
+  RadioButton2->setEnabled(keys);
+  RadioButton3->setEnabled(keys);
 }
 
 LocateChoice TF_change_r2::Choice() {
-  // A detail table shown for all enterprises has neither key index: there
-  // only the record number is searched.
-  if (RadioButton1->isChecked() || !HasIndex(*main_.LocateTable, key_.key_index)) return {};
+  if (RadioButton1->isChecked()) return {};
   return key_;
 }
 

@@ -54,8 +54,10 @@ class TF_change_r2 : public LocateDialogBase {
 
  private:
   LocateChoice Choice() override;
+  void OfferKeys();
   // Kept for the whole run, as the radio buttons are.
   LocateChoice key_;
+  ui::RadioButton* withheld_key_ = nullptr;  // checked before a detail table took the keys away
 };
 
 // The status-line locate of the windows that use TF_change_r: shows the

@@ -1,5 +1,6 @@
 #include "entry/entry_frame.h"
 
+#include <set>
 #include <utility>
 
 #include "mainunit/dataset_helpers.h"
@@ -98,6 +99,22 @@ bool EntryFrame::Activate() {
     UpdateStatusBar();
     return false;
   }
+  try {
+    SetUp();
+  } catch (...) {
+    // A half set-up window must not look ready: the next opening starts over.
+    CloseTables();
+    throw;
+  }
+  return true;
+}
+
+void EntryFrame::CloseTables() {
+  for (int i = DetailCount() - 1; i >= 0; --i) Detail(i).Close();
+  master_.Close();
+}
+
+void EntryFrame::SetUp() {
   const std::string& prefix = main_.DataDirPrefix;
   DefineTable(master_, prefix + description_.master.file);
   master_.SetIndexFieldNames(description_.master.id_field);
@@ -125,7 +142,6 @@ bool EntryFrame::Activate() {
   SetValidation(true);
   SyncPageState();
   HideDetailPagesIfEmpty();
-  return true;
 }
 
 void EntryFrame::LoadRules(db::Table& table, const std::string& rule_table) {
@@ -180,8 +196,7 @@ void EntryFrame::Close() {
   for (int i = 0; i < DetailCount(); ++i) {
     if (Editing(DetailSource(i).State())) ForcePost(Detail(i));
   }
-  for (int i = DetailCount() - 1; i >= 0; --i) Detail(i).Close();
-  master_.Close();
+  CloseTables();
   if (description_.pack_after_delete && main_.RecordsDeleted) {
     mainunit::PackTable(main_.Database1, master_.TableName());
     for (int i = 0; i < DetailCount(); ++i) mainunit::PackTable(main_.Database1, Detail(i).TableName());
@@ -268,7 +283,7 @@ void EntryFrame::SetCurrentTable(int kind) {
 }
 
 void EntryFrame::UpdateStatusBar() {
-  if (current_source_ == nullptr || !current_table_->Active()) return;
+  if (!current_table_->Active()) return;
   db::Table& table = *current_table_;
   const StatusLineForm& form = description_.status_line;
   const std::string colon = form.blank_after_colon ? ": " : ":";
@@ -297,7 +312,7 @@ void EntryFrame::InsertRecord() {
 void EntryFrame::DeleteRecord() {
   db::Table& table = *current_table_;
   if (!table.IsEmpty()) {
-    if (!prompts_.AskYesNo(DeleteQuestion(), kQuestionTitle)) return;
+    if (!prompts_.Confirm(DeleteQuestion(), kQuestionTitle)) return;
     if (table.State() == db::DataSetState::Insert) {
       // The record being added is dropped; the one shown before it stays.
       table.Cancel();
@@ -333,7 +348,7 @@ void EntryFrame::SaveRecord() {
 }
 
 void EntryFrame::CancelChanges() {
-  if (!prompts_.AskYesNo("是否放弃当前记录的修改", kQuestionTitle)) return;
+  if (!prompts_.Confirm("是否放弃当前记录的修改", kQuestionTitle)) return;
   current_table_->Cancel();
   UpdateStatusBar();
   HideDetailPagesIfEmpty();
@@ -370,7 +385,7 @@ void EntryFrame::ClearSendMarks() {
 void EntryFrame::MasterBeforePost() {
   const MasterDescription& m = description_.master;
   const std::string key = MasterKey();
-  if (detail_post_on_ && !saved_report_no_.empty() && key != saved_report_no_) CheckCascadeTarget(key);
+  if (detail_post_on_ && !saved_report_no_.empty() && key != saved_report_no_) CheckCascadeTarget(saved_report_no_, key);
   ClearSendMarks();
   mainunit::SetNullNumericFieldsToZero(master_);
   if (!m.counter_field.empty()) master_.FieldByName(m.counter_field).SetAsInteger(1);
@@ -477,18 +492,29 @@ void EntryFrame::ForEachRowOfKey(int detail, const std::string& key,
   table.FlushBuffers();
 }
 
-void EntryFrame::CheckCascadeTarget(const std::string& new_key) {
+void EntryFrame::CheckCascadeTarget(const std::string& old_key, const std::string& new_key) {
   const std::string& key_field = description_.master.key_field;
   for (int i = 0; i < DetailCount(); ++i) {
+    const DetailDescription& d = description_.details[i];
     db::Table probe(main_.Database1);
     probe.SetTableName(Detail(i).TableName());
-    probe.SetFilter(key_field + "=" + mainunit::SqlString(new_key));
-    probe.SetFiltered(true);
     probe.Open();
-    const bool taken = !probe.IsEmpty();
-    probe.Close();
-    if (taken) {
-      ShowErrorAndAbort("报表编号" + new_key + "在" + Detail(i).TableName() + "中已有记录,不能改用此编号");
+    mainunit::OnExit close([&probe] { probe.Close(); });
+    std::set<std::string> ids;
+    std::vector<std::string> moved_ids;  // what the cascade will build
+    std::string clash;  // a row under the new number would join this enterprise unasked
+    for (probe.First(); !probe.Eof(); probe.Next()) {
+      const std::string id = probe.FieldByName(d.id_field).AsString();
+      const std::string key = probe.FieldByName(key_field).AsString();
+      ids.insert(id);
+      if (key == new_key && clash.empty()) clash = id;
+      if (key == old_key) moved_ids.push_back(DetailId(i, new_key, probe.FieldByName(d.sequence_field).AsString()));
+    }
+    for (const std::string& id : moved_ids) {
+      if (clash.empty() && ids.count(id) > 0) clash = id;
+    }
+    if (!clash.empty()) {
+      ShowErrorAndAbort("报表编号" + new_key + "在" + Detail(i).TableName() + "中已有记录" + clash + ",不能改用此编号");
     }
   }
 }
@@ -616,7 +642,8 @@ void EntryFrame::CheckImportSource(int kind) {
   for (const std::string& key : keys) {
     if (source.FindField(key) == nullptr) {
       throw EngineError(EngineError::Kind::NoSuchField,
-                        source.TableName() + " has no field " + key + "; nothing was imported");
+                        source.TableName() + "中没有字段" + key + "，未追加任何记录",
+                        {source.TableName(), key});
     }
   }
 }
@@ -632,12 +659,14 @@ void EntryFrame::AppendFromFiles() {
     SetCurrentTable(kind);
     ui::OpenDialog& dialog = main_.OpenDialog1;
     dialog.title = texts.dialog_title;
+    // The name the title asks for, never one left from an earlier use.
+    dialog.file_name = kind == 0 ? description_.master.file : description_.details[kind - 1].file;
     if (!prompts_.Execute(dialog)) continue;
     view_.busy = true;
     Changed();
     main_.Table1.Close();
     main_.Table1.SetTableName(dialog.file_name);
-    if (prompts_.AskYesNo(texts.empty_question, "")) {
+    if (prompts_.Confirm(texts.empty_question, "")) {
       // The table is emptied only once the file is known to be importable.
       CheckImportSource(kind);
       db::Table& table = *current_table_;

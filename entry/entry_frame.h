@@ -72,7 +72,8 @@ class EntryFrame {
   const std::string& SavedReportNo() const { return saved_report_no_; }
 
   // FormActivate: the whole set-up while the tables are closed, else only
-  // the status line. True when the set-up ran.
+  // the status line. True when the set-up ran. A set-up that fails closes
+  // every table it opened and throws.
   bool Activate();
   // FormClose: posts what is pending, closes the tables and packs them when
   // records were deleted. A failing post throws and leaves everything open.
@@ -135,6 +136,8 @@ class EntryFrame {
  private:
   struct DetailTable;
 
+  void SetUp();
+  void CloseTables();
   void LoadRules(db::Table& table, const std::string& rule_table);
   void LocateOnOpen();
   std::string RestingOrderAfterKeySearch() const;
@@ -151,9 +154,10 @@ class EntryFrame {
   void MasterStateChange();
   void DetailStateChange(int detail);
 
-  // Refuses a new report number that detail rows already carry, so a
-  // cascade can never leave rows split between two numbers.
-  void CheckCascadeTarget(const std::string& new_key);
+  // Refuses a new report number that detail rows already carry, or under
+  // which a moved row's Id is taken, so a cascade can never stop half-way
+  // and leave rows split between two numbers.
+  void CheckCascadeTarget(const std::string& old_key, const std::string& new_key);
   void KeyCascade();
   // Runs `step` on every row of `detail` whose key field is `key`, with the
   // master link removed and a filter on the key; restored on every exit.
@@ -173,8 +177,10 @@ class EntryFrame {
   db::DataSource master_source_{&master_};
   std::vector<std::unique_ptr<DetailTable>> details_;
 
-  db::Table* current_table_ = nullptr;
-  db::DataSource* current_source_ = nullptr;
+  // The master until a page makes a detail current; never null, so the
+  // tool bar of a window whose set-up failed meets a closed table.
+  db::Table* current_table_ = &master_;
+  db::DataSource* current_source_ = &master_source_;
   bool validation_on_ = true;
   bool detail_post_on_ = true;
   bool importing_ = false;

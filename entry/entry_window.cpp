@@ -11,6 +11,7 @@
 
 #include "platform/text/ascii.h"
 #include "platform/ui/component.h"
+#include "platform/ui/error_text.h"
 #include "platform/ui/event_handler.h"
 #include "platform/ui/ui_service.h"
 #include "schema/schema.h"
@@ -102,6 +103,12 @@ EntryWindow::EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts par
   OnClose = [this](bool& allow) { FormClose(allow); };
   OnKeyPress = [this](int& key) { FormKeyPress(key); };
   frame_->OnViewChanged = [this] { ApplyView(); };
+  // Errors name the fields as the entry windows caption them.
+  ui::SetFieldCaptionLookup([](const std::string& table, const std::string& field) {
+    const schema::TableDef* def = schema::FindTable(table);
+    const schema::Placement* place = def != nullptr ? def->PlacementOf(field) : nullptr;
+    return place != nullptr ? place->caption : std::string();
+  });
 }
 
 EntryWindow::~EntryWindow() {
@@ -182,10 +189,13 @@ void EntryWindow::BuildMasterPage(ui::TabSheet& sheet, const std::string& page, 
       // The form prints the codes beside the edit; here they take a line of their own.
       if (column != 0) ++row;
       column = 0;
-      auto* list = new QLabel(ui::ToQString(place->caption + ": " + codes), content);
+      // Users key codes from it: plain readable text, its wrapped lines spaced apart.
+      auto* list = new QLabel(content);
+      list->setTextFormat(Qt::RichText);
+      list->setText("<p style=\"line-height:130%\">" + ui::ToQString(place->caption + ": " + codes).toHtmlEscaped() + "</p>");
       list->setObjectName(ui::ToQString("Codes_" + place->field));
       list->setWordWrap(true);
-      list->setEnabled(false);
+      list->setTextInteractionFlags(Qt::TextSelectableByMouse);
       grid->addWidget(list, row++, 0, 1, 2 * kEditsPerRow);
     }
   }
@@ -290,7 +300,13 @@ void EntryWindow::ApplyView() {
 
 void EntryWindow::FormActivate() {
   if (!frame_->Master().Active() && ui::Ui().ScreenWidth() < 801) move(0, 0);
-  if (frame_->Activate() && ComboBox1 != nullptr) ComboBox1->SetItemIndex(0);
+  bool set_up = false;
+  if (!ui::RunHandler([&] { set_up = frame_->Activate(); })) {
+    // The error is shown; a window without its tables is of no use.
+    Close();
+    return;
+  }
+  if (set_up && ComboBox1 != nullptr) ComboBox1->SetItemIndex(0);
   ApplyView();
 }
 
@@ -327,17 +343,19 @@ void EntryWindow::FormKeyPress(int& key) {
   // Enter in a memo starts a new line of its text.
   if (qobject_cast<ui::DBMemo*>(focus) != nullptr) return;
   key = 0;
+  // An open cell editor has the focus inside its grid.
+  const auto within = [focus](const ui::DBGrid* grid) { return focus == grid || grid->isAncestorOf(focus); };
   for (DetailPage& page : detail_pages_) {
-    if (focus == page.upper) {
+    if (within(page.upper)) {
       if (page.upper->SelectedColumn() + 1 < page.upper->ColumnCount()) {
         page.upper->SetSelectedColumn(page.upper->SelectedColumn() + 1);
       } else {
         page.lower->SetSelectedColumn(0);
-        FocusNextControl();
+        page.lower->setFocus(Qt::TabFocusReason);
       }
       return;
     }
-    if (focus == page.lower) {
+    if (within(page.lower)) {
       if (page.lower->SelectedColumn() + 1 < page.lower->ColumnCount()) {
         page.lower->SetSelectedColumn(page.lower->SelectedColumn() + 1);
       }

@@ -97,7 +97,7 @@ bool TF_gjwsb::HoldsReasons() {
 void TF_gjwsb::ToolButton1Click() {
   // A reason being typed counts as keyed in.
   if (Editing(DataSource1)) EntryFrame::ForcePost(Table1);
-  if (HoldsReasons() && !prompts_.AskYesNo("是否清空未上报项目清单中已填的原因", "")) return;
+  if (HoldsReasons() && !prompts_.Confirm("是否清空未上报项目清单中已填的原因", "")) return;
   db::Query& projects = main_.Query1;
   projects.Close();
   projects.SQL.Clear();

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "platform/ui/component.h"
+#include "platform/ui/event_handler.h"
 
 namespace veltra::exchange {
 
@@ -59,7 +60,11 @@ void TF_bhcl::FormActivate() {
   // copies and lists the submission afresh.
   if (work_.List().Active()) return;
   import_accepted_ = false;
-  work_.Activate();
+  if (!ui::RunHandler([this] { work_.Activate(); })) {
+    // Nothing to list: the failure shown counts as "返回".
+    Close();
+    return;
+  }
   ShowLines();
 }
 

@@ -49,10 +49,14 @@ void Renumbering::Activate() {
   line2_ = kListingLine2;
   const std::filesystem::path folder = FolderOf(main_.OpenDialog1.file_name);
   for (const char* table : kTables) {
+    const std::filesystem::path source = FindFileIgnoringCase(folder, table);
+    if (!std::filesystem::is_regular_file(source)) {
+      throw EngineError(EngineError::Kind::NoSuchTable, "上报数据目录" + folder.string() + "中没有" + table, {table});
+    }
     const std::string copy = std::string("tmp\\") + table;
     // Written whole and under a new inode, so no cursor reads a stale copy.
     formats::WriteFileAtomically(main_.Database1.ResolveTableName(copy),
-                                 formats::ReadWholeFile(FindFileIgnoringCase(folder, table)));
+                                 formats::ReadWholeFile(source));
   }
   query_.Close();
   query_.SQL.Clear();

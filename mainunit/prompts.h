@@ -15,6 +15,9 @@ class Prompts {
   virtual void Notice(const std::string& text, const std::string& title) = 0;
   // True when the answer is Yes.
   virtual bool AskYesNo(const std::string& text, const std::string& title) = 0;
+  // A question whose Yes deletes, empties or discards: No is the default,
+  // so that Enter keeps the data. True when the answer is Yes.
+  virtual bool Confirm(const std::string& text, const std::string& title) = 0;
   // On OK the dialog's file_name holds the choice and the result is true.
   virtual bool Execute(ui::FileDialog& dialog) = 0;
 };

@@ -9,6 +9,10 @@ void UiPrompts::Notice(const std::string& text, const std::string& title) { ui::
 
 bool UiPrompts::AskYesNo(const std::string& text, const std::string& title) { return ui::AskYesNo(text, title); }
 
+bool UiPrompts::Confirm(const std::string& text, const std::string& title) {
+  return ui::AskYesNo(text, title, ui::Answer::No);
+}
+
 bool UiPrompts::Execute(ui::FileDialog& dialog) { return dialog.Execute(); }
 
 }  // namespace veltra::mainunit

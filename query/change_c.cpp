@@ -13,7 +13,7 @@ constexpr int kEnter = 13;
 
 int ParseWidth(const std::string& text) {
   const int value = ParseWholeNumber(text);
-  if (value < 1) throw std::invalid_argument("a column must be at least 1 character wide, not " + text);
+  if (value < 1) throw std::invalid_argument("列宽至少为1个字符，不能是" + text);
   return value;
 }
 

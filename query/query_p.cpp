@@ -47,6 +47,7 @@ print::Font ChosenFont(const ui::ComboBox& family, const ui::ComboBox& size) {
 TF_query_p::TF_query_p(db::Database& database) : Form("F_query_p"), database_(database), Table1(database) {
   SetCaption("F_query_p");
   SetClientSize(900, 640);
+  SetCentred(true);
   auto* top = new QHBoxLayout;
   AddLabelled(top, this, "标题文字", &Edit4);
   AddLabelled(top, this, "字体", &ComboBox3);

@@ -10,7 +10,7 @@ int ParseWholeNumber(const std::string& text) {
   const char* end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, value);
   if (text.empty() || error != std::errc() || stop != end) {
-    throw std::invalid_argument("\"" + text + "\" is not a whole number");
+    throw std::invalid_argument("“" + text + "”不是整数");
   }
   return value;
 }

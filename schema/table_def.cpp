@@ -1,5 +1,7 @@
 #include "schema/table_def.h"
 
+#include <algorithm>
+
 #include "platform/text/ascii.h"
 
 namespace veltra::schema {
@@ -56,6 +58,15 @@ std::vector<const Placement*> TableDef::PlacementsOn(std::string_view page) cons
   std::vector<const Placement*> result;
   for (const Placement& placement : placements) {
     if (placement.page == page) result.push_back(&placement);
+  }
+  // A placement "below" another follows it rather than the record order.
+  for (const Placement& placement : placements) {
+    if (placement.page != page || placement.below.empty()) continue;
+    result.erase(std::find(result.begin(), result.end(), &placement));
+    const auto anchor = std::find_if(result.begin(), result.end(), [&](const Placement* other) {
+      return text::EqualsIgnoreAsciiCase(other->field, placement.below);
+    });
+    result.insert(anchor == result.end() ? anchor : anchor + 1, &placement);
   }
   return result;
 }

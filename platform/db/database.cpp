@@ -91,7 +91,8 @@ fs::path Database::ResolveTableName(std::string_view name, TableType type) const
 std::shared_ptr<RecordStore> Database::LoadStore(const fs::path& path) {
   std::error_code error;
   if (!fs::is_regular_file(path, error)) {
-    throw EngineError(EngineError::Kind::NoSuchTable, "table " + path.string() + " does not exist");
+    throw EngineError(EngineError::Kind::NoSuchTable, "table " + path.string() + " does not exist",
+                      {path.filename().string()});
   }
   return std::make_shared<RecordStore>(formats::OpenTableFile(path), path.filename().string());
 }
@@ -123,7 +124,8 @@ void Database::ReleaseForRewrite(const fs::path& path, std::string_view operatio
   if (it == stores_.end()) return;
   if (it->second->store->cursors > 0) {
     throw EngineError(EngineError::Kind::TableBusy, "cannot " + std::string(operation) + " " +
-                                                        path.filename().string() + ": the table is open");
+                                                        path.filename().string() + ": the table is open",
+                      {path.filename().string()});
   }
   stores_.erase(it);
 }

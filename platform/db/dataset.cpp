@@ -32,7 +32,9 @@ CursorSpec DataSet::ViewSpec() { return {}; }
 void DataSet::CheckRecord(const Row&) {}
 
 void DataSet::CheckActive() const {
-  if (!Active()) throw EngineError(EngineError::Kind::State, DisplayName() + ": the data set is not open");
+  if (!Active()) {
+    throw EngineError(EngineError::Kind::State, DisplayName() + ": the data set is not open", {DisplayName()});
+  }
 }
 
 void DataSet::CheckInactive(std::string_view operation) const {
@@ -317,7 +319,9 @@ void DataSet::Post() {
       OnPostError(*this, error, action);
       if (action == PostErrorAction::Retry && Editing(state_)) continue;
       if (action == PostErrorAction::Abort) throw SilentAbort();
-      throw EngineError(error.kind, error.message);
+      // A message the handler rewrote is about what the handler says.
+      throw EngineError(error.kind, error.message,
+                        error.message == refusal.what() ? refusal.subject() : ErrorSubject{});
     }
   }
   buffer_.clear();
@@ -455,7 +459,8 @@ Field& DataSet::FieldByName(std::string_view name) {
   Field* field = FindField(name);
   if (!field) {
     throw EngineError(EngineError::Kind::NoSuchField,
-                      DisplayName() + ": field " + std::string(name) + " not found");
+                      DisplayName() + ": field " + std::string(name) + " not found",
+                      {DisplayName(), std::string(name)});
   }
   return *field;
 }

@@ -15,7 +15,8 @@ namespace {
 [[noreturn]] void Refuse(const Value& value, const FieldDef& def, std::string_view owner) {
   throw EngineError(EngineError::Kind::InvalidValue,
                     std::string(owner) + ": '" + value.ToDisplayText() + "' is not a valid " +
-                        std::string(FieldTypeName(def.type)) + " value for field " + def.name);
+                        std::string(FieldTypeName(def.type)) + " value for field " + def.name,
+                    {std::string(owner), def.name, value.ToDisplayText()});
 }
 
 std::string_view Trim(std::string_view s) {

@@ -109,7 +109,8 @@ void RecordStore::CheckEncodable(const Row& values) const {
     if (value.kind() == Value::Kind::Text && !text::IsGbkEncodable(value.text())) {
       throw EngineError(EngineError::Kind::InvalidValue,
                         name_ + ": field " + fields_[f].name +
-                            " holds a character that the table's code page cannot store");
+                            " holds a character that the table's code page cannot store",
+                        {name_, fields_[f].name, value.text()});
     }
   }
 }
@@ -117,9 +118,10 @@ void RecordStore::CheckEncodable(const Row& values) const {
 void RecordStore::CheckKeys(const Row& values, const StoredRecord* self) const {
   for (const auto& index : indexes_) {
     if (!index->FindClash(values, self)) continue;
-    if (index->def().primary) throw EngineError(EngineError::Kind::KeyViolation, "Key violation.");
+    if (index->def().primary) throw EngineError(EngineError::Kind::KeyViolation, "Key violation.", {name_});
     throw EngineError(EngineError::Kind::IndexViolation,
-                      "Key violation in unique index " + index->def().name + " of " + name_ + ".");
+                      "Key violation in unique index " + index->def().name + " of " + name_ + ".",
+                      {name_, index->def().name});
   }
 }
 

@@ -164,7 +164,8 @@ CursorSpec Table::ViewSpec() {
   if (!index_name_.empty()) {
     spec.order = records.FindIndex(index_name_);
     if (!spec.order) {
-      throw EngineError(EngineError::Kind::NoSuchIndex, DisplayName() + ": there is no index named " + index_name_);
+      throw EngineError(EngineError::Kind::NoSuchIndex, DisplayName() + ": there is no index named " + index_name_,
+                        {DisplayName(), index_name_});
     }
   } else if (!index_field_names_.empty()) {
     spec.order = IndexLeadingWith(records, SplitFieldList(index_field_names_));

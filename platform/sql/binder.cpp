@@ -205,7 +205,8 @@ BoundExpr Binder::BindColumn(const Expr& expr) const {
     const int column = FindField(*tables_[table].fields, expr.name);
     if (column < 0) {
       throw EngineError(EngineError::Kind::NoSuchField,
-                        "unknown column " + ColumnText(expr) + " in " + tables_[table].name);
+                        "unknown column " + ColumnText(expr) + " in " + tables_[table].name,
+                        {tables_[table].name, expr.name});
     }
     return BindField(table, column);
   }
@@ -224,7 +225,7 @@ BoundExpr Binder::BindColumn(const Expr& expr) const {
   }
   if (found_table < 0) {
     throw EngineError(EngineError::Kind::NoSuchField,
-                      "unknown column " + expr.name + " in " + TableList());
+                      "unknown column " + expr.name + " in " + TableList(), {TableList(), expr.name});
   }
   return BindField(found_table, found_column);
 }

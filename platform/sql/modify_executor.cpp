@@ -14,7 +14,7 @@ namespace {
 int FieldOf(const TableSource& table, const TableRef& ref, const std::string& name) {
   const int column = FindField(table.fields(), name);
   if (column < 0) {
-    throw EngineError(EngineError::Kind::NoSuchField, "unknown column " + name + " in " + ref.name);
+    throw EngineError(EngineError::Kind::NoSuchField, "unknown column " + name + " in " + ref.name, {ref.name, name});
   }
   return column;
 }

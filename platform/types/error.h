@@ -5,8 +5,17 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace veltra {
+
+// What an error is about, so that the message a user sees can name it in
+// the user's words (a field by its caption); empty where not known.
+struct ErrorSubject {
+  std::string table;  // table or file
+  std::string field;  // field, or the index of an IndexViolation
+  std::string value;  // the refused value as given
+};
 
 class EngineError : public std::runtime_error {
  public:
@@ -28,11 +37,14 @@ class EngineError : public std::runtime_error {
     State,             // an operation not allowed in the data set's current state
   };
 
-  EngineError(Kind kind, std::string message) : std::runtime_error(message), kind_(kind) {}
+  EngineError(Kind kind, std::string message, ErrorSubject subject = {})
+      : std::runtime_error(message), kind_(kind), subject_(std::move(subject)) {}
   Kind kind() const { return kind_; }
+  const ErrorSubject& subject() const { return subject_; }
 
  private:
   Kind kind_;
+  ErrorSubject subject_;
 };
 
 // Thrown to end an event handler quietly: the action is abandoned and no

@@ -1,6 +1,9 @@
 #include "platform/ui/application.h"
 
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "platform/ui/event_handler.h"
 #include "platform/ui/form.h"
@@ -15,6 +18,12 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   QFont font("宋体");
   font.setPixelSize(12);
   setFont(font);
+  // Qt's own buttons and dialogs speak the users' language.
+  QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+  auto* translator = new QTranslator(this);
+  if (translator->load(QLocale(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    installTranslator(translator);
+  }
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

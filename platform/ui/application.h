@@ -1,6 +1,7 @@
 #pragma once
-// The program's application object: the system's fonts, exceptions from
-// any event handler shown and the loop kept going, the main form's run.
+// The program's application object: the system's fonts, Qt's Chinese
+// translations, exceptions from any event handler shown and the loop kept
+// going, the main form's run.
 #include <QApplication>
 #include <functional>
 

@@ -73,18 +73,25 @@ void DBEdit::ShowField() {
 void DBEdit::WriteField() {
   db::Field* field = link_.TakePendingField();
   if (field == nullptr) return;
-  std::string value = Text();
-  if (!mask_.empty()) {
-    const std::optional<std::string> stored = mask_.Unformat(text().toStdU32String());
-    if (!stored) {
-      link_.BeginTyping();  // the text stays pending for the next try
-      throw EngineError(EngineError::Kind::InvalidValue,
-                        "Invalid input value for field " + field->FieldName() + ": \"" + value +
-                            "\" does not fit the edit mask \"" + mask_.spec() + "\"");
+  try {
+    std::string value = Text();
+    if (!mask_.empty()) {
+      const std::optional<std::string> stored = mask_.Unformat(text().toStdU32String());
+      if (!stored) {
+        throw EngineError(EngineError::Kind::InvalidValue,
+                          "Invalid input value for field " + field->FieldName() + ": \"" + value +
+                              "\" does not fit the edit mask \"" + mask_.spec() + "\"",
+                          {field->Owner().DisplayName(), field->FieldName(), value});
+      }
+      value = *stored;
     }
-    value = *stored;
+    StoreText(*field, value);
+  } catch (...) {
+    // The typed text stays pending: the record cannot be posted without
+    // it until the user mends or cancels it.
+    link_.BeginTyping();
+    throw;
   }
-  StoreText(*field, value);
 }
 
 void DBEdit::keyPressEvent(QKeyEvent* event) {
@@ -104,6 +111,17 @@ void DBEdit::TypeMasked(const QKeyEvent& event) {
   QString shown = text();
   const int length = static_cast<int>(mask_.length());
   int pos = cursorPosition();
+  if (hasSelectedText()) {
+    // Typing over a selection replaces it, as in any edit.
+    pos = selectionStart();
+    const int end = pos + static_cast<int>(selectedText().size());
+    for (int i = pos; i < end && i < length; ++i) {
+      if (mask_.IsInput(i)) shown[i] = QChar(mask_.blank());
+    }
+    setText(shown);
+    setCursorPosition(pos);
+    if (event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Delete) return;
+  }
   if (event.key() == Qt::Key_Backspace) {
     while (--pos >= 0 && !mask_.IsInput(pos)) {}
     if (pos < 0) return;
@@ -130,9 +148,29 @@ void DBEdit::TypeMasked(const QKeyEvent& event) {
   setCursorPosition(pos);
 }
 
+void DBEdit::mouseReleaseEvent(QMouseEvent* event) {
+  QLineEdit::mouseReleaseEvent(event);
+  if (mask_.empty() || hasSelectedText()) return;
+  // A click beyond what was typed puts the cursor where typing goes on.
+  const QString shown = text();
+  for (int i = 0; i < cursorPosition() && i < shown.size(); ++i) {
+    if (mask_.IsInput(i) && shown[i] == QChar(mask_.blank())) {
+      setCursorPosition(i);
+      return;
+    }
+  }
+}
+
 void DBEdit::focusOutEvent(QFocusEvent* event) {
-  RunHandler([this] { WriteField(); });
+  // Another window coming up (a message box) is no leaving of the edit.
+  if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) {
+    QLineEdit::focusOutEvent(event);
+    return;
+  }
+  const bool written = RunHandler([this] { WriteField(); });
   QLineEdit::focusOutEvent(event);
+  // A value the field cannot take keeps the focus for its correction.
+  if (!written) setFocus(Qt::OtherFocusReason);
 }
 
 DBMemo::DBMemo(QWidget* parent, const std::string& name)

@@ -25,6 +25,7 @@ class DBEdit : public QLineEdit, public FieldBinding {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
  private:

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
 
 #include "platform/ui/component.h"
 #include "platform/ui/event_handler.h"
@@ -188,17 +189,22 @@ int DBGrid::DefaultColumnWidth(int column) const {
   const db::Field* field = ColumnField(column);
   if (field == nullptr) return horizontalHeader()->defaultSectionSize();
   // As wide as the field's text (strings their size, other fields ten
-  // characters) or its title, whichever is wider: a grid's widths become
-  // the field sizes of a table saved from it.
+  // characters) shown whole in a cell: a grid's widths become the field
+  // sizes of a table saved from it.
   const int characters = field->DataType() == FieldType::String ? field->Size() : 10;
-  const int data_width = characters * TextWidth("0");
-  return std::max(data_width, TextWidth(columns_[column]->Title())) + 4;
+  return TextWidth(std::string(static_cast<std::size_t>(characters), '0')) + CellMargins();
+}
+
+int DBGrid::CellMargins() const {
+  // What the item delegate keeps on either side of a cell's text, and the grid line.
+  return 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
 }
 
 void DBGrid::ApplyColumnLayout() {
   for (int i = 0; i < ColumnCount(); ++i) {
     const int width = columns_[i]->width_;
-    setColumnWidth(i, width >= 0 ? width : DefaultColumnWidth(i));
+    // Never narrower than its title, whatever width the layout gives.
+    setColumnWidth(i, std::max(width >= 0 ? width : DefaultColumnWidth(i), horizontalHeader()->sectionSizeHint(i)));
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/ui/buttons.h"
 #include "platform/ui/component.h"
+#include "platform/ui/message_box.h"
 
 namespace veltra::ui {
 
@@ -21,6 +22,13 @@ DBNavigator::DBNavigator(QWidget* parent, const std::string& name) : QWidget(par
   edit_ = &AddButton("Edit", "^", &db::DataSet::Edit);
   post_ = &AddButton("Post", "\u2713", &db::DataSet::Post);
   cancel_ = &AddButton("Cancel", "x", &db::DataSet::Cancel);
+  // A record goes only once the user has said so; Enter keeps it.
+  delete_->OnClick = [this] {
+    if (source_ != nullptr && source_->State() != db::DataSetState::Inactive &&
+        AskYesNo("是否删除当前记录", "提示", Answer::No)) {
+      source_->GetDataSet()->Delete();
+    }
+  };
   UpdateButtons();
 }
 

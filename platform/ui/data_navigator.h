@@ -1,6 +1,7 @@
 #pragma once
 // The navigator bar of a data source: first, prior, next, last, insert,
-// delete, edit, post, cancel; buttons enabled by the data set's state.
+// delete (after a question), edit, post, cancel; buttons enabled by the
+// data set's state.
 #include <QWidget>
 #include <string>
 

@@ -1,8 +1,7 @@
 #include "platform/ui/event_handler.h"
 
-#include <QCoreApplication>
-
 #include "platform/types/error.h"
+#include "platform/ui/error_text.h"
 #include "platform/ui/ui_service.h"
 
 namespace veltra::ui {
@@ -25,13 +24,11 @@ void ShowException(const std::exception_ptr& error) {
   } catch (const SilentAbort&) {
     return;
   } catch (const std::exception& e) {
-    message = e.what();
+    message = UserText(e);
   } catch (...) {
-    message = "Unknown error";
+    message = "未知错误";
   }
-  // Like the form library, the box carries the program's name.
-  Ui().ShowMessage({MessageKind::Exception, QCoreApplication::applicationName().toStdString(),
-                    message, Buttons::Ok});
+  Ui().ShowMessage({MessageKind::Exception, "错误窗口", message, Buttons::Ok});
 }
 
 }  // namespace veltra::ui

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QScreen>
 #include <algorithm>
 #include <stdexcept>
@@ -109,6 +110,7 @@ void Form::FocusNextControl() { focusNextPrevChild(true); }
 
 void Form::ShowAndActivate() {
   if (centred_) {
+    if (layout() != nullptr) layout()->activate();  // the size it will show in
     const QScreen* screen = QGuiApplication::primaryScreen();
     const int screen_height = screen != nullptr ? screen->availableGeometry().height() : height();
     move(std::max(0, (Ui().ScreenWidth() - width()) / 2), std::max(0, (screen_height - height()) / 2));

@@ -6,8 +6,8 @@ void ShowNotice(const std::string& text, const std::string& title, MessageKind k
   Ui().ShowMessage({kind, title, text, Buttons::Ok});
 }
 
-bool AskYesNo(const std::string& text, const std::string& title) {
-  return Ui().ShowMessage({MessageKind::Question, title, text, Buttons::YesNo}) == Answer::Yes;
+bool AskYesNo(const std::string& text, const std::string& title, Answer default_answer) {
+  return Ui().ShowMessage({MessageKind::Question, title, text, Buttons::YesNo, default_answer}) == Answer::Yes;
 }
 
 }  // namespace veltra::ui

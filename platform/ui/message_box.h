@@ -10,7 +10,8 @@ namespace veltra::ui {
 void ShowNotice(const std::string& text, const std::string& title,
                 MessageKind kind = MessageKind::Information);
 
-// A Yes/No question; true when the answer is Yes.
-bool AskYesNo(const std::string& text, const std::string& title);
+// A Yes/No question; true when the answer is Yes. Questions whose Yes
+// deletes, empties or discards default to No, so that Enter keeps the data.
+bool AskYesNo(const std::string& text, const std::string& title, Answer default_answer = Answer::Yes);
 
 }  // namespace veltra::ui

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <algorithm>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStringList>
@@ -22,43 +24,66 @@ QString QtFilter(const FileFilter& filter) {
 
 }  // namespace
 
-Answer QtUiService::ShowMessage(const MessageRequest& request) {
-  QMessageBox box;
-  box.setWindowTitle(ToQt(request.title));
-  box.setText(ToQt(request.text));
+std::unique_ptr<QMessageBox> QtUiService::MessageBoxFor(const MessageRequest& request) {
+  auto box = std::make_unique<QMessageBox>();
+  box->setWindowTitle(ToQt(request.title));
+  box->setText(ToQt(request.text));
   switch (request.kind) {
-    case MessageKind::Information: box.setIcon(QMessageBox::Information); break;
-    case MessageKind::Question: box.setIcon(QMessageBox::Question); break;
+    case MessageKind::Information: box->setIcon(QMessageBox::Information); break;
+    case MessageKind::Question: box->setIcon(QMessageBox::Question); break;
     case MessageKind::Error:
-    case MessageKind::Exception: box.setIcon(QMessageBox::Critical); break;
+    case MessageKind::Exception: box->setIcon(QMessageBox::Critical); break;
   }
   if (request.buttons == Buttons::YesNo) {
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box->setDefaultButton(request.default_answer == Answer::No ? QMessageBox::No : QMessageBox::Yes);
+  } else {
+    box->setStandardButtons(QMessageBox::Ok);
   }
-  box.setStandardButtons(QMessageBox::Ok);
-  box.exec();
-  return Answer::Ok;
+  return box;
+}
+
+Answer QtUiService::ShowMessage(const MessageRequest& request) {
+  const std::unique_ptr<QMessageBox> box = MessageBoxFor(request);
+  const int pressed = box->exec();
+  if (request.buttons != Buttons::YesNo) return Answer::Ok;
+  return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+std::unique_ptr<QFileDialog> QtUiService::FileDialogFor(const FileDialogRequest& request) {
+  auto dialog = std::make_unique<QFileDialog>(nullptr, ToQt(request.title), QString(), QString());
+  // Qt's own dialog, translated, in a size where name, size, type and date all show.
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  dialog->setViewMode(QFileDialog::Detail);
+  dialog->resize(kFileDialogWidth, kFileDialogHeight);
+  if (auto* files = dialog->findChild<QTreeView*>("treeView")) {
+    // Size, type and date as wide as what they show; the name takes the rest.
+    QHeaderView* header = files->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
+  QStringList filters;
+  for (const FileFilter& filter : request.filters) filters << QtFilter(filter);
+  dialog->setNameFilters(filters);
+  if (request.filter_index >= 1 && request.filter_index <= filters.size()) {
+    dialog->selectNameFilter(filters[request.filter_index - 1]);
+  }
+  dialog->setDefaultSuffix(ToQt(request.default_extension));
+  if (!request.file_name.empty()) dialog->selectFile(ToQt(request.file_name));
+  if (request.kind == FileDialogKind::Save) {
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+  } else {
+    dialog->setFileMode(QFileDialog::ExistingFile);
+  }
+  return dialog;
 }
 
 std::optional<FileDialogResult> QtUiService::RunFileDialog(const FileDialogRequest& request) {
-  QFileDialog dialog(nullptr, ToQt(request.title), QString(), QString());
-  QStringList filters;
-  for (const FileFilter& filter : request.filters) filters << QtFilter(filter);
-  dialog.setNameFilters(filters);
-  if (request.filter_index >= 1 && request.filter_index <= filters.size()) {
-    dialog.selectNameFilter(filters[request.filter_index - 1]);
-  }
-  dialog.setDefaultSuffix(ToQt(request.default_extension));
-  if (!request.file_name.empty()) dialog.selectFile(ToQt(request.file_name));
-  if (request.kind == FileDialogKind::Save) {
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-  } else {
-    dialog.setFileMode(QFileDialog::ExistingFile);
-  }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  const int chosen_filter = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-  return FileDialogResult{dialog.selectedFiles().front().toStdString(), std::max(chosen_filter, 1)};
+  const std::unique_ptr<QFileDialog> dialog = FileDialogFor(request);
+  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
+  const int chosen_filter = static_cast<int>(dialog->nameFilters().indexOf(dialog->selectedNameFilter())) + 1;
+  return FileDialogResult{dialog->selectedFiles().front().toStdString(), std::max(chosen_filter, 1)};
 }
 
 std::optional<std::string> QtUiService::ChooseFolder(const std::string& title,

@@ -1,5 +1,9 @@
 #pragma once
 // The service of a running program: real Qt message boxes and dialogs.
+#include <QFileDialog>
+#include <QMessageBox>
+#include <memory>
+
 #include "platform/ui/ui_service.h"
 
 namespace veltra::ui {
@@ -12,6 +16,13 @@ class QtUiService : public UiService {
                                           const std::string& start) override;
   int RunModal(Form& form) override;
   int ScreenWidth() override;
+
+  // The box and the dialog as they are run, for a look without running them.
+  static std::unique_ptr<QMessageBox> MessageBoxFor(const MessageRequest& request);
+  static std::unique_ptr<QFileDialog> FileDialogFor(const FileDialogRequest& request);
+
+  static constexpr int kFileDialogWidth = 760;
+  static constexpr int kFileDialogHeight = 460;
 };
 
 }  // namespace veltra::ui

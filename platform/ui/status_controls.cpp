@@ -20,6 +20,7 @@ void StatusBar::mouseDoubleClickEvent(QMouseEvent* event) {
 ProgressBar::ProgressBar(QWidget* parent, const std::string& name) : QProgressBar(parent) {
   NameComponent(*this, name);
   setRange(0, 100);
+  setTextVisible(false);  // a plain bar, without a percentage
 }
 
 void ProgressBar::SetPosition(int position) {

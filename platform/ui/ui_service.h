@@ -20,6 +20,8 @@ struct MessageRequest {
   std::string title;
   std::string text;
   Buttons buttons = Buttons::Ok;
+  // The button that Enter presses on a Yes/No question.
+  Answer default_answer = Answer::Yes;
 };
 
 enum class FileDialogKind { Open, Save };

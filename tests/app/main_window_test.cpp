@@ -1,5 +1,9 @@
 // The main window as the user meets it at start.
 #include "app/main_window.h"
+
+#include <QApplication>
+#include <QTest>
+
 #include "entry/kfq_window.h"
 #include "install/working_folder.h"
 #include "platform/db/table.h"
@@ -36,6 +40,20 @@ TEST_F(MainWindowTest, LayoutListAndDisabledMailButtons) {
   EXPECT_EQ(w.Button10->geometry(), QRect(512, 288, 153, 49));
   for (ui::Button* mail : {w.Button9, w.Button3, w.Button8, w.Button2}) EXPECT_FALSE(mail->isEnabled());
   EXPECT_TRUE(w.Button1->isEnabled());
+}
+
+TEST_F(MainWindowTest, FocusStartsOnDataEntryAndTabFollowsTheFormsOrder) {
+  TF_main& w = *window;
+  QApplication::setActiveWindow(&w);  // the first control of the tab order takes the focus
+  std::vector<std::string> order;
+  for (int i = 0; i < 9; ++i) {
+    QWidget* focus = QApplication::focusWidget();
+    order.push_back(w.RadioGroup1->isAncestorOf(focus) ? "RadioGroup1" : ui::testing::FocusedName());
+    QTest::keyClick(focus, Qt::Key_Tab);
+  }
+  // The disabled mail buttons take no focus.
+  EXPECT_EQ(order, (std::vector<std::string>{"Button1", "Button7", "Button5", "Button6", "RadioGroup1", "Button10",
+                                              "Button11", "Button4", "Button1"}));
 }
 
 TEST_F(MainWindowTest, ComprehensiveItemsDisableValidationAndQuery) {

@@ -45,6 +45,7 @@ TEST_F(DbToolTest, OpensRunsSavesTransposesAndPrints) {
   int printouts = 0;
   F_db_tool.ShowPrintout = [&] { ++printouts; };
   Run("kfq_1.db", [&] {
+    EXPECT_EQ(F_db_tool.x(), (ui::Ui().ScreenWidth() - F_db_tool.width()) / 2);  // centred, as the other windows
     EXPECT_TRUE(F_db_tool.Table1.Active());
     EXPECT_EQ(F_db_tool.DBGrid1.RowCount(), 2);
     EXPECT_TRUE(F_db_tool.Button7.isEnabled());
@@ -61,10 +62,16 @@ TEST_F(DbToolTest, OpensRunsSavesTransposesAndPrints) {
     EXPECT_EQ(FileRows("result.dbf"), (Rows{{"110002", "2"}}));
 
     EXPECT_TRUE(Click(F_db_tool.Button6));
-    EXPECT_EQ(FileRows("hljh.db"), (Rows{{"QA01", "110002"}, {"QC05", "2"}}));
+    const Rows transposed{{"QA01", "110002"}, {"QC05", "2"}};
+    EXPECT_EQ(FileRows("hljh.db"), transposed);
+    // The grid shows the transposed rows, and what follows acts on them.
+    EXPECT_EQ(F_db_tool.DataSource1.GetDataSet(), &F_db_tool.Query1);
+    EXPECT_EQ(F_db_tool.DBGrid1.Column(0).Title(), "字段名");
+    EXPECT_EQ(F_db_tool.DBGrid1.RowCount(), 2);
+    EXPECT_TRUE(F_db_tool.grab().save("db_tool_transposed.png"));
 
     EXPECT_TRUE(Click(F_db_tool.Button3));
-    EXPECT_EQ(FileRows("query_p.db"), (Rows{{"110002", "2"}}));
+    EXPECT_EQ(FileRows("query_p.db"), transposed);
     EXPECT_EQ(FileRows("bt_p.db").size(), 2u);
     EXPECT_EQ(printouts, 1);
   });
@@ -89,20 +96,33 @@ TEST_F(DbToolTest, CancelledFirstDialogLeavesNothingOpen) {
       EXPECT_FALSE(button->isEnabled()) << button->text().toStdString();
     }
     // Printing with nothing shown names what is missing instead of printing stale rows.
-    ui_.ExpectException("cannot save query as query_p.db: it is not open");
+    ui_.ExpectException("没有打开的表或查询结果，不能存为query_p.db");
     EXPECT_TRUE(Click(F_db_tool.Button3));
   });
 }
 
-TEST_F(DbToolTest, EmptyingAsksFirst) {
+TEST_F(DbToolTest, DeletingAndEmptyingAskFirstWithNoAsTheDefault) {
+  struct Case {
+    const char* control;
+    const char* title;
+    const char* question;
+    int rows_after_yes;
+  };
   Run("kfq_1.db", [&] {
-    ui_.ExpectMessage(ui::MessageKind::Question, "提示信息", "是否真要清空数据库", ui::Answer::No);
-    EXPECT_TRUE(Click(F_db_tool.Button8));
-    EXPECT_EQ(F_db_tool.Table1.RecordCount(), 2);
-    ui_.ExpectMessage(ui::MessageKind::Question, "提示信息", "是否真要清空数据库", ui::Answer::Yes);
-    EXPECT_TRUE(Click(F_db_tool.Button8));
-    EXPECT_TRUE(F_db_tool.Table1.Active());
-    EXPECT_EQ(F_db_tool.Table1.RecordCount(), 0);
+    for (const Case& c : {Case{"DBNavigator1Delete", "提示", "是否删除当前记录", 1},
+                          Case{"Button8", "提示信息", "是否真要清空数据库", 0}}) {
+      SCOPED_TRACE(c.control);
+      QWidget& control = ui::testing::Find(F_db_tool, c.control);
+      const int rows = F_db_tool.Table1.RecordCount();
+      ui_.ExpectMessage(ui::MessageKind::Question, c.title, c.question, ui::Answer::No);
+      EXPECT_TRUE(Click(control));
+      EXPECT_EQ(ui_.messages_shown().back().default_answer, ui::Answer::No);
+      EXPECT_EQ(F_db_tool.Table1.RecordCount(), rows);
+      ui_.ExpectMessage(ui::MessageKind::Question, c.title, c.question, ui::Answer::Yes);
+      EXPECT_TRUE(Click(control));
+      EXPECT_TRUE(F_db_tool.Table1.Active());
+      EXPECT_EQ(F_db_tool.Table1.RecordCount(), c.rows_after_yes);
+    }
   });
   EXPECT_TRUE(FileRows("kfq_1.db").empty());
 }

@@ -53,25 +53,39 @@ TEST_F(CascadeTest, EnteringADetailPagePostsAnEditedReportNumberFirst) {
   EXPECT_EQ(kfq.Detail(1).RecordCount(), 1);
 }
 
-TEST_F(CascadeTest, ANumberThatDetailRowsAlreadyCarryIsRefusedBeforeAnythingMoves) {
-  // Orphan rows of a deleted enterprise still carry 110009.
-  db::Table orphans(main().Database1);
-  orphans.SetTableName("kfq_2.db");
-  orphans.Open();
-  orphans.Append();
-  orphans.FieldByName("ID").SetAsString("110009_1");
-  orphans.FieldByName("QA01").SetAsString("110009");
-  orphans.Post();
-  orphans.Close();
-  ASSERT_TRUE(GoToEnterprise("110001"));
-  kfq.Master().Edit();
-  kfq.Master().FieldByName("QA01").SetAsString("110009");
-  EXPECT_THROW(kfq.SaveRecord(), SilentAbort);
-  EXPECT_EQ(prompts.notices.back().title, "错误窗口");
-  EXPECT_NE(prompts.notices.back().text.find("kfq_2.db"), std::string::npos);
-  kfq.Master().Cancel();
-  EXPECT_EQ(Column("kfq_1.db", "QA01"), (std::vector<std::string>{"110001", "110002"}));
-  EXPECT_EQ(Column("kfq_2.db", "QA01"), (std::vector<std::string>{"110001", "110001", "110002", "110009"}));
+TEST_F(CascadeTest, ANumberUnderWhichARowExistsIsRefusedBeforeAnythingMoves) {
+  struct Case {
+    const char* orphan_id;
+    const char* orphan_key;
+    const char* new_key;
+  };
+  // Orphans of a deleted enterprise: one still carries the new number, one
+  // already has the Id the second product would get.
+  for (const Case& c : {Case{"110009_1", "110009", "110009"}, Case{"120001_2", "", "120001"}}) {
+    SCOPED_TRACE(c.orphan_id);
+    db::Table orphans(main().Database1);
+    orphans.SetTableName("kfq_2.db");
+    orphans.Open();
+    orphans.Append();
+    orphans.FieldByName("ID").SetAsString(c.orphan_id);
+    orphans.FieldByName("QA01").SetAsString(c.orphan_key);
+    orphans.FieldByName("QE01").SetAsString("1");
+    orphans.Post();
+    orphans.Close();
+    const std::vector<std::string> ids = Column("kfq_2.db", "ID");
+    ASSERT_TRUE(GoToEnterprise("110001"));
+    kfq.Master().Edit();
+    kfq.Master().FieldByName("QA01").SetAsString(c.new_key);
+    EXPECT_THROW(kfq.SaveRecord(), SilentAbort);
+    ASSERT_FALSE(prompts.notices.empty());
+    EXPECT_EQ(prompts.notices.back().title, "错误窗口");
+    EXPECT_NE(prompts.notices.back().text.find(std::string("kfq_2.db中已有记录") + c.orphan_id), std::string::npos)
+        << prompts.notices.back().text;
+    kfq.Master().Cancel();
+    EXPECT_EQ(Column("kfq_1.db", "QA01"), (std::vector<std::string>{"110001", "110002"}));
+    EXPECT_EQ(Column("kfq_2.db", "ID"), ids);
+    EXPECT_EQ(Column("kfq_5.db", "Id"), (std::vector<std::string>{"110001_1", "110002_1"}));
+  }
 }
 
 TEST_F(CascadeTest, ANewEnterpriseNeverCascadesButItsNextNumberChangeDoes) {

@@ -73,10 +73,10 @@ TEST_F(ChangeCTest, CancelChangesNothing) {
 
 TEST_F(ChangeCTest, WidthThatIsNotAWholeNumberIsRefusedAndTheDialogStays) {
   for (const auto& [bad, message] : std::vector<std::pair<std::string, std::string>>{
-           {"abc", "\"abc\" is not a whole number"},
-           {"12x", "\"12x\" is not a whole number"},
-           {"0", "a column must be at least 1 character wide, not 0"},
-           {"-3", "a column must be at least 1 character wide, not -3"}}) {
+           {"abc", "“abc”不是整数"},
+           {"12x", "“12x”不是整数"},
+           {"0", "列宽至少为1个字符，不能是0"},
+           {"-3", "列宽至少为1个字符，不能是-3"}}) {
     ui_.ExpectException(message);
     EditWith("新标题", bad, [](ui::Form& form) {
       EXPECT_TRUE(Click(static_cast<TF_change_c&>(form).Button1));

@@ -1,5 +1,7 @@
 #include "query/query_p.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "query/bt_p.h"
@@ -49,6 +51,7 @@ class QueryPTest : public ui::testing::DataUiTest {
 
 TEST_F(QueryPTest, ActivationReadsTheSettingsAndPagesThrough) {
   Run([&] {
+    EXPECT_EQ(F_query_p.x(), std::max(0, (ui::Ui().ScreenWidth() - F_query_p.width()) / 2));  // centred
     EXPECT_EQ(F_query_p.Edit4.Text(), "开发区企业名单");
     EXPECT_EQ(F_query_p.ComboBox4.Text(), "16");
     EXPECT_EQ(F_query_p.ComboBox2.Text(), "10");
@@ -85,7 +88,7 @@ TEST_F(QueryPTest, PrintsTheChosenRangeOnly) {
     EXPECT_TRUE(Click(F_query_p.Button5));
     EXPECT_FALSE(std::filesystem::exists(pdf));
 
-    ui_.ExpectException("\"x\" is not a whole number");
+    ui_.ExpectException("“x”不是整数");
     Retype(F_query_p.Edit1, "x");
     EXPECT_TRUE(Click(F_query_p.Button5));
     EXPECT_FALSE(std::filesystem::exists(pdf));

@@ -26,6 +26,7 @@ class ScriptedPrompts : public mainunit::Prompts {
   struct Message {
     std::string text;
     std::string title;
+    bool default_no = false;  // asked through Confirm
   };
   std::vector<Message> notices;
   std::vector<Message> questions;
@@ -35,7 +36,13 @@ class ScriptedPrompts : public mainunit::Prompts {
 
   void Notice(const std::string& text, const std::string& title) override { notices.push_back({text, title}); }
   bool AskYesNo(const std::string& text, const std::string& title) override {
-    questions.push_back({text, title});
+    return Answer({text, title});
+  }
+  bool Confirm(const std::string& text, const std::string& title) override {
+    return Answer({text, title, true});
+  }
+  bool Answer(const Message& question) {
+    questions.push_back(question);
     if (answers.empty()) return false;
     const bool answer = answers.front();
     answers.pop_front();

@@ -43,6 +43,7 @@ TEST_F(CheckWindowTest, RunShowsTheFaultsAndADoubleClickOpensTheSecond) {
     EXPECT_EQ(grid.CellText(1, 2), "110002");
     EXPECT_EQ(grid.CellText(1, 5), "总收入不能为负");
     EXPECT_EQ(Find<ui::ProgressBar>(form, "ProgressBar1").Position(), 0);
+    EXPECT_FALSE(Find<ui::ProgressBar>(form, "ProgressBar1").isTextVisible());
     DoubleClickRow(grid, 1);
     ASSERT_TRUE(Click(Find(form, "Button2")));
   }, ui::kModalCancel);
@@ -59,7 +60,7 @@ TEST_F(CheckWindowTest, ErrorsAreShownAndTheNextOpeningReadsTheNewKind) {
   CreateResultTable("qw_r.db");
   AddCatalogueRow({3, "kfq1_chk.db", "qa01", "", "kfq_1.db\"", "qw_r.db", "区外企业数据校验", "", ""});
 
-  ui_.ExpectException("syntax error near '>=' at line 1, column 58");
+  ui_.ExpectException("SQL语句有错，不能执行：syntax error near '>=' at line 1, column 58");
   ui_.OnModal("F_check", [&](ui::Form& form) {
     ASSERT_TRUE(Click(Find(form, "Button3")));
     // The grid is back on the rows the run wrote before it stopped.

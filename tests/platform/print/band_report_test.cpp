@@ -24,7 +24,7 @@ TextBox At(int left_px, int top_px, Font font = kBody) {
   return TextBox{UnitsFromPixels(left_px), UnitsFromPixels(top_px), 0, Alignment::Left, font};
 }
 
-// A ruled row over the six result columns, as the validation printout has it.
+// A ruled row over six columns.
 void AddRuledRow(Band& band) {
   const int height = band.height;
   band.items.push_back(FrameShape{QRect(UnitsFromPixels(8), 0, UnitsFromPixels(711), height)});
@@ -32,7 +32,8 @@ void AddRuledRow(Band& band) {
     band.items.push_back(RuleShape{QLine(UnitsFromPixels(x), 0, UnitsFromPixels(x), height)});
 }
 
-// The validation result printout: A4 portrait, 10 mm margins.
+// A ruled list with a title, a column header and a footer: A4 portrait,
+// 10 mm margins. The pagination of the band engine is checked on it.
 BandReport ResultReport(MemoryRecords& results, MemoryRecords& subtitle) {
   BandReport report;
   report.data_set = &results;

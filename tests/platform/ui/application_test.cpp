@@ -1,7 +1,12 @@
 #include "platform/ui/application.h"
 
 #include <QFont>
+#include <QDialogButtonBox>
 #include <QFontInfo>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTreeView>
+#include <QTest>
 #include <QTimer>
 #include <stdexcept>
 
@@ -19,6 +24,36 @@ TEST_F(ApplicationTest, TheSystemsFontNamesMapToInstalledFonts) {
   EXPECT_EQ(QFontInfo(QFont("宋体")).family().toStdString(), "AR PL UMing CN");
   EXPECT_EQ(QFontInfo(QFont("黑体")).family().toStdString(), "WenQuanYi Zen Hei");
   EXPECT_EQ(QApplication::font().family().toStdString(), "宋体");
+}
+
+TEST_F(ApplicationTest, QtsOwnBoxesAndDialogsAreChineseAndShowTheirColumns) {
+  const auto box = QtUiService::MessageBoxFor(
+      {MessageKind::Question, "提示", "是否删除当前记录", Buttons::YesNo, Answer::No});
+  EXPECT_TRUE(box->button(QMessageBox::Yes)->text().startsWith("是")) << box->button(QMessageBox::Yes)->text().toStdString();
+  EXPECT_TRUE(box->button(QMessageBox::No)->text().startsWith("否"));
+  EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+
+  const auto dialog = QtUiService::FileDialogFor({FileDialogKind::Open, "请选择数据库文件", {{"*", {"*"}}}});
+  dialog->setDirectory(QCoreApplication::applicationDirPath());  // a folder with files in it
+  dialog->show();
+  const auto* files = dialog->findChild<QTreeView*>("treeView");
+  ASSERT_NE(files, nullptr);
+  for (int wait = 0; wait < 200 && files->model()->rowCount(files->rootIndex()) == 0; ++wait) {
+    QTest::qWait(10);  // the folder is read in the background
+  }
+  ASSERT_GT(files->model()->rowCount(files->rootIndex()), 0);
+  QCoreApplication::processEvents();
+  const auto* buttons = dialog->findChild<QDialogButtonBox*>();
+  ASSERT_NE(buttons, nullptr);
+  EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text().toStdString(), "取消");
+  const QHeaderView* header = files->header();
+  for (int column = 1; column < header->count(); ++column) {  // size, type, date: shown whole
+    EXPECT_LE(static_cast<const QAbstractItemView*>(files)->sizeHintForColumn(column), header->sectionSize(column));
+  }
+  const int last = header->count() - 1;
+  EXPECT_LE(header->sectionViewportPosition(last) + header->sectionSize(last), files->viewport()->width());
+  EXPECT_TRUE(dialog->grab().save("file_dialog.png"));
+  dialog->hide();
 }
 
 TEST_F(ApplicationTest, ExceptionsFromQtDispatchedCodeAreShownAndTheLoopGoesOn) {

@@ -83,6 +83,34 @@ TEST_F(DataControlsTest, TheFieldsEditMaskShapesTypingAndRefusesShortValues) {
   EXPECT_EQ(FileRows("qy.db")[0][0], "123456");
 }
 
+TEST_F(DataControlsTest, AClickOrASelectionInAMaskedEditTypesWhereUsersExpect) {
+  table_.Open();
+  table_.FieldByName("QA01").SetEditMask("000000;0;_");
+  edit_.SetDataSource(&source_);
+  edit_.SetDataField("QA01");
+  struct Case {
+    const char* before;   // typed first
+    bool select_all;      // else a click in the middle
+    const char* typed;
+    const char* shown;
+  };
+  for (const Case& c : {Case{"", false, "900001", "900001"}, Case{"12", false, "34", "1234__"},
+                        Case{"123456", true, "9", "9_____"}}) {
+    SCOPED_TRACE(c.before);
+    edit_.selectAll();
+    Type(edit_, "\b");  // an empty mask
+    if (*c.before) Type(edit_, c.before);
+    if (c.select_all) {
+      edit_.selectAll();
+    } else {
+      QTest::mouseClick(&edit_, Qt::LeftButton, Qt::NoModifier, edit_.rect().center());
+    }
+    Type(edit_, c.typed);
+    EXPECT_EQ(edit_.Text(), c.shown);
+  }
+  table_.Cancel();
+}
+
 TEST_F(DataControlsTest, MemoTextGoesToTheFieldOnPost) {
   Fill();
   DBMemo memo(&form_, "DBMemo1");
@@ -144,6 +172,29 @@ TEST_F(DataControlsTest, GridShowsColumnsAndFollowsTheCurrentRow) {
   table_.First();
   EXPECT_EQ(grid_.currentIndex().row(), 0);
   EXPECT_GT(grid_.TextWidth("    "), 0);
+}
+
+TEST_F(DataControlsTest, ColumnsShowTheirFieldsWholeAndTheirTitlesWhole) {
+  Create("sizes.db", {{"A", FieldType::String, 1}, {"B", FieldType::String, 6}, {"C", FieldType::String, 20},
+                      {"D", FieldType::Float, 0}});
+  db::Table sizes(db());
+  sizes.SetTableName("sizes.db");
+  sizes.Open();
+  AddRecord(sizes, {"0", "000000", "00000000000000000000", "1234567890"});
+  db::DataSource source(&sizes);
+  DBGrid fields(&form_, "DBGrid8");  // default columns, as wide as their fields
+  fields.SetDataSource(&source);
+  DBGrid titled(&form_, "DBGrid9");
+  titled.AddColumn("B", "起始日期", 20);  // a set width narrower than the title
+  titled.SetDataSource(&source);
+  for (DBGrid* shown : {&fields, &titled}) {
+    for (int i = 0; i < shown->ColumnCount(); ++i) {
+      SCOPED_TRACE(shown->Column(i).FieldName());
+      // What the cell needs to show its text whole.
+      EXPECT_LE(static_cast<QAbstractItemView*>(shown)->sizeHintForColumn(i), shown->columnWidth(i));
+      EXPECT_LE(shown->horizontalHeader()->sectionSizeHint(i), shown->columnWidth(i));
+    }
+  }
 }
 
 TEST_F(DataControlsTest, EditedCellsPostWhenTheRowChanges) {

@@ -62,6 +62,7 @@ void UiScript::OnModal(std::string form_name, std::function<void(Form&)> steps, 
 
 Answer UiScript::ShowMessage(const MessageRequest& request) {
   if (request.kind == MessageKind::Exception) exceptions_shown_.push_back(request.text);
+  messages_shown_.push_back(request);
   if (messages_.empty()) {
     ADD_FAILURE() << "unexpected " << KindName(request.kind) << " box: title \"" << request.title
                   << "\", text \"" << request.text << "\"";

@@ -34,6 +34,7 @@ class UiScript : public UiService {
   void SetScreenWidth(int width) { screen_width_ = width; }
 
   const std::vector<std::string>& exceptions_shown() const { return exceptions_shown_; }
+  const std::vector<MessageRequest>& messages_shown() const { return messages_shown_; }
   const std::vector<FileDialogRequest>& file_dialogs_shown() const { return file_dialogs_; }
 
   Answer ShowMessage(const MessageRequest& request) override;
@@ -67,6 +68,7 @@ class UiScript : public UiService {
   std::deque<std::optional<std::string>> folders_;
   std::deque<ModalHook> modals_;
   std::vector<std::string> exceptions_shown_;
+  std::vector<MessageRequest> messages_shown_;
   std::vector<FileDialogRequest> file_dialogs_;
   int screen_width_ = 1024;
 };
