@@ -8,7 +8,10 @@
 #include "entry/entry_windows.h"
 #include "entry/kfq_window.h"
 #include "platform/ui/message_box.h"
+#include "query/query.h"
 #include "query/query_p.h"
+#include "reports/report.h"
+#include "reports/report_builders.h"
 #include "validation/check.h"
 
 namespace veltra::app {
@@ -62,12 +65,8 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
   Button1->OnClick = [this] { Button1Click(); };
   Button4->OnClick = [this] { Button4Click(); };
   Button7->OnClick = [this] { Button7Click(); };
-  const auto with_kind = [this](const std::string& task) {
-    unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
-    NotYetAvailable(task);
-  };
-  Button5->OnClick = [with_kind] { with_kind("查询统计"); };
-  Button6->OnClick = [with_kind] { with_kind("报表打印"); };
+  Button5->OnClick = [this] { Button5Click(); };
+  Button6->OnClick = [this] { Button6Click(); };
   const auto mail = [this](int mode, const std::string& task) {
     unit_.ReportKind = mode;
     NotYetAvailable(task);
@@ -117,6 +116,13 @@ ui::Form* TF_main::EntryWindow(std::string_view window) const {
 
 entry::TF_kfq* TF_main::F_kfq() const { return static_cast<entry::TF_kfq*>(EntryWindow("TF_kfq")); }
 
+void TF_main::Button6Click() {
+  unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
+  if (!f_report_) f_report_ = std::make_unique<reports::TF_report>(unit_, reports::ReportBuilders(report_builders_));
+  f_report_->SetCaption("报表打印" + unit_.CaptionSuffix);
+  f_report_->ShowModal();
+}
+
 void TF_main::Button7Click() {
   unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
   if (!f_check_) f_check_ = std::make_unique<validation::TF_check>(unit_, entry_windows_);
@@ -124,6 +130,12 @@ void TF_main::Button7Click() {
 }
 
 void TF_main::Button4Click() { Close(); }
+
+void TF_main::Button5Click() {
+  unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
+  if (!f_query_) f_query_ = std::make_unique<query::TF_query>(unit_);
+  f_query_->Show();
+}
 
 void TF_main::Button10Click() {
   if (!f_db_tool_) {

@@ -10,7 +10,9 @@
 #include "mainunit/main_unit.h"
 #include "mainunit/ui_prompts.h"
 #include "platform/ui/buttons.h"
+#include "platform/db/query.h"
 #include "platform/ui/form.h"
+#include "reports/builder_query.h"
 #include "validation/locate_target.h"
 
 namespace veltra::entry {
@@ -22,8 +24,13 @@ class TF_db_tool;
 }  // namespace veltra::dbtool
 
 namespace veltra::query {
+class TF_query;
 class TF_query_p;
 }  // namespace veltra::query
+
+namespace veltra::reports {
+class TF_report;
+}  // namespace veltra::reports
 
 namespace veltra::validation {
 class TF_check;
@@ -43,6 +50,7 @@ class TF_main : public ui::Form {
   entry::TF_kfq* F_kfq() const;
   // The entry window of that class once it was opened, else null.
   ui::Form* EntryWindow(std::string_view window) const;
+  query::TF_query* F_query() const { return f_query_.get(); }
 
   ui::RadioGroup* RadioGroup1;
   ui::Button* Button1;
@@ -61,7 +69,9 @@ class TF_main : public ui::Form {
   void RadioGroup1Click();
   void Button1Click();
   void Button4Click();
+  void Button6Click();
   void Button7Click();
+  void Button5Click();
   void Button10Click();
   // Opens an entry window, created on first use, under `caption`.
   void ShowEntryWindow(std::string_view window, const std::string& caption);
@@ -74,7 +84,12 @@ class TF_main : public ui::Form {
   std::map<std::string, std::unique_ptr<ui::Form>, std::less<>> entry_windows_by_name_;
   std::unique_ptr<dbtool::TF_db_tool> f_db_tool_;
   std::unique_ptr<query::TF_query_p> f_query_p_;
+  std::unique_ptr<query::TF_query> f_query_;
   std::unique_ptr<validation::TF_check> f_check_;
+  // The query the report window's builders run their statements in.
+  db::Query report_query_{unit_.Database1};
+  reports::BuilderContext report_builders_{unit_, report_query_, {}};
+  std::unique_ptr<reports::TF_report> f_report_;
 
   // How the validation window opens the entry window of a fault.
   class EntryWindowsOfMain : public validation::EntryWindows {

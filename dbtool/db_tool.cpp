@@ -12,19 +12,9 @@
 #include "dbtool/transpose.h"
 #include "platform/ui/message_box.h"
 #include "query/change_c.h"
+#include "query/grid_layout.h"
 
 namespace veltra::dbtool {
-namespace {
-
-GridColumns ColumnsOf(ui::DBGrid& grid, double char_width) {
-  GridColumns columns{{}, char_width};
-  for (int i = 0; i < grid.ColumnCount(); ++i) {
-    columns.columns.push_back({grid.Column(i).Title(), grid.Column(i).Width()});
-  }
-  return columns;
-}
-
-}  // namespace
 
 TF_db_tool::TF_db_tool(db::Database& database, ui::OpenDialog& open_dialog, ui::SaveDialog& save_dialog)
     : Form("F_db_tool"),
@@ -75,7 +65,7 @@ TF_db_tool::TF_db_tool(db::Database& database, ui::OpenDialog& open_dialog, ui::
 TF_db_tool::~TF_db_tool() = default;
 
 void TF_db_tool::FormActivate() {
-  GridCharWidth = DBGrid1.TextWidth("    ") * 0.25;
+  GridCharWidth = query::GridCharWidthOf(DBGrid1);
   if (Table1.Active() || Query1.Active()) return;
   DataSource1.SetDataSet(nullptr);
   for (ui::Button* button : {&Button2, &Button6, &Button7, &Button8}) button->setEnabled(false);
@@ -118,7 +108,7 @@ void TF_db_tool::Button5Click() {
   for (const std::string& line : Memo1.Lines()) Query1.SQL.Add(line);
   const StatementOutcome outcome = RunStatement(Query1);
   if (!outcome.has_rows) {
-    ui::ShowNotice("语句已执行，共修改了 " + std::to_string(outcome.rows_changed) + " 条记录", "提示信息");
+    ui::ShowNotice(RowsChangedNotice(outcome.rows_changed), kStatementNoticeTitle);
     return;
   }
   ShowQuery();
@@ -134,7 +124,7 @@ void TF_db_tool::ShowQuery() {
 
 void TF_db_tool::SaveShown(const std::string& name) {
   PostPendingEdit();
-  const GridColumns columns = ColumnsOf(DBGrid1, GridCharWidth);
+  const GridColumns columns = query::GridLayout(DBGrid1, GridCharWidth);
   SaveDataSetAsTable(database_, ShownDataSet(), &columns, name);
 }
 

@@ -14,4 +14,8 @@ StatementOutcome RunStatement(db::Query& query) {
   return {false, query.RowsAffected()};
 }
 
+std::string RowsChangedNotice(std::size_t rows_changed) {
+  return "语句已执行，共修改了 " + std::to_string(rows_changed) + " 条记录";
+}
+
 }  // namespace veltra::dbtool

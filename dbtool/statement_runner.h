@@ -4,6 +4,7 @@
 // many rows it changed, for the window to say so instead of reporting a
 // missing result set as an error.
 #include <cstddef>
+#include <string>
 
 #include "platform/db/query.h"
 
@@ -17,5 +18,10 @@ struct StatementOutcome {
 // Runs the statement already in `query.SQL`. Throws the engine's errors
 // (syntax with line and column, unknown table or field ...).
 StatementOutcome RunStatement(db::Query& query);
+
+// What the windows tell the user after a statement without result, under
+// the title kStatementNoticeTitle.
+inline constexpr const char* kStatementNoticeTitle = "提示信息";
+std::string RowsChangedNotice(std::size_t rows_changed);
 
 }  // namespace veltra::dbtool

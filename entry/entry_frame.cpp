@@ -9,6 +9,8 @@
 #include "entry/schema_tables.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
+#include "platform/ui/error_text.h"
+#include "schema/schema.h"
 
 namespace veltra::entry {
 
@@ -25,7 +27,8 @@ bool Editing(db::DataSetState state) {
 // Only the engine's own duplicate-key errors are reworded: a locked file or
 // a failed write that happens to name the table is shown as it is.
 std::string Translate(const PostErrorWords& words, const db::PostError& error) {
-  std::string text = error.message;
+  // Any engine message goes after the prefix in the user's words.
+  std::string text = ui::UserText(EngineError(error.kind, error.message, error.subject));
   if (error.kind == EngineError::Kind::KeyViolation && !words.duplicate_key.empty()) {
     text = words.duplicate_key;
   } else if (error.kind == EngineError::Kind::IndexViolation) {
@@ -76,6 +79,12 @@ EntryFrame::EntryFrame(mainunit::MainUnit& main, mainunit::Prompts& prompts, Ent
     details_.push_back(std::move(detail));
     view_.scopes.push_back(DetailScope::CurrentEnterprise);
   }
+  // Errors name the fields as the entry windows caption them.
+  ui::SetFieldCaptionLookup([](const std::string& table, const std::string& field) {
+    const schema::TableDef* def = schema::FindTable(table);
+    const schema::Placement* place = def != nullptr ? def->PlacementOf(field) : nullptr;
+    return place != nullptr ? place->caption : std::string();
+  });
 }
 
 EntryFrame::~EntryFrame() = default;
@@ -502,12 +511,12 @@ void EntryFrame::CheckCascadeTarget(const std::string& old_key, const std::strin
     mainunit::OnExit close([&probe] { probe.Close(); });
     std::set<std::string> ids;
     std::vector<std::string> moved_ids;  // what the cascade will build
-    std::string clash;  // a row under the new number would join this enterprise unasked
+    std::string clash;  // the Id of the first row in the way
     for (probe.First(); !probe.Eof(); probe.Next()) {
       const std::string id = probe.FieldByName(d.id_field).AsString();
       const std::string key = probe.FieldByName(key_field).AsString();
       ids.insert(id);
-      if (key == new_key && clash.empty()) clash = id;
+      if (key == new_key && clash.empty()) clash = id;  // it would join this enterprise unasked
       if (key == old_key) moved_ids.push_back(DetailId(i, new_key, probe.FieldByName(d.sequence_field).AsString()));
     }
     for (const std::string& id : moved_ids) {
@@ -642,8 +651,7 @@ void EntryFrame::CheckImportSource(int kind) {
   for (const std::string& key : keys) {
     if (source.FindField(key) == nullptr) {
       throw EngineError(EngineError::Kind::NoSuchField,
-                        source.TableName() + "中没有字段" + key + "，未追加任何记录",
-                        {source.TableName(), key});
+                        source.TableName() + "中没有字段" + key + "，未追加任何记录");
     }
   }
 }

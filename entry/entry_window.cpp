@@ -11,7 +11,6 @@
 
 #include "platform/text/ascii.h"
 #include "platform/ui/component.h"
-#include "platform/ui/error_text.h"
 #include "platform/ui/event_handler.h"
 #include "platform/ui/ui_service.h"
 #include "schema/schema.h"
@@ -103,12 +102,6 @@ EntryWindow::EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts par
   OnClose = [this](bool& allow) { FormClose(allow); };
   OnKeyPress = [this](int& key) { FormKeyPress(key); };
   frame_->OnViewChanged = [this] { ApplyView(); };
-  // Errors name the fields as the entry windows caption them.
-  ui::SetFieldCaptionLookup([](const std::string& table, const std::string& field) {
-    const schema::TableDef* def = schema::FindTable(table);
-    const schema::Placement* place = def != nullptr ? def->PlacementOf(field) : nullptr;
-    return place != nullptr ? place->caption : std::string();
-  });
 }
 
 EntryWindow::~EntryWindow() {

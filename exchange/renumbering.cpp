@@ -51,7 +51,7 @@ void Renumbering::Activate() {
   for (const char* table : kTables) {
     const std::filesystem::path source = FindFileIgnoringCase(folder, table);
     if (!std::filesystem::is_regular_file(source)) {
-      throw EngineError(EngineError::Kind::NoSuchTable, "上报数据目录" + folder.string() + "中没有" + table, {table});
+      throw EngineError(EngineError::Kind::NoSuchTable, "上报数据目录" + folder.string() + "中没有" + table);
     }
     const std::string copy = std::string("tmp\\") + table;
     // Written whole and under a new inode, so no cursor reads a stale copy.

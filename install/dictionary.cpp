@@ -3,6 +3,7 @@
 #include <set>
 
 #include "platform/text/ascii.h"
+#include "platform/text/gbk.h"
 #include "schema/schema.h"
 
 namespace veltra::install {
@@ -11,6 +12,10 @@ namespace {
 
 constexpr std::string_view kPartOf = "其中：";
 constexpr std::string_view kColon = "：";
+// A caption names a column of the query's result, a total's with "合计"
+// after it, and a printed or saved result is a Paradox table, whose field
+// names hold 25 bytes.
+constexpr std::size_t kMaxCaptionBytes = 25 - 4;
 
 bool IsNameByte(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c >= 0x80;
@@ -36,7 +41,7 @@ std::string DictionaryCaption(std::string_view meaning) {
   }
   // A name cannot start with a digit ("2010年提出专利申请数").
   if (!caption.empty() && caption.front() >= '0' && caption.front() <= '9') caption.insert(0, "_");
-  return caption;
+  return std::string(text::TruncateToGbkBytes(caption, kMaxCaptionBytes));
 }
 
 std::vector<TableRows> BuildDictionaries(std::string_view text, std::string_view source) {
@@ -74,7 +79,9 @@ std::vector<TableRows> BuildDictionaries(std::string_view text, std::string_view
         if (table->meanings[i].empty()) continue;
         std::string caption = DictionaryCaption(table->meanings[i]);
         if (caption.empty() || !captions.insert(caption).second) {
-          caption += "_" + field.name;  // captions repeat across a form ("其中：发明专利")
+          // Captions repeat across a form ("其中：发明专利").
+          const std::string suffix = "_" + field.name;
+          caption = std::string(text::TruncateToGbkBytes(caption, kMaxCaptionBytes - suffix.size())) + suffix;
           captions.insert(caption);
         }
         dictionary.rows.push_back({std::string(entry), alias.empty() ? field.name : alias + "." + field.name,

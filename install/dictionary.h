@@ -18,7 +18,9 @@ std::vector<TableRows> BuildDictionaries(std::string_view text, std::string_view
 
 // A caption made fit to be a column alias of a query: leading "其中：" and
 // item numbers ("1.") and a trailing "：" go, and so does every ASCII
-// character that cannot stand in a name ("E-mail" -> "Email").
+// character that cannot stand in a name ("E-mail" -> "Email"); a long one is
+// cut to 21 GBK bytes, so that it and its total ("...合计") fit a Paradox
+// field name.
 std::string DictionaryCaption(std::string_view meaning);
 
 }  // namespace veltra::install

@@ -2,13 +2,13 @@
 
 namespace veltra::mainunit {
 
-std::string SqlString(std::string_view text) {
-  std::string quoted = "'";
+std::string SqlString(std::string_view text, char quote) {
+  std::string quoted(1, quote);
   for (const char c : text) {
     quoted += c;
-    if (c == '\'') quoted += '\'';
+    if (c == quote) quoted += quote;
   }
-  quoted += '\'';
+  quoted += quote;
   return quoted;
 }
 

@@ -6,7 +6,8 @@
 
 namespace veltra::mainunit {
 
-// 'text' with every ' doubled.
-std::string SqlString(std::string_view text);
+// 'text' with every ' doubled; with `quote` '"' the dialect's other form
+// of a string literal, "text" with every " doubled.
+std::string SqlString(std::string_view text, char quote = '\'');
 
 }  // namespace veltra::mainunit

@@ -7,6 +7,7 @@
 
 #include "mainunit/on_exit.h"
 #include "platform/types/error.h"
+#include "platform/ui/error_text.h"
 #include "platform/ui/message_box.h"
 
 namespace veltra::reports {
@@ -86,11 +87,11 @@ void TF_report::PrintCheckedReports(bool print) {
       failed.push_back(name);
     } catch (const std::exception& error) {
       failed.push_back(name);
-      ui::ShowNotice("报表“" + name + "”未能完成:" + error.what(), "错误窗口", ui::MessageKind::Error);
+      ui::ShowNotice("报表“" + name + "”未能完成：" + ui::UserText(error), "错误窗口", ui::MessageKind::Error);
     }
   }
   if (failed.empty()) return;
-  ui::ShowNotice("已完成:" + (printed.empty() ? std::string("无") : Joined(printed)) + "\n未能完成:" + Joined(failed),
+  ui::ShowNotice("已完成：" + (printed.empty() ? std::string("无") : Joined(printed)) + "\n未能完成：" + Joined(failed),
                  "提示窗口");
 }
 

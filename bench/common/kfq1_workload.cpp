@@ -6,33 +6,11 @@
 #include <set>
 #include <stdexcept>
 
+#include "reports/enterprise_summaries.h"
 #include "schema/schema.h"
 
 namespace veltra::bench {
 namespace {
-
-// The 77 sums of the enterprise summary: field, then column name.
-constexpr const char* kSums[][2] = {
-    {"qa_one", "企业数"}, {"QC02", "工业总产值"}, {"QC05", "总收入"}, {"QC06", "技术收入"},
-    {"QC07", "产品销售收入"}, {"QC09", "高新技术产品"}, {"QC10", "商品销售收入"}, {"QC49", "其他收入"},
-    {"QC03", "中间投入"}, {"QC43", "增加值"}, {"QC44", "工业增加值"}, {"QC11", "出口创汇总额"},
-    {"QC12", "净利润"}, {"QC13", "实际上缴税费总额"}, {"QC14", "上缴增值税"}, {"QC15", "上缴营业税"},
-    {"QC16", "上缴所得税"}, {"QC17", "减免税总额"}, {"QC18", "减免增值税"}, {"QC19", "减免营业税"},
-    {"QC20", "减免所得税"}, {"QC62", "应交增值税"}, {"QC22", "总成本与费用"}, {"QC23", "利息支出"},
-    {"QC24", "年末资产总计"}, {"QC25", "流动资产"}, {"QC26", "长期投资"}, {"QC27", "固定资产"},
-    {"QC28", "固定资产原价"}, {"QC29", "固定资产净值"}, {"QC30", "无形资产"}, {"QC31", "年末负债"},
-    {"QC32", "银行科技开发贷款"}, {"QC33", "年末所有者权益股东权益"}, {"QC34", "实收入资本"}, {"QC35", "国家资本"},
-    {"QC45", "集体资本"}, {"QC46", "法人资本"}, {"QC47", "个人资本"}, {"QC48", "港澳台资本"},
-    {"QC36", "外商资本"}, {"QC37", "盈余公积"}, {"QC40", "本年完成固定资产投资额"}, {"QC41", "工业能源消费量"},
-    {"QD01", "年末从业人员数"}, {"QD03", "留学归国人数"}, {"QD04", "留学归国硕士以上"}, {"QD23", "工程技术人员"},
-    {"QD21", "引进外籍专家"}, {"QD14", "吸纳毕业生"}, {"QD05", "从业人员年平均数"}, {"QD18", "研究生"},
-    {"QD06", "博士"}, {"QD07", "硕士"}, {"QD08", "大学"}, {"QD09", "大专"},
-    {"QD10", "中专"}, {"QD11", "高级"}, {"QD12", "中级"}, {"QD13", "初级"},
-    {"QJ09", "科技活动人员合计"}, {"QJ09_1", "全时"}, {"QJ11", "参加科技项目人员"}, {"QJ12", "高中级职称1"},
-    {"QJ13", "无高中级职称1"}, {"QJ23", "内部支出合计"}, {"QJ33", "外部支出合计"}, {"QI09", "全部科技项目数"},
-    {"Qj53", "科技项目内部支出"}, {"QI01", "企业办科技机构数"}, {"QI07", "机构科技活动人员"}, {"QJ70", "新产品产值"},
-    {"QJ71", "新产品销售收入"}, {"QJ73", "拥有发明专利数"}, {"QJ55", "专利申请数"}, {"QJ74", "专利授权数"},
-    {"QJ58", "技术改造经费支出"}};
 
 // The field that links an enterprise to its products.
 constexpr const char* kKeyField = "QA01";
@@ -81,7 +59,9 @@ class RowMaker {
   Value TextOf(const FieldDef& field, int n, const std::string& key) {
     if (field.name == kKeyField) return Value::Text(key);
     if (unique_.count(field.name)) {
-      const std::string text = field.name + Key(n);
+      // The field's name keeps the values of two unique fields apart where there is room.
+      std::string text = field.name + Key(n);
+      if (static_cast<int>(text.size()) > field.size) text = Key(n);
       if (static_cast<int>(text.size()) > field.size) throw std::runtime_error("no room for unique " + field.name);
       return Value::Text(text);
     }
@@ -106,9 +86,11 @@ class RowMaker {
 Kfq1Data MakeKfq1Data(int master_records, unsigned seed) {
   const schema::TableDef& master = Definition(kMasterTable);
   const schema::TableDef& detail = Definition(kDetailTable);
-  Kfq1Data data{master.fields, detail.fields, {}, {}};
+  const schema::TableDef& project = Definition(kProjectTable);
+  Kfq1Data data{master.fields, detail.fields, project.fields, {}, {}, {}};
   RowMaker master_maker(master, seed);
   RowMaker detail_maker(detail, seed + 1);
+  RowMaker project_maker(project, seed + 3);
   std::mt19937 owner(seed + 2);
   data.master.reserve(static_cast<std::size_t>(master_records));
   for (int n = 0; n < master_records; ++n) data.master.push_back(master_maker.Make(n, Key(n)));
@@ -117,7 +99,21 @@ Kfq1Data MakeKfq1Data(int master_records, unsigned seed) {
   for (int n = 0; n < detail_records; ++n) {
     data.detail.push_back(detail_maker.Make(n, Key(static_cast<int>(owner() % static_cast<unsigned>(master_records)))));
   }
+  const int project_records = master_records * kProjectRecords / kMasterRecords;
+  data.projects.reserve(static_cast<std::size_t>(project_records));
+  for (int n = 0; n < project_records; ++n) {
+    data.projects.push_back(
+        project_maker.Make(n, Key(static_cast<int>(owner() % static_cast<unsigned>(master_records)))));
+  }
   return data;
+}
+
+std::vector<Row> MakeRecords(const std::string& layout, int count, unsigned seed) {
+  RowMaker maker(Definition(layout), seed);
+  std::vector<Row> rows;
+  rows.reserve(static_cast<std::size_t>(count));
+  for (int n = 0; n < count; ++n) rows.push_back(maker.Make(n, Key(n)));
+  return rows;
 }
 
 std::vector<std::string> ValidationWorkload(const FieldDefs& master_fields) {
@@ -149,9 +145,7 @@ std::vector<std::string> ValidationWorkload(const FieldDefs& master_fields) {
       "select a.QA01 编号,sum(b.QE14) 字段值 from \"kfq_1.db\" a left join \"kfq_2.db\" b on "
       "a.QA01=b.QA01 group by a.QA01");
   std::string sums;
-  for (const auto& [field, column] : kSums) {
-    sums += std::string(sums.empty() ? "select sum(a." : ",sum(a.") + field + ") " + column + "\n";
-  }
+  for (const std::string& line : reports::SumLines(reports::EnterpriseSums())) sums += line + "\n";
   statements.push_back(sums + " from \"kfq_1.db\" a");
   return statements;
 }
@@ -195,6 +189,16 @@ void CreateSqliteIndexes(sqlite3* db, const std::string& name, const db::IndexDe
                             ")";
     CheckSqlite(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), db);
   }
+}
+
+sqlite3* OpenSqliteWorkload(const Kfq1Data& data) {
+  sqlite3* db = nullptr;
+  CheckSqlite(sqlite3_open(":memory:", &db), db);
+  LoadSqlite(db, kMasterTable, data.master_fields, data.master);
+  LoadSqlite(db, kDetailTable, data.detail_fields, data.detail);
+  CreateSqliteIndexes(db, kMasterTable, SchemaIndexes(kMasterTable));
+  CreateSqliteIndexes(db, kDetailTable, SchemaIndexes(kDetailTable));
+  return db;
 }
 
 void BindRow(sqlite3_stmt* statement, const Row& row) {

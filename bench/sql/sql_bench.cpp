@@ -15,12 +15,7 @@ int main() {
   sql::testing::MemoryCatalog catalog;
   catalog.Add(kMasterTable, data.master_fields, data.master);
   catalog.Add(kDetailTable, data.detail_fields, data.detail);
-  sqlite3* db = nullptr;
-  CheckSqlite(sqlite3_open(":memory:", &db), db);
-  LoadSqlite(db, kMasterTable, data.master_fields, data.master);
-  LoadSqlite(db, kDetailTable, data.detail_fields, data.detail);
-  CreateSqliteIndexes(db, kMasterTable, SchemaIndexes(kMasterTable));
-  CreateSqliteIndexes(db, kDetailTable, SchemaIndexes(kDetailTable));
+  sqlite3* db = OpenSqliteWorkload(data);
   const std::vector<std::string> statements = ValidationWorkload(data.master_fields);
 
   auto start = std::chrono::steady_clock::now();

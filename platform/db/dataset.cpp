@@ -314,7 +314,7 @@ void DataSet::Post() {
       break;
     } catch (const EngineError& refusal) {
       if (!OnPostError) throw;
-      PostError error{refusal.kind(), refusal.what()};
+      PostError error{refusal.kind(), refusal.what(), refusal.subject()};
       PostErrorAction action = PostErrorAction::Fail;
       OnPostError(*this, error, action);
       if (action == PostErrorAction::Retry && Editing(state_)) continue;

@@ -46,6 +46,7 @@ enum class PostErrorAction { Fail, Abort, Retry };
 struct PostError {
   EngineError::Kind kind;
   std::string message;
+  ErrorSubject subject;  // what the engine's own message is about
 };
 
 class DataSet {

@@ -101,8 +101,8 @@ const RecordIndex* RecordStore::Primary() const {
 
 void RecordStore::FitToLayout(Row& values) const { values.resize(fields_.size()); }
 
-// A single write is refused by the file's format before anything is
-// written; a bulk write checks every row first so that it stays whole.
+// Every write checks its rows before anything is written, so that a bulk
+// write stays whole and the refusal names the table and field.
 void RecordStore::CheckEncodable(const Row& values) const {
   for (std::size_t f = 0; f < fields_.size(); ++f) {
     const Value& value = values[f];
@@ -149,6 +149,7 @@ RecordRef RecordStore::Insert(Row& values) {
     }
   }
   try {
+    CheckEncodable(values);  // refused here, the error names the field for the user
     CheckKeys(values, nullptr);
     if (file_) file_->Append(values);
   } catch (...) {
@@ -173,6 +174,7 @@ void RecordStore::Update(const RecordRef& record, Row& values) {
     throw EngineError(EngineError::Kind::State, name_ + ": the record was deleted by another user of the table");
   }
   FitToLayout(values);
+  CheckEncodable(values);
   CheckKeys(values, record.get());
   if (file_) file_->Overwrite(position, values);
   // Most edits leave the keys alone; a record moves (two shifts of the

@@ -14,34 +14,6 @@ Truth Not(Truth t) {
 
 Truth FromBool(bool b) { return b ? Truth::True : Truth::False; }
 
-// A child read without copying when it is a field or a constant.
-class Operand {
- public:
-  explicit Operand(const BoundExpr& expr) {
-    if (expr.kind == BoundExpr::Kind::Column) {
-      table_ = expr.table;
-      column_ = static_cast<std::size_t>(expr.column);
-    } else if (expr.kind == BoundExpr::Kind::Constant) {
-      constant_ = expr.constant;
-    } else {
-      program_ = CompileValue(expr);
-    }
-  }
-
-  const Value& Get(RowSet rows, Value& scratch) const {
-    if (table_ >= 0) return (*rows[table_])[column_];
-    if (!program_) return constant_;
-    scratch = program_(rows);
-    return scratch;
-  }
-
- private:
-  int table_ = -1;
-  std::size_t column_ = 0;
-  Value constant_;
-  ValueProgram program_;
-};
-
 Truth Compare(CompareOp op, const Value& a, const Value& b) {
   if (a.is_number() && b.is_number()) {
     const double x = a.AsDouble();
@@ -80,7 +52,7 @@ TruthProgram CompileCompare(const BoundExpr& expr) {
       return Compare(op, value, constant);
     };
   }
-  return [op, a = Operand(left), b = Operand(right)](RowSet rows) {
+  return [op, a = ValueOperand(left), b = ValueOperand(right)](RowSet rows) {
     Value sa, sb;
     return Compare(op, a.Get(rows, sa), b.Get(rows, sb));
   };
@@ -88,7 +60,7 @@ TruthProgram CompileCompare(const BoundExpr& expr) {
 
 TruthProgram CompileLike(const BoundExpr& expr) {
   const bool negated = expr.negated;
-  Operand subject(expr.children[0]);
+  ValueOperand subject(expr.children[0]);
   const BoundExpr& pattern = expr.children[1];
   auto match = [negated](const Value& value, const LikePattern& like) {
     return FromBool(like.Matches(value.ToDisplayText()) != negated);
@@ -102,7 +74,7 @@ TruthProgram CompileLike(const BoundExpr& expr) {
       return value.is_null() ? Truth::Unknown : match(value, *like);
     });
   }
-  return [=, pattern_operand = Operand(pattern)](RowSet rows) {
+  return [=, pattern_operand = ValueOperand(pattern)](RowSet rows) {
     Value sa, sb;
     const Value& value = subject.Get(rows, sa);
     const Value& text = pattern_operand.Get(rows, sb);
@@ -114,7 +86,7 @@ TruthProgram CompileLike(const BoundExpr& expr) {
 // x IN (a, b, ...): true when one equals, unknown when none does but a
 // null took part, else false.
 TruthProgram CompileInList(const BoundExpr& expr) {
-  std::vector<Operand> operands;
+  std::vector<ValueOperand> operands;
   for (const BoundExpr& child : expr.children) operands.emplace_back(child);
   const bool negated = expr.negated;
   return [operands = std::move(operands), negated](RowSet rows) {
@@ -131,8 +103,8 @@ TruthProgram CompileInList(const BoundExpr& expr) {
 }
 
 TruthProgram CompileBetween(const BoundExpr& expr) {
-  return [a = Operand(expr.children[0]), low = Operand(expr.children[1]),
-          high = Operand(expr.children[2]), negated = expr.negated](RowSet rows) {
+  return [a = ValueOperand(expr.children[0]), low = ValueOperand(expr.children[1]),
+          high = ValueOperand(expr.children[2]), negated = expr.negated](RowSet rows) {
     Value sa, sl, sh;
     const Value& subject = a.Get(rows, sa);
     const Truth above = Compare(CompareOp::GreaterEqual, subject, low.Get(rows, sl));
@@ -148,17 +120,17 @@ TruthProgram CompileBetween(const BoundExpr& expr) {
 }
 
 ValueProgram CompileFunction(const BoundExpr& expr) {
-  Operand argument(expr.children[0]);
+  ValueOperand argument(expr.children[0]);
   switch (expr.function) {
     case ScalarFunction::Substring: {
-      Operand start(expr.children[1]);
+      ValueOperand start(expr.children[1]);
       if (expr.children.size() < 3) {
         return [=](RowSet rows) {
           Value sa, sb;
           return Substring(argument.Get(rows, sa), start.Get(rows, sb), std::nullopt);
         };
       }
-      Operand length(expr.children[2]);
+      ValueOperand length(expr.children[2]);
       return [=](RowSet rows) {
         Value sa, sb, sc;
         return Substring(argument.Get(rows, sa), start.Get(rows, sb), length.Get(rows, sc));
@@ -193,6 +165,24 @@ TruthProgram CompileConnective(const BoundExpr& expr, Truth dominant) {
 
 }  // namespace
 
+ValueOperand::ValueOperand(const BoundExpr& expr) {
+  if (expr.kind == BoundExpr::Kind::Column) {
+    table_ = expr.table;
+    column_ = static_cast<std::size_t>(expr.column);
+  } else if (expr.kind == BoundExpr::Kind::Constant) {
+    constant_ = expr.constant;
+  } else {
+    program_ = CompileValue(expr);
+  }
+}
+
+const Value& ValueOperand::Get(RowSet rows, Value& scratch) const {
+  if (table_ >= 0) return (*rows[table_])[column_];
+  if (!program_) return constant_;
+  scratch = program_(rows);
+  return scratch;
+}
+
 TruthProgram CompileTruth(const BoundExpr& expr) {
   switch (expr.kind) {
     case BoundExpr::Kind::Compare: return CompileCompare(expr);
@@ -201,7 +191,7 @@ TruthProgram CompileTruth(const BoundExpr& expr) {
     case BoundExpr::Kind::Not:
       return [a = CompileTruth(expr.children[0])](RowSet rows) { return Not(a(rows)); };
     case BoundExpr::Kind::IsNull:
-      return [a = Operand(expr.children[0]), negated = expr.negated](RowSet rows) {
+      return [a = ValueOperand(expr.children[0]), negated = expr.negated](RowSet rows) {
         Value scratch;
         return FromBool(a.Get(rows, scratch).is_null() != negated);
       };
@@ -209,7 +199,7 @@ TruthProgram CompileTruth(const BoundExpr& expr) {
     case BoundExpr::Kind::InList: return CompileInList(expr);
     case BoundExpr::Kind::Between: return CompileBetween(expr);
     default:
-      return [a = Operand(expr)](RowSet rows) {
+      return [a = ValueOperand(expr)](RowSet rows) {
         Value scratch;
         return ValueToTruth(a.Get(rows, scratch));
       };
@@ -225,25 +215,25 @@ ValueProgram CompileValue(const BoundExpr& expr) {
         return (*rows[table])[column];
       };
     case BoundExpr::Kind::Negate:
-      return [a = Operand(expr.children[0])](RowSet rows) {
+      return [a = ValueOperand(expr.children[0])](RowSet rows) {
         Value scratch;
         const Value& value = a.Get(rows, scratch);
         return value.is_null() ? Value() : Value::Float(-ToNumber(value));
       };
     case BoundExpr::Kind::Arithmetic:
-      return [op = expr.arithmetic, a = Operand(expr.children[0]),
-              b = Operand(expr.children[1])](RowSet rows) {
+      return [op = expr.arithmetic, a = ValueOperand(expr.children[0]),
+              b = ValueOperand(expr.children[1])](RowSet rows) {
         Value sa, sb;
         return Arithmetic(op, a.Get(rows, sa), b.Get(rows, sb));
       };
     case BoundExpr::Kind::Concat:
-      return [a = Operand(expr.children[0]), b = Operand(expr.children[1])](RowSet rows) {
+      return [a = ValueOperand(expr.children[0]), b = ValueOperand(expr.children[1])](RowSet rows) {
         Value sa, sb;
         return Concat(a.Get(rows, sa), b.Get(rows, sb));
       };
     case BoundExpr::Kind::Function: return CompileFunction(expr);
     case BoundExpr::Kind::Cast:
-      return [a = Operand(expr.children[0]), type = expr.type](RowSet rows) {
+      return [a = ValueOperand(expr.children[0]), type = expr.type](RowSet rows) {
         Value scratch;
         return ConvertValue(a.Get(rows, scratch), type.type, type.size, "CAST");
       };

@@ -18,6 +18,21 @@ using TruthProgram = std::function<Truth(RowSet)>;
 
 ValueProgram CompileValue(const BoundExpr& expr);
 
+// An expression read without copying when it is a field or a constant
+// (the common case of operands and aggregate arguments).
+class ValueOperand {
+ public:
+  explicit ValueOperand(const BoundExpr& expr);
+  // The value over `rows`; a computed one is kept in `scratch`.
+  const Value& Get(RowSet rows, Value& scratch) const;
+
+ private:
+  int table_ = -1;
+  std::size_t column_ = 0;
+  Value constant_;
+  ValueProgram program_;
+};
+
 // Conditions; a value that is neither boolean nor null used as a
 // condition raises TypeMismatch.
 TruthProgram CompileTruth(const BoundExpr& expr);

@@ -150,12 +150,14 @@ void ThrowSyntaxError(const Token& token) {
   const std::string where =
       " at line " + std::to_string(token.line) + ", column " + std::to_string(token.column);
   if (token.kind == Token::Kind::End) {
-    throw EngineError(EngineError::Kind::Syntax, "syntax error near end of statement" + where);
+    throw EngineError(EngineError::Kind::Syntax, "syntax error near end of statement" + where,
+                      {"", "", "", token.line, token.column});
   }
   std::string shown = token.text;
   if (token.kind == Token::Kind::String) shown = "'" + shown + "'";
   if (token.kind == Token::Kind::Quoted) shown = "\"" + shown + "\"";
-  throw EngineError(EngineError::Kind::Syntax, "syntax error near '" + shown + "'" + where);
+  throw EngineError(EngineError::Kind::Syntax, "syntax error near '" + shown + "'" + where,
+                    {"", "", shown, token.line, token.column});
 }
 
 }  // namespace veltra::sql

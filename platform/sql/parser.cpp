@@ -32,7 +32,8 @@ bool IsReserved(std::string_view word) {
 [[noreturn]] void ThrowUnsupported(const Token& token, std::string_view what) {
   throw EngineError(EngineError::Kind::Unsupported,
                     std::string(what) + " is not supported (line " + std::to_string(token.line) +
-                        ", column " + std::to_string(token.column) + ")");
+                        ", column " + std::to_string(token.column) + ")",
+                    {"", "", token.text, token.line, token.column});
 }
 
 [[noreturn]] void ThrowTooDeep() {

@@ -26,7 +26,8 @@ void Accumulate(const AggregateProgram& aggregate, RowSet rows, AggregateState& 
     ++state.count;
     return;
   }
-  const Value value = aggregate.argument(rows);
+  Value scratch;
+  const Value& value = aggregate.argument->Get(rows, scratch);
   if (value.is_null()) return;
   ++state.count;
   switch (aggregate.kind) {

@@ -25,7 +25,7 @@ struct JoinStep {
 
 struct AggregateProgram {
   AggregateKind kind = AggregateKind::Count;
-  ValueProgram argument;  // empty for COUNT(*)
+  std::optional<ValueOperand> argument;  // none for COUNT(*)
 };
 
 struct SortKey {

@@ -116,7 +116,7 @@ class SelectPlanner {
     for (const BoundAggregate& aggregate : binder_.aggregates()) {
       AggregateProgram program;
       program.kind = aggregate.kind;
-      if (aggregate.argument) program.argument = CompileValue(*aggregate.argument);
+      if (aggregate.argument) program.argument.emplace(*aggregate.argument);
       plan_.aggregates.push_back(std::move(program));
     }
     plan_.distinct = select_.distinct;

@@ -14,7 +14,9 @@ namespace veltra {
 struct ErrorSubject {
   std::string table;  // table or file
   std::string field;  // field, or the index of an IndexViolation
-  std::string value;  // the refused value as given
+  std::string value;  // the refused value as given, or the word of a statement
+  int line = 0;       // where in a statement, from 1
+  int column = 0;
 };
 
 class EngineError : public std::runtime_error {

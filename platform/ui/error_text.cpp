@@ -27,6 +27,10 @@ std::string FieldText(const ErrorSubject& subject) {
   return "字段“" + (caption.empty() ? subject.field : caption) + "”";
 }
 
+std::string StatementPlace(const ErrorSubject& subject) {
+  return "SQL语句第" + std::to_string(subject.line) + "行第" + std::to_string(subject.column) + "列";
+}
+
 std::string EngineText(const EngineError& error) {
   using Kind = EngineError::Kind;
   const ErrorSubject& s = error.subject();
@@ -39,7 +43,11 @@ std::string EngineText(const EngineError& error) {
     case Kind::NoSuchField: return field ? TableText(s) + "中没有" + FieldText(s) : TableText(s) + "中没有所需的字段";
     case Kind::NoSuchIndex: return TableText(s) + "中没有索引" + s.field;
     case Kind::Syntax:
-    case Kind::Unsupported: return std::string("SQL语句有错，不能执行：") + error.what();
+      if (s.line > 0) return StatementPlace(s) + (s.value.empty() ? "处不完整" : "“" + s.value + "”附近有语法错误");
+      return std::string("SQL语句有错，不能执行：") + error.what();
+    case Kind::Unsupported:
+      if (s.line > 0) return StatementPlace(s) + "的“" + s.value + "”不受支持";
+      return std::string("SQL语句有错，不能执行：") + error.what();
     case Kind::TypeMismatch: return TableText(s) + "的字段类型不符";
     case Kind::InvalidValue:
       return field ? TableText(s) + "的" + FieldText(s) + "不能取值“" + s.value + "”" : std::string("输入的值无效");
@@ -58,8 +66,15 @@ void SetFieldCaptionLookup(FieldCaptionLookup lookup) { CaptionLookup() = std::m
 
 std::string UserText(const std::exception& error) {
   const std::string message = error.what();
+  const auto* engine = dynamic_cast<const EngineError*>(&error);
+  // An error that names what it is about is the engine's own, whatever
+  // characters the refused value brings into its message.
+  if (engine != nullptr &&
+      (!engine->subject().table.empty() || !engine->subject().field.empty() || engine->subject().line > 0)) {
+    return EngineText(*engine);
+  }
   if (!IsPlainAscii(message)) return message;
-  if (const auto* engine = dynamic_cast<const EngineError*>(&error)) return EngineText(*engine);
+  if (engine != nullptr) return EngineText(*engine);
   return "程序错误：" + message;
 }
 

@@ -2,7 +2,7 @@
 // What a user reads when an exception escapes a handler: the engine's
 // errors in Chinese, naming the table, and the field by its caption where
 // a window has one. Messages already in the user's words (the windows'
-// own, a rule's text) stand as they are.
+// own, a rule's text, which carry no subject) stand as they are.
 #include <exception>
 #include <functional>
 #include <string>

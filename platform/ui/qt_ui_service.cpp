@@ -22,6 +22,20 @@ QString QtFilter(const FileFilter& filter) {
   return ToQt(filter.description) + " (" + patterns.join(' ') + ")";
 }
 
+// Qt's own dialog, translated, in a size where name, size, type and date all show.
+void FitFileDialog(QFileDialog& dialog) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setViewMode(QFileDialog::Detail);
+  dialog.resize(QtUiService::kFileDialogWidth, QtUiService::kFileDialogHeight);
+  if (auto* files = dialog.findChild<QTreeView*>("treeView")) {
+    // Size, type and date as wide as what they show; the name takes the rest.
+    QHeaderView* header = files->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<QMessageBox> QtUiService::MessageBoxFor(const MessageRequest& request) {
@@ -52,17 +66,7 @@ Answer QtUiService::ShowMessage(const MessageRequest& request) {
 
 std::unique_ptr<QFileDialog> QtUiService::FileDialogFor(const FileDialogRequest& request) {
   auto dialog = std::make_unique<QFileDialog>(nullptr, ToQt(request.title), QString(), QString());
-  // Qt's own dialog, translated, in a size where name, size, type and date all show.
-  dialog->setOption(QFileDialog::DontUseNativeDialog);
-  dialog->setViewMode(QFileDialog::Detail);
-  dialog->resize(kFileDialogWidth, kFileDialogHeight);
-  if (auto* files = dialog->findChild<QTreeView*>("treeView")) {
-    // Size, type and date as wide as what they show; the name takes the rest.
-    QHeaderView* header = files->header();
-    header->setStretchLastSection(false);
-    header->setSectionResizeMode(QHeaderView::ResizeToContents);
-    header->setSectionResizeMode(0, QHeaderView::Stretch);
-  }
+  FitFileDialog(*dialog);
   QStringList filters;
   for (const FileFilter& filter : request.filters) filters << QtFilter(filter);
   dialog->setNameFilters(filters);
@@ -88,9 +92,12 @@ std::optional<FileDialogResult> QtUiService::RunFileDialog(const FileDialogReque
 
 std::optional<std::string> QtUiService::ChooseFolder(const std::string& title,
                                                      const std::string& start) {
-  const QString folder = QFileDialog::getExistingDirectory(nullptr, ToQt(title), ToQt(start));
-  if (folder.isEmpty()) return std::nullopt;
-  return folder.toStdString();
+  QFileDialog dialog(nullptr, ToQt(title), ToQt(start));
+  FitFileDialog(dialog);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
 }
 
 int QtUiService::RunModal(Form& form) {

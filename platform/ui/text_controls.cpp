@@ -26,7 +26,11 @@ std::string Edit::Text() const { return text().toStdString(); }
 
 void Edit::SetText(const std::string& text) { setText(ToQString(text)); }
 
-void Edit::SetPasswordChar(bool hidden) { setEchoMode(hidden ? Password : Normal); }
+void Edit::SetPasswordChar(bool hidden) {
+  setEchoMode(hidden ? Password : Normal);
+  // The form library shows a typed password as asterisks.
+  setStyleSheet(hidden ? QStringLiteral("lineedit-password-character: 42") : QString());
+}
 
 void Edit::keyPressEvent(QKeyEvent* event) {
   if (OnKeyDown) {

@@ -5,8 +5,11 @@
 #include <QTest>
 
 #include "entry/kfq_window.h"
+#include "query/query.h"
 #include "install/working_folder.h"
 #include "platform/db/table.h"
+#include "reports/report.h"
+#include "tests/platform/print/print_test_support.h"
 #include "tests/platform/ui/harness/input.h"
 #include "tests/platform/ui/harness/ui_script.h"
 #include "tests/support/working_folder.h"
@@ -45,6 +48,7 @@ TEST_F(MainWindowTest, LayoutListAndDisabledMailButtons) {
 TEST_F(MainWindowTest, FocusStartsOnDataEntryAndTabFollowsTheFormsOrder) {
   TF_main& w = *window;
   QApplication::setActiveWindow(&w);  // the first control of the tab order takes the focus
+  EXPECT_TRUE(w.grab().save("main_window.png"));
   std::vector<std::string> order;
   for (int i = 0; i < 9; ++i) {
     QWidget* focus = QApplication::focusWidget();
@@ -63,9 +67,7 @@ TEST_F(MainWindowTest, ComprehensiveItemsDisableValidationAndQuery) {
   EXPECT_FALSE(w.Button5->isEnabled());
   ui::testing::ChooseItem(*w.RadioGroup1, 6);
   EXPECT_TRUE(w.Button7->isEnabled());
-  ui_.ExpectMessage(ui::MessageKind::Information, "提示", "“查询统计”窗口尚未提供");
-  ASSERT_TRUE(Click(*w.Button5));
-  EXPECT_EQ(w.Unit().ReportKind, 8);
+  EXPECT_TRUE(w.Button5->isEnabled());
 }
 
 TEST_F(MainWindowTest, OutsideEnterprisesOpenTheOneEnterpriseWindowEachTime) {
@@ -172,6 +174,51 @@ TEST_F(InstalledMainWindowTest, EachItemOpensItsEntryWindowAndAFaultOpensItsReco
     ASSERT_TRUE(Click(*w.Button7));
     EXPECT_EQ(w.EntryWindow(std::string("TF_") + (entry.form + 2)), w.Unit().MainCurrentForm);
   }
+}
+
+TEST_F(InstalledMainWindowTest, ReportPrintingBuildsTheTickedSummaryAndPrintsIt) {
+  TF_main& w = *window;
+  ui::testing::ChooseItem(*w.RadioGroup1, 0);  // zone enterprises
+  print::testing::ScriptedUser printer;
+  const auto pdf = folder() / "qyhz.pdf";
+  printer.file_answers = {pdf};
+  ui_.OnModal("F_report", [](ui::Form& form) {
+    auto& report = static_cast<reports::TF_report&>(form);
+    EXPECT_EQ(report.Caption(), "报表打印");
+    for (int i = 0; i < report.ListBox1->Count(); ++i)
+      report.CheckListBox1->SetChecked(i, report.ListBox1->Item(i) == "kfqhz");
+    ASSERT_TRUE(Click(*report.ToolButton3));
+    report.Close();
+  }, ui::kModalCancel);
+  ASSERT_TRUE(Click(*w.Button6));
+  EXPECT_EQ(w.Unit().ReportKind, 1);
+
+  // No enterprise keyed in yet: every count of the built summary is 0.
+  db::Table summary(w.Unit().Database1);
+  summary.SetTableName("qyhz.db");
+  summary.Open();
+  ASSERT_EQ(summary.RecordCount(), 1);
+  EXPECT_EQ(summary.FieldByName("区外企业数").AsString(), "0");
+  EXPECT_TRUE(summary.FieldByName("企业数").IsNull());
+  EXPECT_NE(print::testing::PdfText(pdf).find("企业数"), std::string::npos);
+}
+
+TEST_F(InstalledMainWindowTest, QueryOpensBesideTheMainWindowOnTheChosenKind) {
+  TF_main& w = *window;
+  ui::testing::ChooseItem(*w.RadioGroup1, 6);  // university science parks
+  ASSERT_TRUE(Click(*w.Button5));
+  EXPECT_EQ(w.Unit().ReportKind, 8);
+  query::TF_query* query = w.F_query();
+  ASSERT_NE(query, nullptr);
+  EXPECT_TRUE(query->isVisible());
+  EXPECT_EQ(query->Caption(), "大学科技园查询统计");
+
+  // The main window stays usable; the same window comes back on the new kind.
+  w.Show();  // the user turns back to the main window
+  ui::testing::ChooseItem(*w.RadioGroup1, 0);
+  ASSERT_TRUE(Click(*w.Button5));
+  EXPECT_EQ(w.F_query(), query);
+  EXPECT_EQ(query->Caption(), "高新区企业查询统计");
 }
 
 }  // namespace

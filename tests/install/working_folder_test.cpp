@@ -130,9 +130,10 @@ TEST(DictionaryCaption, MakesCaptionsUsableAsColumnNames) {
   EXPECT_EQ(DictionaryCaption("1.当年专利申请数"), "当年专利申请数");
   EXPECT_EQ(DictionaryCaption("编号："), "编号");
   EXPECT_EQ(DictionaryCaption("E-mail"), "Email");
-  EXPECT_EQ(DictionaryCaption("人员人工费(包括各种补贴)"), "人员人工费包括各种补贴");
+  EXPECT_EQ(DictionaryCaption("人员人工费(含补贴)"), "人员人工费含补贴");
   EXPECT_EQ(DictionaryCaption("2010年提出专利申请数"), "_2010年提出专利申请数");
   EXPECT_EQ(DictionaryCaption("填 表 人"), "填表人");
+  EXPECT_EQ(DictionaryCaption("以嵌入式系统软件开发与销售为主要业务的企业数"), "以嵌入式系统软件开发");
 }
 
 }  // namespace

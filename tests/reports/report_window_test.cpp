@@ -110,10 +110,10 @@ TEST_F(ReportWindowTest, AFailingReportIsNamedAndTheOthersStillPrint) {
   const auto listed = folder() / "shqy.pdf";
   const auto faults = folder() / "faults.pdf";
   printer.file_answers = {survey, listed, faults};
-  ui_.ExpectMessage(ui::MessageKind::Error, "错误窗口", "报表“产品收入500万以上工业企业清单”未能完成:gyqy 来源表缺失");
+  ui_.ExpectMessage(ui::MessageKind::Error, "错误窗口", "报表“产品收入500万以上工业企业清单”未能完成：gyqy 来源表缺失");
   ui_.ExpectMessage(ui::MessageKind::Information, "提示窗口",
-                    "已完成:2011年Veltra计划项目统计情况调查表、上市企业清单、高新区企业数据校验结果\n"
-                    "未能完成:产品收入500万以上工业企业清单");
+                    "已完成：2011年Veltra计划项目统计情况调查表、上市企业清单、高新区企业数据校验结果\n"
+                    "未能完成：产品收入500万以上工业企业清单");
   Open(1, [&] {
     Tick({"xmdcb", "gyqy", "shqy", "kfq_r.db"});
     ASSERT_TRUE(Click(Find(*window_, "ToolButton3")));

@@ -19,6 +19,21 @@
 
 namespace veltra::testing {
 
+using NamedRows = std::vector<std::map<std::string, std::string>>;
+
+// Appends rows to a table, each a map of field name to display text.
+inline void AppendRows(db::Database& database, const std::string& name, const NamedRows& rows) {
+  db::Table table(database);
+  table.SetTableName(name);
+  table.Open();
+  for (const auto& row : rows) {
+    table.Append();
+    for (const auto& [field, value] : row) table.FieldByName(field).SetAsString(value);
+    table.Post();
+  }
+  table.Close();
+}
+
 // Records every message; answers questions and file dialogs from queues
 // (an empty queue answers No / Cancel).
 class ScriptedPrompts : public mainunit::Prompts {
@@ -87,15 +102,7 @@ class WorkingFolderTest : public ::testing::Test {
   // Appends rows, each a map of field name to display text.
   void AddRows(const std::string& name, const std::vector<std::map<std::string, std::string>>& rows) {
     db::Database database(folder_);
-    db::Table table(database);
-    table.SetTableName(name);
-    table.Open();
-    for (const auto& row : rows) {
-      table.Append();
-      for (const auto& [field, value] : row) table.FieldByName(field).SetAsString(value);
-      table.Post();
-    }
-    table.Close();
+    AppendRows(database, name, rows);
   }
 
   // One field of every record, read from the file itself.

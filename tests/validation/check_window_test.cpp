@@ -60,7 +60,7 @@ TEST_F(CheckWindowTest, ErrorsAreShownAndTheNextOpeningReadsTheNewKind) {
   CreateResultTable("qw_r.db");
   AddCatalogueRow({3, "kfq1_chk.db", "qa01", "", "kfq_1.db\"", "qw_r.db", "区外企业数据校验", "", ""});
 
-  ui_.ExpectException("SQL语句有错，不能执行：syntax error near '>=' at line 1, column 58");
+  ui_.ExpectException("SQL语句第1行第58列“>=”附近有语法错误");
   ui_.OnModal("F_check", [&](ui::Form& form) {
     ASSERT_TRUE(Click(Find(form, "Button3")));
     // The grid is back on the rows the run wrote before it stopped.

@@ -3,75 +3,21 @@
 // where both engines define the same answer: ASCII text without empty
 // strings (SQLite's '' is not null), no text/number mixing, LIKE made
 // case-sensitive on the SQLite side.
-#include <sqlite3.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <random>
 
 #include <gtest/gtest.h>
 
 #include "platform/sql/engine.h"
 #include "tests/platform/sql/memory_catalog.h"
+#include "tests/support/sqlite_oracle.h"
 
 namespace veltra::sql {
 namespace {
 
 using namespace testing;
-
-std::string Canonical(const Value& value) {
-  if (value.is_null()) return "NULL";
-  if (value.is_number()) {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.9g", value.AsDouble() == 0 ? 0.0 : value.AsDouble());
-    return buffer;
-  }
-  return "'" + value.ToDisplayText() + "'";
-}
-
-class SqliteDatabase {
- public:
-  SqliteDatabase() { sqlite3_open(":memory:", &db_); }
-  ~SqliteDatabase() { sqlite3_close(db_); }
-
-  void Execute(const std::string& sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-      const std::string message = error ? error : "?";
-      sqlite3_free(error);
-      throw std::runtime_error(message + " in " + sql);
-    }
-  }
-
-  std::vector<std::string> Query(const std::string& sql) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-      throw std::runtime_error(std::string(sqlite3_errmsg(db_)) + " in " + sql);
-    }
-    std::vector<std::string> rows;
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-      std::string row;
-      for (int c = 0; c < sqlite3_column_count(statement); ++c) {
-        Value value;
-        switch (sqlite3_column_type(statement, c)) {
-          case SQLITE_INTEGER:
-          case SQLITE_FLOAT: value = Value::Float(sqlite3_column_double(statement, c)); break;
-          case SQLITE_TEXT:
-            value = Value::Text(reinterpret_cast<const char*>(sqlite3_column_text(statement, c)));
-            break;
-          default: break;
-        }
-        row += Canonical(value) + "|";
-      }
-      rows.push_back(row);
-    }
-    sqlite3_finalize(statement);
-    return rows;
-  }
-
- private:
-  sqlite3* db_ = nullptr;
-};
+using veltra::testing::CanonicalRow;
+using veltra::testing::SqliteDatabase;
 
 class Generator {
  public:
@@ -212,11 +158,7 @@ TEST(SqliteDifferentialTest, GeneratedStatementsAgreeRowByRow) {
     const auto [sql, ordered] = generator.Statement();
     const Result ours = RunStatement(sql, catalog);
     std::vector<std::string> mine;
-    for (const Row& row : ours.rows) {
-      std::string line;
-      for (const Value& value : row) line += Canonical(value) + "|";
-      mine.push_back(line);
-    }
+    for (const Row& row : ours.rows) mine.push_back(CanonicalRow(row));
     // SQLite spells SUBSTRING(x FROM n FOR m) as substr(x, n, m).
     std::string sqlite_sql = sql;
     if (const std::size_t at = sqlite_sql.find("substring(a from 2 for 2)"); at != std::string::npos) {

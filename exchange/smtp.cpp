@@ -1,0 +1,231 @@
+#include "exchange/smtp.h"
+
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QVBoxLayout>
+
+#include "exchange/mail_texts.h"
+#include "platform/formats/file_io.h"
+#include "platform/mail/mail_error.h"
+#include "platform/ui/page_control.h"
+
+namespace veltra::exchange {
+namespace {
+
+void CopyFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  // A file is never copied onto itself: that would empty it.
+  if (std::filesystem::exists(to) && std::filesystem::equivalent(from, to)) return;
+  formats::WriteFileAtomically(to, formats::ReadWholeFile(from));
+}
+
+}  // namespace
+
+TF_smtp::TF_smtp(mainunit::MainUnit& main, mainunit::Prompts& prompts, QWidget* parent)
+    : ui::Form("F_smtp", parent), Table1(main.Database1), Settings(main.Database1), main_(main), prompts_(prompts) {
+  SetCaption("发送邮件");
+  SetClientSize(549, 396);
+  SetCentred(true);
+  QFont font("宋体");
+  font.setPixelSize(14);
+  setFont(font);
+  Table1.SetTableName("sendname.db");
+
+  auto* pages = new ui::PageControl(this, "PageControl1");
+  auto* sheet = new ui::TabSheet(pages, "TabSheet1", "发送邮件");
+  Edit1 = new ui::Edit(sheet, "Edit1");
+  Edit2 = new ui::Edit(sheet, "Edit2");
+  const auto bound = [&](const char* name, const char* field) {
+    auto* edit = new ui::DBEdit(sheet, name);
+    edit->SetDataSource(&Settings.DataSource2);
+    edit->SetDataField(field);
+    return edit;
+  };
+  DBEdit4 = bound("DBEdit4", "Name");
+  DBEdit5 = bound("DBEdit5", "Address");
+  DBEdit1 = bound("DBEdit1", "Smtp_u");
+  DBEdit2 = bound("DBEdit2", "Smtp_s");
+  DBEdit3 = bound("DBEdit3", "Smtp_p");
+  Memo1 = new ui::Memo(sheet, "Memo1");
+  ListBox1 = new ui::ListBox(sheet, "ListBox1");
+  Button4 = new ui::Button(sheet, "Button4", "增加");
+  Button5 = new ui::Button(sheet, "Button5", "删除");
+  Button6 = new ui::Button(sheet, "Button6", "发送邮件");
+  Button1 = new ui::Button(sheet, "Button1", "连接");
+  Button2 = new ui::Button(sheet, "Button2", "断开");
+  Button7 = new ui::Button(sheet, "Button7", "返回");
+  Button2->setEnabled(false);
+  StatusBar1 = new ui::StatusBar(this, "StatusBar1");
+
+  auto* grid = new QGridLayout(sheet);
+  grid->addWidget(EditLabel(sheet, "收件人："), 0, 0);
+  grid->addWidget(Edit1, 0, 1);
+  grid->addWidget(EditLabel(sheet, "抄送："), 0, 2);
+  grid->addWidget(Edit2, 0, 3);
+  grid->addWidget(EditLabel(sheet, "发件人："), 1, 0);
+  grid->addWidget(DBEdit4, 1, 1);
+  grid->addWidget(EditLabel(sheet, "发件人地址："), 1, 2);
+  grid->addWidget(DBEdit5, 1, 3);
+  grid->addWidget(EditLabel(sheet, "用户名："), 2, 0);
+  grid->addWidget(DBEdit1, 2, 1);
+  grid->addWidget(EditLabel(sheet, "邮件服务器："), 2, 2);
+  grid->addWidget(DBEdit2, 2, 3);
+  grid->addWidget(EditLabel(sheet, "端口："), 3, 0);
+  grid->addWidget(DBEdit3, 3, 1);
+  grid->addWidget(Memo1, 4, 0, 1, 3);
+  auto* attachments = new QVBoxLayout;
+  attachments->addWidget(EditLabel(sheet, "附件："));
+  attachments->addWidget(ListBox1);
+  auto* attach_buttons = new QHBoxLayout;
+  attach_buttons->addWidget(Button4);
+  attach_buttons->addWidget(Button5);
+  attachments->addLayout(attach_buttons);
+  grid->addLayout(attachments, 4, 3);
+  auto* buttons = new QHBoxLayout;
+  for (ui::Button* button : {Button6, Button1, Button2, Button7}) buttons->addWidget(button);
+  grid->addLayout(buttons, 5, 0, 1, 4);
+  grid->setRowStretch(4, 1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 0);
+  layout->addWidget(pages, 1);
+  layout->addWidget(StatusBar1);
+
+  OpenDialog1.title = "Attach File";
+  OpenDialog1.filter = "All Files|*.*";
+  OpenDialog1.default_extension = "*";
+
+  OnActivate = [this] { FormActivate(); };
+  OnClose = [this](bool&) { FormClose(); };
+  Button1->OnClick = [this] { Button1Click(); };
+  Button2->OnClick = [this] { Button2Click(); };
+  Button6->OnClick = [this] { Button6Click(); };
+  Button4->OnClick = [this] { Button4Click(); };
+  Button5->OnClick = [this] { Button5Click(); };
+  Button7->OnClick = [this] { Close(); };
+
+  NMSMTP1.OnStatus = [this](const std::string& text) { Status(text); };
+  NMSMTP1.OnSendStart = [this] { Status("Sending message"); };
+  NMSMTP1.OnPacketSent = [this](std::size_t sent, std::size_t total) {
+    Status(std::to_string(sent) + " bytes of " + std::to_string(total) + " sent");
+  };
+  NMSMTP1.OnEncodeStart = [this](const std::string& file) { Status("Encoding " + file); };
+  NMSMTP1.OnEncodeEnd = [this](const std::string& file) { Status("Encoded " + file); };
+  NMSMTP1.OnRecipientNotFound = [this](const std::string& recipient) {
+    prompts_.Notice(recipient + " not found", "提示窗口");
+  };
+}
+
+void TF_smtp::Status(const std::string& text) { StatusBar1->SetSimpleText(text); }
+
+std::filesystem::path TF_smtp::InWorkingFolder(const std::string& name) const {
+  std::string relative = name;
+  for (char& c : relative)
+    if (c == '\\') c = '/';
+  return main_.Database1.Folder() / relative;
+}
+
+void TF_smtp::FormActivate() {
+  if (Settings.IsOpen()) return;
+  main_.MailConnected = false;
+  ListBox1->Clear();
+  Memo1->SetLines({});
+  const int mode = main_.ReportKind;
+  if (mode == 1 || mode == 2) {
+    Table1.Open();
+    std::vector<std::string> lines;
+    for (Table1.First(); !Table1.Eof(); Table1.Next()) {
+      if (Table1.FieldByName("id").AsInteger() != mode) continue;
+      ListBox1->Add(Table1.FieldByName("name").AsString());
+      lines.push_back(Table1.FieldByName("text").AsString());
+    }
+    Table1.Close();
+    Memo1->SetLines(lines);
+  }
+  for (const std::string& name : ListBox1->Items())
+    CopyFile(InWorkingFolder(main_.SendBaseDir + name), InWorkingFolder(main_.SendBaseDir + "sendfile\\" + name));
+  Settings.Open();
+}
+
+void TF_smtp::Button1Click() {
+  if (main_.MailConnected) return;
+  DisableWhileBusy({Button1, Button6, Button2});
+  try {
+    const std::optional<int> port = PortNumber(DBEdit3->Text());
+    if (!port) {
+      prompts_.Notice("端口“" + DBEdit3->Text() + "”不是有效的端口号", "错误窗口");
+      throw mail::MailError("端口无效");
+    }
+    const std::string user = DBEdit1->Text().empty() ? kDefaultSmtpUser : DBEdit1->Text();
+    Status("正在连接服务器...");
+    NMSMTP1.Connect(DBEdit2->Text(), *port, user);
+    Status("服务器已连接");
+    main_.MailConnected = true;
+  } catch (const mail::MailError&) {
+    Status("连接服务器错误");
+    main_.MailConnected = false;
+  }
+  ShowConnection(main_.MailConnected, Button1, Button2, Button6);
+}
+
+void TF_smtp::Button2Click() {
+  if (!main_.MailConnected) return;
+  NMSMTP1.Disconnect();
+  Status("服务器已断开");
+  main_.MailConnected = false;
+  ShowConnection(false, Button1, Button2, Button6);
+}
+
+void TF_smtp::Button6Click() {
+  if (!main_.MailConnected) Button1Click();
+  if (!main_.MailConnected) {
+    Status("发送邮件错误");
+    return;
+  }
+  DisableWhileBusy({Button6, Button2, Button1});
+  mail::OutgoingMessage message;
+  message.from_address = DBEdit5->Text();
+  message.from_name = DBEdit4->Text();
+  message.subject = main_.MailSubjectMarker;
+  message.to = {Edit1->Text()};
+  message.bcc = {""};
+  message.cc = {Edit2->Text()};
+  for (const std::string& name : ListBox1->Items())
+    message.attachments.push_back(InWorkingFolder(main_.SendBaseDir + "sendfile\\" + name));
+  message.body_lines = Memo1->Lines();
+  if (message.body_lines.empty()) message.body_lines = {"内容为空"};
+  try {
+    Status("正在发送邮件");
+    NMSMTP1.SendMail(message);
+    Status("邮件发送完成");
+  } catch (const mail::MailError&) {
+    Status("邮件发送错误");
+  }
+  Button2Click();
+}
+
+void TF_smtp::Button4Click() {
+  OpenDialog1.file_name.clear();
+  if (!prompts_.Execute(OpenDialog1)) return;
+  const std::filesystem::path chosen(OpenDialog1.file_name);
+  const std::string name = chosen.filename().string();
+  CopyFile(chosen, InWorkingFolder(main_.SendBaseDir + "sendfile\\" + name));
+  ListBox1->Add(name);
+}
+
+void TF_smtp::Button5Click() {
+  const int index = ListBox1->ItemIndex();
+  if (index < 0) return;
+  std::filesystem::remove(InWorkingFolder(main_.SendBaseDir + "sendfile\\" + ListBox1->Item(index)));
+  ListBox1->Delete(index);
+}
+
+void TF_smtp::FormClose() {
+  Button2Click();
+  Settings.SaveAndClose();
+  for (const std::string& name : ListBox1->Items()) {
+    std::error_code ignored;  // a copy already gone is no fault
+    std::filesystem::remove(InWorkingFolder(main_.SendBaseDir + "sendfile\\" + name), ignored);
+  }
+}
+
+}  // namespace veltra::exchange

@@ -1,0 +1,264 @@
+#include "platform/mail/mime_message.h"
+
+#include <gmime/gmime.h>
+
+#include <memory>
+#include <mutex>
+
+#include "platform/formats/file_io.h"
+#include "platform/mail/mail_error.h"
+#include "platform/text/gbk.h"
+
+namespace veltra::mail {
+namespace {
+
+void InitialiseOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { g_mime_init(); });
+}
+
+template <typename T>
+struct GObjectDeleter {
+  void operator()(T* object) const {
+    if (object != nullptr) g_object_unref(object);
+  }
+};
+template <typename T>
+using GObjectPtr = std::unique_ptr<T, GObjectDeleter<T>>;
+
+struct GFreeDeleter {
+  void operator()(char* text) const { g_free(text); }
+};
+using GText = std::unique_ptr<char, GFreeDeleter>;
+
+// CR and LF would end a header line early and let a value add headers.
+std::string HeaderValue(std::string_view value) {
+  std::string clean;
+  for (char c : value)
+    if (c != '\r' && c != '\n') clean += c;
+  return clean;
+}
+
+bool IsAscii(std::string_view text) {
+  for (unsigned char c : text)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+GMimeStream* MemoryStream(std::string_view bytes) { return g_mime_stream_mem_new_with_buffer(bytes.data(), bytes.size()); }
+
+// Plain ASCII goes as us-ascii; anything else as GBK, which is what the
+// system's own mails have always carried, now declared as such.
+GMimeObject* BodyPart(const std::vector<std::string>& lines) {
+  const std::string text = Joined(lines);
+  const bool ascii = IsAscii(text);
+  GMimeTextPart* part = g_mime_text_part_new_with_subtype("plain");
+  GObjectPtr<GMimeStream> stream(MemoryStream(ascii ? text : text::Utf8ToGbk(text)));
+  GObjectPtr<GMimeDataWrapper> content(g_mime_data_wrapper_new_with_stream(stream.get(), GMIME_CONTENT_ENCODING_DEFAULT));
+  g_mime_part_set_content(GMIME_PART(part), content.get());
+  g_mime_text_part_set_charset(part, ascii ? "us-ascii" : "GBK");
+  g_mime_part_set_content_encoding(GMIME_PART(part),
+                                   ascii ? GMIME_CONTENT_ENCODING_7BIT : GMIME_CONTENT_ENCODING_BASE64);
+  return GMIME_OBJECT(part);
+}
+
+GMimeObject* AttachmentPart(const std::filesystem::path& file) {
+  std::string bytes;
+  try {
+    bytes = formats::ReadWholeFile(file);
+  } catch (const std::exception& e) {
+    throw MailError("无法读取附件 " + file.string() + ":" + e.what());
+  }
+  GMimePart* part = g_mime_part_new_with_type("application", "octet-stream");
+  GObjectPtr<GMimeStream> stream(MemoryStream(bytes));
+  GObjectPtr<GMimeDataWrapper> content(g_mime_data_wrapper_new_with_stream(stream.get(), GMIME_CONTENT_ENCODING_DEFAULT));
+  g_mime_part_set_content(part, content.get());
+  g_mime_part_set_filename(part, file.filename().string().c_str());
+  g_mime_part_set_content_encoding(part, GMIME_CONTENT_ENCODING_BASE64);
+  return GMIME_OBJECT(part);
+}
+
+GMimeParserOptions* ParserOptions() {
+  static GMimeParserOptions* options = [] {
+    GMimeParserOptions* created = g_mime_parser_options_new();
+    // Undeclared 8-bit text from older installations is GBK.
+    const char* charsets[] = {"UTF-8", "GB18030", nullptr};
+    g_mime_parser_options_set_fallback_charsets(created, charsets);
+    g_mime_parser_options_set_rfc2047_compliance_mode(created, GMIME_RFC_COMPLIANCE_LOOSE);
+    g_mime_parser_options_set_parameter_compliance_mode(created, GMIME_RFC_COMPLIANCE_LOOSE);
+    return created;
+  }();
+  return options;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : text) {
+    if (c == '\n') {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines.push_back(line);
+      line.clear();
+    } else {
+      line += c;
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+std::string DecodedContent(GMimePart* part) {
+  GMimeDataWrapper* content = g_mime_part_get_content(part);
+  if (content == nullptr) return {};
+  GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new());
+  g_mime_data_wrapper_write_to_stream(content, stream.get());
+  GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream.get()));
+  return std::string(reinterpret_cast<const char*>(bytes->data), bytes->len);
+}
+
+std::string BodyText(GMimeTextPart* part) {
+  const char* charset = g_mime_text_part_get_charset(part);
+  if (charset == nullptr || g_ascii_strcasecmp(charset, "us-ascii") == 0) {
+    // Older installations sent GBK labelled as us-ascii.
+    const std::string bytes = DecodedContent(GMIME_PART(part));
+    GText text(g_mime_utils_decode_8bit(ParserOptions(), bytes.data(), bytes.size()));
+    return text ? text.get() : "";
+  }
+  GText text(g_mime_text_part_get_text(part));
+  return text ? text.get() : "";
+}
+
+std::filesystem::path UniquePath(const std::filesystem::path& folder, const std::string& name) {
+  const std::filesystem::path plain = folder / name;
+  if (!std::filesystem::exists(plain)) return plain;
+  const std::filesystem::path stem = plain.stem(), extension = plain.extension();
+  for (int n = 2;; ++n) {
+    std::filesystem::path candidate = folder / stem;
+    candidate += "(" + std::to_string(n) + ")";
+    candidate += extension;
+    if (!std::filesystem::exists(candidate)) return candidate;
+  }
+}
+
+struct Collector {
+  ReceivedMessage* message;
+  std::filesystem::path folder;
+  bool body_found = false;
+  std::string error;
+};
+
+void CollectPart(GMimeObject*, GMimeObject* object, gpointer data) {
+  auto& collector = *static_cast<Collector*>(data);
+  if (!GMIME_IS_PART(object) || !collector.error.empty()) return;
+  GMimePart* part = GMIME_PART(object);
+  const char* filename = g_mime_part_get_filename(part);
+  if (g_mime_part_is_attachment(part) || filename != nullptr) {
+    const std::filesystem::path path = UniquePath(collector.folder, SafeAttachmentName(filename ? filename : ""));
+    try {
+      formats::WriteFileAtomically(path, DecodedContent(part));
+    } catch (const std::exception& e) {
+      collector.error = "无法保存附件 " + path.string() + ":" + e.what();
+      return;
+    }
+    collector.message->attachments.push_back(path.filename().string());
+  } else if (GMIME_IS_TEXT_PART(object) && !collector.body_found) {
+    collector.body_found = true;
+    collector.message->body_lines = SplitLines(BodyText(GMIME_TEXT_PART(object)));
+  }
+}
+
+std::string Unfolded(std::string_view value) {
+  std::string text;
+  for (char c : value)
+    if (c != '\r' && c != '\n') text += c;
+  const std::size_t start = text.find_first_not_of(" \t");
+  return start == std::string::npos ? "" : text.substr(start);
+}
+
+}  // namespace
+
+std::string WriteMimeMessage(const OutgoingMessage& message, const EncodeEvents& events) {
+  InitialiseOnce();
+  GObjectPtr<GMimeMessage> mime(g_mime_message_new(TRUE));
+  g_mime_message_add_mailbox(mime.get(), GMIME_ADDRESS_TYPE_FROM, HeaderValue(message.from_name).c_str(),
+                             HeaderValue(message.from_address).c_str());
+  const auto add = [&](GMimeAddressType type, const std::vector<std::string>& addresses) {
+    for (const std::string& address : addresses)
+      if (!HeaderValue(address).empty()) g_mime_message_add_mailbox(mime.get(), type, "", HeaderValue(address).c_str());
+  };
+  add(GMIME_ADDRESS_TYPE_TO, message.to);
+  add(GMIME_ADDRESS_TYPE_CC, message.cc);
+  // Blind copies get envelope recipients only, never a header.
+  g_mime_message_set_subject(mime.get(), HeaderValue(message.subject).c_str(), "GBK");
+  GDateTime* now = g_date_time_new_now_local();
+  g_mime_message_set_date(mime.get(), now);
+  g_date_time_unref(now);
+
+  GObjectPtr<GMimeMultipart> mixed(g_mime_multipart_new_with_subtype("mixed"));
+  GObjectPtr<GMimeObject> body(BodyPart(message.body_lines));
+  g_mime_multipart_add(mixed.get(), body.get());
+  for (const std::filesystem::path& file : message.attachments) {
+    const std::string name = file.filename().string();
+    if (events.encode_start) events.encode_start(name);
+    GObjectPtr<GMimeObject> part(AttachmentPart(file));
+    g_mime_multipart_add(mixed.get(), part.get());
+    if (events.encode_end) events.encode_end(name);
+  }
+  g_mime_message_set_mime_part(mime.get(), GMIME_OBJECT(mixed.get()));
+
+  GMimeFormatOptions* options = g_mime_format_options_new();
+  g_mime_format_options_set_newline_format(options, GMIME_NEWLINE_FORMAT_DOS);
+  g_mime_format_options_set_param_encoding_method(options, GMIME_PARAM_ENCODING_METHOD_RFC2231);
+  GText text(g_mime_object_to_string(GMIME_OBJECT(mime.get()), options));
+  g_mime_format_options_free(options);
+  return text.get();
+}
+
+ReceivedMessage ReadMimeMessage(std::string_view bytes, const std::filesystem::path& attach_folder) {
+  InitialiseOnce();
+  GObjectPtr<GMimeStream> stream(MemoryStream(bytes));
+  GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+  GObjectPtr<GMimeMessage> mime(g_mime_parser_construct_message(parser.get(), ParserOptions()));
+  if (!mime) throw MailError("邮件内容无法解析");
+
+  ReceivedMessage message;
+  if (InternetAddressList* from = g_mime_message_get_from(mime.get())) {
+    GText text(internet_address_list_to_string(from, nullptr, FALSE));
+    if (text) message.from = text.get();
+  }
+  GMimeHeaderList* headers = g_mime_object_get_header_list(GMIME_OBJECT(mime.get()));
+  for (int i = 0; i < g_mime_header_list_get_count(headers); ++i) {
+    GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
+    const char* raw = g_mime_header_get_raw_value(header);
+    message.header_lines.push_back(std::string(g_mime_header_get_name(header)) + ": " + Unfolded(raw ? raw : ""));
+  }
+  Collector collector{&message, attach_folder};
+  g_mime_message_foreach(mime.get(), CollectPart, &collector);
+  if (!collector.error.empty()) throw MailError(collector.error);
+  return message;
+}
+
+std::string DecodeHeaderText(std::string_view raw) {
+  InitialiseOnce();
+  GText text(g_mime_utils_header_decode_text(ParserOptions(), std::string(raw).c_str()));
+  return text ? text.get() : "";
+}
+
+std::string SafeAttachmentName(std::string_view name) {
+  const std::size_t slash = name.find_last_of("/\\");
+  if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
+  std::string clean;
+  for (unsigned char c : name)
+    if (c >= 0x20 && c != 0x7f && c != ':') clean += static_cast<char>(c);
+  const std::size_t start = clean.find_first_not_of(". ");
+  clean = start == std::string::npos ? "" : clean.substr(start);
+  return clean.empty() ? "附件" : clean;
+}
+
+}  // namespace veltra::mail

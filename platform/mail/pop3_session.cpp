@@ -1,0 +1,95 @@
+#include "platform/mail/pop3_session.h"
+
+#include <cstdlib>
+
+#include "platform/mail/mail_error.h"
+#include "platform/text/ascii.h"
+
+namespace veltra::mail {
+namespace {
+
+bool Positive(const std::string& reply) { return reply.rfind("+OK", 0) == 0; }
+
+// The raw text after "Subject:" in a header block, continuation lines joined.
+std::string RawSubject(const std::vector<std::string>& headers) {
+  for (std::size_t i = 0; i < headers.size(); ++i) {
+    if (!text::EqualsIgnoreAsciiCase(std::string_view(headers[i]).substr(0, 8), "Subject:")) continue;
+    std::string value = headers[i].substr(8);
+    for (std::size_t j = i + 1; j < headers.size() && !headers[j].empty() && (headers[j][0] == ' ' || headers[j][0] == '\t'); ++j)
+      value += headers[j];
+    return value;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string Pop3Session::Expect(const std::string& command, const std::string& step) {
+  connection_.Send(command + "\r\n");
+  const std::string reply = connection_.ReadLine();
+  if (!Positive(reply)) throw MailError(step + "被服务器拒绝:" + reply);
+  return reply;
+}
+
+std::vector<std::string> Pop3Session::ReadBlock() {
+  std::vector<std::string> lines;
+  for (;;) {
+    std::string line = connection_.ReadLine();
+    if (line == ".") return lines;
+    if (!line.empty() && line[0] == '.') line.erase(0, 1);
+    lines.push_back(std::move(line));
+  }
+}
+
+void Pop3Session::Connect(const std::string& host, int port, const std::string& user, const std::string& password) {
+  try {
+    connection_.Open(host, port);
+    const std::string greeting = connection_.ReadLine();
+    if (!Positive(greeting)) throw MailError("服务器拒绝连接:" + greeting);
+    Expect("USER " + user, "用户名");
+    Expect("PASS " + password, "密码");
+    const std::string stat = Expect("STAT", "邮件统计");
+    count_ = std::atoi(stat.c_str() + 3);
+  } catch (...) {
+    connection_.Close();
+    count_ = 0;
+    throw;
+  }
+}
+
+Pop3Session::Summary Pop3Session::GetSummary(int number) {
+  const std::string n = std::to_string(number);
+  Summary summary;
+  const std::string list = Expect("LIST " + n, "邮件大小");
+  // "+OK <number> <octets>"
+  const std::size_t octets = list.find(' ', list.find(' ') + 1);
+  if (octets != std::string::npos) summary.bytes = std::atof(list.c_str() + octets + 1);
+  Expect("TOP " + n + " 0", "邮件标题");
+  const std::string raw = RawSubject(ReadBlock());
+  const std::size_t text = raw.find_first_not_of(" \t");
+  summary.subject = text == std::string::npos ? raw : raw.substr(0, text) + DecodeHeaderText(raw.substr(text));
+  return summary;
+}
+
+ReceivedMessage Pop3Session::GetMailMessage(int number, const std::filesystem::path& attach_folder) {
+  Expect("RETR " + std::to_string(number), "邮件接收");
+  std::string bytes;
+  for (const std::string& line : ReadBlock()) bytes += line + "\r\n";
+  return ReadMimeMessage(bytes, attach_folder);
+}
+
+void Pop3Session::DeleteMessage(int number) { Expect("DELE " + std::to_string(number), "删除邮件"); }
+
+void Pop3Session::Disconnect() {
+  if (!connection_.IsOpen()) return;
+  try {
+    connection_.Send("QUIT\r\n");
+    connection_.ReadLine();
+  } catch (const MailError&) {
+    // The server may have gone first; the connection closes all the same.
+  }
+  connection_.Close();
+  count_ = 0;
+}
+
+}  // namespace veltra::mail

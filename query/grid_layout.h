@@ -1,0 +1,15 @@
+#pragma once
+// What a result grid tells the save routines: the column titles and widths
+// the user set through the column dialog, with the grid font's character
+// width. The query window and the table tool save their grids this way.
+#include "dbtool/grid_columns.h"
+#include "platform/ui/data_grid.h"
+
+namespace veltra::query {
+
+dbtool::GridColumns GridLayout(ui::DBGrid& grid, double char_width);
+
+// A quarter of the width of four blanks in the grid's font (GridCharWidth).
+double GridCharWidthOf(const ui::DBGrid& grid);
+
+}  // namespace veltra::query

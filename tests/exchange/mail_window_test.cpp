@@ -1,0 +1,157 @@
+// The two mail windows on an installed folder, against loopback servers:
+// sending the registered tables, receiving only the system's mail, and
+// the log's delete and pack.
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "exchange/pop3.h"
+#include "exchange/smtp.h"
+#include "install/working_folder.h"
+#include "platform/formats/file_io.h"
+#include "tests/platform/mail/loopback_servers.h"
+#include "tests/platform/ui/harness/input.h"
+#include "tests/platform/ui/harness/ui_script.h"
+#include "tests/support/working_folder.h"
+
+namespace veltra::exchange {
+namespace {
+
+using ui::testing::Click;
+using ui::testing::Find;
+
+class MailWindowTest : public veltra::testing::WorkingFolderTest {
+ protected:
+  MailWindowTest() : work_(folder() / "work") {
+    install::CreateWorkingFolder(work_);
+    unit_ = std::make_unique<mainunit::MainUnit>(work_);
+  }
+
+  // Points the settings at the loopback servers.
+  void UseServers(int smtp_port, int pop3_port) {
+    db::Table settings(unit_->Database1);
+    settings.SetTableName("mailinit.db");
+    settings.Open();
+    settings.Edit();
+    settings.FieldByName("Smtp_p").SetAsString(std::to_string(smtp_port));
+    settings.FieldByName("Pop3_p").SetAsString(std::to_string(pop3_port));
+    settings.FieldByName("Pop3_u").SetAsString("tongji");
+    settings.Post();
+  }
+  void Register(int id, const std::string& name, const std::string& text) {
+    db::Table table(unit_->Database1);
+    table.SetTableName("sendname.db");
+    table.Open();
+    table.Append();
+    table.FieldByName("id").SetAsInteger(id);
+    table.FieldByName("name").SetAsString(name);
+    table.FieldByName("text").SetAsString(text);
+    table.Post();
+  }
+  std::string Status(ui::Form& form) { return Find<ui::StatusBar>(form, "StatusBar1").SimpleText(); }
+
+  const bool application_ = (ui::testing::EnsureApplication(), true);
+  ui::testing::UiScript ui_;
+  veltra::testing::ScriptedPrompts prompts_;
+  std::filesystem::path work_;
+  std::unique_ptr<mainunit::MainUnit> unit_;
+};
+
+TEST_F(MailWindowTest, RegisteredTablesAreSentAndTheirCopiesGoWhenTheWindowCloses) {
+  mail::testing::FakeSmtpServer smtp;
+  UseServers(smtp.port(), 1);
+  Register(1, "kfq_r.db", "高新区企业校验结果");
+  Register(2, "kfq_1.db", "高新区企业数据");
+  Register(1, "gjxm_r.db", "国家级项目校验结果");
+  unit_->ReportKind = 1;
+  TF_smtp window(*unit_, prompts_);
+  ui_.OnModal("F_smtp", [&](ui::Form& form) {
+    EXPECT_EQ(window.ListBox1->Items(), (std::vector<std::string>{"kfq_r.db", "gjxm_r.db"}));
+    EXPECT_EQ(window.Memo1->Lines(), (std::vector<std::string>{"高新区企业校验结果", "国家级项目校验结果"}));
+    EXPECT_TRUE(std::filesystem::exists(work_ / "sendfile" / "gjxm_r.db"));
+    window.Edit1->SetText("zone@example.cn");
+    ASSERT_TRUE(Click(Find(form, "Button6")));  // connects first
+    EXPECT_EQ(Status(form), "服务器已断开");
+    EXPECT_TRUE(window.Button1->isEnabled());
+    EXPECT_FALSE(window.Button2->isEnabled());
+    QTest::keyClicks(window.DBEdit1, "tongji");
+    EXPECT_TRUE(window.grab().save("smtp_window.png"));
+  }, ui::kModalCancel);
+  window.ShowModal();
+
+  ASSERT_EQ(smtp.messages().size(), 1u);
+  const std::string data = smtp.messages()[0].data;
+  EXPECT_NE(data.find("kfq_r.db"), std::string::npos);
+  EXPECT_NE(data.find("gjxm_r.db"), std::string::npos);
+  EXPECT_EQ(data.find("kfq_1.db"), std::string::npos) << "mode 1 sends only validation results";
+  EXPECT_EQ(smtp.messages()[0].helo, kDefaultSmtpUser);
+  EXPECT_FALSE(std::filesystem::exists(work_ / "sendfile" / "kfq_r.db"));
+  EXPECT_TRUE(std::filesystem::exists(work_ / "kfq_r.db")) << "the source stays";
+  EXPECT_FALSE(unit_->MailConnected);
+  EXPECT_EQ(Column("work/mailinit.db", "Smtp_u"), std::vector<std::string>{"tongji"}) << "settings kept on close";
+}
+
+TEST_F(MailWindowTest, PlainMailSaysItsBodyIsEmptyAndABadPortNeverConnects) {
+  mail::testing::FakeSmtpServer smtp;
+  UseServers(smtp.port(), 1);
+  unit_->ReportKind = 0;
+  TF_smtp window(*unit_, prompts_);
+  ui_.OnModal("F_smtp", [&](ui::Form& form) {
+    EXPECT_TRUE(window.ListBox1->Items().empty());
+    window.Edit1->SetText("zone@example.cn");
+    ASSERT_TRUE(Click(Find(form, "Button6")));
+    ASSERT_TRUE(Click(Find(form, "Button5")));  // nothing selected: nothing happens
+    window.DBEdit3->setText("2a");
+    ASSERT_TRUE(Click(Find(form, "Button1")));
+    EXPECT_EQ(Status(form), "连接服务器错误");
+    EXPECT_TRUE(window.Button1->isEnabled());
+  }, ui::kModalCancel);
+  window.ShowModal();
+  ASSERT_EQ(smtp.messages().size(), 1u);
+  const auto received = mail::ReadMimeMessage(smtp.messages()[0].data, folder());
+  EXPECT_EQ(received.body_lines, std::vector<std::string>{"内容为空"});
+  ASSERT_EQ(prompts_.notices.size(), 1u);
+  EXPECT_EQ(prompts_.notices[0].title, "错误窗口");
+}
+
+TEST_F(MailWindowTest, OnlyTheSystemsMailIsLoggedAndDeletingRemovesItsFiles) {
+  const std::string marker = unit_->MailSubjectMarker;
+  const auto mail = [](const std::string& subject, const std::string& date, const std::string& file) {
+    return "From: zone@example.cn\r\nSubject: " + subject + "\r\n" + date +
+           "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n"
+           "--b\r\nContent-Type: text/plain\r\n\r\nbody\r\n"
+           "--b\r\nContent-Type: application/octet-stream\r\nContent-Disposition: attachment; filename=\"" +
+           file + "\"\r\n\r\ncontent\r\n--b--\r\n";
+  };
+  const std::string other = mail("other", "", "x.db");
+  // "Subject: " and the marker: the subject less its leading blank is the marker.
+  mail::testing::FakePop3Server pop3({other, mail(marker, "Date: Tue, 6 Dec 2011 10:20:30 +0800\r\n", "kfq_1.db"),
+                                      mail(marker, "", "../kfq_1.db"), mail(" " + marker, "", "y.db")});
+  UseServers(1, pop3.port());
+  TF_pop3 window(*unit_);
+  ui_.OnModal("F_pop3", [&](ui::Form& form) {
+    window.Edit1->SetText("secret");
+    ASSERT_TRUE(Click(Find(form, "Button6")));
+    EXPECT_EQ(Status(form), "服务器已断开");
+    EXPECT_EQ(window.Table1.RecordCount(), 2);
+    window.Table1.First();
+    EXPECT_EQ(window.Table1.FieldByName("日期").AsString(), "2011-12-6 10:20:30");
+    EXPECT_EQ(window.ListBox1->Items(), std::vector<std::string>{"kfq_1.db"});
+    window.Table1.Next();
+    EXPECT_EQ(window.Table1.FieldByName("日期").AsString(), "2011-12-6 10:20:30") << "no Date: the one before";
+    EXPECT_EQ(window.ListBox1->Items(), std::vector<std::string>{"kfq_1(2).db"});
+    ASSERT_TRUE(Click(Find(form, "Button4")));
+    EXPECT_EQ(window.Table1.RecordCount(), 1);
+    EXPECT_TRUE(window.grab().save("pop3_window.png"));
+  }, ui::kModalCancel);
+  window.ShowModal();
+  ASSERT_EQ(pop3.mailbox().size(), 2u);
+  EXPECT_EQ(pop3.mailbox()[0], other);
+  EXPECT_TRUE(std::filesystem::exists(work_ / "attach" / "kfq_1.db"));
+  EXPECT_FALSE(std::filesystem::exists(work_ / "attach" / "kfq_1(2).db"));
+  EXPECT_FALSE(std::filesystem::exists(work_ / "kfq_1(2).db"));
+  EXPECT_FALSE(window.Table1.Active());
+  EXPECT_EQ(Column("work/mailbox.db", "附件"), std::vector<std::string>{"kfq_1.db"}) << "packed, one mail left";
+}
+
+}  // namespace
+}  // namespace veltra::exchange
