@@ -7,6 +7,7 @@
 #include "dbtool/db_tool.h"
 #include "entry/entry_windows.h"
 #include "entry/kfq_window.h"
+#include "exchange/xtwh.h"
 #include "platform/ui/message_box.h"
 #include "query/query.h"
 #include "query/query_p.h"
@@ -76,7 +77,7 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
   Button3->OnClick = [mail] { mail(2, "发送数据库"); };
   Button2->OnClick = [this] { NotYetAvailable("接收邮件"); };
   Button10->OnClick = [this] { Button10Click(); };
-  Button11->OnClick = [this] { NotYetAvailable("系统维护"); };
+  Button11->OnClick = [this] { Button11Click(); };
 }
 
 TF_main::~TF_main() = default;
@@ -93,28 +94,28 @@ void TF_main::Button1Click() {
   ShowEntryWindow(choice.window, std::string(choice.caption) + unit_.CaptionSuffix);
 }
 
+entry::TF_kfq* TF_main::F_kfq() const { return static_cast<entry::TF_kfq*>(EntryWindowNamed("TF_kfq")); }
+
+ui::Form* TF_main::EntryWindowNamed(std::string_view window) const {
+  const auto found = f_entry_.find(window);
+  return found == f_entry_.end() ? nullptr : found->second.get();
+}
+
 void TF_main::ShowEntryWindow(std::string_view window, const std::string& caption) {
-  auto found = entry_windows_by_name_.find(window);
-  if (found == entry_windows_by_name_.end()) {
-    std::unique_ptr<ui::Form> created = entry::CreateEntryWindow(window, unit_, prompts_);
-    if (!created) {
+  auto found = f_entry_.find(window);
+  if (found == f_entry_.end()) {
+    std::unique_ptr<ui::Form> made = entry::CreateEntryWindow(window, unit_, prompts_);
+    if (!made) {
       NotYetAvailable(caption);
       return;
     }
-    found = entry_windows_by_name_.emplace(std::string(window), std::move(created)).first;
+    found = f_entry_.emplace(std::string(window), std::move(made)).first;
   }
   ui::Form& form = *found->second;
   unit_.MainCurrentForm = &form;
   form.SetCaption(caption);
   form.ShowModal();
 }
-
-ui::Form* TF_main::EntryWindow(std::string_view window) const {
-  const auto found = entry_windows_by_name_.find(window);
-  return found == entry_windows_by_name_.end() ? nullptr : found->second.get();
-}
-
-entry::TF_kfq* TF_main::F_kfq() const { return static_cast<entry::TF_kfq*>(EntryWindow("TF_kfq")); }
 
 void TF_main::Button6Click() {
   unit_.ReportKind = ReportKindCode(RadioGroup1->ItemIndex());
@@ -146,6 +147,12 @@ void TF_main::Button10Click() {
     };
   }
   f_db_tool_->ShowModal();
+}
+
+void TF_main::Button11Click() {
+  if (!f_xtwh_) f_xtwh_ = std::make_unique<exchange::TF_xtwh>(unit_, prompts_);
+  f_xtwh_->SetCaption("系统维护" + unit_.CaptionSuffix);
+  f_xtwh_->ShowModal();
 }
 
 void TF_main::NotYetAvailable(const std::string& task) {

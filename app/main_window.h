@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "mainunit/main_unit.h"
 #include "mainunit/ui_prompts.h"
@@ -18,6 +19,10 @@
 namespace veltra::entry {
 class TF_kfq;
 }  // namespace veltra::entry
+
+namespace veltra::exchange {
+class TF_xtwh;
+}  // namespace veltra::exchange
 
 namespace veltra::dbtool {
 class TF_db_tool;
@@ -48,8 +53,8 @@ class TF_main : public ui::Form {
   mainunit::MainUnit& Unit() { return unit_; }
   mainunit::Prompts& UserPrompts() { return prompts_; }
   entry::TF_kfq* F_kfq() const;
-  // The entry window of that class once it was opened, else null.
-  ui::Form* EntryWindow(std::string_view window) const;
+  // The entry window of that class ("TF_fhq"), or null before its first opening.
+  ui::Form* EntryWindowNamed(std::string_view window) const;
   query::TF_query* F_query() const { return f_query_.get(); }
 
   ui::RadioGroup* RadioGroup1;
@@ -73,6 +78,7 @@ class TF_main : public ui::Form {
   void Button7Click();
   void Button5Click();
   void Button10Click();
+  void Button11Click();
   // Opens an entry window, created on first use, under `caption`.
   void ShowEntryWindow(std::string_view window, const std::string& caption);
   // The buttons of task windows that are not part of this program yet.
@@ -80,8 +86,8 @@ class TF_main : public ui::Form {
 
   mainunit::MainUnit unit_;
   mainunit::UiPrompts prompts_;
-  // Each entry window, created when first opened and kept for the run.
-  std::map<std::string, std::unique_ptr<ui::Form>, std::less<>> entry_windows_by_name_;
+  // The entry windows opened so far, by class name; each is kept for the run.
+  std::map<std::string, std::unique_ptr<ui::Form>, std::less<>> f_entry_;
   std::unique_ptr<dbtool::TF_db_tool> f_db_tool_;
   std::unique_ptr<query::TF_query_p> f_query_p_;
   std::unique_ptr<query::TF_query> f_query_;
@@ -90,6 +96,7 @@ class TF_main : public ui::Form {
   db::Query report_query_{unit_.Database1};
   reports::BuilderContext report_builders_{unit_, report_query_, {}};
   std::unique_ptr<reports::TF_report> f_report_;
+  std::unique_ptr<exchange::TF_xtwh> f_xtwh_;
 
   // How the validation window opens the entry window of a fault.
   class EntryWindowsOfMain : public validation::EntryWindows {

@@ -33,15 +33,17 @@ db::TableType TypeForName(std::string_view name) {
                                                                                     : db::TableType::Default;
 }
 
-// Recreating the file a table cursor reads would wipe the rows being copied.
+// Replacing the file a table cursor reads would put a copy in place of the
+// table itself. Any name of the same file counts: another spelling, a
+// link, another path to the folder.
 void RefuseOwnSourceFile(const db::DataSet& data_set, const fs::path& target) {
   const auto* table = dynamic_cast<const db::Table*>(&data_set);
   if (!table) return;
   const fs::path source = table->GetDatabase().ResolveTableName(table->TableName(), table->GetTableType());
-  if (fs::weakly_canonical(source) == fs::weakly_canonical(target)) {
-    throw EngineError(EngineError::Kind::TableBusy, "cannot save table " + table->TableName() + " as " +
-                                                        target.filename().string() +
-                                                        ": that is the table's own file");
+  std::error_code not_both_there;
+  if (fs::equivalent(source, target, not_both_there)) {
+    throw EngineError(EngineError::Kind::TableBusy, "不能把数据表" + source.filename().string() + "保存到它自己的文件" +
+                                                        target.string() + "上");
   }
 }
 
@@ -90,15 +92,7 @@ void SaveDataSetAsTable(db::Database& database, db::DataSet& data_set, const Gri
   RefuseOwnSourceFile(data_set, target);
   const FieldDefs fields = SavedFieldDefs(data_set, grid, formats::KindForPath(target));
 
-  database.CreateTable(name, type, fields);
-  db::Table saved(database);
-  saved.SetTableType(type);
-  saved.SetTableName(std::string(name));
-  db::BatchMove move;
-  move.Source = &data_set;
-  move.Destination = &saved;
-  move.Execute();
-  saved.Close();
+  database.CreateTable(name, type, fields, db::ConvertRows(data_set, fields, target.filename().string()));
 
   if (name == kPrintoutTable) WritePrintoutColumns(database, fields);
 }

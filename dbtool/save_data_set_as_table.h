@@ -4,8 +4,8 @@
 // grid that shows the data set, the saved fields take the grid's column
 // titles as names and, for string fields, the column widths in characters
 // as sizes (at least 1, at most what the format allows). The new file
-// replaces any closed table of that name as a whole, with every row or,
-// when the rows cannot be stored, with none.
+// replaces any closed table of that name as a whole, with every row; when
+// the rows cannot be stored the old file stays as it was.
 //
 // Saving under "query_p.db" (exactly: the generic printout's input) also
 // rewrites the printout's column captions in bt_p.db.
@@ -22,8 +22,9 @@ inline constexpr std::string_view kPrintoutTable = "query_p.db";
 inline constexpr std::string_view kPrintoutColumnsTable = "bt_p.db";
 
 // Throws EngineError: State for a closed data set, TableBusy when `name`
-// is the data set's own file or another cursor holds it, InvalidName for
-// a field name the format rejects, and the engine's errors otherwise.
+// is the data set's own file (by any path) or another cursor holds it,
+// InvalidName for a field name the format rejects, and the engine's errors
+// otherwise.
 void SaveDataSetAsTable(db::Database& database, db::DataSet& data_set, const GridColumns* grid,
                         std::string_view name);
 

@@ -1,7 +1,5 @@
 #include "entry/change_r.h"
 
-#include <memory>
-
 namespace veltra::entry {
 
 LocateDialogBase::LocateDialogBase(mainunit::MainUnit& main, const std::string& name, int width, int height)
@@ -87,14 +85,6 @@ void TF_change_r2::OfferKeys() {
 LocateChoice TF_change_r2::Choice() {
   if (RadioButton1->isChecked()) return {};
   return key_;
-}
-
-std::function<void()> PlainLocateDialog(mainunit::MainUnit& main) {
-  auto dialog = std::make_shared<std::unique_ptr<TF_change_r>>();
-  return [&main, dialog] {
-    if (!*dialog) *dialog = std::make_unique<TF_change_r>(main);
-    (*dialog)->ShowModal();
-  };
 }
 
 }  // namespace veltra::entry

@@ -4,8 +4,6 @@
 // main unit's LocateTable: by record number or by a key value. TF_change_r
 // searches the key the window named (LocateKeyField, LocateIndexName);
 // TF_change_r2 offers the enterprise window's two keys.
-#include <functional>
-
 #include "mainunit/main_unit.h"
 #include "entry/locate.h"
 #include "platform/ui/buttons.h"
@@ -59,9 +57,5 @@ class TF_change_r2 : public LocateDialogBase {
   LocateChoice key_;
   ui::RadioButton* withheld_key_ = nullptr;  // checked before a detail table took the keys away
 };
-
-// The status-line locate of the windows that use TF_change_r: shows the
-// dialog, created on first use and kept with the returned function.
-std::function<void()> PlainLocateDialog(mainunit::MainUnit& main);
 
 }  // namespace veltra::entry

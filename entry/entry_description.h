@@ -53,13 +53,23 @@ struct DetailDescription {
   std::string missing_sequence;   // refusal when the sequence is empty
   PostErrorWords words;
   AppendTexts append;
+  // Three levels: the detail whose rows own this one's rows (index into
+  // details); -1 for a detail of the master. A row takes every key of its
+  // owner's chain (the master's key, then each owner detail's sequence).
+  int owner = -1;
+  // Refusal of a post, and notice on editing, while the owner has no key
+  // yet; empty: the window's missing_master_key and master_key_first.
+  std::string missing_owner_key;
+  std::string owner_key_first;
 };
 
 struct PageDescription {
   std::string name;     // "TabSheet5"
   std::string caption;  // "主要产品概况"
   int detail = -1;      // index into details for a detail page
-  // A detail page's upper and lower grid and scope box ("DBGrid1", "DBGrid2", "ComboBox2").
+  // A detail page's upper and lower grid and scope box ("DBGrid1", "DBGrid2",
+  // "ComboBox2"); a page without a lower grid or scope box leaves them
+  // empty, and a detail page without grids shows one record in edits.
   std::string upper_grid;
   std::string lower_grid;
   std::string scope_box;
@@ -99,11 +109,25 @@ struct EntryDescription {
   // Put after the message of a master refused during an import; empty: the
   // message stands alone.
   std::string import_error_suffix = ",请退出系统查检查重复记录";
+  // The caption of the master key's edit while a detail row is being
+  // edited (the key is read-only then); empty: the caption stays.
+  std::string read_only_key_caption;
+  // The status-line locate dialog always moves the master, whatever page shows.
+  bool locate_on_master_always = false;
 
   StatusLineForm status_line;
   ToolBarButtons tool_bar;
   // A delete has the window's tables packed when it closes.
   bool pack_after_delete = true;
 };
+
+// The windows whose details hang on CODE (incubators, science parks,
+// software bases): every page stays shown, every page offers "插入记录" and
+// "数据追加", and a refusal during an import carries no suffix.
+inline void ApplyCodeKeyedPolicies(EntryDescription& d) {
+  d.hide_pages_when_empty = false;
+  d.actions_on_cover_only = false;
+  d.import_error_suffix.clear();
+}
 
 }  // namespace veltra::entry

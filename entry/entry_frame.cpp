@@ -1,5 +1,6 @@
 #include "entry/entry_frame.h"
 
+#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -42,10 +43,6 @@ std::string Translate(const PostErrorWords& words, const db::PostError& error) {
   return words.prefix + text;
 }
 
-bool IsCounted(FieldType type) {
-  return type == FieldType::Float || type == FieldType::SmallInt || type == FieldType::Integer;
-}
-
 }  // namespace
 
 struct EntryFrame::DetailTable {
@@ -70,7 +67,8 @@ EntryFrame::EntryFrame(mainunit::MainUnit& main, mainunit::Prompts& prompts, Ent
     db::Table& table = *detail->table;
     table.BeforePost = [this, i](db::DataSet&) { DetailBeforePost(i); };
     // Detail posts reach the file at once; nothing more to flush.
-    table.AfterScroll = [this](db::DataSet&) { UpdateStatusBar(); };
+    table.AfterPost = [this, i](db::DataSet&) { DetailAfterPost(i); };
+    table.AfterScroll = [this, i](db::DataSet&) { DetailAfterScroll(i); };
     table.OnPostError = [this, i](db::DataSet&, db::PostError& error, db::PostErrorAction& action) {
       DetailPostError(i, error);
       action = db::PostErrorAction::Fail;
@@ -78,6 +76,8 @@ EntryFrame::EntryFrame(mainunit::MainUnit& main, mainunit::Prompts& prompts, Ent
     detail->source.OnStateChange = [this, i](db::DataSource&) { DetailStateChange(i); };
     details_.push_back(std::move(detail));
     view_.scopes.push_back(DetailScope::CurrentEnterprise);
+    view_.detail_key_editable.push_back(true);
+    saved_detail_keys_.emplace_back();
   }
   // Errors name the fields as the entry windows caption them.
   ui::SetFieldCaptionLookup([](const std::string& table, const std::string& field) {
@@ -131,8 +131,9 @@ void EntryFrame::SetUp() {
     db::Table& detail = Detail(i);
     DefineTable(detail, prefix + description_.details[i].file);
     detail.SetIndexName(description_.details[i].index);
-    detail.SetMasterSource(&master_source_);
-    detail.SetMasterFields(description_.master.key_field);
+    const int owner = description_.details[i].owner;
+    detail.SetMasterSource(owner == kMasterLevel ? &master_source_ : &DetailSource(owner));
+    detail.SetMasterFields(LinkFields(i));
     view_.scopes[i] = DetailScope::CurrentEnterprise;
   }
   main_.RecordsDeleted = false;
@@ -150,6 +151,7 @@ void EntryFrame::SetUp() {
   view_.page = 0;
   SetValidation(true);
   SyncPageState();
+  LocateDetailOnOpen();
   HideDetailPagesIfEmpty();
 }
 
@@ -200,6 +202,36 @@ void EntryFrame::LocateOnOpen() {
   master_.GotoKey();
 }
 
+void EntryFrame::LocateDetailOnOpen() {
+  if (!main_.OpenedFromCheck || main_.LocateKeyValue2.empty()) return;
+  // The fault's row is in a detail of the master: the one that has the
+  // faulty field, else the first that has the row.
+  std::vector<int> candidates = OwnedBy(kMasterLevel);
+  std::erase_if(candidates, [this](int i) { return description_.details[i].owner != kMasterLevel; });
+  std::stable_partition(candidates.begin(), candidates.end(), [this](int i) {
+    return !main_.LocateFaultField.empty() && Detail(i).FindField(main_.LocateFaultField) != nullptr;
+  });
+  const std::string row_key = std::exchange(main_.LocateKeyValue2, std::string());
+  if (candidates.empty()) return;
+  int located = candidates.front();
+  for (int i : candidates) {
+    db::Table& detail = Detail(i);
+    detail.SetKey();
+    detail.FieldByName(description_.master.key_field).SetAsString(main_.LocateKeyValue);
+    detail.FieldByName(description_.details[i].sequence_field).SetAsString(row_key);
+    if (detail.GotoKey()) {
+      located = i;
+      break;
+    }
+  }
+  for (int page = 0; page < static_cast<int>(description_.pages.size()); ++page) {
+    if (description_.pages[page].detail == located) {
+      ShowPage(page);
+      return;
+    }
+  }
+}
+
 void EntryFrame::Close() {
   if (Editing(master_source_.State())) ForcePost(master_);
   for (int i = 0; i < DetailCount(); ++i) {
@@ -230,39 +262,57 @@ void EntryFrame::ShowPage(int page) {
 void EntryFrame::SyncPageState() {
   const PageDescription& page = description_.pages[view_.page];
   const bool cover_only = description_.actions_on_cover_only;
-  const std::string& key_field = description_.master.key_field;
+  const auto editing_below = [this](int level) {
+    for (int i : OwnedBy(level)) {
+      if (Editing(DetailSource(i).State())) return true;
+    }
+    return false;
+  };
+  view_.key_editable = !editing_below(kMasterLevel);
+  for (int i = 0; i < DetailCount(); ++i) view_.detail_key_editable[i] = !editing_below(i);
   if (page.detail >= 0) {
     const int i = page.detail;
     current_table_ = &Detail(i);
     current_source_ = &DetailSource(i);
     view_.scopes[i] = DetailScope::CurrentEnterprise;
     view_.insert_enabled = true;
-    view_.append_enabled = false;
-    Detail(i).SetMasterFields(key_field);
-    const std::string key = master_.FieldByName(key_field).AsString();
-    if (!saved_report_no_.empty() && key != saved_report_no_) {
-      // The report number was edited and not posted yet: post it now, so
-      // the rows of this page follow it.
-      if (validation_on_) master_.DisableConstraints();
-      mainunit::OnExit restore([this] {
-        if (validation_on_) master_.EnableConstraints();
-      });
-      ForcePost(master_);
-    }
+    view_.append_enabled = !cover_only;
+    // Setting the link again would move the rows to their first.
+    if (Detail(i).MasterFields() != LinkFields(i)) Detail(i).SetMasterFields(LinkFields(i));
+    PostEditedOwnerKeys(i);
   } else {
-    bool detail_editing = false;
-    for (int i = 0; i < DetailCount(); ++i) detail_editing = detail_editing || Editing(DetailSource(i).State());
-    view_.key_editable = !detail_editing;
     current_table_ = &master_;
     current_source_ = &master_source_;
     const bool cover = view_.page == 0;
     view_.insert_enabled = cover || !cover_only;
     view_.append_enabled = cover || !cover_only;
     if (cover) {
-      for (int i = 0; i < DetailCount(); ++i) Detail(i).SetMasterFields(key_field);
+      for (int i = 0; i < DetailCount(); ++i) {
+        if (Detail(i).MasterFields() != LinkFields(i)) Detail(i).SetMasterFields(LinkFields(i));
+      }
     }
   }
   UpdateStatusBar();
+}
+
+void EntryFrame::PostEditedOwnerKeys(int detail) {
+  std::vector<int> owners;
+  for (int owner = description_.details[detail].owner; owner != kMasterLevel; owner = description_.details[owner].owner) {
+    owners.insert(owners.begin(), owner);
+  }
+  owners.insert(owners.begin(), kMasterLevel);
+  for (int level : owners) {
+    db::Table& table = LevelTable(level);
+    const std::string& saved = SavedKey(level);
+    if (saved.empty() || table.FieldByName(LevelKeyField(level)).AsString() == saved) continue;
+    // The key was edited and not posted yet: post it now (past the rules,
+    // which the next save applies), so that the rows of this page follow it.
+    if (validation_on_) table.DisableConstraints();
+    mainunit::OnExit restore([this, &table] {
+      if (validation_on_) table.EnableConstraints();
+    });
+    ForcePost(table);
+  }
 }
 
 void EntryFrame::HideDetailPagesIfEmpty() {
@@ -279,7 +329,7 @@ void EntryFrame::SetDetailScope(int detail, DetailScope scope) {
     view_.insert_enabled = false;
     table.First();
   } else {
-    table.SetMasterFields(description_.master.key_field);
+    table.SetMasterFields(LinkFields(detail));
     view_.insert_enabled = true;
   }
   view_.scopes[detail] = scope;
@@ -337,14 +387,18 @@ void EntryFrame::DeleteCurrentRecord() {
   db::Table& table = *current_table_;
   if (description_.pack_after_delete) main_.RecordsDeleted = true;
   table.Cancel();
-  if (&table == &master_) DeleteDetailRowsOf(MasterKey());
+  if (DetailCount() > 0) DeleteRowsOwnedBy(&table == &master_ ? kMasterLevel : KindOf(table) - 1);
   table.Delete();
 }
 
-void EntryFrame::DeleteDetailRowsOf(const std::string& key) {
-  if (key.empty()) return;
-  for (int i = 0; i < DetailCount(); ++i) {
-    ForEachRowOfKey(i, key, [](db::Table& rows) { rows.Delete(); });
+void EntryFrame::DeleteRowsOwnedBy(int level) {
+  const std::string key = LevelTable(level).FieldByName(LevelKeyField(level)).AsString();
+  const std::vector<int> owned = OwnedBy(level);
+  if (key.empty() || owned.empty()) return;
+  const KeyMatch match = RowsOwnedBy(level, key);
+  // The lowest level first, so that no row is ever left without its owner.
+  for (auto i = owned.rbegin(); i != owned.rend(); ++i) {
+    ForEachRowMatching(*i, match, [](db::Table& rows) { rows.Delete(); });
   }
 }
 
@@ -370,8 +424,10 @@ void EntryFrame::ForcePost(db::Table& table) {
 }
 
 void EntryFrame::LocateDialog(const std::function<void()>& dialog) {
-  if (!current_table_->MasterFields().empty()) return;
-  main_.LocateTable = current_table_;
+  db::Table& table = description_.locate_on_master_always ? master_ : *current_table_;
+  // A table without a key has nothing to locate by.
+  if (!table.MasterFields().empty() || description_.master.key_index.empty()) return;
+  main_.LocateTable = &table;
   main_.LocateKeyField = text::ToAsciiLower(description_.master.key_field);
   main_.LocateKeyValue.clear();
   main_.LocateIndexName = description_.master.key_index;
@@ -394,7 +450,7 @@ void EntryFrame::ClearSendMarks() {
 void EntryFrame::MasterBeforePost() {
   const MasterDescription& m = description_.master;
   const std::string key = MasterKey();
-  if (detail_post_on_ && !saved_report_no_.empty() && key != saved_report_no_) CheckCascadeTarget(saved_report_no_, key);
+  if (detail_post_on_ && !saved_report_no_.empty() && key != saved_report_no_) CheckCascadeTarget(kMasterLevel, key);
   ClearSendMarks();
   mainunit::SetNullNumericFieldsToZero(master_);
   if (!m.counter_field.empty()) master_.FieldByName(m.counter_field).SetAsInteger(1);
@@ -405,36 +461,54 @@ void EntryFrame::MasterBeforePost() {
 void EntryFrame::DetailBeforePost(int detail) {
   if (!detail_post_on_) return;
   const DetailDescription& d = description_.details[detail];
-  const std::string& key_field = description_.master.key_field;
   db::Table& table = Detail(detail);
   ClearSendMarks();
   mainunit::SetNullNumericFieldsToZero(table);
   table.FieldByName(d.counter_field).SetAsInteger(1);
-  const std::string sequence = table.FieldByName(d.sequence_field).AsString();
-  if (sequence.empty()) ShowErrorAndAbort(d.missing_sequence);
-  std::string key;
-  if (table.MasterFields().empty()) {
-    // All-enterprises scope: the row keeps its own enterprise.
-    key = table.FieldByName(key_field).AsString();
-  } else {
-    key = master_.FieldByName(key_field).AsString();
-    if (key.empty()) ShowErrorAndAbort(description_.missing_master_key);
-    table.FieldByName(key_field).SetAsString(key);
+  if (table.FieldByName(d.sequence_field).AsString().empty()) ShowErrorAndAbort(d.missing_sequence);
+  // In the all-records scope the row keeps its own owner.
+  if (!table.MasterFields().empty()) {
+    db::Table& owner = LevelTable(d.owner);
+    const std::vector<std::string> keys = OwnerKeyFields(detail);
+    for (const std::string& key : keys) {
+      if (owner.FieldByName(key).AsString().empty()) {
+        ShowErrorAndAbort(d.missing_owner_key.empty() ? description_.missing_master_key : d.missing_owner_key);
+      }
+    }
+    for (const std::string& key : keys) table.FieldByName(key).SetAsString(owner.FieldByName(key).AsString());
   }
-  table.FieldByName(d.id_field).SetAsString(DetailId(detail, key, sequence));
+  table.FieldByName(d.id_field).SetAsString(RowId(detail, table));
+  const std::string& saved = saved_detail_keys_[detail];
+  const std::string key = table.FieldByName(d.sequence_field).AsString();
+  if (!saved.empty() && key != saved && !OwnedBy(detail).empty()) CheckCascadeTarget(detail, key);
 }
 
-std::string EntryFrame::DetailId(int detail, const std::string& key, const std::string& sequence) const {
-  return main_.IdPrefix + key + description_.details[detail].id_separator + sequence;
+std::string EntryFrame::RowId(int detail, const std::function<std::string(const std::string&)>& value_of) const {
+  const DetailDescription& d = description_.details[detail];
+  std::string id = main_.IdPrefix;
+  for (const std::string& key : OwnerKeyFields(detail)) id += value_of(key);
+  return id + d.id_separator + value_of(d.sequence_field);
+}
+
+std::string EntryFrame::RowId(int detail, db::Table& row) const {
+  return RowId(detail, [&row](const std::string& field) { return row.FieldByName(field).AsString(); });
 }
 
 void EntryFrame::MasterAfterPost() {
   if (!detail_post_on_) return;
   const std::string key = MasterKey();
-  if (key != saved_report_no_ && !saved_report_no_.empty()) KeyCascade();
+  if (key != saved_report_no_ && !saved_report_no_.empty()) KeyCascade(kMasterLevel);
   // A new record's number is now stored: a later change must cascade too.
   saved_report_no_ = key;
   master_.FlushBuffers();
+}
+
+void EntryFrame::DetailAfterPost(int detail) {
+  if (!detail_post_on_ || OwnedBy(detail).empty()) return;
+  std::string& saved = saved_detail_keys_[detail];
+  const std::string key = Detail(detail).FieldByName(description_.details[detail].sequence_field).AsString();
+  if (key != saved && !saved.empty()) KeyCascade(detail);
+  saved = key;
 }
 
 void EntryFrame::MasterAfterScroll() {
@@ -442,6 +516,14 @@ void EntryFrame::MasterAfterScroll() {
   const std::string key = MasterKey();
   if (key != saved_report_no_ && (state == db::DataSetState::Browse || state == db::DataSetState::Insert)) {
     saved_report_no_ = key;
+  }
+  UpdateStatusBar();
+}
+
+void EntryFrame::DetailAfterScroll(int detail) {
+  const db::DataSetState state = DetailSource(detail).State();
+  if (!OwnedBy(detail).empty() && (state == db::DataSetState::Browse || state == db::DataSetState::Insert)) {
+    saved_detail_keys_[detail] = Detail(detail).FieldByName(description_.details[detail].sequence_field).AsString();
   }
   UpdateStatusBar();
 }
@@ -467,24 +549,75 @@ void EntryFrame::MasterStateChange() {
 
 void EntryFrame::DetailStateChange(int detail) {
   db::Table& table = Detail(detail);
-  if (Editing(DetailSource(detail).State()) && detail_post_on_ && !table.MasterFields().empty() &&
-      master_.FieldByName(description_.master.key_field).AsString().empty()) {
-    table.Cancel();
-    prompts_.Notice(description_.master_key_first, kNoticeTitle);
-    ShowPage(0);
-    throw SilentAbort();
+  if (Editing(DetailSource(detail).State()) && detail_post_on_ && !table.MasterFields().empty()) {
+    const DetailDescription& d = description_.details[detail];
+    bool owner_has_key = true;
+    for (int level = d.owner;; level = description_.details[level].owner) {
+      owner_has_key = owner_has_key && !LevelTable(level).FieldByName(LevelKeyField(level)).AsString().empty();
+      if (level == kMasterLevel) break;
+    }
+    if (!owner_has_key) {
+      table.Cancel();
+      prompts_.Notice(d.owner_key_first.empty() ? description_.master_key_first : d.owner_key_first, kNoticeTitle);
+      ShowPage(0);
+      throw SilentAbort();
+    }
   }
   if (table.Active()) UpdateStatusBar();
 }
 
-// --- key cascade ------------------------------------------------------------
+// --- levels and the key cascade -------------------------------------------
 
-void EntryFrame::ForEachRowOfKey(int detail, const std::string& key,
-                                 const std::function<void(db::Table&)>& step) {
+db::Table& EntryFrame::LevelTable(int level) { return level == kMasterLevel ? master_ : Detail(level); }
+
+const std::string& EntryFrame::LevelKeyField(int level) const {
+  return level == kMasterLevel ? description_.master.key_field : description_.details[level].sequence_field;
+}
+
+std::string& EntryFrame::SavedKey(int level) {
+  return level == kMasterLevel ? saved_report_no_ : saved_detail_keys_[level];
+}
+
+std::vector<int> EntryFrame::OwnedBy(int level) const {
+  std::vector<int> owned;
+  for (int i = 0; i < DetailCount(); ++i) {
+    int owner = description_.details[i].owner;
+    while (owner != level && owner != kMasterLevel) owner = description_.details[owner].owner;
+    if (owner == level) owned.push_back(i);
+  }
+  return owned;
+}
+
+std::vector<std::string> EntryFrame::OwnerKeyFields(int detail) const {
+  const int owner = description_.details[detail].owner;
+  if (owner == kMasterLevel) return {description_.master.key_field};
+  std::vector<std::string> fields = OwnerKeyFields(owner);
+  fields.push_back(description_.details[owner].sequence_field);
+  return fields;
+}
+
+std::string EntryFrame::LinkFields(int detail) const {
+  std::string link;
+  for (const std::string& field : OwnerKeyFields(detail)) link += (link.empty() ? "" : ";") + field;
+  return link;
+}
+
+EntryFrame::KeyMatch EntryFrame::RowsOwnedBy(int level, const std::string& key) {
+  KeyMatch match;
+  if (level != kMasterLevel) {
+    for (const std::string& field : OwnerKeyFields(level)) match.emplace_back(field, Detail(level).FieldByName(field).AsString());
+  }
+  match.emplace_back(LevelKeyField(level), key);
+  return match;
+}
+
+void EntryFrame::ForEachRowMatching(int detail, const KeyMatch& match, const std::function<void(db::Table&)>& step) {
   db::Table& table = Detail(detail);
+  std::string filter;
+  for (const auto& [field, value] : match) filter += (filter.empty() ? "" : " and ") + field + "=" + mainunit::SqlString(value);
   const std::string link = table.MasterFields();
   table.SetMasterFields("");
-  table.SetFilter(description_.master.key_field + "=" + mainunit::SqlString(key));
+  table.SetFilter(filter);
   table.SetFiltered(true);
   mainunit::OnExit restore([&table, &link] {
     if (table.State() != db::DataSetState::Browse && table.Active()) table.Cancel();
@@ -501,23 +634,33 @@ void EntryFrame::ForEachRowOfKey(int detail, const std::string& key,
   table.FlushBuffers();
 }
 
-void EntryFrame::CheckCascadeTarget(const std::string& old_key, const std::string& new_key) {
-  const std::string& key_field = description_.master.key_field;
-  for (int i = 0; i < DetailCount(); ++i) {
-    const DetailDescription& d = description_.details[i];
+void EntryFrame::CheckCascadeTarget(int level, const std::string& new_key) {
+  const std::string& key_field = LevelKeyField(level);
+  const KeyMatch moving = RowsOwnedBy(level, SavedKey(level));
+  const KeyMatch joining = RowsOwnedBy(level, new_key);
+  for (int i : OwnedBy(level)) {
     db::Table probe(main_.Database1);
     probe.SetTableName(Detail(i).TableName());
     probe.Open();
     mainunit::OnExit close([&probe] { probe.Close(); });
+    const auto matches = [&probe](const KeyMatch& match) {
+      for (const auto& [field, value] : match) {
+        if (probe.FieldByName(field).AsString() != value) return false;
+      }
+      return true;
+    };
     std::set<std::string> ids;
     std::vector<std::string> moved_ids;  // what the cascade will build
     std::string clash;  // the Id of the first row in the way
     for (probe.First(); !probe.Eof(); probe.Next()) {
-      const std::string id = probe.FieldByName(d.id_field).AsString();
-      const std::string key = probe.FieldByName(key_field).AsString();
+      const std::string id = probe.FieldByName(description_.details[i].id_field).AsString();
       ids.insert(id);
-      if (key == new_key && clash.empty()) clash = id;  // it would join this enterprise unasked
-      if (key == old_key) moved_ids.push_back(DetailId(i, new_key, probe.FieldByName(d.sequence_field).AsString()));
+      if (clash.empty() && matches(joining)) clash = id;  // it would join this record unasked
+      if (matches(moving)) {
+        moved_ids.push_back(RowId(i, [&](const std::string& field) {
+          return text::EqualsIgnoreAsciiCase(field, key_field) ? new_key : probe.FieldByName(field).AsString();
+        }));
+      }
     }
     for (const std::string& id : moved_ids) {
       if (clash.empty() && ids.count(id) > 0) clash = id;
@@ -528,28 +671,27 @@ void EntryFrame::CheckCascadeTarget(const std::string& old_key, const std::strin
   }
 }
 
-void EntryFrame::KeyCascade() {
-  const std::string& key_field = description_.master.key_field;
-  const std::string new_key = master_.FieldByName(key_field).AsString();
-  const std::string old_key = saved_report_no_;
+void EntryFrame::KeyCascade(int level) {
+  const std::string& key_field = LevelKeyField(level);
+  const std::string new_key = LevelTable(level).FieldByName(key_field).AsString();
+  const KeyMatch old_rows = RowsOwnedBy(level, SavedKey(level));
   detail_post_on_ = false;
   mainunit::OnExit post_on([this] { detail_post_on_ = true; });
-  for (int i = 0; i < DetailCount(); ++i) {
+  for (int i : OwnedBy(level)) {
     db::Table& table = Detail(i);
     if (validation_on_) table.DisableConstraints();
     mainunit::OnExit restore([this, &table] {
       if (validation_on_) table.EnableConstraints();
     });
-    const std::string& sequence_field = description_.details[i].sequence_field;
     const std::string& id_field = description_.details[i].id_field;
-    ForEachRowOfKey(i, old_key, [&](db::Table& rows) {
+    ForEachRowMatching(i, old_rows, [&](db::Table& rows) {
       rows.Edit();
       rows.FieldByName(key_field).SetAsString(new_key);
-      rows.FieldByName(id_field).SetAsString(DetailId(i, new_key, rows.FieldByName(sequence_field).AsString()));
+      rows.FieldByName(id_field).SetAsString(RowId(i, rows));
       rows.Post();
     });
   }
-  saved_report_no_ = new_key;
+  SavedKey(level) = new_key;
 }
 
 // --- import by key and append from files ------------------------------------
@@ -600,41 +742,37 @@ void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
     Changed();
   });
 
-  const std::string& key_field = m.key_field;
+  const std::vector<std::string> keys = ImportKeyFields(kind);
   const db::Field* only_with = only_rows_with.empty() ? nullptr : &source.FieldByName(only_rows_with);
   for (source.First(); !source.Eof(); source.Next()) {
     if (only_with != nullptr && only_with->IsNull()) continue;
     target.SetKey();
-    target.FieldByName(key_field).SetValue(source.FieldByName(key_field).Value());
-    if (d) target.FieldByName(d->sequence_field).SetValue(source.FieldByName(d->sequence_field).Value());
+    for (const std::string& key : keys) target.FieldByName(key).SetValue(source.FieldByName(key).Value());
     if (target.GotoKey()) {
       target.Edit();
     } else {
       target.Append();
     }
-    for (int i = 0; i < source.FieldCount(); ++i) {
-      const db::Field& from = source.Fields(i);
-      db::Field* to = target.FindField(from.FieldName());
-      if (to == nullptr) continue;
-      if (IsCounted(from.DataType()) && from.IsNull()) {
-        to->SetAsInteger(0);
-      } else {
-        to->SetValue(from.Value());
-      }
-    }
+    mainunit::CopyFieldsByName(source, target);
     if (description_.import_sets_pxh) target.FieldByName("PXH").SetAsString(main_.IdPrefix);
-    const std::string key = target.FieldByName(key_field).AsString();
     if (d) {
       target.FieldByName(d->counter_field).SetAsInteger(1);
-      target.FieldByName(d->id_field).SetAsString(DetailId(kind - 1, key, target.FieldByName(d->sequence_field).AsString()));
+      target.FieldByName(d->id_field).SetAsString(RowId(kind - 1, target));
     } else {
       target.FieldByName(m.counter_field).SetAsInteger(1);
-      target.FieldByName(m.id_field).SetAsString(main_.IdPrefix + key);
+      target.FieldByName(m.id_field).SetAsString(main_.IdPrefix + target.FieldByName(m.key_field).AsString());
     }
     target.Post();
     view_.progress.position = source.RecNo();
     Changed();
   }
+}
+
+std::vector<std::string> EntryFrame::ImportKeyFields(int kind) const {
+  if (kind == 0) return {description_.master.key_field};
+  std::vector<std::string> keys = OwnerKeyFields(kind - 1);
+  keys.push_back(description_.details[kind - 1].sequence_field);
+  return keys;
 }
 
 void EntryFrame::CheckImportSource(int kind) {
@@ -643,8 +781,7 @@ void EntryFrame::CheckImportSource(int kind) {
   source.GetIndexDefs().clear();
   source.Open();
   mainunit::OnExit close([&source] { source.Close(); });
-  std::vector<std::string> keys{description_.master.key_field};
-  if (kind > 0) keys.push_back(description_.details[kind - 1].sequence_field);
+  std::vector<std::string> keys = ImportKeyFields(kind);
   if (kind == 0 && !description_.master.append.only_rows_with.empty()) {
     keys.push_back(description_.master.append.only_rows_with);
   }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "mainunit/main_unit.h"
@@ -39,6 +40,8 @@ struct EntryViewState {
   int page = 0;                   // index into the description's pages
   bool master_pages_shown = true; // false: only the cover is visible
   bool key_editable = true;       // the report-number edit ("报表编号" vs "报表编号(只读)")
+  // Per detail: its key's edit, read-only while a row it owns is being edited.
+  std::vector<bool> detail_key_editable;
   bool insert_enabled = true;     // "插入记录"
   bool append_enabled = true;     // "数据追加"
   std::vector<DetailScope> scopes;
@@ -55,6 +58,7 @@ class EntryFrame {
   EntryFrame& operator=(const EntryFrame&) = delete;
 
   const EntryDescription& Description() const { return description_; }
+  mainunit::MainUnit& Main() { return main_; }
   const EntryViewState& View() const { return view_; }
   // Runs after every change of View().
   std::function<void()> OnViewChanged;
@@ -70,6 +74,8 @@ class EntryFrame {
   bool ValidationOn() const { return validation_on_; }
   bool DetailPostOn() const { return detail_post_on_; }
   const std::string& SavedReportNo() const { return saved_report_no_; }
+  // The key of an owner detail as last browsed (empty for other details).
+  const std::string& SavedDetailKey(int detail) const { return saved_detail_keys_[detail]; }
 
   // FormActivate: the whole set-up while the tables are closed, else only
   // the status line. True when the set-up ran. A set-up that fails closes
@@ -115,7 +121,6 @@ class EntryFrame {
   void UpdateStatusBar();
 
  protected:
-  mainunit::MainUnit& Main() { return main_; }
   mainunit::Prompts& Ask() { return prompts_; }
   // Message box titled "错误窗口", then a silent abort.
   [[noreturn]] void ShowErrorAndAbort(const std::string& text);
@@ -144,28 +149,53 @@ class EntryFrame {
   void SyncPageState();
   void ClearSendMarks();
   void Changed();
+  void LocateDetailOnOpen();
 
   void MasterBeforePost();
   void DetailBeforePost(int detail);
   void MasterAfterPost();
+  void DetailAfterPost(int detail);
   void MasterAfterScroll();
+  void DetailAfterScroll(int detail);
   void MasterPostError(db::PostError& error);
   void DetailPostError(int detail, db::PostError& error);
   void MasterStateChange();
   void DetailStateChange(int detail);
 
-  // Refuses a new report number that detail rows already carry, or under
-  // which a moved row's Id is taken, so a cascade can never stop half-way
-  // and leave rows split between two numbers.
-  void CheckCascadeTarget(const std::string& old_key, const std::string& new_key);
-  void KeyCascade();
-  // Runs `step` on every row of `detail` whose key field is `key`, with the
-  // master link removed and a filter on the key; restored on every exit.
-  void ForEachRowOfKey(int detail, const std::string& key, const std::function<void(db::Table&)>& step);
-  void DeleteDetailRowsOf(const std::string& key);
+  // Levels: kMasterLevel or a detail index. A level owns the details below
+  // it; its key is the master's key field or the detail's sequence.
+  static constexpr int kMasterLevel = -1;
+  using KeyMatch = std::vector<std::pair<std::string, std::string>>;  // field, value
+  db::Table& LevelTable(int level);
+  const std::string& LevelKeyField(int level) const;
+  std::string& SavedKey(int level);
+  // The details that `level` owns, directly or through another detail, owners first.
+  std::vector<int> OwnedBy(int level) const;
+  // The keys a row of `detail` takes from its owners, outermost first.
+  std::vector<std::string> OwnerKeyFields(int detail) const;
+  std::string LinkFields(int detail) const;
+  // The rows that `level`'s current record owns, were its key `key`.
+  KeyMatch RowsOwnedBy(int level, const std::string& key);
+  // A detail row's Id from its keys, as `value_of` gives them.
+  std::string RowId(int detail, const std::function<std::string(const std::string&)>& value_of) const;
+  std::string RowId(int detail, db::Table& row) const;
+
+  // Refuses a new key that rows below already carry, or under which a
+  // moved row's Id is taken, so a cascade can never stop half-way and
+  // leave rows split between two keys.
+  void CheckCascadeTarget(int level, const std::string& new_key);
+  void KeyCascade(int level);
+  // Posts the owners of `detail` whose key was edited and not posted yet,
+  // outermost first, so that the rows below follow them.
+  void PostEditedOwnerKeys(int detail);
+  // Runs `step` on every row of `detail` that `match` names, with the
+  // master link removed and a filter on the keys; restored on every exit.
+  void ForEachRowMatching(int detail, const KeyMatch& match, const std::function<void(db::Table&)>& step);
+  void DeleteRowsOwnedBy(int level);
   bool IsDetailOf(const db::Table& table) const;
   int KindOf(const db::Table& table) const;
-  std::string DetailId(int detail, const std::string& key, const std::string& sequence) const;
+  // The fields an imported row is searched by: its own and its owners' keys.
+  std::vector<std::string> ImportKeyFields(int kind) const;
   void CheckImportSource(int kind);
 
   mainunit::MainUnit& main_;
@@ -185,6 +215,7 @@ class EntryFrame {
   bool detail_post_on_ = true;
   bool importing_ = false;
   std::string saved_report_no_;
+  std::vector<std::string> saved_detail_keys_;
 };
 
 }  // namespace veltra::entry

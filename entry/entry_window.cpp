@@ -1,7 +1,5 @@
 #include "entry/entry_window.h"
 
-#include <algorithm>
-
 #include <QGridLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -9,6 +7,10 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+#include "entry/change_r.h"
+#include "mainunit/on_exit.h"
 #include "platform/text/ascii.h"
 #include "platform/ui/component.h"
 #include "platform/ui/event_handler.h"
@@ -79,10 +81,10 @@ EntryWindow::EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts par
   for (std::size_t i = 0; i < pages.size(); ++i) {
     auto* sheet = new ui::TabSheet(PageControl1, pages[i].name, pages[i].caption);
     TabSheets.push_back(sheet);
-    if (pages[i].detail >= 0) {
+    if (pages[i].detail >= 0 && !pages[i].upper_grid.empty()) {
       detail_pages_.push_back(BuildDetailPage(*sheet, pages[i]));
     } else {
-      BuildMasterPage(*sheet, pages[i].name, i == 0);
+      BuildFormPage(*sheet, pages[i], i == 0);
     }
   }
   // A window of one scroll box has no tabs to pick.
@@ -97,7 +99,7 @@ EntryWindow::EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts par
   layout->addWidget(StatusBar1);
 
   PageControl1->OnChange = [this] { PageControl1Change(); };
-  if (parts_.locate_dialog) StatusBar1->OnDblClick = [this] { frame_->LocateDialog(parts_.locate_dialog); };
+  StatusBar1->OnDblClick = [this] { StatusBar1DblClick(); };
   OnActivate = [this] { FormActivate(); };
   OnClose = [this](bool& allow) { FormClose(allow); };
   OnKeyPress = [this](int& key) { FormKeyPress(key); };
@@ -108,22 +110,29 @@ EntryWindow::~EntryWindow() {
   frame_->OnViewChanged = nullptr;
 }
 
-namespace {
+ui::DBEdit* EntryWindow::EditOf(const std::string& field) const { return FindEdit(-1, field); }
 
-template <typename Control>
-Control* FindByField(const std::vector<std::pair<std::string, Control*>>& controls, const std::string& field) {
-  for (const auto& [name, control] : controls) {
-    if (text::EqualsIgnoreAsciiCase(name, field)) return control;
+ui::DBEdit* EntryWindow::DetailEditOf(int detail, const std::string& field) const { return FindEdit(detail, field); }
+
+ui::DBMemo* EntryWindow::MemoOf(const std::string& field) const {
+  for (const auto& [name, memo] : memos_) {
+    if (text::EqualsIgnoreAsciiCase(name, field)) return memo;
   }
   return nullptr;
 }
 
-}  // namespace
+ui::DBEdit* EntryWindow::FindEdit(int detail, const std::string& field) const {
+  for (const BoundEdit& bound : edits_) {
+    if (bound.detail == detail && text::EqualsIgnoreAsciiCase(bound.field, field)) return bound.edit;
+  }
+  return nullptr;
+}
 
-ui::DBEdit* EntryWindow::EditOf(const std::string& field) const { return FindByField(edits_, field); }
-ui::DBMemo* EntryWindow::MemoOf(const std::string& field) const { return FindByField(memos_, field); }
-
-void EntryWindow::BuildMasterPage(ui::TabSheet& sheet, const std::string& page, bool cover) {
+void EntryWindow::BuildFormPage(ui::TabSheet& sheet, const PageDescription& page, bool cover) {
+  const EntryDescription& description = frame_->Description();
+  const int detail = page.detail;
+  const std::string& file = detail < 0 ? description.master.file : description.details[detail].file;
+  db::DataSource* source = detail < 0 ? &frame_->MasterSource() : &frame_->DetailSource(detail);
   auto* outer = new QVBoxLayout(&sheet);
   auto* scroll = new QScrollArea(&sheet);
   scroll->setWidgetResizable(true);
@@ -137,10 +146,10 @@ void EntryWindow::BuildMasterPage(ui::TabSheet& sheet, const std::string& page, 
       grid->addWidget(line, row++, 0, 1, 2 * kEditsPerRow, Qt::AlignHCenter);
     }
   }
-  const schema::TableDef* table = schema::FindTable(frame_->Description().master.file);
+  const schema::TableDef* table = schema::FindTable(file);
   std::string section;
   int column = 0;
-  for (const schema::Placement* place : GroupedBySection(table->PlacementsOn(page))) {
+  for (const schema::Placement* place : GroupedBySection(table->PlacementsOn(page.name))) {
     if (place->section != section) {
       section = place->section;
       if (column != 0) ++row;
@@ -153,7 +162,7 @@ void EntryWindow::BuildMasterPage(ui::TabSheet& sheet, const std::string& page, 
       // A memo takes a row of its own.
       if (column != 0) ++row;
       auto* memo = new ui::DBMemo(content, "DBMemo_" + place->field);
-      memo->SetDataSource(&frame_->MasterSource());
+      memo->SetDataSource(source);
       memo->SetDataField(place->field);
       memos_.emplace_back(place->field, memo);
       grid->addWidget(label, row, 0);
@@ -161,16 +170,17 @@ void EntryWindow::BuildMasterPage(ui::TabSheet& sheet, const std::string& page, 
       column = 0;
       continue;
     }
-    const bool key = text::EqualsIgnoreAsciiCase(place->field, frame_->Description().master.key_field);
+    const bool key = detail < 0 && text::EqualsIgnoreAsciiCase(place->field, description.master.key_field);
     auto* edit = new ui::DBEdit(content, key ? "DBEdit1" : "DBEdit_" + place->field);
     if (key) {
       label->setObjectName("Label2");
       Label2 = label;
       DBEdit1 = edit;
+      key_caption_ = label->text();
     }
-    edit->SetDataSource(&frame_->MasterSource());
+    edit->SetDataSource(source);
     edit->SetDataField(place->field);
-    edits_.emplace_back(place->field, edit);
+    edits_.push_back({place->field, detail, edit});
     grid->addWidget(label, row, 2 * column);
     grid->addWidget(edit, row, 2 * column + 1);
     if (++column == kEditsPerRow) {
@@ -198,28 +208,33 @@ void EntryWindow::BuildMasterPage(ui::TabSheet& sheet, const std::string& page, 
 EntryWindow::DetailPage EntryWindow::BuildDetailPage(ui::TabSheet& sheet, const PageDescription& description) {
   const int detail = description.detail;
   auto* layout = new QVBoxLayout(&sheet);
-  DetailPage page{};
-  page.scope = new ui::ComboBox(&sheet, description.scope_box, {kScopeCurrent, kScopeAll});
-  layout->addWidget(page.scope, 0, Qt::AlignLeft);
+  DetailPage page{detail, nullptr, nullptr, nullptr};
+  if (!description.scope_box.empty()) {
+    page.scope = new ui::ComboBox(&sheet, description.scope_box, {kScopeCurrent, kScopeAll});
+    layout->addWidget(page.scope, 0, Qt::AlignLeft);
+    page.scope->OnChange = [this, detail] { ScopeChange(detail); };
+  }
   page.upper = new ui::DBGrid(&sheet, description.upper_grid);
-  page.lower = new ui::DBGrid(&sheet, description.lower_grid);
   layout->addWidget(page.upper, 1);
-  layout->addWidget(page.lower, 1);
+  if (!description.lower_grid.empty()) {
+    page.lower = new ui::DBGrid(&sheet, description.lower_grid);
+    layout->addWidget(page.lower, 1);
+  }
   const schema::TableDef* table = schema::FindTable(frame_->Description().details[detail].file);
   for (const schema::Placement* place : table->PlacementsOn(description.name)) {
-    ui::DBGrid* grid = place->section == description.upper_grid ? page.upper : page.lower;
+    ui::DBGrid* grid = place->section == description.upper_grid || !page.lower ? page.upper : page.lower;
     grid->AddColumn(place->field, place->caption, place->width > 0 ? place->width : -1);
   }
-  page.upper->SetDataSource(&frame_->DetailSource(detail));
-  page.lower->SetDataSource(&frame_->DetailSource(detail));
-  page.scope->OnChange = [this, detail] { ScopeChange(detail); };
+  for (ui::DBGrid* grid : {page.upper, page.lower}) {
+    if (grid) grid->SetDataSource(&frame_->DetailSource(detail));
+  }
   return page;
 }
 
 ui::DBGrid* EntryWindow::Grid(const std::string& name) const {
   for (const DetailPage& page : detail_pages_) {
     for (ui::DBGrid* grid : {page.upper, page.lower}) {
-      if (grid->objectName().toStdString() == name) return grid;
+      if (grid && grid->objectName().toStdString() == name) return grid;
     }
   }
   return nullptr;
@@ -270,18 +285,25 @@ void EntryWindow::ApplyView() {
   const EntryViewState& view = frame_->View();
   for (std::size_t i = 1; i < TabSheets.size(); ++i) TabSheets[i]->SetTabVisible(view.master_pages_shown);
   PageControl1->SetActivePage(TabSheets[view.page]);
-  if (DBEdit1 != nullptr && !detail_pages_.empty()) {
-    Label2->setText(view.key_editable ? "报表编号" : "报表编号(只读)");
+  const EntryDescription& description = frame_->Description();
+  if (DBEdit1 != nullptr) {
+    const std::string& read_only = description.read_only_key_caption;
+    Label2->setText(view.key_editable || read_only.empty() ? key_caption_ : ui::ToQString(read_only));
     DBEdit1->setEnabled(view.key_editable);
+  }
+  for (int i = 0; i < frame_->DetailCount(); ++i) {
+    if (ui::DBEdit* key = DetailEditOf(i, description.details[i].sequence_field)) {
+      key->setEnabled(view.detail_key_editable[i]);
+    }
   }
   if (ToolButton5 != nullptr) ToolButton5->setEnabled(view.insert_enabled);
   if (ToolButton9 != nullptr) ToolButton9->setEnabled(view.append_enabled);
-  for (std::size_t i = 0; i < detail_pages_.size(); ++i) {
-    const bool all = view.scopes[i] == DetailScope::AllEnterprises;
-    DetailPage& page = detail_pages_[i];
-    page.scope->SetItemIndex(all ? 1 : 0);
-    page.upper->SetReadOnly(all);
-    page.lower->SetReadOnly(all);
+  for (DetailPage& page : detail_pages_) {
+    const bool all = view.scopes[page.detail] == DetailScope::AllEnterprises;
+    if (page.scope) page.scope->SetItemIndex(all ? 1 : 0);
+    for (ui::DBGrid* grid : {page.upper, page.lower}) {
+      if (grid) grid->SetReadOnly(all);
+    }
   }
   ProgressBar1->setVisible(view.progress.visible);
   ProgressBar1->SetMax(view.progress.maximum);
@@ -314,20 +336,29 @@ void EntryWindow::PageControl1Change() {
 }
 
 void EntryWindow::ScopeChange(int detail) {
-  DetailPage& page = detail_pages_[detail];
+  DetailPage& page = *std::find_if(detail_pages_.begin(), detail_pages_.end(),
+                                   [detail](const DetailPage& p) { return p.detail == detail; });
   const DetailScope scope = page.scope->ItemIndex() == 1 ? DetailScope::AllEnterprises : DetailScope::CurrentEnterprise;
   // The grids are detached while the link changes under them.
-  page.upper->SetDataSource(nullptr);
-  page.lower->SetDataSource(nullptr);
-  struct Reattach {
-    DetailPage& page;
-    db::DataSource* source;
-    ~Reattach() {
-      page.upper->SetDataSource(source);
-      page.lower->SetDataSource(source);
+  const auto attach = [&page](db::DataSource* source) {
+    for (ui::DBGrid* grid : {page.upper, page.lower}) {
+      if (grid) grid->SetDataSource(source);
     }
-  } reattach{page, &frame_->DetailSource(detail)};
+  };
+  attach(nullptr);
+  mainunit::OnExit reattach([&attach, this, detail] { attach(&frame_->DetailSource(detail)); });
   frame_->SetDetailScope(detail, scope);
+}
+
+void EntryWindow::StatusBar1DblClick() {
+  frame_->LocateDialog([this] {
+    if (parts_.locate_dialog) {
+      parts_.locate_dialog();
+      return;
+    }
+    if (!f_change_r_) f_change_r_ = std::make_unique<TF_change_r>(frame_->Main());
+    f_change_r_->ShowModal();
+  });
 }
 
 void EntryWindow::FormKeyPress(int& key) {
@@ -342,13 +373,13 @@ void EntryWindow::FormKeyPress(int& key) {
     if (within(page.upper)) {
       if (page.upper->SelectedColumn() + 1 < page.upper->ColumnCount()) {
         page.upper->SetSelectedColumn(page.upper->SelectedColumn() + 1);
-      } else {
+      } else if (page.lower) {
         page.lower->SetSelectedColumn(0);
         page.lower->setFocus(Qt::TabFocusReason);
       }
       return;
     }
-    if (within(page.lower)) {
+    if (page.lower && within(page.lower)) {
       if (page.lower->SelectedColumn() + 1 < page.lower->ColumnCount()) {
         page.lower->SetSelectedColumn(page.lower->SelectedColumn() + 1);
       }

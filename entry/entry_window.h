@@ -30,12 +30,13 @@ struct EntryWindowParts {
   int height = 543;
   // "数据入库" (ToolButton11), for the windows that import a submission.
   std::function<void()> import_submission;
-  // Runs the window's locate dialog (TF_change_r or TF_change_r2); none
-  // when the window has no locate.
+  // Runs the window's locate dialog; empty: TF_change_r.
   std::function<void()> locate_dialog;
   // The lines the cover shows above its edits (the form's title), centred.
   std::function<std::vector<QWidget*>(QWidget& page)> cover_heading;
 };
+
+class TF_change_r;
 
 // The form's title on the cover, in large type, with a line beneath it when
 // `subtitle` is not empty.
@@ -63,6 +64,8 @@ class EntryWindow : public ui::Form {
 
   // The data-aware edit of a master field, or null when no page shows it.
   ui::DBEdit* EditOf(const std::string& field) const;
+  // The same for a field of a detail shown one row at a time.
+  ui::DBEdit* DetailEditOf(int detail, const std::string& field) const;
   // The memo edit of a master memo field, or null.
   ui::DBMemo* MemoOf(const std::string& field) const;
   // A detail page's grids, by their component names.
@@ -74,14 +77,23 @@ class EntryWindow : public ui::Form {
   virtual void ApplyOwnView() {}
 
  private:
+  // A detail page in grids; the lower grid and the scope box may be absent.
   struct DetailPage {
+    int detail;
     ui::DBGrid* upper;
     ui::DBGrid* lower;
     ui::ComboBox* scope;
   };
+  struct BoundEdit {
+    std::string field;
+    int detail;  // -1 for the master
+    ui::DBEdit* edit;
+  };
 
-  void BuildMasterPage(ui::TabSheet& sheet, const std::string& page, bool cover);
+  // A page of captioned edits on the master, or on a detail shown one row at a time.
+  void BuildFormPage(ui::TabSheet& sheet, const PageDescription& page, bool cover);
   DetailPage BuildDetailPage(ui::TabSheet& sheet, const PageDescription& page);
+  ui::DBEdit* FindEdit(int detail, const std::string& field) const;
   void BuildToolBar();
   void ApplyView();
 
@@ -90,12 +102,15 @@ class EntryWindow : public ui::Form {
   void FormKeyPress(int& key);
   void PageControl1Change();
   void ScopeChange(int detail);
+  void StatusBar1DblClick();
 
   std::unique_ptr<EntryFrame> frame_;
+  std::unique_ptr<TF_change_r> f_change_r_;
   EntryWindowParts parts_;
   std::vector<DetailPage> detail_pages_;
-  std::vector<std::pair<std::string, ui::DBEdit*>> edits_;
+  std::vector<BoundEdit> edits_;
   std::vector<std::pair<std::string, ui::DBMemo*>> memos_;
+  QString key_caption_;  // the master key's label as laid out
 };
 
 }  // namespace veltra::entry

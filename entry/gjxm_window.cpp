@@ -1,13 +1,11 @@
 #include "entry/gjxm_window.h"
 
-#include "entry/change_r.h"
 
 namespace veltra::entry {
 
 TF_gjxm::TF_gjxm(mainunit::MainUnit& main, mainunit::Prompts& prompts)
     : EntryWindow(std::make_unique<GjxmEntry>(main, prompts),
                   {.form_name = "F_gjxm",
-                   .locate_dialog = PlainLocateDialog(main),
                    .cover_heading = CoverHeading("国家级计划项目执行情况调查表", "(Veltra计划）")}) {
   ApplyOwnView();
 }

@@ -48,6 +48,7 @@ EntryDescription KfqDescription() {
       "name='kfq_6.db' or name='kfq_r.db'";
   d.missing_master_key = "企业报表编号不能为空";
   d.master_key_first = "请先填入企业报表编号";
+  d.read_only_key_caption = "报表编号(只读)";
   return d;
 }
 

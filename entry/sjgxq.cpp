@@ -1,6 +1,5 @@
 #include "entry/sjgxq.h"
 
-#include "entry/change_r.h"
 #include "entry/single_table.h"
 
 namespace veltra::entry {
@@ -22,7 +21,6 @@ TF_sjgxq::TF_sjgxq(mainunit::MainUnit& main, mainunit::Prompts& prompts)
                   {.form_name = "F_sjgxq",
                    .width = 791,
                    .height = 542,
-                   .locate_dialog = PlainLocateDialog(main),
                    .cover_heading = CoverHeading("省级高新技术产业开区基本情况调查表")}) {}
 
 }  // namespace veltra::entry

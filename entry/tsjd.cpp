@@ -1,6 +1,5 @@
 #include "entry/tsjd.h"
 
-#include "entry/change_r.h"
 #include "entry/single_table.h"
 
 namespace veltra::entry {
@@ -16,6 +15,6 @@ EntryDescription TsjdDescription() {
 
 TF_tsjd::TF_tsjd(mainunit::MainUnit& main, mainunit::Prompts& prompts)
     : EntryWindow(std::make_unique<EntryFrame>(main, prompts, TsjdDescription()),
-                  {.form_name = "F_tsjd", .locate_dialog = PlainLocateDialog(main)}) {}
+                  {.form_name = "F_tsjd"}) {}
 
 }  // namespace veltra::entry

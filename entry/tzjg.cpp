@@ -1,6 +1,5 @@
 #include "entry/tzjg.h"
 
-#include "entry/change_r.h"
 #include "entry/single_table.h"
 
 namespace veltra::entry {
@@ -16,6 +15,6 @@ EntryDescription TzjgDescription() {
 
 TF_tzjg::TF_tzjg(mainunit::MainUnit& main, mainunit::Prompts& prompts)
     : EntryWindow(std::make_unique<EntryFrame>(main, prompts, TzjgDescription()),
-                  {.form_name = "F_tzjg", .width = 791, .height = 542, .locate_dialog = PlainLocateDialog(main)}) {}
+                  {.form_name = "F_tzjg", .width = 791, .height = 542}) {}
 
 }  // namespace veltra::entry

@@ -11,6 +11,7 @@ namespace {
 
 // Validation adds ",is_chge" to every statement of this kind.
 constexpr int kNationalProjects = 4;
+constexpr const char* kCodeListScratch = "tmp_r.DB";
 
 // The survey tables that a db_name expression reads: `kfq_1.db" a,kfq_2.db" b`.
 std::vector<const schema::TableDef*> TablesOf(std::string_view db_name) {
@@ -39,16 +40,16 @@ FieldDef ExtraColumn(const std::string& column, const std::vector<const schema::
   return widest;
 }
 
-}  // namespace
+struct Kind {
+  int id;
+  std::string result;
+  std::vector<std::string> extras;
+  std::vector<const schema::TableDef*> tables;
+};
 
-std::vector<ResultTable> ResultTables(const TableRows& catalogue) {
-  const schema::TableDef* layout = schema::FindTable("check_r.db");
-  struct Kind {
-    int id;
-    std::string result;
-    std::vector<std::string> extras;
-    std::vector<const schema::TableDef*> tables;
-  };
+// The report kinds of the catalogue with the items their statements select
+// after 编号 and 字段值, and the survey tables they read.
+std::vector<Kind> KindsOf(const TableRows& catalogue) {
   std::vector<Kind> kinds;
   for (std::size_t row = 0; row < catalogue.rows.size(); ++row) {
     const int id = std::stoi(catalogue.Value(row, "id"));
@@ -73,8 +74,15 @@ std::vector<ResultTable> ResultTables(const TableRows& catalogue) {
     }
   }
 
+  return kinds;
+}
+
+}  // namespace
+
+std::vector<ResultTable> ResultTables(const TableRows& catalogue) {
+  const schema::TableDef* layout = schema::FindTable("check_r.db");
   std::vector<ResultTable> results;
-  for (const Kind& kind : kinds) {
+  for (const Kind& kind : KindsOf(catalogue)) {
     auto result = std::find_if(results.begin(), results.end(), [&](const ResultTable& r) {
       return text::EqualsIgnoreAsciiCase(r.file_name, kind.result);
     });
@@ -90,6 +98,23 @@ std::vector<ResultTable> ResultTables(const TableRows& catalogue) {
     }
   }
   return results;
+}
+
+// Each kind's code-list batches put its extra items into the columns after
+// 字段值 by position (is_chge for national projects, code2 for the detail
+// tables), so each such column must hold the widest item of any kind.
+ResultTable CodeListScratch(const TableRows& catalogue) {
+  const schema::TableDef* layout = schema::FindTable(kCodeListScratch);
+  ResultTable scratch{kCodeListScratch, layout->fields};
+  for (const Kind& kind : KindsOf(catalogue)) {
+    for (std::size_t i = 0; i < kind.extras.size(); ++i) {
+      const FieldDef item = ExtraColumn(kind.extras[i], kind.tables, kind.result);
+      const std::size_t position = 2 + i;
+      if (position == scratch.fields.size()) scratch.fields.push_back(item);
+      scratch.fields[position].size = std::max(scratch.fields[position].size, item.size);
+    }
+  }
+  return scratch;
 }
 
 }  // namespace veltra::install

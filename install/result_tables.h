@@ -19,4 +19,8 @@ struct ResultTable {
 // One table per distinct result table of `catalogue` (the rows of check_db.DB).
 std::vector<ResultTable> ResultTables(const TableRows& catalogue);
 
+// tmp_r.DB, the scratch table of validation's code lists: 编号, 字段值, then
+// columns wide enough for the extra items that any kind selects.
+ResultTable CodeListScratch(const TableRows& catalogue);
+
 }  // namespace veltra::install

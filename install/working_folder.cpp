@@ -9,6 +9,7 @@
 #include "install/result_tables.h"
 #include "platform/formats/table_file.h"
 #include "platform/text/ascii.h"
+#include "platform/text/gbk.h"
 #include "platform/types/error.h"
 #include "schema/embedded_file.h"
 #include "schema/schema.h"
@@ -54,6 +55,13 @@ Value ParseValue(const std::string& text, const FieldDef& field, const std::stri
       case FieldType::Date:
         if (const auto date = ParseDate(text)) return Value::FromDate(*date);
         break;
+      case FieldType::String:
+        // The file would keep only what fits: an installed row is never cut.
+        if (text::GbkLength(text) > static_cast<std::size_t>(field.size)) {
+          throw InstallError(where + ": '" + text + "' is longer than the " + std::to_string(field.size) +
+                             " bytes of " + field.name);
+        }
+        return Value::Text(text);
       default:
         return Value::Text(text);
     }
@@ -104,6 +112,8 @@ class FolderBuilder {
 
   void AddResultTables() {
     for (const ResultTable& result : ResultTables(Rows("check_db.DB"))) Add(result.file_name, result.fields, false);
+    const ResultTable scratch = CodeListScratch(Rows("check_db.DB"));
+    Target(TableRows{.table = scratch.file_name}).fields = scratch.fields;
   }
 
   void WriteInto(const fs::path& folder) const {

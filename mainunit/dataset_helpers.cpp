@@ -4,12 +4,32 @@
 
 namespace veltra::mainunit {
 
+namespace {
+
+// The types whose nulls the system stores as 0.
+bool NullIsZero(FieldType type) {
+  return type == FieldType::Float || type == FieldType::SmallInt || type == FieldType::Integer;
+}
+
+}  // namespace
+
 void SetNullNumericFieldsToZero(db::DataSet& data_set) {
   for (int i = 0; i < data_set.FieldCount(); ++i) {
     db::Field& field = data_set.Fields(i);
-    const FieldType type = field.DataType();
-    const bool counted = type == FieldType::Float || type == FieldType::SmallInt || type == FieldType::Integer;
-    if (counted && field.IsNull()) field.SetAsInteger(0);
+    if (NullIsZero(field.DataType()) && field.IsNull()) field.SetAsInteger(0);
+  }
+}
+
+void CopyFieldsByName(db::DataSet& from, db::DataSet& to) {
+  for (int i = 0; i < from.FieldCount(); ++i) {
+    const db::Field& column = from.Fields(i);
+    db::Field* field = to.FindField(column.FieldName());
+    if (field == nullptr) continue;
+    if (NullIsZero(column.DataType()) && column.IsNull()) {
+      field->SetAsInteger(0);
+    } else {
+      field->SetValue(column.Value());
+    }
   }
 }
 

@@ -11,6 +11,11 @@ namespace veltra::mainunit {
 // edited to 0; other types are left alone.
 void SetNullNumericFieldsToZero(db::DataSet& data_set);
 
+// Copies into the record being edited in `to` every field of `from`'s
+// current record that `to` has by name; a null float, small-integer or
+// integer arrives as 0, any other value as it stands.
+void CopyFieldsByName(db::DataSet& from, db::DataSet& to);
+
 // Rewrites a closed table without its deleted records. False when the
 // table could not be packed (held open elsewhere, missing); callers go on
 // without a message, the table stays as it was.

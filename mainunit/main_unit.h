@@ -38,6 +38,9 @@ class MainUnit {
   std::string LocateKeyField;
   std::string LocateKeyValue;
   std::string LocateKeyValue2;
+  // The fault's field (the result row's 字段名): tells in which detail table
+  // the row that LocateKeyValue2 names lies.
+  std::string LocateFaultField;
   // For the locate dialogs: the table to move and, for TF_change_r, its key.
   db::Table* LocateTable = nullptr;
   std::string LocateIndexName;

@@ -83,6 +83,7 @@ void CheckFrame::PrepareCheckPrint() {
 void CheckFrame::DBGrid1DblClick() {
   main_.LocateKeyValue = Table2.FieldByName("编号").AsString();
   main_.LocateKeyValue2.clear();
+  main_.LocateFaultField = Table2.FieldByName("字段名").AsString();
   main_.OpenedFromCheck = true;
   const LocateTarget* target = FindLocateTarget(main_.ReportKind);
   if (target == nullptr) return;

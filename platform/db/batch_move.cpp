@@ -5,6 +5,32 @@
 
 namespace veltra::db {
 
+std::vector<Row> ConvertRows(DataSet& source, const FieldDefs& target, std::string_view owner) {
+  const std::size_t columns = source.FieldLayout().size();
+  if (columns > target.size()) {
+    throw EngineError(EngineError::Kind::TypeMismatch,
+                      "batch move into " + std::string(owner) + ": the source has " + std::to_string(columns) +
+                          " columns, the table only " + std::to_string(target.size()));
+  }
+  const std::size_t count = static_cast<std::size_t>(source.RecordCount());
+  std::vector<Row> rows;
+  rows.reserve(count);
+  for (std::size_t r = 0; r < count; ++r) {
+    const Row& from = source.RecordAt(r);
+    Row row(target.size());
+    for (std::size_t c = 0; c < columns; ++c) {
+      try {
+        row[c] = ConvertToField(from[c], target[c], owner);
+      } catch (const EngineError& error) {
+        throw EngineError(error.kind(), std::string(error.what()) + " (batch move, source record " +
+                                            std::to_string(r + 1) + ")");
+      }
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
 std::size_t BatchMove::Execute() {
   moved_ = 0;
   if (!Source || !Destination) {
@@ -23,29 +49,8 @@ std::size_t BatchMove::Execute() {
   } close_source{open_source ? Source : nullptr};
   if (open_destination) Destination->Open();
   CloseAfter close_destination{open_destination ? Destination : nullptr};
-  const FieldDefs& target = Destination->FieldLayout();
-  const std::size_t columns = Source->FieldLayout().size();
-  if (columns > target.size()) {
-    throw EngineError(EngineError::Kind::TypeMismatch,
-                      "batch move into " + Destination->DisplayName() + ": the source has " +
-                          std::to_string(columns) + " columns, the table only " + std::to_string(target.size()));
-  }
-  const std::size_t count = static_cast<std::size_t>(Source->RecordCount());
-  std::vector<Row> rows;
-  rows.reserve(count);
-  for (std::size_t r = 0; r < count; ++r) {
-    const Row& from = Source->RecordAt(r);
-    Row row(target.size());
-    for (std::size_t c = 0; c < columns; ++c) {
-      try {
-        row[c] = ConvertToField(from[c], target[c], Destination->DisplayName());
-      } catch (const EngineError& error) {
-        throw EngineError(error.kind(), std::string(error.what()) + " (batch move, source record " +
-                                            std::to_string(r + 1) + ")");
-      }
-    }
-    rows.push_back(std::move(row));
-  }
+  std::vector<Row> rows = ConvertRows(*Source, Destination->FieldLayout(), Destination->DisplayName());
+  const std::size_t count = rows.size();
   Destination->CheckBrowseMode();
   Destination->store().InsertMany(std::move(rows));
   Destination->Refresh();

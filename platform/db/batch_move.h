@@ -5,6 +5,8 @@
 // fewer columns leaves the remaining ones null; one with more columns than
 // the table is an error. The rows are added as a whole or not at all.
 #include <cstddef>
+#include <string_view>
+#include <vector>
 
 #include "platform/db/dataset.h"
 #include "platform/db/table.h"
@@ -12,6 +14,11 @@
 namespace veltra::db {
 
 enum class BatchMode { Append };
+
+// The records of an open data set as rows of a table with the fields
+// `target`, converted as a batch move converts them; `owner` names the
+// table in errors.
+std::vector<Row> ConvertRows(DataSet& source, const FieldDefs& target, std::string_view owner);
 
 class BatchMove {
  public:

@@ -137,19 +137,22 @@ void Database::RewriteTable(std::string_view name, TableType type, std::string_v
   auto file = formats::OpenTableFile(path);
   const formats::TableKind kind = file->kind();
   const FieldDefs fields = file->fields();
+  const formats::CodePage code_page = file->code_page();
+  if (keep_records) file->CheckWritable();  // what ReadAll gives may not be all the file holds
   const std::vector<formats::Record> records = keep_records ? file->ReadAll() : std::vector<formats::Record>();
   file.reset();
-  formats::CreateTableFile(path, kind, fields, records);
+  formats::CreateTableFile(path, kind, fields, records, code_page);
 }
 
 void Database::PackTable(std::string_view name, TableType type) { RewriteTable(name, type, "pack", true); }
 
 void Database::EmptyTable(std::string_view name, TableType type) { RewriteTable(name, type, "empty", false); }
 
-void Database::CreateTable(std::string_view name, TableType type, const FieldDefs& fields) {
+void Database::CreateTable(std::string_view name, TableType type, const FieldDefs& fields,
+                           const std::vector<Row>& records) {
   const fs::path path = ResolveTableName(name, type);
   ReleaseForRewrite(path, "create");
-  formats::CreateTableFile(path, KindOf(type, path), fields);
+  formats::CreateTableFile(path, KindOf(type, path), fields, records);
 }
 
 std::shared_ptr<sql::TableSource> Database::OpenTable(std::string_view name) {

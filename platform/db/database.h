@@ -35,8 +35,10 @@ class Database : public sql::Catalog {
   void PackTable(std::string_view name, TableType type = TableType::Default);
   // Removes every record of a closed table, keeping its fields.
   void EmptyTable(std::string_view name, TableType type = TableType::Default);
-  // Writes a new empty table, replacing any closed table of that name.
-  void CreateTable(std::string_view name, TableType type, const FieldDefs& fields);
+  // Writes a new table holding `records` (none by default), replacing any
+  // closed table of that name as a whole: a failure leaves the old one.
+  void CreateTable(std::string_view name, TableType type, const FieldDefs& fields,
+                   const std::vector<Row>& records = {});
 
   std::shared_ptr<sql::TableSource> OpenTable(std::string_view name) override;
 

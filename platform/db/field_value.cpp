@@ -126,8 +126,11 @@ Value ToText(const Value& value, const FieldDef& def) {
 
 Value ToBytes(const Value& value, const FieldDef& def) {
   std::string raw = value.kind() == Value::Kind::Bytes ? value.bytes() : value.ToDisplayText();
-  if (def.type == FieldType::Bytes && def.size > 0 && raw.size() > static_cast<std::size_t>(def.size)) {
-    raw.resize(static_cast<std::size_t>(def.size));
+  // A bytes field has a fixed width: a shorter value is padded with zero
+  // bytes, as the file will give it back; a longer one is refused by the
+  // file, never cut.
+  if (def.type == FieldType::Bytes && raw.size() < static_cast<std::size_t>(def.size)) {
+    raw.resize(static_cast<std::size_t>(def.size), '\0');
   }
   return Value::FromBytes(std::move(raw));
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/formats/record_checks.h"
 #include "platform/text/ascii.h"
 #include "platform/text/gbk.h"
 #include "platform/types/error.h"
@@ -104,13 +105,14 @@ void RecordStore::FitToLayout(Row& values) const { values.resize(fields_.size())
 // Every write checks its rows before anything is written, so that a bulk
 // write stays whole and the refusal names the table and field.
 void RecordStore::CheckEncodable(const Row& values) const {
+  const formats::CodePage code_page = file_ ? file_->code_page() : formats::CodePage::Gbk();
   for (std::size_t f = 0; f < fields_.size(); ++f) {
     const Value& value = values[f];
-    if (value.kind() == Value::Kind::Text && !text::IsGbkEncodable(value.text())) {
-      throw EngineError(EngineError::Kind::InvalidValue,
-                        name_ + ": field " + fields_[f].name +
-                            " holds a character that the table's code page cannot store",
-                        {name_, fields_[f].name, value.text()});
+    if (value.kind() != Value::Kind::Text || code_page.CanEncode(value.text())) continue;
+    try {
+      code_page.Encode(value.text());
+    } catch (const text::TextError& e) {
+      formats::RefuseUnstorableText(name_, fields_[f].name, value.text(), e.what());
     }
   }
 }

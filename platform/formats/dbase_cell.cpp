@@ -90,21 +90,16 @@ std::string EncodeDate(const Value& value) {
   return buffer;
 }
 
-std::string EncodeText(const DbfField& field, const Value& value, const DBaseCodePage& code_page) {
+std::string EncodeText(const DbfField& field, const Value& value, const CodePage& code_page) {
   if (value.kind() == Value::Kind::Bytes) throw CellError("binary data cannot be stored as text");
-  std::string bytes;
-  try {
-    bytes = code_page.EncodeTruncated(value.ToDisplayText(), static_cast<std::size_t>(field.length));
-  } catch (const text::TextError& e) {
-    throw CellError(e.what());
-  }
+  std::string bytes = code_page.EncodeTruncated(value.ToDisplayText(), static_cast<std::size_t>(field.length));
   bytes.resize(static_cast<std::size_t>(field.length), ' ');
   return bytes;
 }
 
 }  // namespace
 
-Value DecodeCell(const DbfField& field, std::string_view raw, const DBaseCodePage& code_page) {
+Value DecodeCell(const DbfField& field, std::string_view raw, const CodePage& code_page) {
   switch (field.type) {
     case 'C':
       try {
@@ -124,7 +119,7 @@ Value DecodeCell(const DbfField& field, std::string_view raw, const DBaseCodePag
   }
 }
 
-std::string EncodeCell(const DbfField& field, const Value& value, const DBaseCodePage& code_page) {
+std::string EncodeCell(const DbfField& field, const Value& value, const CodePage& code_page) {
   if (value.is_null()) return std::string(static_cast<std::size_t>(field.length), ' ');
   switch (field.type) {
     case 'C':

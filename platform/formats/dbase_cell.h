@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/formats/dbase_code_page.h"
+#include "platform/formats/code_page.h"
 #include "platform/formats/dbase_header.h"
 #include "platform/types/value.h"
 
@@ -22,13 +22,13 @@ class CellError : public std::runtime_error {
 // The value of a C, N, F, D or L cell (`raw` is exactly the field's
 // length). Blank cells, N filled with '*' (overflow), D "00000000" and
 // L '?' are null.
-Value DecodeCell(const DbfField& field, std::string_view raw, const DBaseCodePage& code_page);
+Value DecodeCell(const DbfField& field, std::string_view raw, const CodePage& code_page);
 
 // The stored bytes of `value` in a C, N, F, D or L field. Text too wide is
-// cut on a character boundary; a number too wide for its field, a
-// character the code page lacks or a value of the wrong kind is a
-// CellError.
-std::string EncodeCell(const DbfField& field, const Value& value, const DBaseCodePage& code_page);
+// cut on a character boundary; a character the code page lacks is a
+// text::TextError; a number too wide for its field or a value of the wrong
+// kind is a CellError.
+std::string EncodeCell(const DbfField& field, const Value& value, const CodePage& code_page);
 
 // The block number an M cell points to; nullopt when it is blank (or 0).
 std::optional<std::uint32_t> DecodeMemoPointer(std::string_view raw);

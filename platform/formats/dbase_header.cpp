@@ -64,7 +64,7 @@ std::string Hex(unsigned v) {
   return std::string("0x") + digits[(v >> 4) & 0xF] + digits[v & 0xF];
 }
 
-DbfField ParseDescriptor(std::string_view d, int index, int offset, const DBaseCodePage& code_page,
+DbfField ParseDescriptor(std::string_view d, int index, int offset, const CodePage& code_page,
                          const std::filesystem::path& file) {
   DbfField field;
   const std::string_view raw_name = d.substr(0, std::min(d.substr(0, 11).find('\0'), std::size_t{11}));
@@ -192,7 +192,7 @@ DbfHeader ParseDbfHeader(std::string_view b, std::uint64_t file_size, const std:
   h.record_count = Read32(b, 4);
   h.record_length = Read16(b, 10);
   h.language_driver = static_cast<std::uint8_t>(b[29]);
-  const DBaseCodePage code_page = DBaseCodePage::ForLanguageDriver(h.language_driver);
+  const CodePage code_page = CodePage::ForLanguageDriver(h.language_driver);
 
   std::size_t at = kDbfHeaderSize;
   int offset = 1;

@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/formats/dbase_code_page.h"
+#include "platform/formats/code_page.h"
 #include "platform/types/field.h"
 
 namespace veltra::formats {

@@ -71,10 +71,17 @@ std::string DBaseMemoFile::Read(std::uint32_t block) const {
     if (std::string_view(head).substr(0, 4) != kDBase4Head) {
       Garbled(file_.path(), "block " + std::to_string(block) + " does not start a memo");
     }
+    // The length counts the 8 bytes of the memo's head.
     const std::uint32_t length = Read32(head, 4);
-    if (length < 8 || offset + length > size) {
-      Garbled(file_.path(), "memo" + at_block + " claims " + std::to_string(length) +
-                                " bytes, more than the file holds");
+    const std::string memo_at = "备注文件" + file_.path().string() + "第" + std::to_string(block) + "块的备注";
+    if (length < 8) {
+      throw EngineError(EngineError::Kind::FileFormat,
+                        memo_at + "记下的长度是" + std::to_string(length) + "字节，不到备注头本身的8字节");
+    }
+    if (offset + length > size) {
+      throw EngineError(EngineError::Kind::FileFormat,
+                        memo_at + "记下的长度是" + std::to_string(length) + "字节，超出了文件末尾（文件只有" +
+                            std::to_string(size) + "字节）");
     }
     return file_.ReadAt(offset + 8, length - 8);
   }

@@ -29,18 +29,14 @@ std::string RecordContext(const std::filesystem::path& file, std::uint64_t recor
 
 // Bytes of a memo value as stored: text in the table's code page, raw
 // bytes as they are.
-std::string MemoBytes(const Value& value, const DBaseCodePage& code_page) {
+std::string MemoBytes(const Value& value, const CodePage& code_page) {
   if (value.kind() == Value::Kind::Bytes) return value.bytes();
-  try {
-    return code_page.Encode(value.ToDisplayText());
-  } catch (const text::TextError& e) {
-    throw CellError(e.what());
-  }
+  return code_page.Encode(value.ToDisplayText());
 }
 
 // One record's bytes; `store_memo` keeps a memo's bytes and returns its block.
 template <typename StoreMemo>
-std::string EncodeRecord(const DbfHeader& header, const Record& record, const DBaseCodePage& code_page,
+std::string EncodeRecord(const DbfHeader& header, const Record& record, const CodePage& code_page,
                          const std::filesystem::path& file, StoreMemo&& store_memo) {
   CheckRecordWidth(file, record, header.fields.size());
   std::string bytes(header.record_length, ' ');
@@ -60,6 +56,8 @@ std::string EncodeRecord(const DbfHeader& header, const Record& record, const DB
     } catch (const CellError& e) {
       throw EngineError(EngineError::Kind::InvalidValue,
                         "field " + field.name + " of " + file.string() + ": " + e.what());
+    } catch (const text::TextError& e) {
+      RefuseUnstorableText(file, field.name, record[i].ToDisplayText(), e.what());
     }
   }
   return bytes;
@@ -73,7 +71,7 @@ class DBaseTable final : public TableFile {
     const std::string first = file_.ReadAt(0, std::min<std::uint64_t>(size, kDbfHeaderSize));
     const std::uint16_t header_length = ParseHeaderLength(first, path_);
     header_ = ParseDbfHeader(file_.ReadAt(0, std::min<std::uint64_t>(size, header_length)), size, path_);
-    code_page_ = DBaseCodePage::ForLanguageDriver(header_.language_driver);
+    code_page_ = CodePage::ForLanguageDriver(header_.language_driver);
     fields_ = ToFieldDefs(header_.fields);
     if (header_.has_memo()) OpenMemo();
     ScanDeletionFlags();
@@ -84,6 +82,10 @@ class DBaseTable final : public TableFile {
   const FieldDefs& fields() const override { return fields_; }
   int key_field_count() const override { return 0; }
   std::size_t record_count() const override { return live_.size(); }
+  CodePage code_page() const override { return code_page_; }
+  void CheckWritable() const override {
+    if (header_.has_memo() && !memo_) RefuseChangeWithoutMemoFile(path_, MemoPathFor(path_));
+  }
 
   std::vector<Record> ReadAll() override {
     std::vector<Record> records;
@@ -98,6 +100,7 @@ class DBaseTable final : public TableFile {
   }
 
   void Append(const Record& record) override {
+    CheckWritable();
     const std::string bytes = Encode(record);
     const std::uint32_t index = header_.record_count;
     file_.WriteAt(RecordOffset(index), bytes + kEndOfFile);
@@ -106,11 +109,13 @@ class DBaseTable final : public TableFile {
   }
 
   void Overwrite(std::size_t position, const Record& record) override {
+    CheckWritable();
     const std::uint32_t index = LiveIndex(position);
     file_.WriteAt(RecordOffset(index), Encode(record));
   }
 
   void Remove(std::size_t position) override {
+    CheckWritable();
     const std::uint32_t index = LiveIndex(position);
     file_.WriteAt(RecordOffset(index), std::string(1, kDeleted));
     live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(position));
@@ -123,13 +128,10 @@ class DBaseTable final : public TableFile {
     return RandomAccessFile(path, RandomAccessFile::Mode::ReadOnly);
   }
 
+  // Without it memos read as blank and CheckWritable refuses every change.
   void OpenMemo() {
     const auto memo_path = FindMemoFile(path_);
-    if (!memo_path) {
-      throw EngineError(EngineError::Kind::FileFormat,
-                        path_.string() + " has memo fields but its memo file " +
-                            MemoPathFor(path_).filename().string() + " is missing");
-    }
+    if (!memo_path) return;
     memo_.emplace(*memo_path, header_.dbase3_memo() ? MemoStyle::DBase3 : MemoStyle::DBase4,
                   ::access(memo_path->c_str(), W_OK) == 0 ? RandomAccessFile::Mode::ReadWrite
                                                            : RandomAccessFile::Mode::ReadOnly);
@@ -180,7 +182,7 @@ class DBaseTable final : public TableFile {
 
   Value ReadMemo(std::string_view pointer) const {
     const auto block = DecodeMemoPointer(pointer);
-    if (!block) return Value::Null();
+    if (!block || !memo_) return Value::Null();
     try {
       return Value::Text(code_page_.Decode(memo_->Read(*block)));
     } catch (const text::TextError& e) {
@@ -206,7 +208,7 @@ class DBaseTable final : public TableFile {
   std::filesystem::path path_;
   RandomAccessFile file_;
   DbfHeader header_;
-  DBaseCodePage code_page_ = DBaseCodePage::Gbk();
+  CodePage code_page_ = CodePage::Gbk();
   FieldDefs fields_;
   std::optional<DBaseMemoFile> memo_;
   std::vector<std::uint32_t> live_;  // file index of each live record, in order
@@ -219,10 +221,10 @@ std::unique_ptr<TableFile> OpenDBaseTable(const std::filesystem::path& path) {
 }
 
 void CreateDBaseTable(const std::filesystem::path& path, const FieldDefs& fields,
-                      const std::vector<Record>& records) {
+                      const std::vector<Record>& records, const CodePage& code_page) {
   DbfHeader header = MakeDbfHeader(fields, path);
   header.record_count = static_cast<std::uint32_t>(records.size());
-  const DBaseCodePage code_page = DBaseCodePage::Gbk();
+  header.language_driver = code_page.LanguageDriver();
   const std::filesystem::path memo_path = MemoPathFor(path);
   DBaseMemoBuilder memo(memo_path);
 

@@ -18,6 +18,6 @@ std::unique_ptr<TableFile> OpenDBaseTable(const std::filesystem::path& path);
 // Writes the table and its memo file whole, each through a temporary file;
 // nothing is written when a name, size or value is refused.
 void CreateDBaseTable(const std::filesystem::path& path, const FieldDefs& fields,
-                      const std::vector<Record>& records);
+                      const std::vector<Record>& records, const CodePage& code_page = CodePage::Gbk());
 
 }  // namespace veltra::formats

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <random>
 
 #include "platform/types/error.h"
@@ -28,6 +30,33 @@ void WriteAll(int fd, const std::filesystem::path& path, std::string_view bytes,
     }
     bytes.remove_prefix(static_cast<std::size_t>(n));
     offset += static_cast<std::uint64_t>(n);
+  }
+}
+
+// Fills a temporary file in the target's folder through `fill`, flushes
+// it to disk and renames it over `target`, so the target is either the
+// old file or the complete new one.
+void ReplaceFile(const std::filesystem::path& target,
+                 const std::function<void(int fd, const std::filesystem::path& temp)>& fill) {
+  std::random_device random;
+  const std::filesystem::path temp =
+      target.parent_path() / ("." + target.filename().string() + ".tmp" + std::to_string(random()));
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) ThrowIo(temp, "create");
+  try {
+    fill(fd, temp);
+    if (::fsync(fd) != 0) ThrowIo(temp, "flush");
+  } catch (...) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    throw;
+  }
+  ::close(fd);
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    const int saved = errno;
+    ::unlink(temp.c_str());
+    errno = saved;
+    ThrowIo(target, "replace");
   }
 }
 
@@ -82,26 +111,17 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
 }
 
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
-  std::random_device random;
-  const std::filesystem::path temp =
-      target.parent_path() / ("." + target.filename().string() + ".tmp" + std::to_string(random()));
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) ThrowIo(temp, "create");
-  try {
-    WriteAll(fd, temp, bytes, 0);
-    if (::fsync(fd) != 0) ThrowIo(temp, "flush");
-  } catch (...) {
-    ::close(fd);
-    ::unlink(temp.c_str());
-    throw;
-  }
-  ::close(fd);
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
-    const int saved = errno;
-    ::unlink(temp.c_str());
-    errno = saved;
-    ThrowIo(target, "replace");
-  }
+  ReplaceFile(target, [&](int fd, const std::filesystem::path& temp) { WriteAll(fd, temp, bytes, 0); });
+}
+
+void CopyFileAtomically(const RandomAccessFile& source, const std::filesystem::path& target) {
+  constexpr std::uint64_t kChunk = 1 << 20;
+  ReplaceFile(target, [&](int fd, const std::filesystem::path& temp) {
+    const std::uint64_t size = source.Size();
+    for (std::uint64_t at = 0; at < size; at += kChunk) {
+      WriteAll(fd, temp, source.ReadAt(at, static_cast<std::size_t>(std::min(kChunk, size - at))), at);
+    }
+  });
 }
 
 }  // namespace veltra::formats

@@ -39,4 +39,7 @@ std::string ReadWholeFile(const std::filesystem::path& path);
 // or the complete new one.
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 
+// Replaces `target` with a copy of `source` in the same way.
+void CopyFileAtomically(const RandomAccessFile& source, const std::filesystem::path& target);
+
 }  // namespace veltra::formats

@@ -10,6 +10,7 @@ namespace veltra::formats::paradox {
 namespace {
 
 constexpr int kBcdDigits = 32;
+constexpr int kDoubleDigits = 17;  // significant decimal digits that tell any two doubles apart
 
 // Spelled out byte by byte so that the compiler makes it one load and a
 // byte swap: every number of a record passes through here when a table is read.
@@ -110,13 +111,21 @@ std::optional<double> DecodeBcd(const char* in) {
   const bool negative = (head & 0x80) == 0;
   const int decimals = head & 0x3F;
   if (decimals > kBcdDigits) throw CorruptFieldError("BCD field with more than 32 decimals");
+  // A double carries 17 significant digits. Writers elsewhere leave
+  // garbage in the digits past those; from the first such nibble on the
+  // rest reads as zeros. Garbage among the significant digits is an error.
   std::string text;
   int digits = 0;
+  int significant = 0;
+  bool garbage_tail = false;
   for (int i = 0; i < 16; ++i) {
     auto byte = static_cast<unsigned char>(in[1 + i]);
     if (negative) byte ^= 0xFF;
-    for (const int nibble : {byte >> 4, byte & 0x0F}) {
-      if (nibble > 9) throw CorruptFieldError("BCD field with a digit above 9");
+    for (int nibble : {byte >> 4, byte & 0x0F}) {
+      if (nibble > 9 && significant < kDoubleDigits) throw CorruptFieldError("BCD field with a digit above 9");
+      garbage_tail = garbage_tail || nibble > 9;
+      if (garbage_tail) nibble = 0;
+      if (nibble != 0 || significant > 0) ++significant;
       if (digits++ == kBcdDigits - decimals) text += '.';
       text += static_cast<char>('0' + nibble);
     }

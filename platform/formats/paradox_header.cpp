@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "platform/formats/paradox_codec.h"
-#include "platform/formats/paradox_text.h"
 #include "platform/text/ascii.h"
 #include "platform/text/gbk.h"
 #include "platform/types/error.h"
@@ -65,6 +64,17 @@ int CodePageOfSortOrder(std::uint8_t sort_order) {
     case 0x62: return 1252;
     case kSortOrderGbk: return kCodePageGbk;
     default: return 437;
+  }
+}
+
+// The sort order byte we write with a code page; readers of level 7 take
+// the code page itself from the header.
+std::uint8_t SortOrderOfCodePage(int code_page) {
+  switch (code_page) {
+    case kCodePageGbk: return kSortOrderGbk;
+    case 1252: return 0x62;
+    case 437: return 0xB7;
+    default: return 0x00;
   }
 }
 
@@ -143,7 +153,7 @@ ParadoxHeader ParseHeader(std::string_view b, std::uint64_t file_size, const std
   std::uint8_t sort_order = static_cast<std::uint8_t>(b[0x29]);
   h.code_page = h.version >= kFirstExtendedVersion ? LoadLe16(b.data() + 0x6A) : 0;
   if (h.code_page == 0) h.code_page = CodePageOfSortOrder(sort_order);
-  const CodePageDecoder decoder(h.code_page);
+  const CodePage code_page = CodePage::ForNumber(h.code_page);
 
   const std::size_t n = static_cast<std::size_t>(field_count);
   const std::size_t types_at = VariablePartStart(h.version);
@@ -164,7 +174,7 @@ ParadoxHeader ParseHeader(std::string_view b, std::uint64_t file_size, const std
     if (end == std::string_view::npos) Corrupt(path, "the field names run past the header");
     std::string name;
     try {
-      name = decoder.ToUtf8(header.substr(name_pos, end - name_pos));
+      name = code_page.Decode(header.substr(name_pos, end - name_pos));
     } catch (const text::TextError& e) {
       Corrupt(path, "the name of field " + std::to_string(i + 1) + " is garbled: " + e.what());
     }
@@ -206,19 +216,24 @@ ParadoxField DescribeField(const FieldDef& def) {
   return {t.letter, WidthOf(t, size_byte), size_byte, def};
 }
 
-ParadoxHeader NewHeader(const FieldDefs& fields) {
+ParadoxHeader NewHeader(const FieldDefs& fields, int code_page) {
   if (fields.empty() || fields.size() > kMaxFields) {
     throw EngineError(EngineError::Kind::InvalidValue, "a Paradox table has 1 to 255 fields");
   }
   ParadoxHeader h;
+  h.code_page = code_page;
+  const CodePage encoding = CodePage::ForNumber(code_page);
   for (std::size_t i = 0; i < fields.size(); ++i) {
     const std::string& name = fields[i].name;
     const auto bad_name = [&](const std::string& why) {
       throw EngineError(EngineError::Kind::InvalidName, "field name \"" + name + "\" " + why);
     };
     if (name.empty() || name.front() == ' ') bad_name("is empty or starts with a space");
-    if (!text::IsGbkEncodable(name)) bad_name("has a character that code page 936 cannot hold");
-    if (text::GbkLength(name) > kMaxFieldNameBytes) bad_name("is longer than 25 bytes");
+    try {
+      if (encoding.Encode(name).size() > kMaxFieldNameBytes) bad_name("is longer than 25 bytes");
+    } catch (const text::TextError& e) {
+      bad_name(e.what());
+    }
     for (std::size_t j = 0; j < i; ++j) {
       if (text::EqualsIgnoreAsciiCase(fields[j].name, name)) bad_name("appears twice");
     }
@@ -250,8 +265,9 @@ std::string SerializeHeader(ParadoxHeader& h) {
     vars += static_cast<char>(f.size_byte);
   }
   vars.append(4 + 4 * n + TableNameLength(kVersion7), '\0');
+  const CodePage encoding = CodePage::ForNumber(h.code_page);
   for (const ParadoxField& f : h.fields) {
-    vars += text::Utf8ToGbk(f.def.name);
+    vars += encoding.Encode(f.def.name);
     vars += '\0';
   }
   const std::size_t field_numbers_at = kExtendedHeaderEnd + vars.size();
@@ -266,7 +282,6 @@ std::string SerializeHeader(ParadoxHeader& h) {
   h.header_size = static_cast<int>((real_size + kHeaderUnit - 1) / kHeaderUnit * kHeaderUnit);
   h.version = kVersion7;
   h.file_type = kFileTypeUnkeyed;
-  h.code_page = kCodePageGbk;
 
   std::string out(static_cast<std::size_t>(h.header_size), '\0');
   char* p = out.data();
@@ -277,7 +292,7 @@ std::string SerializeHeader(ParadoxHeader& h) {
   StoreLe16(p + 0x12, 1);
   StoreLe16(p + 0x21, static_cast<std::uint16_t>(n));
   StoreLe32(p + 0x25, kNoEncryptionV4);
-  p[0x29] = static_cast<char>(kSortOrderGbk);
+  p[0x29] = static_cast<char>(SortOrderOfCodePage(h.code_page));
   p[0x2D] = 1;
   p[0x2E] = 1;
   p[0x39] = static_cast<char>(kVersion7);
@@ -289,7 +304,7 @@ std::string SerializeHeader(ParadoxHeader& h) {
   StoreLe16(p + 0x5A, 0x0100 | kVersion7);
   StoreLe16(p + 0x64, static_cast<std::uint16_t>(n + 1));
   StoreLe16(p + 0x66, static_cast<std::uint16_t>(field_numbers_at - kFixedHeaderSize));
-  StoreLe16(p + 0x6A, static_cast<std::uint16_t>(kCodePageGbk));
+  StoreLe16(p + 0x6A, static_cast<std::uint16_t>(h.code_page));
   p[0x6C] = 1;
   p[0x6D] = 1;
   StoreLe16(p + 0x6E, static_cast<std::uint16_t>(sort_order_id_at - kFixedHeaderSize));

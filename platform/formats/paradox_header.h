@@ -9,13 +9,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/formats/code_page.h"
 #include "platform/types/field.h"
 
 namespace veltra::formats::paradox {
 
 // Bytes of the fixed header part, which holds every count.
 inline constexpr std::size_t kFixedHeaderSize = 0x58;
-inline constexpr int kCodePageGbk = 936;
 inline constexpr std::uint8_t kVersion7 = 0x0C;
 inline constexpr std::uint8_t kFileTypeKeyed = 0;
 inline constexpr std::uint8_t kFileTypeUnkeyed = 2;
@@ -58,8 +58,9 @@ ParadoxHeader ParseHeader(std::string_view bytes, std::uint64_t file_size,
 // that is only read) naming the field.
 ParadoxField DescribeField(const FieldDef& def);
 
-// Builds a level 7 unkeyed header for these fields with code page 936.
-ParadoxHeader NewHeader(const FieldDefs& fields);
+// Builds a level 7 unkeyed header for these fields, their names and text
+// in `code_page` (936 for every table we create).
+ParadoxHeader NewHeader(const FieldDefs& fields, int code_page = kCodePageGbk);
 
 // The full header bytes (header_size of them, which this sets).
 std::string SerializeHeader(ParadoxHeader& header);

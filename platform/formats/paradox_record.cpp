@@ -47,15 +47,10 @@ bool KindFits(FieldType type, const Value& v) {
   }
 }
 
-std::string_view WithoutTrailingNuls(const char* p, std::size_t n) {
-  while (n > 0 && p[n - 1] == '\0') --n;
-  return {p, n};
-}
-
 }  // namespace
 
 RecordCodec::RecordCodec(const std::vector<ParadoxField>& fields, int code_page, std::filesystem::path path)
-    : fields_(fields), decoder_(code_page), path_(std::move(path)) {
+    : fields_(fields), code_page_(CodePage::ForNumber(code_page)), path_(std::move(path)) {
   for (const ParadoxField& f : fields_) {
     offsets_.push_back(record_size_);
     record_size_ += static_cast<std::size_t>(f.width);
@@ -85,9 +80,13 @@ Value RecordCodec::DecodeField(const ParadoxField& f, const char* p, const MemoS
   switch (f.def.type) {
     case FieldType::String: {
       const std::size_t n = strnlen(p, static_cast<std::size_t>(f.width));
-      return n == 0 ? Value() : Value::Text(decoder_.ToUtf8({p, n}));
+      return n == 0 ? Value() : Value::Text(code_page_.Decode({p, n}));
     }
-    case FieldType::Bytes: return Value::FromBytes(std::string(WithoutTrailingNuls(p, static_cast<std::size_t>(f.width))));
+    case FieldType::Bytes: {
+      // Fixed width: trailing zero bytes belong to the value; all zero is blank.
+      const std::string_view stored(p, static_cast<std::size_t>(f.width));
+      return stored.find_first_not_of('\0') == std::string_view::npos ? Value() : Value::FromBytes(std::string(stored));
+    }
     case FieldType::Float:
     case FieldType::Money: {
       const auto v = DecodeDouble(p);
@@ -136,10 +135,12 @@ Value RecordCodec::DecodeField(const ParadoxField& f, const char* p, const MemoS
   std::string data;
   if (tail.length <= static_cast<std::uint32_t>(leader)) {
     data.assign(p, tail.length);
+  } else if (const MemoReader* reader = memos()) {
+    data = reader->Read(tail, f.def.type == FieldType::Graphic);
   } else {
-    data = memos().Read(tail, f.def.type == FieldType::Graphic);
+    return Value();
   }
-  if (f.def.type == FieldType::Memo) return Value::Text(decoder_.ToUtf8(data));
+  if (f.def.type == FieldType::Memo) return Value::Text(code_page_.Decode(data));
   return Value::FromBytes(std::move(data));
 }
 
@@ -160,8 +161,7 @@ std::string RecordCodec::Encode(const Record& record, const MemoSink& memos) con
     try {
       EncodeField(f, v, bytes.data() + offsets_[i], blob);
     } catch (const text::TextError& e) {
-      throw EngineError(EngineError::Kind::InvalidValue,
-                        "field " + f.def.name + " of " + path_.string() + ": " + e.what());
+      RefuseUnstorableText(path_, f.def.name, v.ToDisplayText(), e.what());
     }
     if (!blob.empty()) blobs.emplace_back(i, std::move(blob));
   }
@@ -177,6 +177,11 @@ std::string RecordCodec::Encode(const Record& record, const MemoSink& memos) con
   return bytes;
 }
 
+void RecordCodec::Check(const Record& record) const {
+  MemoWriter nowhere(kMemoUnit, [](std::uint64_t, std::string_view) {});
+  Encode(record, [&]() -> MemoWriter& { return nowhere; });
+}
+
 void RecordCodec::EncodeField(const ParadoxField& f, const Value& v, char* p, std::string& blob) const {
   const auto invalid = [&](const std::string& what) {
     throw EngineError(EngineError::Kind::InvalidValue, "field " + f.def.name + " of " + path_.string() + " " + what);
@@ -187,11 +192,11 @@ void RecordCodec::EncodeField(const ParadoxField& f, const Value& v, char* p, st
   };
   switch (f.def.type) {
     case FieldType::String: {
-      const std::string gbk = text::Utf8ToGbk(text::TruncateToGbkBytes(v.text(), static_cast<std::size_t>(f.width)));
-      std::memcpy(p, gbk.data(), gbk.size());
+      const std::string stored = code_page_.EncodeTruncated(v.text(), static_cast<std::size_t>(f.width));
+      std::memcpy(p, stored.data(), stored.size());
       return;
     }
-    case FieldType::Memo: blob = text::Utf8ToGbk(v.text()); return;
+    case FieldType::Memo: blob = code_page_.Encode(v.text()); return;
     case FieldType::Bytes:
       if (v.bytes().size() > static_cast<std::size_t>(f.width)) invalid("cannot hold more than " + std::to_string(f.width) + " bytes");
       std::memcpy(p, v.bytes().data(), v.bytes().size());

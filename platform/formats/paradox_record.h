@@ -8,15 +8,16 @@
 
 #include "platform/formats/paradox_header.h"
 #include "platform/formats/paradox_memo.h"
-#include "platform/formats/paradox_text.h"
+#include "platform/formats/code_page.h"
 #include "platform/formats/table_file.h"
 
 namespace veltra::formats::paradox {
 
 class RecordCodec {
  public:
-  // The memo file is reached only for a value that does not fit its leader.
-  using MemoSource = std::function<const MemoReader&()>;
+  // The memo file is reached only for a value that does not fit its leader;
+  // null when the file is missing, which reads such values as blank.
+  using MemoSource = std::function<const MemoReader*()>;
   using MemoSink = std::function<MemoWriter&()>;
 
   RecordCodec(const std::vector<ParadoxField>& fields, int code_page, std::filesystem::path path);
@@ -25,9 +26,11 @@ class RecordCodec {
   Record Decode(const char* bytes, std::size_t record_number, const MemoSource& memos) const;
 
   // Checks and encodes every value before any memo is stored, so a refused
-  // record leaves nothing behind. Text is written in code page 936. Throws
+  // record leaves nothing behind. Text is written in the table's code page. Throws
   // EngineError TypeMismatch or InvalidValue naming the field and file.
   std::string Encode(const Record& record, const MemoSink& memos) const;
+  // Refuses what Encode would refuse, storing nothing.
+  void Check(const Record& record) const;
 
   // Largest value of the + fields of `record` (0 when none).
   std::uint32_t MaxAutoIncrement(const Record& record) const;
@@ -39,7 +42,7 @@ class RecordCodec {
   std::vector<ParadoxField> fields_;
   std::vector<std::size_t> offsets_;
   std::size_t record_size_ = 0;
-  CodePageDecoder decoder_;
+  CodePage code_page_;
   std::filesystem::path path_;
 };
 

@@ -10,6 +10,7 @@
 #include "platform/formats/paradox_header.h"
 #include "platform/formats/paradox_memo.h"
 #include "platform/formats/paradox_record.h"
+#include "platform/formats/record_checks.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
 
@@ -75,6 +76,8 @@ class ParadoxTable final : public TableFile {
   const FieldDefs& fields() const override { return fields_; }
   int key_field_count() const override { return header_.key_field_count; }
   std::size_t record_count() const override { return record_count_; }
+  CodePage code_page() const override { return CodePage::ForNumber(header_.code_page); }
+  void CheckWritable() const override;
 
   std::vector<Record> ReadAll() override;
   void Append(const Record& record) override;
@@ -89,7 +92,8 @@ class ParadoxTable final : public TableFile {
 
   void Load();
   void WalkBlocks(const RandomAccessFile& file);
-  void EnsureWritable();
+  // `about_to_write`, when given, is refused before a keyed table is rewritten.
+  void EnsureWritable(const Record* about_to_write = nullptr);
   std::string Encode(const Record& record);
   std::uint64_t BlockOffset(int number) const {
     return static_cast<std::uint64_t>(header_.header_size) +
@@ -102,6 +106,7 @@ class ParadoxTable final : public TableFile {
 
   std::filesystem::path path_;
   std::optional<std::filesystem::path> memo_path_;
+  bool memo_file_missing_ = false;
   ParadoxHeader header_;
   std::string fixed_header_;  // the file's first bytes, counts kept current
   FieldDefs fields_;
@@ -125,6 +130,7 @@ void ParadoxTable::Load() {
   for (const auto& f : header_.fields) fields_.push_back(f.def);
   codec_ = std::make_unique<RecordCodec>(header_.fields, header_.code_page, path_);
   memo_path_ = FindCompanion(path_, ".mb");
+  memo_file_missing_ = !memo_path_ && HasBlobField(fields_);
   WalkBlocks(file);
   file_.reset();
   memo_file_.reset();
@@ -165,15 +171,11 @@ void ParadoxTable::WalkBlocks(const RandomAccessFile& file) {
 std::vector<Record> ParadoxTable::ReadAll() {
   const RandomAccessFile file(path_, RandomAccessFile::Mode::ReadOnly);
   std::optional<paradox::MemoReader> memos;
-  const RecordCodec::MemoSource memo_source = [&]() -> const paradox::MemoReader& {
-    if (!memos) {
-      if (!memo_path_) {
-        throw EngineError(EngineError::Kind::FileFormat,
-                          path_.string() + " keeps memo values in a .mb file, which is missing");
-      }
-      memos.emplace(*memo_path_, ReadWholeFile(*memo_path_));
-    }
-    return *memos;
+  // Without its .mb the values kept there read as blank; CheckWritable
+  // then refuses every change, so that no rewrite can lose them.
+  const RecordCodec::MemoSource memo_source = [&]() -> const paradox::MemoReader* {
+    if (!memos && memo_path_) memos.emplace(*memo_path_, ReadWholeFile(*memo_path_));
+    return memos ? &*memos : nullptr;
   };
   std::vector<Record> records;
   records.reserve(record_count_);
@@ -190,7 +192,7 @@ std::vector<Record> ParadoxTable::ReadAll() {
   return records;
 }
 
-void ParadoxTable::EnsureWritable() {
+void ParadoxTable::CheckWritable() const {
   for (const FieldDef& f : fields_) {
     if (f.type == FieldType::FmtMemo || f.type == FieldType::Ole || f.type == FieldType::Graphic) {
       throw EngineError(EngineError::Kind::Unsupported,
@@ -198,8 +200,14 @@ void ParadoxTable::EnsureWritable() {
                             std::string(FieldTypeName(f.type)) + ", which is only read");
     }
   }
-  if (header_.file_type != paradox::kFileTypeUnkeyed || header_.code_page != paradox::kCodePageGbk) {
-    CreateParadoxTable(path_, fields_, ReadAll());
+  if (memo_file_missing_) RefuseChangeWithoutMemoFile(path_, MemoPathFor(path_));
+}
+
+void ParadoxTable::EnsureWritable(const Record* about_to_write) {
+  CheckWritable();
+  if (header_.file_type != paradox::kFileTypeUnkeyed) {
+    if (about_to_write) codec_->Check(*about_to_write);
+    CreateParadoxTable(path_, fields_, ReadAll(), header_.code_page);
     Load();
   }
   if (!file_) file_ = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadWrite);
@@ -246,7 +254,7 @@ void ParadoxTable::WriteCounts() {
 }
 
 void ParadoxTable::Append(const Record& record) {
-  EnsureWritable();
+  EnsureWritable(&record);
   const std::string bytes = Encode(record);
   const auto record_size = static_cast<std::size_t>(header_.record_size);
   if (!chain_.empty() && chain_.back().count < RecordsPerBlock(header_)) {
@@ -276,7 +284,7 @@ void ParadoxTable::Append(const Record& record) {
 
 void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
   Locate(position, "overwrite");  // refuse a bad position before any rewrite
-  EnsureWritable();
+  EnsureWritable(&record);
   const auto [index, slot] = Locate(position, "overwrite");
   const std::string bytes = Encode(record);
   file_->WriteAt(BlockOffset(chain_[index].number) + kBlockHeaderSize +
@@ -329,9 +337,9 @@ std::unique_ptr<TableFile> OpenParadoxTable(const std::filesystem::path& path) {
 }
 
 void CreateParadoxTable(const std::filesystem::path& path, const FieldDefs& fields,
-                        const std::vector<Record>& records) {
-  ParadoxHeader header = paradox::NewHeader(fields);
-  const RecordCodec codec(header.fields, paradox::kCodePageGbk, path);
+                        const std::vector<Record>& records, int code_page) {
+  ParadoxHeader header = paradox::NewHeader(fields, code_page);
+  const RecordCodec codec(header.fields, code_page, path);
   const bool has_memo_file = HasBlobField(fields);
   std::string memo_image = has_memo_file ? paradox::NewMemoFileHeader() : std::string();
   std::optional<paradox::MemoWriter> memos;

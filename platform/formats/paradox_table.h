@@ -4,21 +4,25 @@
 #include <memory>
 #include <vector>
 
+#include "platform/formats/code_page.h"
 #include "platform/formats/table_file.h"
 
 namespace veltra::formats {
 
 // Opens a table of level 3.0 to 7, keyed or not. The memo companion is
-// found beside it whatever the case of its name. Writes change records in
-// place when the table is unkeyed with code page 936; the first write to
-// any other table (keyed, another code page) rewrites it once as such and
-// removes its stale primary index (.px). Throws EngineError FileFormat for
-// a damaged file, Unsupported for an encrypted one, both naming the file.
+// found beside it whatever the case of its name; without it the values
+// kept there read as blank and every change is refused. Text is read and
+// written in the table's own code page. Writes change records in place
+// when the table is unkeyed; the first write to a keyed table rewrites it
+// once as unkeyed and removes its stale primary index (.px), after the
+// value written has been checked, so a refused write changes nothing.
+// Throws EngineError FileFormat for a damaged file, Unsupported for an
+// encrypted one, both naming the file.
 std::unique_ptr<TableFile> OpenParadoxTable(const std::filesystem::path& path);
 
-// Writes a new level 7 unkeyed table (code page 936) and its .mb when a
-// field is a memo or blob, each replaced as a whole.
+// Writes a new level 7 unkeyed table and its .mb when a field is a memo
+// or blob, each replaced as a whole.
 void CreateParadoxTable(const std::filesystem::path& path, const FieldDefs& fields,
-                        const std::vector<Record>& records);
+                        const std::vector<Record>& records, int code_page = kCodePageGbk);
 
 }  // namespace veltra::formats

@@ -14,6 +14,17 @@ void CheckRecordWidth(const std::filesystem::path& file, const Record& record, s
   }
 }
 
+void RefuseChangeWithoutMemoFile(const std::filesystem::path& table, const std::filesystem::path& memo) {
+  throw EngineError(EngineError::Kind::FileFormat, "表" + table.string() + "的备注文件" + memo.filename().string() +
+                                                       "不存在：备注字段读不出，表只能查看，不能修改");
+}
+
+void RefuseUnstorableText(const std::filesystem::path& table, const std::string& field, const std::string& value,
+                          const std::string& why) {
+  throw EngineError(EngineError::Kind::InvalidValue, "表" + table.string() + "的字段“" + field + "”：" + why,
+                    {table.filename().string(), field, value, 0, 0, why});
+}
+
 void CheckRecordPosition(const std::filesystem::path& file, std::size_t position, std::size_t count) {
   if (position >= count) {
     throw EngineError(EngineError::Kind::State, file.string() + ": no record at position " +

@@ -2,6 +2,7 @@
 // Checks every table format makes on a record before it touches the file.
 #include <cstddef>
 #include <filesystem>
+#include <string>
 
 #include "platform/formats/table_file.h"
 
@@ -9,6 +10,15 @@ namespace veltra::formats {
 
 // InvalidValue unless `record` has one value per field.
 void CheckRecordWidth(const std::filesystem::path& file, const Record& record, std::size_t fields);
+
+// A table whose memo file is missing is only read: its memo values read
+// as blank, and a change could lose them. Throws FileFormat naming both files.
+[[noreturn]] void RefuseChangeWithoutMemoFile(const std::filesystem::path& table, const std::filesystem::path& memo);
+
+// InvalidValue for text of `field` that the table's code page cannot store;
+// `why` (a text::TextError's message) names the character and where it is.
+[[noreturn]] void RefuseUnstorableText(const std::filesystem::path& table, const std::string& field,
+                                       const std::string& value, const std::string& why);
 
 // State error unless `position` addresses one of `count` records.
 void CheckRecordPosition(const std::filesystem::path& file, std::size_t position, std::size_t count);

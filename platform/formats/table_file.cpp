@@ -23,13 +23,13 @@ std::unique_ptr<TableFile> OpenTableFile(const std::filesystem::path& path) {
 }
 
 void CreateTableFile(const std::filesystem::path& path, TableKind kind, const FieldDefs& fields,
-                     const std::vector<Record>& records) {
+                     const std::vector<Record>& records, const CodePage& code_page) {
   switch (kind) {
-    case TableKind::DBase: return CreateDBaseTable(path, fields, records);
+    case TableKind::DBase: return CreateDBaseTable(path, fields, records, code_page);
     case TableKind::Text: return CreateTextTable(path, fields, records);
     case TableKind::Paradox: break;
   }
-  CreateParadoxTable(path, fields, records);
+  CreateParadoxTable(path, fields, records, code_page.number());
 }
 
 }  // namespace veltra::formats

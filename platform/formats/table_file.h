@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/formats/code_page.h"
 #include "platform/types/field.h"
 #include "platform/types/value.h"
 
@@ -31,6 +32,12 @@ class TableFile {
   // elsewhere (Paradox header); 0 for every table we write.
   virtual int key_field_count() const = 0;
   virtual std::size_t record_count() const = 0;
+  // The code page of the file's text, in which every change is written.
+  virtual CodePage code_page() const { return CodePage::Gbk(); }
+  // Throws EngineError naming the file and the reason when it must be
+  // neither changed nor rewritten with what ReadAll gives (a Paradox table
+  // whose .mb is missing, fields that are only read).
+  virtual void CheckWritable() const {}
 
   // Every live record in file order (deleted dBase records are skipped).
   virtual std::vector<Record> ReadAll() = 0;
@@ -45,10 +52,10 @@ std::unique_ptr<TableFile> OpenTableFile(const std::filesystem::path& path);
 
 // Writes a new table with these fields and records, replacing any file of
 // that name (and its memo companion) through a temporary file renamed
-// over it. Throws EngineError (InvalidName for a field name the format
+// over it. Text tables are always GBK; the others take `code_page`. Throws EngineError (InvalidName for a field name the format
 // cannot store, InvalidValue, Io) and leaves any old file untouched.
 void CreateTableFile(const std::filesystem::path& path, TableKind kind, const FieldDefs& fields,
-                     const std::vector<Record>& records = {});
+                     const std::vector<Record>& records = {}, const CodePage& code_page = CodePage::Gbk());
 
 // The kind that an extension selects: .dbf dBase, .txt text, else Paradox.
 TableKind KindForPath(const std::filesystem::path& path);

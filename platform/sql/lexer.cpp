@@ -1,5 +1,6 @@
 #include "platform/sql/lexer.h"
 
+#include "platform/text/utf8.h"
 #include "platform/types/error.h"
 
 namespace veltra::sql {
@@ -142,21 +143,43 @@ class Lexer {
   int column_ = 1;
 };
 
+// Bytes that are not UTF-8 (binary input) and control characters appear
+// as \xNN, so that a message quoting them stays readable text.
+std::string ShownText(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t start = pos;
+    const char32_t cp = text::NextCodePoint(text, pos);
+    if (cp != text::kInvalidCodePoint && cp >= 0x20 && cp != 0x7F) {
+      shown.append(text.substr(start, pos - start));
+      continue;
+    }
+    for (std::size_t i = start; i < pos; ++i) {
+      const auto byte = static_cast<unsigned char>(text[i]);
+      shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+    }
+  }
+  return shown;
+}
+
 }  // namespace
 
 std::vector<Token> Tokenize(std::string_view statement) { return Lexer(statement).Run(); }
 
+std::string StatementPosition(const Token& token) {
+  return "第" + std::to_string(token.line) + "行第" + std::to_string(token.column) + "列";
+}
+
 void ThrowSyntaxError(const Token& token) {
-  const std::string where =
-      " at line " + std::to_string(token.line) + ", column " + std::to_string(token.column);
   if (token.kind == Token::Kind::End) {
-    throw EngineError(EngineError::Kind::Syntax, "syntax error near end of statement" + where,
+    throw EngineError(EngineError::Kind::Syntax, "SQL语句在" + StatementPosition(token) + "处意外结束",
                       {"", "", "", token.line, token.column});
   }
-  std::string shown = token.text;
+  std::string shown = ShownText(token.text);
   if (token.kind == Token::Kind::String) shown = "'" + shown + "'";
   if (token.kind == Token::Kind::Quoted) shown = "\"" + shown + "\"";
-  throw EngineError(EngineError::Kind::Syntax, "syntax error near '" + shown + "'" + where,
+  throw EngineError(EngineError::Kind::Syntax, "SQL语句" + StatementPosition(token) + "“" + shown + "”附近有语法错误",
                     {"", "", shown, token.line, token.column});
 }
 

@@ -29,6 +29,9 @@ struct Token {
 std::vector<Token> Tokenize(std::string_view statement);
 
 // The one wording of syntax errors: "syntax error near 'x' at line l, column c".
+// "第2行第13列": where `token` stands, for messages.
+std::string StatementPosition(const Token& token);
+
 [[noreturn]] void ThrowSyntaxError(const Token& token);
 
 }  // namespace veltra::sql

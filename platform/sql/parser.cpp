@@ -36,16 +36,17 @@ bool IsReserved(std::string_view word) {
                     {"", "", token.text, token.line, token.column});
 }
 
-[[noreturn]] void ThrowTooDeep() {
-  throw EngineError(EngineError::Kind::Unsupported, "an expression nested this deeply");
+[[noreturn]] void ThrowTooDeep(const Token& where, int limit) {
+  throw EngineError(EngineError::Kind::Unsupported, "SQL语句" + StatementPosition(where) + "处的表达式嵌套超过了" +
+                                                        std::to_string(limit) + "层的上限");
 }
 
 class DepthGuard {
  public:
-  DepthGuard(int& depth, int limit) : depth_(depth) {
+  DepthGuard(int& depth, int limit, const Token& where) : depth_(depth) {
     if (++depth_ > limit) {
       --depth_;
-      ThrowTooDeep();
+      ThrowTooDeep(where, limit);
     }
   }
   ~DepthGuard() { --depth_; }
@@ -63,9 +64,9 @@ class ChainGuard {
   ~ChainGuard() { depth_ -= added_; }
   ChainGuard(const ChainGuard&) = delete;
   ChainGuard& operator=(const ChainGuard&) = delete;
-  void Deepen() {
+  void Deepen(const Token& where) {
     ++added_;
-    if (++depth_ > limit_) ThrowTooDeep();
+    if (++depth_ > limit_) ThrowTooDeep(where, limit_);
   }
 
  private:
@@ -396,8 +397,8 @@ class Parser {
   }
 
   ExprPtr ParseExpression() {
-    const DepthGuard nesting(nesting_, kMaxNesting);
-    const DepthGuard tree(tree_depth_, kMaxTreeDepth);
+    const DepthGuard nesting(nesting_, kMaxNesting, Current());
+    const DepthGuard tree(tree_depth_, kMaxTreeDepth, Current());
     return ParseOr();
   }
 
@@ -408,7 +409,7 @@ class Parser {
     ChainGuard chain(tree_depth_, kMaxTreeDepth);
     ExprPtr left = (this->*operand)();
     while (IsWord(word)) {
-      chain.Deepen();
+      chain.Deepen(Current());
       const Token where = Take();
       left = MakeBinary(kind, where, std::move(left), (this->*operand)());
     }
@@ -418,7 +419,7 @@ class Parser {
   ExprPtr ParseNot() {
     if (IsWord("not")) {
       const Token where = Take();
-      const DepthGuard tree(tree_depth_, kMaxTreeDepth);
+      const DepthGuard tree(tree_depth_, kMaxTreeDepth, where);
       ExprPtr node = MakeNode(Expr::Kind::Not, where);
       node->args.push_back(ParseNot());
       return node;
@@ -492,7 +493,7 @@ class Parser {
   ExprPtr ParseAdditive() {
     ChainGuard chain(tree_depth_, kMaxTreeDepth);
     ExprPtr left = ParseMultiplicative();
-    for (;; chain.Deepen()) {
+    for (;; chain.Deepen(Current())) {
       const Token where = Current();
       if (AcceptSymbol("+")) {
         left = MakeArithmetic(ArithmeticOp::Add, where, std::move(left), ParseMultiplicative());
@@ -509,7 +510,7 @@ class Parser {
   ExprPtr ParseMultiplicative() {
     ChainGuard chain(tree_depth_, kMaxTreeDepth);
     ExprPtr left = ParseUnary();
-    for (;; chain.Deepen()) {
+    for (;; chain.Deepen(Current())) {
       const Token where = Current();
       if (AcceptSymbol("*")) {
         left = MakeArithmetic(ArithmeticOp::Multiply, where, std::move(left), ParseUnary());
@@ -530,7 +531,7 @@ class Parser {
   ExprPtr ParseUnary() {
     const Token where = Current();
     if (AcceptSymbol("-")) {
-      const DepthGuard tree(tree_depth_, kMaxTreeDepth);
+      const DepthGuard tree(tree_depth_, kMaxTreeDepth, where);
       ExprPtr node = MakeNode(Expr::Kind::Negate, where);
       node->args.push_back(ParseUnary());
       return node;

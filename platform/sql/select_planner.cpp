@@ -1,7 +1,8 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/sql/binder.h"
 #include "platform/sql/select_plan.h"
@@ -85,14 +86,18 @@ std::string_view AggregateName(AggregateKind kind) {
 
 // Names repeated in the result get "_1", "_2" ... so that the result can
 // be saved as a table; a suffix never takes a name another column has.
+// Each name's suffix search resumes where its last one stopped, so the
+// work stays linear however often a name repeats.
 void MakeNamesUnique(FieldDefs& columns) {
-  std::set<std::string> taken;
+  std::unordered_set<std::string> taken;
   for (const FieldDef& column : columns) taken.insert(text::ToAsciiLower(column.name));
-  std::set<std::string> seen;
+  std::unordered_set<std::string> seen;
+  std::unordered_map<std::string, int> last_suffix;
   for (FieldDef& column : columns) {
-    if (seen.insert(text::ToAsciiLower(column.name)).second) continue;
+    const std::string name = text::ToAsciiLower(column.name);
+    if (seen.insert(name).second) continue;
+    int& suffix = last_suffix[name];
     std::string candidate;
-    int suffix = 0;
     do {
       candidate = column.name + "_" + std::to_string(++suffix);
     } while (!taken.insert(text::ToAsciiLower(candidate)).second);

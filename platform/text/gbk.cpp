@@ -114,9 +114,7 @@ std::string Utf8ToGbk(std::string_view utf8) {
     if (cp == kInvalidCodePoint) throw TextError(InvalidUtf8Message(utf8, start));
     const std::uint16_t code = EncodeCodePoint(t, cp);
     if (code == 0) {
-      throw TextError("character '" + std::string(utf8.substr(start, pos - start)) + "' (U+" +
-                      Hex(static_cast<unsigned>(cp), 4) + ") at position " +
-                      std::to_string(index) + " cannot be encoded in GBK");
+      throw TextError(CannotEncodeMessage(utf8.substr(start, pos - start), cp, index, kGbkCodePage));
     }
     if (code > 0xFF) out += static_cast<char>(code >> 8);
     out += static_cast<char>(code & 0xFF);
@@ -144,8 +142,7 @@ std::string GbkToUtf8(std::string_view gbk) {
       width = 2;
     }
     if (cp == 0) {
-      throw TextError("byte 0x" + Hex(lead, 2) + " at offset " + std::to_string(pos) +
-                      " does not start a valid GBK character");
+      throw TextError(CannotDecodeMessage(lead, pos, kGbkCodePage));
     }
     AppendUtf8(out, cp);
     pos += width;
@@ -184,6 +181,16 @@ std::size_t GbkLength(std::string_view utf8) {
     length += EncodedWidth(t, NextCodePoint(utf8, pos));
   }
   return length;
+}
+
+std::string CannotEncodeMessage(std::string_view character, char32_t code_point, std::size_t index, int code_page) {
+  return "字符“" + std::string(character) + "”（U+" + Hex(static_cast<unsigned>(code_point), 4) + "，第" +
+         std::to_string(index + 1) + "个字符）无法用代码页" + std::to_string(code_page) + "存储";
+}
+
+std::string CannotDecodeMessage(unsigned char byte, std::size_t offset, int code_page) {
+  return "第" + std::to_string(offset + 1) + "个字节0x" + Hex(byte, 2) + "不是代码页" + std::to_string(code_page) +
+         " 中的字符";
 }
 
 std::string_view TruncateToGbkBytes(std::string_view utf8, std::size_t max_bytes) {

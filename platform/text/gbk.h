@@ -16,6 +16,13 @@ class TextError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+inline constexpr int kGbkCodePage = 936;
+
+// The texts of TextError for every code page: which character or byte,
+// where (counted from 1 in the message, given here from 0), which code page.
+std::string CannotEncodeMessage(std::string_view character, char32_t code_point, std::size_t index, int code_page);
+std::string CannotDecodeMessage(unsigned char byte, std::size_t offset, int code_page);
+
 // UTF-8 -> GBK. Throws TextError naming the first character GBK cannot
 // encode and its character position (0-based).
 std::string Utf8ToGbk(std::string_view utf8);

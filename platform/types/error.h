@@ -17,6 +17,7 @@ struct ErrorSubject {
   std::string value;  // the refused value as given, or the word of a statement
   int line = 0;       // where in a statement, from 1
   int column = 0;
+  std::string reason;  // why the value is refused, in the user's words; may be empty
 };
 
 class EngineError : public std::runtime_error {

@@ -7,22 +7,10 @@
 #include "platform/types/error.h"
 #include "platform/ui/component.h"
 #include "platform/ui/event_handler.h"
+#include "platform/ui/gbk_size_validator.h"
 
 namespace veltra::ui {
 namespace {
-
-// Refuses text whose GBK form is longer than the field holds.
-class GbkSizeValidator : public QValidator {
- public:
-  explicit GbkSizeValidator(int max_bytes) : max_bytes_(max_bytes) {}
-  State validate(QString& input, int&) const override {
-    return text::GbkLength(input.toStdString()) <= static_cast<std::size_t>(max_bytes_) ? Acceptable
-                                                                                        : Invalid;
-  }
-
- private:
-  int max_bytes_;
-};
 
 bool ChangesText(const QKeyEvent& event) {
   if (event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Delete) return true;

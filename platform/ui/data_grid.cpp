@@ -4,12 +4,33 @@
 #include <algorithm>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 #include "platform/ui/component.h"
 #include "platform/ui/event_handler.h"
+#include "platform/ui/gbk_size_validator.h"
 
 namespace veltra::ui {
+
+// A cell of a string field takes no more than the field holds, as DBEdit does.
+class GridCellEditors : public QStyledItemDelegate {
+ public:
+  explicit GridCellEditors(DBGrid& grid) : QStyledItemDelegate(&grid), grid_(grid) {}
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    const db::Field* field = grid_.ColumnField(index.column());
+    auto* line = qobject_cast<QLineEdit*>(editor);
+    if (line && field && field->DataType() == FieldType::String && field->Size() > 0) {
+      line->setValidator(new GbkSizeValidator(field->Size(), line));
+    }
+    return editor;
+  }
+
+ private:
+  DBGrid& grid_;
+};
 
 class GridModel : public QAbstractTableModel {
  public:
@@ -90,6 +111,7 @@ DBGrid::DBGrid(QWidget* parent, const std::string& name)
     : QTableView(parent), model_(std::make_unique<GridModel>(*this)) {
   NameComponent(*this, name);
   setModel(model_.get());
+  setItemDelegate(new GridCellEditors(*this));
   setSelectionMode(SingleSelection);
   setEditTriggers(AnyKeyPressed | EditKeyPressed);
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);

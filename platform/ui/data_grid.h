@@ -15,6 +15,7 @@ namespace veltra::ui {
 
 class DBGrid;
 class GridModel;
+class GridCellEditors;
 
 class GridColumn {
  public:
@@ -75,6 +76,7 @@ class DBGrid : public QTableView, private db::DataSourceObserver {
  private:
   friend class GridColumn;
   friend class GridModel;
+  friend class GridCellEditors;
   void ActiveChanged(db::DataSource&) override { Reload(); }
   void DataSetChanged(db::DataSource&) override { Reload(); }
   void RecordChanged(db::DataSource&, const db::Field*) override;

@@ -50,7 +50,8 @@ std::string EngineText(const EngineError& error) {
       return std::string("SQL语句有错，不能执行：") + error.what();
     case Kind::TypeMismatch: return TableText(s) + "的字段类型不符";
     case Kind::InvalidValue:
-      return field ? TableText(s) + "的" + FieldText(s) + "不能取值“" + s.value + "”" : std::string("输入的值无效");
+      if (!field) return "输入的值无效";
+      return TableText(s) + "的" + FieldText(s) + "不能取值“" + s.value + "”" + (s.reason.empty() ? "" : "：" + s.reason);
     case Kind::InvalidName: return "名称“" + s.value + "”不能用作表名或字段名";
     case Kind::FileFormat: return TableText(s) + "的文件已损坏或不是可读的表";
     case Kind::Io: return TableText(s) + "读写失败";

@@ -25,7 +25,7 @@ std::string FolderPicker::Folder() const { return shown_.text().toStdString(); }
 void FolderPicker::SetFolder(const std::string& folder) { shown_.setText(ToQString(folder)); }
 
 bool FolderPicker::Browse() {
-  const std::optional<std::string> chosen = Ui().ChooseFolder("", Folder());
+  const std::optional<std::string> chosen = Ui().ChooseFolder(title_, Folder());
   if (!chosen) return false;
   SetFolder(*chosen);
   return true;

@@ -14,10 +14,13 @@ class FolderPicker : public QWidget {
   FolderPicker(QWidget* parent, const std::string& name, const std::string& folder);
   std::string Folder() const;
   void SetFolder(const std::string& folder);
+  // The caption of the folder dialog.
+  void SetTitle(const std::string& title) { title_ = title; }
   // Asks for a folder; true when one was chosen.
   bool Browse();
 
  private:
+  std::string title_;
   QLineEdit shown_;
   QPushButton browse_;
 };

@@ -4,12 +4,14 @@
 #include <QApplication>
 #include <QTest>
 
+#include "entry/entry_window.h"
 #include "entry/kfq_window.h"
 #include "query/query.h"
 #include "install/working_folder.h"
 #include "platform/db/table.h"
 #include "reports/report.h"
 #include "tests/platform/print/print_test_support.h"
+#include "platform/ui/lists.h"
 #include "tests/platform/ui/harness/input.h"
 #include "tests/platform/ui/harness/ui_script.h"
 #include "tests/support/working_folder.h"
@@ -172,8 +174,75 @@ TEST_F(InstalledMainWindowTest, EachItemOpensItsEntryWindowAndAFaultOpensItsReco
       form.Close();
     }, ui::kModalCancel);
     ASSERT_TRUE(Click(*w.Button7));
-    EXPECT_EQ(w.EntryWindow(std::string("TF_") + (entry.form + 2)), w.Unit().MainCurrentForm);
+    EXPECT_EQ(w.EntryWindowNamed(std::string("TF_") + (entry.form + 2)), w.Unit().MainCurrentForm);
   }
+}
+
+TEST_F(InstalledMainWindowTest, IncubatorsAndScienceParksOpenTheirOwnWindows) {
+  TF_main& w = *window;
+  for (const auto& [item, form, caption] : {std::tuple{7, "F_fhq", "科技企业孵化器情况"},
+                                            std::tuple{6, "F_dxkjy", "大学科技园情况"}}) {
+    ui::testing::ChooseItem(*w.RadioGroup1, item);
+    ui_.OnModal(form, [caption](ui::Form& entry) {
+      EXPECT_EQ(entry.Caption(), caption);
+      entry.Close();
+    }, ui::kModalCancel);
+    ASSERT_TRUE(Click(*w.Button1));
+  }
+  EXPECT_NE(w.EntryWindowNamed("TF_fhq"), nullptr);
+  EXPECT_EQ(w.Unit().MainCurrentForm, w.EntryWindowNamed("TF_dxkjy"));
+}
+
+TEST_F(InstalledMainWindowTest, AFaultOpensTheWindowOfItsKindOnTheFaultyDetailRow) {
+  TF_main& w = *window;
+  const auto add = [&w](const std::string& name, const std::map<std::string, std::string>& values) {
+    db::Table table(w.Unit().Database1);
+    table.SetTableName(name);
+    table.Open();
+    table.Append();
+    for (const auto& [field, value] : values) table.FieldByName(field).SetAsString(value);
+    table.Post();
+  };
+  add("fhq.db", {{"ID", "0001"}, {"CODE", "0001"}, {"TDF711", "示例孵化器"}});
+  add("fhqzfqy.db", {{"ID", "00010001"}, {"CODE", "0001"}, {"CODE2", "0001"}, {"Tdf730", "甲"}});
+  add("fhqzfqy.db", {{"ID", "00010002"}, {"CODE", "0001"}, {"CODE2", "0002"}});  // no name: a fault
+  ui::testing::ChooseItem(*w.RadioGroup1, 7);
+  bool opened = false;
+  ui_.OnModal("F_check", [this, &opened](ui::Form& check) {
+    ASSERT_TRUE(Click(Find<ui::Button>(check, "Button3")));
+    auto& grid = Find<ui::DBGrid>(check, "DBGrid1");
+    int fault = -1;
+    for (int row = 0; row < grid.RowCount(); ++row) {
+      if (grid.CellText(row, 3) == "Tdf730") fault = row;
+    }
+    ASSERT_GE(fault, 0);
+    ui_.OnModal("F_fhq", [&opened](ui::Form& form) {
+      opened = true;
+      auto& fhq = static_cast<entry::EntryWindow&>(form);
+      EXPECT_EQ(fhq.PageControl1->ActivePage(), fhq.TabSheets[2]);
+      EXPECT_EQ(fhq.Frame().Detail(0).FieldByName("CODE2").AsString(), "0002");
+      form.Close();
+    }, ui::kModalCancel);
+    const QRect cell = grid.visualRect(grid.model()->index(fault, 0));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    QTest::mouseDClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    // The same fault read as one of the science parks or of the software
+    // bases (which no list item offers) opens their windows.
+    for (const auto& [kind, form, caption] : {std::tuple{8, "F_dxkjy", "大学科技园情况"},
+                                              std::tuple{7, "F_rjjd", "软件产业基地情况"}}) {
+      window->Unit().ReportKind = kind;
+      ui_.OnModal(form, [caption](ui::Form& entry) {
+        EXPECT_EQ(entry.Caption(), caption);
+        entry.Close();
+      }, ui::kModalCancel);
+      ASSERT_TRUE(Click(Find<ui::Button>(check, "Button5")));
+    }
+    check.Close();
+  }, ui::kModalCancel);
+  ASSERT_TRUE(Click(*w.Button7));
+  EXPECT_TRUE(opened);
+  EXPECT_NE(w.EntryWindowNamed("TF_rjjd"), nullptr);
+  EXPECT_TRUE(w.Unit().LocateKeyValue2.empty());
 }
 
 TEST_F(InstalledMainWindowTest, ReportPrintingBuildsTheTickedSummaryAndPrintsIt) {
@@ -219,6 +288,20 @@ TEST_F(InstalledMainWindowTest, QueryOpensBesideTheMainWindowOnTheChosenKind) {
   ASSERT_TRUE(Click(*w.Button5));
   EXPECT_EQ(w.F_query(), query);
   EXPECT_EQ(query->Caption(), "高新区企业查询统计");
+}
+
+TEST_F(InstalledMainWindowTest, MaintenanceWorksOnTheWorkingFolder) {
+  TF_main& w = *window;
+  ui_.OnModal("F_xtwh", [](ui::Form& xtwh) {
+    EXPECT_EQ(xtwh.Caption(), "系统维护");
+    ui::testing::DoubleClickItem(Find<ui::CheckListBox>(xtwh, "CheckListBox1"), 4);
+    ASSERT_TRUE(Click(Find<ui::Button>(xtwh, "Button1")));
+    xtwh.Close();
+  }, ui::kModalCancel);
+  ui_.ExpectMessage(ui::MessageKind::Information, "", "数据备份完成");
+  ASSERT_TRUE(Click(*w.Button11));
+  EXPECT_EQ(w.Unit().SendBaseDir, (folder() / "work").string() + "/");
+  EXPECT_TRUE(std::filesystem::exists(folder() / "work" / "bak" / "gj_wsb.db"));
 }
 
 }  // namespace

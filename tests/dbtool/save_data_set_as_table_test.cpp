@@ -89,8 +89,16 @@ TEST_F(SaveDataSetAsTableTest, ReplacesAnExistingTable) {
   EXPECT_EQ(FileRows("report.db"), source_rows);
 }
 
+TEST_F(SaveDataSetAsTableTest, RowsTheFormatCannotHoldLeaveTheOldFileWhole) {
+  SaveDataSetAsTable(db(), source, nullptr, "report.dbf");
+  AddRecord(source, {"110003", "", "1e25"});  // wider than a dBase number of 20 places
+  EXPECT_THROW(SaveDataSetAsTable(db(), source, nullptr, "report.dbf"), EngineError);
+  EXPECT_EQ(FileRows("report.dbf"), source_rows);
+}
+
 TEST_F(SaveDataSetAsTableTest, RefusesTheDataSetsOwnFile) {
-  for (const std::string name : {"kfq_1.db", "KFQ_1.DB", "kfq_1"}) {
+  std::filesystem::create_symlink(folder(), folder() / "link");
+  for (const std::string name : {"kfq_1.db", "KFQ_1.DB", "kfq_1", "link\\kfq_1.db"}) {
     try {
       SaveDataSetAsTable(db(), source, nullptr, name);
       ADD_FAILURE() << "saved onto " << name;

@@ -64,7 +64,8 @@ TEST_F(KfqTest, RefusedPostsCarryTheWindowsWords) {
   EXPECT_EQ(refusal("110002", "L2", "甲"), "企业数据错误:企业名称重复");
   EXPECT_EQ(refusal("110002", "L1", "乙"), "企业数据错误:企业法人代码重复");
   // An engine refusal is told in the user's words too.
-  EXPECT_EQ(refusal("110002", "L2", "乙\U0001F600"), "企业数据错误:表kfq_1.db的字段“企业详细名称”不能取值“乙\U0001F600”");
+  EXPECT_EQ(refusal("110002", "L2", "乙\U0001F600"),
+            "企业数据错误:表kfq_1.db的字段“企业详细名称”不能取值“乙\U0001F600”：字符“\U0001F600”（U+1F600，第2个字符）无法用代码页936存储");
   EXPECT_EQ(Column("kfq_1.db", "QA01").size(), 1u);
 
   GoToEnterprise("110001");

@@ -66,7 +66,7 @@ const std::vector<Expected>& SurveyForms() {
         {7, "Tdf8q150", F, 0}, {8, "Dxxm_one", I, 0}, {9, "Pxh", S, 3}}},
       {"gjxm.db", 87, 91,
        {{0, "Id", S, 12}, {1, "JB00", S, 9}, {2, "JB01", S, 60}, {4, "JBMC", S, 60}, {8, "JBSJ", D, 0},
-        {14, "JB21", S, 40}, {19, "JB27", S, 1}, {21, "JB41_1", S, 30}, {38, "JB48_2", S, 1},
+        {14, "JB21", S, 40}, {19, "JB27", S, 2}, {21, "JB41_1", S, 30}, {38, "JB48_2", S, 1},
         {44, "JC100", F, 0}, {56, "JD04", D, 0}, {61, "JF100_2", F, 0}, {83, "JG92_2", F, 0},
         {84, "IS_CHGE", S, 1}, {85, "GJ_ONE", I, 0}, {86, "PXH", S, 3}, {89, "JC151", F, 0},
         {90, "JF151_2", F, 0}}},
@@ -274,6 +274,32 @@ TEST(AllTables, FitTheirFileFormat) {
     EXPECT_LE(record_size, 4096 - 6);  // one record must fit a 4 KiB block
     for (const std::string& meaning : table.meanings) EXPECT_TRUE(text::IsGbkEncodable(meaning)) << meaning;
   }
+}
+
+// A code longer than its field would be cut on save without a word
+// ("AB" kept as "A"). Ranges ("101-110") are checked at both ends.
+TEST(AllTables, CodedFieldsHoldEveryCode) {
+  int coded = 0;
+  for (const TableDef& table : AllTables()) {
+    for (std::size_t f = 0; f < table.fields.size(); ++f) {
+      std::string_view list = table.code_lists[f];
+      if (list.empty()) continue;
+      ++coded;
+      const FieldDef& field = table.fields[f];
+      ASSERT_EQ(field.type, FieldType::String) << table.file_name << " " << field.name;
+      while (!list.empty()) {
+        const std::string_view item = list.substr(0, list.find(','));
+        list.remove_prefix(std::min(list.size(), item.size() + 1));
+        const std::string_view code = item.substr(item.find_first_not_of(' '));
+        const std::string_view range = code.substr(0, code.find(' '));
+        for (const std::string_view end : {range.substr(0, range.find('-')), range.substr(range.find('-') + 1)}) {
+          EXPECT_LE(text::GbkLength(end), static_cast<std::size_t>(field.size))
+              << table.file_name << " " << field.name << " code " << end;
+        }
+      }
+    }
+  }
+  EXPECT_GE(coded, 20);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "platform/db/query.h"
 #include "platform/db/table.h"
 #include "tests/support/working_folder.h"
+#include "tests/validation/check_frame_fixture.h"
 #include "validation/check_catalog.h"
 #include "validation/check_frame.h"
 #include "validation/check_run.h"
@@ -129,6 +130,35 @@ TEST_F(InstalledFolderTest, DoubleClickOpensTheEnterpriseWindowOnTheFaultyEnterp
     EXPECT_EQ(frame.Table2.FieldByName("编号").AsString(), number);
   }
   EXPECT_EQ(windows.shown, (std::vector<std::string>{"高新区企业:000009", "高新区企业:000008"}));
+}
+
+// A code list of kind 8 carries code2 through tmp_r.DB, which kind 4 uses
+// for is_chge: the detail key arrives whole and the fault opens its own row.
+TEST_F(InstalledFolderTest, DetailCodeListFaultOpensItsOwnDetailRow) {
+  db::Database& db = main().Database1;
+  db.CreateTable("zfqy_dm.db", db::TableType::Default, {{"code", FieldType::String, 10}});
+  for (const std::string statement :
+       {"insert into zfqy_dm.db (code) values ('1')",
+        "insert into check_db.DB (id,check_name,field_name,field_name2,db_name,check_result,text1) values "
+        "(8,'zfqy_dm.db','code',',code2','dxzfqy.db\";','TDF8J100','主要业务类型代码不正确')",
+        "update dxzfqy.db set TDF8J100='7' where CODE2='001'"}) {
+    db::Query query(db);
+    query.SQL.Add(statement);
+    query.ExecSQL();
+  }
+  testing::RecordingEntryWindows windows(main());
+  CheckFrame frame(main(), windows);
+  main().ReportKind = 8;
+  frame.FormActivate();
+  frame.Button3Click();
+  for (frame.Table2.First(); frame.Table2.FieldByName("字段名").AsString() != "TDF8J100"; frame.Table2.Next()) {
+    ASSERT_FALSE(frame.Table2.Eof()) << "no fault for the code list";
+  }
+  EXPECT_EQ(frame.Table2.FieldByName("code2").AsString(), "001");
+  frame.DBGrid1DblClick();
+  ASSERT_EQ(windows.shown.size(), 1u);
+  EXPECT_EQ(windows.shown[0].key_value, "0001");
+  EXPECT_EQ(windows.shown[0].key_value2, "001");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <fstream>
 
 #include "platform/db/query.h"
+#include "platform/formats/dbase_table.h"
+#include "platform/formats/paradox_table.h"
 #include "tests/platform/db/db_test_support.h"
 
 namespace veltra::db::testing {
@@ -58,6 +60,45 @@ TEST_F(FilesTest, CreateEmptyAndPackRoundTripThroughTheFile) {
   created.Close();
   created.CreateTable();  // replaces the file
   EXPECT_TRUE(FileRows("new.dbf").empty());
+}
+
+// Packing rewrites a table in its own code page, and refuses one whose
+// memo file is missing rather than lose the memos.
+TEST_F(FilesTest, PackKeepsTheCodePageAndEveryMemo) {
+  const Row western{Value::Text("søn")};
+  formats::CreateParadoxTable(folder() / "cp.db", {{"name", FieldType::String, 6}}, {western, western}, 850);
+  formats::CreateDBaseTable(folder() / "cp.dbf", {{"NAME", FieldType::String, 6}}, {western},
+                            formats::CodePage::ForNumber(1252));
+  for (const char* name : {"cp.db", "cp.dbf"}) {
+    db().PackTable(name);
+    const auto file = formats::OpenTableFile(folder() / name);
+    EXPECT_NE(file->code_page().number(), formats::kCodePageGbk) << name;
+    EXPECT_EQ(file->ReadAll().front(), western) << name;
+  }
+
+  formats::CreateParadoxTable(folder() / "memo.db", {{"note", FieldType::Memo, 1}}, {{Value::Text(std::string(50, 'm'))}});
+  std::filesystem::remove(folder() / "memo.mb");
+  EXPECT_THROW(db().PackTable("memo.db"), EngineError);
+  EXPECT_FALSE(std::filesystem::exists(folder() / "memo.mb"));
+}
+
+// A bytes field is fixed-width: a shorter value comes back padded, as
+// stored; a longer one is refused by name, never cut.
+TEST_F(FilesTest, BytesFieldsKeepTheirWidth) {
+  Create("raw.db", {{"raw", FieldType::Bytes, 4}});
+  Table raw(db());
+  raw.SetTableName("raw.db");
+  raw.Open();
+  raw.Append();
+  raw.FieldByName("raw").SetValue(Value::FromBytes("ab"));
+  raw.Post();
+  raw.Append();
+  raw.FieldByName("raw").SetValue(Value::FromBytes("abcdef"));
+  EXPECT_THROW(raw.Post(), EngineError);
+  raw.Cancel();
+  raw.Close();
+  EXPECT_EQ(formats::OpenTableFile(folder() / "raw.db")->ReadAll(),
+            std::vector<Row>{{Value::FromBytes(std::string("ab\0\0", 4))}});
 }
 
 TEST_F(FilesTest, CreateChoosesTheFormatByExtensionUnlessTheTypeIsGiven) {
@@ -128,6 +169,19 @@ TEST_F(FilesTest, StatementsSeeAndChangeWhatCursorsHold) {
   EXPECT_EQ(query.RowsAffected(), 1u);
   table.First();
   EXPECT_EQ(table.FieldByName("QA02").AsString(), "x");
+  EXPECT_EQ(FileRows("kfq_1.db")[0][2], "x");
+  // Text the code page cannot store is refused naming the field, the character and where it is.
+  query.SQL.Clear();
+  query.SQL.Add("update kfq_1.db set QA02='ab\xF0\x9F\x98\x80'");
+  try {
+    query.ExecSQL();
+    ADD_FAILURE() << "stored a character GBK lacks";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(error.kind(), EngineError::Kind::InvalidValue);
+    const std::string message = error.what();
+    EXPECT_NE(message.find("QA02"), std::string::npos) << message;
+    EXPECT_NE(message.find("字符“\xF0\x9F\x98\x80”（U+1F600，第3个字符）"), std::string::npos) << message;
+  }
   EXPECT_EQ(FileRows("kfq_1.db")[0][2], "x");
 
   query.SQL.Clear();

@@ -12,7 +12,7 @@
 namespace veltra::formats {
 namespace {
 
-const DBaseCodePage kGbk = DBaseCodePage::Gbk();
+const CodePage kGbk = CodePage::Gbk();
 
 DbfField Field(char type, int length, int decimals = 0) { return DbfField{"F", type, length, decimals, 1}; }
 
@@ -67,24 +67,24 @@ TEST(DBaseCellTest, TextIsPaddedCutOnCharacterBoundariesAndStripped) {
   // "高新区" is six GBK bytes; five bytes hold only two characters.
   EXPECT_EQ(EncodeCell(Field('C', 5), Value::Text("高新区"), kGbk), text::Utf8ToGbk("高新") + " ");
   EXPECT_EQ(EncodeCell(Field('C', 6), Value::Text("高新区"), kGbk), text::Utf8ToGbk("高新区"));
-  EXPECT_THROW(EncodeCell(Field('C', 6), Value::Text("😀"), kGbk), CellError);
+  EXPECT_THROW(EncodeCell(Field('C', 6), Value::Text("😀"), kGbk), text::TextError);
   EXPECT_EQ(DecodeCell(Field('C', 6), std::string(" x \0 \0", 6), kGbk), Value::Text(" x"));
   EXPECT_TRUE(DecodeCell(Field('C', 3), "   ", kGbk).is_null());
 }
 
 TEST(DBaseCellTest, WesternCodePagesDecodeThroughTheirTables) {
-  const DBaseCodePage cp1252 = DBaseCodePage::ForLanguageDriver(0x03);
-  const DBaseCodePage cp437 = DBaseCodePage::ForLanguageDriver(0x01);
+  const CodePage cp1252 = CodePage::ForLanguageDriver(0x03);
+  const CodePage cp437 = CodePage::ForLanguageDriver(0x01);
   EXPECT_EQ(DecodeCell(Field('C', 4), "caf\xE9", cp1252), Value::Text("café"));
   EXPECT_EQ(DecodeCell(Field('C', 4), "caf\x82", cp437), Value::Text("café"));
   EXPECT_EQ(EncodeCell(Field('C', 3), Value::Text("café"), cp1252), "caf");
   EXPECT_EQ(EncodeCell(Field('C', 5), Value::Text("café"), cp1252), "caf\xE9 ");
-  EXPECT_THROW(EncodeCell(Field('C', 5), Value::Text("高"), cp1252), CellError);
+  EXPECT_THROW(EncodeCell(Field('C', 5), Value::Text("高"), cp1252), text::TextError);
   try {
     DecodeCell(Field('C', 2), "a\x81", cp1252);  // a hole in cp1252
     ADD_FAILURE();
   } catch (const CellError& e) {
-    EXPECT_NE(std::string(e.what()).find("0x81 at offset 1"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("第2个字节0x81"), std::string::npos) << e.what();
   }
 }
 

@@ -232,8 +232,20 @@ TEST_F(DBaseTableTest, DamagedFilesGiveFileFormatErrorsNamingTheFileAndFault) {
   ExpectEngineError(damaged("gbk", with(record + 1, "\x81\x20")), K::FileFormat, {"gbk.dbf", "field C"});
   ExpectEngineError(damaged("ptr", with(record + 10, "      9999")), K::FileFormat, {"ptr.dbt", "9999"});
 
+  // The memo's length (head included) at block 1: too short, past the end.
+  const std::string memo = ReadWholeFile(dir_ / "good.dbt");
+  for (const auto& [length, fault] : {std::pair(std::string("\x03\0\0\0", 4), "长度是3字节，不到备注头本身的8字节"),
+                                      std::pair(std::string("\xFF\xFF\0\0", 4), "长度是65535字节，超出了文件末尾")}) {
+    WriteFileAtomically(dir_ / "good.dbt", std::string(memo).replace(512 + 4, 4, length));
+    ExpectEngineError([&] { OpenDBaseTable(good)->ReadAll(); }, K::FileFormat, {"good.dbt", "第1块", fault});
+  }
+
+  // Without its memo file the table reads with blank memos and refuses every change.
   std::filesystem::remove(dir_ / "good.dbt");
-  ExpectEngineError([&] { OpenDBaseTable(good); }, K::FileFormat, {"good.dbf", "good.dbt", "missing"});
+  auto without_memos = OpenDBaseTable(good);
+  EXPECT_EQ(without_memos->ReadAll(), (std::vector<Record>{{Value::Text("abcd"), Value::Float(1.5), Value()}}));
+  ExpectEngineError([&] { without_memos->Remove(0); }, K::FileFormat, {"good.dbf", "good.dbt", "不存在"});
+  EXPECT_EQ(ReadWholeFile(good), bytes);
   ExpectEngineError([&] { OpenDBaseTable(dir_ / "none.dbf"); }, K::Io, {"none.dbf"});
 }
 

@@ -21,6 +21,20 @@ TEST_F(FileIoTest, AtomicWriteReplacesWholeFileAndLeavesNoTemporary) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
 }
 
+TEST_F(FileIoTest, AtomicCopySpansChunksAndReplacesTheTarget) {
+  std::string bytes(2'500'001, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7919 % 251);
+  WriteFileAtomically(dir_ / "kfq_1.db", bytes);
+  WriteFileAtomically(dir_ / "copy.db", "an older and longer copy than the empty one");
+  WriteFileAtomically(dir_ / "empty.db", "");
+  for (const char* source : {"kfq_1.db", "empty.db"}) {
+    const RandomAccessFile from(dir_ / source, RandomAccessFile::Mode::ReadOnly);
+    CopyFileAtomically(from, dir_ / "copy.db");
+    EXPECT_EQ(ReadWholeFile(dir_ / "copy.db"), ReadWholeFile(dir_ / source)) << source;
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 3);
+}
+
 TEST_F(FileIoTest, AtomicWriteIntoMissingFolderFailsNamingIt) {
   try {
     WriteFileAtomically(dir_ / "no_such" / "x.db", "data");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace veltra::formats::paradox {
@@ -78,6 +79,32 @@ TEST(ParadoxCodec, BcdVectors) {
   b[16] = static_cast<char>(0xAA);
   b[0] = static_cast<char>(0xC0);
   EXPECT_THROW(DecodeBcd(b), CorruptFieldError);
+}
+
+// Writers elsewhere leave garbage in digits past what a double carries;
+// those read as zeros (keeping the magnitude), garbage among the
+// significant digits stays an error.
+TEST(ParadoxCodec, BcdGarbageBeyondDoublePrecision) {
+  struct Case {
+    const char* hex;
+    std::optional<double> value;  // nullopt: refused
+  };
+  const Case cases[] = {
+      {"E0 12 29 99 99 99 99 99 99 98 0B 00 E0 00 00 BF 4A", 0.123},
+      {"60 ED D6 66 66 66 66 66 66 67 F4 FF 1F FF FF 40 B5", -0.123},
+      {"C2 12 34 56 78 90 12 34 56 7A AA AA AA AA AA AA AA", 1.2345678901234567e29},
+      {"C2 00 00 00 00 00 00 00 00 00 00 00 00 00 12 3F FF", std::nullopt},
+      {"C2 1A 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    char b[17];
+    for (int i = 0; i < 17; ++i) b[i] = static_cast<char>(std::stoi(std::string(c.hex + 3 * i, 2), nullptr, 16));
+    if (c.value) {
+      EXPECT_EQ(DecodeBcd(b), c.value) << c.hex;
+    } else {
+      EXPECT_THROW(DecodeBcd(b), CorruptFieldError) << c.hex;
+    }
+  }
 }
 
 }  // namespace

@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "platform/formats/file_io.h"
 #include "platform/formats/paradox_table.h"
 #include "platform/types/error.h"
+#include "tests/platform/formats/dbase_test_support.h"
 #include "tests/platform/formats/temp_folder_test.h"
 
 namespace veltra::formats {
@@ -67,19 +69,87 @@ TEST_F(ParadoxForeignTest, KeyedTableReadsAndFirstWriteRewritesItUnkeyed) {
   EXPECT_EQ(reopened->record_count(), 3u);
 }
 
-TEST_F(ParadoxForeignTest, OtherCodePagesDecodeThroughIconv) {
-  std::string cp850 = ours_;
-  cp850[0x6A] = 0x52;  // 850 = 0x0352
-  cp850[0x6B] = 0x03;
-  const std::size_t first_record = 0x800 + 6;
-  cp850[first_record] = static_cast<char>(0x82);  // é in code page 850
+std::string WithCodePage(std::string bytes, int code_page) {
+  bytes[0x6A] = static_cast<char>(code_page & 0xFF);
+  bytes[0x6B] = static_cast<char>(code_page >> 8);
+  return bytes;
+}
+
+constexpr std::size_t kFirstRecord = 0x800 + 6;
+
+// A level-3 table has no code page field: sort order 0 means code page 850.
+// Changes are written in that code page; what it cannot hold is refused by
+// character, and the file stays as it was.
+TEST_F(ParadoxForeignTest, ChangesStayInTheTablesOwnCodePage) {
+  std::string cp850 = AsOlderLevel(ours_, '\x03', fields_.size());
+  cp850[0x29] = 0;
+  cp850[kFirstRecord] = static_cast<char>(0x9B);  // ø
   auto table = Open(cp850);
-  EXPECT_EQ(table->ReadAll()[0][0], Value::Text("éb"));
-  // A change stores the table in code page 936 from then on.
-  table->Overwrite(1, {Value::Text("中"), Value::Integer(9)});
-  const auto records = OpenParadoxTable(dir_ / "t.db")->ReadAll();
-  EXPECT_EQ(records[0][0], Value::Text("éb"));
-  EXPECT_EQ(records[1][0], Value::Text("中"));
+  ASSERT_EQ(table->ReadAll()[0][0], Value::Text("øb"));
+  table->Overwrite(1, {Value::Text("Øé"), Value::Integer(9)});
+  table->Append({Value::Text("ü"), Value::Integer(3)});
+  const std::string written = ReadWholeFile(dir_ / "t.db");
+  EXPECT_EQ(OpenParadoxTable(dir_ / "t.db")->ReadAll(),
+            (std::vector<Record>{{Value::Text("øb"), Value::Integer(1)},
+                                 {Value::Text("Øé"), Value::Integer(9)},
+                                 {Value::Text("ü"), Value::Integer(3)}}));
+  ExpectEngineError([&] { table->Append({Value::Text("a中"), Value::Integer(4)}); }, EngineError::Kind::InvalidValue,
+                    {"code", "中", "第2个字符", "850"});
+  EXPECT_EQ(ReadWholeFile(dir_ / "t.db"), written);
+}
+
+// A code page of two-byte characters other than GBK (Big5) goes through
+// iconv: kept characters stay whole, one it lacks is refused by name.
+TEST_F(ParadoxForeignTest, MultiByteCodePageKeepsItsCharactersWhole) {
+  CreateParadoxTable(dir_ / "big5.db", {{"name", FieldType::String, 3}}, {{Value::Text("臺灣")}}, 950);
+  auto table = OpenParadoxTable(dir_ / "big5.db");
+  EXPECT_EQ(table->ReadAll(), std::vector<Record>{{Value::Text("臺")}});
+  table->Append({Value::Text("灣")});
+  ExpectEngineError([&] { table->Append({Value::Text("们")}); }, EngineError::Kind::InvalidValue, {"们", "950"});
+  EXPECT_EQ(OpenParadoxTable(dir_ / "big5.db")->ReadAll(), (std::vector<Record>{{Value::Text("臺")}, {Value::Text("灣")}}));
+}
+
+// A keyed table is rewritten unkeyed by its first change, but only once
+// the value written is known to fit: a refused one leaves table and index.
+TEST_F(ParadoxForeignTest, RefusedWriteLeavesAKeyedForeignTableAsItWas) {
+  std::string keyed = WithCodePage(ours_, 1252);
+  keyed[0x04] = 0;
+  keyed[0x23] = 1;
+  WriteFileAtomically(dir_ / "t.PX", "index");
+  auto table = Open(keyed);
+  for (const Record& refused : {Record{Value::Text("中"), Value::Integer(3)}, Record{Value::Text("ef"), Value::Text("x")}}) {
+    EXPECT_THROW(table->Append(refused), EngineError);
+    EXPECT_THROW(table->Overwrite(0, refused), EngineError);
+  }
+  EXPECT_EQ(ReadWholeFile(dir_ / "t.db"), keyed);
+  EXPECT_TRUE(fs::exists(dir_ / "t.PX"));
+
+  table->Append({Value::Text("é"), Value::Integer(3)});
+  EXPECT_FALSE(fs::exists(dir_ / "t.PX"));
+  const std::string rewritten = ReadWholeFile(dir_ / "t.db");
+  EXPECT_EQ(rewritten.substr(0x6A, 2), std::string("\xE4\x04", 2));
+  EXPECT_EQ(OpenParadoxTable(dir_ / "t.db")->ReadAll().back()[0], Value::Text("é"));
+}
+
+// Without its .mb the table still opens: values kept there read as blank,
+// and every change is refused naming the file, so that none is lost.
+TEST_F(ParadoxForeignTest, MissingMemoFileReadsTheRestAndRefusesEveryChange) {
+  const FieldDefs fields{{"code", FieldType::String, 4}, {"note", FieldType::Memo, 4}};
+  CreateParadoxTable(dir_ / "m.db", fields,
+                     {{Value::Text("ab"), Value::Text("tiny")}, {Value::Text("cd"), Value::Text(std::string(100, 'x'))}});
+  fs::remove(dir_ / "m.mb");
+  const std::string before = ReadWholeFile(dir_ / "m.db");
+  auto table = OpenParadoxTable(dir_ / "m.db");
+  EXPECT_EQ(table->ReadAll(), (std::vector<Record>{{Value::Text("ab"), Value::Text("tiny")}, {Value::Text("cd"), Value()}}));
+  const Record record{Value::Text("ef"), Value::Text("new")};
+  for (const auto& change : std::vector<std::function<void()>>{[&] { table->Append(record); },
+                                                               [&] { table->Overwrite(0, record); },
+                                                               [&] { table->Remove(1); },
+                                                               [&] { table->CheckWritable(); }}) {
+    ExpectEngineError(change, EngineError::Kind::FileFormat, {"m.mb"});
+  }
+  EXPECT_EQ(ReadWholeFile(dir_ / "m.db"), before);
+  EXPECT_FALSE(fs::exists(dir_ / "m.mb"));
 }
 
 TEST_F(ParadoxForeignTest, HeaderBehindItsBlocksStillReadsEveryRecord) {

@@ -7,11 +7,7 @@
 
 #include "platform/formats/paradox_table.h"
 
-#ifdef VELTRA_HAVE_PXLIB
-extern "C" {
-#include <paradox.h>
-}
-#endif
+#include "tests/support/pxlib_reader.h"
 
 namespace veltra::formats {
 namespace {
@@ -19,40 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 
 #ifdef VELTRA_HAVE_PXLIB
-// Every record as pxlib sees it, text as UTF-8 and numbers as double.
-std::vector<std::vector<std::string>> ReadWithPxlib(const fs::path& path) {
-  pxdoc_t* doc = PX_new();
-  EXPECT_EQ(PX_open_file(doc, path.c_str()), 0);
-  PX_set_targetencoding(doc, "UTF-8");
-  std::vector<std::vector<std::string>> rows;
-  const int fields = PX_get_num_fields(doc);
-  for (int r = 0; r < PX_get_num_records(doc); ++r) {
-    pxval_t** values = PX_retrieve_record(doc, r);
-    EXPECT_NE(values, nullptr);
-    if (values == nullptr) break;
-    std::vector<std::string> row;
-    for (int f = 0; f < fields; ++f) {
-      pxval_t* v = values[f];
-      if (v->isnull) {
-        row.push_back("<null>");
-      } else if (v->type == pxfAlpha) {
-        row.emplace_back(v->value.str.val, v->value.str.len);
-      } else if (v->type == pxfNumber) {
-        row.push_back(FormatNumber(v->value.dval));
-      } else {
-        row.push_back(std::to_string(v->value.lval));
-      }
-      if (v->type == pxfAlpha && v->value.str.val) doc->free(doc, v->value.str.val);
-      doc->free(doc, v);
-    }
-    doc->free(doc, values);
-    rows.push_back(row);
-  }
-  PX_close(doc);
-  PX_delete(doc);
-  return rows;
-}
-
 std::vector<std::string> Expected(const Record& r) {
   std::vector<std::string> row;
   for (const Value& v : r) {
@@ -69,7 +31,6 @@ TEST(ParadoxPxlib, ReadsOurTablesAfterEveryKindOfWrite) {
 #ifndef VELTRA_HAVE_PXLIB
   GTEST_SKIP() << "pxlib (pkg-config pxlib) is not installed";
 #else
-  PX_boot();
   const fs::path dir = fs::temp_directory_path() / ("paradox_pxlib_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   const FieldDefs fields{{"名称", FieldType::String, 12}, {"amount", FieldType::Float, 0},
@@ -94,7 +55,7 @@ TEST(ParadoxPxlib, ReadsOurTablesAfterEveryKindOfWrite) {
     records.push_back({Value::Text("追加"), Value::Float(i), Value(), Value(), Value(), Value::Boolean(false)});
     table->Append(records.back());
   }
-  const auto rows = ReadWithPxlib(dir / "px.db");
+  const auto rows = veltra::testing::ReadWithPxlib(dir / "px.db").rows;
   ASSERT_EQ(rows.size(), records.size());
   // pxlib 0.6.8 shows a blank number as 0 and a blank long or date as
   // -2147483648; blank alpha, short and logical fields it sees as null.
@@ -105,6 +66,25 @@ TEST(ParadoxPxlib, ReadsOurTablesAfterEveryKindOfWrite) {
       ASSERT_EQ(rows[r][f], expected[f]) << "record " << r << " field " << f;
     }
   }
+  fs::remove_all(dir);
+#endif
+}
+
+// A table in code page 850 stays in it when changed: pxlib, which decodes
+// by the header's code page, reads the old and the new text alike.
+TEST(ParadoxPxlib, ReadsAChangedCodePage850Table) {
+#ifndef VELTRA_HAVE_PXLIB
+  GTEST_SKIP() << "pxlib (pkg-config pxlib) is not installed";
+#else
+  const fs::path dir = fs::temp_directory_path() / ("paradox_pxlib_850_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const FieldDefs fields{{"name", FieldType::String, 6}, {"n", FieldType::SmallInt, 0}};
+  CreateParadoxTable(dir / "cp.db", fields, {{Value::Text("søn"), Value::Integer(1)}, {Value::Text("x"), Value::Integer(2)}}, 850);
+  auto table = OpenParadoxTable(dir / "cp.db");
+  table->Overwrite(1, {Value::Text("Ørsted"), Value::Integer(3)});
+  table->Append({Value::Text("über"), Value::Integer(4)});
+  EXPECT_EQ(veltra::testing::ReadWithPxlib(dir / "cp.db").rows,
+            (std::vector<std::vector<std::string>>{{"søn", "1"}, {"Ørsted", "3"}, {"über", "4"}}));
   fs::remove_all(dir);
 #endif
 }

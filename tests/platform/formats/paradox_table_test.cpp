@@ -52,7 +52,7 @@ Record Sample(int i) {
           Value::FromTime(Time{49530000}),
           Value::FromDateTime({*MakeDate(2020, 2, 1), Time{3601000}}),
           Value::Float(-1.23),
-          Value::FromBytes("\x01\x02"),
+          Value::FromBytes(std::string("\x01\x00\x02\x00", 4)),  // trailing zero bytes are data
           Value::FromBytes(std::string(static_cast<std::size_t>(i % 50), '\x7f'))};
 }
 
@@ -172,7 +172,7 @@ TEST_F(ParadoxTableTest, MemoCompanionFoundWhateverItsCase) {
   fs::rename(dir_ / "KFQ_1.MB", dir_ / "kfq_1.MB");
   ExpectRecords(OpenParadoxTable(dir_ / "KFQ_1.DB")->ReadAll(), records);
   fs::remove(dir_ / "kfq_1.MB");
-  EXPECT_THROW(OpenParadoxTable(dir_ / "KFQ_1.DB")->ReadAll(), EngineError);
+  EXPECT_EQ(OpenParadoxTable(dir_ / "KFQ_1.DB")->ReadAll(), std::vector<Record>{Record{Value()}});
 }
 
 TEST_F(ParadoxTableTest, BadFieldDefinitionsAreRefused) {

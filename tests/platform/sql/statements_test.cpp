@@ -231,6 +231,17 @@ TEST_F(StatementsTest, GeneratedAndRepeatedColumnNames) {
   for (const FieldDef& column : result.columns) names.push_back(column.name);
   EXPECT_EQ(names, (std::vector<std::string>{"COUNT", "QA01", "QA01_1", "EXPR4"}));
   EXPECT_EQ(result.columns[3].type, FieldType::Float);
+
+  // A suffix skips names the select list already has, and a name's later
+  // repeats go on from its last suffix (thousands of repeats stay cheap).
+  std::string many = "select qa01, qa01, qa03 qa01_1, qa01";
+  for (int i = 0; i < 3000; ++i) many += ", qa01";
+  names.clear();
+  for (const FieldDef& column : Run(many + " from kfq_1.db").columns) names.push_back(column.name);
+  ASSERT_EQ(names.size(), 3004u);
+  EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 5),
+            (std::vector<std::string>{"QA01", "QA01_2", "qa01_1", "QA01_3", "QA01_4"}));
+  EXPECT_EQ(names.back(), "QA01_3003");
 }
 
 TEST_F(StatementsTest, ErrorsNameTheProblemAndWhere) {
@@ -246,9 +257,11 @@ TEST_F(StatementsTest, ErrorsNameTheProblemAndWhere) {
             std::pair(EngineError::Kind::NoSuchField, std::string("unknown column qc99 in kfq_1.db")));
   EXPECT_EQ(error_of("select * from nosuch.db").first, EngineError::Kind::NoSuchTable);
   EXPECT_EQ(error_of("select qa01 from kfq_1.db\nwhere qc05 >> 1"),
-            std::pair(EngineError::Kind::Syntax, std::string("syntax error near '>' at line 2, column 13")));
-  EXPECT_EQ(error_of("select qa01 from kfq_1.db where").second,
-            "syntax error near end of statement at line 1, column 32");
+            std::pair(EngineError::Kind::Syntax, std::string("SQL语句第2行第13列“>”附近有语法错误")));
+  EXPECT_EQ(error_of("select qa01 from kfq_1.db where").second, "SQL语句在第1行第32列处意外结束");
+  // Binary input is quoted as text.
+  EXPECT_EQ(error_of("select qa01 from kfq_1.db where qc05>1 \xFF\xFE").second, "SQL语句第1行第40列“\\xFF\\xFE”附近有语法错误");
+  EXPECT_EQ(error_of("sel\x01" "ect").second, "SQL语句第1行第4列“\\x01”附近有语法错误");
   EXPECT_EQ(error_of("select qa01 from kfq_1.db union select qa01 from kfq_2.db").first,
             EngineError::Kind::Unsupported);
   EXPECT_EQ(error_of("select qa01 from kfq_1.db where qa01 in (select qa01 from kfq_2.db)").first,

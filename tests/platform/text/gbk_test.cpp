@@ -29,7 +29,7 @@ TEST(GbkCodec, RefusesCharacterGbkCannotHoldNamingIt) {
   } catch (const TextError& e) {
     const std::string message = e.what();
     EXPECT_NE(message.find("U+1F600"), std::string::npos) << message;
-    EXPECT_NE(message.find("position 2"), std::string::npos) << message;
+    EXPECT_NE(message.find("第3个字符"), std::string::npos) << message;
   }
 }
 
@@ -38,7 +38,7 @@ TEST(GbkCodec, RefusesUndecodableBytesNamingOffset) {
     GbkToUtf8("ok\xFF");
     FAIL() << "expected TextError";
   } catch (const TextError& e) {
-    EXPECT_NE(std::string(e.what()).find("offset 2"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("第3个字节0xFF"), std::string::npos) << e.what();
   }
   EXPECT_THROW(GbkToUtf8("\xB4"), TextError);  // lead byte without its trail
   EXPECT_THROW(Utf8ToGbk("\xE9\x94"), TextError);  // cut UTF-8 sequence

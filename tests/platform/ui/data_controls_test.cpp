@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QHeaderView>
 #include <QTest>
 
@@ -62,6 +63,18 @@ TEST_F(DataControlsTest, TheFieldsGbkSizeLimitsTyping) {
   EXPECT_EQ(edit_.Text(), "中文字");
   Type(edit_, "x");
   EXPECT_EQ(edit_.Text(), "中文字");
+  table_.Cancel();
+
+  // A grid cell takes no more than its field either.
+  Fill();
+  grid_.AddColumn("QA02", "名称");
+  grid_.SetDataSource(&source_);
+  SelectCell(grid_, 0, 0);
+  Type(grid_, "中");  // opens the cell editor
+  QWidget* cell = QApplication::focusWidget();
+  ASSERT_NE(cell, &grid_);
+  Type(*cell, "文字符x");
+  EXPECT_EQ(TextOf(*cell), "中文字");
 }
 
 TEST_F(DataControlsTest, TheFieldsEditMaskShapesTypingAndRefusesShortValues) {

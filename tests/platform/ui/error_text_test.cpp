@@ -63,6 +63,13 @@ TEST_F(ErrorTextTest, EngineErrorsAreToldInChineseNamingTableAndCaption) {
          for (int i = 0; i < 2; ++i) AddRecord(keyed, {"1"});
        },
        "表keyed.db中已有关键字相同的记录"},
+      {"character the code page lacks", [&] {
+         table.Cancel();
+         table.Append();
+         table.FieldByName("QA01").SetAsString("a\xF0\x9F\x98\x80");
+         table.Post();
+       },
+       "表kfq_1.db的字段“QA01”不能取值“a\xF0\x9F\x98\x80”：字符“\xF0\x9F\x98\x80”（U+1F600，第2个字符）无法用代码页936存储"},
       {"own words", [] { throw EngineError(EngineError::Kind::KeyViolation, "企业数据错误:企业报表编号重复"); },
        "企业数据错误:企业报表编号重复"},
   };

@@ -1,0 +1,77 @@
+#pragma once
+// The maintenance window's transfer of survey tables: backup into bak\,
+// restore from it, export of single tables to files the user names, and
+// the writing of a submission folder. Copies and new tables replace their
+// target as a whole, so a failure part-way leaves the old target intact.
+#include <array>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "mainunit/main_unit.h"
+#include "mainunit/prompts.h"
+#include "platform/db/table.h"
+
+namespace veltra::exchange {
+
+enum class TransferMode {
+  Backup = 0,      // working folder -> bak\, byte copy
+  Restore = 1,     // bak\ -> working folder, byte copy
+  Export = 2,      // working folder -> a file chosen in the save dialog
+  Submission = 3,  // working folder -> the path the caller gives
+};
+
+// One report type of the maintenance list: its tables in transfer order,
+// the export dialog title of each, and the index companions that backup
+// and restore carry after them.
+struct ReportItem {
+  const char* caption;
+  std::vector<std::string> tables;
+  std::vector<std::string> export_titles;
+  std::vector<std::string> companions;
+};
+
+inline constexpr std::size_t kReportItemCount = 11;
+// Item i is report kind i + 1.
+const std::array<ReportItem, kReportItemCount>& ReportItems();
+
+class ReportTransfer {
+ public:
+  // `table` is the window's scratch table, which export opens on each source.
+  ReportTransfer(mainunit::MainUnit& main, mainunit::Prompts& prompts, db::Table& table);
+
+  // Transfers one file. `text` is the export dialog's title (Export) or the
+  // full target path (Submission). A missing source is skipped. Backup and
+  // restore also drop a companion from the target when the source has none
+  // for a table transferred in this run, so no table is paired with another
+  // generation's companions. Throws EngineError when a target cannot be
+  // written or a table cannot be exported; what was done before stays.
+  void TransferTableFile(const std::string& file, const std::string& text, TransferMode mode);
+
+  // The tables of every ticked item in list order (items 0 and 2 name the
+  // same tables and transfer them twice); each table's memo file with it
+  // and the item's companions after them in backup and restore.
+  void TransferReportTables(TransferMode mode, const std::vector<bool>& ticked);
+
+  // Forgets the tables transferred and skipped so far.
+  void Begin();
+  // Tables (and companions that exist but cannot be read) skipped since
+  // Begin, each named once, in the order met.
+  const std::vector<std::string>& Skipped() const { return skipped_; }
+
+ private:
+  void CopyFile(const std::string& file, TransferMode mode);
+  void ExportTable(const std::string& file, const std::string& target);
+  void NoteSkipped(const std::string& file);
+
+  mainunit::MainUnit& main_;
+  mainunit::Prompts& prompts_;
+  db::Table& table_;
+  std::set<std::string> transferred_;  // table stems, lower case
+  std::vector<std::string> skipped_;
+};
+
+// `done` alone when nothing was skipped, else followed by the skipped names.
+std::string CompletionMessage(const std::string& done, const std::vector<std::string>& skipped);
+
+}  // namespace veltra::exchange
