@@ -7,6 +7,8 @@
 #include "dbtool/db_tool.h"
 #include "entry/entry_windows.h"
 #include "entry/kfq_window.h"
+#include "exchange/pop3.h"
+#include "exchange/smtp.h"
 #include "exchange/xtwh.h"
 #include "platform/ui/message_box.h"
 #include "query/query.h"
@@ -68,14 +70,10 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
   Button7->OnClick = [this] { Button7Click(); };
   Button5->OnClick = [this] { Button5Click(); };
   Button6->OnClick = [this] { Button6Click(); };
-  const auto mail = [this](int mode, const std::string& task) {
-    unit_.ReportKind = mode;
-    NotYetAvailable(task);
-  };
-  Button8->OnClick = [mail] { mail(0, "发送邮件"); };
-  Button9->OnClick = [mail] { mail(1, "发送校验表"); };
-  Button3->OnClick = [mail] { mail(2, "发送数据库"); };
-  Button2->OnClick = [this] { NotYetAvailable("接收邮件"); };
+  Button8->OnClick = [this] { SendMail(0); };
+  Button9->OnClick = [this] { SendMail(1); };
+  Button3->OnClick = [this] { SendMail(2); };
+  Button2->OnClick = [this] { Button2Click(); };
   Button10->OnClick = [this] { Button10Click(); };
   Button11->OnClick = [this] { Button11Click(); };
 }
@@ -153,6 +151,17 @@ void TF_main::Button11Click() {
   if (!f_xtwh_) f_xtwh_ = std::make_unique<exchange::TF_xtwh>(unit_, prompts_);
   f_xtwh_->SetCaption("系统维护" + unit_.CaptionSuffix);
   f_xtwh_->ShowModal();
+}
+
+void TF_main::SendMail(int mode) {
+  unit_.ReportKind = mode;
+  if (!f_smtp_) f_smtp_ = std::make_unique<exchange::TF_smtp>(unit_, prompts_);
+  f_smtp_->ShowModal();
+}
+
+void TF_main::Button2Click() {
+  if (!f_pop3_) f_pop3_ = std::make_unique<exchange::TF_pop3>(unit_, prompts_);
+  f_pop3_->ShowModal();
 }
 
 void TF_main::NotYetAvailable(const std::string& task) {

@@ -21,6 +21,8 @@ class TF_kfq;
 }  // namespace veltra::entry
 
 namespace veltra::exchange {
+class TF_pop3;
+class TF_smtp;
 class TF_xtwh;
 }  // namespace veltra::exchange
 
@@ -79,6 +81,9 @@ class TF_main : public ui::Form {
   void Button5Click();
   void Button10Click();
   void Button11Click();
+  // "发送邮件" (0), "发送校验表" (1), "发送数据库" (2): the mail mode, then the sending window.
+  void SendMail(int mode);
+  void Button2Click();
   // Opens an entry window, created on first use, under `caption`.
   void ShowEntryWindow(std::string_view window, const std::string& caption);
   // The buttons of task windows that are not part of this program yet.
@@ -97,6 +102,8 @@ class TF_main : public ui::Form {
   reports::BuilderContext report_builders_{unit_, report_query_, {}};
   std::unique_ptr<reports::TF_report> f_report_;
   std::unique_ptr<exchange::TF_xtwh> f_xtwh_;
+  std::unique_ptr<exchange::TF_smtp> f_smtp_;
+  std::unique_ptr<exchange::TF_pop3> f_pop3_;
 
   // How the validation window opens the entry window of a fault.
   class EntryWindowsOfMain : public validation::EntryWindows {

@@ -1,10 +1,19 @@
 #include "exchange/mail_settings.h"
 
+#include "exchange/mail_texts.h"
+
 namespace veltra::exchange {
 
 MailSettings::MailSettings(db::Database& database) : Table2(database) { Table2.SetTableName("mailinit.db"); }
 
 void MailSettings::Open() { Table2.Open(); }
+
+ui::DBEdit* MailSettings::BoundEdit(QWidget* parent, const char* name, const char* field) {
+  auto* edit = new ui::DBEdit(parent, name);
+  edit->SetDataSource(&DataSource2);
+  edit->SetDataField(field);
+  return edit;
+}
 
 void MailSettings::SaveAndClose() {
   if (!Table2.Active()) return;
@@ -23,6 +32,12 @@ void ShowConnection(bool connected, ui::Button* connect, ui::Button* disconnect,
 
 void DisableWhileBusy(std::initializer_list<ui::Button*> buttons) {
   for (ui::Button* button : buttons) button->setEnabled(false);
+}
+
+std::optional<int> TypedPort(const std::string& text, mainunit::Prompts& prompts) {
+  const std::optional<int> port = PortNumber(text);
+  if (!port) prompts.Notice("端口“" + text + "”不是有效的端口号", "错误窗口");
+  return port;
 }
 
 QLabel* EditLabel(QWidget* parent, const char* text) { return new QLabel(QString::fromUtf8(text), parent); }

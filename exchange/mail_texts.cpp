@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/text/gbk.h"
+#include "platform/text/utf8.h"
 
 namespace veltra::exchange {
 
@@ -38,6 +39,18 @@ std::string MailDateText(std::string_view date_line) {
   for (std::size_t m = 0; m < kMonths.size(); ++m)
     if (tokens[2] == kMonths[m]) tokens[2] = std::to_string(m + 1);
   return tokens[3] + "-" + tokens[2] + "-" + tokens[1] + " " + tokens[4];
+}
+
+std::string StorableText(std::string_view text) {
+  if (text::IsGbkEncodable(text)) return std::string(text);
+  std::string storable;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t start = pos;
+    text::NextCodePoint(text, pos);
+    const std::string_view character = text.substr(start, pos - start);
+    storable += text::IsGbkEncodable(character) ? character : "?";
+  }
+  return storable;
 }
 
 std::optional<int> PortNumber(std::string_view text) {

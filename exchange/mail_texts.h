@@ -17,6 +17,10 @@ bool IsSystemMail(std::string_view subject, std::string_view marker);
 // written exactly becomes its number.
 std::string MailDateText(std::string_view date_line);
 
+// `text` with every character that the tables' code page cannot hold
+// replaced by "?", so that a received mail can always be logged.
+std::string StorableText(std::string_view text);
+
 // The port typed in a settings edit, or nothing when it is not a number
 // from 1 to 65535.
 std::optional<int> PortNumber(std::string_view text);

@@ -21,8 +21,8 @@ std::string Lines(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-TF_pop3::TF_pop3(mainunit::MainUnit& main, QWidget* parent)
-    : ui::Form("F_pop3", parent), Table1(main.Database1), Settings(main.Database1), main_(main) {
+TF_pop3::TF_pop3(mainunit::MainUnit& main, mainunit::Prompts& prompts, QWidget* parent)
+    : ui::Form("F_pop3", parent), Table1(main.Database1), Settings(main.Database1), main_(main), prompts_(prompts) {
   SetCaption("接收邮件");
   SetClientSize(552, 397);
   SetCentred(true);
@@ -34,17 +34,11 @@ TF_pop3::TF_pop3(mainunit::MainUnit& main, QWidget* parent)
 
   auto* pages = new ui::PageControl(this, "PageControl1");
   auto* sheet = new ui::TabSheet(pages, "TabSheet1", "接收邮件");
-  const auto bound = [&](const char* name, const char* field) {
-    auto* edit = new ui::DBEdit(sheet, name);
-    edit->SetDataSource(&Settings.DataSource2);
-    edit->SetDataField(field);
-    return edit;
-  };
-  DBEdit1 = bound("DBEdit1", "Pop3_u");
+  DBEdit1 = Settings.BoundEdit(sheet, "DBEdit1", "Pop3_u");
   Edit1 = new ui::Edit(sheet, "Edit1");
   Edit1->SetPasswordChar(true);
-  DBEdit2 = bound("DBEdit2", "Pop3_s");
-  DBEdit3 = bound("DBEdit3", "Pop3_p");
+  DBEdit2 = Settings.BoundEdit(sheet, "DBEdit2", "Pop3_s");
+  DBEdit3 = Settings.BoundEdit(sheet, "DBEdit3", "Pop3_p");
   DBGrid1 = new ui::DBGrid(sheet, "DBGrid1");
   DBGrid1->SetReadOnly(true);
   DBGrid1->AddColumn("发件人", "发件人", 240);
@@ -123,7 +117,7 @@ void TF_pop3::FormActivate() {
 void TF_pop3::Button1Click() {
   if (main_.MailConnected) return;
   try {
-    const std::optional<int> port = PortNumber(DBEdit3->Text());
+    const std::optional<int> port = TypedPort(DBEdit3->Text(), prompts_);
     if (!port) throw mail::MailError("端口无效");
     NMPOP31.Connect(DBEdit2->Text(), *port, DBEdit1->Text(), Edit1->Text());
     Status("服务器已连接");
@@ -185,18 +179,28 @@ void TF_pop3::Button6Click() {
 }
 
 void TF_pop3::LogMessage(const mail::ReceivedMessage& message, double bytes, const std::string& date) {
-  Table1.Append();
-  Table1.FieldByName("发件人").SetAsString(message.from);
-  Table1.FieldByName("日期").SetAsString(date);
-  Table1.FieldByName("长度").SetAsFloat(bytes);
-  Table1.FieldByName("内容").SetAsString(Lines(message.body_lines));
-  if (!message.attachments.empty()) {
-    Table1.FieldByName("附件").SetAsString(Lines(message.attachments));
-    ListBox1->Clear();
-    for (const std::string& name : message.attachments) ListBox1->Add(name);
+  try {
+    Table1.Append();
+    Table1.FieldByName("发件人").SetAsString(StorableText(message.from));
+    Table1.FieldByName("日期").SetAsString(StorableText(date));
+    Table1.FieldByName("长度").SetAsFloat(bytes);
+    Table1.FieldByName("内容").SetAsString(StorableText(Lines(message.body_lines)));
+    if (!message.attachments.empty()) {
+      Table1.FieldByName("附件").SetAsString(Lines(message.attachments));
+      ListBox1->Clear();
+      for (const std::string& name : message.attachments) ListBox1->Add(name);
+    }
+    Table1.Post();
+    Table1.FlushBuffers();
+  } catch (...) {
+    // The mail stays on the server; the next receive saves its files again.
+    Table1.Cancel();
+    for (const std::string& name : message.attachments) {
+      std::error_code ignored;
+      std::filesystem::remove(AttachFolder() / name, ignored);
+    }
+    throw;
   }
-  Table1.Post();
-  Table1.FlushBuffers();
 }
 
 void TF_pop3::Table1AfterScroll() {

@@ -4,7 +4,8 @@
 #include <QGridLayout>
 #include <QVBoxLayout>
 
-#include "exchange/mail_texts.h"
+#include <algorithm>
+
 #include "platform/formats/file_io.h"
 #include "platform/mail/mail_error.h"
 #include "platform/ui/page_control.h"
@@ -34,17 +35,11 @@ TF_smtp::TF_smtp(mainunit::MainUnit& main, mainunit::Prompts& prompts, QWidget* 
   auto* sheet = new ui::TabSheet(pages, "TabSheet1", "发送邮件");
   Edit1 = new ui::Edit(sheet, "Edit1");
   Edit2 = new ui::Edit(sheet, "Edit2");
-  const auto bound = [&](const char* name, const char* field) {
-    auto* edit = new ui::DBEdit(sheet, name);
-    edit->SetDataSource(&Settings.DataSource2);
-    edit->SetDataField(field);
-    return edit;
-  };
-  DBEdit4 = bound("DBEdit4", "Name");
-  DBEdit5 = bound("DBEdit5", "Address");
-  DBEdit1 = bound("DBEdit1", "Smtp_u");
-  DBEdit2 = bound("DBEdit2", "Smtp_s");
-  DBEdit3 = bound("DBEdit3", "Smtp_p");
+  DBEdit4 = Settings.BoundEdit(sheet, "DBEdit4", "Name");
+  DBEdit5 = Settings.BoundEdit(sheet, "DBEdit5", "Address");
+  DBEdit1 = Settings.BoundEdit(sheet, "DBEdit1", "Smtp_u");
+  DBEdit2 = Settings.BoundEdit(sheet, "DBEdit2", "Smtp_s");
+  DBEdit3 = Settings.BoundEdit(sheet, "DBEdit3", "Smtp_p");
   Memo1 = new ui::Memo(sheet, "Memo1");
   ListBox1 = new ui::ListBox(sheet, "ListBox1");
   Button4 = new ui::Button(sheet, "Button4", "增加");
@@ -150,11 +145,8 @@ void TF_smtp::Button1Click() {
   if (main_.MailConnected) return;
   DisableWhileBusy({Button1, Button6, Button2});
   try {
-    const std::optional<int> port = PortNumber(DBEdit3->Text());
-    if (!port) {
-      prompts_.Notice("端口“" + DBEdit3->Text() + "”不是有效的端口号", "错误窗口");
-      throw mail::MailError("端口无效");
-    }
+    const std::optional<int> port = TypedPort(DBEdit3->Text(), prompts_);
+    if (!port) throw mail::MailError("端口无效");
     const std::string user = DBEdit1->Text().empty() ? kDefaultSmtpUser : DBEdit1->Text();
     Status("正在连接服务器...");
     NMSMTP1.Connect(DBEdit2->Text(), *port, user);
@@ -209,7 +201,9 @@ void TF_smtp::Button4Click() {
   const std::filesystem::path chosen(OpenDialog1.file_name);
   const std::string name = chosen.filename().string();
   CopyFile(chosen, InWorkingFolder(main_.SendBaseDir + "sendfile\\" + name));
-  ListBox1->Add(name);
+  // One copy per name: a second entry would attach it twice and lose its file on the first "删除".
+  const std::vector<std::string> listed = ListBox1->Items();
+  if (std::find(listed.begin(), listed.end(), name) == listed.end()) ListBox1->Add(name);
 }
 
 void TF_smtp::Button5Click() {

@@ -57,7 +57,7 @@ TF_report::TF_report(mainunit::MainUnit& main, ReportDispatch::Builders builders
 
 void TF_report::FormActivate() {
   if (main_.ReportKind == ReportListKind) return;
-  ReportListKind = main_.ReportKind == 3 ? 1 : main_.ReportKind;
+  const int list_kind = main_.ReportKind == 3 ? 1 : main_.ReportKind;
   db::Table& catalogue = main_.Table1;
   mainunit::OnExit close([&catalogue] { catalogue.Close(); });
   catalogue.SetTableName("rept_db.db");
@@ -67,9 +67,11 @@ void TF_report::FormActivate() {
   for (catalogue.First(); !catalogue.Eof(); catalogue.Next()) {
     CheckListBox1->Add(catalogue.FieldByName("report_name").AsString());
     ListBox1->Add(catalogue.FieldByName("report_p").AsString());
-    if (catalogue.FieldByName("id").AsInteger() == ReportListKind)
+    if (catalogue.FieldByName("id").AsInteger() == list_kind)
       CheckListBox1->SetChecked(CheckListBox1->Count() - 1, true);
   }
+  // Only a list read whole counts as loaded: after a failure the next opening reads it again.
+  ReportListKind = list_kind;
 }
 
 // Each ticked report runs, in list order; one that fails is reported by

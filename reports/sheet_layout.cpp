@@ -47,7 +47,9 @@ SheetCell Expression(int width, std::string expression, print::Alignment alignme
 void AddCellText(print::Band& band, const QRect& cell, const SheetCell& content, const print::Font& font) {
   const int lines = static_cast<int>(content.caption.count(QLatin1Char('\n'))) + 1;
   const int top = cell.top() + (cell.height() - lines * LineHeight(font)) / 2;
-  const print::TextBox box{cell.left() + kPadding, top, cell.width() - 2 * kPadding, content.alignment, font};
+  // A value longer than its cell (an enterprise's or project's full name) is printed smaller.
+  const print::TextBox box{cell.left() + kPadding, top, cell.width() - 2 * kPadding, content.alignment, font,
+                           content.caption.isEmpty()};
   if (!content.field.empty()) {
     band.items.push_back(print::DataText{box, content.field, content.mask});
   } else if (!content.expression.empty()) {
@@ -71,6 +73,12 @@ void AddRuledRow(print::Band& band, int top, int height, const std::vector<Sheet
 void AddCentredTitle(print::Band& band, int top, int width, const QString& text, const print::Font& font) {
   band.items.push_back(print::Label{{0, top, width, print::Alignment::Center, font}, text});
   Grow(band, top + LineHeight(font));
+}
+
+int AddSheetTitle(print::BandReport& report, const QString& title) {
+  constexpr int kTitleSpace = 110;  // the title and the gap under it
+  AddCentredTitle(report.title, 0, report.page.ContentRect().width(), title, Hei(14));
+  return kTitleSpace;
 }
 
 void AddFrame(print::Band& band, const QRect& rect) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/print/band.h"
+#include "platform/print/band_report.h"
 
 namespace veltra::reports {
 
@@ -47,6 +48,13 @@ void AddRuledRow(print::Band& band, int top, int height, const std::vector<Sheet
 
 // Text centred over `width` at `top`; the band grows to hold it.
 void AddCentredTitle(print::Band& band, int top, int width, const QString& text, const print::Font& font);
+
+// Height of a row of the one-record sheets (11 point text).
+inline constexpr int kSheetRowHeight = 70;
+
+// The title of a one-record sheet, centred at the top of the report's title
+// band; returns where the sheet's grid starts under it.
+int AddSheetTitle(print::BandReport& report, const QString& title);
 
 void AddFrame(print::Band& band, const QRect& rect);
 void AddRule(print::Band& band, int x1, int y1, int x2, int y2);

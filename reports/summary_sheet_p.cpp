@@ -7,8 +7,6 @@
 namespace veltra::reports {
 namespace {
 
-constexpr int kRowHeight = 70;
-constexpr int kTitleSpace = 110;
 const char* const kNoDecimals = "0.";
 
 QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
@@ -126,22 +124,21 @@ SummarySheet::SummarySheet(db::Database& database, const std::string& table_name
     : PrintWindow(database, table_name, print::Orientation::Portrait), rows_(rows) {
   const print::Font font = Song(11);
   const int full = QuickRep1.page.ContentRect().width();
-  AddCentredTitle(QuickRep1.title, 0, full, Utf8(title), Hei(14));
 
   const std::vector<int> captions = CaptionWidths(rows, font);
   int value = full;
   for (int width : captions) value -= width;
   value /= static_cast<int>(captions.size());
 
-  int y = kTitleSpace;
+  int y = AddSheetTitle(QuickRep1, Utf8(title));
   for (const Row& row : rows) {
     std::vector<SheetCell> cells;
     for (std::size_t i = 0; i < row.size(); ++i) {
       cells.push_back(Caption(captions[i], Utf8(row[i].caption)));
       cells.push_back(Number(value, std::string(row[i].column), mask));
     }
-    AddRuledRow(QuickRep1.title, y, kRowHeight, cells, font);
-    y += kRowHeight;
+    AddRuledRow(QuickRep1.title, y, kSheetRowHeight, cells, font);
+    y += kSheetRowHeight;
   }
 }
 

@@ -7,51 +7,39 @@
 #include "reports/sheet_layout.h"
 
 namespace veltra::reports {
-namespace {
 
 using print::Alignment;
-
-constexpr int kRowHeight = 70;
-constexpr int kTitleSpace = 110;  // title and the gap under it
-
-// The title of a one-record sheet; returns where the grid starts.
-int AddSheetTitle(print::BandReport& report, const char* title) {
-  AddCentredTitle(report.title, 0, report.page.ContentRect().width(), QString::fromUtf8(title), Hei(14));
-  return kTitleSpace;
-}
-
-}  // namespace
 
 TF_dfwsb_p::TF_dfwsb_p(db::Database& database) : PrintWindow(database, "df_wsb.db", print::Orientation::Landscape) {
   const print::Font font = Song(11);
   print::Band& band = QuickRep1.title;
-  const int top = AddSheetTitle(QuickRep1, "2009年地方级项目未统计原因及主要指标预计情况调查表");
+  const int top = AddSheetTitle(QuickRep1, QStringLiteral("2009年地方级项目未统计原因及主要指标预计情况调查表"));
   const int width = QuickRep1.page.ContentRect().width() / 7;
 
   std::vector<SheetCell> header;
   for (const char* caption : {"未统计原因", "项目数", "总产值", "销售收入", "净利润", "上缴税费", "创汇（美元）"})
     header.push_back(Caption(width, QString::fromUtf8(caption), Alignment::Center));
-  AddRuledRow(band, top, kRowHeight, header, font);
+  AddRuledRow(band, top, kSheetRowHeight, header, font);
 
   // Reason rows: caption and project count in the first two columns.
   const std::array<const char*, 6> reasons = {"验收", "结题", "撤项", "停顿", "拒报", "其他"};
-  const int body_top = top + kRowHeight;
+  const int body_top = top + kSheetRowHeight;
   for (int i = 0; i < 6; ++i) {
-    const int y = body_top + i * kRowHeight;
-    AddCellText(band, QRect(0, y, width, kRowHeight), Caption(width, QString::fromUtf8(reasons[i]), Alignment::Center),
+    const int y = body_top + i * kSheetRowHeight;
+    AddCellText(band, QRect(0, y, width, kSheetRowHeight), Caption(width, QString::fromUtf8(reasons[i]), Alignment::Center),
                 font);
-    AddCellText(band, QRect(width, y, width, kRowHeight), Number(width, "XMS_" + std::to_string(i + 1)), font);
+    AddCellText(band, QRect(width, y, width, kSheetRowHeight), Number(width, "XMS_" + std::to_string(i + 1)), font);
     if (i > 0) AddRule(band, 0, y, 2 * width, y);
   }
   // Indicators: one cell over 验收 and 结题, one over 撤项 to 其他.
   const std::array<const char*, 5> indicators = {"ZCZ", "XSSR", "JLR", "SJSF", "CH"};
-  const int group_split = body_top + 2 * kRowHeight;
-  const int body_bottom = body_top + 6 * kRowHeight;
+  const int group_split = body_top + 2 * kSheetRowHeight;
+  const int body_bottom = body_top + 6 * kSheetRowHeight;
   for (int i = 0; i < 5; ++i) {
     const int x = (i + 2) * width;
     const std::string field = indicators[i];
-    AddCellText(band, QRect(x, body_top, width, 2 * kRowHeight), Number(width, field + "_1"), font);
-    AddCellText(band, QRect(x, group_split, width, 4 * kRowHeight), Number(width, field + "_2"), font);
+    AddCellText(band, QRect(x, body_top, width, 2 * kSheetRowHeight), Number(width, field + "_1"), font);
+    AddCellText(band, QRect(x, group_split, width, 4 * kSheetRowHeight), Number(width, field + "_2"), font);
   }
   AddRule(band, 2 * width, group_split, 7 * width, group_split);
   for (int i = 1; i < 7; ++i) AddRule(band, i * width, body_top, i * width, body_bottom);
@@ -61,15 +49,15 @@ TF_dfwsb_p::TF_dfwsb_p(db::Database& database) : PrintWindow(database, "df_wsb.d
 TF_xmdcb_p::TF_xmdcb_p(db::Database& database) : PrintWindow(database, "xmdcb.db", print::Orientation::Landscape) {
   const print::Font font = Song(11);
   print::Band& band = QuickRep1.title;
-  int y = AddSheetTitle(QuickRep1, "2011年Veltra计划项目统计情况调查表");
+  int y = AddSheetTitle(QuickRep1, QStringLiteral("2011年Veltra计划项目统计情况调查表"));
   const int full = QuickRep1.page.ContentRect().width();
   const int caption = 420;
   const int value = (full - 3 * caption) / 3;
   const int seventh = full / 7;
 
   auto row = [&](std::vector<SheetCell> cells) {
-    AddRuledRow(band, y, kRowHeight, cells, font);
-    y += kRowHeight;
+    AddRuledRow(band, y, kSheetRowHeight, cells, font);
+    y += kSheetRowHeight;
   };
   auto pair = [&](const char* text, std::string field, std::vector<SheetCell>& cells, bool is_text = false) {
     cells.push_back(Caption(caption, QString::fromUtf8(text)));

@@ -8,6 +8,7 @@
 #include "platform/formats/file_io.h"
 #include "platform/mail/mail_error.h"
 #include "platform/text/gbk.h"
+#include "platform/text/utf8.h"
 
 namespace veltra::mail {
 namespace {
@@ -31,14 +32,6 @@ struct GFreeDeleter {
 };
 using GText = std::unique_ptr<char, GFreeDeleter>;
 
-// CR and LF would end a header line early and let a value add headers.
-std::string HeaderValue(std::string_view value) {
-  std::string clean;
-  for (char c : value)
-    if (c != '\r' && c != '\n') clean += c;
-  return clean;
-}
-
 bool IsAscii(std::string_view text) {
   for (unsigned char c : text)
     if (c >= 0x80) return false;
@@ -53,16 +46,18 @@ std::string Joined(const std::vector<std::string>& lines) {
 
 GMimeStream* MemoryStream(std::string_view bytes) { return g_mime_stream_mem_new_with_buffer(bytes.data(), bytes.size()); }
 
-// Plain ASCII goes as us-ascii; anything else as GBK, which is what the
-// system's own mails have always carried, now declared as such.
+// Plain ASCII goes as us-ascii; other text as GBK, which is what the
+// system's own mails have always carried, now declared as such; text that
+// GBK cannot hold goes as UTF-8 rather than not at all.
 GMimeObject* BodyPart(const std::vector<std::string>& lines) {
   const std::string text = Joined(lines);
   const bool ascii = IsAscii(text);
+  const bool gbk = !ascii && text::IsGbkEncodable(text);
   GMimeTextPart* part = g_mime_text_part_new_with_subtype("plain");
-  GObjectPtr<GMimeStream> stream(MemoryStream(ascii ? text : text::Utf8ToGbk(text)));
+  GObjectPtr<GMimeStream> stream(MemoryStream(gbk ? text::Utf8ToGbk(text) : text));
   GObjectPtr<GMimeDataWrapper> content(g_mime_data_wrapper_new_with_stream(stream.get(), GMIME_CONTENT_ENCODING_DEFAULT));
   g_mime_part_set_content(GMIME_PART(part), content.get());
-  g_mime_text_part_set_charset(part, ascii ? "us-ascii" : "GBK");
+  g_mime_text_part_set_charset(part, ascii ? "us-ascii" : gbk ? "GBK" : "utf-8");
   g_mime_part_set_content_encoding(GMIME_PART(part),
                                    ascii ? GMIME_CONTENT_ENCODING_7BIT : GMIME_CONTENT_ENCODING_BASE64);
   return GMIME_OBJECT(part);
@@ -153,23 +148,25 @@ struct Collector {
   std::string error;
 };
 
-void CollectPart(GMimeObject*, GMimeObject* object, gpointer data) {
+// Called from inside GMime, a C library: nothing may be thrown through it,
+// so every failure is kept for ReadMimeMessage to raise.
+void CollectPart(GMimeObject*, GMimeObject* object, gpointer data) noexcept {
   auto& collector = *static_cast<Collector*>(data);
   if (!GMIME_IS_PART(object) || !collector.error.empty()) return;
   GMimePart* part = GMIME_PART(object);
   const char* filename = g_mime_part_get_filename(part);
-  if (g_mime_part_is_attachment(part) || filename != nullptr) {
-    const std::filesystem::path path = UniquePath(collector.folder, SafeAttachmentName(filename ? filename : ""));
-    try {
+  const std::string name = SafeAttachmentName(filename ? filename : "");
+  try {
+    if (g_mime_part_is_attachment(part) || filename != nullptr) {
+      const std::filesystem::path path = UniquePath(collector.folder, name);
       formats::WriteFileAtomically(path, DecodedContent(part));
-    } catch (const std::exception& e) {
-      collector.error = "无法保存附件 " + path.string() + ":" + e.what();
-      return;
+      collector.message->attachments.push_back(path.filename().string());
+    } else if (GMIME_IS_TEXT_PART(object) && !collector.body_found) {
+      collector.body_found = true;
+      collector.message->body_lines = SplitLines(BodyText(GMIME_TEXT_PART(object)));
     }
-    collector.message->attachments.push_back(path.filename().string());
-  } else if (GMIME_IS_TEXT_PART(object) && !collector.body_found) {
-    collector.body_found = true;
-    collector.message->body_lines = SplitLines(BodyText(GMIME_TEXT_PART(object)));
+  } catch (const std::exception& e) {
+    collector.error = "无法保存附件 " + (collector.folder / name).string() + ":" + e.what();
   }
 }
 
@@ -186,16 +183,16 @@ std::string Unfolded(std::string_view value) {
 std::string WriteMimeMessage(const OutgoingMessage& message, const EncodeEvents& events) {
   InitialiseOnce();
   GObjectPtr<GMimeMessage> mime(g_mime_message_new(TRUE));
-  g_mime_message_add_mailbox(mime.get(), GMIME_ADDRESS_TYPE_FROM, HeaderValue(message.from_name).c_str(),
-                             HeaderValue(message.from_address).c_str());
+  g_mime_message_add_mailbox(mime.get(), GMIME_ADDRESS_TYPE_FROM, OneLine(message.from_name).c_str(),
+                             OneLine(message.from_address).c_str());
   const auto add = [&](GMimeAddressType type, const std::vector<std::string>& addresses) {
     for (const std::string& address : addresses)
-      if (!HeaderValue(address).empty()) g_mime_message_add_mailbox(mime.get(), type, "", HeaderValue(address).c_str());
+      if (!OneLine(address).empty()) g_mime_message_add_mailbox(mime.get(), type, "", OneLine(address).c_str());
   };
   add(GMIME_ADDRESS_TYPE_TO, message.to);
   add(GMIME_ADDRESS_TYPE_CC, message.cc);
   // Blind copies get envelope recipients only, never a header.
-  g_mime_message_set_subject(mime.get(), HeaderValue(message.subject).c_str(), "GBK");
+  g_mime_message_set_subject(mime.get(), OneLine(message.subject).c_str(), "GBK");
   GDateTime* now = g_date_time_new_now_local();
   g_mime_message_set_date(mime.get(), now);
   g_date_time_unref(now);
@@ -240,8 +237,22 @@ ReceivedMessage ReadMimeMessage(std::string_view bytes, const std::filesystem::p
   }
   Collector collector{&message, attach_folder};
   g_mime_message_foreach(mime.get(), CollectPart, &collector);
-  if (!collector.error.empty()) throw MailError(collector.error);
+  if (!collector.error.empty()) {
+    // Half a message's files would only come again under other names.
+    for (const std::string& saved : message.attachments) {
+      std::error_code ignored;
+      std::filesystem::remove(attach_folder / saved, ignored);
+    }
+    throw MailError(collector.error);
+  }
   return message;
+}
+
+std::string OneLine(std::string_view value) {
+  std::string clean;
+  for (char c : value)
+    if (c != '\r' && c != '\n') clean += c;
+  return clean;
 }
 
 std::string DecodeHeaderText(std::string_view raw) {
@@ -254,11 +265,24 @@ std::string SafeAttachmentName(std::string_view name) {
   const std::size_t slash = name.find_last_of("/\\");
   if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
   std::string clean;
-  for (unsigned char c : name)
-    if (c >= 0x20 && c != 0x7f && c != ':') clean += static_cast<char>(c);
+  for (std::size_t pos = 0; pos < name.size();) {
+    const std::size_t start = pos;
+    const char32_t c = text::NextCodePoint(name, pos);
+    if (c < 0x20 || c == 0x7f || c == ':') continue;
+    // The log keeps the name in the tables' code page.
+    const std::string_view character = name.substr(start, pos - start);
+    clean += c != text::kInvalidCodePoint && text::IsGbkEncodable(character) ? character : "_";
+  }
   const std::size_t start = clean.find_first_not_of(". ");
   clean = start == std::string::npos ? "" : clean.substr(start);
-  return clean.empty() ? "附件" : clean;
+  if (clean.empty()) return "附件";
+  // Room for the "(n)" of a repeated name and the temporary name it is written under.
+  constexpr std::size_t kLongestName = 200;
+  if (clean.size() <= kLongestName) return clean;
+  const std::string extension = std::filesystem::path(clean).extension().string();
+  std::size_t cut = kLongestName - std::min(extension.size(), kLongestName / 2);
+  while (cut > 0 && (static_cast<unsigned char>(clean[cut]) & 0xC0) == 0x80) --cut;  // whole characters only
+  return clean.substr(0, cut) + (extension.size() <= kLongestName / 2 ? extension : "");
 }
 
 }  // namespace veltra::mail

@@ -40,14 +40,20 @@ struct ReceivedMessage {
 
 // Parses `bytes` and saves every attachment into `attach_folder` under its
 // own name, cleaned so that it cannot leave the folder and made unique so
-// that it replaces no other file. Throws MailError when a file cannot be written.
+// that it replaces no other file. Throws MailError when a file cannot be
+// written, having removed the ones it saved before.
 ReceivedMessage ReadMimeMessage(std::string_view bytes, const std::filesystem::path& attach_folder);
+
+// `value` without CR and LF, which would end a header or command line early
+// and let the value add lines of its own.
+std::string OneLine(std::string_view value);
 
 // A header value as text: encoded words decoded, raw 8-bit text read as
 // UTF-8 or else GBK.
 std::string DecodeHeaderText(std::string_view raw);
 
-// A name for a received attachment that stays inside its folder.
+// A name for a received attachment that stays inside its folder, fits the
+// file system and holds only characters the tables can store.
 std::string SafeAttachmentName(std::string_view name);
 
 }  // namespace veltra::mail

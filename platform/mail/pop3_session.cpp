@@ -46,8 +46,8 @@ void Pop3Session::Connect(const std::string& host, int port, const std::string& 
     connection_.Open(host, port);
     const std::string greeting = connection_.ReadLine();
     if (!Positive(greeting)) throw MailError("服务器拒绝连接:" + greeting);
-    Expect("USER " + user, "用户名");
-    Expect("PASS " + password, "密码");
+    Expect("USER " + OneLine(user), "用户名");
+    Expect("PASS " + OneLine(password), "密码");
     const std::string stat = Expect("STAT", "邮件统计");
     count_ = std::atoi(stat.c_str() + 3);
   } catch (...) {

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::size_t kPacketSize = 4096;
 
-std::string Brackets(const std::string& address) { return "<" + address + ">"; }
+std::string Brackets(const std::string& address) { return "<" + OneLine(address) + ">"; }
 
 }  // namespace
 
@@ -61,7 +61,8 @@ void SmtpSession::Connect(const std::string& host, int port, const std::string& 
     connection_.Open(host, port);
     const Reply greeting = ReadReply();
     if (greeting.code != 220) throw MailError("服务器拒绝连接:" + std::to_string(greeting.code) + " " + greeting.text);
-    if (Command("EHLO " + user_id).code / 100 != 2) Expect("HELO " + user_id, 2, "问候");
+    const std::string name = OneLine(user_id);
+    if (Command("EHLO " + name).code / 100 != 2) Expect("HELO " + name, 2, "问候");
     Status("已连接 " + host);
   } catch (...) {
     connection_.Close();
@@ -77,7 +78,7 @@ void SmtpSession::SendMail(const OutgoingMessage& message) {
   int accepted = 0;
   for (const auto* list : {&message.to, &message.cc, &message.bcc}) {
     for (const std::string& recipient : *list) {
-      if (recipient.empty()) continue;
+      if (OneLine(recipient).empty()) continue;
       if (Command("RCPT TO:" + Brackets(recipient)).code / 100 == 2) {
         ++accepted;
       } else if (OnRecipientNotFound) {

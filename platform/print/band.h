@@ -24,6 +24,9 @@ struct TextBox {
   int width = 0;
   Alignment alignment = Alignment::Left;
   Font font;
+  // A line wider than the box is printed in a smaller size of the font, so
+  // that it stays whole and clear of its neighbours.
+  bool shrink_to_fit = false;
 };
 
 // Fixed text; '\n' breaks it into lines, each aligned in the box.

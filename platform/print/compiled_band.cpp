@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 #include "platform/print/display_mask.h"
 
 namespace veltra::print {
@@ -13,17 +15,31 @@ QString DisplayText(const Value& value, const std::string& mask) {
   return QString::fromStdString(value.ToDisplayText());
 }
 
+// The font `line` is printed in: the box's own, or for a box that shrinks
+// to fit, a size at which the line is no wider than the box.
+Font FittingFont(const TextBox& box, const QString& line) {
+  Font font = box.font;
+  if (!box.shrink_to_fit || box.width <= 0) return font;
+  for (int width = MeasureText(font, line).width(); width > box.width && font.point_size > 1;
+       width = MeasureText(font, line).width()) {
+    font.point_size = std::max(1.0, font.point_size * box.width / width * 0.98);
+  }
+  return font;
+}
+
 void DrawText(PageCanvas& canvas, QPoint origin, const TextBox& box, const QString& text) {
   if (text.isEmpty()) return;
-  canvas.SetFont(box.font);
   int y = origin.y() + box.top;
   for (const QString& line : text.split(QLatin1Char('\n'))) {
+    const int full_height = MeasureText(box.font, line).height();
+    canvas.SetFont(FittingFont(box, line));
     const QSize extent = canvas.TextExtent(line);
+    y += (full_height - extent.height()) / 2;  // a smaller line stays centred on its place
     int x = origin.x() + box.left;
     if (box.width > 0 && box.alignment == Alignment::Center) x += (box.width - extent.width()) / 2;
     if (box.width > 0 && box.alignment == Alignment::Right) x += box.width - extent.width();
     canvas.TextOut(x, y, line);
-    y += extent.height();
+    y += full_height - (full_height - extent.height()) / 2;
   }
 }
 

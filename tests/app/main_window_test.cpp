@@ -304,5 +304,20 @@ TEST_F(InstalledMainWindowTest, MaintenanceWorksOnTheWorkingFolder) {
   EXPECT_TRUE(std::filesystem::exists(folder() / "work" / "bak" / "gj_wsb.db"));
 }
 
+// The mail buttons stay disabled, but their handlers open the mail windows in their modes.
+TEST_F(InstalledMainWindowTest, MailHandlersOpenTheSendingWindowInTheirModeAndTheReceivingWindow) {
+  TF_main& w = *window;
+  const std::pair<ui::Button*, int> senders[] = {{w.Button8, 0}, {w.Button9, 1}, {w.Button3, 2}};
+  for (const auto& [button, mode] : senders) {
+    ui_.OnModal("F_smtp", [&, mode = mode](ui::Form& smtp) {
+      EXPECT_EQ(w.Unit().ReportKind, mode);
+      EXPECT_EQ(smtp.Caption(), "发送邮件");
+    }, ui::kModalCancel);
+    button->OnClick();
+  }
+  ui_.OnModal("F_pop3", [](ui::Form& pop3) { EXPECT_EQ(pop3.Caption(), "接收邮件"); }, ui::kModalCancel);
+  w.Button2->OnClick();
+}
+
 }  // namespace
 }  // namespace veltra::app

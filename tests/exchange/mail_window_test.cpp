@@ -68,6 +68,13 @@ TEST_F(MailWindowTest, RegisteredTablesAreSentAndTheirCopiesGoWhenTheWindowClose
     EXPECT_EQ(window.ListBox1->Items(), (std::vector<std::string>{"kfq_r.db", "gjxm_r.db"}));
     EXPECT_EQ(window.Memo1->Lines(), (std::vector<std::string>{"高新区企业校验结果", "国家级项目校验结果"}));
     EXPECT_TRUE(std::filesystem::exists(work_ / "sendfile" / "gjxm_r.db"));
+    // Adding a listed table again, even its own copy, keeps one entry and the copy whole.
+    const std::string copy = formats::ReadWholeFile(work_ / "sendfile" / "kfq_r.db");
+    prompts_.files = {(work_ / "kfq_r.db").string(), (work_ / "sendfile" / "kfq_r.db").string()};
+    ASSERT_TRUE(Click(Find(form, "Button4")));
+    ASSERT_TRUE(Click(Find(form, "Button4")));
+    EXPECT_EQ(window.ListBox1->Items(), (std::vector<std::string>{"kfq_r.db", "gjxm_r.db"}));
+    EXPECT_EQ(formats::ReadWholeFile(work_ / "sendfile" / "kfq_r.db"), copy);
     window.Edit1->SetText("zone@example.cn");
     ASSERT_TRUE(Click(Find(form, "Button6")));  // connects first
     EXPECT_EQ(Status(form), "服务器已断开");
@@ -90,7 +97,7 @@ TEST_F(MailWindowTest, RegisteredTablesAreSentAndTheirCopiesGoWhenTheWindowClose
   EXPECT_EQ(Column("work/mailinit.db", "Smtp_u"), std::vector<std::string>{"tongji"}) << "settings kept on close";
 }
 
-TEST_F(MailWindowTest, PlainMailSaysItsBodyIsEmptyAndABadPortNeverConnects) {
+TEST_F(MailWindowTest, PlainMailSaysItsBodyIsEmpty) {
   mail::testing::FakeSmtpServer smtp;
   UseServers(smtp.port(), 1);
   unit_->ReportKind = 0;
@@ -100,17 +107,28 @@ TEST_F(MailWindowTest, PlainMailSaysItsBodyIsEmptyAndABadPortNeverConnects) {
     window.Edit1->SetText("zone@example.cn");
     ASSERT_TRUE(Click(Find(form, "Button6")));
     ASSERT_TRUE(Click(Find(form, "Button5")));  // nothing selected: nothing happens
-    window.DBEdit3->setText("2a");
-    ASSERT_TRUE(Click(Find(form, "Button1")));
-    EXPECT_EQ(Status(form), "连接服务器错误");
-    EXPECT_TRUE(window.Button1->isEnabled());
   }, ui::kModalCancel);
   window.ShowModal();
   ASSERT_EQ(smtp.messages().size(), 1u);
   const auto received = mail::ReadMimeMessage(smtp.messages()[0].data, folder());
   EXPECT_EQ(received.body_lines, std::vector<std::string>{"内容为空"});
-  ASSERT_EQ(prompts_.notices.size(), 1u);
-  EXPECT_EQ(prompts_.notices[0].title, "错误窗口");
+}
+
+TEST_F(MailWindowTest, ABadPortIsToldInBothWindowsAndNeverConnects) {
+  TF_smtp smtp(*unit_, prompts_);
+  TF_pop3 pop3(*unit_, prompts_);
+  for (ui::Form* window : std::initializer_list<ui::Form*>{&smtp, &pop3}) {
+    ui_.OnModal(window->objectName().toStdString(), [&](ui::Form& form) {
+      Find<ui::DBEdit>(form, "DBEdit3").setText("2a");
+      ASSERT_TRUE(Click(Find(form, "Button1")));
+      EXPECT_EQ(Status(form), "连接服务器错误");
+      EXPECT_TRUE(Find<ui::Button>(form, "Button1").isEnabled());
+    }, ui::kModalCancel);
+    window->ShowModal();
+  }
+  ASSERT_EQ(prompts_.notices.size(), 2u);
+  for (const auto& notice : prompts_.notices) EXPECT_EQ(notice.text, "端口“2a”不是有效的端口号");
+  EXPECT_FALSE(unit_->MailConnected);
 }
 
 TEST_F(MailWindowTest, OnlyTheSystemsMailIsLoggedAndDeletingRemovesItsFiles) {
@@ -127,7 +145,7 @@ TEST_F(MailWindowTest, OnlyTheSystemsMailIsLoggedAndDeletingRemovesItsFiles) {
   mail::testing::FakePop3Server pop3({other, mail(marker, "Date: Tue, 6 Dec 2011 10:20:30 +0800\r\n", "kfq_1.db"),
                                       mail(marker, "", "../kfq_1.db"), mail(" " + marker, "", "y.db")});
   UseServers(1, pop3.port());
-  TF_pop3 window(*unit_);
+  TF_pop3 window(*unit_, prompts_);
   ui_.OnModal("F_pop3", [&](ui::Form& form) {
     window.Edit1->SetText("secret");
     ASSERT_TRUE(Click(Find(form, "Button6")));
@@ -151,6 +169,20 @@ TEST_F(MailWindowTest, OnlyTheSystemsMailIsLoggedAndDeletingRemovesItsFiles) {
   EXPECT_FALSE(std::filesystem::exists(work_ / "kfq_1(2).db"));
   EXPECT_FALSE(window.Table1.Active());
   EXPECT_EQ(Column("work/mailbox.db", "附件"), std::vector<std::string>{"kfq_1.db"}) << "packed, one mail left";
+}
+
+TEST_F(MailWindowTest, TextTheLogCannotHoldIsLoggedWithQuestionMarksAndTheMailLeavesTheServer) {
+  const std::string mail = "From: =?utf-8?b?" + std::string("5byg5LiJ8J+YgA==") + "?= <zone@example.cn>\r\n"  // 张三😀
+                           "Subject: " + unit_->MailSubjectMarker + "\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n"
+                           "收到😀了\r\n";
+  mail::testing::FakePop3Server pop3({mail});
+  UseServers(1, pop3.port());
+  TF_pop3 window(*unit_, prompts_);
+  ui_.OnModal("F_pop3", [&](ui::Form& form) { ASSERT_TRUE(Click(Find(form, "Button6"))); }, ui::kModalCancel);
+  window.ShowModal();
+  EXPECT_TRUE(pop3.mailbox().empty());
+  EXPECT_EQ(Column("work/mailbox.db", "发件人"), std::vector<std::string>{"张三? <zone@example.cn>"});
+  EXPECT_EQ(Column("work/mailbox.db", "内容"), std::vector<std::string>{"收到?了"});
 }
 
 }  // namespace

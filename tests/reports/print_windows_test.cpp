@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/print/page_canvas.h"
 #include "platform/print/page_output.h"
 #include "reports/gjwsb_p.h"
 #include "reports/list_p.h"
@@ -177,6 +178,8 @@ TEST_F(PrintWindowsTest, ListsAndSheetsPrintTheirTitleCaptionsAndValuesInPlace) 
 TEST_F(PrintWindowsTest, ListCaptionsOnlyOnTheFirstPageAndTheCallersTitleOnEvery) {
   std::vector<std::vector<std::string>> rows;
   for (int i = 0; i < 80; ++i) rows.push_back({std::to_string(120000 + i), "企业" + std::to_string(i), "100000"});
+  const QString long_name = QStringLiteral("北京中关村科技园区海淀园高新技术创业服务中心有限责任公司");
+  rows[0][1] = long_name.toStdString();
   Write("dqy.db", {Str("报表编号", 6), Str("企业名称", 60), Num("总收入"), Num("净利润"), Num("实际上缴税费"),
                    Num("出口创汇总额")},
         rows);
@@ -186,6 +189,11 @@ TEST_F(PrintWindowsTest, ListCaptionsOnlyOnTheFirstPageAndTheCallersTitleOnEvery
   const print::Document document = window.QuickRep1.Prepare();
   window.Table1.Close();
   ASSERT_GE(document.pages.size(), 2u);
+  // A name longer than its cell is printed smaller, whole and clear of the next column.
+  const print::TextOp* name = print::testing::FindText(document.pages[0], long_name);
+  ASSERT_NE(name, nullptr);
+  const int name_cell_right = window.QuickRep1.page.ContentRect().left() + 160 + 640;
+  EXPECT_LE(name->top_left.x() + print::MeasureText(name->font, long_name).width(), name_cell_right);
   for (std::size_t page = 0; page < document.pages.size(); ++page) {
     EXPECT_NE(print::testing::FindText(document.pages[page], QStringLiteral("2011年上市企业清单")), nullptr) << page;
     EXPECT_EQ(print::testing::FindText(document.pages[page], QStringLiteral("企业名称")) != nullptr, page == 0) << page;

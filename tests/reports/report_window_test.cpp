@@ -103,6 +103,16 @@ TEST_F(ReportWindowTest, KindsTickTheirRowsAndKindThreeSharesKindOnesAndResetsTh
   EXPECT_FALSE(unit_->Table1.Active());
 }
 
+TEST_F(ReportWindowTest, ACatalogueThatCouldNotBeReadIsReadAgainAtTheNextOpening) {
+  std::filesystem::rename(work_ / "rept_db.db", work_ / "rept_db.away");
+  ui_.ExpectException("表rept_db.db不存在");
+  Open(1);
+  EXPECT_EQ(window_->CheckListBox1->Count(), 0);
+  std::filesystem::rename(work_ / "rept_db.away", work_ / "rept_db.db");
+  Open(1);
+  EXPECT_GT(window_->CheckListBox1->Count(), 0);
+}
+
 TEST_F(ReportWindowTest, AFailingReportIsNamedAndTheOthersStillPrint) {
   Append("kfq_r.db", {{"编号", "110001"}, {"错误信息", "总收入不能为负"}, {"状态", "错误"}, {"序号", "1"}});
   print::testing::ScriptedUser printer;

@@ -13,6 +13,7 @@
 #include "platform/mail/mail_error.h"
 #include "platform/mail/pop3_session.h"
 #include "platform/mail/smtp_session.h"
+#include "platform/text/gbk.h"
 
 namespace veltra::mail {
 namespace {
@@ -86,16 +87,18 @@ TEST_F(MailSessionTest, SentMessagesComeBackWholeAndOnlyMarkedOnesAreTaken) {
   const std::string sent = Unstuffed(smtp.messages()[0].data);
   const std::string other = "From: a@b\r\nSubject: 其他邮件\r\n\r\nbody\r\n";
   const std::string longer = "From: a@b\r\nSubject: " + kMarker + "x\r\n\r\nbody\r\n";
-  FakePop3Server pop3({other, sent, longer});
+  // Older installations wrote the subject as raw GBK.
+  const std::string raw_gbk = "From: a@b\r\nSubject: " + text::Utf8ToGbk(kMarker) + "\r\n\r\nbody\r\n";
+  FakePop3Server pop3({other, sent, longer, raw_gbk});
   Pop3Session receiver;
   receiver.Connect("127.0.0.1", pop3.port(), "user", "secret");
-  ASSERT_EQ(receiver.MessageCount(), 3);
+  ASSERT_EQ(receiver.MessageCount(), 4);
   std::vector<int> taken;
   for (int n = 1; n <= receiver.MessageCount(); ++n) {
     const std::string subject = receiver.GetSummary(n).subject;
     if (subject.size() > 1 && subject.substr(1) == kMarker) taken.push_back(n);
   }
-  ASSERT_EQ(taken, std::vector<int>{2});
+  ASSERT_EQ(taken, (std::vector<int>{2, 4}));
   const ReceivedMessage received = receiver.GetMailMessage(2, folder_ / "attach");
   receiver.DeleteMessage(2);
   receiver.Disconnect();
@@ -106,7 +109,7 @@ TEST_F(MailSessionTest, SentMessagesComeBackWholeAndOnlyMarkedOnesAreTaken) {
   EXPECT_EQ(received.attachments, (std::vector<std::string>{"kfq_1.db", "企业名单.db"}));
   EXPECT_EQ(formats::ReadWholeFile(folder_ / "attach" / "kfq_1.db"), binary);
   EXPECT_EQ(formats::ReadWholeFile(folder_ / "attach" / "企业名单.db"), "中文名称的附件");
-  EXPECT_EQ(pop3.mailbox(), (std::vector<std::string>{other, longer})) << "the others stay on the server";
+  EXPECT_EQ(pop3.mailbox(), (std::vector<std::string>{other, longer, raw_gbk})) << "the others stay on the server";
 }
 
 TEST_F(MailSessionTest, ServerFaultsEndInErrorsOrEvents) {
@@ -144,6 +147,21 @@ TEST_F(MailSessionTest, ServerFaultsEndInErrorsOrEvents) {
     EXPECT_EQ(smtp.messages().size(), c.fails ? 0u : 1u);
   }
 
+  {
+    // A line break in a typed address cannot add a command of its own.
+    FakeSmtpServer smtp;
+    SmtpSession session;
+    session.Connect("127.0.0.1", smtp.port(), "VLTR\r\nRSET");
+    OutgoingMessage message = Message();
+    message.from_address = "a@b\r\nRSET";
+    message.to = {"zone@example.cn\r\nRCPT TO:<evil@example.cn>", "\r\n"};
+    session.SendMail(message);
+    session.Disconnect();
+    for (const std::string& command : smtp.commands()) EXPECT_NE(command.substr(0, 4), "RSET") << command;
+    ASSERT_EQ(smtp.messages().size(), 1u);
+    EXPECT_EQ(smtp.messages()[0].recipients, std::vector<std::string>{"zone@example.cnRCPT TO:<evil@example.cn>"});
+  }
+
   const std::string message = "From: a@b\r\nSubject: " + std::string(" ") + kMarker + "\r\n\r\nbody\r\n";
   {
     FakePop3Server pop3({message}, {.refuse_password = true});
@@ -176,14 +194,36 @@ TEST_F(MailSessionTest, AttachmentNamesStayInTheFolderAndNeverReplaceAnother) {
       "--b\r\nContent-Type: application/octet-stream\r\nContent-Disposition: attachment; filename=\"kfq_1.db\"\r\n"
       "\r\nsecond\r\n"
       "--b\r\nContent-Type: application/octet-stream\r\nContent-Disposition: attachment; filename=\"..\"\r\n"
-      "\r\nthird\r\n--b--\r\n";
+      "\r\nthird\r\n"
+      "--b\r\nContent-Type: application/octet-stream\r\nContent-Disposition: attachment; filename=\"" +
+      std::string(195, 'n') + "长长长长长长长长长长长长长长长长.db\"\r\n\r\nfourth\r\n"
+      "--b\r\nContent-Type: application/octet-stream\r\nContent-Disposition: attachment; "
+      "filename*=utf-8''%F0%9F%98%80.db\r\n\r\nfifth\r\n--b--\r\n";
   Write("attach/kfq_1.db", "already here");
   const ReceivedMessage received = ReadMimeMessage(message, folder_ / "attach");
-  EXPECT_EQ(received.attachments, (std::vector<std::string>{"evil.db", "kfq_1(2).db", "附件"}));
+  // A name the folder cannot take is shortened, its type kept; a character
+  // the log cannot hold becomes "_".
+  EXPECT_EQ(received.attachments, (std::vector<std::string>{"evil.db", "kfq_1(2).db", "附件",
+                                                            std::string(195, 'n') + ".db", "_.db"}));
   EXPECT_EQ(formats::ReadWholeFile(folder_ / "attach" / "evil.db"), "evil");
   EXPECT_EQ(formats::ReadWholeFile(folder_ / "attach" / "kfq_1.db"), "already here");
   EXPECT_FALSE(std::filesystem::exists(folder_ / "evil.db"));
   EXPECT_EQ(received.body_lines, std::vector<std::string>{"body"});
+}
+
+TEST_F(MailSessionTest, BodiesDeclareTheCharsetTheirTextNeedsAndComeBackWhole) {
+  const std::pair<std::vector<std::string>, std::string> bodies[] = {
+      {{"plain text"}, "us-ascii"},
+      {{"高新区企业数据", "第二行"}, "GBK"},
+      {{"表情😀不在GBK里"}, "utf-8"},
+  };
+  for (const auto& [lines, charset] : bodies) {
+    OutgoingMessage message = Message();
+    message.body_lines = lines;
+    const std::string text = WriteMimeMessage(message);
+    EXPECT_NE(text.find("charset=" + charset), std::string::npos) << text;
+    EXPECT_EQ(ReadMimeMessage(text, folder_ / "attach").body_lines, lines);
+  }
 }
 
 // Runs Debian's Python (the one that sees Debian's modules) on a script.
