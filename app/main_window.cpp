@@ -5,10 +5,8 @@
 
 #include "app/report_kind.h"
 #include "dbtool/db_tool.h"
-#include "entry/dxkjy.h"
-#include "entry/fhq.h"
+#include "entry/entry_windows.h"
 #include "entry/kfq_window.h"
-#include "entry/rjjd.h"
 #include "exchange/pop3.h"
 #include "exchange/smtp.h"
 #include "exchange/xtwh.h"
@@ -28,16 +26,6 @@ struct ButtonPlace {
   const char* caption;
   int left, top, width, height;
 };
-
-// The entry windows this program has; null for one it has not yet.
-std::unique_ptr<entry::EntryWindow> MakeEntryWindow(std::string_view window, mainunit::MainUnit& unit,
-                                                    mainunit::Prompts& prompts) {
-  if (window == "TF_kfq") return std::make_unique<entry::TF_kfq>(unit, prompts);
-  if (window == "TF_fhq") return std::make_unique<entry::TF_fhq>(unit, prompts);
-  if (window == "TF_dxkjy") return std::make_unique<entry::TF_dxkjy>(unit, prompts);
-  if (window == "TF_rjjd") return std::make_unique<entry::TF_rjjd>(unit, prompts);
-  return nullptr;
-}
 
 }  // namespace
 
@@ -106,7 +94,7 @@ void TF_main::Button1Click() {
 
 entry::TF_kfq* TF_main::F_kfq() const { return static_cast<entry::TF_kfq*>(EntryWindowNamed("TF_kfq")); }
 
-entry::EntryWindow* TF_main::EntryWindowNamed(std::string_view window) const {
+ui::Form* TF_main::EntryWindowNamed(std::string_view window) const {
   const auto found = f_entry_.find(window);
   return found == f_entry_.end() ? nullptr : found->second.get();
 }
@@ -114,14 +102,14 @@ entry::EntryWindow* TF_main::EntryWindowNamed(std::string_view window) const {
 void TF_main::ShowEntryWindow(std::string_view window, const std::string& caption) {
   auto found = f_entry_.find(window);
   if (found == f_entry_.end()) {
-    std::unique_ptr<entry::EntryWindow> made = MakeEntryWindow(window, unit_, prompts_);
+    std::unique_ptr<ui::Form> made = entry::CreateEntryWindow(window, unit_, prompts_);
     if (!made) {
       NotYetAvailable(caption);
       return;
     }
     found = f_entry_.emplace(std::string(window), std::move(made)).first;
   }
-  entry::EntryWindow& form = *found->second;
+  ui::Form& form = *found->second;
   unit_.MainCurrentForm = &form;
   form.SetCaption(caption);
   form.ShowModal();

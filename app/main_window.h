@@ -17,7 +17,6 @@
 #include "validation/locate_target.h"
 
 namespace veltra::entry {
-class EntryWindow;
 class TF_kfq;
 }  // namespace veltra::entry
 
@@ -57,7 +56,7 @@ class TF_main : public ui::Form {
   mainunit::Prompts& UserPrompts() { return prompts_; }
   entry::TF_kfq* F_kfq() const;
   // The entry window of that class ("TF_fhq"), or null before its first opening.
-  entry::EntryWindow* EntryWindowNamed(std::string_view window) const;
+  ui::Form* EntryWindowNamed(std::string_view window) const;
   query::TF_query* F_query() const { return f_query_.get(); }
 
   ui::RadioGroup* RadioGroup1;
@@ -93,7 +92,7 @@ class TF_main : public ui::Form {
   mainunit::MainUnit unit_;
   mainunit::UiPrompts prompts_;
   // The entry windows opened so far, by class name; each is kept for the run.
-  std::map<std::string, std::unique_ptr<entry::EntryWindow>, std::less<>> f_entry_;
+  std::map<std::string, std::unique_ptr<ui::Form>, std::less<>> f_entry_;
   std::unique_ptr<dbtool::TF_db_tool> f_db_tool_;
   std::unique_ptr<query::TF_query_p> f_query_p_;
   std::unique_ptr<query::TF_query> f_query_;

@@ -10,8 +10,9 @@
 namespace veltra::entry {
 
 // How a refused post is told to the user: the prefix goes before every
-// message; an exact "Key violation." becomes `duplicate_key`; a message
-// naming one of the unique indexes becomes its word.
+// message; a duplicate primary key becomes `duplicate_key` (kept as the
+// engine says it when empty); a duplicate in one of the unique secondary
+// indexes becomes that index's word.
 struct PostErrorWords {
   std::string prefix;
   std::string duplicate_key;
@@ -22,17 +23,23 @@ struct PostErrorWords {
 struct AppendTexts {
   std::string dialog_title;
   std::string empty_question;
+  // A source field whose null makes the import skip the row; empty: every row is taken.
+  std::string only_rows_with;
 };
 
 struct MasterDescription {
   std::string file;        // "kfq_1.db"
   std::string rule_table;  // "kfq1_chk"
+  // A table without a key (kfqzh.db) leaves these four empty: no locate,
+  // no key building, no counter.
   std::string key_index;   // "kfq_1"
   std::string key_field;   // "QA01"
   std::string id_field;    // "Id"
   std::string counter_field;
   PostErrorWords words;
   AppendTexts append;
+  // The order after a key search (locate, import); the Id order when empty.
+  std::string order_after_key_search;
 };
 
 struct DetailDescription {
@@ -68,6 +75,22 @@ struct PageDescription {
   std::string scope_box;
 };
 
+// How the status line reads: "报表编号: 110001  当前记录: 1  总记录: 1  未修改", or
+// without a key label "当前记录:1  总记录:1  未修改".
+struct StatusLineForm {
+  std::string key_label = "报表编号";  // empty: the key is not shown
+  bool blank_after_colon = true;
+};
+
+// The tool bar's buttons that a window may lack; delete, save, cancel and
+// return are always there.
+struct ToolBarButtons {
+  bool navigation = true;  // 上一记录, 下一记录, 记录头, 记录尾
+  bool insert = true;
+  bool append = true;
+  bool validation_switch = true;
+};
+
 struct EntryDescription {
   MasterDescription master;
   std::vector<DetailDescription> details;
@@ -91,6 +114,11 @@ struct EntryDescription {
   std::string read_only_key_caption;
   // The status-line locate dialog always moves the master, whatever page shows.
   bool locate_on_master_always = false;
+
+  StatusLineForm status_line;
+  ToolBarButtons tool_bar;
+  // A delete has the window's tables packed when it closes.
+  bool pack_after_delete = true;
 };
 
 // The windows whose details hang on CODE (incubators, science parks,

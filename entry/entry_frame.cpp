@@ -25,12 +25,14 @@ bool Editing(db::DataSetState state) {
   return state == db::DataSetState::Edit || state == db::DataSetState::Insert;
 }
 
+// Only the engine's own duplicate-key errors are reworded: a locked file or
+// a failed write that happens to name the table is shown as it is.
 std::string Translate(const PostErrorWords& words, const db::PostError& error) {
   // Any engine message goes after the prefix in the user's words.
   std::string text = ui::UserText(EngineError(error.kind, error.message, error.subject));
-  if (error.message == "Key violation.") {
+  if (error.kind == EngineError::Kind::KeyViolation && !words.duplicate_key.empty()) {
     text = words.duplicate_key;
-  } else {
+  } else if (error.kind == EngineError::Kind::IndexViolation) {
     for (const auto& [index, word] : words.index_words) {
       if (error.message.find(index) != std::string::npos) {
         text = word;
@@ -142,8 +144,9 @@ void EntryFrame::SetUp() {
 
   current_table_ = &master_;
   current_source_ = &master_source_;
+  AfterTablesOpened();
   LocateOnOpen();
-  saved_report_no_ = master_.FieldByName(description_.master.key_field).AsString();
+  saved_report_no_ = MasterKey();
 
   view_.page = 0;
   SetValidation(true);
@@ -176,13 +179,23 @@ void EntryFrame::LoadRules(db::Table& table, const std::string& rule_table) {
   }
 }
 
+std::string EntryFrame::MasterKey() {
+  const std::string& key_field = description_.master.key_field;
+  return key_field.empty() ? std::string() : master_.FieldByName(key_field).AsString();
+}
+
+std::string EntryFrame::RestingOrderAfterKeySearch() const {
+  const MasterDescription& m = description_.master;
+  return m.order_after_key_search.empty() ? m.id_field : m.order_after_key_search;
+}
+
 void EntryFrame::LocateOnOpen() {
-  if (!main_.OpenedFromCheck) return;
+  if (!main_.OpenedFromCheck || description_.master.key_index.empty()) return;
   master_.SetIndexFieldNames("");
   master_.SetIndexName(description_.master.key_index);
-  mainunit::OnExit by_id([this] {
+  mainunit::OnExit resting_order([this] {
     master_.SetIndexName("");
-    master_.SetIndexFieldNames(description_.master.id_field);
+    master_.SetIndexFieldNames(RestingOrderAfterKeySearch());
   });
   master_.SetKey();
   master_.FieldByName(main_.LocateKeyField).SetAsString(main_.LocateKeyValue);
@@ -225,7 +238,7 @@ void EntryFrame::Close() {
     if (Editing(DetailSource(i).State())) ForcePost(Detail(i));
   }
   CloseTables();
-  if (main_.RecordsDeleted) {
+  if (description_.pack_after_delete && main_.RecordsDeleted) {
     mainunit::PackTable(main_.Database1, master_.TableName());
     for (int i = 0; i < DetailCount(); ++i) mainunit::PackTable(main_.Database1, Detail(i).TableName());
   }
@@ -331,11 +344,16 @@ void EntryFrame::SetCurrentTable(int kind) {
 void EntryFrame::UpdateStatusBar() {
   if (!current_table_->Active()) return;
   db::Table& table = *current_table_;
-  const db::Field* key = table.FindField(description_.master.key_field);
-  view_.status = "报表编号: " + (key ? key->AsString() : std::string()) +
-                 "  当前记录: " + std::to_string(table.RecNo()) +
-                 "  总记录: " + std::to_string(table.RecordCount()) +
-                 (Editing(current_source_->State()) ? "  已修改" : "  未修改");
+  const StatusLineForm& form = description_.status_line;
+  const std::string colon = form.blank_after_colon ? ": " : ":";
+  std::string status;
+  if (!form.key_label.empty()) {
+    const db::Field* key = table.FindField(description_.master.key_field);
+    status = form.key_label + colon + (key ? key->AsString() : std::string()) + "  ";
+  }
+  view_.status = status + "当前记录" + colon + std::to_string(table.RecNo()) +
+                 "  总记录" + colon + std::to_string(table.RecordCount()) +
+                 (Editing(current_source_->State()) ? "  已修改" : "  未修改") + StatusSuffix();
   Changed();
 }
 
@@ -353,14 +371,24 @@ void EntryFrame::InsertRecord() {
 void EntryFrame::DeleteRecord() {
   db::Table& table = *current_table_;
   if (!table.IsEmpty()) {
-    if (!prompts_.Confirm("是否删除当前记录", kQuestionTitle)) return;
-    main_.RecordsDeleted = true;
-    table.Cancel();
-    DeleteRowsOwnedBy(&table == &master_ ? kMasterLevel : KindOf(table) - 1);
-    table.Delete();
+    if (!prompts_.Confirm(DeleteQuestion(), kQuestionTitle)) return;
+    if (table.State() == db::DataSetState::Insert) {
+      // The record being added is dropped; the one shown before it stays.
+      table.Cancel();
+    } else {
+      DeleteCurrentRecord();
+    }
     HideDetailPagesIfEmpty();
   }
   table.FlushBuffers();
+}
+
+void EntryFrame::DeleteCurrentRecord() {
+  db::Table& table = *current_table_;
+  if (description_.pack_after_delete) main_.RecordsDeleted = true;
+  table.Cancel();
+  if (DetailCount() > 0) DeleteRowsOwnedBy(&table == &master_ ? kMasterLevel : KindOf(table) - 1);
+  table.Delete();
 }
 
 void EntryFrame::DeleteRowsOwnedBy(int level) {
@@ -397,12 +425,14 @@ void EntryFrame::ForcePost(db::Table& table) {
 
 void EntryFrame::LocateDialog(const std::function<void()>& dialog) {
   db::Table& table = description_.locate_on_master_always ? master_ : *current_table_;
-  if (!table.MasterFields().empty()) return;
+  // A table without a key has nothing to locate by.
+  if (!table.MasterFields().empty() || description_.master.key_index.empty()) return;
   main_.LocateTable = &table;
   main_.LocateKeyField = text::ToAsciiLower(description_.master.key_field);
+  main_.LocateKeyValue.clear();
   main_.LocateIndexName = description_.master.key_index;
   dialog();
-  saved_report_no_ = master_.FieldByName(description_.master.key_field).AsString();
+  saved_report_no_ = MasterKey();
   UpdateStatusBar();
 }
 
@@ -419,12 +449,13 @@ void EntryFrame::ClearSendMarks() {
 
 void EntryFrame::MasterBeforePost() {
   const MasterDescription& m = description_.master;
-  const std::string key = master_.FieldByName(m.key_field).AsString();
+  const std::string key = MasterKey();
   if (detail_post_on_ && !saved_report_no_.empty() && key != saved_report_no_) CheckCascadeTarget(kMasterLevel, key);
   ClearSendMarks();
   mainunit::SetNullNumericFieldsToZero(master_);
-  master_.FieldByName(m.counter_field).SetAsInteger(1);
-  master_.FieldByName(m.id_field).SetAsString(main_.IdPrefix + key);
+  if (!m.counter_field.empty()) master_.FieldByName(m.counter_field).SetAsInteger(1);
+  if (!m.id_field.empty()) master_.FieldByName(m.id_field).SetAsString(main_.IdPrefix + key);
+  OwnBeforePost();
 }
 
 void EntryFrame::DetailBeforePost(int detail) {
@@ -465,7 +496,7 @@ std::string EntryFrame::RowId(int detail, db::Table& row) const {
 
 void EntryFrame::MasterAfterPost() {
   if (!detail_post_on_) return;
-  const std::string key = master_.FieldByName(description_.master.key_field).AsString();
+  const std::string key = MasterKey();
   if (key != saved_report_no_ && !saved_report_no_.empty()) KeyCascade(kMasterLevel);
   // A new record's number is now stored: a later change must cascade too.
   saved_report_no_ = key;
@@ -482,7 +513,7 @@ void EntryFrame::DetailAfterPost(int detail) {
 
 void EntryFrame::MasterAfterScroll() {
   const db::DataSetState state = master_source_.State();
-  const std::string key = master_.FieldByName(description_.master.key_field).AsString();
+  const std::string key = MasterKey();
   if (key != saved_report_no_ && (state == db::DataSetState::Browse || state == db::DataSetState::Insert)) {
     saved_report_no_ = key;
   }
@@ -674,7 +705,7 @@ int EntryFrame::KindOf(const db::Table& table) const {
   return 0;
 }
 
-void EntryFrame::ImportRecords(int kind) {
+void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
   db::Table& source = main_.Table1;
   db::Table& target = *current_table_;
   const MasterDescription& m = description_.master;
@@ -687,6 +718,7 @@ void EntryFrame::ImportRecords(int kind) {
   if (d) target.SetMasterFields("");
   target.DisableConstraints();
   detail_post_on_ = false;
+  importing_ = true;
   view_.progress = {true, 0, source.RecordCount()};
   Changed();
   if (!d) {
@@ -697,20 +729,23 @@ void EntryFrame::ImportRecords(int kind) {
     if (Editing(target.State())) target.Cancel();
     if (!d) {
       target.SetIndexName("");
-      target.SetIndexFieldNames(m.id_field);
+      target.SetIndexFieldNames(RestingOrderAfterKeySearch());
     }
     source.Close();
     target.First();
     target.EnableConstraints();
     if (d) target.SetMasterFields(link);
     detail_post_on_ = true;
+    importing_ = false;
     view_.progress.visible = false;
     view_.busy = false;
     Changed();
   });
 
   const std::vector<std::string> keys = ImportKeyFields(kind);
+  const db::Field* only_with = only_rows_with.empty() ? nullptr : &source.FieldByName(only_rows_with);
   for (source.First(); !source.Eof(); source.Next()) {
+    if (only_with != nullptr && only_with->IsNull()) continue;
     target.SetKey();
     for (const std::string& key : keys) target.FieldByName(key).SetValue(source.FieldByName(key).Value());
     if (target.GotoKey()) {
@@ -746,7 +781,11 @@ void EntryFrame::CheckImportSource(int kind) {
   source.GetIndexDefs().clear();
   source.Open();
   mainunit::OnExit close([&source] { source.Close(); });
-  for (const std::string& key : ImportKeyFields(kind)) {
+  std::vector<std::string> keys = ImportKeyFields(kind);
+  if (kind == 0 && !description_.master.append.only_rows_with.empty()) {
+    keys.push_back(description_.master.append.only_rows_with);
+  }
+  for (const std::string& key : keys) {
     if (source.FindField(key) == nullptr) {
       throw EngineError(EngineError::Kind::NoSuchField,
                         source.TableName() + "中没有字段" + key + "，未追加任何记录");
@@ -781,7 +820,7 @@ void EntryFrame::AppendFromFiles() {
       table.Open();
       HideDetailPagesIfEmpty();
     }
-    ImportRecords(kind);
+    ImportRecords(kind, texts.only_rows_with);
   }
 }
 

@@ -97,7 +97,7 @@ class EntryFrame {
   void Next();
   void First();
   void Last();
-  void InsertRecord();
+  virtual void InsertRecord();
   void DeleteRecord();
   void SaveRecord();
   void CancelChanges();
@@ -108,8 +108,11 @@ class EntryFrame {
   void LocateDialog(const std::function<void()>& dialog);
 
   // Import by key from the main unit's Table1 into CurrentTable; kind 0 is
-  // the master, kind i the detail i-1.
-  void ImportRecords(int kind);
+  // the master, kind i the detail i-1. With `only_rows_with`, source rows
+  // whose field of that name is null are skipped.
+  void ImportRecords(int kind, const std::string& only_rows_with = "");
+  // True while ImportRecords posts its rows.
+  bool Importing() const { return importing_; }
   // Makes the master (kind 0) or a detail the current table.
   void SetCurrentTable(int kind);
 
@@ -121,6 +124,19 @@ class EntryFrame {
   mainunit::Prompts& Ask() { return prompts_; }
   // Message box titled "错误窗口", then a silent abort.
   [[noreturn]] void ShowErrorAndAbort(const std::string& text);
+  void HideDetailPagesIfEmpty();
+  // The master's business key, empty for a table without one.
+  std::string MasterKey();
+
+  // A window's own steps: after the set-up has opened the tables (before
+  // the locate on open), at the end of every master post, and the text put
+  // after the status line.
+  virtual void AfterTablesOpened() {}
+  virtual void OwnBeforePost() {}
+  virtual std::string StatusSuffix() { return {}; }
+  // "删除记录" once the user said Yes to DeleteQuestion(), on a stored record.
+  virtual std::string DeleteQuestion() { return "是否删除当前记录"; }
+  virtual void DeleteCurrentRecord();
 
  private:
   struct DetailTable;
@@ -129,7 +145,7 @@ class EntryFrame {
   void CloseTables();
   void LoadRules(db::Table& table, const std::string& rule_table);
   void LocateOnOpen();
-  void HideDetailPagesIfEmpty();
+  std::string RestingOrderAfterKeySearch() const;
   void SyncPageState();
   void ClearSendMarks();
   void Changed();
@@ -197,6 +213,7 @@ class EntryFrame {
   db::DataSource* current_source_ = &master_source_;
   bool validation_on_ = true;
   bool detail_post_on_ = true;
+  bool importing_ = false;
   std::string saved_report_no_;
   std::vector<std::string> saved_detail_keys_;
 };

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QScrollArea>
+#include <QTabBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -30,7 +31,37 @@ QLabel* SectionTitle(QWidget* parent, const std::string& text) {
   return label;
 }
 
+// The fields of one section under one heading, sections in the order they
+// first appear, fields in their order within each: a table may interleave
+// two parallel sections (unit 1, unit 2) field by field.
+std::vector<const schema::Placement*> GroupedBySection(std::vector<const schema::Placement*> places) {
+  std::vector<std::string> order;
+  for (const schema::Placement* place : places) {
+    if (std::find(order.begin(), order.end(), place->section) == order.end()) order.push_back(place->section);
+  }
+  const auto rank = [&order](const schema::Placement* place) {
+    return std::find(order.begin(), order.end(), place->section) - order.begin();
+  };
+  std::stable_sort(places.begin(), places.end(),
+                   [&rank](const schema::Placement* a, const schema::Placement* b) { return rank(a) < rank(b); });
+  return places;
+}
+
 }  // namespace
+
+std::function<std::vector<QWidget*>(QWidget& page)> CoverHeading(std::string title, std::string subtitle) {
+  return [title = std::move(title), subtitle = std::move(subtitle)](QWidget& page) {
+    auto* heading = new QLabel(ui::ToQString(title), &page);
+    QFont font = heading->font();
+    font.setBold(true);
+    font.setItalic(true);
+    font.setPixelSize(20);
+    heading->setFont(font);
+    std::vector<QWidget*> lines{heading};
+    if (!subtitle.empty()) lines.push_back(new QLabel(ui::ToQString(subtitle), &page));
+    return lines;
+  };
+}
 
 EntryWindow::EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts parts)
     : ui::Form(parts.form_name), frame_(std::move(frame)), parts_(std::move(parts)) {
@@ -56,6 +87,8 @@ EntryWindow::EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts par
       BuildFormPage(*sheet, pages[i], i == 0);
     }
   }
+  // A window of one scroll box has no tabs to pick.
+  if (pages.size() == 1) PageControl1->tabBar()->hide();
 
   BuildToolBar();
   layout->addWidget(ToolBar1);
@@ -80,6 +113,13 @@ EntryWindow::~EntryWindow() {
 ui::DBEdit* EntryWindow::EditOf(const std::string& field) const { return FindEdit(-1, field); }
 
 ui::DBEdit* EntryWindow::DetailEditOf(int detail, const std::string& field) const { return FindEdit(detail, field); }
+
+ui::DBMemo* EntryWindow::MemoOf(const std::string& field) const {
+  for (const auto& [name, memo] : memos_) {
+    if (text::EqualsIgnoreAsciiCase(name, field)) return memo;
+  }
+  return nullptr;
+}
 
 ui::DBEdit* EntryWindow::FindEdit(int detail, const std::string& field) const {
   for (const BoundEdit& bound : edits_) {
@@ -109,7 +149,7 @@ void EntryWindow::BuildFormPage(ui::TabSheet& sheet, const PageDescription& page
   const schema::TableDef* table = schema::FindTable(file);
   std::string section;
   int column = 0;
-  for (const schema::Placement* place : table->PlacementsOn(page.name)) {
+  for (const schema::Placement* place : GroupedBySection(table->PlacementsOn(page.name))) {
     if (place->section != section) {
       section = place->section;
       if (column != 0) ++row;
@@ -117,6 +157,19 @@ void EntryWindow::BuildFormPage(ui::TabSheet& sheet, const PageDescription& page
       if (!section.empty()) grid->addWidget(SectionTitle(content, section), row++, 0, 1, 2 * kEditsPerRow);
     }
     auto* label = new QLabel(ui::ToQString(place->caption), content);
+    const int field = FindField(table->fields, place->field);
+    if (field >= 0 && table->fields[field].type == FieldType::Memo) {
+      // A memo takes a row of its own.
+      if (column != 0) ++row;
+      auto* memo = new ui::DBMemo(content, "DBMemo_" + place->field);
+      memo->SetDataSource(source);
+      memo->SetDataField(place->field);
+      memos_.emplace_back(place->field, memo);
+      grid->addWidget(label, row, 0);
+      grid->addWidget(memo, row++, 1, 1, 2 * kEditsPerRow - 1);
+      column = 0;
+      continue;
+    }
     const bool key = detail < 0 && text::EqualsIgnoreAsciiCase(place->field, description.master.key_field);
     auto* edit = new ui::DBEdit(content, key ? "DBEdit1" : "DBEdit_" + place->field);
     if (key) {
@@ -203,17 +256,21 @@ void EntryWindow::BuildToolBar() {
     };
     return b;
   };
-  button("ToolButton1", "上一记录", [this] { frame_->Prior(); });
-  button("ToolButton2", "下一记录", [this] { frame_->Next(); });
-  button("ToolButton3", "记录头", [this] { frame_->First(); });
-  button("ToolButton4", "记录尾", [this] { frame_->Last(); });
-  ToolButton5 = button("ToolButton5", "插入记录", [this] { frame_->InsertRecord(); });
+  const ToolBarButtons& offer = frame_->Description().tool_bar;
+  if (offer.navigation) {
+    button("ToolButton1", "上一记录", [this] { frame_->Prior(); });
+    button("ToolButton2", "下一记录", [this] { frame_->Next(); });
+    button("ToolButton3", "记录头", [this] { frame_->First(); });
+    button("ToolButton4", "记录尾", [this] { frame_->Last(); });
+  }
+  if (offer.insert) ToolButton5 = button("ToolButton5", "插入记录", [this] { frame_->InsertRecord(); });
   button("ToolButton6", "删除记录", [this] { frame_->DeleteRecord(); });
   button("ToolButton7", "存盘", [this] { frame_->SaveRecord(); });
   button("ToolButton8", "取消修改", [this] { frame_->CancelChanges(); });
   if (parts_.import_submission) ToolButton11 = button("ToolButton11", "数据入库", parts_.import_submission);
-  ToolButton9 = button("ToolButton9", "数据追加", [this] { frame_->AppendFromFiles(); });
+  if (offer.append) ToolButton9 = button("ToolButton9", "数据追加", [this] { frame_->AppendFromFiles(); });
   button("ToolButton10", "返回", [this] { Close(); });
+  if (!offer.validation_switch) return;
   auto* panel = new QWidget(ToolBar1);
   panel->setObjectName("Panel2");
   auto* panel_layout = new QVBoxLayout(panel);
@@ -239,8 +296,8 @@ void EntryWindow::ApplyView() {
       key->setEnabled(view.detail_key_editable[i]);
     }
   }
-  ToolButton5->setEnabled(view.insert_enabled);
-  ToolButton9->setEnabled(view.append_enabled);
+  if (ToolButton5 != nullptr) ToolButton5->setEnabled(view.insert_enabled);
+  if (ToolButton9 != nullptr) ToolButton9->setEnabled(view.append_enabled);
   for (DetailPage& page : detail_pages_) {
     const bool all = view.scopes[page.detail] == DetailScope::AllEnterprises;
     if (page.scope) page.scope->SetItemIndex(all ? 1 : 0);
@@ -253,6 +310,7 @@ void EntryWindow::ApplyView() {
   ProgressBar1->SetPosition(view.progress.position);
   TabSheets[0]->setCursor(view.busy ? Qt::WaitCursor : Qt::ArrowCursor);
   StatusBar1->SetSimpleText(view.status);
+  ApplyOwnView();
 }
 
 void EntryWindow::FormActivate() {
@@ -263,7 +321,7 @@ void EntryWindow::FormActivate() {
     Close();
     return;
   }
-  if (set_up) ComboBox1->SetItemIndex(0);
+  if (set_up && ComboBox1 != nullptr) ComboBox1->SetItemIndex(0);
   ApplyView();
 }
 
@@ -305,11 +363,12 @@ void EntryWindow::StatusBar1DblClick() {
 
 void EntryWindow::FormKeyPress(int& key) {
   if (key != 13) return;
+  QWidget* focus = focusWidget();
+  // Enter in a memo starts a new line of its text.
+  if (qobject_cast<ui::DBMemo*>(focus) != nullptr) return;
   key = 0;
   // An open cell editor has the focus inside its grid.
-  const auto within = [focus = focusWidget()](const ui::DBGrid* grid) {
-    return focus == grid || grid->isAncestorOf(focus);
-  };
+  const auto within = [focus](const ui::DBGrid* grid) { return focus == grid || grid->isAncestorOf(focus); };
   for (DetailPage& page : detail_pages_) {
     if (within(page.upper)) {
       if (page.upper->SelectedColumn() + 1 < page.upper->ColumnCount()) {

@@ -38,6 +38,10 @@ struct EntryWindowParts {
 
 class TF_change_r;
 
+// The form's title on the cover, in large type, with a line beneath it when
+// `subtitle` is not empty.
+std::function<std::vector<QWidget*>(QWidget& page)> CoverHeading(std::string title, std::string subtitle = "");
+
 class EntryWindow : public ui::Form {
   Q_OBJECT
 
@@ -50,10 +54,10 @@ class EntryWindow : public ui::Form {
   std::vector<ui::TabSheet*> TabSheets;  // in page order; TabSheets[0] is the cover
   QLabel* Label2 = nullptr;              // caption of the master key's edit
   ui::DBEdit* DBEdit1 = nullptr;         // the master key's edit
-  ui::ComboBox* ComboBox1;
+  ui::ComboBox* ComboBox1 = nullptr;       // the validation switch, where the window has one
   QToolBar* ToolBar1;
-  ui::ToolButton* ToolButton5;   // 插入记录
-  ui::ToolButton* ToolButton9;   // 数据追加
+  ui::ToolButton* ToolButton5 = nullptr;   // 插入记录
+  ui::ToolButton* ToolButton9 = nullptr;   // 数据追加
   ui::ToolButton* ToolButton11 = nullptr;  // 数据入库
   ui::ProgressBar* ProgressBar1;
   ui::StatusBar* StatusBar1;
@@ -62,11 +66,15 @@ class EntryWindow : public ui::Form {
   ui::DBEdit* EditOf(const std::string& field) const;
   // The same for a field of a detail shown one row at a time.
   ui::DBEdit* DetailEditOf(int detail, const std::string& field) const;
+  // The memo edit of a master memo field, or null.
+  ui::DBMemo* MemoOf(const std::string& field) const;
   // A detail page's grids, by their component names.
   ui::DBGrid* Grid(const std::string& name) const;
 
  protected:
   EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts parts);
+  // What a window shows of its own state, after every change of the frame's.
+  virtual void ApplyOwnView() {}
 
  private:
   // A detail page in grids; the lower grid and the scope box may be absent.
@@ -101,6 +109,7 @@ class EntryWindow : public ui::Form {
   EntryWindowParts parts_;
   std::vector<DetailPage> detail_pages_;
   std::vector<BoundEdit> edits_;
+  std::vector<std::pair<std::string, ui::DBMemo*>> memos_;
   QString key_caption_;  // the master key's label as laid out
 };
 

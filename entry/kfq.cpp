@@ -4,7 +4,7 @@
 #include <string>
 
 #include "mainunit/on_exit.h"
-#include "schema/schema.h"
+#include "entry/schema_tables.h"
 
 namespace veltra::entry {
 
@@ -13,10 +13,7 @@ namespace {
 constexpr const char* kSubmissionFiles[] = {"tmp\\kfq_1.db", "tmp\\kfq_2.db", "tmp\\kfq_5.db"};
 
 std::vector<PageDescription> KfqPages() {
-  std::vector<PageDescription> pages;
-  if (const schema::TableDef* master = schema::FindTable("kfq_1.db")) {
-    for (const schema::Page& page : master->pages) pages.push_back({page.name, page.caption});
-  }
+  std::vector<PageDescription> pages = PagesOf("kfq_1.db");
   // The detail pages stand where the form has them: products after the
   // people page, projects last.
   const auto after = [&pages](const std::string& name) {

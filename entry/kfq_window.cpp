@@ -1,29 +1,15 @@
 #include "entry/kfq_window.h"
 
-#include <QLabel>
-
 #include "entry/change_r.h"
 #include "exchange/bhcl.h"
 
 namespace veltra::entry {
 
-namespace {
-
-std::vector<QWidget*> CoverHeading(QWidget& page) {
-  auto* title = new QLabel("国家高新技术产业开发区企业统计报表", &page);
-  QFont font = title->font();
-  font.setBold(true);
-  font.setItalic(true);
-  font.setPixelSize(20);
-  title->setFont(font);
-  return {title, new QLabel("（区外经省、自治区、直辖市、计划单列市、副省级城市科委认定的高新技术企业同时适用）", &page)};
-}
-
-}  // namespace
-
 TF_kfq::TF_kfq(mainunit::MainUnit& main, mainunit::Prompts& prompts)
     : EntryWindow(std::make_unique<KfqEntry>(main, prompts),
-                  {"F_kfq", 792, 543, [this] { ToolButton11Click(); }, [this] { StatusBar1DblClick(); }, CoverHeading}),
+                  {"F_kfq", 792, 543, [this] { ToolButton11Click(); }, [this] { StatusBar1DblClick(); },
+                   CoverHeading("国家高新技术产业开发区企业统计报表",
+                                "（区外经省、自治区、直辖市、计划单列市、副省级城市科委认定的高新技术企业同时适用）")}),
       main_(main) {
   DBGrid1 = Grid("DBGrid1");
   DBGrid2 = Grid("DBGrid2");

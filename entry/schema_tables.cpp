@@ -14,4 +14,12 @@ void DefineTable(db::Table& table, std::string_view file) {
   table.GetIndexDefs() = def->indexes;
 }
 
+std::vector<PageDescription> PagesOf(std::string_view file) {
+  std::vector<PageDescription> pages;
+  if (const schema::TableDef* def = schema::FindTable(file)) {
+    for (const schema::Page& page : def->pages) pages.push_back({page.name, page.caption});
+  }
+  return pages;
+}
+
 }  // namespace veltra::entry

@@ -139,6 +139,45 @@ TEST_F(InstalledMainWindowTest, ValidationRunsTheChosenKindIntoItsResultTable) {
   EXPECT_EQ(results.FieldByName("错误信息").AsString(), "无任何错误及警告");
 }
 
+TEST_F(InstalledMainWindowTest, EachItemOpensItsEntryWindowAndAFaultOpensItsRecordsWindow) {
+  install::CreateWorkingFolder(folder() / "demo", {.demo = true});
+  ShowOn(folder() / "demo");
+  TF_main& w = *window;
+  struct Entry {
+    int item;
+    const char* form;
+    const char* caption;
+  };
+  for (const Entry& entry : {Entry{1, "F_kfqzh", "高新区综合情况"}, Entry{3, "F_gjxm", "国家级项目"},
+                             Entry{4, "F_gjwsb", "国家级项目未上报原因"}, Entry{5, "F_tzjg", "国家高新区创业投资机构情况表"},
+                             Entry{8, "F_tsjd", "特色产业基地情况"}, Entry{9, "F_sjgxq", "省级高新区"}}) {
+    ui::testing::ChooseItem(*w.RadioGroup1, entry.item);
+    ui_.OnModal(entry.form, [&entry](ui::Form& form) {
+      EXPECT_EQ(form.Caption(), entry.caption);
+      form.Close();
+    }, ui::kModalCancel);
+    ASSERT_TRUE(Click(*w.Button1));
+  }
+
+  // "修改报表" on the result row opens the kind's window with the locate request set.
+  for (const Entry& entry : {Entry{3, "F_gjxm", "国家级项目"}, Entry{5, "F_tzjg", "创业投资机构情况"},
+                             Entry{8, "F_tsjd", "特色产业基地情况"}, Entry{9, "F_sjgxq", "省级高新区"}}) {
+    ui::testing::ChooseItem(*w.RadioGroup1, entry.item);
+    ui_.OnModal("F_check", [](ui::Form& check) {
+      ASSERT_TRUE(Click(Find<ui::Button>(check, "Button3")));
+      ASSERT_TRUE(Click(Find<ui::Button>(check, "Button5")));
+      check.Close();
+    }, ui::kModalCancel);
+    ui_.OnModal(entry.form, [&entry, &w](ui::Form& form) {
+      EXPECT_EQ(form.Caption(), entry.caption);
+      EXPECT_TRUE(w.Unit().OpenedFromCheck);
+      form.Close();
+    }, ui::kModalCancel);
+    ASSERT_TRUE(Click(*w.Button7));
+    EXPECT_EQ(w.EntryWindowNamed(std::string("TF_") + (entry.form + 2)), w.Unit().MainCurrentForm);
+  }
+}
+
 TEST_F(InstalledMainWindowTest, IncubatorsAndScienceParksOpenTheirOwnWindows) {
   TF_main& w = *window;
   for (const auto& [item, form, caption] : {std::tuple{7, "F_fhq", "科技企业孵化器情况"},
