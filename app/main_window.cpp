@@ -10,7 +10,6 @@
 #include "exchange/pop3.h"
 #include "exchange/smtp.h"
 #include "exchange/xtwh.h"
-#include "platform/ui/message_box.h"
 #include "query/query.h"
 #include "query/query_p.h"
 #include "reports/report.h"
@@ -102,12 +101,7 @@ ui::Form* TF_main::EntryWindowNamed(std::string_view window) const {
 void TF_main::ShowEntryWindow(std::string_view window, const std::string& caption) {
   auto found = f_entry_.find(window);
   if (found == f_entry_.end()) {
-    std::unique_ptr<ui::Form> made = entry::CreateEntryWindow(window, unit_, prompts_);
-    if (!made) {
-      NotYetAvailable(caption);
-      return;
-    }
-    found = f_entry_.emplace(std::string(window), std::move(made)).first;
+    found = f_entry_.emplace(std::string(window), entry::CreateEntryWindow(window, unit_, prompts_)).first;
   }
   ui::Form& form = *found->second;
   unit_.MainCurrentForm = &form;
@@ -162,10 +156,6 @@ void TF_main::SendMail(int mode) {
 void TF_main::Button2Click() {
   if (!f_pop3_) f_pop3_ = std::make_unique<exchange::TF_pop3>(unit_, prompts_);
   f_pop3_->ShowModal();
-}
-
-void TF_main::NotYetAvailable(const std::string& task) {
-  ui::ShowNotice("“" + task + "”窗口尚未提供", "提示");
 }
 
 }  // namespace veltra::app

@@ -86,8 +86,6 @@ class TF_main : public ui::Form {
   void Button2Click();
   // Opens an entry window, created on first use, under `caption`.
   void ShowEntryWindow(std::string_view window, const std::string& caption);
-  // The buttons of task windows that are not part of this program yet.
-  void NotYetAvailable(const std::string& task);
 
   mainunit::MainUnit unit_;
   mainunit::UiPrompts prompts_;

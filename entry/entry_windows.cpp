@@ -1,5 +1,8 @@
 #include "entry/entry_windows.h"
 
+#include <stdexcept>
+#include <string>
+
 #include "entry/dxkjy.h"
 #include "entry/fhq.h"
 #include "entry/gjwsb.h"
@@ -25,7 +28,7 @@ std::unique_ptr<ui::Form> CreateEntryWindow(std::string_view window, mainunit::M
   if (window == "TF_tzjg") return std::make_unique<TF_tzjg>(main, prompts);
   if (window == "TF_tsjd") return std::make_unique<TF_tsjd>(main, prompts);
   if (window == "TF_sjgxq") return std::make_unique<TF_sjgxq>(main, prompts);
-  return nullptr;
+  throw std::logic_error("no entry window named " + std::string(window));
 }
 
 }  // namespace veltra::entry

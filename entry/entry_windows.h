@@ -11,7 +11,8 @@
 
 namespace veltra::entry {
 
-// A new window of that class, or null for a window this program does not have.
+// A new window of that class (TF_kfq, TF_fhq, ...); every entry window of the
+// report list exists, so any other name is a programming error.
 std::unique_ptr<ui::Form> CreateEntryWindow(std::string_view window, mainunit::MainUnit& main,
                                             mainunit::Prompts& prompts);
 

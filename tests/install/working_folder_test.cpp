@@ -95,8 +95,12 @@ TEST(WorkingFolder, DictionariesComeFromTheCaptions) {
       EXPECT_EQ(Text(row[2]), "全年产品销售收入");
       EXPECT_EQ(Text(row[3]), "N");
     }
-    if (Text(row[1]) == "a.Qa_one") EXPECT_EQ(Text(row[3]), "0");
-    if (Text(row[1]) == "a.QA04") EXPECT_EQ(Text(row[3]), "C");
+    if (Text(row[1]) == "a.Qa_one") {
+      EXPECT_EQ(Text(row[3]), "0");
+    }
+    if (Text(row[1]) == "a.QA04") {
+      EXPECT_EQ(Text(row[3]), "C");
+    }
   }
   EXPECT_TRUE(products);
   const auto single = installed.Rows("tsjd_dic.db");
