@@ -1,5 +1,8 @@
 #include "exchange/mail_settings.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
+
 #include "exchange/mail_texts.h"
 
 namespace veltra::exchange {
@@ -40,6 +43,31 @@ std::optional<int> TypedPort(const std::string& text, mainunit::Prompts& prompts
   return port;
 }
 
-QLabel* EditLabel(QWidget* parent, const char* text) { return new QLabel(QString::fromUtf8(text), parent); }
+void AddEditRow(QGridLayout* grid, int row, std::initializer_list<CaptionedEdit> edits) {
+  int column = 0;
+  for (const CaptionedEdit& edit : edits) {
+    grid->addWidget(new QLabel(QString::fromUtf8(edit.caption), edit.edit->parentWidget()), row, column++);
+    grid->addWidget(edit.edit, row, column++);
+  }
+}
+
+QVBoxLayout* AttachmentBox(QWidget* parent, ui::ListBox* list, std::initializer_list<ui::Button*> buttons) {
+  auto* box = new QVBoxLayout;
+  box->addWidget(new QLabel(QStringLiteral("附件："), parent));
+  box->addWidget(list);
+  if (buttons.size() > 0) {
+    auto* row = new QHBoxLayout;
+    for (ui::Button* button : buttons) row->addWidget(button);
+    box->addLayout(row);
+  }
+  return box;
+}
+
+void LayOutMailWindow(QWidget* window, QWidget* pages, ui::StatusBar* status) {
+  auto* layout = new QVBoxLayout(window);
+  layout->setContentsMargins(4, 4, 4, 0);
+  layout->addWidget(pages, 1);
+  layout->addWidget(status);
+}
 
 }  // namespace veltra::exchange

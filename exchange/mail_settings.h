@@ -1,8 +1,10 @@
 #pragma once
-// The mail settings record (mailinit.db) that both mail windows edit in
-// place, and the connection buttons they share: what the user types is
-// posted when the window closes, never earlier; no password is kept.
-#include <QLabel>
+// What the two mail windows share: the mail settings record (mailinit.db)
+// they edit in place — what the user types is posted when the window
+// closes, never earlier, and no password is kept — the connection buttons'
+// states, the typed port, and the pieces of their layout.
+#include <QGridLayout>
+#include <QVBoxLayout>
 
 #include <functional>
 #include <optional>
@@ -13,6 +15,8 @@
 #include "platform/db/database.h"
 #include "platform/db/table.h"
 #include "platform/ui/buttons.h"
+#include "platform/ui/lists.h"
+#include "platform/ui/status_controls.h"
 #include "platform/ui/data_edits.h"
 
 namespace veltra::exchange {
@@ -41,7 +45,17 @@ void DisableWhileBusy(std::initializer_list<ui::Button*> buttons);
 // user and gives nothing.
 std::optional<int> TypedPort(const std::string& text, mainunit::Prompts& prompts);
 
-// The caption beside an edit of the mail windows.
-QLabel* EditLabel(QWidget* parent, const char* text);
+// One row of the mail windows' settings grid: captioned edits side by side.
+struct CaptionedEdit {
+  const char* caption;
+  QWidget* edit;
+};
+void AddEditRow(QGridLayout* grid, int row, std::initializer_list<CaptionedEdit> edits);
+
+// "附件：" over the attachment list, with the list's buttons (if any) below.
+QVBoxLayout* AttachmentBox(QWidget* parent, ui::ListBox* list, std::initializer_list<ui::Button*> buttons);
+
+// The page of a mail window and its status line under it.
+void LayOutMailWindow(QWidget* window, QWidget* pages, ui::StatusBar* status);
 
 }  // namespace veltra::exchange

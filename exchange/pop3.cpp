@@ -64,33 +64,20 @@ TF_pop3::TF_pop3(mainunit::MainUnit& main, mainunit::Prompts& prompts, QWidget* 
   StatusBar1 = new ui::StatusBar(this, "StatusBar1");
 
   auto* grid = new QGridLayout(sheet);
-  grid->addWidget(EditLabel(sheet, "用户名："), 0, 0);
-  grid->addWidget(DBEdit1, 0, 1);
-  grid->addWidget(EditLabel(sheet, "密码："), 0, 2);
-  grid->addWidget(Edit1, 0, 3);
-  grid->addWidget(EditLabel(sheet, "邮件服务器："), 1, 0);
-  grid->addWidget(DBEdit2, 1, 1);
-  grid->addWidget(EditLabel(sheet, "端口："), 1, 2);
-  grid->addWidget(DBEdit3, 1, 3);
+  AddEditRow(grid, 0, {{"用户名：", DBEdit1}, {"密码：", Edit1}});
+  AddEditRow(grid, 1, {{"邮件服务器：", DBEdit2}, {"端口：", DBEdit3}});
   grid->addWidget(DBGrid1, 2, 0, 1, 4);
   auto* navigation = new QHBoxLayout;
   for (ui::Button* button : {Button8, Button9, Button7, Button5, Button4}) navigation->addWidget(button);
   grid->addLayout(navigation, 3, 0, 1, 4);
   grid->addWidget(DBMemo1, 4, 0, 1, 3);
-  auto* attachments = new QVBoxLayout;
-  attachments->addWidget(EditLabel(sheet, "附件："));
-  attachments->addWidget(ListBox1);
-  grid->addLayout(attachments, 4, 3);
+  grid->addLayout(AttachmentBox(sheet, ListBox1, {}), 4, 3);
   auto* buttons = new QHBoxLayout;
   for (ui::Button* button : {Button3, Button6, Button1, Button2, Button11}) buttons->addWidget(button);
   grid->addLayout(buttons, 5, 0, 1, 4);
   grid->setRowStretch(2, 1);
   grid->setRowStretch(4, 1);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(4, 4, 4, 0);
-  layout->addWidget(pages, 1);
-  layout->addWidget(StatusBar1);
+  LayOutMailWindow(this, pages, StatusBar1);
 
   OnActivate = [this] { FormActivate(); };
   OnClose = [this](bool&) { FormClose(); };

@@ -52,38 +52,17 @@ TF_smtp::TF_smtp(mainunit::MainUnit& main, mainunit::Prompts& prompts, QWidget* 
   StatusBar1 = new ui::StatusBar(this, "StatusBar1");
 
   auto* grid = new QGridLayout(sheet);
-  grid->addWidget(EditLabel(sheet, "收件人："), 0, 0);
-  grid->addWidget(Edit1, 0, 1);
-  grid->addWidget(EditLabel(sheet, "抄送："), 0, 2);
-  grid->addWidget(Edit2, 0, 3);
-  grid->addWidget(EditLabel(sheet, "发件人："), 1, 0);
-  grid->addWidget(DBEdit4, 1, 1);
-  grid->addWidget(EditLabel(sheet, "发件人地址："), 1, 2);
-  grid->addWidget(DBEdit5, 1, 3);
-  grid->addWidget(EditLabel(sheet, "用户名："), 2, 0);
-  grid->addWidget(DBEdit1, 2, 1);
-  grid->addWidget(EditLabel(sheet, "邮件服务器："), 2, 2);
-  grid->addWidget(DBEdit2, 2, 3);
-  grid->addWidget(EditLabel(sheet, "端口："), 3, 0);
-  grid->addWidget(DBEdit3, 3, 1);
+  AddEditRow(grid, 0, {{"收件人：", Edit1}, {"抄送：", Edit2}});
+  AddEditRow(grid, 1, {{"发件人：", DBEdit4}, {"发件人地址：", DBEdit5}});
+  AddEditRow(grid, 2, {{"用户名：", DBEdit1}, {"邮件服务器：", DBEdit2}});
+  AddEditRow(grid, 3, {{"端口：", DBEdit3}});
   grid->addWidget(Memo1, 4, 0, 1, 3);
-  auto* attachments = new QVBoxLayout;
-  attachments->addWidget(EditLabel(sheet, "附件："));
-  attachments->addWidget(ListBox1);
-  auto* attach_buttons = new QHBoxLayout;
-  attach_buttons->addWidget(Button4);
-  attach_buttons->addWidget(Button5);
-  attachments->addLayout(attach_buttons);
-  grid->addLayout(attachments, 4, 3);
+  grid->addLayout(AttachmentBox(sheet, ListBox1, {Button4, Button5}), 4, 3);
   auto* buttons = new QHBoxLayout;
   for (ui::Button* button : {Button6, Button1, Button2, Button7}) buttons->addWidget(button);
   grid->addLayout(buttons, 5, 0, 1, 4);
   grid->setRowStretch(4, 1);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(4, 4, 4, 0);
-  layout->addWidget(pages, 1);
-  layout->addWidget(StatusBar1);
+  LayOutMailWindow(this, pages, StatusBar1);
 
   OpenDialog1.title = "Attach File";
   OpenDialog1.filter = "All Files|*.*";
