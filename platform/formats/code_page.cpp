@@ -9,6 +9,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/text/ascii.h"
 #include "platform/text/utf8.h"
 #include "platform/types/error.h"
 
@@ -17,6 +18,7 @@ namespace veltra::formats {
 // Both directions of a one-byte code page, filled once from iconv.
 struct CodePage::SingleByteTable {
   std::array<char32_t, 256> decode{};  // 0 = undefined (except byte 0)
+  bool ascii_as_is = true;              // bytes below 0x80 stand for themselves
   std::unordered_map<char32_t, char> encode;
 };
 
@@ -57,6 +59,9 @@ std::unique_ptr<CodePage::SingleByteTable> BuildSingleByteTable(iconv_t cd) {
     const char32_t cp = out[0] | (out[1] << 8) | (out[2] << 16) | (static_cast<char32_t>(out[3]) << 24);
     table->decode[b] = cp;
     table->encode.emplace(cp, in);
+  }
+  for (int b = 0; b < 0x80; ++b) {
+    if (table->decode[b] != static_cast<char32_t>(b)) table->ascii_as_is = false;
   }
   return table;
 }
@@ -129,25 +134,41 @@ std::uint8_t CodePage::LanguageDriver() const {
 }
 
 std::string CodePage::Decode(std::string_view bytes) const {
+  std::string out;
+  AppendDecoded(bytes, out);
+  return out;
+}
+
+std::string_view CodePage::DecodeView(std::string_view bytes, std::string& scratch) const {
+  const bool ascii_as_is = !multi_byte_ && (!single_byte_ || single_byte_->ascii_as_is);
+  if (ascii_as_is && text::IsAscii(bytes)) return bytes;
+  scratch.clear();
+  AppendDecoded(bytes, scratch);
+  return scratch;
+}
+
+void CodePage::AppendDecoded(std::string_view bytes, std::string& out) const {
   if (multi_byte_) {
-    std::string out;
+    std::string converted;
     std::size_t in_left = 0;
-    if (!Convert(multi_byte_->to_utf8, bytes, out, in_left)) {
+    if (!Convert(multi_byte_->to_utf8, bytes, converted, in_left)) {
       const std::size_t offset = bytes.size() - in_left;
       throw text::TextError(text::CannotDecodeMessage(static_cast<unsigned char>(bytes[offset]), offset, number_));
     }
-    return out;
+    out += converted;
+    return;
   }
-  if (!single_byte_) return text::GbkToUtf8(bytes);
-  std::string out;
-  out.reserve(bytes.size());
+  if (!single_byte_) {
+    text::AppendGbkAsUtf8(bytes, out);
+    return;
+  }
+  out.reserve(out.size() + bytes.size());
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const auto b = static_cast<unsigned char>(bytes[i]);
     const char32_t cp = single_byte_->decode[b];
     if (cp == 0 && b != 0) throw text::TextError(text::CannotDecodeMessage(b, i, number_));
     text::AppendUtf8(out, cp);
   }
-  return out;
 }
 
 bool CodePage::AppendEncoded(std::string& out, std::string_view character, char32_t code_point, std::size_t index,

@@ -33,6 +33,10 @@ class CodePage {
   // Throw text::TextError naming the byte or character, its position and
   // the code page.
   std::string Decode(std::string_view bytes) const;
+  // The same without a copy where it can: `bytes` themselves when they
+  // read as the same UTF-8 (ASCII), else the text decoded into `scratch`,
+  // whose buffer a caller decoding many values reuses.
+  std::string_view DecodeView(std::string_view bytes, std::string& scratch) const;
   std::string Encode(std::string_view utf8) const;
   bool CanEncode(std::string_view utf8) const;
   // Encoded form cut to at most `max_bytes`, never inside a character.
@@ -50,6 +54,7 @@ class CodePage {
   // Appends the character's encoding to `out`; false, appending nothing,
   // when it would pass `max_bytes`. Throws text::TextError when the code
   // page lacks it (`index`: its position in the text).
+  void AppendDecoded(std::string_view bytes, std::string& out) const;
   bool AppendEncoded(std::string& out, std::string_view character, char32_t code_point, std::size_t index,
                      std::size_t max_bytes) const;
 

@@ -80,7 +80,7 @@ Value RecordCodec::DecodeField(const ParadoxField& f, const char* p, const MemoS
   switch (f.def.type) {
     case FieldType::String: {
       const std::size_t n = strnlen(p, static_cast<std::size_t>(f.width));
-      return n == 0 ? Value() : Value::Text(code_page_.Decode({p, n}));
+      return n == 0 ? Value() : Value::Text(code_page_.DecodeView({p, n}, text_scratch_));
     }
     case FieldType::Bytes: {
       // Fixed width: trailing zero bytes belong to the value; all zero is blank.
@@ -140,7 +140,7 @@ Value RecordCodec::DecodeField(const ParadoxField& f, const char* p, const MemoS
   } else {
     return Value();
   }
-  if (f.def.type == FieldType::Memo) return Value::Text(code_page_.Decode(data));
+  if (f.def.type == FieldType::Memo) return Value::Text(code_page_.DecodeView(data, text_scratch_));
   return Value::FromBytes(std::move(data));
 }
 

@@ -44,6 +44,9 @@ class RecordCodec {
   std::size_t record_size_ = 0;
   CodePage code_page_;
   std::filesystem::path path_;
+  // Text is decoded here before it is copied into its value; a table is
+  // read by one thread at a time.
+  mutable std::string text_scratch_;
 };
 
 }  // namespace veltra::formats::paradox

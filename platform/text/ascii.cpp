@@ -1,8 +1,24 @@
 #include "platform/text/ascii.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace veltra::text {
+
+bool IsAscii(std::string_view s) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080;
+  std::size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, s.data() + i, sizeof word);
+    if ((word & kHighBits) != 0) return false;
+  }
+  for (; i < s.size(); ++i) {
+    if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
+  }
+  return true;
+}
 
 std::string ToAsciiUpper(std::string_view s) {
   std::string out(s);

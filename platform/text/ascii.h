@@ -9,6 +9,10 @@ namespace veltra::text {
 constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
+// True when every byte is below 0x80: such text is the same in UTF-8 and
+// in the code pages of the table files.
+bool IsAscii(std::string_view s);
+
 std::string ToAsciiUpper(std::string_view s);
 std::string ToAsciiLower(std::string_view s);
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);

@@ -3,8 +3,10 @@
 #include <iconv.h>
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -18,9 +20,19 @@ namespace {
 struct Cp936Tables {
   // BMP code point -> GBK code: < 0x100 one byte, else two bytes (lead<<8|trail); 0 = none.
   std::array<std::uint16_t, 0x10000> encode{};
-  // GBK code (lead<<8|trail, or the single byte) -> code point; 0 = undefined.
-  std::array<char16_t, 0x10000> decode{};
+  // GBK code (lead<<8|trail, or the single byte) -> its UTF-8 bytes in
+  // the low three bytes and their number in the top one; 0 = undefined.
+  std::array<std::uint32_t, 0x10000> decode{};
 };
+
+// The UTF-8 form of a BMP code point packed as Cp936Tables::decode holds it.
+std::uint32_t PackedUtf8(char32_t cp) {
+  std::string bytes;
+  AppendUtf8(bytes, cp);
+  std::uint32_t packed = static_cast<std::uint32_t>(bytes.size()) << 24;
+  for (std::size_t i = 0; i < bytes.size(); ++i) packed |= std::uint32_t{static_cast<unsigned char>(bytes[i])} << (8 * i);
+  return packed;
+}
 
 char32_t DecodeWithIconv(iconv_t cd, const char* bytes, std::size_t length) {
   char in[2] = {bytes[0], length > 1 ? bytes[1] : '\0'};
@@ -46,7 +58,7 @@ std::unique_ptr<Cp936Tables> BuildTables() {
   }
   const auto record = [&](std::uint16_t code, char32_t cp) {
     if (cp == 0 || cp > 0xFFFF) return;
-    tables->decode[code] = static_cast<char16_t>(cp);
+    tables->decode[code] = PackedUtf8(cp);
     if (tables->encode[cp] == 0) tables->encode[cp] = code;
   };
   for (int b = 0x80; b <= 0xFF; ++b) {
@@ -125,29 +137,40 @@ std::string Utf8ToGbk(std::string_view utf8) {
 
 std::string GbkToUtf8(std::string_view gbk) {
   std::string out;
-  out.reserve(gbk.size() + gbk.size() / 2);
+  AppendGbkAsUtf8(gbk, out);
+  return out;
+}
+
+void AppendGbkAsUtf8(std::string_view gbk, std::string& out) {
   const Cp936Tables& t = Tables();
+  const std::size_t start = out.size();
+  // No GBK byte gives more than three UTF-8 bytes; one spare byte lets
+  // every character be stored as four and the cursor moved by its length.
+  out.resize(start + gbk.size() * 3 + 1);
+  char* cursor = out.data() + start;
   for (std::size_t pos = 0; pos < gbk.size();) {
-    const std::size_t ascii = AsciiPrefixLength(gbk.substr(pos));
-    if (ascii > 0) {
-      out.append(gbk.substr(pos, ascii));
-      pos += ascii;
+    const auto lead = static_cast<unsigned char>(gbk[pos]);
+    if (lead < 0x80) {
+      *cursor++ = static_cast<char>(lead);
+      ++pos;
       continue;
     }
-    const unsigned char lead = static_cast<unsigned char>(gbk[pos]);
-    char16_t cp = t.decode[lead];
+    std::uint32_t packed = t.decode[lead];
     std::size_t width = 1;
-    if (cp == 0 && pos + 1 < gbk.size()) {
-      cp = t.decode[lead << 8 | static_cast<unsigned char>(gbk[pos + 1])];
+    if (packed == 0 && pos + 1 < gbk.size()) {
+      packed = t.decode[lead << 8 | static_cast<unsigned char>(gbk[pos + 1])];
       width = 2;
     }
-    if (cp == 0) {
+    if (packed == 0) {
+      out.resize(start);
       throw TextError(CannotDecodeMessage(lead, pos, kGbkCodePage));
     }
-    AppendUtf8(out, cp);
+    static_assert(std::endian::native == std::endian::little, "the UTF-8 bytes are stored first");
+    std::memcpy(cursor, &packed, sizeof packed);
+    cursor += packed >> 24;
     pos += width;
   }
-  return out;
+  out.resize(static_cast<std::size_t>(cursor - out.data()));
 }
 
 bool IsGbkEncodable(std::string_view utf8) {

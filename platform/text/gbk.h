@@ -29,6 +29,9 @@ std::string Utf8ToGbk(std::string_view utf8);
 
 // GBK -> UTF-8. Throws TextError naming the first undecodable byte offset.
 std::string GbkToUtf8(std::string_view gbk);
+// The same appended to `out`, so that a caller decoding many values reuses
+// one buffer; `out` is left as it was when it throws.
+void AppendGbkAsUtf8(std::string_view gbk, std::string& out);
 
 // True when every character of `utf8` has a GBK encoding.
 bool IsGbkEncodable(std::string_view utf8);

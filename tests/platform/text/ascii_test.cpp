@@ -23,5 +23,15 @@ TEST(AsciiFolding, HashAgreesWithEquality) {
   EXPECT_EQ(CompareIgnoreAsciiCase("Id", "ID"), 0);
 }
 
+TEST(AsciiDetection, FindsAHighByteAnywhereInOrAfterAWord) {
+  EXPECT_TRUE(IsAscii(""));
+  EXPECT_TRUE(IsAscii(std::string("QA01 2011\0x", 11)));
+  for (std::size_t at : {0u, 7u, 8u, 15u, 16u}) {
+    std::string text(17, 'a');
+    text[at] = '\x80';
+    EXPECT_FALSE(IsAscii(text)) << at;
+  }
+}
+
 }  // namespace
 }  // namespace veltra::text
