@@ -37,6 +37,9 @@ class CodePage {
   // read as the same UTF-8 (ASCII), else the text decoded into `scratch`,
   // whose buffer a caller decoding many values reuses.
   std::string_view DecodeView(std::string_view bytes, std::string& scratch) const;
+  // False for a code page converted through iconv, whose converters keep
+  // state and so serve one thread at a time.
+  bool DecodesWithoutState() const { return multi_byte_ == nullptr; }
   std::string Encode(std::string_view utf8) const;
   bool CanEncode(std::string_view utf8) const;
   // Encoded form cut to at most `max_bytes`, never inside a character.

@@ -113,7 +113,13 @@ bool RandomAccessFile::Removed() const {
 }
 
 std::string RandomAccessFile::ReadAt(std::uint64_t offset, std::size_t length) const {
-  std::string buffer(length, '\0');
+  std::string buffer;
+  ReadAt(offset, length, buffer);
+  return buffer;
+}
+
+void RandomAccessFile::ReadAt(std::uint64_t offset, std::size_t length, std::string& buffer) const {
+  buffer.resize(length);
   std::size_t done = 0;
   while (done < length) {
     const ssize_t n = ::pread(fd_, buffer.data() + done, length - done,
@@ -129,7 +135,6 @@ std::string RandomAccessFile::ReadAt(std::uint64_t offset, std::size_t length) c
     }
     done += static_cast<std::size_t>(n);
   }
-  return buffer;
 }
 
 void RandomAccessFile::WriteAt(std::uint64_t offset, std::string_view bytes) {

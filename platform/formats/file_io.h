@@ -41,6 +41,9 @@ class RandomAccessFile {
   bool Removed() const;
   // Reads exactly `length` bytes at `offset`; a short file is a FileFormat error.
   std::string ReadAt(std::uint64_t offset, std::size_t length) const;
+  // The same into `buffer`, whose memory a caller reading many pieces reuses.
+  // Safe to call from several threads at once.
+  void ReadAt(std::uint64_t offset, std::size_t length, std::string& buffer) const;
   // With a journal set, the bytes a write replaces are kept there first.
   void WriteAt(std::uint64_t offset, std::string_view bytes);
   void Truncate(std::uint64_t size);

@@ -44,8 +44,8 @@ class RecordCodec {
   std::size_t record_size_ = 0;
   CodePage code_page_;
   std::filesystem::path path_;
-  // Text is decoded here before it is copied into its value; a table is
-  // read by one thread at a time.
+  // Text is decoded here before it is copied into its value; threads that
+  // read one table side by side each use a copy of the codec.
   mutable std::string text_scratch_;
 };
 

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <iterator>
 #include <optional>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "platform/formats/file_io.h"
@@ -24,6 +27,11 @@ using paradox::ParadoxHeader;
 using paradox::RecordCodec;
 
 constexpr std::size_t kBlockHeaderSize = 6;
+// Reading a large table is bound by writing its values into fresh memory,
+// which several cores do faster than one: a table of this many values
+// or more per core is decoded by up to kMaxReaders threads.
+constexpr std::size_t kValuesPerReader = 250000;
+constexpr std::size_t kMaxReaders = 4;
 constexpr int kMaxBlockNumber = 0xFFFF;
 
 [[noreturn]] void Corrupt(const std::filesystem::path& path, const std::string& what) {
@@ -103,6 +111,14 @@ class ParadoxTable final : public TableFile {
 
   void Load();
   void WalkBlocks(const RandomAccessFile& file);
+  // Appends the records of chain_[begin, end), the first of which is at
+  // `first_position` in the table, to `records`.
+  void DecodeBlocks(const RandomAccessFile& file, std::size_t begin, std::size_t end, std::size_t first_position,
+                    const RecordCodec& codec, const RecordCodec::MemoSource& memos,
+                    std::vector<Record>& records) const;
+  // Where the chain is cut into runs of blocks decoded side by side: the
+  // first block of each run, then chain_.size().
+  std::vector<std::size_t> SplitForReaders() const;
   // `about_to_write`, when given, is refused before a keyed table is rewritten.
   void EnsureWritable(const Record* about_to_write = nullptr);
   std::string Encode(const Record& record);
@@ -204,19 +220,79 @@ std::vector<Record> ParadoxTable::ReadAll() {
     if (!memos && memo_path_) memos.emplace(*memo_path_, ReadWholeFile(*memo_path_));
     return memos ? &*memos : nullptr;
   };
+  const std::vector<std::size_t> parts = SplitForReaders();
+  if (parts.size() <= 2) {
+    std::vector<Record> records;
+    records.reserve(record_count_);
+    DecodeBlocks(file, 0, chain_.size(), 0, *codec_, memo_source, records);
+    return records;
+  }
+  // Each reader decodes a run of blocks into its own records with its own
+  // codec; the first failure in file order is the one reported, as when
+  // one reader goes through them all.
+  const std::size_t readers = parts.size() - 1;
+  std::vector<std::vector<Record>> decoded(readers);
+  std::vector<std::exception_ptr> failures(readers);
+  const auto read_part = [&](std::size_t part) {
+    try {
+      const RecordCodec codec = *codec_;
+      std::size_t first = 0;
+      for (std::size_t b = 0; b < parts[part]; ++b) first += static_cast<std::size_t>(chain_[b].count);
+      DecodeBlocks(file, parts[part], parts[part + 1], first, codec, memo_source, decoded[part]);
+    } catch (...) {
+      failures[part] = std::current_exception();
+    }
+  };
+  {
+    std::vector<std::jthread> helpers;
+    for (std::size_t part = 1; part < readers; ++part) helpers.emplace_back(read_part, part);
+    read_part(0);
+  }
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
   std::vector<Record> records;
   records.reserve(record_count_);
-  const auto record_size = static_cast<std::size_t>(header_.record_size);
-  for (const Block& block : chain_) {
-    if (block.count == 0) continue;
-    const std::string data = file.ReadAt(BlockOffset(block.number) + kBlockHeaderSize,
-                                         static_cast<std::size_t>(block.count) * record_size);
-    for (int slot = 0; slot < block.count; ++slot) {
-      records.push_back(codec_->Decode(data.data() + static_cast<std::size_t>(slot) * record_size,
-                                       records.size(), memo_source));
+  for (std::vector<Record>& part : decoded) std::move(part.begin(), part.end(), std::back_inserter(records));
+  return records;
+}
+
+std::vector<std::size_t> ParadoxTable::SplitForReaders() const {
+  const std::size_t values = record_count_ * fields_.size();
+  std::size_t readers = std::min<std::size_t>(
+      {kMaxReaders, std::max(1u, std::thread::hardware_concurrency()), values / kValuesPerReader});
+  // Values held in the .mb are read through one reader of that file, and
+  // iconv's converters keep state: such tables are decoded in one thread.
+  if ((memo_path_ && HasBlobField(fields_)) || !code_page().DecodesWithoutState()) readers = 1;
+  std::vector<std::size_t> parts{0};
+  const std::size_t share = record_count_ / std::max<std::size_t>(readers, 1) + 1;
+  std::size_t in_part = 0;
+  for (std::size_t b = 0; b < chain_.size(); ++b) {
+    in_part += static_cast<std::size_t>(chain_[b].count);
+    if (in_part >= share && parts.size() < readers) {
+      parts.push_back(b + 1);
+      in_part = 0;
     }
   }
-  return records;
+  parts.push_back(chain_.size());
+  return parts;
+}
+
+void ParadoxTable::DecodeBlocks(const RandomAccessFile& file, std::size_t begin, std::size_t end,
+                                std::size_t first_position, const RecordCodec& codec,
+                                const RecordCodec::MemoSource& memos, std::vector<Record>& records) const {
+  const auto record_size = static_cast<std::size_t>(header_.record_size);
+  std::string data;
+  for (std::size_t b = begin; b < end; ++b) {
+    const Block& block = chain_[b];
+    if (block.count == 0) continue;
+    file.ReadAt(BlockOffset(block.number) + kBlockHeaderSize, static_cast<std::size_t>(block.count) * record_size,
+                data);
+    for (int slot = 0; slot < block.count; ++slot) {
+      records.push_back(codec.Decode(data.data() + static_cast<std::size_t>(slot) * record_size,
+                                     first_position + records.size(), memos));
+    }
+  }
 }
 
 void ParadoxTable::CheckWritable() const {

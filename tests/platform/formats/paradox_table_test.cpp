@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "platform/formats/file_io.h"
+#include "platform/formats/paradox_codec.h"
 #include "platform/types/error.h"
 #include "tests/platform/formats/temp_folder_test.h"
 
@@ -236,6 +237,40 @@ TEST_F(ParadoxCorruptTest, DamagedFilesGiveClearErrors) {
     b[d.offset] = d.byte;
     SCOPED_TRACE(d.offset);
     ExpectRefused(b, d.kind);
+  }
+}
+
+// A table this large is decoded by several threads: the records keep
+// their order, and of two damaged records the first in the file is the
+// one reported, whichever thread meets it.
+TEST_F(ParadoxCorruptTest, LargeTableReadsInOrderAndReportsItsFirstDamage) {
+  FieldDefs fields{{"id", FieldType::Integer, 0}, {"name", FieldType::String, 12}, {"at", FieldType::Time, 0}};
+  for (int i = 0; i < 40; ++i) fields.push_back({"v" + std::to_string(i), FieldType::Float, 0});
+  std::vector<Record> records;
+  for (int r = 0; r < 25000; ++r) {
+    Record record{Value::Integer(r), Value::Text(r % 3 ? "企业" + std::to_string(r) : ""), Value::FromTime(Time{r})};
+    for (int i = 0; i < 40; ++i) record.push_back(r % 7 == i % 7 ? Value() : Value::Float(r * 0.25 - i));
+    records.push_back(std::move(record));
+  }
+  CreateParadoxTable(dir_ / "big.db", fields, records);
+  ExpectRecords(OpenParadoxTable(dir_ / "big.db")->ReadAll(), records);
+
+  std::string bytes = ReadWholeFile(dir_ / "big.db");
+  const std::size_t record_size = paradox::LoadLe16(bytes.data());
+  const std::size_t header_size = paradox::LoadLe16(bytes.data() + 2);
+  const std::size_t block_size = static_cast<unsigned char>(bytes[5]) * 1024u;
+  const std::size_t per_block = (block_size - 6) / record_size;
+  for (const std::size_t r : {20000u, 12000u}) {
+    const std::size_t at = header_size + r / per_block * block_size + 6 + r % per_block * record_size + 4 + 12;
+    paradox::EncodeLong(90000000, bytes.data() + at);  // past the end of the day
+  }
+  WriteFileAtomically(dir_ / "bad.db", bytes);
+  try {
+    OpenParadoxTable(dir_ / "bad.db")->ReadAll();
+    FAIL() << "accepted";
+  } catch (const EngineError& e) {
+    EXPECT_EQ(e.kind(), EngineError::Kind::FileFormat);
+    EXPECT_NE(std::string(e.what()).find("bad.db: record 12001, field at"), std::string::npos) << e.what();
   }
 }
 
