@@ -135,6 +135,8 @@ TEST_F(ReportTransferTest, ExportWritesTheChosenFormatAndSkipsOnlyWhatIsCancelle
   }
   EXPECT_EQ(formats::OpenTableFile(out / "kfq_2.DBF")->kind(), formats::TableKind::DBase);
   // The wide tables: a record of more than 4000 bytes, a name cut to ten characters.
+  ASSERT_FALSE(Records(work / "kfq_1.db").empty());
+  ASSERT_FALSE(Records(work / "fhqzfqy.db").empty());
   for (const char* file : {"kfq_1.dbf", "fhqzfqy.dbf", "kfq_2.DBF", "gjxm.dbf", "sjgxq.dbf"}) {
     EXPECT_EQ(ReadWithDbfread(out / file), DbfreadExpectation(out / file)) << file;
   }
