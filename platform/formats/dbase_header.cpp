@@ -115,7 +115,8 @@ DbfField MapFieldDef(const FieldDef& def, const std::filesystem::path& file, con
     case FieldType::String:
       if (def.size < 1 || def.size > kMaxCharWidth) {
         BadDefinition(EngineError::Kind::InvalidValue, file, def.name,
-                      "dBase字符字段宽1至254个字节，不能是" + std::to_string(def.size) + "个字节");
+                      "dBase字符字段宽1至" + std::to_string(kMaxCharWidth) + "个字节，不能是" +
+                          std::to_string(def.size) + "个字节");
       }
       f.type = 'C';
       f.length = def.size;
@@ -130,8 +131,9 @@ DbfField MapFieldDef(const FieldDef& def, const std::filesystem::path& file, con
         if (def.size > kMaxNumericWidth || def.decimals < 0 || def.decimals > kMaxDecimals ||
             (def.decimals > 0 && def.decimals > def.size - 2)) {
           BadDefinition(EngineError::Kind::InvalidValue, file, def.name,
-                        "dBase数值字段不能宽" + std::to_string(def.size) + "位、带" + std::to_string(def.decimals) +
-                            "位小数");
+                        "dBase数值字段最宽" + std::to_string(kMaxNumericWidth) + "位、最多" +
+                            std::to_string(kMaxDecimals) + "位小数，且小数位数比宽度至少少2位，不能宽" +
+                            std::to_string(def.size) + "位、带" + std::to_string(def.decimals) + "位小数");
         }
         f.length = def.size;
         f.decimals = def.decimals;
