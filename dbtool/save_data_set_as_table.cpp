@@ -6,6 +6,7 @@
 
 #include "platform/db/batch_move.h"
 #include "platform/db/table.h"
+#include "platform/formats/dbase_names.h"
 #include "platform/text/ascii.h"
 
 namespace veltra::dbtool {
@@ -47,6 +48,16 @@ void RefuseOwnSourceFile(const db::DataSet& data_set, const fs::path& target) {
   }
 }
 
+// dBase keeps ten bytes of a name: the wide tables' long names and the
+// query window's column titles are cut rather than refused, so that every
+// table can be saved (new tables are written in GBK).
+void StoreNamesDBaseCannotHold(FieldDefs& fields) {
+  std::vector<std::string> names;
+  for (const FieldDef& def : fields) names.push_back(def.name);
+  names = formats::StorableDbfFieldNames(names, formats::CodePage::Gbk());
+  for (std::size_t i = 0; i < fields.size(); ++i) fields[i].name = std::move(names[i]);
+}
+
 void WritePrintoutColumns(db::Database& database, const FieldDefs& fields) {
   database.EmptyTable(kPrintoutColumnsTable);
   db::Table columns(database);
@@ -78,6 +89,7 @@ FieldDefs SavedFieldDefs(const db::DataSet& data_set, const GridColumns* grid, f
     if (grid) def.size = grid->WidthInChars(static_cast<int>(i));
     def.size = std::clamp(def.size, 1, MaxStringSize(kind));
   }
+  if (kind == formats::TableKind::DBase) StoreNamesDBaseCannotHold(saved);
   return saved;
 }
 

@@ -3,7 +3,9 @@
 // name's extension (".dbf" dBase, ".txt" text, else Paradox). Given the
 // grid that shows the data set, the saved fields take the grid's column
 // titles as names and, for string fields, the column widths in characters
-// as sizes (at least 1, at most what the format allows). The new file
+// as sizes (at least 1, at most what the format allows). In a dBase file a
+// name dBase cannot store is cut to one it can (platform/formats/
+// dbase_names.h), the same name for the same columns every time. The new file
 // replaces any closed table of that name as a whole, with every row; when
 // the rows cannot be stored the old file stays as it was.
 //

@@ -60,16 +60,15 @@ Value DecodeLogical(char c) {
 }
 
 std::string EncodeNumber(const DbfField& field, const Value& value) {
-  if (!value.is_number()) throw CellError("value " + Quoted(value.ToDisplayText()) + " is not a number");
+  if (!value.is_number()) throw CellError("不是数值");
   double v = value.AsDouble();
-  if (!std::isfinite(v)) throw CellError("value " + value.ToDisplayText() + " is not a finite number");
+  if (!std::isfinite(v)) throw CellError("不是有限的数值");
   if (std::fabs(v) < 0.5 * std::pow(10.0, -field.decimals)) v = 0;  // no "-0.00"
   char buffer[400];
   const int n = std::snprintf(buffer, sizeof buffer, "%*.*f", field.length, field.decimals, v);
   if (n < 0 || n > field.length) {
-    throw CellError("value " + FormatNumber(v) + " does not fit a number of width " +
-                    std::to_string(field.length) + " with " + std::to_string(field.decimals) +
-                    " decimals");
+    throw CellError("超出了dBase数值字段（宽" + std::to_string(field.length) + "位，" +
+                    std::to_string(field.decimals) + "位小数）能存放的范围");
   }
   return std::string(buffer, static_cast<std::size_t>(n));
 }
@@ -81,17 +80,17 @@ std::string EncodeDate(const Value& value) {
   } else if (value.kind() == Value::Kind::DateTime) {
     date = value.date_time().date;
   } else {
-    throw CellError("value " + Quoted(value.ToDisplayText()) + " is not a date");
+    throw CellError("不是日期");
   }
   const CivilDate c = ToCivil(date);
-  if (c.year < 1 || c.year > 9999) throw CellError("date " + FormatDate(date) + " is out of range");
+  if (c.year < 1 || c.year > 9999) throw CellError("年份不在1至9999之间");
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "%04d%02d%02d", c.year, c.month, c.day);
   return buffer;
 }
 
 std::string EncodeText(const DbfField& field, const Value& value, const CodePage& code_page) {
-  if (value.kind() == Value::Kind::Bytes) throw CellError("binary data cannot be stored as text");
+  if (value.kind() == Value::Kind::Bytes) throw CellError("二进制数据不能存为文本");
   std::string bytes = code_page.EncodeTruncated(value.ToDisplayText(), static_cast<std::size_t>(field.length));
   bytes.resize(static_cast<std::size_t>(field.length), ' ');
   return bytes;
@@ -131,11 +130,11 @@ std::string EncodeCell(const DbfField& field, const Value& value, const CodePage
       return EncodeDate(value);
     case 'L':
       if (value.kind() != Value::Kind::Boolean) {
-        throw CellError("value " + Quoted(value.ToDisplayText()) + " is not a logical value");
+        throw CellError("不是逻辑值");
       }
       return value.boolean() ? "T" : "F";
     default:
-      throw CellError(std::string("field type ") + field.type + " has no cell value");
+      throw CellError(std::string("dBase字段类型") + field.type + "不能存放单个值");
   }
 }
 

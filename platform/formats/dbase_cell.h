@@ -14,6 +14,7 @@
 namespace veltra::formats {
 
 // What is wrong with one cell; the table adds the file, record and field.
+// Refusals of a value to write say why in the user's words.
 class CellError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

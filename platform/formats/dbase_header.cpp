@@ -4,6 +4,7 @@
 #include <ctime>
 #include <unordered_set>
 
+#include "platform/formats/dbase_names.h"
 #include "platform/text/ascii.h"
 #include "platform/text/gbk.h"
 #include "platform/types/error.h"
@@ -15,6 +16,10 @@ constexpr char kDescriptorEnd = 0x0D;
 constexpr int kMaxCharWidth = 254;
 constexpr int kMaxNumericWidth = 20;
 constexpr int kMaxDecimals = 18;
+// dBase III/IV programs document records up to 4000 bytes, but the header
+// holds any length its u16 can, and readers take what it says; the widest
+// fields of the most fields we write always fit it.
+static_assert(1 + kMaxDbfFields * kMaxCharWidth <= 0xFFFF);
 
 std::uint32_t Read32(std::string_view b, std::size_t at) {
   return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
@@ -96,33 +101,22 @@ DbfField ParseDescriptor(std::string_view d, int index, int offset, const CodePa
   return field;
 }
 
-bool ValidName(std::string_view name) {
-  if (name.empty() || name.size() > 10) return false;
-  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-  if (!letter(name[0])) return false;
-  for (char c : name) {
-    if (!letter(c) && !(c >= '0' && c <= '9') && c != '_') return false;
-  }
-  return true;
-}
-
 [[noreturn]] void BadDefinition(EngineError::Kind kind, const std::filesystem::path& file,
                                 const std::string& field, const std::string& what) {
-  throw EngineError(kind, "field " + field + " of " + file.string() + ": " + what);
+  throw EngineError(kind, "表" + file.string() + "的字段“" + field + "”不能存入dBase表：" + what);
 }
 
-DbfField MapFieldDef(const FieldDef& def, const std::filesystem::path& file) {
-  if (!ValidName(def.name)) {
-    BadDefinition(EngineError::Kind::InvalidName, file, def.name,
-                  "a dBase field name has 1 to 10 ASCII letters, digits or underscores and "
-                  "begins with a letter");
+DbfField MapFieldDef(const FieldDef& def, const std::filesystem::path& file, const CodePage& code_page) {
+  if (const std::string fault = DbfNameFault(def.name, code_page); !fault.empty()) {
+    BadDefinition(EngineError::Kind::InvalidName, file, def.name, fault);
   }
   DbfField f{def.name, 'N', 20, 0, 0};
   switch (def.type) {
     case FieldType::String:
       if (def.size < 1 || def.size > kMaxCharWidth) {
         BadDefinition(EngineError::Kind::InvalidValue, file, def.name,
-                      "a dBase character field is 1 to 254 bytes wide, not " + std::to_string(def.size));
+                      "dBase字符字段宽1至" + std::to_string(kMaxCharWidth) + "个字节，不能是" +
+                          std::to_string(def.size) + "个字节");
       }
       f.type = 'C';
       f.length = def.size;
@@ -137,8 +131,9 @@ DbfField MapFieldDef(const FieldDef& def, const std::filesystem::path& file) {
         if (def.size > kMaxNumericWidth || def.decimals < 0 || def.decimals > kMaxDecimals ||
             (def.decimals > 0 && def.decimals > def.size - 2)) {
           BadDefinition(EngineError::Kind::InvalidValue, file, def.name,
-                        "width " + std::to_string(def.size) + " with " + std::to_string(def.decimals) +
-                            " decimals is not a dBase number");
+                        "dBase数值字段最宽" + std::to_string(kMaxNumericWidth) + "位、最多" +
+                            std::to_string(kMaxDecimals) + "位小数，且小数位数比宽度至少少2位，不能宽" +
+                            std::to_string(def.size) + "位、带" + std::to_string(def.decimals) + "位小数");
         }
         f.length = def.size;
         f.decimals = def.decimals;
@@ -160,8 +155,7 @@ DbfField MapFieldDef(const FieldDef& def, const std::filesystem::path& file) {
     case FieldType::Ole:
     case FieldType::Bytes:
       BadDefinition(EngineError::Kind::Unsupported, file, def.name,
-                    "a dBase III/IV table cannot hold a " + std::string(FieldTypeName(def.type)) +
-                        " field");
+                    "dBase III/IV表不能存放" + std::string(FieldTypeName(def.type)) + "类型的字段");
   }
   return f;
 }
@@ -221,31 +215,26 @@ DbfHeader ParseDbfHeader(std::string_view b, std::uint64_t file_size, const std:
   return h;
 }
 
-DbfHeader MakeDbfHeader(const FieldDefs& defs, const std::filesystem::path& file) {
+DbfHeader MakeDbfHeader(const FieldDefs& defs, const std::filesystem::path& file, const CodePage& code_page) {
   if (defs.empty()) {
-    throw EngineError(EngineError::Kind::InvalidValue, file.string() + ": a dBase table needs a field");
+    throw EngineError(EngineError::Kind::InvalidValue, "表" + file.string() + "没有字段，不能存为dBase表");
   }
-  if (defs.size() > 255) {
-    throw EngineError(EngineError::Kind::InvalidValue,
-                      file.string() + ": a dBase table holds at most 255 fields, not " +
-                          std::to_string(defs.size()));
+  if (defs.size() > static_cast<std::size_t>(kMaxDbfFields)) {
+    throw EngineError(EngineError::Kind::InvalidValue, "表" + file.string() + "有" + std::to_string(defs.size()) +
+                                                           "个字段，dBase表最多只能有" + std::to_string(kMaxDbfFields) + "个字段");
   }
   DbfHeader h;
+  h.language_driver = code_page.LanguageDriver();
   std::unordered_set<std::string, text::AsciiCaseInsensitiveHash, text::AsciiCaseInsensitiveEqual> names;
   int offset = 1;
   for (const FieldDef& def : defs) {
-    DbfField f = MapFieldDef(def, file);
+    DbfField f = MapFieldDef(def, file, code_page);
     if (!names.insert(f.name).second) {
-      BadDefinition(EngineError::Kind::InvalidName, file, f.name, "the name is used twice");
+      BadDefinition(EngineError::Kind::InvalidName, file, f.name, "字段名重复（不区分大小写）");
     }
     f.offset = offset;
     offset += f.length;
     h.fields.push_back(std::move(f));
-  }
-  if (offset > 4000) {
-    throw EngineError(EngineError::Kind::InvalidValue,
-                      file.string() + ": a dBase record holds at most 4000 bytes, these fields need " +
-                          std::to_string(offset));
   }
   h.version = h.has_memo() ? 0x8B : 0x03;
   h.header_length = static_cast<std::uint16_t>(kDbfHeaderSize + kDbfDescriptorSize * h.fields.size() + 1);
@@ -273,8 +262,10 @@ std::string EncodeDbfHeader(const DbfHeader& h) {
   Put16(b, 10, h.record_length);
   b[29] = static_cast<char>(h.language_driver);
   std::size_t at = kDbfHeaderSize;
+  const CodePage code_page = CodePage::ForLanguageDriver(h.language_driver);
   for (const DbfField& f : h.fields) {
-    b.replace(at, f.name.size(), f.name);  // ASCII, at most 10 bytes
+    const std::string name = code_page.Encode(f.name);  // at most 10 bytes, checked when made
+    b.replace(at, name.size(), name);
     b[at + 11] = f.type;
     b[at + 16] = static_cast<char>(f.length);
     b[at + 17] = static_cast<char>(f.decimals);

@@ -14,8 +14,8 @@
 //   Date                D;      Boolean           L
 //   Time, DateTime      C 12 / C 23 holding "HH:MM:SS.mmm" / "YYYY-MM-DD HH:MM:SS.mmm"
 // Binary types (Blob, Graphic, Ole, Bytes) have no dBase III/IV field.
-// Names are stored as given (1-10 ASCII letters, digits, underscore, first
-// a letter); readers compare them case-insensitively.
+// Names are stored as given, in the table's code page; dbase_names.h says
+// which names can be stored. Readers compare them case-insensitively.
 //
 // Read back, C and M give String n / Memo, N and F give Float with
 // size = width and decimals, D Date, L Boolean.
@@ -32,6 +32,7 @@ namespace veltra::formats {
 
 constexpr std::size_t kDbfHeaderSize = 32;
 constexpr std::size_t kDbfDescriptorSize = 32;
+constexpr int kMaxDbfFields = 255;
 
 struct DbfField {
   std::string name;
@@ -64,10 +65,12 @@ std::uint16_t ParseHeaderLength(std::string_view first_32_bytes, const std::file
 DbfHeader ParseDbfHeader(std::string_view bytes, std::uint64_t file_size,
                          const std::filesystem::path& file);
 
-// Header and descriptors for `defs`. Throws EngineError InvalidName for a
-// name dBase cannot store, InvalidValue for a size it cannot hold,
-// Unsupported for a binary type.
-DbfHeader MakeDbfHeader(const FieldDefs& defs, const std::filesystem::path& file);
+// Header and descriptors for `defs` in a table of `code_page`. Throws
+// EngineError InvalidName for a name dBase cannot store (or one used
+// twice), InvalidValue for a size it cannot hold, Unsupported for a binary
+// type; each message, in Chinese, names `file` and the field.
+DbfHeader MakeDbfHeader(const FieldDefs& defs, const std::filesystem::path& file,
+                        const CodePage& code_page = CodePage::Gbk());
 
 // The 32 header bytes, descriptors and terminator, dated today.
 std::string EncodeDbfHeader(const DbfHeader& header);

@@ -57,8 +57,7 @@ std::string EncodeRecord(const DbfHeader& header, const Record& record, const Co
       }
       bytes.replace(static_cast<std::size_t>(field.offset), cell.size(), cell);
     } catch (const CellError& e) {
-      throw EngineError(EngineError::Kind::InvalidValue,
-                        "field " + field.name + " of " + file.string() + ": " + e.what());
+      RefuseValue(file, field.name, record[i].ToDisplayText(), e.what());
     } catch (const text::TextError& e) {
       RefuseUnstorableText(file, field.name, record[i].ToDisplayText(), e.what());
     }
@@ -293,9 +292,8 @@ std::unique_ptr<TableFile> OpenDBaseTable(const std::filesystem::path& path) {
 
 void CreateDBaseTable(const std::filesystem::path& path, const FieldDefs& fields,
                       const std::vector<Record>& records, const CodePage& code_page) {
-  DbfHeader header = MakeDbfHeader(fields, path);
+  DbfHeader header = MakeDbfHeader(fields, path, code_page);
   header.record_count = static_cast<std::uint32_t>(records.size());
-  header.language_driver = code_page.LanguageDriver();
   const std::filesystem::path memo_path = MemoPathFor(path);
   DBaseMemoBuilder memo(memo_path);
 

@@ -19,10 +19,16 @@ void RefuseChangeWithoutMemoFile(const std::filesystem::path& table, const std::
                                                        "不存在：备注字段读不出，表只能查看，不能修改");
 }
 
+void RefuseValue(const std::filesystem::path& table, const std::string& field, const std::string& value,
+                 const std::string& why) {
+  throw EngineError(EngineError::Kind::InvalidValue,
+                    "表" + table.string() + "的字段“" + field + "”不能取值“" + value + "”：" + why,
+                    {table.filename().string(), field, value, 0, 0, why});
+}
+
 void RefuseUnstorableText(const std::filesystem::path& table, const std::string& field, const std::string& value,
                           const std::string& why) {
-  throw EngineError(EngineError::Kind::InvalidValue, "表" + table.string() + "的字段“" + field + "”：" + why,
-                    {table.filename().string(), field, value, 0, 0, why});
+  RefuseValue(table, field, value, why);
 }
 
 void CheckRecordPosition(const std::filesystem::path& file, std::size_t position, std::size_t count) {

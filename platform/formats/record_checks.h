@@ -15,6 +15,11 @@ void CheckRecordWidth(const std::filesystem::path& file, const Record& record, s
 // as blank, and a change could lose them. Throws FileFormat naming both files.
 [[noreturn]] void RefuseChangeWithoutMemoFile(const std::filesystem::path& table, const std::filesystem::path& memo);
 
+// InvalidValue for `value` of `field` that the table cannot store, `why`
+// saying why in the user's words; the message names table and field.
+[[noreturn]] void RefuseValue(const std::filesystem::path& table, const std::string& field, const std::string& value,
+                              const std::string& why);
+
 // InvalidValue for text of `field` that the table's code page cannot store;
 // `why` (a text::TextError's message) names the character and where it is.
 [[noreturn]] void RefuseUnstorableText(const std::filesystem::path& table, const std::string& field,

@@ -76,6 +76,18 @@ TEST_F(SaveDataSetAsTableTest, StringSizesStayWithinOneAndTheFormatLimit) {
   EXPECT_EQ(FileRows("wide.txt")[0][1], "北京软件园有限公司");
 }
 
+// The query window's titles are Chinese and often longer than a dBase name.
+TEST_F(SaveDataSetAsTableTest, DBaseNamesAreCutToUniqueOnesTheSameEachTime) {
+  const GridColumns grid{{{"企业法人代码编号", 200}, {"企业法人代码名称", 200}, {"Income_of_year", 500}}, 6.5};
+  for (int time = 0; time < 2; ++time) {
+    SaveDataSetAsTable(db(), source, &grid, "report.dbf");
+    std::vector<std::string> names;
+    for (const FieldDef& def : DefsOf("report.dbf")) names.push_back(def.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"企业法人代", "企业法人_1", "Income_of_"}));
+    EXPECT_EQ(FileRows("report.dbf"), source_rows);
+  }
+}
+
 TEST_F(SaveDataSetAsTableTest, GridMustShowEveryField) {
   const GridColumns grid{{{"A", 100}}, 6.5};
   EXPECT_THROW(SaveDataSetAsTable(db(), source, &grid, "report.db"), EngineError);
@@ -92,7 +104,13 @@ TEST_F(SaveDataSetAsTableTest, ReplacesAnExistingTable) {
 TEST_F(SaveDataSetAsTableTest, RowsTheFormatCannotHoldLeaveTheOldFileWhole) {
   SaveDataSetAsTable(db(), source, nullptr, "report.dbf");
   AddRecord(source, {"110003", "", "1e25"});  // wider than a dBase number of 20 places
-  EXPECT_THROW(SaveDataSetAsTable(db(), source, nullptr, "report.dbf"), EngineError);
+  try {
+    SaveDataSetAsTable(db(), source, nullptr, "report.dbf");
+    ADD_FAILURE() << "saved a number dBase cannot hold";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(error.subject().table + " " + error.subject().field + " " + error.subject().reason,
+              "report.dbf QC05 超出了dBase数值字段（宽20位，6位小数）能存放的范围");
+  }
   EXPECT_EQ(FileRows("report.dbf"), source_rows);
 }
 

@@ -1,6 +1,7 @@
 // Backup, restore, export and the submission folder on an installed folder.
 #include "exchange/report_transfer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -106,14 +107,12 @@ TEST_F(ReportTransferTest, ExportWritesTheChosenFormatAndSkipsOnlyWhatIsCancelle
   fs::create_directory(out);
   // Items 0 and 2 ask for the enterprise tables twice; a name without
   // extension is a Paradox table; kfqzh's dialog is cancelled.
-  // (kfq_1.db's record is longer than a dBase record may be, and a field
-  // name of fhqzfqy.db longer than a dBase name.)
-  prompts.files = {(out / "kfq_1.db").string(), (out / "kfq_2.DBF").string(), (out / "kfq_5.dbf").string(),
+  prompts.files = {(out / "kfq_1.dbf").string(), (out / "kfq_2.DBF").string(), (out / "kfq_5.dbf").string(),
                    "",
                    (out / "kfq_1_2").string(), (out / "kfq_2.db").string(), (out / "kfq_5.txt").string()};
   for (const char* stem : {"gjxm", "gj_wsb", "tzjg", "rjjd", "rjjdqy", "rjjdqycp", "dx", "dxzfqy", "dxxm",
                            "dxzfqyxm", "fhq", "fhqzfqy", "tsjd", "sjgxq"}) {
-    prompts.files.push_back((out / (std::string(stem) + (stem == std::string("fhqzfqy") ? ".db" : ".dbf"))).string());
+    prompts.files.push_back((out / (std::string(stem) + ".dbf")).string());
   }
   transfer.TransferReportTables(TransferMode::Export, std::vector<bool>(kReportItemCount, true));
 
@@ -126,7 +125,7 @@ TEST_F(ReportTransferTest, ExportWritesTheChosenFormatAndSkipsOnlyWhatIsCancelle
   EXPECT_FALSE(fs::exists(out / "dxzfqyxm.dbf"));  // no such table in the working folder
 
   const std::vector<std::pair<std::string, std::string>> written = {
-      {"kfq_1.db", "kfq_1.db"}, {"kfq_2.DBF", "kfq_2.db"}, {"kfq_1_2.db", "kfq_1.db"}, {"kfq_5.txt", "kfq_5.db"},
+      {"kfq_1.dbf", "kfq_1.db"}, {"fhqzfqy.dbf", "fhqzfqy.db"}, {"kfq_2.DBF", "kfq_2.db"}, {"kfq_1_2.db", "kfq_1.db"}, {"kfq_5.txt", "kfq_5.db"},
       {"gjxm.dbf", "gjxm.db"},   {"rjjdqycp.dbf", "rjjdqycp.db"}, {"sjgxq.dbf", "sjgxq.db"}};
   for (const auto& [file, source] : written) {
     EXPECT_EQ(Records(out / file).size(), Records(work / source).size()) << file;
@@ -135,9 +134,16 @@ TEST_F(ReportTransferTest, ExportWritesTheChosenFormatAndSkipsOnlyWhatIsCancelle
     }
   }
   EXPECT_EQ(formats::OpenTableFile(out / "kfq_2.DBF")->kind(), formats::TableKind::DBase);
-  for (const char* file : {"kfq_2.DBF", "gjxm.dbf", "sjgxq.dbf"}) {
+  // The wide tables: a record of more than 4000 bytes, a name cut to ten characters.
+  ASSERT_FALSE(Records(work / "kfq_1.db").empty());
+  ASSERT_FALSE(Records(work / "fhqzfqy.db").empty());
+  for (const char* file : {"kfq_1.dbf", "fhqzfqy.dbf", "kfq_2.DBF", "gjxm.dbf", "sjgxq.dbf"}) {
     EXPECT_EQ(ReadWithDbfread(out / file), DbfreadExpectation(out / file)) << file;
   }
+  const FieldDefs fhqzfqy = formats::OpenTableFile(out / "fhqzfqy.dbf")->fields();
+  EXPECT_TRUE(std::any_of(fhqzfqy.begin(), fhqzfqy.end(), [](const FieldDef& f) { return f.name == "Fhqzfqy_on"; }));
+  const std::string record_length = formats::ReadWholeFile(out / "kfq_1.dbf").substr(10, 2);
+  EXPECT_GT(static_cast<unsigned char>(record_length[0]) | static_cast<unsigned char>(record_length[1]) << 8, 4000);
 }
 
 TEST_F(ReportTransferTest, TheWorkingTablesThemselvesAreNeverTargets) {

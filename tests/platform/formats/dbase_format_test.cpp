@@ -5,6 +5,7 @@
 #include "platform/formats/dbase_cell.h"
 #include "platform/formats/dbase_header.h"
 #include "platform/formats/dbase_memo.h"
+#include "platform/formats/dbase_names.h"
 #include "platform/formats/file_io.h"
 #include "platform/text/gbk.h"
 #include "tests/platform/formats/dbase_test_support.h"
@@ -139,18 +140,46 @@ TEST(DBaseHeaderTest, FieldMappingFollowsTheDocumentedChoices) {
 TEST(DBaseHeaderTest, NamesAndSizesDBaseCannotStoreAreRefusedByField) {
   const auto make = [](FieldDef def) { return [def] { MakeDbfHeader({def}, "out.dbf"); }; };
   using K = EngineError::Kind;
-  ExpectEngineError(make({"ELEVENCHARS", FieldType::String, 5}), K::InvalidName, {"ELEVENCHARS", "out.dbf"});
-  ExpectEngineError(make({"表头文字", FieldType::String, 5}), K::InvalidName, {"表头文字"});
-  ExpectEngineError(make({"1ST", FieldType::String, 5}), K::InvalidName, {"1ST"});
-  ExpectEngineError(make({"A-B", FieldType::String, 5}), K::InvalidName, {"A-B"});
-  ExpectEngineError(make({"", FieldType::String, 5}), K::InvalidName, {"out.dbf"});
+  ExpectEngineError(make({"ELEVENCHARS", FieldType::String, 5}), K::InvalidName, {"ELEVENCHARS", "out.dbf", "10个字节"});
+  ExpectEngineError(make({"政策区企业数", FieldType::String, 5}), K::InvalidName, {"政策区企业数", "12个字节"});
+  ExpectEngineError(make({"1ST", FieldType::String, 5}), K::InvalidName, {"1ST", "开头"});
+  ExpectEngineError(make({"A-B", FieldType::String, 5}), K::InvalidName, {"A-B", "“-”"});
+  ExpectEngineError(make({"", FieldType::String, 5}), K::InvalidName, {"out.dbf", "不能为空"});
   ExpectEngineError(make({"WIDE", FieldType::String, 255}), K::InvalidValue, {"WIDE", "254"});
   ExpectEngineError(make({"NARROW", FieldType::String, 0}), K::InvalidValue, {"NARROW"});
   ExpectEngineError(make({"NUM", FieldType::Float, 21, 2}), K::InvalidValue, {"NUM"});
   ExpectEngineError(make({"PIC", FieldType::Graphic}), K::Unsupported, {"PIC", "Graphic"});
   ExpectEngineError([] { MakeDbfHeader({{"A", FieldType::Date}, {"a", FieldType::Date}}, "x.dbf"); },
-                    K::InvalidName, {"twice"});
-  EXPECT_NO_THROW(MakeDbfHeader({{"jb00_X9", FieldType::String, 5}, {"ABCDEFGHIJ", FieldType::Date}}, "x.dbf"));
+                    K::InvalidName, {"“a”", "重复"});
+  // Chinese names are stored in the table's code page, up to ten bytes.
+  const DbfHeader h = MakeDbfHeader(
+      {{"jb00_X9", FieldType::String, 5}, {"ABCDEFGHIJ", FieldType::Date}, {"表头文字", FieldType::String, 5}}, "x.dbf");
+  EXPECT_EQ(EncodeDbfHeader(h).substr(32 + 2 * 32, 11), std::string("\xB1\xED\xCD\xB7\xCE\xC4\xD7\xD6\0\0\0", 11));
+}
+
+// Names are cut to what dBase stores; the same columns always get the same names.
+TEST(DBaseNamesTest, LongAndForeignNamesAreCutToUniqueStorableOnes) {
+  const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
+      {{"ID", "Fhqzfqy_one", "CODE"}, {"ID", "Fhqzfqy_on", "CODE"}},
+      // A name that fits is never changed to make room for a cut one.
+      {{"ABCDEFGHIJK", "ABCDEFGHIJL", "abcdefgh_1"}, {"ABCDEFGHIJ", "ABCDEFGH_2", "abcdefgh_1"}},
+      {{"A", "a", "A_1"}, {"A", "a_2", "A_1"}},
+      {{"政策区企业数", "政策区企业总数", "表头文字"}, {"政策区企业", "政策区企_1", "表头文字"}},
+      {{"sum(x)", "1季度", "", "_id", "a b", "\xF0\x9F\x98\x80" "ab"}, {"sum_x_", "F1季度", "F", "F_id", "a_b", "F_ab"}},
+  };
+  for (const auto& [names, expected] : cases) {
+    EXPECT_EQ(StorableDbfFieldNames(names, CodePage::Gbk()), expected) << names[0];
+  }
+  std::vector<std::string> many(12, "Fhqzfqy_one");
+  const std::vector<std::string> stored = StorableDbfFieldNames(many, CodePage::Gbk());
+  EXPECT_EQ(stored[10], "Fhqzfqy_10");
+  EXPECT_EQ(stored[11], "Fhqzfqy_11");
+  for (const std::string& name : stored) EXPECT_EQ(DbfNameFault(name, CodePage::Gbk()), "") << name;
+  EXPECT_NO_THROW(MakeDbfHeader([&] {
+    FieldDefs defs;
+    for (const std::string& name : stored) defs.push_back({name, FieldType::Date});
+    return defs;
+  }(), "many.dbf"));
 }
 
 class DBaseMemoTest : public TempFolderTest {};

@@ -110,5 +110,23 @@ TEST_F(DBaseInteropTest, DbfreadReadsWhatWeWrite) {
   EXPECT_EQ(ours[0][0], Value::Text("开发区企业"));  // cut to 10 bytes
 }
 
+// Records longer than the 4000 bytes of dBase III/IV programs, and names
+// in the table's code page, as the wide survey tables are saved.
+TEST_F(DBaseInteropTest, WideRecordsAndChineseNamesReadBack) {
+  FieldDefs fields = {{"政策区企业", FieldType::String, 20}, {"Fhqzfqy_on", FieldType::Float, 12, 2}};
+  for (int i = 1; i <= 17; ++i) fields.push_back({"TEXT" + std::to_string(i), FieldType::String, 254});
+  fields.push_back({"NOTE", FieldType::Memo});
+  Record wide = {Value::Text("高新区企业"), Value::Float(-1234.5)};
+  for (int i = 1; i <= 17; ++i) wide.push_back(Value::Text(std::string(250, static_cast<char>('a' + i)) + "尾"));
+  wide.push_back(Value::Text("备注"));
+  const std::vector<Record> records = {wide, Record(fields.size())};
+  const auto path = dir_ / "wide.dbf";
+  CreateDBaseTable(path, fields, records);
+  EXPECT_EQ(ReadWholeFile(path).substr(10, 2), std::string("\x09\x11", 2));  // 4361 bytes a record
+  const std::vector<Record> ours = OpenDBaseTable(path)->ReadAll();
+  EXPECT_EQ(ours, records);
+  EXPECT_EQ(ReadWithDbfread(path), Dump(fields, ours));
+}
+
 }  // namespace
 }  // namespace veltra::formats

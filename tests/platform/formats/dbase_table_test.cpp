@@ -148,7 +148,7 @@ TEST_F(DBaseTableTest, RefusedSaveLeavesTheOldTableAndMemoAlone) {
   const std::string before = ReadWholeFile(path);
   const std::string memo_before = ReadWholeFile(dir_ / "keep.dbt");
   ExpectEngineError([&] { Write("keep.dbf", fields, {{Value::Float(1000), Value::Text("new")}}); },
-                    K::InvalidValue, {"field N", "keep.dbf", "1000"});
+                    K::InvalidValue, {"字段“N”", "keep.dbf", "1000"});
   ExpectEngineError([&] { Write("keep.dbf", {{"TOO_LONG_NAME", FieldType::Date}}, {}); }, K::InvalidName,
                     {"TOO_LONG_NAME"});
   EXPECT_EQ(ReadWholeFile(path), before);
