@@ -220,16 +220,10 @@ std::vector<Record> ParadoxTable::ReadAll() {
     if (!memos && memo_path_) memos.emplace(*memo_path_, ReadWholeFile(*memo_path_));
     return memos ? &*memos : nullptr;
   };
-  const std::vector<std::size_t> parts = SplitForReaders();
-  if (parts.size() <= 2) {
-    std::vector<Record> records;
-    records.reserve(record_count_);
-    DecodeBlocks(file, 0, chain_.size(), 0, *codec_, memo_source, records);
-    return records;
-  }
   // Each reader decodes a run of blocks into its own records with its own
   // codec; the first failure in file order is the one reported, as when
   // one reader goes through them all.
+  const std::vector<std::size_t> parts = SplitForReaders();
   const std::size_t readers = parts.size() - 1;
   std::vector<std::vector<Record>> decoded(readers);
   std::vector<std::exception_ptr> failures(readers);
@@ -251,6 +245,7 @@ std::vector<Record> ParadoxTable::ReadAll() {
   for (const std::exception_ptr& failure : failures) {
     if (failure) std::rethrow_exception(failure);
   }
+  if (readers == 1) return std::move(decoded.front());
   std::vector<Record> records;
   records.reserve(record_count_);
   for (std::vector<Record>& part : decoded) std::move(part.begin(), part.end(), std::back_inserter(records));
@@ -282,6 +277,9 @@ void ParadoxTable::DecodeBlocks(const RandomAccessFile& file, std::size_t begin,
                                 std::size_t first_position, const RecordCodec& codec,
                                 const RecordCodec::MemoSource& memos, std::vector<Record>& records) const {
   const auto record_size = static_cast<std::size_t>(header_.record_size);
+  std::size_t count = 0;
+  for (std::size_t b = begin; b < end; ++b) count += static_cast<std::size_t>(chain_[b].count);
+  records.reserve(records.size() + count);
   std::string data;
   for (std::size_t b = begin; b < end; ++b) {
     const Block& block = chain_[b];
