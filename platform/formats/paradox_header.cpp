@@ -226,16 +226,19 @@ ParadoxHeader NewHeader(const FieldDefs& fields, int code_page) {
   for (std::size_t i = 0; i < fields.size(); ++i) {
     const std::string& name = fields[i].name;
     const auto bad_name = [&](const std::string& why) {
-      throw EngineError(EngineError::Kind::InvalidName, "field name \"" + name + "\" " + why);
+      ErrorSubject subject;
+      subject.value = name;
+      subject.reason = why;
+      throw EngineError(EngineError::Kind::InvalidName, "名称“" + name + "”不能用作Paradox字段名：" + why, subject);
     };
-    if (name.empty() || name.front() == ' ') bad_name("is empty or starts with a space");
+    if (name.empty() || name.front() == ' ') bad_name("字段名不能为空，也不能以空格开头");
     try {
-      if (encoding.Encode(name).size() > kMaxFieldNameBytes) bad_name("is longer than 25 bytes");
-    } catch (const text::TextError& e) {
-      bad_name(e.what());
+      if (encoding.Encode(name).size() > kMaxFieldNameBytes) bad_name("字段名最长25个字节");
+    } catch (const text::TextError&) {
+      bad_name("含有代码页" + std::to_string(code_page) + "不能存放的字符");
     }
     for (std::size_t j = 0; j < i; ++j) {
-      if (text::EqualsIgnoreAsciiCase(fields[j].name, name)) bad_name("appears twice");
+      if (text::EqualsIgnoreAsciiCase(fields[j].name, name)) bad_name("字段名重复（不区分大小写）");
     }
     h.fields.push_back(DescribeField(fields[i]));
     h.record_size += h.fields.back().width;

@@ -70,6 +70,10 @@ TEST_F(ErrorTextTest, EngineErrorsAreToldInChineseNamingTableAndCaption) {
          table.Post();
        },
        "表kfq_1.db的字段“QA01”不能取值“a\xF0\x9F\x98\x80”：字符“\xF0\x9F\x98\x80”（U+1F600，第2个字符）无法用代码页936存储"},
+      {"Paradox field name", [&] {
+         db().CreateTable("long.db", db::TableType::Default, {{"一个非常非常长的中文字段名称", FieldType::String, 6}});
+       },
+       "名称“一个非常非常长的中文字段名称”不能用作Paradox字段名：字段名最长25个字节"},
       {"own words", [] { throw EngineError(EngineError::Kind::KeyViolation, "企业数据错误:企业报表编号重复"); },
        "企业数据错误:企业报表编号重复"},
   };
