@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "exchange/mail_texts.h"
+#include "platform/mail/mail_error.h"
 
 namespace veltra::exchange {
 
@@ -41,6 +42,25 @@ std::optional<int> TypedPort(const std::string& text, mainunit::Prompts& prompts
   const std::optional<int> port = PortNumber(text);
   if (!port) prompts.Notice("端口“" + text + "”不是有效的端口号", "错误窗口");
   return port;
+}
+
+void ConnectServer(mainunit::MainUnit& main, std::optional<int> port, const std::function<void(int)>& connect,
+                   ui::StatusBar* status) {
+  try {
+    if (!port) throw mail::MailError("端口无效");
+    connect(*port);
+    status->SetSimpleText("服务器已连接");
+    main.MailConnected = true;
+  } catch (const mail::MailError&) {
+    status->SetSimpleText("连接服务器错误");
+    main.MailConnected = false;
+  }
+}
+
+void DisconnectServer(mainunit::MainUnit& main, const std::function<void()>& disconnect, ui::StatusBar* status) {
+  disconnect();
+  status->SetSimpleText("服务器已断开");
+  main.MailConnected = false;
 }
 
 void AddEditRow(QGridLayout* grid, int row, std::initializer_list<CaptionedEdit> edits) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "mainunit/main_unit.h"
 #include "mainunit/prompts.h"
 #include "platform/db/data_source.h"
 #include "platform/db/database.h"
@@ -40,6 +41,14 @@ class MailSettings {
 // the action. During a connect, send or receive all three are off.
 void ShowConnection(bool connected, ui::Button* connect, ui::Button* disconnect, ui::Button* action);
 void DisableWhileBusy(std::initializer_list<ui::Button*> buttons);
+
+// "连接" of both mail windows: `connect` runs with the typed port and
+// raises MailError when the server cannot be reached; the status line and
+// MailConnected say how it went. A port that is no number never connects.
+void ConnectServer(mainunit::MainUnit& main, std::optional<int> port, const std::function<void(int)>& connect,
+                   ui::StatusBar* status);
+// "断开": `disconnect` never fails.
+void DisconnectServer(mainunit::MainUnit& main, const std::function<void()>& disconnect, ui::StatusBar* status);
 
 // The port typed in a settings edit; a text that is no port is told to the
 // user and gives nothing.

@@ -26,9 +26,7 @@ TF_pop3::TF_pop3(mainunit::MainUnit& main, mainunit::Prompts& prompts, QWidget* 
   SetCaption("接收邮件");
   SetClientSize(552, 397);
   SetCentred(true);
-  QFont font("宋体");
-  font.setPixelSize(14);
-  setFont(font);
+  SetFontHeight(14);
   Table1.SetTableName("mailbox.db");
   Table1.AfterScroll = [this](db::DataSet&) { Table1AfterScroll(); };
 
@@ -103,24 +101,15 @@ void TF_pop3::FormActivate() {
 
 void TF_pop3::Button1Click() {
   if (main_.MailConnected) return;
-  try {
-    const std::optional<int> port = TypedPort(DBEdit3->Text(), prompts_);
-    if (!port) throw mail::MailError("端口无效");
-    NMPOP31.Connect(DBEdit2->Text(), *port, DBEdit1->Text(), Edit1->Text());
-    Status("服务器已连接");
-    main_.MailConnected = true;
-  } catch (const mail::MailError&) {
-    Status("连接服务器错误");
-    main_.MailConnected = false;
-  }
+  ConnectServer(main_, TypedPort(DBEdit3->Text(), prompts_), [this](int port) {
+    NMPOP31.Connect(DBEdit2->Text(), port, DBEdit1->Text(), Edit1->Text());
+  }, StatusBar1);
   ShowConnection(main_.MailConnected, Button1, Button2, Button6);
 }
 
 void TF_pop3::Button2Click() {
   if (!main_.MailConnected) return;
-  NMPOP31.Disconnect();
-  Status("服务器已断开");
-  main_.MailConnected = false;
+  DisconnectServer(main_, [this] { NMPOP31.Disconnect(); }, StatusBar1);
   ShowConnection(false, Button1, Button2, Button6);
   Button4->setEnabled(true);
 }

@@ -26,9 +26,7 @@ TF_smtp::TF_smtp(mainunit::MainUnit& main, mainunit::Prompts& prompts, QWidget* 
   SetCaption("发送邮件");
   SetClientSize(549, 396);
   SetCentred(true);
-  QFont font("宋体");
-  font.setPixelSize(14);
-  setFont(font);
+  SetFontHeight(14);
   Table1.SetTableName("sendname.db");
 
   auto* pages = new ui::PageControl(this, "PageControl1");
@@ -123,26 +121,17 @@ void TF_smtp::FormActivate() {
 void TF_smtp::Button1Click() {
   if (main_.MailConnected) return;
   DisableWhileBusy({Button1, Button6, Button2});
-  try {
-    const std::optional<int> port = TypedPort(DBEdit3->Text(), prompts_);
-    if (!port) throw mail::MailError("端口无效");
+  ConnectServer(main_, TypedPort(DBEdit3->Text(), prompts_), [this](int port) {
     const std::string user = DBEdit1->Text().empty() ? kDefaultSmtpUser : DBEdit1->Text();
     Status("正在连接服务器...");
-    NMSMTP1.Connect(DBEdit2->Text(), *port, user);
-    Status("服务器已连接");
-    main_.MailConnected = true;
-  } catch (const mail::MailError&) {
-    Status("连接服务器错误");
-    main_.MailConnected = false;
-  }
+    NMSMTP1.Connect(DBEdit2->Text(), port, user);
+  }, StatusBar1);
   ShowConnection(main_.MailConnected, Button1, Button2, Button6);
 }
 
 void TF_smtp::Button2Click() {
   if (!main_.MailConnected) return;
-  NMSMTP1.Disconnect();
-  Status("服务器已断开");
-  main_.MailConnected = false;
+  DisconnectServer(main_, [this] { NMSMTP1.Disconnect(); }, StatusBar1);
   ShowConnection(false, Button1, Button2, Button6);
 }
 
