@@ -33,9 +33,7 @@ TF_main::TF_main(const std::filesystem::path& working_folder) : ui::Form("F_main
   SetClientSize(693, 496);
   SetCentred(true);
   setFixedSize(693, 496);
-  QFont font("宋体");
-  font.setPixelSize(16);
-  setFont(font);
+  SetFontHeight(16);
 
   const auto make = [this](const ButtonPlace& place) {
     auto* button = new ui::Button(this, place.name, place.caption);

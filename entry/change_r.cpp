@@ -8,9 +8,7 @@ LocateDialogBase::LocateDialogBase(mainunit::MainUnit& main, const std::string& 
   SetClientSize(width, height);
   setFixedSize(width, height);
   SetCentred(true);
-  QFont font("宋体");
-  font.setPixelSize(14);
-  setFont(font);
+  SetFontHeight(14);
   Edit1 = new ui::Edit(this, "Edit1");
   Edit1->setGeometry(24, 16, width - 48, 24);
   RadioButton1 = new ui::RadioButton(this, "RadioButton1", "记录号");

@@ -68,9 +68,7 @@ EntryWindow::EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts par
   SetClientSize(parts_.width, parts_.height);
   SetCentred(true);
   SetKeyPreview(true);
-  QFont font("宋体");
-  font.setPixelSize(14);
-  setFont(font);
+  SetFontHeight(14);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -26,9 +26,7 @@ TF_gjwsb::TF_gjwsb(mainunit::MainUnit& main, mainunit::Prompts& prompts)
   SetClientSize(582, 378);
   SetCentred(true);
   SetKeyPreview(true);
-  QFont font("宋体");
-  font.setPixelSize(14);
-  setFont(font);
+  SetFontHeight(14);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

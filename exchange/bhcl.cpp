@@ -12,9 +12,7 @@ TF_bhcl::TF_bhcl(mainunit::MainUnit& main) : ui::Form("F_bhcl"), main_(main), wo
   SetClientSize(671, 333);
   setFixedSize(671, 333);
   SetCentred(true);
-  QFont font("宋体");
-  font.setPixelSize(15);
-  setFont(font);
+  SetFontHeight(15);
 
   Label1 = new QLabel(this);
   Label1->setObjectName("Label1");

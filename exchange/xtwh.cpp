@@ -26,9 +26,7 @@ TF_xtwh::TF_xtwh(mainunit::MainUnit& main, mainunit::Prompts& prompts)
   SetClientSize(516, 447);
   setFixedSize(516, 447);
   SetCentred(true);
-  QFont font("宋体");
-  font.setPixelSize(14);
-  setFont(font);
+  SetFontHeight(14);
 
   const auto button = [](QWidget* parent, const char* name, const char* caption, int left, int top) {
     auto* made = new ui::Button(parent, name, caption);

@@ -28,9 +28,7 @@ TF_report::TF_report(mainunit::MainUnit& main, ReportDispatch::Builders builders
   SetCentred(true);
 
   CheckListBox1 = new ui::CheckListBox(this, "CheckListBox1");
-  QFont font("宋体");
-  font.setPixelSize(16);
-  CheckListBox1->setFont(font);
+  CheckListBox1->setFont(ui::SongFont(16));
   ListBox1 = new ui::ListBox(this, "ListBox1");
   ListBox1->hide();
 

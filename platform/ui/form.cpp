@@ -99,6 +99,14 @@ std::string Form::Caption() const { return windowTitle().toStdString(); }
 
 void Form::SetClientSize(int width, int height) { resize(width, height); }
 
+QFont SongFont(int pixels) {
+  QFont font(QStringLiteral("宋体"));
+  font.setPixelSize(pixels);
+  return font;
+}
+
+void Form::SetFontHeight(int pixels) { setFont(SongFont(pixels)); }
+
 void Form::SetKeyPreview(bool on) {
   if (on == key_preview_) return;
   key_preview_ = on;

@@ -2,6 +2,7 @@
 // The base of every window: created once and reused. Close hides it and
 // keeps its state; ShowModal nests and returns the modal result; Show
 // leaves the caller running beside it.
+#include <QFont>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -11,6 +12,10 @@ class QEventLoop;
 namespace veltra::ui {
 
 enum ModalResult : int { kModalNone = 0, kModalOk = 1, kModalCancel = 2, kModalYes = 6, kModalNo = 7 };
+
+// The system's font "宋体", `pixels` high (the form library's negative
+// font height: "宋体" -14 is SongFont(14)).
+QFont SongFont(int pixels);
 
 class Form : public QWidget {
   Q_OBJECT
@@ -46,6 +51,8 @@ class Form : public QWidget {
   // Centred on the screen (the ui service's width) each time it is shown.
   void SetCentred(bool centred) { centred_ = centred; }
   void SetKeyPreview(bool on);
+  // The form and its controls in SongFont(pixels).
+  void SetFontHeight(int pixels);
   // Moves the focus as the "next dialog control" message does: Tab order.
   void FocusNextControl();
   // The main form ends the program's loop when it closes.

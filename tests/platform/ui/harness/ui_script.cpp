@@ -72,7 +72,9 @@ Answer UiScript::ShowMessage(const MessageRequest& request) {
   messages_.pop_front();
   EXPECT_EQ(KindName(expected.kind), std::string(KindName(request.kind))) << request.text;
   // An exception's box carries the program's name; only its text is checked.
-  if (expected.kind != MessageKind::Exception) EXPECT_EQ(expected.title, request.title) << request.text;
+  if (expected.kind != MessageKind::Exception) {
+    EXPECT_EQ(expected.title, request.title) << request.text;
+  }
   EXPECT_EQ(expected.text, request.text);
   const bool yes_no = expected.answer != Answer::Ok;
   EXPECT_EQ(yes_no, request.buttons == Buttons::YesNo) << "buttons of \"" << request.text << "\"";
