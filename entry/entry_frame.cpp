@@ -1,49 +1,18 @@
 #include "entry/entry_frame.h"
 
 #include <algorithm>
-#include <set>
 #include <utility>
 
+#include "entry/frame_parts.h"
+#include "entry/schema_tables.h"
 #include "mainunit/dataset_helpers.h"
 #include "mainunit/on_exit.h"
-#include "mainunit/sql_text.h"
-#include "entry/schema_tables.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
 #include "platform/ui/error_text.h"
 #include "schema/schema.h"
 
 namespace veltra::entry {
-
-namespace {
-
-constexpr const char* kErrorTitle = "错误窗口";
-constexpr const char* kNoticeTitle = "提示窗口";
-constexpr const char* kQuestionTitle = "提示";
-
-bool Editing(db::DataSetState state) {
-  return state == db::DataSetState::Edit || state == db::DataSetState::Insert;
-}
-
-// Only the engine's own duplicate-key errors are reworded: a locked file or
-// a failed write that happens to name the table is shown as it is.
-std::string Translate(const PostErrorWords& words, const db::PostError& error) {
-  // Any engine message goes after the prefix in the user's words.
-  std::string text = ui::UserText(EngineError(error.kind, error.message, error.subject));
-  if (error.kind == EngineError::Kind::KeyViolation && !words.duplicate_key.empty()) {
-    text = words.duplicate_key;
-  } else if (error.kind == EngineError::Kind::IndexViolation) {
-    for (const auto& [index, word] : words.index_words) {
-      if (error.message.find(index) != std::string::npos) {
-        text = word;
-        break;
-      }
-    }
-  }
-  return words.prefix + text;
-}
-
-}  // namespace
 
 struct EntryFrame::DetailTable {
   explicit DetailTable(db::Database& database) : table(std::make_unique<db::Table>(database)) {}
@@ -97,7 +66,7 @@ void EntryFrame::Changed() {
 }
 
 void EntryFrame::ShowErrorAndAbort(const std::string& text) {
-  prompts_.Notice(text, kErrorTitle);
+  prompts_.Notice(text, frame::kErrorTitle);
   throw SilentAbort();
 }
 
@@ -233,9 +202,9 @@ void EntryFrame::LocateDetailOnOpen() {
 }
 
 void EntryFrame::Close() {
-  if (Editing(master_source_.State())) ForcePost(master_);
+  if (frame::Editing(master_source_.State())) ForcePost(master_);
   for (int i = 0; i < DetailCount(); ++i) {
-    if (Editing(DetailSource(i).State())) ForcePost(Detail(i));
+    if (frame::Editing(DetailSource(i).State())) ForcePost(Detail(i));
   }
   CloseTables();
   if (description_.pack_after_delete && main_.RecordsDeleted) {
@@ -264,7 +233,7 @@ void EntryFrame::SyncPageState() {
   const bool cover_only = description_.actions_on_cover_only;
   const auto editing_below = [this](int level) {
     for (int i : OwnedBy(level)) {
-      if (Editing(DetailSource(i).State())) return true;
+      if (frame::Editing(DetailSource(i).State())) return true;
     }
     return false;
   };
@@ -295,26 +264,6 @@ void EntryFrame::SyncPageState() {
   UpdateStatusBar();
 }
 
-void EntryFrame::PostEditedOwnerKeys(int detail) {
-  std::vector<int> owners;
-  for (int owner = description_.details[detail].owner; owner != kMasterLevel; owner = description_.details[owner].owner) {
-    owners.insert(owners.begin(), owner);
-  }
-  owners.insert(owners.begin(), kMasterLevel);
-  for (int level : owners) {
-    db::Table& table = LevelTable(level);
-    const std::string& saved = SavedKey(level);
-    if (saved.empty() || table.FieldByName(LevelKeyField(level)).AsString() == saved) continue;
-    // The key was edited and not posted yet: post it now (past the rules,
-    // which the next save applies), so that the rows of this page follow it.
-    if (validation_on_) table.DisableConstraints();
-    mainunit::OnExit restore([this, &table] {
-      if (validation_on_) table.EnableConstraints();
-    });
-    ForcePost(table);
-  }
-}
-
 void EntryFrame::HideDetailPagesIfEmpty() {
   if (!description_.hide_pages_when_empty || current_table_ != &master_ || !master_.IsEmpty()) return;
   view_.master_pages_shown = false;
@@ -324,7 +273,7 @@ void EntryFrame::HideDetailPagesIfEmpty() {
 void EntryFrame::SetDetailScope(int detail, DetailScope scope) {
   db::Table& table = Detail(detail);
   if (scope == DetailScope::AllEnterprises) {
-    if (Editing(DetailSource(detail).State())) ForcePost(table);
+    if (frame::Editing(DetailSource(detail).State())) ForcePost(table);
     table.SetMasterFields("");
     view_.insert_enabled = false;
     table.First();
@@ -353,74 +302,8 @@ void EntryFrame::UpdateStatusBar() {
   }
   view_.status = status + "当前记录" + colon + std::to_string(table.RecNo()) +
                  "  总记录" + colon + std::to_string(table.RecordCount()) +
-                 (Editing(current_source_->State()) ? "  已修改" : "  未修改") + StatusSuffix();
+                 (frame::Editing(current_source_->State()) ? "  已修改" : "  未修改") + StatusSuffix();
   Changed();
-}
-
-// --- tool bar ---------------------------------------------------------------
-
-void EntryFrame::Prior() { current_table_->Prior(); }
-void EntryFrame::Next() { current_table_->Next(); }
-void EntryFrame::First() { current_table_->First(); }
-void EntryFrame::Last() { current_table_->Last(); }
-
-void EntryFrame::InsertRecord() {
-  if (view_.insert_enabled) current_table_->Append();
-}
-
-void EntryFrame::DeleteRecord() {
-  db::Table& table = *current_table_;
-  if (!table.IsEmpty()) {
-    if (!prompts_.Confirm(DeleteQuestion(), kQuestionTitle)) return;
-    if (table.State() == db::DataSetState::Insert) {
-      // The record being added is dropped; the one shown before it stays.
-      table.Cancel();
-    } else {
-      DeleteCurrentRecord();
-    }
-    HideDetailPagesIfEmpty();
-  }
-  table.FlushBuffers();
-}
-
-void EntryFrame::DeleteCurrentRecord() {
-  db::Table& table = *current_table_;
-  if (description_.pack_after_delete) main_.RecordsDeleted = true;
-  table.Cancel();
-  if (DetailCount() > 0) DeleteRowsOwnedBy(&table == &master_ ? kMasterLevel : KindOf(table) - 1);
-  table.Delete();
-}
-
-void EntryFrame::DeleteRowsOwnedBy(int level) {
-  const std::string key = LevelTable(level).FieldByName(LevelKeyField(level)).AsString();
-  const std::vector<int> owned = OwnedBy(level);
-  if (key.empty() || owned.empty()) return;
-  const KeyMatch match = RowsOwnedBy(level, key);
-  // The lowest level first, so that no row is ever left without its owner.
-  for (auto i = owned.rbegin(); i != owned.rend(); ++i) {
-    ForEachRowMatching(*i, match, [](db::Table& rows) { rows.Delete(); });
-  }
-}
-
-void EntryFrame::SaveRecord() {
-  db::Table& table = *current_table_;
-  // The all-enterprises scope is a view: nothing there is edited or saved.
-  const bool view_only = IsDetailOf(table) && table.MasterFields().empty();
-  if (!view_only) ForcePost(table);
-  UpdateStatusBar();
-}
-
-void EntryFrame::CancelChanges() {
-  if (!prompts_.Confirm("是否放弃当前记录的修改", kQuestionTitle)) return;
-  current_table_->Cancel();
-  UpdateStatusBar();
-  HideDetailPagesIfEmpty();
-}
-
-void EntryFrame::ForcePost(db::Table& table) {
-  table.Edit();
-  table.Post();
-  table.FlushBuffers();
 }
 
 void EntryFrame::LocateDialog(const std::function<void()>& dialog) {
@@ -436,137 +319,7 @@ void EntryFrame::LocateDialog(const std::function<void()>& dialog) {
   UpdateStatusBar();
 }
 
-// --- posting ----------------------------------------------------------------
-
-void EntryFrame::ClearSendMarks() {
-  if (main_.SendMarksCleared) return;
-  main_.Query1.Close();
-  main_.Query1.SQL.Clear();
-  main_.Query1.SQL.Add(description_.send_mark_statement);
-  main_.Query1.ExecSQL();
-  main_.SendMarksCleared = true;
-}
-
-void EntryFrame::MasterBeforePost() {
-  const MasterDescription& m = description_.master;
-  const std::string key = MasterKey();
-  if (detail_post_on_ && !saved_report_no_.empty() && key != saved_report_no_) CheckCascadeTarget(kMasterLevel, key);
-  ClearSendMarks();
-  mainunit::SetNullNumericFieldsToZero(master_);
-  if (!m.counter_field.empty()) master_.FieldByName(m.counter_field).SetAsInteger(1);
-  if (!m.id_field.empty()) master_.FieldByName(m.id_field).SetAsString(main_.IdPrefix + key);
-  OwnBeforePost();
-}
-
-void EntryFrame::DetailBeforePost(int detail) {
-  if (!detail_post_on_) return;
-  const DetailDescription& d = description_.details[detail];
-  db::Table& table = Detail(detail);
-  ClearSendMarks();
-  mainunit::SetNullNumericFieldsToZero(table);
-  table.FieldByName(d.counter_field).SetAsInteger(1);
-  if (table.FieldByName(d.sequence_field).AsString().empty()) ShowErrorAndAbort(d.missing_sequence);
-  // In the all-records scope the row keeps its own owner.
-  if (!table.MasterFields().empty()) {
-    db::Table& owner = LevelTable(d.owner);
-    const std::vector<std::string> keys = OwnerKeyFields(detail);
-    for (const std::string& key : keys) {
-      if (owner.FieldByName(key).AsString().empty()) {
-        ShowErrorAndAbort(d.missing_owner_key.empty() ? description_.missing_master_key : d.missing_owner_key);
-      }
-    }
-    for (const std::string& key : keys) table.FieldByName(key).SetAsString(owner.FieldByName(key).AsString());
-  }
-  table.FieldByName(d.id_field).SetAsString(RowId(detail, table));
-  const std::string& saved = saved_detail_keys_[detail];
-  const std::string key = table.FieldByName(d.sequence_field).AsString();
-  if (!saved.empty() && key != saved && !OwnedBy(detail).empty()) CheckCascadeTarget(detail, key);
-}
-
-std::string EntryFrame::RowId(int detail, const std::function<std::string(const std::string&)>& value_of) const {
-  const DetailDescription& d = description_.details[detail];
-  std::string id = main_.IdPrefix;
-  for (const std::string& key : OwnerKeyFields(detail)) id += value_of(key);
-  return id + d.id_separator + value_of(d.sequence_field);
-}
-
-std::string EntryFrame::RowId(int detail, db::Table& row) const {
-  return RowId(detail, [&row](const std::string& field) { return row.FieldByName(field).AsString(); });
-}
-
-void EntryFrame::MasterAfterPost() {
-  if (!detail_post_on_) return;
-  const std::string key = MasterKey();
-  if (key != saved_report_no_ && !saved_report_no_.empty()) KeyCascade(kMasterLevel);
-  // A new record's number is now stored: a later change must cascade too.
-  saved_report_no_ = key;
-  master_.FlushBuffers();
-}
-
-void EntryFrame::DetailAfterPost(int detail) {
-  if (!detail_post_on_ || OwnedBy(detail).empty()) return;
-  std::string& saved = saved_detail_keys_[detail];
-  const std::string key = Detail(detail).FieldByName(description_.details[detail].sequence_field).AsString();
-  if (key != saved && !saved.empty()) KeyCascade(detail);
-  saved = key;
-}
-
-void EntryFrame::MasterAfterScroll() {
-  const db::DataSetState state = master_source_.State();
-  const std::string key = MasterKey();
-  if (key != saved_report_no_ && (state == db::DataSetState::Browse || state == db::DataSetState::Insert)) {
-    saved_report_no_ = key;
-  }
-  UpdateStatusBar();
-}
-
-void EntryFrame::DetailAfterScroll(int detail) {
-  const db::DataSetState state = DetailSource(detail).State();
-  if (!OwnedBy(detail).empty() && (state == db::DataSetState::Browse || state == db::DataSetState::Insert)) {
-    saved_detail_keys_[detail] = Detail(detail).FieldByName(description_.details[detail].sequence_field).AsString();
-  }
-  UpdateStatusBar();
-}
-
-void EntryFrame::MasterPostError(db::PostError& error) {
-  error.message = Translate(description_.master.words, error);
-  if (!detail_post_on_ && !description_.import_error_suffix.empty()) {
-    master_.Cancel();
-    error.message += description_.import_error_suffix;
-  }
-}
-
-void EntryFrame::DetailPostError(int detail, db::PostError& error) {
-  error.message = Translate(description_.details[detail].words, error);
-}
-
-void EntryFrame::MasterStateChange() {
-  if (!view_.master_pages_shown) view_.master_pages_shown = true;
-  if (Editing(master_source_.State())) view_.key_editable = true;
-  if (master_.Active()) UpdateStatusBar();
-  Changed();
-}
-
-void EntryFrame::DetailStateChange(int detail) {
-  db::Table& table = Detail(detail);
-  if (Editing(DetailSource(detail).State()) && detail_post_on_ && !table.MasterFields().empty()) {
-    const DetailDescription& d = description_.details[detail];
-    bool owner_has_key = true;
-    for (int level = d.owner;; level = description_.details[level].owner) {
-      owner_has_key = owner_has_key && !LevelTable(level).FieldByName(LevelKeyField(level)).AsString().empty();
-      if (level == kMasterLevel) break;
-    }
-    if (!owner_has_key) {
-      table.Cancel();
-      prompts_.Notice(d.owner_key_first.empty() ? description_.master_key_first : d.owner_key_first, kNoticeTitle);
-      ShowPage(0);
-      throw SilentAbort();
-    }
-  }
-  if (table.Active()) UpdateStatusBar();
-}
-
-// --- levels and the key cascade -------------------------------------------
+// --- levels: which detail owns which, and the keys a row takes ------------
 
 db::Table& EntryFrame::LevelTable(int level) { return level == kMasterLevel ? master_ : Detail(level); }
 
@@ -602,100 +355,6 @@ std::string EntryFrame::LinkFields(int detail) const {
   return link;
 }
 
-EntryFrame::KeyMatch EntryFrame::RowsOwnedBy(int level, const std::string& key) {
-  KeyMatch match;
-  if (level != kMasterLevel) {
-    for (const std::string& field : OwnerKeyFields(level)) match.emplace_back(field, Detail(level).FieldByName(field).AsString());
-  }
-  match.emplace_back(LevelKeyField(level), key);
-  return match;
-}
-
-void EntryFrame::ForEachRowMatching(int detail, const KeyMatch& match, const std::function<void(db::Table&)>& step) {
-  db::Table& table = Detail(detail);
-  std::string filter;
-  for (const auto& [field, value] : match) filter += (filter.empty() ? "" : " and ") + field + "=" + mainunit::SqlString(value);
-  const std::string link = table.MasterFields();
-  table.SetMasterFields("");
-  table.SetFilter(filter);
-  table.SetFiltered(true);
-  mainunit::OnExit restore([&table, &link] {
-    if (table.State() != db::DataSetState::Browse && table.Active()) table.Cancel();
-    table.SetFiltered(false);
-    table.SetFilter("");
-    table.SetMasterFields(link);
-  });
-  // Each step takes its row out of the filtered set; the count bounds the
-  // loop should a row stay in.
-  for (int left = table.RecordCount(); left > 0 && !table.IsEmpty(); --left) {
-    table.First();
-    step(table);
-  }
-  table.FlushBuffers();
-}
-
-void EntryFrame::CheckCascadeTarget(int level, const std::string& new_key) {
-  const std::string& key_field = LevelKeyField(level);
-  const KeyMatch moving = RowsOwnedBy(level, SavedKey(level));
-  const KeyMatch joining = RowsOwnedBy(level, new_key);
-  for (int i : OwnedBy(level)) {
-    db::Table probe(main_.Database1);
-    probe.SetTableName(Detail(i).TableName());
-    probe.Open();
-    mainunit::OnExit close([&probe] { probe.Close(); });
-    const auto matches = [&probe](const KeyMatch& match) {
-      for (const auto& [field, value] : match) {
-        if (probe.FieldByName(field).AsString() != value) return false;
-      }
-      return true;
-    };
-    std::set<std::string> ids;
-    std::vector<std::string> moved_ids;  // what the cascade will build
-    std::string clash;  // the Id of the first row in the way
-    for (probe.First(); !probe.Eof(); probe.Next()) {
-      const std::string id = probe.FieldByName(description_.details[i].id_field).AsString();
-      ids.insert(id);
-      if (clash.empty() && matches(joining)) clash = id;  // it would join this record unasked
-      if (matches(moving)) {
-        moved_ids.push_back(RowId(i, [&](const std::string& field) {
-          return text::EqualsIgnoreAsciiCase(field, key_field) ? new_key : probe.FieldByName(field).AsString();
-        }));
-      }
-    }
-    for (const std::string& id : moved_ids) {
-      if (clash.empty() && ids.count(id) > 0) clash = id;
-    }
-    if (!clash.empty()) {
-      ShowErrorAndAbort("报表编号" + new_key + "在" + Detail(i).TableName() + "中已有记录" + clash + ",不能改用此编号");
-    }
-  }
-}
-
-void EntryFrame::KeyCascade(int level) {
-  const std::string& key_field = LevelKeyField(level);
-  const std::string new_key = LevelTable(level).FieldByName(key_field).AsString();
-  const KeyMatch old_rows = RowsOwnedBy(level, SavedKey(level));
-  detail_post_on_ = false;
-  mainunit::OnExit post_on([this] { detail_post_on_ = true; });
-  for (int i : OwnedBy(level)) {
-    db::Table& table = Detail(i);
-    if (validation_on_) table.DisableConstraints();
-    mainunit::OnExit restore([this, &table] {
-      if (validation_on_) table.EnableConstraints();
-    });
-    const std::string& id_field = description_.details[i].id_field;
-    ForEachRowMatching(i, old_rows, [&](db::Table& rows) {
-      rows.Edit();
-      rows.FieldByName(key_field).SetAsString(new_key);
-      rows.FieldByName(id_field).SetAsString(RowId(i, rows));
-      rows.Post();
-    });
-  }
-  SavedKey(level) = new_key;
-}
-
-// --- import by key and append from files ------------------------------------
-
 bool EntryFrame::IsDetailOf(const db::Table& table) const { return KindOf(table) > 0; }
 
 int EntryFrame::KindOf(const db::Table& table) const {
@@ -703,125 +362,6 @@ int EntryFrame::KindOf(const db::Table& table) const {
     if (details_[i]->table.get() == &table) return i + 1;
   }
   return 0;
-}
-
-void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
-  db::Table& source = main_.Table1;
-  db::Table& target = *current_table_;
-  const MasterDescription& m = description_.master;
-  const DetailDescription* d = kind > 0 ? &description_.details[kind - 1] : nullptr;
-
-  source.Close();
-  source.GetIndexDefs().clear();
-  source.Open();
-  const std::string link = target.MasterFields();
-  if (d) target.SetMasterFields("");
-  target.DisableConstraints();
-  detail_post_on_ = false;
-  importing_ = true;
-  view_.progress = {true, 0, source.RecordCount()};
-  Changed();
-  if (!d) {
-    target.SetIndexFieldNames("");
-    target.SetIndexName(m.key_index);
-  }
-  mainunit::OnExit restore([&, this] {
-    if (Editing(target.State())) target.Cancel();
-    if (!d) {
-      target.SetIndexName("");
-      target.SetIndexFieldNames(RestingOrderAfterKeySearch());
-    }
-    source.Close();
-    target.First();
-    target.EnableConstraints();
-    if (d) target.SetMasterFields(link);
-    detail_post_on_ = true;
-    importing_ = false;
-    view_.progress.visible = false;
-    view_.busy = false;
-    Changed();
-  });
-
-  const std::vector<std::string> keys = ImportKeyFields(kind);
-  const db::Field* only_with = only_rows_with.empty() ? nullptr : &source.FieldByName(only_rows_with);
-  for (source.First(); !source.Eof(); source.Next()) {
-    if (only_with != nullptr && only_with->IsNull()) continue;
-    target.SetKey();
-    for (const std::string& key : keys) target.FieldByName(key).SetValue(source.FieldByName(key).Value());
-    if (target.GotoKey()) {
-      target.Edit();
-    } else {
-      target.Append();
-    }
-    mainunit::CopyFieldsByName(source, target);
-    if (description_.import_sets_pxh) target.FieldByName("PXH").SetAsString(main_.IdPrefix);
-    if (d) {
-      target.FieldByName(d->counter_field).SetAsInteger(1);
-      target.FieldByName(d->id_field).SetAsString(RowId(kind - 1, target));
-    } else {
-      target.FieldByName(m.counter_field).SetAsInteger(1);
-      target.FieldByName(m.id_field).SetAsString(main_.IdPrefix + target.FieldByName(m.key_field).AsString());
-    }
-    target.Post();
-    view_.progress.position = source.RecNo();
-    Changed();
-  }
-}
-
-std::vector<std::string> EntryFrame::ImportKeyFields(int kind) const {
-  if (kind == 0) return {description_.master.key_field};
-  std::vector<std::string> keys = OwnerKeyFields(kind - 1);
-  keys.push_back(description_.details[kind - 1].sequence_field);
-  return keys;
-}
-
-void EntryFrame::CheckImportSource(int kind) {
-  db::Table& source = main_.Table1;
-  source.Close();
-  source.GetIndexDefs().clear();
-  source.Open();
-  mainunit::OnExit close([&source] { source.Close(); });
-  std::vector<std::string> keys = ImportKeyFields(kind);
-  if (kind == 0 && !description_.master.append.only_rows_with.empty()) {
-    keys.push_back(description_.master.append.only_rows_with);
-  }
-  for (const std::string& key : keys) {
-    if (source.FindField(key) == nullptr) {
-      throw EngineError(EngineError::Kind::NoSuchField,
-                        source.TableName() + "中没有字段" + key + "，未追加任何记录");
-    }
-  }
-}
-
-void EntryFrame::AppendFromFiles() {
-  mainunit::OnExit back_to_cover([this] {
-    view_.busy = false;
-    SetCurrentTable(0);
-    ShowPage(0);
-  });
-  for (int kind = 0; kind <= DetailCount(); ++kind) {
-    const AppendTexts& texts = kind == 0 ? description_.master.append : description_.details[kind - 1].append;
-    SetCurrentTable(kind);
-    ui::OpenDialog& dialog = main_.OpenDialog1;
-    dialog.title = texts.dialog_title;
-    // The name the title asks for, never one left from an earlier use.
-    dialog.file_name = kind == 0 ? description_.master.file : description_.details[kind - 1].file;
-    if (!prompts_.Execute(dialog)) continue;
-    view_.busy = true;
-    Changed();
-    main_.Table1.Close();
-    main_.Table1.SetTableName(dialog.file_name);
-    if (prompts_.Confirm(texts.empty_question, "")) {
-      // The table is emptied only once the file is known to be importable.
-      CheckImportSource(kind);
-      db::Table& table = *current_table_;
-      table.Close();
-      table.EmptyTable();
-      table.Open();
-      HideDetailPagesIfEmpty();
-    }
-    ImportRecords(kind, texts.only_rows_with);
-  }
 }
 
 }  // namespace veltra::entry

@@ -8,6 +8,11 @@
 // visible, what the tool bar offers, the status text, the progress bar);
 // the window lays out its controls from it and calls back on each user act.
 // Everything the user is asked goes through the main unit's Prompts.
+//
+// Its members live in one file per responsibility: set-up, pages and the
+// status line (entry_frame.cpp); moving and posting (entry_posting.cpp); a
+// changed key and its cascade (entry_cascade.cpp); deleting
+// (entry_delete.cpp); import and append (entry_import.cpp).
 #include <functional>
 #include <memory>
 #include <string>
