@@ -1,6 +1,7 @@
 #include "exchange/report_transfer.h"
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <initializer_list>
 #include <optional>
@@ -8,6 +9,7 @@
 #include "dbtool/save_data_set_as_table.h"
 #include "mainunit/on_exit.h"
 #include "platform/formats/file_io.h"
+#include "platform/formats/table_recovery.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
 #include "platform/ui/error_text.h"
@@ -51,18 +53,53 @@ std::string WithDefaultExtension(std::string file_name) {
   return file_name;
 }
 
-// Replaces `target` as a whole; the folder must exist, as the system
-// creates none.
-void CopyWhole(const formats::RandomAccessFile& source, const fs::path& target) {
+// The system creates no folders.
+void RefuseMissingFolder(const fs::path& target) {
   std::error_code error;
   if (!fs::is_directory(target.parent_path(), error)) {
     throw EngineError(EngineError::Kind::Io, "目录" + target.parent_path().string() + "不存在，无法写入" +
                                                  target.filename().string());
   }
+}
+
+// A name typed for an export or made for a submission must name a file.
+void RefuseUnusableTargetName(const std::string& file, const std::string& name) {
+  const auto separator = name.find_last_of("/\\");
+  const std::string last = separator == std::string::npos ? name : name.substr(separator + 1);
+  std::string reason;
+  if (name.empty()) {
+    reason = "没有给出文件名";
+  } else if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
+    reason = "文件名含有控制字符";
+  } else if (last.empty()) {
+    reason = "“" + name + "”以目录分隔符结尾，不是文件名";
+  } else if (last.find_first_not_of('.') == std::string::npos) {
+    reason = "“" + name + "”不是可用的文件名";
+  }
+  if (!reason.empty()) throw EngineError(EngineError::Kind::InvalidValue, "数据表" + file + "未能转存：" + reason);
+}
+
+// The index and validity files that backup and restore carry with `table`.
+std::vector<std::string> CompanionsOf(const std::string& table) {
+  std::vector<std::string> companions;
+  for (const ReportItem& item : ReportItems()) {
+    for (const std::string& companion : item.companions) {
+      if (StemOf(companion) == StemOf(table) &&
+          std::find(companions.begin(), companions.end(), companion) == companions.end()) {
+        companions.push_back(companion);
+      }
+    }
+  }
+  return companions;
+}
+
+// Opens `path` for copying into `sources`; false when it cannot be read.
+bool OpenForCopy(const fs::path& path, std::deque<formats::RandomAccessFile>& sources) {
   try {
-    formats::CopyFileAtomically(source, target);
-  } catch (const EngineError& failure) {
-    throw EngineError(EngineError::Kind::Io, "无法写入文件" + target.string() + "：" + ui::UserText(failure), failure.subject());
+    sources.emplace_back(path, formats::RandomAccessFile::Mode::ReadOnly);
+    return true;
+  } catch (const EngineError&) {
+    return false;
   }
 }
 
@@ -124,10 +161,7 @@ std::string CompletionMessage(const std::string& done, const std::vector<std::st
 ReportTransfer::ReportTransfer(mainunit::MainUnit& main, mainunit::Prompts& prompts, db::Table& table)
     : main_(main), prompts_(prompts), table_(table) {}
 
-void ReportTransfer::Begin() {
-  transferred_.clear();
-  skipped_.clear();
-}
+void ReportTransfer::Begin() { skipped_.clear(); }
 
 void ReportTransfer::NoteSkipped(const std::string& file) {
   if (std::find(skipped_.begin(), skipped_.end(), file) == skipped_.end()) skipped_.push_back(file);
@@ -140,12 +174,8 @@ void ReportTransfer::TransferReportTables(TransferMode mode, const std::vector<b
     if (!ticked[i]) continue;
     const ReportItem& item = ReportItems()[i];
     for (std::size_t t = 0; t < item.tables.size(); ++t) {
-      TransferTableFile(item.tables[t], item.export_titles[t], mode);
-      // The memo file belongs to its table's generation.
-      if (copies) TransferTableFile(fs::path(item.tables[t]).stem().string() + ".mb", "", mode);
+      TransferTableFile(item.tables[t], copies ? "" : item.export_titles[t], mode);
     }
-    if (!copies) continue;
-    for (const std::string& companion : item.companions) TransferTableFile(companion, "", mode);
   }
 }
 
@@ -159,44 +189,67 @@ void ReportTransfer::TransferTableFile(const std::string& file, const std::strin
       ui::SaveDialog& dialog = main_.SaveDialog1;
       dialog.title = text;
       if (!prompts_.Execute(dialog)) return;
+      RefuseUnusableTargetName(file, dialog.file_name);
       dialog.file_name = WithDefaultExtension(dialog.file_name);
       ExportTable(file, dialog.file_name);
       return;
     }
     case TransferMode::Submission:
+      RefuseUnusableTargetName(file, text);
       ExportTable(file, text);
       return;
   }
 }
 
 void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
-  const fs::path working = main_.Database1.ResolveTableName(main_.SendBaseDir + main_.DataDirPrefix + file);
-  const fs::path backup = main_.Database1.ResolveTableName(main_.SendBaseDir + "bak\\" + file);
-  const fs::path& source = mode == TransferMode::Backup ? working : backup;
-  const fs::path& target = mode == TransferMode::Backup ? backup : working;
-  const bool table = IsTable(file);
-  // A companion goes with its table: one left from another generation
-  // would no longer match it.
-  if (!table && !transferred_.contains(StemOf(file))) return;
+  if (!IsTable(file)) return;  // a companion goes with its table
+  const auto in = [&](const std::string& folder, const std::string& name) {
+    return main_.Database1.ResolveTableName(main_.SendBaseDir + folder + name);
+  };
+  const std::string& from = mode == TransferMode::Backup ? main_.DataDirPrefix : "bak\\";
+  const std::string& to = mode == TransferMode::Backup ? "bak\\" : main_.DataDirPrefix;
+  const fs::path source = in(from, file);
+  const fs::path target = in(to, file);
   std::error_code error;
-  const bool present = fs::exists(source, error);
-  std::optional<formats::RandomAccessFile> from;
-  if (present) {
-    try {
-      from.emplace(source, formats::RandomAccessFile::Mode::ReadOnly);
-    } catch (const EngineError&) {
-      // named below, like a missing table
-    }
-  }
-  if (!from) {
-    if (table || present) NoteSkipped(file);
-    if (!table && fs::exists(target, error) && !fs::remove(target, error)) {
-      throw EngineError(EngineError::Kind::Io, "无法删除过时的文件" + target.string() + "：" + error.message());
-    }
+  if (!fs::exists(source, error)) {
+    NoteSkipped(file);
     return;
   }
-  CopyWhole(*from, target);
-  if (table) transferred_.insert(StemOf(file));
+  // Copied as the next open would see it, never with a group half done.
+  formats::RecoverTableFiles(source);
+  std::deque<formats::RandomAccessFile> sources;
+  if (!OpenForCopy(source, sources)) {
+    NoteSkipped(file);
+    return;
+  }
+  // The table, its memo file and its companions are one generation: they
+  // replace the target's together, and a file the source lacks goes.
+  std::vector<formats::NewTableFile> files = {
+      {target, [&, table = &sources.back()] { return formats::CopyTemporaryFor(*table, target); }}};
+  std::vector<std::string> others = CompanionsOf(file);
+  others.insert(others.begin(), fs::path(file).stem().string() + ".mb");
+  for (const std::string& other : others) {
+    const fs::path other_source = in(from, other);
+    fs::path other_target = in(to, other);
+    const bool present = fs::exists(other_source, error);
+    if (present && OpenForCopy(other_source, sources)) {
+      files.push_back({other_target, [table = &sources.back(), other_target] {
+                         return formats::CopyTemporaryFor(*table, other_target);
+                       }});
+      continue;
+    }
+    if (present) NoteSkipped(other);
+    if (fs::exists(other_target, error)) files.push_back({other_target, nullptr});
+  }
+  RefuseMissingFolder(target);
+  try {
+    // What a killed writer left at the target goes first, so that no later
+    // open lays an old journal, intent or temporary over the new files.
+    formats::RecoverTableFiles(target);
+    formats::ReplaceTableFiles(target, files);
+  } catch (const EngineError& failure) {
+    throw EngineError(EngineError::Kind::Io, "无法写入文件" + target.string() + "：" + ui::UserText(failure), failure.subject());
+  }
 }
 
 void ReportTransfer::ExportTable(const std::string& file, const std::string& target) {
@@ -210,6 +263,7 @@ void ReportTransfer::ExportTable(const std::string& file, const std::string& tar
   table_.SetTableName(source.string());
   mainunit::OnExit close([this] { table_.Close(); });
   try {
+    RefuseMissingFolder(main_.Database1.ResolveTableName(target));
     table_.Open();
     dbtool::SaveDataSetAsTable(main_.Database1, table_, nullptr, target);
     RemoveIndexCompanions(main_.Database1.ResolveTableName(target));

@@ -4,7 +4,6 @@
 // the writing of a submission folder. Copies and new tables replace their
 // target as a whole, so a failure part-way leaves the old target intact.
 #include <array>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -40,17 +39,19 @@ class ReportTransfer {
   // `table` is the window's scratch table, which export opens on each source.
   ReportTransfer(mainunit::MainUnit& main, mainunit::Prompts& prompts, db::Table& table);
 
-  // Transfers one file. `text` is the export dialog's title (Export) or the
-  // full target path (Submission). A missing source is skipped. Backup and
-  // restore also drop a companion from the target when the source has none
-  // for a table transferred in this run, so no table is paired with another
-  // generation's companions. Throws EngineError when a target cannot be
-  // written or a table cannot be exported; what was done before stays.
+  // Transfers one table. `text` is the export dialog's title (Export) or
+  // the full target path (Submission); a name that names no file is
+  // refused. A missing source is skipped. Backup and restore carry the
+  // table with its memo file and index companions as one set, each side
+  // first recovered from what a killed writer left: the target's files are
+  // replaced together, and one the source lacks is dropped, so no table is
+  // paired with another generation's files. Throws EngineError when a
+  // target cannot be written or a table cannot be exported; what was done
+  // before stays.
   void TransferTableFile(const std::string& file, const std::string& text, TransferMode mode);
 
   // The tables of every ticked item in list order (items 0 and 2 name the
-  // same tables and transfer them twice); each table's memo file with it
-  // and the item's companions after them in backup and restore.
+  // same tables and transfer them twice).
   void TransferReportTables(TransferMode mode, const std::vector<bool>& ticked);
 
   // Forgets the tables transferred and skipped so far.
@@ -67,7 +68,6 @@ class ReportTransfer {
   mainunit::MainUnit& main_;
   mainunit::Prompts& prompts_;
   db::Table& table_;
-  std::set<std::string> transferred_;  // table stems, lower case
   std::vector<std::string> skipped_;
 };
 

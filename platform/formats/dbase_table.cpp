@@ -155,9 +155,10 @@ class DBaseTable final : public TableFile {
     WriteCount(index);
   }
 
+  // The memo first: a synced record never points at memo bytes not yet on the disk.
   void Sync() override {
-    file_.Sync();
     if (memo_) memo_->Sync();
+    file_.Sync();
   }
 
  protected:

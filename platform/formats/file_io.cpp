@@ -74,14 +74,25 @@ std::filesystem::path FillTemporary(const std::filesystem::path& target, const F
 }
 
 // Renames a filled temporary over `target`, so the target is either the
-// old file or the complete new one.
+// old file or the complete new one; the rename is the commit, so the
+// folder is flushed after it.
 void ReplaceFile(const std::filesystem::path& target, const Fill& fill) {
+  RefuseReplacingReadOnly(target);
   const std::filesystem::path temp = FillTemporary(target, fill);
   try {
     RenameFile(temp, target);
   } catch (...) {
     ::unlink(temp.c_str());
     throw;
+  }
+  SyncFolder(target.parent_path());
+}
+
+void CopyInto(int fd, const std::filesystem::path& temp, const RandomAccessFile& source) {
+  constexpr std::uint64_t kChunk = 1 << 20;
+  const std::uint64_t size = source.Size();
+  for (std::uint64_t at = 0; at < size; at += kChunk) {
+    WriteAll(fd, temp, source.ReadAt(at, static_cast<std::size_t>(std::min(kChunk, size - at))), at);
   }
 }
 
@@ -91,7 +102,8 @@ FileIoObserver* SetFileIoObserver(FileIoObserver* replacement) {
   return std::exchange(observer, replacement);
 }
 
-RandomAccessFile::RandomAccessFile(const std::filesystem::path& path, Mode mode) : path_(path) {
+RandomAccessFile::RandomAccessFile(const std::filesystem::path& path, Mode mode)
+    : path_(path), writable_(mode != Mode::ReadOnly) {
   fd_ = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC, 0644);
   if (fd_ < 0) ThrowIo(path, mode == Mode::CreateNew ? "create" : "open");
 }
@@ -100,10 +112,15 @@ RandomAccessFile::~RandomAccessFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-std::uint64_t RandomAccessFile::Size() const {
+std::uint64_t RandomAccessFile::SizeOnDisk() const {
   struct stat st;
   if (::fstat(fd_, &st) != 0) ThrowIo(path_, "stat");
   return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::uint64_t RandomAccessFile::Size() const {
+  const std::uint64_t size = SizeOnDisk();
+  return journal_ ? std::max(size, journal_->HeldEnd(*this)) : size;
 }
 
 bool RandomAccessFile::Removed() const {
@@ -120,8 +137,17 @@ std::string RandomAccessFile::ReadAt(std::uint64_t offset, std::size_t length) c
 
 void RandomAccessFile::ReadAt(std::uint64_t offset, std::size_t length, std::string& buffer) const {
   buffer.resize(length);
+  std::size_t on_disk = length;
+  if (journal_) {
+    // Writes the journal still holds lie over the disk's bytes and may
+    // reach past its end.
+    const std::uint64_t size = SizeOnDisk();
+    on_disk = offset >= size ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(length, size - offset));
+    if (offset + length > std::max(size, journal_->HeldEnd(*this))) on_disk = length;  // reported as truncated below
+    std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(on_disk), buffer.end(), '\0');
+  }
   std::size_t done = 0;
-  while (done < length) {
+  while (done < on_disk) {
     const ssize_t n = ::pread(fd_, buffer.data() + done, length - done,
                               static_cast<off_t>(offset + done));
     if (n < 0) {
@@ -135,12 +161,22 @@ void RandomAccessFile::ReadAt(std::uint64_t offset, std::size_t length, std::str
     }
     done += static_cast<std::size_t>(n);
   }
+  if (journal_) journal_->Overlay(*this, offset, buffer);
 }
 
 void RandomAccessFile::WriteAt(std::uint64_t offset, std::string_view bytes) {
-  if (journal_) journal_->SaveBefore(*this, offset, bytes.size());
-  WriteAll(fd_, path_, bytes, offset);
+  if (!writable_) {
+    errno = EBADF;  // what the write itself would meet; refused before anything is journaled
+    ThrowIo(path_, "write");
+  }
+  if (journal_) {
+    journal_->Write(*this, offset, bytes);
+  } else {
+    WriteAll(fd_, path_, bytes, offset);
+  }
 }
+
+void RandomAccessFile::WriteThrough(std::uint64_t offset, std::string_view bytes) { WriteAll(fd_, path_, bytes, offset); }
 
 void RandomAccessFile::Sync() { SyncData(fd_, path_); }
 
@@ -155,6 +191,27 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
 
 std::filesystem::path WriteTemporaryFor(const std::filesystem::path& target, std::string_view bytes) {
   return FillTemporary(target, [&](int fd, const std::filesystem::path& temp) { WriteAll(fd, temp, bytes, 0); });
+}
+
+std::filesystem::path CopyTemporaryFor(const RandomAccessFile& source, const std::filesystem::path& target) {
+  return FillTemporary(target, [&](int fd, const std::filesystem::path& temp) { CopyInto(fd, temp, source); });
+}
+
+void SyncFolder(const std::filesystem::path& folder) {
+  const std::filesystem::path shown = folder.empty() ? "." : folder;
+  if (observer) observer->BeforeSyncFolder(shown);
+  const int fd = ::open(shown.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;  // the changes are made; only their flush to disk is left to the system
+  ::fsync(fd);
+  ::close(fd);
+}
+
+void RefuseReplacingReadOnly(const std::filesystem::path& target) {
+  const bool denied = (observer && observer->DeniesWriting(target)) ||
+                      (::access(target.c_str(), W_OK) != 0 && errno != ENOENT);
+  if (denied) {
+    throw EngineError(EngineError::Kind::Io, "文件" + target.string() + "是只读的，不能覆盖");
+  }
 }
 
 void RenameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -175,13 +232,7 @@ void WriteFileAtomically(const std::filesystem::path& target, std::string_view b
 }
 
 void CopyFileAtomically(const RandomAccessFile& source, const std::filesystem::path& target) {
-  constexpr std::uint64_t kChunk = 1 << 20;
-  ReplaceFile(target, [&](int fd, const std::filesystem::path& temp) {
-    const std::uint64_t size = source.Size();
-    for (std::uint64_t at = 0; at < size; at += kChunk) {
-      WriteAll(fd, temp, source.ReadAt(at, static_cast<std::size_t>(std::min(kChunk, size - at))), at);
-    }
-  });
+  ReplaceFile(target, [&](int fd, const std::filesystem::path& temp) { CopyInto(fd, temp, source); });
 }
 
 }  // namespace veltra::formats

@@ -19,7 +19,10 @@ class FileIoObserver {
   virtual ~FileIoObserver() = default;
   virtual void BeforeWrite(const std::filesystem::path& /*file*/, std::uint64_t /*offset*/, std::size_t /*length*/) {}
   virtual void BeforeSync(const std::filesystem::path& /*file*/) {}
+  virtual void BeforeSyncFolder(const std::filesystem::path& /*folder*/) {}
   virtual void BeforeRename(const std::filesystem::path& /*from*/, const std::filesystem::path& /*to*/) {}
+  // Whether the user may not write `file`, beside what the system says.
+  virtual bool DeniesWriting(const std::filesystem::path& /*file*/) { return false; }
 };
 
 // Installs `observer` (null for none) and returns the one it replaces.
@@ -44,7 +47,8 @@ class RandomAccessFile {
   // The same into `buffer`, whose memory a caller reading many pieces reuses.
   // Safe to call from several threads at once.
   void ReadAt(std::uint64_t offset, std::size_t length, std::string& buffer) const;
-  // With a journal set, the bytes a write replaces are kept there first.
+  // With a journal set, the bytes a write replaces are kept there first
+  // and the write itself is held by the journal until they are on the disk.
   void WriteAt(std::uint64_t offset, std::string_view bytes);
   void Truncate(std::uint64_t size);
   // Forces the completed writes to the disk itself (fdatasync).
@@ -52,17 +56,28 @@ class RandomAccessFile {
   void SetJournal(RollbackJournal* journal) { journal_ = journal; }
 
  private:
+  friend class RollbackJournal;
+  void WriteThrough(std::uint64_t offset, std::string_view bytes);
+  std::uint64_t SizeOnDisk() const;
+
   std::filesystem::path path_;
   int fd_ = -1;
+  bool writable_ = false;
   RollbackJournal* journal_ = nullptr;
 };
 
 // The whole content of a file.
 std::string ReadWholeFile(const std::filesystem::path& path);
 
+// Forces the folder's entries (files made, renamed, removed) to the disk.
+void SyncFolder(const std::filesystem::path& folder);
+
+// A file the user may not write is not replaced either.
+void RefuseReplacingReadOnly(const std::filesystem::path& target);
+
 // Writes `bytes` to a temporary file in the target's folder, flushes it to
 // disk and renames it over `target`, so the target is either the old file
-// or the complete new one.
+// or the complete new one, and flushes the folder.
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 
 // Replaces `target` with a copy of `source` in the same way.
@@ -71,6 +86,8 @@ void CopyFileAtomically(const RandomAccessFile& source, const std::filesystem::p
 // A complete copy of `bytes` flushed to disk under a temporary name beside
 // `target` (".<name>.tmp<random>"); the caller renames it over the target.
 std::filesystem::path WriteTemporaryFor(const std::filesystem::path& target, std::string_view bytes);
+// The same holding a copy of `source`.
+std::filesystem::path CopyTemporaryFor(const RandomAccessFile& source, const std::filesystem::path& target);
 void RenameFile(const std::filesystem::path& from, const std::filesystem::path& to);
 // Whether `file` is a temporary that WriteTemporaryFor made for `target_name`.
 bool IsTemporaryFor(const std::filesystem::path& file, std::string_view target_name);

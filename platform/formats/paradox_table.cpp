@@ -532,9 +532,10 @@ void ParadoxTable::AppendMany(const std::vector<const Record*>& records) {
   WriteCounts();
 }
 
+// The memo first: a synced record never points at memo bytes not yet on the disk.
 void ParadoxTable::Sync() {
-  if (file_) file_->Sync();
   if (memo_file_) memo_file_->Sync();
+  if (file_) file_->Sync();
 }
 
 void ParadoxTable::BeginGroup() {

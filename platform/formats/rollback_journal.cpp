@@ -19,6 +19,8 @@ constexpr std::uint64_t kPage = 4096;
 // a tracked file and its size before the group; a page entry ('P') holds
 // the old bytes at an offset of one of them.
 constexpr std::size_t kEntryHead = 8;
+// Held writes beyond this are made early, after one more sync of the journal.
+constexpr std::size_t kMaxHeldBytes = std::size_t{32} << 20;
 
 std::filesystem::path JournalPathFor(const std::filesystem::path& table) {
   return table.parent_path() / ("." + table.filename().string() + ".rollback");
@@ -48,6 +50,26 @@ struct Restore {
   std::vector<std::pair<std::uint64_t, std::string_view>> pages;
 };
 
+std::uint64_t EndOf(const std::pair<const std::uint64_t, std::string>& run) { return run.first + run.second.size(); }
+
+// Puts `bytes` at `offset` into the runs: a run it overlaps or touches
+// grows, and the runs it then reaches are taken into it.
+void Hold(std::map<std::uint64_t, std::string>& runs, std::uint64_t offset, std::string_view bytes) {
+  const std::uint64_t end = offset + bytes.size();
+  auto run = runs.upper_bound(offset);
+  if (run != runs.begin() && EndOf(*std::prev(run)) >= offset) --run;
+  if (run == runs.end() || run->first > offset) {
+    run = runs.emplace_hint(run, offset, std::string(bytes));
+  } else {
+    std::string& held = run->second;
+    if (EndOf(*run) < end) held.resize(static_cast<std::size_t>(end - run->first));
+    std::memcpy(held.data() + (offset - run->first), bytes.data(), bytes.size());
+  }
+  for (auto next = std::next(run); next != runs.end() && next->first <= EndOf(*run); next = runs.erase(next)) {
+    if (EndOf(*next) > EndOf(*run)) run->second.append(next->second, static_cast<std::size_t>(EndOf(*run) - next->first));
+  }
+}
+
 }  // namespace
 
 RollbackJournal::RollbackJournal(std::filesystem::path table)
@@ -55,7 +77,7 @@ RollbackJournal::RollbackJournal(std::filesystem::path table)
 
 RollbackJournal::~RollbackJournal() {
   Detach();
-  if (journal_ && !active_) {
+  if (journal_ && !active_ && !journal_->Removed()) {
     journal_.reset();
     std::error_code ignored;  // an empty journal left behind is removed at the next open
     std::filesystem::remove(path_, ignored);
@@ -65,7 +87,10 @@ RollbackJournal::~RollbackJournal() {
 void RollbackJournal::Begin() {
   // Another open of the table removes an empty journal it finds.
   if (journal_ && journal_->Removed()) journal_.reset();
-  if (!journal_) journal_ = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::CreateNew);
+  if (!journal_) {
+    journal_ = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::CreateNew);
+    SyncFolder(path_.parent_path());  // a journal lost with its folder entry could not roll back
+  }
   journal_->WriteAt(0, kMagic);
   end_ = kMagic.size();
   active_ = true;
@@ -74,6 +99,7 @@ void RollbackJournal::Begin() {
 void RollbackJournal::Detach() {
   for (Tracked& t : tracked_) t.file->SetJournal(nullptr);
   tracked_.clear();
+  held_bytes_ = 0;
 }
 
 void RollbackJournal::Append(std::string_view payload) {
@@ -100,28 +126,84 @@ void RollbackJournal::Track(RandomAccessFile& file) {
   file.SetJournal(this);
 }
 
-void RollbackJournal::SaveBefore(RandomAccessFile& file, std::uint64_t offset, std::size_t length) {
+const RollbackJournal::Tracked* RollbackJournal::Find(const RandomAccessFile& file) const {
   const auto it = std::find_if(tracked_.begin(), tracked_.end(), [&](const Tracked& t) { return t.file == &file; });
-  if (it == tracked_.end() || length == 0) return;
-  const std::uint64_t end = std::min(offset + length, it->original_size);
+  return it == tracked_.end() ? nullptr : &*it;
+}
+
+void RollbackJournal::SaveBefore(Tracked& tracked, std::uint64_t offset, std::size_t length) {
+  const std::uint64_t end = std::min(offset + length, tracked.original_size);
   for (std::uint64_t page = offset / kPage; page * kPage < end; ++page) {
-    if (!it->saved_pages.insert(page).second) continue;
+    if (!tracked.saved_pages.insert(page).second) continue;
     const std::uint64_t at = page * kPage;
     std::string payload = "P";
-    payload += static_cast<char>(it - tracked_.begin());
+    payload += static_cast<char>(&tracked - tracked_.data());
     Put64(payload, at);
-    payload += file.ReadAt(at, static_cast<std::size_t>(std::min(kPage, it->original_size - at)));
+    // Nothing is held over a page not yet saved: these are the old bytes.
+    payload += tracked.file->ReadAt(at, static_cast<std::size_t>(std::min(kPage, tracked.original_size - at)));
     Append(payload);
   }
 }
 
-// Emptying the journal is the commit: the files are synced first, so a
-// crash on either side of it leaves the group whole or undone.
+void RollbackJournal::Write(RandomAccessFile& file, std::uint64_t offset, std::string_view bytes) {
+  Tracked* tracked = const_cast<Tracked*>(Find(file));
+  if (!tracked) {
+    file.WriteThrough(offset, bytes);
+    return;
+  }
+  if (bytes.empty()) return;
+  SaveBefore(*tracked, offset, bytes.size());
+  Hold(tracked->held, offset, bytes);
+  held_bytes_ += bytes.size();
+  if (held_bytes_ > kMaxHeldBytes) WriteHeld();
+}
+
+void RollbackJournal::Overlay(const RandomAccessFile& file, std::uint64_t offset, std::string& buffer) const {
+  const Tracked* tracked = Find(file);
+  if (!tracked) return;
+  const std::uint64_t end = offset + buffer.size();
+  auto run = tracked->held.upper_bound(offset);
+  if (run != tracked->held.begin()) --run;
+  for (; run != tracked->held.end() && run->first < end; ++run) {
+    const std::uint64_t from = std::max(offset, run->first);
+    const std::uint64_t to = std::min(end, EndOf(*run));
+    if (from < to) {
+      std::memcpy(buffer.data() + (from - offset), run->second.data() + (from - run->first), static_cast<std::size_t>(to - from));
+    }
+  }
+}
+
+std::uint64_t RollbackJournal::HeldEnd(const RandomAccessFile& file) const {
+  const Tracked* tracked = Find(file);
+  return tracked && !tracked->held.empty() ? EndOf(*tracked->held.rbegin()) : 0;
+}
+
+void RollbackJournal::WriteHeld() {
+  if (held_bytes_ == 0) return;
+  journal_->Sync();
+  for (Tracked& t : tracked_) {
+    for (const auto& [offset, bytes] : t.held) t.file->WriteThrough(offset, bytes);
+    t.held.clear();
+  }
+  held_bytes_ = 0;
+}
+
+// Emptying the journal is the commit: it is on the disk before the files
+// are written and they are before it is emptied, so a crash or power cut
+// on either side of it leaves the group whole or undone.
 void RollbackJournal::Commit() {
-  for (Tracked& t : tracked_) t.file->Sync();
+  WriteHeld();
+  // The memo before the table: a record never points at memo bytes not yet there.
+  for (auto t = tracked_.rbegin(); t != tracked_.rend(); ++t) t->file->Sync();
   Detach();
   journal_->Truncate(0);
   active_ = false;
+  try {
+    journal_->Sync();
+  } catch (const EngineError&) {
+    // The group is in the files and they are on the disk; a power cut
+    // before the emptied journal reaches it leaves the group undone, whole.
+  }
 }
 
 void RollbackJournal::RollBack() {
@@ -167,6 +249,8 @@ void RollBackInterruptedWrites(const std::filesystem::path& table) {
   if (error) {
     throw EngineError(EngineError::Kind::Io, "cannot remove " + path.string() + ": " + error.message());
   }
+  // A journal that came back after a power cut would undo later writes.
+  SyncFolder(table.parent_path());
 }
 
 }  // namespace veltra::formats

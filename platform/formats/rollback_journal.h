@@ -1,8 +1,10 @@
 #pragma once
-// Makes a group of in-place writes to a table's files all or nothing.
-// Before a page of a tracked file is first overwritten, its old bytes go to
-// a journal beside the table (".<table name>.rollback"). Commit syncs the
-// files once and empties the journal; RollBack puts the old bytes back and
+// Makes a group of in-place writes to a table's files all or nothing, even
+// across a power cut. Before a page of a tracked file is first overwritten,
+// its old bytes go to a journal beside the table (".<table name>.rollback");
+// the writes to the tracked files are held in memory until the journal
+// that guards them is synced, and then made. Commit syncs the files and
+// then empties and syncs the journal; RollBack puts the old bytes back and
 // cuts each file to its old size. The journal file is made by the first
 // group and kept, empty between groups, until the journal object goes. A
 // writer killed half-way leaves a journal that is not empty, and
@@ -10,6 +12,7 @@
 // the files as they were before the group.
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <unordered_set>
 #include <vector>
@@ -31,8 +34,12 @@ class RollbackJournal {
   bool active() const { return active_; }
   // Journals the writes to `file`, which lies in the table's folder.
   void Track(RandomAccessFile& file);
-  // Called by the file before it writes `length` bytes at `offset`.
-  void SaveBefore(RandomAccessFile& file, std::uint64_t offset, std::size_t length);
+  // A tracked file's write: the old bytes are journaled and the new ones held.
+  void Write(RandomAccessFile& file, std::uint64_t offset, std::string_view bytes);
+  // Lays the held writes of `file` over `buffer`, read from it at `offset`.
+  void Overlay(const RandomAccessFile& file, std::uint64_t offset, std::string& buffer) const;
+  // Where the held writes of `file` end (0 for none).
+  std::uint64_t HeldEnd(const RandomAccessFile& file) const;
   void Commit();
   void RollBack();
 
@@ -41,14 +48,20 @@ class RollbackJournal {
     RandomAccessFile* file;
     std::uint64_t original_size;
     std::unordered_set<std::uint64_t> saved_pages;
+    std::map<std::uint64_t, std::string> held;  // disjoint runs of new bytes by offset
   };
+  void SaveBefore(Tracked& tracked, std::uint64_t offset, std::size_t length);
+  const Tracked* Find(const RandomAccessFile& file) const;
   void Append(std::string_view payload);
+  // Syncs the journal, then makes the held writes.
+  void WriteHeld();
   void Detach();
 
   std::filesystem::path table_;
   std::filesystem::path path_;
   std::unique_ptr<RandomAccessFile> journal_;
   std::uint64_t end_ = 0;
+  std::size_t held_bytes_ = 0;
   bool active_ = false;
   std::vector<Tracked> tracked_;
 };

@@ -1,8 +1,5 @@
 #include "platform/formats/table_recovery.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <sstream>
 #include <system_error>
 
@@ -22,7 +19,8 @@ fs::path IntentPathFor(const fs::path& table) {
   return table.parent_path() / ("." + table.filename().string() + ".replace");
 }
 
-// Renames still to be done: (temporary, target) file names in the table's folder.
+// Renames still to be done: (temporary, target) file names in the table's
+// folder; an empty temporary removes the target.
 std::vector<std::pair<std::string, std::string>> ParseIntent(const std::string& intent) {
   std::vector<std::pair<std::string, std::string>> renames;
   if (intent.size() < kIntentEnd.size() || intent.compare(intent.size() - kIntentEnd.size(), kIntentEnd.size(), kIntentEnd) != 0) {
@@ -36,26 +34,25 @@ std::vector<std::pair<std::string, std::string>> ParseIntent(const std::string& 
   return renames;
 }
 
-void SyncFolder(const fs::path& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;  // the renames are done; only their flush to disk is left to the system
-  ::fsync(fd);
-  ::close(fd);
-}
-
 void RollForward(const fs::path& table) {
   const fs::path intent = IntentPathFor(table);
   std::error_code error;
   if (!fs::exists(intent, error)) return;
+  const fs::path folder = table.parent_path();
   const auto renames = ParseIntent(ReadWholeFile(intent));
   for (const auto& [temporary, target] : renames) {
-    if (fs::exists(table.parent_path() / temporary, error)) {
-      RenameFile(table.parent_path() / temporary, table.parent_path() / target);
+    if (temporary.empty()) {
+      if (fs::exists(folder / target, error) && !fs::remove(folder / target, error)) {
+        throw EngineError(EngineError::Kind::Io, "cannot remove " + (folder / target).string() + ": " + error.message());
+      }
+    } else if (fs::exists(folder / temporary, error)) {
+      RenameFile(folder / temporary, folder / target);
     }
   }
-  SyncFolder(table.parent_path());
+  SyncFolder(folder);
   fs::remove(intent, error);
   if (error) throw EngineError(EngineError::Kind::Io, "cannot remove " + intent.string() + ": " + error.message());
+  SyncFolder(folder);  // an intent back after a power cut would remove files again
 }
 
 // The name a temporary was made for, when `name` looks like one.
@@ -81,19 +78,28 @@ void RemoveStaleTemporaries(const fs::path& table) {
 
 }  // namespace
 
-void ReplaceTableFiles(const fs::path& table, const std::vector<std::pair<fs::path, std::string>>& files) {
+void ReplaceTableFiles(const fs::path& table, const std::vector<NewTableFile>& files) {
+  std::error_code error;
+  for (const NewTableFile& file : files) {
+    if (fs::exists(file.target, error)) RefuseReplacingReadOnly(file.target);
+  }
   std::vector<fs::path> temporaries;
   std::string intent;
   const fs::path intent_path = IntentPathFor(table);
   try {
-    for (const auto& [target, bytes] : files) {
-      temporaries.push_back(WriteTemporaryFor(target, bytes));
-      intent += temporaries.back().filename().string() + "\t" + target.filename().string() + "\n";
+    for (const NewTableFile& file : files) {
+      std::string temporary;
+      if (file.write_temporary) {
+        temporaries.push_back(file.write_temporary());
+        temporary = temporaries.back().filename().string();
+      }
+      intent += temporary + "\t" + file.target.filename().string() + "\n";
     }
     intent += kIntentEnd;
     RandomAccessFile file(intent_path, RandomAccessFile::Mode::CreateNew);
     file.WriteAt(0, intent);
     file.Sync();
+    SyncFolder(table.parent_path());  // the temporaries and the intent, before any rename
   } catch (...) {
     std::error_code ignored;
     for (const fs::path& temporary : temporaries) fs::remove(temporary, ignored);
@@ -101,6 +107,14 @@ void ReplaceTableFiles(const fs::path& table, const std::vector<std::pair<fs::pa
     throw;
   }
   RollForward(table);
+}
+
+void ReplaceTableFiles(const fs::path& table, const std::vector<std::pair<fs::path, std::string>>& files) {
+  std::vector<NewTableFile> new_files;
+  for (const auto& [target, bytes] : files) {
+    new_files.push_back({target, [&target, &bytes] { return WriteTemporaryFor(target, bytes); }});
+  }
+  ReplaceTableFiles(table, new_files);
 }
 
 void RecoverTableFiles(const fs::path& table) {
