@@ -90,9 +90,9 @@ void BindValue(sqlite3_stmt* statement, int slot, const Value& value) {
   }
 }
 
-void CopyTableToSqlite(sqlite3* db, const std::filesystem::path& file, const std::string& name) {
+void CopyTableToSqlite(sqlite3* db, const std::filesystem::path& file, const std::string& name, bool typed) {
   auto table = formats::OpenTableFile(file);
-  const std::string create = "create table \"" + name + "\" (" + SqliteColumns(table->fields(), false) + ")";
+  const std::string create = "create table \"" + name + "\" (" + SqliteColumns(table->fields(), typed) + ")";
   Check(sqlite3_exec(db, create.c_str(), nullptr, nullptr, nullptr), db, create);
   std::string marks;
   for (std::size_t c = 0; c < table->fields().size(); ++c) marks += c ? ",?" : "?";

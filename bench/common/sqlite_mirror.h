@@ -6,6 +6,7 @@
 //
 //   sqlite3* db = OpenSqlite(folder / "bench.sqlite");
 //   CopyTableToSqlite(db, folder / "kfq_1.db", "kfq_1.db");
+//   ... the same work on both sides ...
 //   SameContents("kfq_r.db", TableFileRows(folder / "kfq_r.db"), SqliteRows(db, "select * from \"kfq_r.db\""));
 #include <sqlite3.h>
 
@@ -36,8 +37,9 @@ std::string SqliteColumns(const FieldDefs& fields, bool typed);
 // compares with a date literal as the engine compares a date).
 void BindValue(sqlite3_stmt* statement, int slot, const Value& value);
 
-// Creates table `name` with the fields of the table file and its records.
-void CopyTableToSqlite(sqlite3* db, const std::filesystem::path& file, const std::string& name);
+// Creates table `name` with the fields of the table file (`typed` as for
+// SqliteColumns) and its records.
+void CopyTableToSqlite(sqlite3* db, const std::filesystem::path& file, const std::string& name, bool typed = true);
 
 // Every record of a table file as canonical rows, sorted.
 std::vector<std::string> TableFileRows(const std::filesystem::path& file);

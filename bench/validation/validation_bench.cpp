@@ -202,9 +202,10 @@ void SqliteRun(const fs::path& folder, const fs::path& databases, const OurLog& 
   sqlite3* db = bench::OpenSqlite(databases / "bench.sqlite");
   Exec(db, "pragma synchronous=" + synchronous);
   Exec(db, "begin");
-  std::vector<std::string> tables = kRunTables;
-  tables.push_back(ours.result_table);
-  for (const std::string& table : tables) bench::CopyTableToSqlite(db, folder / table, SqliteName(table));
+  for (const std::string& table : kRunTables) bench::CopyTableToSqlite(db, folder / table, SqliteName(table));
+  // Untyped, so that a number appended to a text column stays a number
+  // until it is made what our text field stores for it.
+  bench::CopyTableToSqlite(db, folder / ours.result_table, SqliteName(ours.result_table), false);
   Exec(db, "commit");
   const std::string result = "\"" + SqliteName(ours.result_table) + "\"";
   const FieldDefs result_fields = formats::OpenTableFile(folder / ours.result_table)->fields();
