@@ -215,7 +215,14 @@ void CheckRun::SortAndNumberResult() {
   OpenQuery();
   Table2.Close();
   Table2.EmptyTable();
-  AppendFaults(Query1);
+  // The numbers land with the sorted rows in one write: a kill or failure
+  // leaves every row numbered or none there, never some numbered.
+  db::BatchMove numbered;
+  numbered.Source = &Query1;
+  numbered.Destination = &Table2;
+  numbered.NumberField = "序号";
+  Table2.Open();
+  numbered.Execute();
   Query1.Close();
 
   if (Table2.IsEmpty()) {
@@ -223,17 +230,7 @@ void CheckRun::SortAndNumberResult() {
     Table2.FieldByName("状态").SetAsString("OK");
     Table2.FieldByName("错误信息").SetAsString("无任何错误及警告");
     Table2.Post();
-    return;
   }
-  // The numbers land together: a kill or failure part-way leaves the
-  // sorted rows unnumbered rather than numbered in part.
-  Table2.PostAllOrNothing([&] {
-    for (Table2.First(); !Table2.Eof(); Table2.Next()) {
-      Table2.Edit();
-      Table2.FieldByName("序号").SetAsString(std::to_string(Table2.RecNo()));
-      Table2.Post();
-    }
-  });
 }
 
 void CheckRun::Progress(int position, int max) {

@@ -6,6 +6,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "bench/common/sqlite_mirror.h"
 #include "reports/enterprise_summaries.h"
 #include "schema/schema.h"
 
@@ -158,13 +159,10 @@ void CheckSqlite(int code, sqlite3* db) {
 }
 
 void LoadSqlite(sqlite3* db, const std::string& name, const FieldDefs& fields, const std::vector<Row>& rows) {
-  std::string create = "create table \"" + name + "\" (";
   std::string insert = "insert into \"" + name + "\" values (";
-  for (std::size_t c = 0; c < fields.size(); ++c) {
-    create += (c ? "," : "") + fields[c].name + (fields[c].type == FieldType::String ? " text" : " real");
-    insert += c ? ",?" : "?";
-  }
-  CheckSqlite(sqlite3_exec(db, (create + ")").c_str(), nullptr, nullptr, nullptr), db);
+  for (std::size_t c = 0; c < fields.size(); ++c) insert += c ? ",?" : "?";
+  const std::string create = "create table \"" + name + "\" (" + SqliteColumns(fields, true) + ")";
+  CheckSqlite(sqlite3_exec(db, create.c_str(), nullptr, nullptr, nullptr), db);
   CheckSqlite(sqlite3_exec(db, "begin", nullptr, nullptr, nullptr), db);
   sqlite3_stmt* statement = nullptr;
   CheckSqlite(sqlite3_prepare_v2(db, (insert + ")").c_str(), -1, &statement, nullptr), db);
@@ -192,8 +190,7 @@ void CreateSqliteIndexes(sqlite3* db, const std::string& name, const db::IndexDe
 }
 
 sqlite3* OpenSqliteWorkload(const Kfq1Data& data) {
-  sqlite3* db = nullptr;
-  CheckSqlite(sqlite3_open(":memory:", &db), db);
+  sqlite3* db = OpenSqlite(":memory:");
   LoadSqlite(db, kMasterTable, data.master_fields, data.master);
   LoadSqlite(db, kDetailTable, data.detail_fields, data.detail);
   CreateSqliteIndexes(db, kMasterTable, SchemaIndexes(kMasterTable));
@@ -202,19 +199,7 @@ sqlite3* OpenSqliteWorkload(const Kfq1Data& data) {
 }
 
 void BindRow(sqlite3_stmt* statement, const Row& row) {
-  for (std::size_t c = 0; c < row.size(); ++c) {
-    const Value& value = row[c];
-    const int slot = static_cast<int>(c) + 1;
-    if (value.is_null()) {
-      sqlite3_bind_null(statement, slot);
-    } else if (value.kind() == Value::Kind::Text) {
-      sqlite3_bind_text(statement, slot, value.text().data(), static_cast<int>(value.text().size()), SQLITE_TRANSIENT);
-    } else if (value.kind() == Value::Kind::Date) {
-      sqlite3_bind_double(statement, slot, value.date().day);
-    } else {
-      sqlite3_bind_double(statement, slot, value.AsDouble());
-    }
-  }
+  for (std::size_t c = 0; c < row.size(); ++c) BindValue(statement, static_cast<int>(c) + 1, row[c]);
 }
 
 std::size_t RunSqlite(sqlite3* db, const std::vector<std::string>& statements) {

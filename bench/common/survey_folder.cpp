@@ -1,6 +1,11 @@
 #include "bench/common/survey_folder.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <iterator>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,16 +45,98 @@ Value Synthetic(const FieldDef& field, int n, int f) {
   }
 }
 
+// Values as a year's returns hold them, drawn at random for every field.
+class Returns {
+ public:
+  explicit Returns(unsigned seed) : random_(seed) {}
+
+  Value Of(const std::string& table, const FieldDef& field) {
+    if (Draw(20) == 0) return Value();  // left empty
+    switch (field.type) {
+      case FieldType::String: return Value::Text(TextOf(table, field));
+      case FieldType::Float:
+      case FieldType::Money: {
+        const double scale = std::pow(10.0, Draw(6));
+        const double value = static_cast<double>(Draw(static_cast<unsigned>(scale * 10))) / 10;
+        return Value::Float(Draw(50) == 0 ? -value : value);
+      }
+      case FieldType::SmallInt:
+      case FieldType::Integer: return Value::Integer(Draw(1000));
+      case FieldType::Date: return Value::FromDate(Date{MakeDate(2011, 1, 1)->day + static_cast<int>(Draw(365))});
+      default: return Value();
+    }
+  }
+
+  // Unique text of at most `size` bytes for record `n`.
+  std::string Unique(int n, int size) {
+    std::string text = Number(n);
+    while (static_cast<int>(text.size()) + 2 <= size && text.size() < 12) text += Chinese();
+    return text;
+  }
+
+ private:
+  unsigned Draw(unsigned below) { return static_cast<unsigned>(random_() % below); }
+
+  std::string Chinese() {
+    static const char* const kCharacters[] = {"企", "业", "科", "技", "产", "品", "开", "发", "有", "限",
+                                              "公", "司", "北", "京", "上", "海", "中", "心", "电", "子"};
+    return kCharacters[Draw(std::size(kCharacters))];
+  }
+
+  std::string TextOf(const std::string& table, const FieldDef& field) {
+    if (field.size == 1) return std::to_string(1 + Draw(4));
+    if (table == "kfq_5.db" && field.size == 6) {  // a project's start or end, year and month
+      const unsigned month = 1 + Draw(12);
+      return "2011" + std::string(month < 10 ? "0" : "") + std::to_string(month);
+    }
+    std::string text;
+    if (field.size <= 20) {
+      const unsigned length = 1 + Draw(static_cast<unsigned>(field.size));
+      while (text.size() < length) text += static_cast<char>('0' + Draw(10));
+      return text;
+    }
+    const unsigned characters = 1 + Draw(static_cast<unsigned>(std::min(field.size / 2, 20)));
+    for (unsigned c = 0; c < characters; ++c) text += Chinese();
+    return text;
+  }
+
+  std::mt19937 random_;
+};
+
 void SetText(formats::Record& record, const FieldDefs& fields, const char* name, std::string value) {
   record[FindField(fields, name)] = Value::Text(std::move(value));
 }
 
-std::vector<formats::Record> Records(const FieldDefs& fields, int count, int per_enterprise, const char* sequence) {
+// The fields of a unique index of `table` other than the keys set below.
+std::set<std::string> UniqueFields(const schema::TableDef& table) {
+  std::set<std::string> fields;
+  for (const db::IndexDef& index : table.indexes) {
+    if (!index.primary && !index.unique) continue;
+    for (const std::string& name : db::SplitFieldList(index.fields)) fields.insert(name);
+  }
+  return fields;
+}
+
+std::vector<formats::Record> Records(const char* table, int count, int per_enterprise, const char* sequence,
+                                     SurveyWorkload workload) {
+  const schema::TableDef& definition = *schema::FindTable(table);
+  const FieldDefs& fields = definition.fields;
+  const std::set<std::string> unique = UniqueFields(definition);
+  Returns returns(static_cast<unsigned>(2011 + count));
   std::vector<formats::Record> records;
   records.reserve(count);
   for (int n = 0; n < count; ++n) {
     formats::Record record;
-    for (std::size_t f = 0; f < fields.size(); ++f) record.push_back(Synthetic(fields[f], n, static_cast<int>(f)));
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+      const FieldDef& field = fields[f];
+      if (workload == SurveyWorkload::GeneratedRules) {
+        record.push_back(Synthetic(field, n, static_cast<int>(f)));
+      } else if (unique.count(field.name)) {
+        record.push_back(Value::Text(returns.Unique(n, field.size)));
+      } else {
+        record.push_back(returns.Of(table, field));
+      }
+    }
     const std::string qa01 = Number(n / per_enterprise + 1);
     SetText(record, fields, "QA01", qa01);
     if (sequence != nullptr) {
@@ -64,11 +151,12 @@ std::vector<formats::Record> Records(const FieldDefs& fields, int count, int per
   return records;
 }
 
-void WriteSurveyTable(const fs::path& folder, const char* name, int count, int per_enterprise, const char* sequence) {
-  const FieldDefs& fields = schema::FindTable(name)->fields;
-  formats::CreateTableFile(folder / name, formats::TableKind::Paradox, fields,
-                           Records(fields, count, per_enterprise, sequence));
+void WriteSurveyTable(const fs::path& folder, const char* name, int count, int per_enterprise, const char* sequence,
+                      SurveyWorkload workload) {
+  formats::CreateTableFile(folder / name, formats::TableKind::Paradox, schema::FindTable(name)->fields,
+                           Records(name, count, per_enterprise, sequence, workload));
 }
+
 
 // Plain rules over the enterprise table's numeric fields.
 void AddGeneratedRules(const fs::path& folder) {
@@ -91,12 +179,12 @@ void AddGeneratedRules(const fs::path& folder) {
 
 }  // namespace
 
-void MakeSurveyFolder(const fs::path& folder, int enterprises) {
+void MakeSurveyFolder(const fs::path& folder, int enterprises, SurveyWorkload workload) {
   install::CreateWorkingFolder(folder);
-  WriteSurveyTable(folder, "kfq_1.db", enterprises, 1, nullptr);
-  WriteSurveyTable(folder, "kfq_2.db", enterprises * kProductsEach, kProductsEach, "QE01");
-  WriteSurveyTable(folder, "kfq_5.db", enterprises * kProjectsEach, kProjectsEach, "Qh00");
-  AddGeneratedRules(folder);
+  WriteSurveyTable(folder, "kfq_1.db", enterprises, 1, nullptr, workload);
+  WriteSurveyTable(folder, "kfq_2.db", enterprises * kProductsEach, kProductsEach, "QE01", workload);
+  WriteSurveyTable(folder, "kfq_5.db", enterprises * kProjectsEach, kProjectsEach, "Qh00", workload);
+  if (workload == SurveyWorkload::GeneratedRules) AddGeneratedRules(folder);
 }
 
 }  // namespace veltra::bench

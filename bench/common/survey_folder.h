@@ -8,10 +8,20 @@ namespace veltra::bench {
 inline constexpr int kProductsEach = 3;
 inline constexpr int kProjectsEach = 2;
 
+enum class SurveyWorkload {
+  // Small codes and numbers of which about one in a thousand is negative;
+  // 200 generated plain rules added to kfq1_chk.db.
+  GeneratedRules,
+  // Like a year's returns: every field filled at random (about one value
+  // in twenty left empty), dates in 2011, six-digit year-month texts in
+  // kfq_5.db, many faults per enterprise; the installed rules only.
+  YearsReturns,
+};
+
 // `enterprises` records in kfq_1.db with kProductsEach products each in
 // kfq_2.db and kProjectsEach projects each in kfq_5.db, keys numbered from
-// 000001, other values small codes and numbers of which about one in a
-// thousand is negative; 200 generated plain rules added to kfq1_chk.db.
-void MakeSurveyFolder(const std::filesystem::path& folder, int enterprises);
+// 000001 and unique where an index wants them so, the rest as `workload` says.
+void MakeSurveyFolder(const std::filesystem::path& folder, int enterprises,
+                      SurveyWorkload workload = SurveyWorkload::GeneratedRules);
 
 }  // namespace veltra::bench

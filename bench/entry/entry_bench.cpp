@@ -1,36 +1,78 @@
 // Times the enterprise window's first activation (the rules loaded as
 // constraints, the tables opened, the cover shown) on a working folder of
-// N enterprises (default 20,000), offscreen.
+// N enterprises (default 20,000), offscreen. The window's enterprise table
+// must then hold the rows SQLite holds for kfq_1.db.
 //
-//   entry_bench [N]
+//   entry_bench [N] [--returns] [--folder DIR]
+//
+// --returns fills the generated folder like a year's returns; --folder
+// runs on a copy of an existing working folder instead.
 #include <QApplication>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
+#include "bench/common/sqlite_mirror.h"
 #include "bench/common/survey_folder.h"
 #include "entry/kfq_window.h"
 #include "mainunit/main_unit.h"
 #include "mainunit/ui_prompts.h"
 #include "platform/ui/application.h"
+#include "tests/support/sqlite_oracle.h"
 
 namespace fs = std::filesystem;
 using namespace veltra;
 
+namespace {
+
+// Every record the window's table shows, as canonical rows, sorted.
+std::vector<std::string> ShownRows(db::Table& table) {
+  std::vector<std::string> rows;
+  std::vector<Value> row(static_cast<std::size_t>(table.FieldCount()));
+  for (table.First(); !table.Eof(); table.Next()) {
+    for (int i = 0; i < table.FieldCount(); ++i) row[static_cast<std::size_t>(i)] = table.Fields(i).Value();
+    rows.push_back(testing::CanonicalRow(row));
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  const int enterprises = argc > 1 ? std::atoi(argv[1]) : 20000;
-  if (enterprises <= 0) {
-    std::fprintf(stderr, "usage: %s [N]\n", argv[0]);
-    return 2;
+  int enterprises = 20000;
+  bench::SurveyWorkload workload = bench::SurveyWorkload::GeneratedRules;
+  fs::path source;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--folder" && i + 1 < argc) {
+      source = argv[++i];
+    } else if (arg == "--returns") {
+      workload = bench::SurveyWorkload::YearsReturns;
+    } else if (std::atoi(arg.c_str()) > 0) {
+      enterprises = std::atoi(arg.c_str());
+    } else {
+      std::fprintf(stderr, "usage: %s [N] [--returns] [--folder DIR]\n", argv[0]);
+      return 2;
+    }
   }
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   ui::Application application(argc, argv);
   char pattern[] = "/tmp/veltra_entry_bench_XXXXXX";
-  const fs::path folder = fs::path(mkdtemp(pattern)) / "work";
-  bench::MakeSurveyFolder(folder, enterprises);
+  const fs::path parent = mkdtemp(pattern);
+  const fs::path folder = parent / "work";
+  if (source.empty()) {
+    bench::MakeSurveyFolder(folder, enterprises, workload);
+  } else {
+    fs::copy(source, folder, fs::copy_options::recursive);
+  }
+  sqlite3* db = bench::OpenSqlite(":memory:");
+  bench::CopyTableToSqlite(db, folder / "kfq_1.db", "kfq_1.db");
 
   mainunit::MainUnit main(folder);
   mainunit::UiPrompts prompts;
@@ -40,10 +82,12 @@ int main(int argc, char** argv) {
   window.Show();
   QApplication::processEvents();
   const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  const int shown = window.Frame().Master().RecordCount();
-  std::printf("enterprise window, first activation on %d enterprises (%d in the table): %.1f ms\n", enterprises, shown,
-              ms);
+  db::Table& master = window.Frame().Master();
+  std::printf("enterprise window, first activation on %d enterprises: %.1f ms\n", master.RecordCount(), ms);
+  const bool same =
+      bench::SameContents("kfq_1.db in the window", ShownRows(master), bench::SqliteRows(db, "select * from \"kfq_1.db\""));
+  sqlite3_close(db);
   window.Close();
-  fs::remove_all(folder.parent_path());
-  return shown == enterprises ? 0 : 1;
+  fs::remove_all(parent);
+  return same ? 0 : 1;
 }

@@ -5,17 +5,25 @@
 // (a file database, synchronous off) running the same statements on the
 // same rows: a saved result
 // becomes a table there too, and the five enterprise counts fill the
-// template as ours do.
+// template as ours do. Every saved table must hold the same rows on both
+// sides.
+//
+//   reports_bench [--folder DIR]
+//
+// --folder runs on a copy of an existing working folder instead; the
+// number of generated enterprises may be set in VELTRA_BENCH_ENTERPRISES.
 #include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "bench/common/kfq1_workload.h"
+#include "bench/common/sqlite_mirror.h"
 #include "install/working_folder.h"
 #include "platform/formats/table_file.h"
 #include "reports/enterprise_lists.h"
@@ -53,11 +61,25 @@ struct LoggedStatement {
   std::string saved_as;
 };
 
-struct Source {
-  const char* table;
-  const FieldDefs* fields;
-  std::vector<Row> rows;
-};
+// The tables the builders read; the template kfq4hz.db is filled by them.
+const char* const kSourceTables[] = {kMasterTable, kDetailTable, kProjectTable, "rjjdqy.db",
+                                     "gjxm.db",    "dfxm2.db",   "kfq4hz.db"};
+
+void WriteGeneratedTables(const fs::path& folder, int enterprises) {
+  const Kfq1Data data = MakeKfq1Data(enterprises, 2011);
+  const int projects = enterprises * kProjectRecords / kMasterRecords;
+  const auto write = [&](const char* table, const FieldDefs& fields, const std::vector<Row>& rows) {
+    formats::CreateTableFile(folder / table, formats::TableKind::Paradox, fields, rows);
+  };
+  write(kMasterTable, data.master_fields, data.master);
+  write(kDetailTable, data.detail_fields, data.detail);
+  write(kProjectTable, data.project_fields, data.projects);
+  write("rjjdqy.db", schema::FindTable("rjjdqy.db")->fields, MakeRecords("rjjdqy.db", enterprises, 2013));
+  write("gjxm.db", schema::FindTable("gjxm.db")->fields, MakeRecords("gjxm.db", projects, 2014));
+  write("dfxm2.db", schema::FindTable("dfxm2.db")->fields, MakeRecords("dfxm2.db", projects, 2015));
+}
+
+std::size_t RecordCount(const fs::path& file) { return formats::OpenTableFile(file)->record_count(); }
 
 void Exec(sqlite3* db, const std::string& sql) {
   CheckSqlite(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), db);
@@ -88,35 +110,38 @@ void ReplayInSqlite(sqlite3* db, const std::vector<LoggedStatement>& log, std::s
 
 }  // namespace
 
-int main() {
-  const int enterprises = std::getenv("VELTRA_BENCH_ENTERPRISES") ? std::atoi(std::getenv("VELTRA_BENCH_ENTERPRISES"))
-                                                                   : kMasterRecords;
-  const Kfq1Data data = MakeKfq1Data(enterprises, 2011);
-  const FieldDefs& software_fields = schema::FindTable("rjjdqy.db")->fields;
-  const FieldDefs& national_fields = schema::FindTable("gjxm.db")->fields;
-  const FieldDefs& local_fields = schema::FindTable("dfxm2.db")->fields;
-  const FieldDefs& template_fields = schema::FindTable("kfq4hz.db")->fields;
-  const int projects = enterprises * kProjectRecords / kMasterRecords;
-  std::vector<Source> sources;
-  sources.push_back({kMasterTable, &data.master_fields, data.master});
-  sources.push_back({kDetailTable, &data.detail_fields, data.detail});
-  sources.push_back({kProjectTable, &data.project_fields, data.projects});
-  sources.push_back({"rjjdqy.db", &software_fields, MakeRecords("rjjdqy.db", enterprises, 2013)});
-  sources.push_back({"gjxm.db", &national_fields, MakeRecords("gjxm.db", projects, 2014)});
-  sources.push_back({"dfxm2.db", &local_fields, MakeRecords("dfxm2.db", projects, 2015)});
-
+int main(int argc, char** argv) {
+  fs::path source;
+  if (argc == 3 && std::string(argv[1]) == "--folder") {
+    source = argv[2];
+  } else if (argc != 1) {
+    std::fprintf(stderr, "usage: %s [--folder DIR]\n", argv[0]);
+    return 2;
+  }
   char pattern[] = "/tmp/veltra_reports_bench_XXXXXX";
   const fs::path parent = mkdtemp(pattern);
   const fs::path folder = parent / "work";
-  install::CreateWorkingFolder(folder);
-  for (const Source& source : sources) {
-    formats::CreateTableFile(folder / source.table, formats::TableKind::Paradox, *source.fields, source.rows);
+  if (source.empty()) {
+    install::CreateWorkingFolder(folder);
+    WriteGeneratedTables(folder, std::getenv("VELTRA_BENCH_ENTERPRISES")
+                                     ? std::atoi(std::getenv("VELTRA_BENCH_ENTERPRISES"))
+                                     : kMasterRecords);
+  } else {
+    fs::copy(source, folder, fs::copy_options::recursive);
   }
+  // SQLite gets the tables as they are before the first build, and starts
+  // on a closed and reopened file, its pages in the operating system's
+  // cache as ours.
+  const fs::path sqlite_file = parent / "bench.sqlite";
+  sqlite3* db = OpenSqlite(sqlite_file);
+  Exec(db, "begin");
+  for (const char* table : kSourceTables) CopyTableToSqlite(db, folder / table, table);
+  Exec(db, "commit");
+  sqlite3_close(db);
 
   // Two passes: the first reads the source tables from their files (as the
   // first report after start does), the second finds them in memory (as
-  // after entry or validation in the same run). SQLite starts on a closed
-  // and reopened file, its pages in the operating system's cache as ours.
+  // after entry or validation in the same run).
   constexpr int kPasses = 2;
   std::vector<LoggedStatement> log;
   std::vector<std::vector<double>> ours(kPasses, std::vector<double>(kBuilders.size()));
@@ -137,13 +162,7 @@ int main() {
     }
   }
 
-  const fs::path sqlite_file = parent / "bench.sqlite";
-  sqlite3* db = nullptr;
-  CheckSqlite(sqlite3_open(sqlite_file.c_str(), &db), db);
-  for (const Source& source : sources) LoadSqlite(db, source.table, *source.fields, source.rows);
-  LoadSqlite(db, "kfq4hz.db", template_fields, {});
-  sqlite3_close(db);
-  CheckSqlite(sqlite3_open(sqlite_file.c_str(), &db), db);
+  db = OpenSqlite(sqlite_file);
   Exec(db, "pragma synchronous=off");
   std::vector<std::vector<double>> theirs(kPasses, std::vector<double>(kBuilders.size()));
   for (int pass = 0; pass < kPasses; ++pass) {
@@ -153,12 +172,22 @@ int main() {
       theirs[pass][b] = SecondsSince(start);
     }
   }
+  bool same = true;
+  std::set<std::string> compared;
+  for (const LoggedStatement& statement : log) {
+    if (statement.saved_as.empty() || !compared.insert(statement.saved_as).second) continue;
+    const fs::path saved = folder / statement.saved_as;
+    const FieldDefs fields = formats::OpenTableFile(saved)->fields();
+    same = SameContents(statement.saved_as, TableFileRows(saved),
+                        SqliteRows(db, "select * from \"" + statement.saved_as + "\"", &fields)) && same;
+  }
   sqlite3_close(db);
 
-  std::printf("report builders: %d enterprises, %zu products, %zu projects, %zu software enterprises, "
-              "%d national and %d local projects, %zu statements\n",
-              enterprises, data.detail.size(), data.projects.size(), sources[3].rows.size(), projects, projects,
-              log.size());
+  std::printf("report builders: %zu enterprises, %zu products, %zu projects, %zu software enterprises, "
+              "%zu national and %zu local projects, %zu statements\n",
+              RecordCount(folder / kMasterTable), RecordCount(folder / kDetailTable),
+              RecordCount(folder / kProjectTable), RecordCount(folder / "rjjdqy.db"), RecordCount(folder / "gjxm.db"),
+              RecordCount(folder / "dfxm2.db"), log.size());
   for (int pass = 0; pass < kPasses; ++pass) {
     std::printf(pass == 0 ? "first build, tables read from their files:\n" : "second build, tables in memory:\n");
     double ours_total = 0, theirs_total = 0;
@@ -170,5 +199,5 @@ int main() {
     ReportRatio("all builders", ours_total, theirs_total);
   }
   fs::remove_all(parent);
-  return 0;
+  return same ? 0 : 1;
 }

@@ -49,8 +49,21 @@ std::size_t BatchMove::Execute() {
   } close_source{open_source ? Source : nullptr};
   if (open_destination) Destination->Open();
   CloseAfter close_destination{open_destination ? Destination : nullptr};
-  std::vector<Row> rows = ConvertRows(*Source, Destination->FieldLayout(), Destination->DisplayName());
+  const FieldDefs& layout = Destination->FieldLayout();
+  std::vector<Row> rows = ConvertRows(*Source, layout, Destination->DisplayName());
   const std::size_t count = rows.size();
+  if (!NumberField.empty()) {
+    const int numbered = FindField(layout, NumberField);
+    if (numbered < 0) {
+      throw EngineError(EngineError::Kind::NoSuchField,
+                        Destination->DisplayName() + " has no field " + NumberField + " to number the moved rows");
+    }
+    const FieldDef& field = layout[static_cast<std::size_t>(numbered)];
+    for (std::size_t r = 0; r < count; ++r) {
+      rows[r][static_cast<std::size_t>(numbered)] =
+          ConvertToField(Value::Text(std::to_string(r + 1)), field, Destination->DisplayName());
+    }
+  }
   Destination->CheckBrowseMode();
   Destination->store().InsertMany(std::move(rows));
   Destination->Refresh();

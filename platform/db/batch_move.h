@@ -5,6 +5,7 @@
 // fewer columns leaves the remaining ones null; one with more columns than
 // the table is an error. The rows are added as a whole or not at all.
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +26,10 @@ class BatchMove {
   DataSet* Source = nullptr;
   Table* Destination = nullptr;
   BatchMode Mode = BatchMode::Append;
+  // When set, this field of every moved row gets the row's place in the
+  // move as text ("1", "2", ...), written with the row itself: the record
+  // numbers of a table shown in file order.
+  std::string NumberField;
 
   // Opens the source and the destination for the move when they are
   // closed, and closes them again; returns the number of rows moved.

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -270,11 +271,12 @@ class GbkByteStream {
 }  // namespace
 
 int CompareGbk(std::string_view a, std::string_view b) {
-  // Shared ASCII prefixes compare without any lookup.
-  std::size_t i = 0;
+  // Equal UTF-8 bytes are equal characters, whose GBK bytes are equal
+  // too: only the rest from the character where they part needs a lookup.
   const std::size_t n = std::min(a.size(), b.size());
-  while (i < n && a[i] == b[i] && static_cast<unsigned char>(a[i]) < 0x80) ++i;
+  std::size_t i = static_cast<std::size_t>(std::mismatch(a.begin(), a.begin() + n, b.begin()).first - a.begin());
   if (i == n) return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+  while (i > 0 && (static_cast<unsigned char>(a[i]) & 0xC0) == 0x80) --i;  // back to the character's first byte
   const unsigned char x = static_cast<unsigned char>(a[i]);
   const unsigned char y = static_cast<unsigned char>(b[i]);
   if (x < 0x80 && y < 0x80) return x < y ? -1 : 1;

@@ -40,6 +40,24 @@ TEST_F(BatchMoveTest, ColumnsMatchByPositionWithConversionAndCutting) {
   EXPECT_EQ(rows[1], (std::vector<std::string>{"2", "-3", "", ""}));
 }
 
+TEST_F(BatchMoveTest, ANumberFieldNumbersTheRowsInTheOrderMovedAndAMissingOneWritesNothing) {
+  Query query(db());
+  query.SQL.Add("select QA01 from kfq_1.db order by QA01 desc");
+  Table target(db());
+  target.SetTableName("result.db");
+  BatchMove move;
+  move.Source = &query;
+  move.Destination = &target;
+  move.NumberField = "NAME";
+  move.Execute();
+  move.Execute();
+  EXPECT_EQ(FileRows("result.db"), (std::vector<std::vector<std::string>>{
+                                       {"甲乙", "", "1", ""}, {"2", "", "2", ""}, {"甲乙", "", "1", ""}, {"2", "", "2", ""}}));
+  move.NumberField = "NUMBER";
+  EXPECT_THROW(move.Execute(), EngineError);
+  EXPECT_EQ(FileRows("result.db").size(), 4u);
+}
+
 TEST_F(BatchMoveTest, TheMoveClosesWhatItOpenedAndAnOpenTargetShowsTheRows) {
   Query query(db());
   query.SQL.Add("select QA01 from kfq_1.db");

@@ -75,7 +75,9 @@ TEST(GbkCollation, FollowsGbkByteOrderNotUnicodeOrder) {
 
 TEST(GbkCollation, AgreesWithComparingEncodedBytes) {
   std::vector<std::string> words = {"企业", "高新区", "区外企业", "abc", "孵化器", "科技园",
-                                     "A1", "错误", "警告", "一", "龥", "", "0", "~"};
+                                     "A1", "错误", "警告", "一", "龥", "", "0", "~",
+                                     // shared characters, then parting inside a character's bytes
+                                     "错", "错误a", "错误甲", "错误乙", "丁", "一a"};
   for (const auto& a : words) {
     for (const auto& b : words) {
       const int expected = Utf8ToGbk(a).compare(Utf8ToGbk(b));
