@@ -119,7 +119,7 @@ Value ToText(const Value& value, const FieldDef& def) {
     const std::string_view kept = text::TruncateToGbkBytes(value.text(), static_cast<std::size_t>(def.size));
     return kept.size() == value.text().size() ? value : Value::Text(std::string(kept));
   }
-  std::string text = value.ToDisplayText();
+  std::string text = value.ToDisplayText(sized ? static_cast<std::size_t>(def.size) : kNoWidth);
   if (sized) text = std::string(text::TruncateToGbkBytes(text, static_cast<std::size_t>(def.size)));
   return Value::Text(std::move(text));
 }

@@ -91,8 +91,9 @@ std::string EncodeDate(const Value& value) {
 
 std::string EncodeText(const DbfField& field, const Value& value, const CodePage& code_page) {
   if (value.kind() == Value::Kind::Bytes) throw CellError("二进制数据不能存为文本");
-  std::string bytes = code_page.EncodeTruncated(value.ToDisplayText(), static_cast<std::size_t>(field.length));
-  bytes.resize(static_cast<std::size_t>(field.length), ' ');
+  const auto width = static_cast<std::size_t>(field.length);
+  std::string bytes = code_page.EncodeTruncated(value.ToDisplayText(width), width);
+  bytes.resize(width, ' ');
   return bytes;
 }
 

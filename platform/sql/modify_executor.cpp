@@ -20,7 +20,8 @@ int FieldOf(const TableSource& table, const TableRef& ref, const std::string& na
 }
 
 Value ForField(const Value& value, const FieldDef& field, const TableRef& ref) {
-  return ConvertValue(value, field.type, 0, "field " + field.name + " of " + ref.name);
+  // Sized, so that a number is rounded to the width rather than cut by the table.
+  return ConvertValue(value, field.type, field.size, "field " + field.name + " of " + ref.name);
 }
 
 std::vector<int> TargetColumns(const InsertStatement& insert, const TableSource& table) {

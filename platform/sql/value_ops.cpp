@@ -326,8 +326,9 @@ Value ConvertValue(const Value& value, FieldType type, int size, std::string_vie
     case FieldType::String:
     case FieldType::Memo: {
       if (kind == Value::Kind::Bytes) break;
-      std::string text = value.ToDisplayText();
-      if (type == FieldType::String && size > 0) {
+      const bool sized = type == FieldType::String && size > 0;
+      std::string text = value.ToDisplayText(sized ? static_cast<std::size_t>(size) : kNoWidth);
+      if (sized) {
         text = std::string(text::TruncateToGbkBytes(text, static_cast<std::size_t>(size)));
       }
       return Value::Text(std::move(text));

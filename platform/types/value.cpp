@@ -1,8 +1,5 @@
 #include "platform/types/value.h"
 
-#include <charconv>
-#include <cmath>
-
 namespace veltra {
 
 Value Value::Stored(Kind kind, std::string_view chars) {
@@ -46,25 +43,11 @@ double Value::AsDouble() const {
   }
 }
 
-std::string FormatNumber(double v) {
-  if (v == 0) return "0";  // also for -0
-  if (std::isnan(v)) return "NAN";
-  if (std::isinf(v)) return v > 0 ? "INF" : "-INF";
-  // Plain decimals as people write them (200000, not 2e+05), in the fewest
-  // digits that read back as the same double; exponents only far outside
-  // the range of survey figures.
-  const double magnitude = std::fabs(v);
-  const auto format = magnitude >= 1e-6 && magnitude < 1e16 ? std::chars_format::fixed : std::chars_format::general;
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v, format);
-  return std::string(buffer, result.ptr);
-}
-
-std::string Value::ToDisplayText() const {
+std::string Value::ToDisplayText(std::size_t width) const {
   switch (kind()) {
     case Kind::Null: return "";
     case Kind::Text: return std::string(text());
-    case Kind::Float: return FormatNumber(float_value());
+    case Kind::Float: return FormatNumber(float_value(), width);
     case Kind::Integer: return std::to_string(integer());
     case Kind::Boolean: return boolean() ? "True" : "False";
     case Kind::Date: return FormatDate(date());

@@ -11,6 +11,7 @@
 #include <variant>
 
 #include "platform/types/calendar.h"
+#include "platform/types/number_text.h"
 
 namespace veltra {
 
@@ -77,9 +78,10 @@ class Value {
 
   // A number as double (Float or Integer); 0 for anything else.
   double AsDouble() const;
-  // The value as the windows show it: numbers without trailing zeros,
-  // dates "YYYY-MM-DD", booleans "True"/"False", null as "".
-  std::string ToDisplayText() const;
+  // The value as the windows show it: numbers as FormatNumber writes them
+  // (rounded to fit `width` when given), dates "YYYY-MM-DD", booleans
+  // "True"/"False", null as "".
+  std::string ToDisplayText(std::size_t width = kNoWidth) const;
 
   friend bool operator==(const Value& a, const Value& b);
 
@@ -142,6 +144,5 @@ class Value {
 
 static_assert(sizeof(Value) == 16);
 
-std::string FormatNumber(double v);
 
 }  // namespace veltra

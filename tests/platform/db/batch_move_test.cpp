@@ -58,6 +58,19 @@ TEST_F(BatchMoveTest, ANumberFieldNumbersTheRowsInTheOrderMovedAndAMissingOneWri
   EXPECT_EQ(FileRows("result.db").size(), 4u);
 }
 
+// A sum that a double cannot hold exactly goes into a string field
+// rounded, whether a batch move or a statement puts it there.
+TEST_F(BatchMoveTest, NumbersGoIntoTextFieldsRoundedToTheirWidth) {
+  MoveSelection("select QA01, sum(QC05) + 63.8 + 865.8 + 136.6 from kfq_1.db group by QA01", "result.db");
+  Query update(db());
+  update.SQL.Add("update result.db set NAME = 1.0 / 3, STATUS = 2.0 / 3");
+  update.ExecSQL();
+  const auto rows = FileRows("result.db");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"2", "1063.2", "0.33333333", "0.67"}));
+  EXPECT_EQ(rows[1], (std::vector<std::string>{"甲乙", "1078.7", "0.33333333", "0.67"}));
+}
+
 TEST_F(BatchMoveTest, TheMoveClosesWhatItOpenedAndAnOpenTargetShowsTheRows) {
   Query query(db());
   query.SQL.Add("select QA01 from kfq_1.db");

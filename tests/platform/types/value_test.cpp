@@ -20,7 +20,7 @@ TEST(Value, DisplayTextOfEachKind) {
   EXPECT_EQ(Value::Float(200000).ToDisplayText(), "200000");
   EXPECT_EQ(Value::Float(123456789012.5).ToDisplayText(), "123456789012.5");
   EXPECT_EQ(Value::Float(0.1).ToDisplayText(), "0.1");
-  EXPECT_EQ(Value::Float(1e20).ToDisplayText(), "1e+20");
+  EXPECT_EQ(Value::Float(1e20).ToDisplayText(), "100000000000000000000");
   EXPECT_EQ(Value::Float(-0.0).ToDisplayText(), "0");
   EXPECT_EQ(Value::Integer(-7).ToDisplayText(), "-7");
   EXPECT_EQ(Value::FromDate(*MakeDate(2011, 12, 6)).ToDisplayText(), "2011-12-06");
