@@ -114,24 +114,10 @@ const std::array<ReportItem, kReportItemCount>& ReportItems() {
   return items;
 }
 
-std::string CompletionMessage(const std::string& done, const std::vector<std::string>& skipped) {
-  if (skipped.empty()) return done;
-  std::string text = done + "\n以下文件不存在或无法读取，未处理：";
-  for (const std::string& file : skipped) text += "\n" + file;
-  return text;
-}
-
 ReportTransfer::ReportTransfer(mainunit::MainUnit& main, mainunit::Prompts& prompts, db::Table& table)
     : main_(main), prompts_(prompts), table_(table) {}
 
-void ReportTransfer::Begin() {
-  transferred_.clear();
-  skipped_.clear();
-}
-
-void ReportTransfer::NoteSkipped(const std::string& file) {
-  if (std::find(skipped_.begin(), skipped_.end(), file) == skipped_.end()) skipped_.push_back(file);
-}
+void ReportTransfer::Begin() { transferred_.clear(); }
 
 void ReportTransfer::TransferReportTables(TransferMode mode, const std::vector<bool>& ticked) {
   Begin();
@@ -179,21 +165,22 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
   // would no longer match it.
   if (!table && !transferred_.contains(StemOf(file))) return;
   std::error_code error;
-  const bool present = fs::exists(source, error);
-  std::optional<formats::RandomAccessFile> from;
-  if (present) {
-    try {
-      from.emplace(source, formats::RandomAccessFile::Mode::ReadOnly);
-    } catch (const EngineError&) {
-      // named below, like a missing table
-    }
-  }
-  if (!from) {
-    if (table || present) NoteSkipped(file);
+  if (!fs::exists(source, error)) {
+    // Nothing to copy; a companion of the target from another generation goes.
     if (!table && fs::exists(target, error) && !fs::remove(target, error)) {
       throw EngineError(EngineError::Kind::Io, "无法删除过时的文件" + target.string() + "：" + error.message());
     }
     return;
+  }
+  const auto unreadable = [&source](const std::string& why) {
+    return EngineError(EngineError::Kind::Io, "无法读取文件" + source.string() + "：" + why);
+  };
+  if (!fs::is_regular_file(source, error)) throw unreadable("它不是普通文件");
+  std::optional<formats::RandomAccessFile> from;
+  try {
+    from.emplace(source, formats::RandomAccessFile::Mode::ReadOnly);
+  } catch (const EngineError&) {
+    throw unreadable("文件无法打开");
   }
   CopyWhole(*from, target);
   if (table) transferred_.insert(StemOf(file));
@@ -202,10 +189,7 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
 void ReportTransfer::ExportTable(const std::string& file, const std::string& target) {
   const fs::path source = main_.Database1.ResolveTableName(main_.SendBaseDir + main_.DataDirPrefix + file);
   std::error_code error;
-  if (!fs::exists(source, error)) {
-    NoteSkipped(file);
-    return;
-  }
+  if (!fs::exists(source, error)) return;
   table_.Close();
   table_.SetTableName(source.string());
   mainunit::OnExit close([this] { table_.Close(); });

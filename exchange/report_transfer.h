@@ -44,7 +44,8 @@ class ReportTransfer {
   // full target path (Submission). A missing source is skipped. Backup and
   // restore also drop a companion from the target when the source has none
   // for a table transferred in this run, so no table is paired with another
-  // generation's companions. Throws EngineError when a target cannot be
+  // generation's companions. Throws EngineError naming the file when a source
+  // that exists cannot be read, when a target cannot be
   // written or a table cannot be exported; what was done before stays.
   void TransferTableFile(const std::string& file, const std::string& text, TransferMode mode);
 
@@ -53,25 +54,17 @@ class ReportTransfer {
   // and the item's companions after them in backup and restore.
   void TransferReportTables(TransferMode mode, const std::vector<bool>& ticked);
 
-  // Forgets the tables transferred and skipped so far.
+  // Forgets the tables transferred so far.
   void Begin();
-  // Tables (and companions that exist but cannot be read) skipped since
-  // Begin, each named once, in the order met.
-  const std::vector<std::string>& Skipped() const { return skipped_; }
 
  private:
   void CopyFile(const std::string& file, TransferMode mode);
   void ExportTable(const std::string& file, const std::string& target);
-  void NoteSkipped(const std::string& file);
 
   mainunit::MainUnit& main_;
   mainunit::Prompts& prompts_;
   db::Table& table_;
   std::set<std::string> transferred_;  // table stems, lower case
-  std::vector<std::string> skipped_;
 };
-
-// `done` alone when nothing was skipped, else followed by the skipped names.
-std::string CompletionMessage(const std::string& done, const std::vector<std::string>& skipped);
 
 }  // namespace veltra::exchange
