@@ -93,13 +93,18 @@ std::vector<std::string> CompanionsOf(const std::string& table) {
   return companions;
 }
 
-// Opens `path` for copying into `sources`; false when it cannot be read.
-bool OpenForCopy(const fs::path& path, std::deque<formats::RandomAccessFile>& sources) {
+// Opens `path`, which exists, for copying into `sources`; one that cannot
+// be read is an error naming it, never a silent skip.
+formats::RandomAccessFile& OpenForCopy(const fs::path& path, std::deque<formats::RandomAccessFile>& sources) {
+  const auto unreadable = [&path](const std::string& why) {
+    return EngineError(EngineError::Kind::Io, "无法读取文件" + path.string() + "：" + why);
+  };
+  std::error_code error;
+  if (!fs::is_regular_file(path, error)) throw unreadable("它不是普通文件");
   try {
-    sources.emplace_back(path, formats::RandomAccessFile::Mode::ReadOnly);
-    return true;
+    return sources.emplace_back(path, formats::RandomAccessFile::Mode::ReadOnly);
   } catch (const EngineError&) {
-    return false;
+    throw unreadable("文件无法打开");
   }
 }
 
@@ -151,24 +156,10 @@ const std::array<ReportItem, kReportItemCount>& ReportItems() {
   return items;
 }
 
-std::string CompletionMessage(const std::string& done, const std::vector<std::string>& skipped) {
-  if (skipped.empty()) return done;
-  std::string text = done + "\n以下文件不存在或无法读取，未处理：";
-  for (const std::string& file : skipped) text += "\n" + file;
-  return text;
-}
-
 ReportTransfer::ReportTransfer(mainunit::MainUnit& main, mainunit::Prompts& prompts, db::Table& table)
     : main_(main), prompts_(prompts), table_(table) {}
 
-void ReportTransfer::Begin() { skipped_.clear(); }
-
-void ReportTransfer::NoteSkipped(const std::string& file) {
-  if (std::find(skipped_.begin(), skipped_.end(), file) == skipped_.end()) skipped_.push_back(file);
-}
-
 void ReportTransfer::TransferReportTables(TransferMode mode, const std::vector<bool>& ticked) {
-  Begin();
   const bool copies = mode == TransferMode::Backup || mode == TransferMode::Restore;
   for (std::size_t i = 0; i < ReportItems().size() && i < ticked.size(); ++i) {
     if (!ticked[i]) continue;
@@ -211,17 +202,11 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
   const fs::path source = in(from, file);
   const fs::path target = in(to, file);
   std::error_code error;
-  if (!fs::exists(source, error)) {
-    NoteSkipped(file);
-    return;
-  }
+  if (!fs::exists(source, error)) return;  // a table not kept here
   // Copied as the next open would see it, never with a group half done.
   formats::RecoverTableFiles(source);
   std::deque<formats::RandomAccessFile> sources;
-  if (!OpenForCopy(source, sources)) {
-    NoteSkipped(file);
-    return;
-  }
+  OpenForCopy(source, sources);
   // The table, its memo file and its companions are one generation: they
   // replace the target's together, and a file the source lacks goes.
   std::vector<formats::NewTableFile> files = {
@@ -231,15 +216,13 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
   for (const std::string& other : others) {
     const fs::path other_source = in(from, other);
     fs::path other_target = in(to, other);
-    const bool present = fs::exists(other_source, error);
-    if (present && OpenForCopy(other_source, sources)) {
-      files.push_back({other_target, [table = &sources.back(), other_target] {
+    if (fs::exists(other_source, error)) {
+      files.push_back({other_target, [table = &OpenForCopy(other_source, sources), other_target] {
                          return formats::CopyTemporaryFor(*table, other_target);
                        }});
-      continue;
+    } else if (fs::exists(other_target, error)) {
+      files.push_back({other_target, nullptr});
     }
-    if (present) NoteSkipped(other);
-    if (fs::exists(other_target, error)) files.push_back({other_target, nullptr});
   }
   RefuseMissingFolder(target);
   try {
@@ -255,10 +238,7 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
 void ReportTransfer::ExportTable(const std::string& file, const std::string& target) {
   const fs::path source = main_.Database1.ResolveTableName(main_.SendBaseDir + main_.DataDirPrefix + file);
   std::error_code error;
-  if (!fs::exists(source, error)) {
-    NoteSkipped(file);
-    return;
-  }
+  if (!fs::exists(source, error)) return;
   table_.Close();
   table_.SetTableName(source.string());
   mainunit::OnExit close([this] { table_.Close(); });

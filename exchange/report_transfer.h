@@ -45,33 +45,22 @@ class ReportTransfer {
   // table with its memo file and index companions as one set, each side
   // first recovered from what a killed writer left: the target's files are
   // replaced together, and one the source lacks is dropped, so no table is
-  // paired with another generation's files. Throws EngineError when a
-  // target cannot be written or a table cannot be exported; what was done
-  // before stays.
+  // paired with another generation's files. Throws EngineError naming the
+  // file when a source that exists cannot be read, when a target cannot be
+  // written or a table cannot be exported; what was done before stays.
   void TransferTableFile(const std::string& file, const std::string& text, TransferMode mode);
 
   // The tables of every ticked item in list order (items 0 and 2 name the
   // same tables and transfer them twice).
   void TransferReportTables(TransferMode mode, const std::vector<bool>& ticked);
 
-  // Forgets the tables transferred and skipped so far.
-  void Begin();
-  // Tables (and companions that exist but cannot be read) skipped since
-  // Begin, each named once, in the order met.
-  const std::vector<std::string>& Skipped() const { return skipped_; }
-
  private:
   void CopyFile(const std::string& file, TransferMode mode);
   void ExportTable(const std::string& file, const std::string& target);
-  void NoteSkipped(const std::string& file);
 
   mainunit::MainUnit& main_;
   mainunit::Prompts& prompts_;
   db::Table& table_;
-  std::vector<std::string> skipped_;
 };
-
-// `done` alone when nothing was skipped, else followed by the skipped names.
-std::string CompletionMessage(const std::string& done, const std::vector<std::string>& skipped);
 
 }  // namespace veltra::exchange

@@ -4,7 +4,6 @@ namespace veltra::exchange {
 
 void WriteSubmission(ReportTransfer& transfer, std::string folder) {
   if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
-  transfer.Begin();
   for (const char* table : kSubmissionTables) transfer.TransferTableFile(table, folder + table, TransferMode::Submission);
 }
 

@@ -86,13 +86,13 @@ std::vector<bool> TF_xtwh::Ticks() const {
 
 void TF_xtwh::Button1Click() {
   transfer_.TransferReportTables(TransferMode::Backup, Ticks());
-  prompts_.Notice(CompletionMessage("数据备份完成", transfer_.Skipped()), "");
+  prompts_.Notice("数据备份完成", "");
 }
 
 void TF_xtwh::Button2Click() {
   if (!prompts_.Confirm("数据还原将用上次备份的数据覆盖当前数据库，是否要继续进行操作？", "")) return;
   transfer_.TransferReportTables(TransferMode::Restore, Ticks());
-  prompts_.Notice(CompletionMessage("数据还原完成", transfer_.Skipped()), "");
+  prompts_.Notice("数据还原完成", "");
 }
 
 void TF_xtwh::Button3Click() { transfer_.TransferReportTables(TransferMode::Export, Ticks()); }

@@ -3,23 +3,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include <exception>
-
 #include "mainunit/on_exit.h"
-#include "platform/types/error.h"
-#include "platform/ui/error_text.h"
-#include "platform/ui/message_box.h"
 
 namespace veltra::reports {
-namespace {
-
-std::string Joined(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& name : names) text += (text.empty() ? "" : "、") + name;
-  return text;
-}
-
-}  // namespace
 
 TF_report::TF_report(mainunit::MainUnit& main, ReportDispatch::Builders builders, QWidget* parent)
     : ui::Form("F_report", parent), main_(main), dispatch_(main.Database1, std::move(builders)) {
@@ -72,27 +58,13 @@ void TF_report::FormActivate() {
   ReportListKind = list_kind;
 }
 
-// Each ticked report runs, in list order; one that fails is reported by
-// name and the others still print.
+// The ticked reports run in list order; a failure propagates to the
+// framework's error display and ends the click there.
 void TF_report::PrintCheckedReports(bool print) {
   dispatch_.F_check_p();
-  std::vector<std::string> printed, failed;
   for (int i = 0; i < CheckListBox1->Count(); ++i) {
-    if (!CheckListBox1->Checked(i)) continue;
-    const std::string name = CheckListBox1->Item(i);
-    try {
-      dispatch_.Run(ListBox1->Item(i), name, print);
-      printed.push_back(name);
-    } catch (const SilentAbort&) {
-      failed.push_back(name);
-    } catch (const std::exception& error) {
-      failed.push_back(name);
-      ui::ShowNotice("报表“" + name + "”未能完成：" + ui::UserText(error), "错误窗口", ui::MessageKind::Error);
-    }
+    if (CheckListBox1->Checked(i)) dispatch_.Run(ListBox1->Item(i), CheckListBox1->Item(i), print);
   }
-  if (failed.empty()) return;
-  ui::ShowNotice("已完成：" + (printed.empty() ? std::string("无") : Joined(printed)) + "\n未能完成：" + Joined(failed),
-                 "提示窗口");
 }
 
 void TF_report::ToolButton2Click() {
