@@ -143,6 +143,7 @@ TEST_F(MailWindowTest, FailuresAreToldInTheStatusLineOnlyAndStayThere) {
       smtp.Edit1->SetText("zone@example.cn");
       ASSERT_TRUE(Click(Find(form, "Button6")));
       EXPECT_EQ(Status(form), status);
+      EXPECT_TRUE(form.grab().save(QString::fromStdString(form.objectName().toStdString() + "_failed.png")));
       EXPECT_TRUE(Find<ui::Button>(form, "Button1").isEnabled());
       EXPECT_FALSE(Find<ui::Button>(form, "Button2").isEnabled());
     }, ui::kModalCancel);
