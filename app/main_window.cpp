@@ -152,7 +152,7 @@ void TF_main::SendMail(int mode) {
 }
 
 void TF_main::Button2Click() {
-  if (!f_pop3_) f_pop3_ = std::make_unique<exchange::TF_pop3>(unit_, prompts_);
+  if (!f_pop3_) f_pop3_ = std::make_unique<exchange::TF_pop3>(unit_);
   f_pop3_->ShowModal();
 }
 

@@ -3,7 +3,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-#include "exchange/mail_texts.h"
 #include "platform/mail/mail_error.h"
 
 namespace veltra::exchange {
@@ -36,12 +35,6 @@ void ShowConnection(bool connected, ui::Button* connect, ui::Button* disconnect,
 
 void DisableWhileBusy(std::initializer_list<ui::Button*> buttons) {
   for (ui::Button* button : buttons) button->setEnabled(false);
-}
-
-std::optional<int> TypedPort(const std::string& text, mainunit::Prompts& prompts) {
-  const std::optional<int> port = PortNumber(text);
-  if (!port) prompts.Notice("端口“" + text + "”不是有效的端口号", "错误窗口");
-  return port;
 }
 
 void ConnectServer(mainunit::MainUnit& main, std::optional<int> port, const std::function<void(int)>& connect,

@@ -2,7 +2,7 @@
 // What the two mail windows share: the mail settings record (mailinit.db)
 // they edit in place — what the user types is posted when the window
 // closes, never earlier, and no password is kept — the connection buttons'
-// states, the typed port, and the pieces of their layout.
+// states, connecting and disconnecting, and the pieces of their layout.
 #include <QGridLayout>
 #include <QVBoxLayout>
 
@@ -11,7 +11,6 @@
 #include <string>
 
 #include "mainunit/main_unit.h"
-#include "mainunit/prompts.h"
 #include "platform/db/data_source.h"
 #include "platform/db/database.h"
 #include "platform/db/table.h"
@@ -44,15 +43,12 @@ void DisableWhileBusy(std::initializer_list<ui::Button*> buttons);
 
 // "连接" of both mail windows: `connect` runs with the typed port and
 // raises MailError when the server cannot be reached; the status line and
-// MailConnected say how it went. A port that is no number never connects.
+// MailConnected say how it went. A port that is no number never connects
+// and, like every failure to connect, is told in the status line only.
 void ConnectServer(mainunit::MainUnit& main, std::optional<int> port, const std::function<void(int)>& connect,
                    ui::StatusBar* status);
 // "断开": `disconnect` never fails.
 void DisconnectServer(mainunit::MainUnit& main, const std::function<void()>& disconnect, ui::StatusBar* status);
-
-// The port typed in a settings edit; a text that is no port is told to the
-// user and gives nothing.
-std::optional<int> TypedPort(const std::string& text, mainunit::Prompts& prompts);
 
 // One row of the mail windows' settings grid: captioned edits side by side.
 struct CaptionedEdit {

@@ -38,6 +38,8 @@ std::string MailDateText(std::string_view date_line) {
                                                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   for (std::size_t m = 0; m < kMonths.size(); ++m)
     if (tokens[2] == kMonths[m]) tokens[2] = std::to_string(m + 1);
+  // A line with no date in it leaves the date empty rather than "-- ".
+  if (tokens[1].empty() && tokens[2].empty() && tokens[3].empty() && tokens[4].empty()) return {};
   return tokens[3] + "-" + tokens[2] + "-" + tokens[1] + " " + tokens[4];
 }
 

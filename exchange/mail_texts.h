@@ -14,7 +14,8 @@ bool IsSystemMail(std::string_view subject, std::string_view marker);
 // "year-month-day time" from a "Date: " header line: the first five tokens
 // after "Date:" as weekday, day, month, year and time (missing ones empty,
 // each cut to 7, 7, 3, 7 and 11 characters); an English month abbreviation
-// written exactly becomes its number.
+// written exactly becomes its number. Empty when the line holds no day,
+// month, year or time.
 std::string MailDateText(std::string_view date_line);
 
 // `text` with every character that the tables' code page cannot hold

@@ -21,8 +21,8 @@ std::string Lines(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-TF_pop3::TF_pop3(mainunit::MainUnit& main, mainunit::Prompts& prompts, QWidget* parent)
-    : ui::Form("F_pop3", parent), Table1(main.Database1), Settings(main.Database1), main_(main), prompts_(prompts) {
+TF_pop3::TF_pop3(mainunit::MainUnit& main, QWidget* parent)
+    : ui::Form("F_pop3", parent), Table1(main.Database1), Settings(main.Database1), main_(main) {
   SetCaption("接收邮件");
   SetClientSize(552, 397);
   SetCentred(true);
@@ -101,7 +101,7 @@ void TF_pop3::FormActivate() {
 
 void TF_pop3::Button1Click() {
   if (main_.MailConnected) return;
-  ConnectServer(main_, TypedPort(DBEdit3->Text(), prompts_), [this](int port) {
+  ConnectServer(main_, PortNumber(DBEdit3->Text()), [this](int port) {
     NMPOP31.Connect(DBEdit2->Text(), port, DBEdit1->Text(), Edit1->Text());
   }, StatusBar1);
   ShowConnection(main_.MailConnected, Button1, Button2, Button6);
@@ -121,8 +121,13 @@ void TF_pop3::Button6Click() {
     return;
   }
   DisableWhileBusy({Button6, Button2, Button1, Button4});
-  // Every receive ends disconnected, whatever stops it.
-  mainunit::OnExit disconnect([this] { Button2Click(); });
+  // Every receive ends disconnected, whatever stops it; a failure stays in
+  // the status line, since "服务器已断开" is what a good receive ends on.
+  bool failed = false;
+  mainunit::OnExit disconnect([this, &failed] {
+    Button2Click();
+    if (failed) Status("邮件接收错误");
+  });
   std::string date;
   for (int n = 1; n <= NMPOP31.MessageCount(); ++n) {
     mail::ReceivedMessage message;
@@ -133,7 +138,7 @@ void TF_pop3::Button6Click() {
       bytes = summary.bytes;
       message = NMPOP31.GetMailMessage(n, AttachFolder());
     } catch (const mail::MailError&) {
-      Status("邮件接收错误");
+      failed = true;
       return;
     }
     Status("邮件接收完成");
@@ -148,7 +153,7 @@ void TF_pop3::Button6Click() {
     try {
       NMPOP31.DeleteMessage(n);
     } catch (const mail::MailError&) {
-      Status("邮件接收错误");
+      failed = true;
       return;
     }
   }

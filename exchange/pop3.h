@@ -7,7 +7,6 @@
 
 #include "exchange/mail_settings.h"
 #include "mainunit/main_unit.h"
-#include "mainunit/prompts.h"
 #include "platform/db/data_source.h"
 #include "platform/db/table.h"
 #include "platform/mail/pop3_session.h"
@@ -23,7 +22,7 @@ namespace veltra::exchange {
 
 class TF_pop3 : public ui::Form {
  public:
-  TF_pop3(mainunit::MainUnit& main, mainunit::Prompts& prompts, QWidget* parent = nullptr);
+  explicit TF_pop3(mainunit::MainUnit& main, QWidget* parent = nullptr);
 
   ui::DBEdit* DBEdit1;  // 用户名
   ui::Edit* Edit1;      // 密码
@@ -63,7 +62,6 @@ class TF_pop3 : public ui::Form {
   std::filesystem::path AttachFolder() const { return main_.Database1.Folder() / "attach"; }
 
   mainunit::MainUnit& main_;
-  mainunit::Prompts& prompts_;
 };
 
 }  // namespace veltra::exchange

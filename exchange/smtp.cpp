@@ -6,17 +6,42 @@
 
 #include <algorithm>
 
+#include "exchange/mail_texts.h"
 #include "platform/formats/file_io.h"
 #include "platform/mail/mail_error.h"
+#include "platform/text/ascii.h"
+#include "platform/types/error.h"
 #include "platform/ui/page_control.h"
 
 namespace veltra::exchange {
 namespace {
 
-void CopyFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+namespace fs = std::filesystem;
+
+// Copies a file to send into sendfile\; what is missing is named.
+void CopyAttachment(const fs::path& from, const fs::path& to) {
+  std::error_code error;
+  if (!fs::is_regular_file(from, error)) throw EngineError(EngineError::Kind::Io, "要发送的文件" + from.string() + "不存在");
+  if (!fs::is_directory(to.parent_path(), error)) {
+    throw EngineError(EngineError::Kind::Io, "附件目录" + to.parent_path().string() + "不存在，无法复制" +
+                                                 from.filename().string());
+  }
   // A file is never copied onto itself: that would empty it.
-  if (std::filesystem::exists(to) && std::filesystem::equivalent(from, to)) return;
-  formats::WriteFileAtomically(to, formats::ReadWholeFile(from));
+  if (fs::exists(to, error) && fs::equivalent(from, to, error)) return;
+  try {
+    formats::WriteFileAtomically(to, formats::ReadWholeFile(from));
+  } catch (const EngineError&) {
+    throw EngineError(EngineError::Kind::Io, "无法把" + from.string() + "复制到" + to.string());
+  }
+}
+
+// The memo file a table keeps beside it, named in the table's own letter case.
+std::string MemoFileName(const std::string& table) {
+  const std::string extension = text::ToAsciiLower(fs::path(table).extension().string());
+  const char* memo = extension == ".db" ? ".mb" : extension == ".dbf" ? ".dbt" : nullptr;
+  if (memo == nullptr) return {};
+  const bool upper = table.back() >= 'A' && table.back() <= 'Z';
+  return fs::path(table).stem().string() + (upper ? text::ToAsciiUpper(memo) : std::string(memo));
 }
 
 }  // namespace
@@ -90,10 +115,11 @@ TF_smtp::TF_smtp(mainunit::MainUnit& main, mainunit::Prompts& prompts, QWidget* 
 void TF_smtp::Status(const std::string& text) { StatusBar1->SetSimpleText(text); }
 
 std::filesystem::path TF_smtp::InWorkingFolder(const std::string& name) const {
-  std::string relative = name;
-  for (char& c : relative)
-    if (c == '\\') c = '/';
-  return main_.Database1.Folder() / relative;
+  return main_.Database1.ResolveFileName(main_.SendBaseDir + name);
+}
+
+std::filesystem::path TF_smtp::InSendFolder(const std::string& name) const {
+  return InWorkingFolder("sendfile\\" + name);
 }
 
 void TF_smtp::FormActivate() {
@@ -107,21 +133,24 @@ void TF_smtp::FormActivate() {
     std::vector<std::string> lines;
     for (Table1.First(); !Table1.Eof(); Table1.Next()) {
       if (Table1.FieldByName("id").AsInteger() != mode) continue;
-      ListBox1->Add(Table1.FieldByName("name").AsString());
+      const std::string name = Table1.FieldByName("name").AsString();
+      ListBox1->Add(name);
+      // A table's memos travel with it.
+      const std::string memo = MemoFileName(name);
+      if (!memo.empty() && std::filesystem::exists(InWorkingFolder(memo))) ListBox1->Add(memo);
       lines.push_back(Table1.FieldByName("text").AsString());
     }
     Table1.Close();
     Memo1->SetLines(lines);
   }
-  for (const std::string& name : ListBox1->Items())
-    CopyFile(InWorkingFolder(main_.SendBaseDir + name), InWorkingFolder(main_.SendBaseDir + "sendfile\\" + name));
+  for (const std::string& name : ListBox1->Items()) CopyAttachment(InWorkingFolder(name), InSendFolder(name));
   Settings.Open();
 }
 
 void TF_smtp::Button1Click() {
   if (main_.MailConnected) return;
   DisableWhileBusy({Button1, Button6, Button2});
-  ConnectServer(main_, TypedPort(DBEdit3->Text(), prompts_), [this](int port) {
+  ConnectServer(main_, PortNumber(DBEdit3->Text()), [this](int port) {
     const std::string user = DBEdit1->Text().empty() ? kDefaultSmtpUser : DBEdit1->Text();
     Status("正在连接服务器...");
     NMSMTP1.Connect(DBEdit2->Text(), port, user);
@@ -150,7 +179,7 @@ void TF_smtp::Button6Click() {
   message.bcc = {""};
   message.cc = {Edit2->Text()};
   for (const std::string& name : ListBox1->Items())
-    message.attachments.push_back(InWorkingFolder(main_.SendBaseDir + "sendfile\\" + name));
+    message.attachments.push_back(InSendFolder(name));
   message.body_lines = Memo1->Lines();
   if (message.body_lines.empty()) message.body_lines = {"内容为空"};
   try {
@@ -158,7 +187,10 @@ void TF_smtp::Button6Click() {
     NMSMTP1.SendMail(message);
     Status("邮件发送完成");
   } catch (const mail::MailError&) {
+    // The failure stays in the status line: "服务器已断开" is what a good send ends on.
+    Button2Click();
     Status("邮件发送错误");
+    return;
   }
   Button2Click();
 }
@@ -168,7 +200,7 @@ void TF_smtp::Button4Click() {
   if (!prompts_.Execute(OpenDialog1)) return;
   const std::filesystem::path chosen(OpenDialog1.file_name);
   const std::string name = chosen.filename().string();
-  CopyFile(chosen, InWorkingFolder(main_.SendBaseDir + "sendfile\\" + name));
+  CopyAttachment(chosen, InSendFolder(name));
   // One copy per name: a second entry would attach it twice and lose its file on the first "删除".
   const std::vector<std::string> listed = ListBox1->Items();
   if (std::find(listed.begin(), listed.end(), name) == listed.end()) ListBox1->Add(name);
@@ -177,7 +209,8 @@ void TF_smtp::Button4Click() {
 void TF_smtp::Button5Click() {
   const int index = ListBox1->ItemIndex();
   if (index < 0) return;
-  std::filesystem::remove(InWorkingFolder(main_.SendBaseDir + "sendfile\\" + ListBox1->Item(index)));
+  std::error_code ignored;  // a copy already gone is no fault
+  std::filesystem::remove(InSendFolder(ListBox1->Item(index)), ignored);
   ListBox1->Delete(index);
 }
 
@@ -186,7 +219,7 @@ void TF_smtp::FormClose() {
   Settings.SaveAndClose();
   for (const std::string& name : ListBox1->Items()) {
     std::error_code ignored;  // a copy already gone is no fault
-    std::filesystem::remove(InWorkingFolder(main_.SendBaseDir + "sendfile\\" + name), ignored);
+    std::filesystem::remove(InSendFolder(name), ignored);
   }
 }
 

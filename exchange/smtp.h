@@ -58,8 +58,10 @@ class TF_smtp : public ui::Form {
   void Button4Click();
   void Button5Click();
   void Status(const std::string& text);
-  // A file of the working folder, `\` read as a folder separator.
+  // A file of the working folder and its copy in sendfile\, found
+  // whatever the letter case of their names.
   std::filesystem::path InWorkingFolder(const std::string& name) const;
+  std::filesystem::path InSendFolder(const std::string& name) const;
 
   mainunit::MainUnit& main_;
   mainunit::Prompts& prompts_;

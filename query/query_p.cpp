@@ -141,16 +141,19 @@ PrintoutStyle TF_query_p::ChosenStyle() const {
 
 void TF_query_p::Relayout(bool to_first) {
   if (!Table1.Active()) return;  // the lists are being filled before the first activation
-  const FieldDefs& fields = Table1.FieldLayout();
-  const std::vector<PrintColumn> columns = ReadPrintColumns(database_, static_cast<int>(fields.size()));
-  std::vector<std::vector<std::string>> cells;
-  for (int r = 0; r < Table1.RecordCount(); ++r) {
-    const db::Row& record = Table1.RecordAt(static_cast<std::size_t>(r));
-    std::vector<std::string>& row = cells.emplace_back();
-    for (std::size_t f = 0; f < fields.size(); ++f) row.push_back(CellText(fields[f], record[f]));
-  }
-  printout_ = LayOutQueryPrintout(PrinterSetup.page, ChosenStyle(), columns, cells);
-  const int pages = static_cast<int>(printout_.pages.size());
+  const int field_count = static_cast<int>(Table1.FieldLayout().size());
+  // Only the records of a page being drawn are read, when it is drawn.
+  const RecordTexts records = [this](int index) {
+    const FieldDefs& fields = Table1.FieldLayout();
+    const db::Row& record = Table1.RecordAt(static_cast<std::size_t>(index));
+    std::vector<std::string> texts;
+    texts.reserve(fields.size());
+    for (std::size_t f = 0; f < fields.size(); ++f) texts.push_back(CellText(fields[f], record[f]));
+    return texts;
+  };
+  printout_ = QueryPrintout(PrinterSetup.page, ChosenStyle(), ReadPrintColumns(database_, field_count),
+                            Table1.RecordCount(), records);
+  const int pages = printout_.PageCount();
   Edit1.SetText("1");
   Edit2.SetText(std::to_string(pages));
   if (to_first || current_ >= pages) current_ = 0;
@@ -158,15 +161,16 @@ void TF_query_p::Relayout(bool to_first) {
 }
 
 void TF_query_p::DrawPage() {
-  if (printout_.pages.empty()) return;
-  const QImage page = print::RenderPageImage(printout_.document, current_, kPreviewDpi);
+  if (printout_.PageCount() == 0) return;
+  shown_ = printout_.Draw(current_, current_);
+  const QImage page = print::RenderPageImage(shown_, 0, kPreviewDpi);
   Image1->setPixmap(QPixmap::fromImage(page));
   Image1->resize(page.size());
   Edit3.SetText(std::to_string(current_ + 1));
 }
 
 void TF_query_p::ShowPage(int index) {
-  if (index < 0 || index >= static_cast<int>(printout_.pages.size())) return;
+  if (index < 0 || index >= printout_.PageCount()) return;
   current_ = index;
   DrawPage();
 }
@@ -185,14 +189,14 @@ void TF_query_p::Button2Click() {
 void TF_query_p::Button5Click() {
   const int from = ParseWholeNumber(Edit1.Text());
   const int to = ParseWholeNumber(Edit2.Text());
-  const auto range = PrintRange(from, to, static_cast<int>(printout_.pages.size()));
+  const auto range = PrintRange(from, to, printout_.PageCount());
   if (!range) return;
   if (PrinterSetup.target.printer_name.isEmpty() && !PrinterSetup.target.ToPdf()) {
     const auto choice = print::AskPrintSetup(PrinterSetup.page, false, this);
     if (!choice) return;
     PrinterSetup.target = choice->target;
   }
-  print::PrintDocument(printout_.document, PrinterSetup.target, {range->first, range->last});
+  print::PrintDocument(printout_.Draw(range->first, range->last), PrinterSetup.target);
 }
 
 void TF_query_p::Button7Click() {

@@ -25,6 +25,8 @@ class TF_query_p : public ui::Form {
   ~TF_query_p() override;
 
   const QueryPrintout& Printout() const { return printout_; }
+  // The page the preview shows, as drawn.
+  const print::Document& ShownPage() const { return shown_; }
   int CurrentPage() const { return current_; }
 
   ui::Edit Edit4{this, "Edit4"};
@@ -69,6 +71,7 @@ class TF_query_p : public ui::Form {
   db::Database& database_;
   db::Table Table1;
   QueryPrintout printout_;
+  print::Document shown_;
   int current_ = 0;
   std::unique_ptr<TF_bt_p> F_bt_p;
 };

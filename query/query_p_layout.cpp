@@ -1,5 +1,7 @@
 #include "query/query_p_layout.h"
 
+#include <algorithm>
+
 #include "platform/text/gbk.h"
 
 namespace veltra::query {
@@ -33,32 +35,36 @@ int FixedColumnWidth(const std::vector<PrintColumn>& columns, bool fixed_left_co
   return fixed_left_column && !columns.empty() ? width(PaddedCaption(columns.front())) : 0;
 }
 
-std::vector<PrintedPage> Paginate(const std::vector<PrintColumn>& columns, int record_count,
-                                  bool fixed_left_column, const PageGeometry& geometry, const TextWidth& width) {
-  const int available = geometry.printable_width - 10 - FixedColumnWidth(columns, fixed_left_column, width);
-  const int row_limit = geometry.usable_height - geometry.title_band_height - 2 * geometry.row_height;
-  std::vector<PrintedPage> pages;
-  std::size_t column = fixed_left_column ? 1 : 0;
-  while (column < columns.size()) {
-    PrintedPage page;
-    page.column_x = ColumnBand(columns, column, available, width);
-    page.first_column = static_cast<int>(column);
-    column += static_cast<std::size_t>(page.ColumnCount());
+int PrintoutLayout::PagesPerBand() const {
+  return std::max(1, (record_count_ + rows_per_page_ - 1) / rows_per_page_);
+}
 
-    int y = geometry.row_height;  // below the caption row
-    for (int record = 0; record < record_count; ++record) {
-      if (y >= row_limit && page.row_count > 0) {
-        pages.push_back(page);
-        page.first_row = record;
-        page.row_count = 0;
-        y = geometry.row_height;
-      }
-      ++page.row_count;
-      y += geometry.row_height;
-    }
-    pages.push_back(std::move(page));
+int PrintoutLayout::PageCount() const { return static_cast<int>(bands_.size()) * PagesPerBand(); }
+
+PrintedPage PrintoutLayout::Page(int index) const {
+  const Band& band = bands_.at(static_cast<std::size_t>(index / PagesPerBand()));
+  PrintedPage page{band.column_x, band.first_column};
+  page.first_row = index % PagesPerBand() * rows_per_page_;
+  page.row_count = std::min(rows_per_page_, record_count_ - page.first_row);
+  return page;
+}
+
+PrintoutLayout Paginate(const std::vector<PrintColumn>& columns, int record_count, bool fixed_left_column,
+                        const PageGeometry& geometry, const TextWidth& width) {
+  const int available = geometry.printable_width - 10 - FixedColumnWidth(columns, fixed_left_column, width);
+  PrintoutLayout layout;
+  layout.record_count_ = std::max(0, record_count);
+  // Below the caption row a row still starts while y < row_limit; a page
+  // takes one row whatever its height.
+  const int row_limit = geometry.usable_height - geometry.title_band_height - 2 * geometry.row_height;
+  const int row_height = std::max(1, geometry.row_height);
+  if (row_limit > row_height) layout.rows_per_page_ = (row_limit + row_height - 1) / row_height - 1;
+  for (std::size_t column = fixed_left_column ? 1 : 0; column < columns.size();) {
+    PrintoutLayout::Band band{ColumnBand(columns, column, available, width), static_cast<int>(column)};
+    column += band.column_x.size() - 1;
+    layout.bands_.push_back(std::move(band));
   }
-  return pages;
+  return layout;
 }
 
 std::optional<PageRange> PrintRange(int from, int to, int page_count) {

@@ -45,11 +45,32 @@ std::string PaddedCaption(const PrintColumn& column);
 // Width of the fixed left column, 0 when it is not shown.
 int FixedColumnWidth(const std::vector<PrintColumn>& columns, bool fixed_left_column, const TextWidth& width);
 
+// The page table. Every page of a band holds the same number of rows, so
+// a page is found from its number alone: laying out visits the columns
+// once and no record.
+class PrintoutLayout {
+ public:
+  int PageCount() const;
+  PrintedPage Page(int index) const;  // 0 <= index < PageCount()
+
+ private:
+  friend PrintoutLayout Paginate(const std::vector<PrintColumn>&, int, bool, const PageGeometry&, const TextWidth&);
+  struct Band {
+    std::vector<int> column_x;
+    int first_column = 0;
+  };
+  int PagesPerBand() const;
+
+  std::vector<Band> bands_;
+  int record_count_ = 0;
+  int rows_per_page_ = 1;
+};
+
 // `columns` holds one entry per field of the printed table, in field order.
 // Every page holds at least one column and, when there are records, at
 // least one row, however large the font.
-std::vector<PrintedPage> Paginate(const std::vector<PrintColumn>& columns, int record_count,
-                                  bool fixed_left_column, const PageGeometry& geometry, const TextWidth& width);
+PrintoutLayout Paginate(const std::vector<PrintColumn>& columns, int record_count, bool fixed_left_column,
+                        const PageGeometry& geometry, const TextWidth& width);
 
 // Pages `from` to `to` (1-based, as typed) as 0-based indexes; nothing
 // when they are not 1 <= from <= to <= page count.

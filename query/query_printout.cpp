@@ -17,33 +17,28 @@ const print::Font kPageNumberFont{QStringLiteral("宋体"), 9};
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
+int TextWidthIn(const print::Font& font, std::string_view text) {
+  return print::MeasureText(font, Q(std::string(text))).width();
+}
+
+// Draws pages of a laid-out printout on one canvas.
 class PrintoutPainter {
  public:
   PrintoutPainter(const print::PageSetup& setup, const PrintoutStyle& style, const std::vector<PrintColumn>& columns,
-                  const std::vector<std::vector<std::string>>& cells)
-      : style_(style), columns_(columns), cells_(cells), content_(setup.ContentRect()), canvas_(setup) {
-    const int title_height = print::MeasureText(style.title_font, QStringLiteral("宋")).height();
-    title_band_ = style.title.empty() ? kNoTitleBand : title_height + kTitleGap;
-    row_height_ = print::MeasureText(style.body_font, QStringLiteral("宋")).height() + kRowGap;
-    const int number_height = print::MeasureText(kPageNumberFont, QStringLiteral("宋")).height();
-    geometry_ = {content_.width(), content_.height() - number_height - kPageNumberGap, title_band_, row_height_};
-    measure_ = [this](std::string_view text) {
-      return print::MeasureText(style_.body_font, Q(std::string(text))).width();
-    };
-    fixed_width_ = FixedColumnWidth(columns, style.fixed_left_column, measure_);
-  }
+                  int title_band, int row_height, int fixed_width)
+      : style_(style), columns_(columns), content_(setup.ContentRect()), canvas_(setup), title_band_(title_band),
+        row_height_(row_height), fixed_width_(fixed_width) {}
 
-  QueryPrintout Run() {
-    QueryPrintout result;
-    result.pages = Paginate(columns_, static_cast<int>(cells_.size()), style_.fixed_left_column, geometry_, measure_);
-    for (std::size_t p = 0; p < result.pages.size(); ++p) {
-      if (p > 0) canvas_.NewPage();
-      DrawTitle();
-      DrawPage(result.pages[p], static_cast<int>(p));
-    }
-    result.document = canvas_.TakeDocument();
-    if (result.pages.empty()) result.document.pages.clear();
-    return result;
+  void AddPage(const PrintedPage& page, int index, const RecordTexts& records) {
+    if (started_) canvas_.NewPage();
+    started_ = true;
+    DrawTitle();
+    DrawPage(page, index, records);
+  }
+  print::Document TakeDocument() {
+    print::Document document = canvas_.TakeDocument();
+    if (!started_) document.pages.clear();  // the canvas always holds a first page
+    return document;
   }
 
  private:
@@ -53,7 +48,7 @@ class PrintoutPainter {
   void DrawTitle() {
     if (style_.title.empty()) return;
     canvas_.SetFont(style_.title_font);
-    const int width = print::MeasureText(style_.title_font, Q(style_.title)).width();
+    const int width = TextWidthIn(style_.title_font, style_.title);
     int x = kTitleSide;
     if (style_.alignment == TitleAlignment::Centre) x = (content_.width() - width) / 2;
     if (style_.alignment == TitleAlignment::Right) x = content_.width() - width - kTitleSide;
@@ -63,13 +58,14 @@ class PrintoutPainter {
   void Rule(int y, int right) { canvas_.Line(X(-kRuleInset), Y(y - kRuleInset), X(right), Y(y - kRuleInset)); }
 
   void DrawRow(const PrintedPage& page, int y, const std::vector<std::string>& texts) {
-    if (style_.fixed_left_column) canvas_.TextOut(X(0), Y(y), Q(texts[0]));
+    const auto text = [&texts](int column) { return static_cast<std::size_t>(column) < texts.size() ? Q(texts[column]) : QString(); };
+    if (style_.fixed_left_column) canvas_.TextOut(X(0), Y(y), text(0));
     for (int j = 0; j < page.ColumnCount(); ++j) {
-      canvas_.TextOut(X(page.column_x[j] + fixed_width_), Y(y), Q(texts[page.first_column + j]));
+      canvas_.TextOut(X(page.column_x[j] + fixed_width_), Y(y), text(page.first_column + j));
     }
   }
 
-  void DrawPage(const PrintedPage& page, int index) {
+  void DrawPage(const PrintedPage& page, int index, const RecordTexts& records) {
     canvas_.SetFont(style_.body_font);
     const int right = page.column_x.back() + fixed_width_;
     std::vector<std::string> captions;
@@ -81,7 +77,7 @@ class PrintoutPainter {
     }
     int y = row_height_;
     for (int r = page.first_row; r < page.first_row + page.row_count; ++r) {
-      DrawRow(page, y, cells_[static_cast<std::size_t>(r)]);
+      DrawRow(page, y, records(r));
       y += row_height_;
       if (style_.horizontal_rules) Rule(y, right);
     }
@@ -102,14 +98,12 @@ class PrintoutPainter {
 
   const PrintoutStyle& style_;
   const std::vector<PrintColumn>& columns_;
-  const std::vector<std::vector<std::string>>& cells_;
   QRect content_;
   print::PageCanvas canvas_;
-  int title_band_ = 0;
-  int row_height_ = 0;
-  int fixed_width_ = 0;
-  PageGeometry geometry_;
-  TextWidth measure_;
+  int title_band_;
+  int row_height_;
+  int fixed_width_;
+  bool started_ = false;
 };
 
 }  // namespace
@@ -120,10 +114,25 @@ std::string CellText(const FieldDef& field, const Value& value) {
   return value.ToDisplayText();
 }
 
-QueryPrintout LayOutQueryPrintout(const print::PageSetup& setup, const PrintoutStyle& style,
-                                  const std::vector<PrintColumn>& columns,
-                                  const std::vector<std::vector<std::string>>& cells) {
-  return PrintoutPainter(setup, style, columns, cells).Run();
+QueryPrintout::QueryPrintout(const print::PageSetup& setup, PrintoutStyle style, std::vector<PrintColumn> columns,
+                             int record_count, RecordTexts records)
+    : setup_(setup), style_(std::move(style)), columns_(std::move(columns)), records_(std::move(records)) {
+  const int title_height = print::MeasureText(style_.title_font, QStringLiteral("宋")).height();
+  title_band_ = style_.title.empty() ? kNoTitleBand : title_height + kTitleGap;
+  row_height_ = print::MeasureText(style_.body_font, QStringLiteral("宋")).height() + kRowGap;
+  const int number_height = print::MeasureText(kPageNumberFont, QStringLiteral("宋")).height();
+  const QRect content = setup_.ContentRect();
+  const PageGeometry geometry{content.width(), content.height() - number_height - kPageNumberGap, title_band_,
+                              row_height_};
+  const TextWidth measure = [this](std::string_view text) { return TextWidthIn(style_.body_font, text); };
+  fixed_width_ = FixedColumnWidth(columns_, style_.fixed_left_column, measure);
+  layout_ = Paginate(columns_, record_count, style_.fixed_left_column, geometry, measure);
+}
+
+print::Document QueryPrintout::Draw(int first, int last) const {
+  PrintoutPainter painter(setup_, style_, columns_, title_band_, row_height_, fixed_width_);
+  for (int p = std::max(0, first); p <= last && p < PageCount(); ++p) painter.AddPage(Page(p), p, records_);
+  return painter.TakeDocument();
 }
 
 }  // namespace veltra::query

@@ -3,7 +3,9 @@
 // every page, the caption row, the rows of the page, the rules and the
 // page number centred below the last row. The layout of query_p_layout.h
 // is computed in the same units, with the body font measured on the
-// virtual resolution, so every device shows the same pages.
+// virtual resolution, so every device shows the same pages. Only the
+// pages asked for are drawn, and only their records are read.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,14 +31,29 @@ struct PrintoutStyle {
 // What a cell prints: nothing for null, "备注" for a memo, else the value.
 std::string CellText(const FieldDef& field, const Value& value);
 
-struct QueryPrintout {
-  std::vector<PrintedPage> pages;
-  print::Document document;  // one page per entry of `pages`
-};
+// The printed text of record `index` (0-based), one entry per column.
+using RecordTexts = std::function<std::vector<std::string>(int index)>;
 
-// `cells` holds the printed text of every record, one entry per column.
-QueryPrintout LayOutQueryPrintout(const print::PageSetup& setup, const PrintoutStyle& style,
-                                  const std::vector<PrintColumn>& columns,
-                                  const std::vector<std::vector<std::string>>& cells);
+class QueryPrintout {
+ public:
+  QueryPrintout() = default;
+  QueryPrintout(const print::PageSetup& setup, PrintoutStyle style, std::vector<PrintColumn> columns,
+                int record_count, RecordTexts records);
+
+  int PageCount() const { return layout_.PageCount(); }
+  PrintedPage Page(int index) const { return layout_.Page(index); }
+  // Pages first to last (0-based, inclusive), one document page each.
+  print::Document Draw(int first, int last) const;
+
+ private:
+  print::PageSetup setup_;
+  PrintoutStyle style_;
+  std::vector<PrintColumn> columns_;
+  RecordTexts records_;
+  int title_band_ = 0;
+  int row_height_ = 0;
+  int fixed_width_ = 0;
+  PrintoutLayout layout_;
+};
 
 }  // namespace veltra::query

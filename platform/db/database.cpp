@@ -69,7 +69,7 @@ Database::Database(fs::path folder) : folder_(fs::absolute(std::move(folder))) {
 
 Database::~Database() = default;
 
-fs::path Database::ResolveTableName(std::string_view name, TableType type) const {
+fs::path Database::ResolveFileName(std::string_view name) const {
   std::string written(TrimName(name));
   for (char& c : written) {
     if (c == '\\') c = '/';
@@ -81,6 +81,11 @@ fs::path Database::ResolveTableName(std::string_view name, TableType type) const
     if (component.empty() || component == ".") continue;
     resolved = component == ".." ? resolved.parent_path() : FindEntry(resolved, component);
   }
+  return resolved;
+}
+
+fs::path Database::ResolveTableName(std::string_view name, TableType type) const {
+  fs::path resolved = ResolveFileName(name);
   if (!resolved.has_extension()) {
     const char* extension = type == TableType::DBase ? ".dbf" : type == TableType::Text ? ".txt" : ".db";
     resolved = FindEntry(resolved.parent_path(), resolved.filename().string() + extension);

@@ -26,6 +26,9 @@ class Database : public sql::Catalog {
 
   const std::filesystem::path& Folder() const { return folder_; }
 
+  // The file a name means, in the working folder unless it names another,
+  // each folder and the file matched ignoring ASCII case.
+  std::filesystem::path ResolveFileName(std::string_view name) const;
   // The file a table name means; `type` supplies the missing extension.
   std::filesystem::path ResolveTableName(std::string_view name,
                                          TableType type = TableType::Default) const;

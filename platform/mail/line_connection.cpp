@@ -53,13 +53,17 @@ void LineConnection::Open(const std::string& host, int port) {
 void LineConnection::Close() {
   if (socket_ >= 0) ::close(socket_);
   socket_ = -1;
+  timed_out_ = false;
   buffer_.clear();
 }
 
 void LineConnection::WaitFor(short events) {
   pollfd fd{socket_, events, 0};
   const int ready = poll(&fd, 1, static_cast<int>(timeout_.count()));
-  if (ready == 0) throw MailError("服务器在 " + std::to_string(timeout_.count() / 1000) + " 秒内没有应答");
+  if (ready == 0) {
+    timed_out_ = true;
+    throw MailError("服务器在 " + std::to_string(timeout_.count() / 1000) + " 秒内没有应答");
+  }
   if (ready < 0) throw MailError(std::string("网络错误:") + std::strerror(errno));
 }
 

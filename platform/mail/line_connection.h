@@ -18,6 +18,9 @@ class LineConnection {
   void Open(const std::string& host, int port);
   void Close();
   bool IsOpen() const { return socket_ >= 0; }
+  // The peer let a read or write run out of time: what it says next, if
+  // anything, no longer answers what was asked.
+  bool TimedOut() const { return timed_out_; }
 
   // Sends every byte or throws MailError.
   void Send(std::string_view bytes);
@@ -29,6 +32,7 @@ class LineConnection {
 
   std::chrono::milliseconds timeout_;
   int socket_ = -1;
+  bool timed_out_ = false;
   std::string buffer_;
 };
 

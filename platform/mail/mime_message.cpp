@@ -2,11 +2,15 @@
 
 #include <gmime/gmime.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <mutex>
+#include <set>
 
 #include "platform/formats/file_io.h"
 #include "platform/mail/mail_error.h"
+#include "platform/text/ascii.h"
 #include "platform/text/gbk.h"
 #include "platform/text/utf8.h"
 
@@ -49,6 +53,11 @@ GMimeStream* MemoryStream(std::string_view bytes) { return g_mime_stream_mem_new
 // Plain ASCII goes as us-ascii; other text as GBK, which is what the
 // system's own mails have always carried, now declared as such; text that
 // GBK cannot hold goes as UTF-8 rather than not at all.
+// SMTP takes lines of at most 998 bytes.
+bool HasLongLine(const std::vector<std::string>& lines) {
+  return std::any_of(lines.begin(), lines.end(), [](const std::string& line) { return line.size() > 998; });
+}
+
 GMimeObject* BodyPart(const std::vector<std::string>& lines) {
   const std::string text = Joined(lines);
   const bool ascii = IsAscii(text);
@@ -58,8 +67,10 @@ GMimeObject* BodyPart(const std::vector<std::string>& lines) {
   GObjectPtr<GMimeDataWrapper> content(g_mime_data_wrapper_new_with_stream(stream.get(), GMIME_CONTENT_ENCODING_DEFAULT));
   g_mime_part_set_content(GMIME_PART(part), content.get());
   g_mime_text_part_set_charset(part, ascii ? "us-ascii" : gbk ? "GBK" : "utf-8");
-  g_mime_part_set_content_encoding(GMIME_PART(part),
-                                   ascii ? GMIME_CONTENT_ENCODING_7BIT : GMIME_CONTENT_ENCODING_BASE64);
+  const GMimeContentEncoding encoding = !ascii              ? GMIME_CONTENT_ENCODING_BASE64
+                                        : HasLongLine(lines) ? GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE
+                                                             : GMIME_CONTENT_ENCODING_7BIT;
+  g_mime_part_set_content_encoding(GMIME_PART(part), encoding);
   return GMIME_OBJECT(part);
 }
 
@@ -77,6 +88,18 @@ GMimeObject* AttachmentPart(const std::filesystem::path& file) {
   g_mime_part_set_filename(part, file.filename().string().c_str());
   g_mime_part_set_content_encoding(part, GMIME_CONTENT_ENCODING_BASE64);
   return GMIME_OBJECT(part);
+}
+
+// A receiving installation compares the bytes after "Subject:" with its
+// marker in the tables' code page, so text GBK holds goes out as raw GBK;
+// other text goes as encoded words. Readers of either form take both.
+void SetSubject(GMimeMessage* mime, const std::string& subject) {
+  g_mime_message_set_subject(mime, subject.c_str(), "utf-8");
+  if (!text::IsGbkEncodable(subject)) return;
+  const std::string raw = " " + text::Utf8ToGbk(subject) + "\n";
+  if (raw.size() + std::strlen("Subject:") > 998) return;
+  GMimeHeaderList* headers = g_mime_object_get_header_list(GMIME_OBJECT(mime));
+  g_mime_header_set_raw_value(g_mime_header_list_get_header(headers, "Subject"), raw.c_str());
 }
 
 GMimeParserOptions* ParserOptions() {
@@ -129,21 +152,54 @@ std::string BodyText(GMimeTextPart* part) {
   return text ? text.get() : "";
 }
 
-std::filesystem::path UniquePath(const std::filesystem::path& folder, const std::string& name) {
-  const std::filesystem::path plain = folder / name;
-  if (!std::filesystem::exists(plain)) return plain;
-  const std::filesystem::path stem = plain.stem(), extension = plain.extension();
-  for (int n = 2;; ++n) {
-    std::filesystem::path candidate = folder / stem;
-    candidate += "(" + std::to_string(n) + ")";
-    candidate += extension;
-    if (!std::filesystem::exists(candidate)) return candidate;
+struct Attachment {
+  std::string name;  // as the message names it, made safe
+  std::string content;
+};
+
+std::string LowerName(const std::filesystem::path& name) { return text::ToAsciiLower(name.string()); }
+
+// Where each attachment is saved: under its own name when the folder has
+// no file of that name in any letter case, else with "(n)" added. Files
+// of one stem (a table and its memo file) take the same "(n)", so that
+// they still belong together.
+std::vector<std::filesystem::path> AttachmentPaths(const std::vector<Attachment>& attachments,
+                                                   const std::filesystem::path& folder) {
+  std::set<std::string> taken;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) taken.insert(LowerName(entry.path().filename()));
+  std::vector<std::filesystem::path> paths(attachments.size());
+  for (std::size_t first = 0; first < attachments.size(); ++first) {
+    if (!paths[first].empty()) continue;
+    const std::string stem = LowerName(std::filesystem::path(attachments[first].name).stem());
+    std::vector<std::size_t> group;
+    std::set<std::string> extensions;
+    for (std::size_t i = first; i < attachments.size(); ++i) {
+      const std::filesystem::path name(attachments[i].name);
+      if (paths[i].empty() && LowerName(name.stem()) == stem && extensions.insert(LowerName(name.extension())).second)
+        group.push_back(i);
+    }
+    const auto named = [&](std::size_t i, int n) {
+      const std::filesystem::path name(attachments[i].name);
+      if (n == 1) return name;
+      return std::filesystem::path(name.stem().string() + "(" + std::to_string(n) + ")" + name.extension().string());
+    };
+    for (int n = 1;; ++n) {
+      if (std::any_of(group.begin(), group.end(), [&](std::size_t i) { return taken.contains(LowerName(named(i, n))); }))
+        continue;
+      for (std::size_t i : group) {
+        paths[i] = folder / named(i, n);
+        taken.insert(LowerName(named(i, n)));
+      }
+      break;
+    }
   }
+  return paths;
 }
 
 struct Collector {
   ReceivedMessage* message;
-  std::filesystem::path folder;
+  std::vector<Attachment> attachments;
   bool body_found = false;
   std::string error;
 };
@@ -155,27 +211,16 @@ void CollectPart(GMimeObject*, GMimeObject* object, gpointer data) noexcept {
   if (!GMIME_IS_PART(object) || !collector.error.empty()) return;
   GMimePart* part = GMIME_PART(object);
   const char* filename = g_mime_part_get_filename(part);
-  const std::string name = SafeAttachmentName(filename ? filename : "");
   try {
     if (g_mime_part_is_attachment(part) || filename != nullptr) {
-      const std::filesystem::path path = UniquePath(collector.folder, name);
-      formats::WriteFileAtomically(path, DecodedContent(part));
-      collector.message->attachments.push_back(path.filename().string());
+      collector.attachments.push_back({SafeAttachmentName(filename ? filename : ""), DecodedContent(part)});
     } else if (GMIME_IS_TEXT_PART(object) && !collector.body_found) {
       collector.body_found = true;
       collector.message->body_lines = SplitLines(BodyText(GMIME_TEXT_PART(object)));
     }
   } catch (const std::exception& e) {
-    collector.error = "无法保存附件 " + (collector.folder / name).string() + ":" + e.what();
+    collector.error = std::string("邮件内容无法读取:") + e.what();
   }
-}
-
-std::string Unfolded(std::string_view value) {
-  std::string text;
-  for (char c : value)
-    if (c != '\r' && c != '\n') text += c;
-  const std::size_t start = text.find_first_not_of(" \t");
-  return start == std::string::npos ? "" : text.substr(start);
 }
 
 }  // namespace
@@ -192,7 +237,7 @@ std::string WriteMimeMessage(const OutgoingMessage& message, const EncodeEvents&
   add(GMIME_ADDRESS_TYPE_TO, message.to);
   add(GMIME_ADDRESS_TYPE_CC, message.cc);
   // Blind copies get envelope recipients only, never a header.
-  g_mime_message_set_subject(mime.get(), OneLine(message.subject).c_str(), "GBK");
+  SetSubject(mime.get(), OneLine(message.subject));
   GDateTime* now = g_date_time_new_now_local();
   g_mime_message_set_date(mime.get(), now);
   g_date_time_unref(now);
@@ -233,17 +278,24 @@ ReceivedMessage ReadMimeMessage(std::string_view bytes, const std::filesystem::p
   for (int i = 0; i < g_mime_header_list_get_count(headers); ++i) {
     GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
     const char* raw = g_mime_header_get_raw_value(header);
-    message.header_lines.push_back(std::string(g_mime_header_get_name(header)) + ": " + Unfolded(raw ? raw : ""));
+    message.header_lines.push_back(std::string(g_mime_header_get_raw_name(header)) + ":" + OneLine(raw ? raw : ""));
   }
-  Collector collector{&message, attach_folder};
+  Collector collector{&message};
   g_mime_message_foreach(mime.get(), CollectPart, &collector);
-  if (!collector.error.empty()) {
-    // Half a message's files would only come again under other names.
-    for (const std::string& saved : message.attachments) {
-      std::error_code ignored;
-      std::filesystem::remove(attach_folder / saved, ignored);
+  if (!collector.error.empty()) throw MailError(collector.error);
+  const std::vector<std::filesystem::path> paths = AttachmentPaths(collector.attachments, attach_folder);
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    try {
+      formats::WriteFileAtomically(paths[i], collector.attachments[i].content);
+    } catch (const std::exception& e) {
+      // Half a message's files would only come again under other names.
+      for (const std::string& saved : message.attachments) {
+        std::error_code ignored;
+        std::filesystem::remove(attach_folder / saved, ignored);
+      }
+      throw MailError("无法保存附件 " + paths[i].string() + ":" + e.what());
     }
-    throw MailError(collector.error);
+    message.attachments.push_back(paths[i].filename().string());
   }
   return message;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Mail messages as MIME text: what the sending window writes (a plain
-// body and base64 attachments in multipart/mixed, Chinese headers as
-// encoded words, file names after RFC 2231) and what the receiving window
+// body and base64 attachments in multipart/mixed, the subject in GBK as
+// the receiving window compares it, other Chinese headers as encoded
+// words, file names after RFC 2231) and what the receiving window
 // reads back (sender, header lines, body, attachments saved to a folder).
 // Text is UTF-8 in memory; bodies go out in GBK, the tables' code page.
 #include <filesystem>
@@ -33,7 +34,7 @@ std::string WriteMimeMessage(const OutgoingMessage& message, const EncodeEvents&
 
 struct ReceivedMessage {
   std::string from;                       // "name <address>", decoded
-  std::vector<std::string> header_lines;  // "Name: value", unfolded, as sent
+  std::vector<std::string> header_lines;  // "Name:" and the value as sent, line breaks taken out
   std::vector<std::string> body_lines;
   std::vector<std::string> attachments;   // names of the files saved
 };

@@ -83,8 +83,10 @@ void Pop3Session::DeleteMessage(int number) { Expect("DELE " + std::to_string(nu
 void Pop3Session::Disconnect() {
   if (!connection_.IsOpen()) return;
   try {
+    // QUIT still commits the deletions; a server that has stopped answering
+    // is not waited for a second time.
     connection_.Send("QUIT\r\n");
-    connection_.ReadLine();
+    if (!connection_.TimedOut()) connection_.ReadLine();
   } catch (const MailError&) {
     // The server may have gone first; the connection closes all the same.
   }

@@ -104,7 +104,8 @@ void SmtpSession::SendMail(const OutgoingMessage& message) {
 void SmtpSession::Disconnect() {
   if (!connection_.IsOpen()) return;
   try {
-    Command("QUIT");
+    // A server that has stopped answering is not waited for a second time.
+    if (!connection_.TimedOut()) Command("QUIT");
   } catch (const MailError&) {
     // The server may have gone first; the connection closes all the same.
   }

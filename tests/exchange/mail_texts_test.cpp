@@ -22,6 +22,8 @@ TEST(MailTexts, SubjectsAndDatesAsTheReceivingWindowReadsThem) {
       {"Date: Mon, 10 Oct 2011 08:05:00 +0800", "2011-10-10 08:05:00"},
       {"Date: Tue, 6 dec 2011 10:20:30 +0800", "2011-dec-6 10:20:30"},
       {"Date: Tue, 6 Dec", "-12-6 "},
+      {"Date: ", ""},
+      {"Date: Tue,", ""},
       {"Date: Wednesday, 16 December 20111 10:20:30.123456 +0800", "20111-12-16 10:20:30.12"},
   };
   for (const auto& [line, text] : dates) EXPECT_EQ(MailDateText(line), text) << line;

@@ -8,6 +8,7 @@
 #include "exchange/smtp.h"
 #include "install/working_folder.h"
 #include "platform/formats/file_io.h"
+#include "platform/text/gbk.h"
 #include "tests/platform/mail/loopback_servers.h"
 #include "tests/platform/ui/harness/input.h"
 #include "tests/platform/ui/harness/ui_script.h"
@@ -114,21 +115,73 @@ TEST_F(MailWindowTest, PlainMailSaysItsBodyIsEmpty) {
   EXPECT_EQ(received.body_lines, std::vector<std::string>{"内容为空"});
 }
 
-TEST_F(MailWindowTest, ABadPortIsToldInBothWindowsAndNeverConnects) {
+TEST_F(MailWindowTest, FailuresAreToldInTheStatusLineOnlyAndStayThere) {
   TF_smtp smtp(*unit_, prompts_);
-  TF_pop3 pop3(*unit_, prompts_);
+  TF_pop3 pop3(*unit_);
   for (ui::Form* window : std::initializer_list<ui::Form*>{&smtp, &pop3}) {
+    for (const char* port : {"2a", ""}) {
+      ui_.OnModal(window->objectName().toStdString(), [&](ui::Form& form) {
+        Find<ui::DBEdit>(form, "DBEdit3").setText(port);
+        ASSERT_TRUE(Click(Find(form, "Button1")));
+        EXPECT_EQ(Status(form), "连接服务器错误") << port;
+        EXPECT_TRUE(Find<ui::Button>(form, "Button1").isEnabled());
+      }, ui::kModalCancel);
+      window->ShowModal();
+    }
+  }
+  EXPECT_TRUE(prompts_.notices.empty()) << prompts_.notices.front().text;
+  EXPECT_FALSE(unit_->MailConnected);
+
+  // A send the server breaks off and a retrieval it refuses end on their failure, disconnected.
+  mail::testing::FakeSmtpServer smtp_server({.drop_during_data = true});
+  mail::testing::FakePop3Server pop3_server({"Subject: " + unit_->MailSubjectMarker + "\r\n\r\nbody\r\n"},
+                                            {.refused_retrievals = {1}});
+  UseServers(smtp_server.port(), pop3_server.port());
+  const std::pair<ui::Form*, const char*> failures[] = {{&smtp, "邮件发送错误"}, {&pop3, "邮件接收错误"}};
+  for (const auto& [window, status] : failures) {
     ui_.OnModal(window->objectName().toStdString(), [&](ui::Form& form) {
-      Find<ui::DBEdit>(form, "DBEdit3").setText("2a");
-      ASSERT_TRUE(Click(Find(form, "Button1")));
-      EXPECT_EQ(Status(form), "连接服务器错误");
+      smtp.Edit1->SetText("zone@example.cn");
+      ASSERT_TRUE(Click(Find(form, "Button6")));
+      EXPECT_EQ(Status(form), status);
+      EXPECT_TRUE(form.grab().save(QString::fromStdString(form.objectName().toStdString() + "_failed.png")));
       EXPECT_TRUE(Find<ui::Button>(form, "Button1").isEnabled());
+      EXPECT_FALSE(Find<ui::Button>(form, "Button2").isEnabled());
     }, ui::kModalCancel);
     window->ShowModal();
   }
-  ASSERT_EQ(prompts_.notices.size(), 2u);
-  for (const auto& notice : prompts_.notices) EXPECT_EQ(notice.text, "端口“2a”不是有效的端口号");
-  EXPECT_FALSE(unit_->MailConnected);
+  EXPECT_EQ(pop3_server.mailbox().size(), 1u);
+}
+
+TEST_F(MailWindowTest, TablesGoWithTheirMemosWhateverTheCaseAndWhatIsMissingIsNamed) {
+  mail::testing::FakeSmtpServer smtp;
+  UseServers(smtp.port(), 1);
+  Register(2, "sjgxq.db", "省级高新区");
+  Register(2, "kfq_1.db", "高新区企业数据");
+  std::filesystem::rename(work_ / "kfq_1.db", work_ / "KFQ_1.DB");
+  std::filesystem::rename(work_ / "sendfile", work_ / "away");
+  unit_->ReportKind = 2;
+  TF_smtp window(*unit_, prompts_);
+  ui_.ExpectException("附件目录" + (work_ / "sendfile").string() + "不存在，无法复制sjgxq.db");
+  ui_.OnModal("F_smtp", [&](ui::Form&) { EXPECT_FALSE(window.Settings.IsOpen()); }, ui::kModalCancel);
+  window.ShowModal();
+
+  std::filesystem::rename(work_ / "away", work_ / "sendfile");
+  ui_.OnModal("F_smtp", [&](ui::Form& form) {
+    EXPECT_EQ(window.ListBox1->Items(), (std::vector<std::string>{"sjgxq.db", "sjgxq.mb", "kfq_1.db"}));
+    EXPECT_TRUE(window.Settings.IsOpen());
+    window.Edit1->SetText("zone@example.cn");
+    ASSERT_TRUE(Click(Find(form, "Button6")));
+    EXPECT_EQ(Status(form), "服务器已断开");
+  }, ui::kModalCancel);
+  window.ShowModal();
+
+  ASSERT_EQ(smtp.messages().size(), 1u);
+  const std::string& data = smtp.messages()[0].data;
+  EXPECT_NE(data.find("Subject: " + text::Utf8ToGbk(unit_->MailSubjectMarker) + "\r\n"), std::string::npos);
+  const auto received = mail::ReadMimeMessage(data, work_ / "attach");
+  EXPECT_EQ(received.attachments, (std::vector<std::string>{"sjgxq.db", "sjgxq.mb", "kfq_1.db"}));
+  for (const auto& [sent, kept] : {std::pair{"sjgxq.mb", "sjgxq.mb"}, {"KFQ_1.DB", "kfq_1.db"}})
+    EXPECT_EQ(formats::ReadWholeFile(work_ / "attach" / kept), formats::ReadWholeFile(work_ / sent)) << sent;
 }
 
 TEST_F(MailWindowTest, OnlyTheSystemsMailIsLoggedAndDeletingRemovesItsFiles) {
@@ -143,9 +196,10 @@ TEST_F(MailWindowTest, OnlyTheSystemsMailIsLoggedAndDeletingRemovesItsFiles) {
   const std::string other = mail("other", "", "x.db");
   // "Subject: " and the marker: the subject less its leading blank is the marker.
   mail::testing::FakePop3Server pop3({other, mail(marker, "Date: Tue, 6 Dec 2011 10:20:30 +0800\r\n", "kfq_1.db"),
-                                      mail(marker, "", "../kfq_1.db"), mail(" " + marker, "", "y.db")});
+                                      mail(marker, "Date:Wed, 7 Dec 2011 08:00:00 +0800\r\n", "../kfq_1.db"),
+                                      mail(" " + marker, "", "y.db")});
   UseServers(1, pop3.port());
-  TF_pop3 window(*unit_, prompts_);
+  TF_pop3 window(*unit_);
   ui_.OnModal("F_pop3", [&](ui::Form& form) {
     window.Edit1->SetText("secret");
     ASSERT_TRUE(Click(Find(form, "Button6")));
@@ -155,7 +209,7 @@ TEST_F(MailWindowTest, OnlyTheSystemsMailIsLoggedAndDeletingRemovesItsFiles) {
     EXPECT_EQ(window.Table1.FieldByName("日期").AsString(), "2011-12-6 10:20:30");
     EXPECT_EQ(window.ListBox1->Items(), std::vector<std::string>{"kfq_1.db"});
     window.Table1.Next();
-    EXPECT_EQ(window.Table1.FieldByName("日期").AsString(), "2011-12-6 10:20:30") << "no Date: the one before";
+    EXPECT_EQ(window.Table1.FieldByName("日期").AsString(), "2011-12-6 10:20:30") << "no \"Date: \" line: the one before";
     EXPECT_EQ(window.ListBox1->Items(), std::vector<std::string>{"kfq_1(2).db"});
     ASSERT_TRUE(Click(Find(form, "Button4")));
     EXPECT_EQ(window.Table1.RecordCount(), 1);
@@ -177,7 +231,7 @@ TEST_F(MailWindowTest, TextTheLogCannotHoldIsLoggedWithQuestionMarksAndTheMailLe
                            "收到😀了\r\n";
   mail::testing::FakePop3Server pop3({mail});
   UseServers(1, pop3.port());
-  TF_pop3 window(*unit_, prompts_);
+  TF_pop3 window(*unit_);
   ui_.OnModal("F_pop3", [&](ui::Form& form) { ASSERT_TRUE(Click(Find(form, "Button6"))); }, ui::kModalCancel);
   window.ShowModal();
   EXPECT_TRUE(pop3.mailbox().empty());

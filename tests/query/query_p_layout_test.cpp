@@ -29,9 +29,12 @@ struct Shape {
 std::ostream& operator<<(std::ostream& out, const Shape& s) {
   return out << "{col " << s.first_column << " x" << s.columns << ", row " << s.first_row << " x" << s.rows << "}";
 }
-std::vector<Shape> Shapes(const std::vector<PrintedPage>& pages) {
+std::vector<Shape> Shapes(const PrintoutLayout& layout) {
   std::vector<Shape> shapes;
-  for (const PrintedPage& p : pages) shapes.push_back({p.first_column, p.ColumnCount(), p.first_row, p.row_count});
+  for (int i = 0; i < layout.PageCount(); ++i) {
+    const PrintedPage p = layout.Page(i);
+    shapes.push_back({p.first_column, p.ColumnCount(), p.first_row, p.row_count});
+  }
   return shapes;
 }
 
@@ -46,8 +49,8 @@ TEST(QueryPLayoutTest, PagesGoDownThenAcross) {
   EXPECT_EQ(Shapes(pages), (std::vector<Shape>{{0, 3, 0, 22}, {0, 3, 22, 22}, {0, 3, 44, 6},
                                                {3, 3, 0, 22}, {3, 3, 22, 22}, {3, 3, 44, 6},
                                                {6, 1, 0, 22}, {6, 1, 22, 22}, {6, 1, 44, 6}}));
-  EXPECT_EQ(pages[0].column_x, (std::vector<int>{0, 120, 240, 360}));
-  EXPECT_EQ(pages[7].column_x, (std::vector<int>{0, 120}));
+  EXPECT_EQ(pages.Page(0).column_x, (std::vector<int>{0, 120, 240, 360}));
+  EXPECT_EQ(pages.Page(7).column_x, (std::vector<int>{0, 120}));
 }
 
 TEST(QueryPLayoutTest, ExactlyFullPageOpensNoEmptyOne) {
@@ -65,15 +68,15 @@ TEST(QueryPLayoutTest, FixedLeftColumnNarrowsEveryBand) {
 }
 
 TEST(QueryPLayoutTest, FixedLeftColumnAloneLaysOutNoPage) {
-  EXPECT_TRUE(Paginate(Columns(1), 5, true, kPage, TenPerByte).empty());
-  EXPECT_TRUE(Paginate({}, 5, false, kPage, TenPerByte).empty());
+  EXPECT_EQ(Paginate(Columns(1), 5, true, kPage, TenPerByte).PageCount(), 0);
+  EXPECT_EQ(Paginate({}, 5, false, kPage, TenPerByte).PageCount(), 0);
 }
 
 TEST(QueryPLayoutTest, ColumnWiderThanThePageGetsAPageOfItsOwn) {
   const std::vector<PrintColumn> columns{{"A", 10}, {"WIDE", 100}, {"B", 10}};
   const auto pages = Paginate(columns, 1, false, kPage, TenPerByte);
   EXPECT_EQ(Shapes(pages), (std::vector<Shape>{{0, 1, 0, 1}, {1, 1, 0, 1}, {2, 1, 0, 1}}));
-  EXPECT_EQ(pages[1].column_x, (std::vector<int>{0, 1020}));
+  EXPECT_EQ(pages.Page(1).column_x, (std::vector<int>{0, 1020}));
 }
 
 TEST(QueryPLayoutTest, NoRecordsGiveCaptionOnlyPages) {
@@ -90,10 +93,11 @@ TEST(QueryPLayoutTest, HugeFontStillPrintsOneRowPerPage) {
 TEST(QueryPLayoutTest, ManyPagesAndColumnsAreNotCapped) {
   // Far beyond 2000 pages and 199 columns on one page.
   const auto long_table = Paginate(Columns(1), 50000, false, kPage, TenPerByte);
-  EXPECT_EQ(long_table.size(), static_cast<std::size_t>((50000 + kRowsPerPage - 1) / kRowsPerPage));
-  EXPECT_EQ(long_table.back().first_row + long_table.back().row_count, 50000);
+  EXPECT_EQ(long_table.PageCount(), (50000 + kRowsPerPage - 1) / kRowsPerPage);
+  const PrintedPage last = long_table.Page(long_table.PageCount() - 1);
+  EXPECT_EQ(last.first_row + last.row_count, 50000);
   const PageGeometry wide_page{100000, 500, 15, 20};
-  EXPECT_EQ(Paginate(Columns(300, 1), 1, false, wide_page, TenPerByte).front().ColumnCount(), 300);
+  EXPECT_EQ(Paginate(Columns(300, 1), 1, false, wide_page, TenPerByte).Page(0).ColumnCount(), 300);
 }
 
 TEST(QueryPLayoutTest, PrintRangeMustLieWithinThePages) {

@@ -55,11 +55,12 @@ TEST_F(QueryPTest, ActivationReadsTheSettingsAndPagesThrough) {
     EXPECT_EQ(F_query_p.Edit4.Text(), "开发区企业名单");
     EXPECT_EQ(F_query_p.ComboBox4.Text(), "16");
     EXPECT_EQ(F_query_p.ComboBox2.Text(), "10");
-    const int pages = static_cast<int>(F_query_p.Printout().pages.size());
+    const int pages = F_query_p.Printout().PageCount();
     ASSERT_GT(pages, 2);
     EXPECT_EQ(F_query_p.Edit2.Text(), std::to_string(pages));
     EXPECT_EQ(F_query_p.Edit3.Text(), "1");
     EXPECT_FALSE(F_query_p.Image1->pixmap().isNull());
+    EXPECT_TRUE(F_query_p.grab().save("query_p_window.png"));
 
     EXPECT_TRUE(Click(F_query_p.Button3));  // nothing before the first page
     EXPECT_EQ(F_query_p.CurrentPage(), 0);
@@ -97,7 +98,7 @@ TEST_F(QueryPTest, PrintsTheChosenRangeOnly) {
     EXPECT_TRUE(Click(F_query_p.Button5));
   });
   const std::string text = testing::PdfText(pdf, folder() / "printed.txt");
-  const PrintedPage& second = F_query_p.Printout().pages[1];
+  const PrintedPage second = F_query_p.Printout().Page(1);
   EXPECT_NE(text.find("开发区企业名单"), std::string::npos);
   EXPECT_NE(text.find("企业名称"), std::string::npos);
   EXPECT_NE(text.find("企业" + std::to_string(second.first_row)), std::string::npos);
@@ -128,7 +129,7 @@ TEST_F(QueryPTest, CaptionsEditedInTheHeaderDialogArePrinted) {
     }, ui::kModalOk);
     EXPECT_TRUE(Click(F_query_p.Button7));
     bool found = false;
-    for (const print::DrawOp& op : F_query_p.Printout().document.pages[0].ops) {
+    for (const print::DrawOp& op : F_query_p.ShownPage().pages.at(0).ops) {
       if (const auto* text = std::get_if<print::TextOp>(&op)) found |= text->text == QStringLiteral("单位名称");
     }
     EXPECT_TRUE(found);

@@ -297,7 +297,7 @@ TEST_F(EnterpriseQueryTest, EditedStatementsPrintSaveAndTranspose) {
   ASSERT_TRUE(Press(w.Button13));
   ASSERT_TRUE(Press(w.Button14));
   EXPECT_EQ(installed.Rows("query_p.db").size(), 2u);
-  EXPECT_EQ(w.F_query_p()->Printout().pages.size(), 1u);
+  EXPECT_EQ(w.F_query_p()->Printout().PageCount(), 1);
 
   const std::string saved = (installed.folder() / "result.db").string();
   ui_.ExpectFileDialog("请选择存盘文件名", saved);

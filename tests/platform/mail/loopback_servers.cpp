@@ -166,10 +166,12 @@ void FakePop3Server::Serve(ServerConnection& connection) {
   }
   connection.Send("+OK loopback POP3\r\n");
   std::set<int> deleted;
+  bool stalled = false;
   std::string line;
   while (connection.ReadLine(line)) {
     std::lock_guard lock(mutex_);
     commands_.push_back(line);
+    if (stalled) continue;
     const std::string verb = Lower(line.substr(0, 4));
     const std::size_t space = line.find(' ');
     const int n = space == std::string::npos ? 0 : std::atoi(line.c_str() + space + 1);
@@ -185,6 +187,8 @@ void FakePop3Server::Serve(ServerConnection& connection) {
     } else if (verb == "top " && valid) {
       const std::string& message = messages_[n - 1];
       connection.Send("+OK\r\n" + Stuffed(message.substr(0, message.find("\r\n\r\n") + 2)));
+    } else if (verb == "retr" && faults_.stalled_retrievals.count(n) != 0) {
+      stalled = true;
     } else if (verb == "retr" && valid && faults_.refused_retrievals.count(n) == 0) {
       connection.Send("+OK\r\n" + Stuffed(messages_[n - 1]));
     } else if (verb == "dele" && valid) {

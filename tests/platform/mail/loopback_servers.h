@@ -71,6 +71,7 @@ class FakeSmtpServer {
 struct Pop3Faults {
   bool refuse_password = false;
   std::set<int> refused_retrievals;
+  std::set<int> stalled_retrievals;  // RETR n gets no answer, nor does anything after it
   bool silent = false;  // never answers: the client's time limit must end it
 };
 

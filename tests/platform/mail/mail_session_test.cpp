@@ -178,6 +178,17 @@ TEST_F(MailSessionTest, ServerFaultsEndInErrorsOrEvents) {
     EXPECT_EQ(pop3.mailbox().size(), 1u) << "a failed retrieval deletes nothing";
   }
   {
+    // One time-out, then the goodbye goes out without a second wait.
+    FakePop3Server pop3({message}, {.stalled_retrievals = {1}});
+    Pop3Session session(std::chrono::milliseconds(1000));
+    session.Connect("127.0.0.1", pop3.port(), "user", "secret");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(session.GetMailMessage(1, folder_ / "attach"), MailError);
+    session.Disconnect();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1900));
+    EXPECT_FALSE(session.Connected());
+  }
+  {
     FakePop3Server pop3({message}, {.silent = true});
     Pop3Session session(std::chrono::milliseconds(200));
     EXPECT_THROW(session.Connect("127.0.0.1", pop3.port(), "user", "secret"), MailError);
@@ -198,13 +209,17 @@ TEST_F(MailSessionTest, AttachmentNamesStayInTheFolderAndNeverReplaceAnother) {
       "--b\r\nContent-Type: application/octet-stream\r\nContent-Disposition: attachment; filename=\"" +
       std::string(195, 'n') + "长长长长长长长长长长长长长长长长.db\"\r\n\r\nfourth\r\n"
       "--b\r\nContent-Type: application/octet-stream\r\nContent-Disposition: attachment; "
-      "filename*=utf-8''%F0%9F%98%80.db\r\n\r\nfifth\r\n--b--\r\n";
+      "filename*=utf-8''%F0%9F%98%80.db\r\n\r\nfifth\r\n"
+      "--b\r\nContent-Disposition: attachment; filename=\"sjgxq.db\"\r\n\r\ntable\r\n"
+      "--b\r\nContent-Disposition: attachment; filename=\"sjgxq.mb\"\r\n\r\nmemos\r\n--b--\r\n";
   Write("attach/kfq_1.db", "already here");
+  Write("attach/SJGXQ.DB", "an older table without memos");
   const ReceivedMessage received = ReadMimeMessage(message, folder_ / "attach");
   // A name the folder cannot take is shortened, its type kept; a character
   // the log cannot hold becomes "_".
   EXPECT_EQ(received.attachments, (std::vector<std::string>{"evil.db", "kfq_1(2).db", "附件",
-                                                            std::string(195, 'n') + ".db", "_.db"}));
+                                                            std::string(195, 'n') + ".db", "_.db",
+                                                            "sjgxq(2).db", "sjgxq(2).mb"}));
   EXPECT_EQ(formats::ReadWholeFile(folder_ / "attach" / "evil.db"), "evil");
   EXPECT_EQ(formats::ReadWholeFile(folder_ / "attach" / "kfq_1.db"), "already here");
   EXPECT_FALSE(std::filesystem::exists(folder_ / "evil.db"));
@@ -216,12 +231,15 @@ TEST_F(MailSessionTest, BodiesDeclareTheCharsetTheirTextNeedsAndComeBackWhole) {
       {{"plain text"}, "us-ascii"},
       {{"高新区企业数据", "第二行"}, "GBK"},
       {{"表情😀不在GBK里"}, "utf-8"},
+      {{std::string(2500, 'x'), "short"}, "us-ascii"},
   };
   for (const auto& [lines, charset] : bodies) {
     OutgoingMessage message = Message();
     message.body_lines = lines;
     const std::string text = WriteMimeMessage(message);
     EXPECT_NE(text.find("charset=" + charset), std::string::npos) << text;
+    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+      ASSERT_LE(end - start, 998u) << "SMTP refuses longer lines";
     EXPECT_EQ(ReadMimeMessage(text, folder_ / "attach").body_lines, lines);
   }
 }
@@ -238,6 +256,7 @@ std::string RunPython(const std::string& script) {
 
 TEST_F(MailSessionTest, PythonsMailModulesReadOursAndWeReadTheirs) {
   const auto spool = folder_ / "spool.eml";
+  const auto long_line = folder_ / "long_line.eml";
   const auto ready = folder_ / "ready";
   // aiosmtpd receives our message; Python's email parser reads it back.
   const std::string server =
@@ -246,14 +265,15 @@ TEST_F(MailSessionTest, PythonsMailModulesReadOursAndWeReadTheirs) {
       "s = socket.socket(); s.bind((\"127.0.0.1\", 0)); port = s.getsockname()[1]; s.close()\n"
       "class H:\n"
       "  async def handle_DATA(self, server, session, envelope):\n"
-      "    open(\"" + spool.string() + "\", \"wb\").write(envelope.original_content)\n"
+      "    name = \"" + long_line.string() + "\" if os.path.exists(\"" + spool.string() + "\") else \"" + spool.string() + "\"\n"
+      "    open(name, \"wb\").write(envelope.original_content)\n"
       "    return \"250 ok\"\n"
       "c = Controller(H(), hostname=\"127.0.0.1\", port=port)\n"
       "c.start()\n"
       "open(\"" + ready.string() + "\", \"w\").write(str(port))\n"
       "for _ in range(100):\n"
       "  time.sleep(0.1)\n"
-      "  if os.path.exists(\"" + spool.string() + "\"): break\n"
+      "  if os.path.exists(\"" + long_line.string() + "\"): break\n"
       "c.stop()\n";
   std::string server_output;
   std::thread python([&] { server_output = RunPython(server); });
@@ -268,17 +288,27 @@ TEST_F(MailSessionTest, PythonsMailModulesReadOursAndWeReadTheirs) {
   SmtpSession session;
   session.Connect("127.0.0.1", std::stoi(formats::ReadWholeFile(ready)), "VLTR");
   session.SendMail(message);
+  // aiosmtpd refuses a line over 998 bytes: the body must be encoded.
+  OutgoingMessage wide = Message();
+  wide.body_lines = {std::string(1500, 'x'), "end"};
+  EXPECT_NO_THROW(session.SendMail(wide));
   session.Disconnect();
   python.join();
   const std::string parsed = RunPython(
       "import email, email.policy\n"
       "m = email.message_from_binary_file(open(\"" + spool.string() + "\", \"rb\"), policy=email.policy.default)\n"
-      "print(m[\"subject\"]); print(m[\"from\"])\n"
+      "raw = open(\"" + spool.string() + "\", \"rb\").read().split(b\"\\r\\n\")\n"
+      "print([l for l in raw if l.startswith(b\"Subject: \")][0][9:].decode(\"gbk\")); print(m[\"from\"])\n"
       "for p in m.walk():\n"
       "  if p.get_content_maintype() == \"multipart\": continue\n"
       "  if p.get_filename(): print(p.get_filename(), p.get_payload(decode=True).decode(\"utf-8\"))\n"
       "  else: print(p.get_content().strip().replace(\"\\r\\n\", \"\\n\"))\n");
+  // A receiver that compares the bytes after "Subject: " finds the marker in GBK.
   EXPECT_EQ(parsed, kMarker + "\n统计员 <tongji@example.cn>\n高新区企业数据\n.以点开头的一行\n第三行\n企业名单.db 附件内容\n");
+  EXPECT_EQ(RunPython("import email, email.policy\n"
+                      "m = email.message_from_binary_file(open(\"" + long_line.string() + "\", \"rb\"), policy=email.policy.default)\n"
+                      "print(m.get_body().get_content() == \"x\" * 1500 + \"\\nend\\n\")\n"),
+            "True\n");
 
   // Python writes a message with an RFC 2231 name and a quoted-printable GBK body.
   const auto written = folder_ / "python.eml";
