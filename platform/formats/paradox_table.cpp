@@ -49,6 +49,34 @@ std::optional<std::filesystem::path> FindCompanion(const std::filesystem::path& 
   return std::nullopt;
 }
 
+// The index files of a table: .px (primary), .Xnn/.Ynn and .XGn/.YGn
+// (secondary), whatever the case. The .val beside them holds validity
+// checks, not index data, and is left alone.
+bool IsIndexExtension(std::string ext) {
+  ext = text::ToAsciiLower(ext);
+  const auto is_hex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); };
+  if (ext == ".px") return true;
+  if (ext.size() < 3 || (ext[1] != 'x' && ext[1] != 'y')) return false;
+  if (ext.size() == 4 && is_hex(ext[2]) && is_hex(ext[3])) return true;
+  return ext.size() >= 4 && ext[2] == 'g' &&
+         std::all_of(ext.begin() + 3, ext.end(), [&](char c) { return is_hex(c); });
+}
+
+// Once the records are rewritten, index files no longer match them.
+void RemoveIndexCompanions(const std::filesystem::path& table) {
+  const std::filesystem::path folder = table.has_parent_path() ? table.parent_path() : ".";
+  std::vector<std::filesystem::path> stale;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    const std::filesystem::path& p = entry.path();
+    if (text::EqualsIgnoreAsciiCase(p.stem().string(), table.stem().string()) &&
+        IsIndexExtension(p.extension().string())) {
+      stale.push_back(p);
+    }
+  }
+  for (const auto& p : stale) std::filesystem::remove(p, ec);
+}
+
 std::filesystem::path MemoPathFor(const std::filesystem::path& table) {
   if (auto found = FindCompanion(table, ".mb")) return *found;
   const std::string ext = table.extension().string();
@@ -78,6 +106,10 @@ std::string Le16(int v) {
   return bytes;
 }
 
+// Writes `records` as an unkeyed table with the layout of `header` (level,
+// block size, sort order, code page, last counter value).
+void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, const std::vector<Record>& records);
+
 class ParadoxTable final : public TableFile {
  public:
   explicit ParadoxTable(std::filesystem::path path) : path_(std::move(path)) { Load(); }
@@ -89,8 +121,10 @@ class ParadoxTable final : public TableFile {
   std::size_t record_count() const override { return record_count_; }
   CodePage code_page() const override { return CodePage::ForNumber(header_.code_page); }
   void CheckWritable() const override;
+  std::int64_t last_counter_value() const override { return header_.auto_increment; }
 
   std::vector<Record> ReadAll() override;
+  void Rewrite(const std::vector<Record>& records) override { WriteParadoxTable(path_, header_, records); }
   void Append(const Record& record) override;
   void Overwrite(std::size_t position, const Record& record) override;
   void Remove(std::size_t position) override;
@@ -144,6 +178,7 @@ class ParadoxTable final : public TableFile {
   std::filesystem::path path_;
   std::optional<std::filesystem::path> memo_path_;
   bool memo_file_missing_ = false;
+  std::string damage_;  // what is missing of a table that is read but not changed
   ParadoxHeader header_;
   std::string fixed_header_;  // the file's first bytes, counts kept current
   FieldDefs fields_;
@@ -190,18 +225,29 @@ void ParadoxTable::WalkBlocks(const RandomAccessFile& file) {
   chain_.clear();
   first_valid_ = 0;
   record_count_ = 0;
+  damage_.clear();
   int highest = 0;
   for (int number = header_.first_block; number != 0;) {
-    if (static_cast<std::uint64_t>(number) > blocks_in_file) {
+    const bool whole = static_cast<std::uint64_t>(number) <= blocks_in_file;
+    if (!whole && BlockOffset(number) + kBlockHeaderSize > size) {
       Corrupt(path_, "block " + std::to_string(number) + " lies past the end of the file");
     }
     if (seen[static_cast<std::size_t>(number)]) Corrupt(path_, "the block chain loops at block " + std::to_string(number));
     seen[static_cast<std::size_t>(number)] = true;
     const std::string head = file.ReadAt(BlockOffset(number), kBlockHeaderSize);
     const int last_offset = static_cast<std::int16_t>(paradox::LoadLe16(head.data() + 4));
-    const int count = last_offset / header_.record_size + 1;
+    int count = last_offset / header_.record_size + 1;
     if (last_offset < -header_.record_size || last_offset % header_.record_size != 0 || count > per_block) {
       Corrupt(path_, "block " + std::to_string(number) + " has an impossible record count");
+    }
+    if (!whole) {
+      // A file cut inside its last block: the records wholly present are read.
+      const std::uint64_t present = (size - BlockOffset(number) - kBlockHeaderSize) / header_.record_size;
+      damage_ = "第" + std::to_string(number) + "块只有一部分在文件里";
+      if (present < static_cast<std::uint64_t>(count)) {
+        damage_ += "，缺了" + std::to_string(count - static_cast<int>(present)) + "条记录";
+        count = static_cast<int>(present);
+      }
     }
     chain_.push_back({number, count});
     record_count_ += static_cast<std::size_t>(count);
@@ -302,13 +348,14 @@ void ParadoxTable::CheckWritable() const {
     }
   }
   if (memo_file_missing_) RefuseChangeWithoutMemoFile(path_, MemoPathFor(path_));
+  if (!damage_.empty()) RefuseChangeToDamagedTable(path_, damage_);
 }
 
 void ParadoxTable::EnsureWritable(const Record* about_to_write) {
   CheckWritable();
   if (header_.file_type != paradox::kFileTypeUnkeyed) {
     if (about_to_write) codec_->Check(*about_to_write);
-    CreateParadoxTable(path_, fields_, ReadAll(), header_.code_page);
+    Rewrite(ReadAll());
     Load();
   }
   if (!file_) file_ = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadWrite);
@@ -565,9 +612,15 @@ std::unique_ptr<TableFile> OpenParadoxTable(const std::filesystem::path& path) {
 
 void CreateParadoxTable(const std::filesystem::path& path, const FieldDefs& fields,
                         const std::vector<Record>& records, int code_page) {
-  ParadoxHeader header = paradox::NewHeader(fields, code_page);
-  const RecordCodec codec(header.fields, code_page, path);
-  const bool has_memo_file = HasBlobField(fields);
+  WriteParadoxTable(path, paradox::NewHeader(fields, code_page), records);
+}
+
+namespace {
+
+void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, const std::vector<Record>& records) {
+  const RecordCodec codec(header.fields, header.code_page, path);
+  const bool has_memo_file = std::any_of(header.fields.begin(), header.fields.end(),
+                                         [](const paradox::ParadoxField& f) { return IsBlobType(f.def.type); });
   std::string memo_image = has_memo_file ? paradox::NewMemoFileHeader() : std::string();
   std::optional<paradox::MemoWriter> memos;
   const RecordCodec::MemoSink memo_sink = [&]() -> paradox::MemoWriter& {
@@ -609,8 +662,9 @@ void CreateParadoxTable(const std::filesystem::path& path, const FieldDefs& fiel
   } else {
     WriteFileAtomically(path, image);
   }
-  // A primary index left from an earlier keyed table would no longer match.
-  if (const auto stale_index = FindCompanion(path, ".px")) std::filesystem::remove(*stale_index);
+  RemoveIndexCompanions(path);
 }
+
+}  // namespace
 
 }  // namespace veltra::formats
