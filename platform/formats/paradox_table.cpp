@@ -155,7 +155,15 @@ class ParadoxTable final : public TableFile {
   std::vector<std::size_t> SplitForReaders() const;
   // `about_to_write`, when given, is refused before a keyed table is rewritten.
   void EnsureWritable(const Record* about_to_write = nullptr);
-  std::string Encode(const Record& record);
+  // `previous`: the bytes of the record this one replaces, whose memos
+  // keep their place when unchanged.
+  std::string Encode(const Record& record, const char* previous = nullptr);
+  paradox::MemoWriter& MemoWriterForChanges();
+  // Where the memos of every record are, as the file holds them now.
+  std::vector<paradox::BlobTail> LiveMemoTails();
+  // The record of these bytes is gone or points elsewhere now, except
+  // where `kept` points.
+  void ReleaseMemos(const char* bytes, const std::vector<paradox::BlobTail>& kept = {});
   std::uint64_t BlockOffset(int number) const {
     return static_cast<std::uint64_t>(header_.header_size) +
            static_cast<std::uint64_t>(number - 1) * static_cast<std::uint64_t>(header_.block_size);
@@ -361,20 +369,55 @@ void ParadoxTable::EnsureWritable(const Record* about_to_write) {
   if (!file_) file_ = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadWrite);
 }
 
-std::string ParadoxTable::Encode(const Record& record) {
-  return codec_->Encode(record, [this]() -> paradox::MemoWriter& {
-    if (!memo_writer_) {
-      if (!memo_path_) {
-        memo_path_ = MemoPathFor(path_);
-        WriteFileAtomically(*memo_path_, paradox::NewMemoFileHeader());
-      }
-      memo_file_ = std::make_unique<RandomAccessFile>(*memo_path_, RandomAccessFile::Mode::ReadWrite);
-      if (journal_.active()) journal_.Track(*memo_file_);
-      memo_writer_ = std::make_unique<paradox::MemoWriter>(
-          memo_file_->Size(), [this](std::uint64_t at, std::string_view bytes) { memo_file_->WriteAt(at, bytes); });
+std::string ParadoxTable::Encode(const Record& record, const char* previous) {
+  return codec_->Encode(record, [this]() -> paradox::MemoWriter& { return MemoWriterForChanges(); }, previous);
+}
+
+// Opened for the first value that goes to the .mb. The blocks no record
+// points to then take the new values, so that rewritten memos do not make
+// the file grow without end.
+paradox::MemoWriter& ParadoxTable::MemoWriterForChanges() {
+  if (memo_writer_) return *memo_writer_;
+  const bool existed = memo_path_.has_value();
+  if (!existed) {
+    memo_path_ = MemoPathFor(path_);
+    WriteFileAtomically(*memo_path_, paradox::NewMemoFileHeader());
+  }
+  memo_file_ = std::make_unique<RandomAccessFile>(*memo_path_, RandomAccessFile::Mode::ReadWrite);
+  if (journal_.active()) journal_.Track(*memo_file_);
+  memo_writer_ = std::make_unique<paradox::MemoWriter>(
+      memo_file_->Size(), [this](std::uint64_t at, std::string_view bytes) { memo_file_->WriteAt(at, bytes); },
+      [this](std::uint64_t at, std::size_t length) {
+        const std::uint64_t size = memo_file_->Size();
+        return at >= size ? std::string() : memo_file_->ReadAt(at, static_cast<std::size_t>(std::min<std::uint64_t>(length, size - at)));
+      });
+  if (existed) memo_writer_->TakeOver(ReadWholeFile(*memo_path_), LiveMemoTails());
+  return *memo_writer_;
+}
+
+std::vector<paradox::BlobTail> ParadoxTable::LiveMemoTails() {
+  FlushGroupBlock();
+  std::vector<paradox::BlobTail> tails;
+  const auto record_size = static_cast<std::size_t>(header_.record_size);
+  std::string data;
+  for (const Block& block : chain_) {
+    if (block.count == 0) continue;
+    file_->ReadAt(BlockOffset(block.number) + kBlockHeaderSize, static_cast<std::size_t>(block.count) * record_size, data);
+    for (int slot = 0; slot < block.count; ++slot) {
+      const std::vector<paradox::BlobTail> found = codec_->MemoTails(data.data() + static_cast<std::size_t>(slot) * record_size);
+      tails.insert(tails.end(), found.begin(), found.end());
     }
-    return *memo_writer_;
-  });
+  }
+  return tails;
+}
+
+void ParadoxTable::ReleaseMemos(const char* bytes, const std::vector<paradox::BlobTail>& kept) {
+  if (!memo_writer_) return;  // the writer learns the file as it then is
+  for (const paradox::BlobTail& tail : codec_->MemoTails(bytes)) {
+    const bool still = std::any_of(kept.begin(), kept.end(),
+                                   [&](const paradox::BlobTail& k) { return k.location == tail.location; });
+    if (!still) memo_writer_->Release(tail);
+  }
 }
 
 std::pair<std::size_t, int> ParadoxTable::Locate(std::size_t position, std::string_view action) {
@@ -465,13 +508,20 @@ void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
   Locate(position, "overwrite");  // refuse a bad position before any rewrite
   EnsureWritable(&record);
   const auto [index, slot] = Locate(position, "overwrite");
-  const std::string bytes = Encode(record);
-  const std::size_t at = kBlockHeaderSize + static_cast<std::size_t>(slot) * static_cast<std::size_t>(header_.record_size);
+  const auto record_size = static_cast<std::size_t>(header_.record_size);
+  const std::size_t at = kBlockHeaderSize + static_cast<std::size_t>(slot) * record_size;
+  std::string previous;
+  if (codec_->has_memo_fields()) {
+    previous = journal_.active() ? std::string(GroupBlock(chain_[index].number) + at, record_size)
+                                 : file_->ReadAt(BlockOffset(chain_[index].number) + at, record_size);
+  }
+  const std::string bytes = Encode(record, previous.empty() ? nullptr : previous.data());
   if (journal_.active()) {
     std::memcpy(GroupBlock(chain_[index].number) + at, bytes.data(), bytes.size());
   } else {
     file_->WriteAt(BlockOffset(chain_[index].number) + at, bytes);
   }
+  if (!previous.empty()) ReleaseMemos(previous.data(), codec_->MemoTails(bytes.data()));
   const std::uint32_t auto_increment = codec_->MaxAutoIncrement(record);
   if (auto_increment > header_.auto_increment) {
     header_.auto_increment = auto_increment;
@@ -489,6 +539,8 @@ void ParadoxTable::Remove(std::size_t position) {
     // Empty the block first, then take it out of the chain: a reader cut
     // in between walks through an empty block.
     FlushGroupBlock();
+    const std::string removed =
+        memo_writer_ ? file_->ReadAt(BlockOffset(block.number) + kBlockHeaderSize, record_size) : std::string();
     block.count = 0;
     WriteRecordCount(block);
     PositionsChangedFrom(index);
@@ -497,6 +549,7 @@ void ParadoxTable::Remove(std::size_t position) {
     if (prev != 0) file_->WriteAt(BlockOffset(prev), Le16(next));
     if (next != 0) file_->WriteAt(BlockOffset(next) + 2, Le16(prev));
     chain_.erase(chain_.begin() + static_cast<std::ptrdiff_t>(index));
+    if (!removed.empty()) ReleaseMemos(removed.data());
   } else {
     // The records close up and the count drops in one write.
     const std::uint64_t at = BlockOffset(block.number);
@@ -509,6 +562,7 @@ void ParadoxTable::Remove(std::size_t position) {
       head = bytes.data();
     }
     char* records = head + kBlockHeaderSize;
+    const std::string removed(records + static_cast<std::size_t>(slot) * record_size, record_size);
     std::memmove(records + static_cast<std::size_t>(slot) * record_size,
                  records + static_cast<std::size_t>(slot + 1) * record_size,
                  static_cast<std::size_t>(block.count - slot - 1) * record_size);
@@ -517,6 +571,7 @@ void ParadoxTable::Remove(std::size_t position) {
     PositionsChangedFrom(index + 1);
     paradox::StoreLe16(head + 4, static_cast<std::uint16_t>((block.count - 1) * header_.record_size));
     if (!journal_.active()) file_->WriteAt(at, bytes);
+    ReleaseMemos(removed.data());
   }
   --record_count_;
   WriteCounts();
