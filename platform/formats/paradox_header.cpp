@@ -85,13 +85,13 @@ const SortOrder* FindSortOrder(std::uint8_t id) {
   return nullptr;
 }
 
-// The sort order byte we write with a code page; readers of level 7 take
-// the code page itself from the header.
-std::uint8_t SortOrderOfCodePage(int code_page) {
+// The sort order we write with a code page; readers of level 7 take the
+// code page itself from the header.
+const SortOrder& SortOrderOfCodePage(int code_page) {
   for (const SortOrder& s : kSortOrders) {
-    if (s.code_page == code_page) return s.id;
+    if (s.code_page == code_page) return s;
   }
-  return 0x00;
+  return *FindSortOrder(0x00);
 }
 
 [[noreturn]] void Corrupt(const std::filesystem::path& path, const std::string& what) {
@@ -250,7 +250,9 @@ ParadoxHeader NewHeader(const FieldDefs& fields, int code_page) {
   }
   ParadoxHeader h;
   h.code_page = h.code_page_field = code_page;
-  h.sort_order = SortOrderOfCodePage(code_page);
+  const SortOrder& sort_order = SortOrderOfCodePage(code_page);
+  h.sort_order = sort_order.id;
+  h.sort_order_id = sort_order.name;
   const CodePage encoding = CodePage::ForNumber(code_page);
   for (std::size_t i = 0; i < fields.size(); ++i) {
     const std::string& name = fields[i].name;

@@ -121,7 +121,11 @@ class ParadoxTable final : public TableFile {
   std::size_t record_count() const override { return record_count_; }
   CodePage code_page() const override { return CodePage::ForNumber(header_.code_page); }
   void CheckWritable() const override;
-  std::int64_t last_counter_value() const override { return header_.auto_increment; }
+  // Level 3 keeps a modification count where later levels keep the counter.
+  std::int64_t last_counter_value() const override {
+    const bool counted = std::any_of(fields_.begin(), fields_.end(), [](const FieldDef& f) { return f.type == FieldType::AutoInc; });
+    return counted ? header_.auto_increment : 0;
+  }
 
   std::vector<Record> ReadAll() override;
   void Rewrite(const std::vector<Record>& records) override { WriteParadoxTable(path_, header_, records); }

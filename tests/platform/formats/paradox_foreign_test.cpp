@@ -12,6 +12,7 @@
 #include "platform/types/error.h"
 #include "tests/platform/formats/dbase_test_support.h"
 #include "tests/platform/formats/temp_folder_test.h"
+#include "tests/support/pxlib_reader.h"
 
 namespace veltra::formats {
 namespace {
@@ -107,6 +108,9 @@ TEST_F(ParadoxForeignTest, RewritesKeepTheTablesIdentityAndDropItsIndexes) {
     EXPECT_EQ(packed[0x49], 44);
     if (c.code_page != 0) EXPECT_EQ(WithCodePage(packed, c.code_page), packed);
     EXPECT_EQ(OpenParadoxTable(dir_ / "t.db")->ReadAll(), std::vector<Record>{records_[1]});
+#ifdef VELTRA_HAVE_PXLIB
+    EXPECT_EQ(veltra::testing::ReadWithPxlib(dir_ / "t.db").rows, (std::vector<std::vector<std::string>>{{"cd", "2"}}));
+#endif
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(dir_)) left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());
