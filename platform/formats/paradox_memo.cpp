@@ -114,8 +114,8 @@ BlobTail MemoWriter::Store(std::string_view value) {
 bool MemoWriter::Holds(const BlobTail& tail, std::string_view value) const {
   const std::uint64_t block = tail.location & ~kLargeIndex;
   if (!fetch_ || block == 0 || block % kMemoUnit != 0 || tail.length != value.size()) return false;
-  const std::size_t span = (tail.location & kLargeIndex) == kLargeIndex ? RoundUp(kLargeHeader + value.size(), kMemoUnit)
-                                                                         : kMemoUnit;
+  const bool large = (tail.location & kLargeIndex) == kLargeIndex;
+  const std::size_t span = large ? RoundUp(kLargeHeader + value.size(), kMemoUnit) : kMemoUnit;
   std::string why;
   const std::optional<std::string> stored = ValueInBlock(fetch_(block, span), tail, false, why);
   return stored && *stored == value;

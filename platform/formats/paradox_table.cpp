@@ -123,7 +123,8 @@ class ParadoxTable final : public TableFile {
   void CheckWritable() const override;
   // Level 3 keeps a modification count where later levels keep the counter.
   std::int64_t last_counter_value() const override {
-    const bool counted = std::any_of(fields_.begin(), fields_.end(), [](const FieldDef& f) { return f.type == FieldType::AutoInc; });
+    const bool counted = std::any_of(fields_.begin(), fields_.end(),
+                                     [](const FieldDef& f) { return f.type == FieldType::AutoInc; });
     return counted ? header_.auto_increment : 0;
   }
 
@@ -393,7 +394,8 @@ paradox::MemoWriter& ParadoxTable::MemoWriterForChanges() {
       memo_file_->Size(), [this](std::uint64_t at, std::string_view bytes) { memo_file_->WriteAt(at, bytes); },
       [this](std::uint64_t at, std::size_t length) {
         const std::uint64_t size = memo_file_->Size();
-        return at >= size ? std::string() : memo_file_->ReadAt(at, static_cast<std::size_t>(std::min<std::uint64_t>(length, size - at)));
+        if (at >= size) return std::string();
+        return memo_file_->ReadAt(at, static_cast<std::size_t>(std::min<std::uint64_t>(length, size - at)));
       });
   if (existed) memo_writer_->TakeOver(ReadWholeFile(*memo_path_), LiveMemoTails());
   return *memo_writer_;
@@ -406,9 +408,11 @@ std::vector<paradox::BlobTail> ParadoxTable::LiveMemoTails() {
   std::string data;
   for (const Block& block : chain_) {
     if (block.count == 0) continue;
-    file_->ReadAt(BlockOffset(block.number) + kBlockHeaderSize, static_cast<std::size_t>(block.count) * record_size, data);
+    file_->ReadAt(BlockOffset(block.number) + kBlockHeaderSize, static_cast<std::size_t>(block.count) * record_size,
+                  data);
     for (int slot = 0; slot < block.count; ++slot) {
-      const std::vector<paradox::BlobTail> found = codec_->MemoTails(data.data() + static_cast<std::size_t>(slot) * record_size);
+      const std::vector<paradox::BlobTail> found =
+          codec_->MemoTails(data.data() + static_cast<std::size_t>(slot) * record_size);
       tails.insert(tails.end(), found.begin(), found.end());
     }
   }
