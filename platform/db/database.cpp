@@ -140,13 +140,10 @@ void Database::RewriteTable(std::string_view name, TableType type, std::string_v
   const fs::path path = ResolveTableName(name, type);
   ReleaseForRewrite(path, operation);
   auto file = formats::OpenTableFile(path);
-  const formats::TableKind kind = file->kind();
-  const FieldDefs fields = file->fields();
-  const formats::CodePage code_page = file->code_page();
   if (keep_records) file->CheckWritable();  // what ReadAll gives may not be all the file holds
-  const std::vector<formats::Record> records = keep_records ? file->ReadAll() : std::vector<formats::Record>();
-  file.reset();
-  formats::CreateTableFile(path, kind, fields, records, code_page);
+  // Emptied, a table still keeps its last counter value: numbers that
+  // other tables may hold are not handed out again.
+  file->Rewrite(keep_records ? file->ReadAll() : std::vector<formats::Record>());
 }
 
 void Database::PackTable(std::string_view name, TableType type) { RewriteTable(name, type, "pack", true); }

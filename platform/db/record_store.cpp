@@ -49,6 +49,9 @@ RecordStore::RecordStore(std::unique_ptr<formats::TableFile> file, std::string n
     indexes_.back()->Build(records_);
     primary_from_file_ = true;
   }
+  // A number once handed out is never handed out again, though its record
+  // be gone: the file keeps the last one.
+  next_auto_inc_ = std::max(next_auto_inc_, file_->last_counter_value() + 1);
   for (std::size_t f = 0; f < fields_.size(); ++f) {
     if (fields_[f].type != FieldType::AutoInc) continue;
     for (const RecordRef& record : records_) {

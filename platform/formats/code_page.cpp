@@ -92,7 +92,7 @@ const Converters& ConvertersOf(int code_page) {
   const std::lock_guard lock(mutex);
   auto found = known.find(code_page);
   if (found == known.end()) {
-    const std::string name = "CP" + std::to_string(code_page);
+    const std::string name = code_page == kCodePageRoman8 ? "HP-ROMAN8" : "CP" + std::to_string(code_page);
     Converters converters;
     iconv_t probe = OpenIconv("UTF-32LE", name.c_str(), code_page);
     converters.single_byte = BuildSingleByteTable(probe);

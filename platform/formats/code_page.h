@@ -14,11 +14,14 @@ namespace veltra::formats {
 // Language driver byte of a dBase header that we write: code page 936, Chinese GBK (PRC).
 constexpr std::uint8_t kLanguageDriverGbk = 0x4D;
 constexpr int kCodePageGbk = text::kGbkCodePage;
+// HP Roman-8, which has no DOS or Windows number; 1051 is IBM's.
+constexpr int kCodePageRoman8 = 1051;
 
 class CodePage {
  public:
   static CodePage Gbk() { return CodePage(kCodePageGbk); }
-  // 936 is GBK; any other number a code page known to iconv. Throws
+  // 936 is GBK, 1051 HP Roman-8; any other number a code page known to
+  // iconv as "CP<number>". Throws
   // EngineError Unsupported for one that iconv does not know.
   static CodePage ForNumber(int code_page);
   // dBase language driver byte: cp437 (0x01), cp850 (0x02), cp1252 (0x03,

@@ -106,8 +106,9 @@ std::uint32_t DBaseMemoFile::Append(std::string_view bytes) {
   return first;
 }
 
-DBaseMemoBuilder::DBaseMemoBuilder(const std::filesystem::path& dbt_path)
-    : content_(kDefaultBlockSize, '\0') {
+DBaseMemoBuilder::DBaseMemoBuilder(const std::filesystem::path& dbt_path, MemoStyle style)
+    : style_(style), content_(kDefaultBlockSize, '\0') {
+  if (style_ == MemoStyle::DBase3) return;  // a header of the next free block only
   const std::string stem = dbt_path.stem().string();
   for (std::size_t i = 0; i < stem.size() && i < 8; ++i) {
     if (static_cast<unsigned char>(stem[i]) >= 0x80) break;  // ASCII names only
@@ -119,7 +120,7 @@ DBaseMemoBuilder::DBaseMemoBuilder(const std::filesystem::path& dbt_path)
 
 std::uint32_t DBaseMemoBuilder::Add(std::string_view bytes) {
   const std::uint32_t block = BlockCount(content_.size(), kDefaultBlockSize);
-  content_ += EncodeMemo(MemoStyle::DBase4, kDefaultBlockSize, bytes);
+  content_ += EncodeMemo(style_, kDefaultBlockSize, bytes);
   return block;
 }
 

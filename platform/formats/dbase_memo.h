@@ -37,14 +37,15 @@ class DBaseMemoFile {
   std::uint32_t block_size_ = 512;
 };
 
-// A new dBase IV memo file built in memory: Add each memo, then Finish.
+// A new memo file built in memory: Add each memo, then Finish.
 class DBaseMemoBuilder {
  public:
-  explicit DBaseMemoBuilder(const std::filesystem::path& dbt_path);
+  DBaseMemoBuilder(const std::filesystem::path& dbt_path, MemoStyle style);
   std::uint32_t Add(std::string_view bytes);
   std::string Finish();
 
  private:
+  MemoStyle style_;
   std::string content_;
 };
 

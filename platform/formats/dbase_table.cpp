@@ -65,6 +65,11 @@ std::string EncodeRecord(const DbfHeader& header, const Record& record, const Co
   return bytes;
 }
 
+// Writes `records` under `header` (version, language driver and fields
+// kept as they are), the memo file in the style the version calls for.
+void WriteDBaseTable(const std::filesystem::path& path, DbfHeader header, const std::vector<Record>& records,
+                     const CodePage& code_page);
+
 class DBaseTable final : public TableFile {
  public:
   explicit DBaseTable(const std::filesystem::path& path)
@@ -88,6 +93,8 @@ class DBaseTable final : public TableFile {
   void CheckWritable() const override {
     if (header_.has_memo() && !memo_) RefuseChangeWithoutMemoFile(path_, MemoPathFor(path_));
   }
+
+  void Rewrite(const std::vector<Record>& records) override { WriteDBaseTable(path_, header_, records, code_page_); }
 
   std::vector<Record> ReadAll() override {
     std::vector<Record> records;
@@ -293,10 +300,16 @@ std::unique_ptr<TableFile> OpenDBaseTable(const std::filesystem::path& path) {
 
 void CreateDBaseTable(const std::filesystem::path& path, const FieldDefs& fields,
                       const std::vector<Record>& records, const CodePage& code_page) {
-  DbfHeader header = MakeDbfHeader(fields, path, code_page);
+  WriteDBaseTable(path, MakeDbfHeader(fields, path, code_page), records, code_page);
+}
+
+namespace {
+
+void WriteDBaseTable(const std::filesystem::path& path, DbfHeader header, const std::vector<Record>& records,
+                     const CodePage& code_page) {
   header.record_count = static_cast<std::uint32_t>(records.size());
   const std::filesystem::path memo_path = MemoPathFor(path);
-  DBaseMemoBuilder memo(memo_path);
+  DBaseMemoBuilder memo(memo_path, header.dbase3_memo() ? MemoStyle::DBase3 : MemoStyle::DBase4);
 
   std::string content = EncodeDbfHeader(header);
   content.reserve(content.size() + records.size() * header.record_length + 1);
@@ -314,5 +327,7 @@ void CreateDBaseTable(const std::filesystem::path& path, const FieldDefs& fields
     if (FindMemoFile(path)) std::filesystem::remove(memo_path, ignored);
   }
 }
+
+}  // namespace
 
 }  // namespace veltra::formats

@@ -1,8 +1,9 @@
 #pragma once
 // dBase III/IV tables (.dbf, memos in .dbt). We write code page 936 (GBK)
 // with language driver 0x4D, version 0x8B when a memo field exists (memo in
-// dBase IV style) and 0x03 otherwise; dbase_header.h gives the field
-// mapping. Deleted records (flag '*') are skipped: positions count live
+// dBase IV style) and 0x03 otherwise; a table from elsewhere keeps its own
+// version, language driver and memo style when rewritten. dbase_header.h
+// gives the field mapping. Deleted records (flag '*') are skipped: positions count live
 // records in file order, and Remove marks a record deleted in place.
 #include <filesystem>
 #include <memory>

@@ -55,27 +55,43 @@ const TypeInfo& TypeByFieldType(FieldType type) {
                        [type](const TypeInfo& t) { return t.type == type; });
 }
 
-// Code page of tables without one in the header, from the sort order byte.
-int CodePageOfSortOrder(std::uint8_t sort_order) {
-  switch (sort_order) {
-    case 0x00: return 850;
-    case 0x11:
-    case 0x40:
-    case 0x62: return 1252;
-    case kSortOrderGbk: return kCodePageGbk;
-    default: return 437;
+// The sort orders (language drivers) the format is known to use, with the
+// code page of their text. A character set that no DOS or Windows code page
+// number names (HP Roman-8) is given by the sort order alone, whatever
+// number the header holds. For each code page the first entry is the one
+// written.
+struct SortOrder {
+  std::uint8_t id;
+  const char* name;
+  int code_page;
+  bool decides_code_page;
+};
+
+constexpr std::array<SortOrder, 7> kSortOrders{{
+    {kSortOrderGbk, "", kCodePageGbk, false},
+    {0x62, "ANSIINTL", 1252, false},
+    {0xB7, "intl", 437, false},
+    {0x00, "ascii", 850, false},
+    {0x11, "ANSII850", 1252, false},
+    {0x40, "DBWINWE0", 1252, false},
+    {0x14, "ROMAN8", kCodePageRoman8, true},
+}};
+constexpr int kCodePageOfUnknownSortOrder = 437;
+
+const SortOrder* FindSortOrder(std::uint8_t id) {
+  for (const SortOrder& s : kSortOrders) {
+    if (s.id == id) return &s;
   }
+  return nullptr;
 }
 
-// The sort order byte we write with a code page; readers of level 7 take
-// the code page itself from the header.
-std::uint8_t SortOrderOfCodePage(int code_page) {
-  switch (code_page) {
-    case kCodePageGbk: return kSortOrderGbk;
-    case 1252: return 0x62;
-    case 437: return 0xB7;
-    default: return 0x00;
+// The sort order we write with a code page; readers of level 7 take the
+// code page itself from the header.
+const SortOrder& SortOrderOfCodePage(int code_page) {
+  for (const SortOrder& s : kSortOrders) {
+    if (s.code_page == code_page) return s;
   }
+  return *FindSortOrder(0x00);
 }
 
 [[noreturn]] void Corrupt(const std::filesystem::path& path, const std::string& what) {
@@ -120,6 +136,12 @@ void CheckNotEncrypted(std::string_view b, std::uint8_t version, const std::file
 
 std::size_t HeaderSizeField(std::string_view fixed_part) { return LoadLe16(fixed_part.data() + 2); }
 
+int CodePageOfTable(std::uint8_t sort_order, int code_page_field) {
+  const SortOrder* known = FindSortOrder(sort_order);
+  if (known && (known->decides_code_page || code_page_field == 0)) return known->code_page;
+  return code_page_field != 0 ? code_page_field : kCodePageOfUnknownSortOrder;
+}
+
 ParadoxHeader ParseHeader(std::string_view b, std::uint64_t file_size, const std::filesystem::path& path) {
   if (b.size() < kFixedHeaderSize) Corrupt(path, "the file is shorter than a header");
   ParadoxHeader h;
@@ -150,9 +172,9 @@ ParadoxHeader ParseHeader(std::string_view b, std::uint64_t file_size, const std
   if (h.key_field_count < 0 || h.key_field_count > field_count) Corrupt(path, "impossible key field count");
   CheckNotEncrypted(b, h.version, path);
 
-  std::uint8_t sort_order = static_cast<std::uint8_t>(b[0x29]);
-  h.code_page = h.version >= kFirstExtendedVersion ? LoadLe16(b.data() + 0x6A) : 0;
-  if (h.code_page == 0) h.code_page = CodePageOfSortOrder(sort_order);
+  h.sort_order = static_cast<std::uint8_t>(b[0x29]);
+  h.code_page_field = h.version >= kFirstExtendedVersion ? LoadLe16(b.data() + 0x6A) : 0;
+  h.code_page = CodePageOfTable(h.sort_order, h.code_page_field);
   const CodePage code_page = CodePage::ForNumber(h.code_page);
 
   const std::size_t n = static_cast<std::size_t>(field_count);
@@ -187,6 +209,12 @@ ParadoxHeader ParseHeader(std::string_view b, std::uint64_t file_size, const std
                       std::to_string(record_size) + ")");
   }
   if (h.record_size > h.block_size - 6) Corrupt(path, "a record does not fit a block");
+  // The language driver's name follows the field numbers.
+  const std::size_t sort_order_id_at = name_pos + 2 * n;
+  if (sort_order_id_at < header.size()) {
+    const std::size_t end = header.find('\0', sort_order_id_at);
+    if (end != std::string_view::npos) h.sort_order_id = header.substr(sort_order_id_at, end - sort_order_id_at);
+  }
   return h;
 }
 
@@ -221,7 +249,10 @@ ParadoxHeader NewHeader(const FieldDefs& fields, int code_page) {
     throw EngineError(EngineError::Kind::InvalidValue, "a Paradox table has 1 to 255 fields");
   }
   ParadoxHeader h;
-  h.code_page = code_page;
+  h.code_page = h.code_page_field = code_page;
+  const SortOrder& sort_order = SortOrderOfCodePage(code_page);
+  h.sort_order = sort_order.id;
+  h.sort_order_id = sort_order.name;
   const CodePage encoding = CodePage::ForNumber(code_page);
   for (std::size_t i = 0; i < fields.size(); ++i) {
     const std::string& name = fields[i].name;
@@ -267,24 +298,26 @@ std::string SerializeHeader(ParadoxHeader& h) {
     vars += static_cast<char>(TypeByFieldType(f.def.type).code);
     vars += static_cast<char>(f.size_byte);
   }
-  vars.append(4 + 4 * n + TableNameLength(kVersion7), '\0');
+  vars.append(4 + 4 * n + TableNameLength(h.version), '\0');
   const CodePage encoding = CodePage::ForNumber(h.code_page);
   for (const ParadoxField& f : h.fields) {
     vars += encoding.Encode(f.def.name);
     vars += '\0';
   }
-  const std::size_t field_numbers_at = kExtendedHeaderEnd + vars.size();
+  const std::size_t variable_part_at = VariablePartStart(h.version);
+  const std::size_t field_numbers_at = variable_part_at + vars.size();
   for (std::size_t i = 0; i < n; ++i) {
     char number[2];
     StoreLe16(number, static_cast<std::uint16_t>(i + 1));
     vars.append(number, 2);
   }
-  const std::size_t sort_order_id_at = kExtendedHeaderEnd + vars.size();
-  vars += '\0';  // no language driver name is known for code page 936
-  const std::size_t real_size = kExtendedHeaderEnd + vars.size();
+  const std::size_t sort_order_id_at = variable_part_at + vars.size();
+  vars += h.sort_order_id;  // none is known for code page 936
+  vars += '\0';
+  const std::size_t real_size = variable_part_at + vars.size();
   h.header_size = static_cast<int>((real_size + kHeaderUnit - 1) / kHeaderUnit * kHeaderUnit);
-  h.version = kVersion7;
   h.file_type = kFileTypeUnkeyed;
+  const bool extended = h.version >= kFirstExtendedVersion;
 
   std::string out(static_cast<std::size_t>(h.header_size), '\0');
   char* p = out.data();
@@ -294,24 +327,27 @@ std::string SerializeHeader(ParadoxHeader& h) {
   p[0x05] = static_cast<char>(h.block_size / 1024);
   StoreLe16(p + 0x12, 1);
   StoreLe16(p + 0x21, static_cast<std::uint16_t>(n));
-  StoreLe32(p + 0x25, kNoEncryptionV4);
-  p[0x29] = static_cast<char>(SortOrderOfCodePage(h.code_page));
+  // Level 3 marks an unencrypted table with 0 here, later levels at 0x5C.
+  StoreLe32(p + 0x25, extended ? kNoEncryptionV4 : 0);
+  p[0x29] = static_cast<char>(h.sort_order);
   p[0x2D] = 1;
   p[0x2E] = 1;
-  p[0x39] = static_cast<char>(kVersion7);
+  p[0x39] = static_cast<char>(h.version);
   p[0x3E] = 0x1F;
   p[0x3F] = 0x0F;
   StoreLe16(p + 0x51, static_cast<std::uint16_t>(real_size));
-  p[0x56] = 0x20;
-  StoreLe16(p + 0x58, 0x0100 | kVersion7);
-  StoreLe16(p + 0x5A, 0x0100 | kVersion7);
-  StoreLe16(p + 0x64, static_cast<std::uint16_t>(n + 1));
-  StoreLe16(p + 0x66, static_cast<std::uint16_t>(field_numbers_at - kFixedHeaderSize));
-  StoreLe16(p + 0x6A, static_cast<std::uint16_t>(h.code_page));
-  p[0x6C] = 1;
-  p[0x6D] = 1;
-  StoreLe16(p + 0x6E, static_cast<std::uint16_t>(sort_order_id_at - kFixedHeaderSize));
-  std::memcpy(p + kExtendedHeaderEnd, vars.data(), vars.size());
+  if (extended) {
+    p[0x56] = 0x20;
+    StoreLe16(p + 0x58, static_cast<std::uint16_t>(0x0100 | h.version));
+    StoreLe16(p + 0x5A, static_cast<std::uint16_t>(0x0100 | h.version));
+    StoreLe16(p + 0x64, static_cast<std::uint16_t>(n + 1));
+    StoreLe16(p + 0x66, static_cast<std::uint16_t>(field_numbers_at - kFixedHeaderSize));
+    StoreLe16(p + 0x6A, static_cast<std::uint16_t>(h.code_page_field));
+    p[0x6C] = 1;
+    p[0x6D] = 1;
+    StoreLe16(p + 0x6E, static_cast<std::uint16_t>(sort_order_id_at - kFixedHeaderSize));
+  }
+  std::memcpy(p + variable_part_at, vars.data(), vars.size());
   StoreCounts(h, p);
   return out;
 }

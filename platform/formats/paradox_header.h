@@ -1,8 +1,8 @@
 #pragma once
 // The header of a Paradox data file (.db): fixed part, extended part of
 // level 4 and later, field descriptors and names. Parsing checks every
-// offset and count against the bytes at hand; serialising produces the
-// level 7 unkeyed layout that every Paradox reader opens.
+// offset and count against the bytes at hand; serialising produces an
+// unkeyed table of the header's level (7 for every table we create).
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -40,12 +40,20 @@ struct ParadoxHeader {
   int key_field_count = 0;
   std::uint8_t version = kVersion7;
   std::uint32_t auto_increment = 0;  // last value handed out by a + field
-  int code_page = kCodePageGbk;
+  int code_page = kCodePageGbk;       // of the text, as read
+  // As the file holds them, kept when it is rewritten.
+  int code_page_field = kCodePageGbk;  // 0x6A of level 4 and later; 0: none
+  std::uint8_t sort_order = 0;
+  std::string sort_order_id;  // the language driver's name, in the header's bytes
   std::vector<ParadoxField> fields;
 };
 
 // Bytes of the fixed part needed to learn the full header size.
 std::size_t HeaderSizeField(std::string_view fixed_part);
+
+// The code page of a table's text from its sort order byte and the code
+// page its header holds (0: none, as in level 3).
+int CodePageOfTable(std::uint8_t sort_order, int code_page_field);
 
 // Parses `bytes` (at least the whole header). Text of field names is decoded
 // in the table's code page. Throws EngineError FileFormat naming `path`, and
@@ -62,7 +70,8 @@ ParadoxField DescribeField(const FieldDef& def);
 // in `code_page` (936 for every table we create).
 ParadoxHeader NewHeader(const FieldDefs& fields, int code_page = kCodePageGbk);
 
-// The full header bytes (header_size of them, which this sets).
+// The full header bytes of an unkeyed table of the header's level, sort
+// order and code page (header_size of them, which this sets).
 std::string SerializeHeader(ParadoxHeader& header);
 
 // Rewrites the counts of the fixed part (records, blocks, auto-increment)

@@ -1,6 +1,7 @@
 #include "platform/formats/paradox_memo.h"
 
 #include <cstring>
+#include <utility>
 
 #include "platform/formats/paradox_codec.h"
 #include "platform/types/error.h"
@@ -49,49 +50,142 @@ std::string NewMemoFileHeader() {
   return h;
 }
 
-MemoReader::MemoReader(std::filesystem::path path, std::string content)
-    : path_(std::move(path)), content_(std::move(content)) {}
-
-std::string MemoReader::Read(const BlobTail& tail, bool graphic) const {
-  const auto corrupt = [&](const std::string& what) -> std::string {
-    throw EngineError(EngineError::Kind::FileFormat,
-                      path_.string() + " is not a valid memo file: a value at offset " +
-                          std::to_string(tail.location & ~kLargeIndex) + " " + what);
-  };
-  const std::size_t block = tail.location & ~kLargeIndex;
+std::optional<std::string> ValueInBlock(std::string_view b, const BlobTail& tail, bool graphic, std::string& why) {
   const std::size_t index = tail.location & kLargeIndex;
-  if (block == 0 || block % kMemoUnit != 0 || block + kMemoUnit > content_.size()) {
-    return corrupt("lies outside the file");
-  }
-  const char* b = content_.data() + block;
   const std::size_t length = tail.length;
-  if (index == kLargeIndex) {
-    if (b[0] != 2) return corrupt("is not in a single-value block");
-    const std::size_t span = LoadLe16(b + 1) * kMemoUnit;
-    const std::size_t skip = graphic ? kLargeHeader + kGraphicExtra : kLargeHeader;
-    if (LoadLe32(b + 3) != tail.length || length < skip - kLargeHeader ||
-        kLargeHeader + length > span || block + span > content_.size()) {
-      return corrupt("has a length that its block does not hold");
-    }
-    return std::string(b + skip, length - (skip - kLargeHeader));
+  if (b.size() < kMemoUnit) {
+    why = "lies outside the file";
+    return std::nullopt;
   }
-  if (b[0] != 3 || index >= kEntries) return corrupt("is not in a shared block");
-  const char* entry = b + kEntriesAt + kEntrySize * index;
+  if (index == kLargeIndex) {
+    if (b[0] != 2) {
+      why = "is not in a single-value block";
+      return std::nullopt;
+    }
+    const std::size_t span = LoadLe16(b.data() + 1) * kMemoUnit;
+    const std::size_t skip = graphic ? kLargeHeader + kGraphicExtra : kLargeHeader;
+    if (LoadLe32(b.data() + 3) != tail.length || length < skip - kLargeHeader || kLargeHeader + length > span ||
+        span > b.size()) {
+      why = "has a length that its block does not hold";
+      return std::nullopt;
+    }
+    return std::string(b.substr(skip, length - (skip - kLargeHeader)));
+  }
+  if (b[0] != 3 || index >= kEntries) {
+    why = "is not in a shared block";
+    return std::nullopt;
+  }
+  const char* entry = b.data() + kEntriesAt + kEntrySize * index;
   const std::size_t data_at = static_cast<unsigned char>(entry[0]) * kChunk;
   const std::size_t chunks = static_cast<unsigned char>(entry[1]);
   const std::size_t last = static_cast<unsigned char>(entry[4]);
   if (chunks == 0 || last == 0 || last > kChunk || (chunks - 1) * kChunk + last != length ||
       data_at < kSmallDataAt || data_at + length > kMemoUnit) {
-    return corrupt("has an entry that does not match its length");
+    why = "has an entry that does not match its length";
+    return std::nullopt;
   }
-  return std::string(b + data_at, length);
+  return std::string(b.substr(data_at, length));
 }
 
-MemoWriter::MemoWriter(std::uint64_t file_size, Sink sink)
-    : end_(RoundUp(file_size, kMemoUnit)), sink_(std::move(sink)) {}
+MemoReader::MemoReader(std::filesystem::path path, std::string content)
+    : path_(std::move(path)), content_(std::move(content)) {}
+
+std::string MemoReader::Read(const BlobTail& tail, bool graphic) const {
+  const std::size_t block = tail.location & ~kLargeIndex;
+  std::string why = "lies outside the file";
+  std::optional<std::string> value;
+  if (block != 0 && block % kMemoUnit == 0 && block < content_.size()) {
+    value = ValueInBlock(std::string_view(content_).substr(block), tail, graphic, why);
+  }
+  if (!value) {
+    throw EngineError(EngineError::Kind::FileFormat, path_.string() + " is not a valid memo file: a value at offset " +
+                                                         std::to_string(block) + " " + why);
+  }
+  return std::move(*value);
+}
+
+MemoWriter::MemoWriter(std::uint64_t file_size, Sink sink, Fetch fetch)
+    : end_(RoundUp(file_size, kMemoUnit)), sink_(std::move(sink)), fetch_(std::move(fetch)) {}
 
 BlobTail MemoWriter::Store(std::string_view value) {
   return value.size() > kLargeThreshold ? StoreLarge(value) : StoreSmall(value);
+}
+
+bool MemoWriter::Holds(const BlobTail& tail, std::string_view value) const {
+  const std::uint64_t block = tail.location & ~kLargeIndex;
+  if (!fetch_ || block == 0 || block % kMemoUnit != 0 || tail.length != value.size()) return false;
+  const bool large = (tail.location & kLargeIndex) == kLargeIndex;
+  const std::size_t span = large ? RoundUp(kLargeHeader + value.size(), kMemoUnit) : kMemoUnit;
+  std::string why;
+  const std::optional<std::string> stored = ValueInBlock(fetch_(block, span), tail, false, why);
+  return stored && *stored == value;
+}
+
+void MemoWriter::TakeOver(std::string_view content, const std::vector<BlobTail>& live) {
+  blocks_.clear();
+  free_.clear();
+  reusing_ = false;
+  for (std::uint64_t at = kMemoUnit; at < content.size();) {
+    const auto type = static_cast<unsigned char>(content[at]);
+    const std::size_t units = at + 3 <= content.size() ? LoadLe16(content.data() + at + 1) : 0;
+    if (type < 2 || type > 4 || units == 0 || (type == 3 && units != 1)) return;
+    blocks_[at] = {units, 0};
+    at += units * kMemoUnit;
+  }
+  for (const BlobTail& tail : live) {
+    const auto found = blocks_.find(tail.location & ~kLargeIndex);
+    if (found == blocks_.end()) {
+      blocks_.clear();
+      return;  // a value outside the blocks as walked: their chain cannot be trusted
+    }
+    ++found->second.users;
+  }
+  for (const auto& [at, block] : blocks_) {
+    if (block.users == 0) free_.insert(at);
+  }
+  open_block_ = 0;
+  reusing_ = true;
+}
+
+void MemoWriter::Release(const BlobTail& tail) {
+  if (!reusing_) return;
+  const auto found = blocks_.find(tail.location & ~kLargeIndex);
+  if (found == blocks_.end() || found->second.users == 0) return;
+  --found->second.users;
+  FreeIfUnused(found->first);
+}
+
+void MemoWriter::Use(std::uint64_t block) {
+  if (reusing_) ++blocks_[block].users;
+}
+
+void MemoWriter::FreeIfUnused(std::uint64_t block) {
+  if (block != open_block_ && blocks_[block].users == 0) free_.insert(block);
+}
+
+std::uint64_t MemoWriter::Place(std::size_t units) {
+  for (auto it = free_.begin(); reusing_ && it != free_.end(); ++it) {
+    const std::uint64_t at = *it;
+    const std::size_t free_units = blocks_[at].units;
+    if (free_units < units) continue;
+    free_.erase(it);
+    blocks_[at] = {units, 0};
+    if (free_units > units) {
+      // The rest stays a free block of its own, so the blocks still chain.
+      const std::uint64_t rest = at + units * kMemoUnit;
+      std::string head(3, '\0');
+      head[0] = 4;
+      StoreLe16(head.data() + 1, static_cast<std::uint16_t>(free_units - units));
+      sink_(rest, head);
+      blocks_[rest] = {free_units - units, 0};
+      free_.insert(rest);
+    }
+    return at;
+  }
+  const std::uint64_t at = end_;
+  end_ += units * kMemoUnit;
+  if (reusing_) blocks_[at] = {units, 0};
+  return at;
 }
 
 BlobTail MemoWriter::StoreLarge(std::string_view value) {
@@ -102,9 +196,9 @@ BlobTail MemoWriter::StoreLarge(std::string_view value) {
   StoreLe32(block.data() + 3, static_cast<std::uint32_t>(value.size()));
   StoreLe16(block.data() + 7, kModification);
   std::memcpy(block.data() + kLargeHeader, value.data(), value.size());
-  const std::uint64_t at = end_;
+  const std::uint64_t at = Place(units);
   sink_(at, block);
-  end_ += block.size();
+  Use(at);
   return {static_cast<std::uint32_t>(at | kLargeIndex), static_cast<std::uint32_t>(value.size()), kModification};
 }
 
@@ -113,10 +207,11 @@ BlobTail MemoWriter::StoreSmall(std::string_view value) {
   std::string entry(kEntrySize, '\0');
   const bool fits = open_block_ != 0 && next_entry_ >= 0 && next_data_ + space <= kMemoUnit;
   if (!fits) {
-    open_block_ = end_;
+    const std::uint64_t full = std::exchange(open_block_, 0);
+    if (reusing_ && full != 0) FreeIfUnused(full);
+    open_block_ = Place(1);
     next_entry_ = kEntries - 1;
     next_data_ = kSmallDataAt;
-    end_ += kMemoUnit;
   }
   entry[0] = static_cast<char>(next_data_ / kChunk);
   entry[1] = static_cast<char>(space / kChunk);
@@ -134,6 +229,7 @@ BlobTail MemoWriter::StoreSmall(std::string_view value) {
     std::memcpy(block.data() + entry_at, entry.data(), entry.size());
     sink_(open_block_, block);
   }
+  Use(open_block_);
   const BlobTail tail{static_cast<std::uint32_t>(open_block_ | static_cast<std::uint64_t>(next_entry_)),
                       static_cast<std::uint32_t>(value.size()), kModification};
   --next_entry_;

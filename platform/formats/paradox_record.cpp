@@ -52,6 +52,7 @@ bool KindFits(FieldType type, const Value& v) {
 RecordCodec::RecordCodec(const std::vector<ParadoxField>& fields, int code_page, std::filesystem::path path)
     : fields_(fields), code_page_(CodePage::ForNumber(code_page)), path_(std::move(path)) {
   for (const ParadoxField& f : fields_) {
+    if (IsBlobType(f.def.type)) blob_fields_.push_back(offsets_.size());
     offsets_.push_back(record_size_);
     record_size_ += static_cast<std::size_t>(f.width);
   }
@@ -144,7 +145,7 @@ Value RecordCodec::DecodeField(const ParadoxField& f, const char* p, const MemoS
   return Value::FromBytes(std::move(data));
 }
 
-std::string RecordCodec::Encode(const Record& record, const MemoSink& memos) const {
+std::string RecordCodec::Encode(const Record& record, const MemoSink& memos, const char* previous) const {
   CheckRecordWidth(path_, record, fields_.size());
   std::string bytes(record_size_, '\0');
   std::vector<std::pair<std::size_t, std::string>> blobs;
@@ -171,10 +172,25 @@ std::string RecordCodec::Encode(const Record& record, const MemoSink& memos) con
     const std::size_t leader = static_cast<std::size_t>(f.width - kBlobTailSize);
     std::memcpy(p, blob.data(), std::min(leader, blob.size()));
     BlobTail tail{0, static_cast<std::uint32_t>(blob.size()), 0};
-    if (blob.size() > leader) tail = memos().Store(blob);
+    if (blob.size() > leader) {
+      const char* before = previous ? previous + offsets_[i] : nullptr;
+      const bool unchanged = before && std::memcmp(before, p, leader) == 0 &&
+                             memos().Holds(LoadBlobTail(before + leader), blob);
+      tail = unchanged ? LoadBlobTail(before + leader) : memos().Store(blob);
+    }
     StoreBlobTail(tail, p + leader);
   }
   return bytes;
+}
+
+std::vector<BlobTail> RecordCodec::MemoTails(const char* bytes) const {
+  std::vector<BlobTail> tails;
+  for (std::size_t i : blob_fields_) {
+    const int leader = fields_[i].width - kBlobTailSize;
+    const BlobTail tail = LoadBlobTail(bytes + offsets_[i] + leader);
+    if (tail.length > static_cast<std::uint32_t>(leader)) tails.push_back(tail);
+  }
+  return tails;
 }
 
 void RecordCodec::Check(const Record& record) const {

@@ -26,11 +26,17 @@ class RecordCodec {
   Record Decode(const char* bytes, std::size_t record_number, const MemoSource& memos) const;
 
   // Checks and encodes every value before any memo is stored, so a refused
-  // record leaves nothing behind. Text is written in the table's code page. Throws
-  // EngineError TypeMismatch or InvalidValue naming the field and file.
-  std::string Encode(const Record& record, const MemoSink& memos) const;
+  // record leaves nothing behind. Text is written in the table's code page.
+  // A memo or blob that `previous` (the bytes the record replaces) already
+  // holds keeps its place in the memo file. Throws EngineError TypeMismatch
+  // or InvalidValue naming the field and file.
+  std::string Encode(const Record& record, const MemoSink& memos, const char* previous = nullptr) const;
   // Refuses what Encode would refuse, storing nothing.
   void Check(const Record& record) const;
+
+  // Where the values of a record's bytes that live in the memo file are.
+  std::vector<BlobTail> MemoTails(const char* bytes) const;
+  bool has_memo_fields() const { return !blob_fields_.empty(); }
 
   // Largest value of the + fields of `record` (0 when none).
   std::uint32_t MaxAutoIncrement(const Record& record) const;
@@ -41,6 +47,7 @@ class RecordCodec {
 
   std::vector<ParadoxField> fields_;
   std::vector<std::size_t> offsets_;
+  std::vector<std::size_t> blob_fields_;  // indexes of the memo and blob fields
   std::size_t record_size_ = 0;
   CodePage code_page_;
   std::filesystem::path path_;

@@ -49,6 +49,34 @@ std::optional<std::filesystem::path> FindCompanion(const std::filesystem::path& 
   return std::nullopt;
 }
 
+// The index files of a table: .px (primary), .Xnn/.Ynn and .XGn/.YGn
+// (secondary), whatever the case. The .val beside them holds validity
+// checks, not index data, and is left alone.
+bool IsIndexExtension(std::string ext) {
+  ext = text::ToAsciiLower(ext);
+  const auto is_hex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); };
+  if (ext == ".px") return true;
+  if (ext.size() < 3 || (ext[1] != 'x' && ext[1] != 'y')) return false;
+  if (ext.size() == 4 && is_hex(ext[2]) && is_hex(ext[3])) return true;
+  return ext.size() >= 4 && ext[2] == 'g' &&
+         std::all_of(ext.begin() + 3, ext.end(), [&](char c) { return is_hex(c); });
+}
+
+// Once the records are rewritten, index files no longer match them.
+void RemoveIndexCompanions(const std::filesystem::path& table) {
+  const std::filesystem::path folder = table.has_parent_path() ? table.parent_path() : ".";
+  std::vector<std::filesystem::path> stale;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    const std::filesystem::path& p = entry.path();
+    if (text::EqualsIgnoreAsciiCase(p.stem().string(), table.stem().string()) &&
+        IsIndexExtension(p.extension().string())) {
+      stale.push_back(p);
+    }
+  }
+  for (const auto& p : stale) std::filesystem::remove(p, ec);
+}
+
 std::filesystem::path MemoPathFor(const std::filesystem::path& table) {
   if (auto found = FindCompanion(table, ".mb")) return *found;
   const std::string ext = table.extension().string();
@@ -78,6 +106,10 @@ std::string Le16(int v) {
   return bytes;
 }
 
+// Writes `records` as an unkeyed table with the layout of `header` (level,
+// block size, sort order, code page, last counter value).
+void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, const std::vector<Record>& records);
+
 class ParadoxTable final : public TableFile {
  public:
   explicit ParadoxTable(std::filesystem::path path) : path_(std::move(path)) { Load(); }
@@ -89,8 +121,15 @@ class ParadoxTable final : public TableFile {
   std::size_t record_count() const override { return record_count_; }
   CodePage code_page() const override { return CodePage::ForNumber(header_.code_page); }
   void CheckWritable() const override;
+  // Level 3 keeps a modification count where later levels keep the counter.
+  std::int64_t last_counter_value() const override {
+    const bool counted = std::any_of(fields_.begin(), fields_.end(),
+                                     [](const FieldDef& f) { return f.type == FieldType::AutoInc; });
+    return counted ? header_.auto_increment : 0;
+  }
 
   std::vector<Record> ReadAll() override;
+  void Rewrite(const std::vector<Record>& records) override { WriteParadoxTable(path_, header_, records); }
   void Append(const Record& record) override;
   void Overwrite(std::size_t position, const Record& record) override;
   void Remove(std::size_t position) override;
@@ -121,7 +160,15 @@ class ParadoxTable final : public TableFile {
   std::vector<std::size_t> SplitForReaders() const;
   // `about_to_write`, when given, is refused before a keyed table is rewritten.
   void EnsureWritable(const Record* about_to_write = nullptr);
-  std::string Encode(const Record& record);
+  // `previous`: the bytes of the record this one replaces, whose memos
+  // keep their place when unchanged.
+  std::string Encode(const Record& record, const char* previous = nullptr);
+  paradox::MemoWriter& MemoWriterForChanges();
+  // Where the memos of every record are, as the file holds them now.
+  std::vector<paradox::BlobTail> LiveMemoTails();
+  // The record of these bytes is gone or points elsewhere now, except
+  // where `kept` points.
+  void ReleaseMemos(const char* bytes, const std::vector<paradox::BlobTail>& kept = {});
   std::uint64_t BlockOffset(int number) const {
     return static_cast<std::uint64_t>(header_.header_size) +
            static_cast<std::uint64_t>(number - 1) * static_cast<std::uint64_t>(header_.block_size);
@@ -144,6 +191,7 @@ class ParadoxTable final : public TableFile {
   std::filesystem::path path_;
   std::optional<std::filesystem::path> memo_path_;
   bool memo_file_missing_ = false;
+  std::string damage_;  // what is missing of a table that is read but not changed
   ParadoxHeader header_;
   std::string fixed_header_;  // the file's first bytes, counts kept current
   FieldDefs fields_;
@@ -190,18 +238,29 @@ void ParadoxTable::WalkBlocks(const RandomAccessFile& file) {
   chain_.clear();
   first_valid_ = 0;
   record_count_ = 0;
+  damage_.clear();
   int highest = 0;
   for (int number = header_.first_block; number != 0;) {
-    if (static_cast<std::uint64_t>(number) > blocks_in_file) {
+    const bool whole = static_cast<std::uint64_t>(number) <= blocks_in_file;
+    if (!whole && BlockOffset(number) + kBlockHeaderSize > size) {
       Corrupt(path_, "block " + std::to_string(number) + " lies past the end of the file");
     }
     if (seen[static_cast<std::size_t>(number)]) Corrupt(path_, "the block chain loops at block " + std::to_string(number));
     seen[static_cast<std::size_t>(number)] = true;
     const std::string head = file.ReadAt(BlockOffset(number), kBlockHeaderSize);
     const int last_offset = static_cast<std::int16_t>(paradox::LoadLe16(head.data() + 4));
-    const int count = last_offset / header_.record_size + 1;
+    int count = last_offset / header_.record_size + 1;
     if (last_offset < -header_.record_size || last_offset % header_.record_size != 0 || count > per_block) {
       Corrupt(path_, "block " + std::to_string(number) + " has an impossible record count");
+    }
+    if (!whole) {
+      // A file cut inside its last block: the records wholly present are read.
+      const std::uint64_t present = (size - BlockOffset(number) - kBlockHeaderSize) / header_.record_size;
+      damage_ = "第" + std::to_string(number) + "块只有一部分在文件里";
+      if (present < static_cast<std::uint64_t>(count)) {
+        damage_ += "，缺了" + std::to_string(count - static_cast<int>(present)) + "条记录";
+        count = static_cast<int>(present);
+      }
     }
     chain_.push_back({number, count});
     record_count_ += static_cast<std::size_t>(count);
@@ -302,32 +361,71 @@ void ParadoxTable::CheckWritable() const {
     }
   }
   if (memo_file_missing_) RefuseChangeWithoutMemoFile(path_, MemoPathFor(path_));
+  if (!damage_.empty()) RefuseChangeToDamagedTable(path_, damage_);
 }
 
 void ParadoxTable::EnsureWritable(const Record* about_to_write) {
   CheckWritable();
   if (header_.file_type != paradox::kFileTypeUnkeyed) {
     if (about_to_write) codec_->Check(*about_to_write);
-    CreateParadoxTable(path_, fields_, ReadAll(), header_.code_page);
+    Rewrite(ReadAll());
     Load();
   }
   if (!file_) file_ = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadWrite);
 }
 
-std::string ParadoxTable::Encode(const Record& record) {
-  return codec_->Encode(record, [this]() -> paradox::MemoWriter& {
-    if (!memo_writer_) {
-      if (!memo_path_) {
-        memo_path_ = MemoPathFor(path_);
-        WriteFileAtomically(*memo_path_, paradox::NewMemoFileHeader());
-      }
-      memo_file_ = std::make_unique<RandomAccessFile>(*memo_path_, RandomAccessFile::Mode::ReadWrite);
-      if (journal_.active()) journal_.Track(*memo_file_);
-      memo_writer_ = std::make_unique<paradox::MemoWriter>(
-          memo_file_->Size(), [this](std::uint64_t at, std::string_view bytes) { memo_file_->WriteAt(at, bytes); });
+std::string ParadoxTable::Encode(const Record& record, const char* previous) {
+  return codec_->Encode(record, [this]() -> paradox::MemoWriter& { return MemoWriterForChanges(); }, previous);
+}
+
+// Opened for the first value that goes to the .mb. The blocks no record
+// points to then take the new values, so that rewritten memos do not make
+// the file grow without end.
+paradox::MemoWriter& ParadoxTable::MemoWriterForChanges() {
+  if (memo_writer_) return *memo_writer_;
+  const bool existed = memo_path_.has_value();
+  if (!existed) {
+    memo_path_ = MemoPathFor(path_);
+    WriteFileAtomically(*memo_path_, paradox::NewMemoFileHeader());
+  }
+  memo_file_ = std::make_unique<RandomAccessFile>(*memo_path_, RandomAccessFile::Mode::ReadWrite);
+  if (journal_.active()) journal_.Track(*memo_file_);
+  memo_writer_ = std::make_unique<paradox::MemoWriter>(
+      memo_file_->Size(), [this](std::uint64_t at, std::string_view bytes) { memo_file_->WriteAt(at, bytes); },
+      [this](std::uint64_t at, std::size_t length) {
+        const std::uint64_t size = memo_file_->Size();
+        if (at >= size) return std::string();
+        return memo_file_->ReadAt(at, static_cast<std::size_t>(std::min<std::uint64_t>(length, size - at)));
+      });
+  if (existed) memo_writer_->TakeOver(ReadWholeFile(*memo_path_), LiveMemoTails());
+  return *memo_writer_;
+}
+
+std::vector<paradox::BlobTail> ParadoxTable::LiveMemoTails() {
+  FlushGroupBlock();
+  std::vector<paradox::BlobTail> tails;
+  const auto record_size = static_cast<std::size_t>(header_.record_size);
+  std::string data;
+  for (const Block& block : chain_) {
+    if (block.count == 0) continue;
+    file_->ReadAt(BlockOffset(block.number) + kBlockHeaderSize, static_cast<std::size_t>(block.count) * record_size,
+                  data);
+    for (int slot = 0; slot < block.count; ++slot) {
+      const std::vector<paradox::BlobTail> found =
+          codec_->MemoTails(data.data() + static_cast<std::size_t>(slot) * record_size);
+      tails.insert(tails.end(), found.begin(), found.end());
     }
-    return *memo_writer_;
-  });
+  }
+  return tails;
+}
+
+void ParadoxTable::ReleaseMemos(const char* bytes, const std::vector<paradox::BlobTail>& kept) {
+  if (!memo_writer_) return;  // the writer learns the file as it then is
+  for (const paradox::BlobTail& tail : codec_->MemoTails(bytes)) {
+    const bool still = std::any_of(kept.begin(), kept.end(),
+                                   [&](const paradox::BlobTail& k) { return k.location == tail.location; });
+    if (!still) memo_writer_->Release(tail);
+  }
 }
 
 std::pair<std::size_t, int> ParadoxTable::Locate(std::size_t position, std::string_view action) {
@@ -418,13 +516,20 @@ void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
   Locate(position, "overwrite");  // refuse a bad position before any rewrite
   EnsureWritable(&record);
   const auto [index, slot] = Locate(position, "overwrite");
-  const std::string bytes = Encode(record);
-  const std::size_t at = kBlockHeaderSize + static_cast<std::size_t>(slot) * static_cast<std::size_t>(header_.record_size);
+  const auto record_size = static_cast<std::size_t>(header_.record_size);
+  const std::size_t at = kBlockHeaderSize + static_cast<std::size_t>(slot) * record_size;
+  std::string previous;
+  if (codec_->has_memo_fields()) {
+    previous = journal_.active() ? std::string(GroupBlock(chain_[index].number) + at, record_size)
+                                 : file_->ReadAt(BlockOffset(chain_[index].number) + at, record_size);
+  }
+  const std::string bytes = Encode(record, previous.empty() ? nullptr : previous.data());
   if (journal_.active()) {
     std::memcpy(GroupBlock(chain_[index].number) + at, bytes.data(), bytes.size());
   } else {
     file_->WriteAt(BlockOffset(chain_[index].number) + at, bytes);
   }
+  if (!previous.empty()) ReleaseMemos(previous.data(), codec_->MemoTails(bytes.data()));
   const std::uint32_t auto_increment = codec_->MaxAutoIncrement(record);
   if (auto_increment > header_.auto_increment) {
     header_.auto_increment = auto_increment;
@@ -442,6 +547,8 @@ void ParadoxTable::Remove(std::size_t position) {
     // Empty the block first, then take it out of the chain: a reader cut
     // in between walks through an empty block.
     FlushGroupBlock();
+    const std::string removed =
+        memo_writer_ ? file_->ReadAt(BlockOffset(block.number) + kBlockHeaderSize, record_size) : std::string();
     block.count = 0;
     WriteRecordCount(block);
     PositionsChangedFrom(index);
@@ -450,6 +557,7 @@ void ParadoxTable::Remove(std::size_t position) {
     if (prev != 0) file_->WriteAt(BlockOffset(prev), Le16(next));
     if (next != 0) file_->WriteAt(BlockOffset(next) + 2, Le16(prev));
     chain_.erase(chain_.begin() + static_cast<std::ptrdiff_t>(index));
+    if (!removed.empty()) ReleaseMemos(removed.data());
   } else {
     // The records close up and the count drops in one write.
     const std::uint64_t at = BlockOffset(block.number);
@@ -462,6 +570,7 @@ void ParadoxTable::Remove(std::size_t position) {
       head = bytes.data();
     }
     char* records = head + kBlockHeaderSize;
+    const std::string removed(records + static_cast<std::size_t>(slot) * record_size, record_size);
     std::memmove(records + static_cast<std::size_t>(slot) * record_size,
                  records + static_cast<std::size_t>(slot + 1) * record_size,
                  static_cast<std::size_t>(block.count - slot - 1) * record_size);
@@ -470,6 +579,7 @@ void ParadoxTable::Remove(std::size_t position) {
     PositionsChangedFrom(index + 1);
     paradox::StoreLe16(head + 4, static_cast<std::uint16_t>((block.count - 1) * header_.record_size));
     if (!journal_.active()) file_->WriteAt(at, bytes);
+    ReleaseMemos(removed.data());
   }
   --record_count_;
   WriteCounts();
@@ -566,9 +676,15 @@ std::unique_ptr<TableFile> OpenParadoxTable(const std::filesystem::path& path) {
 
 void CreateParadoxTable(const std::filesystem::path& path, const FieldDefs& fields,
                         const std::vector<Record>& records, int code_page) {
-  ParadoxHeader header = paradox::NewHeader(fields, code_page);
-  const RecordCodec codec(header.fields, code_page, path);
-  const bool has_memo_file = HasBlobField(fields);
+  WriteParadoxTable(path, paradox::NewHeader(fields, code_page), records);
+}
+
+namespace {
+
+void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, const std::vector<Record>& records) {
+  const RecordCodec codec(header.fields, header.code_page, path);
+  const bool has_memo_file = std::any_of(header.fields.begin(), header.fields.end(),
+                                         [](const paradox::ParadoxField& f) { return IsBlobType(f.def.type); });
   std::string memo_image = has_memo_file ? paradox::NewMemoFileHeader() : std::string();
   std::optional<paradox::MemoWriter> memos;
   const RecordCodec::MemoSink memo_sink = [&]() -> paradox::MemoWriter& {
@@ -610,8 +726,9 @@ void CreateParadoxTable(const std::filesystem::path& path, const FieldDefs& fiel
   } else {
     WriteFileAtomically(path, image);
   }
-  // A primary index left from an earlier keyed table would no longer match.
-  if (const auto stale_index = FindCompanion(path, ".px")) std::filesystem::remove(*stale_index);
+  RemoveIndexCompanions(path);
 }
+
+}  // namespace
 
 }  // namespace veltra::formats

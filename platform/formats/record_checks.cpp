@@ -19,6 +19,11 @@ void RefuseChangeWithoutMemoFile(const std::filesystem::path& table, const std::
                                                        "不存在：备注字段读不出，表只能查看，不能修改");
 }
 
+void RefuseChangeToDamagedTable(const std::filesystem::path& table, const std::string& what) {
+  throw EngineError(EngineError::Kind::FileFormat,
+                    "表" + table.string() + "已损坏（" + what + "）：表只能查看，不能修改");
+}
+
 void RefuseValue(const std::filesystem::path& table, const std::string& field, const std::string& value,
                  const std::string& why) {
   throw EngineError(EngineError::Kind::InvalidValue,

@@ -15,6 +15,10 @@ void CheckRecordWidth(const std::filesystem::path& file, const Record& record, s
 // as blank, and a change could lose them. Throws FileFormat naming both files.
 [[noreturn]] void RefuseChangeWithoutMemoFile(const std::filesystem::path& table, const std::filesystem::path& memo);
 
+// A table of which some part is missing (`what`) is only read: a change
+// could lose what is left of it. Throws FileFormat naming the table.
+[[noreturn]] void RefuseChangeToDamagedTable(const std::filesystem::path& table, const std::string& what);
+
 // InvalidValue for `value` of `field` that the table cannot store, `why`
 // saying why in the user's words; the message names table and field.
 [[noreturn]] void RefuseValue(const std::filesystem::path& table, const std::string& field, const std::string& value,

@@ -7,6 +7,7 @@
 // header counts true, so a killed process leaves a readable file holding
 // every completed write.
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -40,8 +41,17 @@ class TableFile {
   // whose .mb is missing, fields that are only read).
   virtual void CheckWritable() const {}
 
+  // The last value a counter (auto-increment) field handed out, as the file
+  // keeps it even when the record that got it is gone; 0 when none is kept.
+  virtual std::int64_t last_counter_value() const { return 0; }
+
   // Every live record in file order (deleted dBase records are skipped).
   virtual std::vector<Record> ReadAll() = 0;
+  // Replaces the file as a whole with `records`, keeping what the file is:
+  // its level or version, code page, memo style and the last counter value
+  // handed out. Index files beside it that would no longer match are
+  // removed. The object is spent afterwards: open the file again to go on.
+  virtual void Rewrite(const std::vector<Record>& records) = 0;
   virtual void Append(const Record& record) = 0;
   virtual void Overwrite(std::size_t position, const Record& record) = 0;
   virtual void Remove(std::size_t position) = 0;

@@ -138,6 +138,7 @@ class TextTable final : public TableFile {
   std::size_t record_count() const override { return records_.size(); }
   std::vector<Record> ReadAll() override { return records_; }
 
+  void Rewrite(const std::vector<Record>& records) override { CreateTextTable(path_, fields_, records); }
   void Append(const Record& record) override {
     std::vector<std::string> lines = lines_;
     lines.push_back(EncodeRecord(fields_, record, path_));

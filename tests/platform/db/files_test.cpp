@@ -4,6 +4,7 @@
 
 #include "platform/db/query.h"
 #include "platform/formats/dbase_table.h"
+#include "platform/formats/file_io.h"
 #include "platform/formats/paradox_table.h"
 #include "tests/platform/db/db_test_support.h"
 
@@ -80,6 +81,45 @@ TEST_F(FilesTest, PackKeepsTheCodePageAndEveryMemo) {
   std::filesystem::remove(folder() / "memo.mb");
   EXPECT_THROW(db().PackTable("memo.db"), EngineError);
   EXPECT_FALSE(std::filesystem::exists(folder() / "memo.mb"));
+}
+
+// A counter number once handed out is never handed out again: not after
+// its record is deleted and the table packed or emptied, and not when the
+// file says a higher one went out before (a table from elsewhere).
+TEST_F(FilesTest, CounterNumbersAreNeverHandedOutTwice) {
+  const FieldDefs fields{{"no", FieldType::AutoInc, 0}, {"name", FieldType::String, 6}};
+  const auto counter_in_file = [&] {
+    return static_cast<unsigned char>(formats::OpenTableFile(folder() / "c.db")->last_counter_value());
+  };
+  const auto append = [&](const std::string& name) {
+    Table t(db());
+    t.SetTableName("c.db");
+    t.Open();
+    AddRecord(t, {"", name});
+    const std::string number = t.FieldByName("no").AsString();
+    t.Close();
+    return number;
+  };
+  // Twenty records numbered 1-20 by a program that had handed out 44.
+  std::vector<Row> foreign;
+  for (int i = 1; i <= 20; ++i) foreign.push_back({Value::Integer(i), Value::Text("old")});
+  formats::CreateParadoxTable(folder() / "c.db", fields, foreign);
+  std::string bytes = formats::ReadWholeFile(folder() / "c.db");
+  bytes[0x49] = 44;
+  formats::WriteFileAtomically(folder() / "c.db", bytes);
+  EXPECT_EQ(append("a"), "45");
+  db().PackTable("c.db");
+  EXPECT_EQ(counter_in_file(), 45);
+
+  db().EmptyTable("c.db");
+  EXPECT_EQ(append("b"), "46");
+  EXPECT_EQ(append("c"), "47");
+  Query remove(db());
+  remove.SQL.Add("delete from c.db where name = 'c'");
+  remove.ExecSQL();
+  db().PackTable("c.db");
+  EXPECT_EQ(append("d"), "48");
+  EXPECT_EQ(counter_in_file(), 48);
 }
 
 // A bytes field is fixed-width: a shorter value comes back padded, as

@@ -186,7 +186,7 @@ class DBaseMemoTest : public TempFolderTest {};
 
 TEST_F(DBaseMemoTest, DBase4MemoHeadMatchesTheVectorAndReadsBack) {
   const auto path = dir_ / "m.dbt";
-  DBaseMemoBuilder builder(path);
+  DBaseMemoBuilder builder(path, MemoStyle::DBase4);
   EXPECT_EQ(builder.Add("First memo\r\n"), 1u);
   EXPECT_EQ(builder.Add(std::string(600, 'x')), 2u);
   EXPECT_EQ(builder.Add("z"), 4u);

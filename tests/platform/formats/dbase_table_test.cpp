@@ -170,14 +170,16 @@ TEST_F(DBaseTableTest, MemoCompanionIsFoundWhateverItsCase) {
   EXPECT_FALSE(std::filesystem::exists(dir_ / "case.dbt"));
 }
 
-// A dBase III+ table with its memo, byte by byte as dBase writes it.
-TEST_F(DBaseTableTest, ReadsDBase3MemosAndWesternCodePages) {
+// A dBase III+ table with its memo, byte by byte as dBase writes it: one
+// live record (`name`, 4 bytes, and a memo of `memo`) and one deleted.
+void WriteDBase3Table(const std::filesystem::path& dir, char language_driver, const std::string& name,
+                      const std::string& memo) {
   std::string dbf(32, '\0');
   dbf[0] = '\x83';
   dbf[4] = 2;
   dbf[8] = 32 + 64 + 1;
   dbf[10] = 1 + 4 + 10;
-  dbf[29] = 0x03;  // cp1252
+  dbf[29] = language_driver;
   std::string name_field(32, '\0'), memo_field(32, '\0');
   name_field.replace(0, 4, "NAME");
   name_field[11] = 'C';
@@ -186,20 +188,40 @@ TEST_F(DBaseTableTest, ReadsDBase3MemosAndWesternCodePages) {
   memo_field[11] = 'M';
   memo_field[16] = 10;
   dbf += name_field + memo_field + "\x0D";
-  dbf += std::string(" caf\xE9") + std::string(9, ' ') + "1";
+  dbf += " " + name + std::string(9, ' ') + "1";
   dbf += std::string("*gone") + std::string(10, ' ');
   dbf += "\x1A";
   std::string dbt(512, '\0');
   dbt[0] = 2;
-  dbt += "na\xEFve text.\x1A\x1A";
-  WriteFileAtomically(dir_ / "old.dbf", dbf);
-  WriteFileAtomically(dir_ / "OLD.DBT", dbt);
+  dbt += memo + "\x1A\x1A";
+  WriteFileAtomically(dir / "old.dbf", dbf);
+  WriteFileAtomically(dir / "OLD.DBT", dbt);
+}
+
+TEST_F(DBaseTableTest, ReadsDBase3MemosAndWesternCodePages) {
+  WriteDBase3Table(dir_, 0x03, "caf\xE9", "na\xEFve text.");  // cp1252
   const auto table = OpenDBaseTable(dir_ / "old.dbf");
   ASSERT_EQ(table->record_count(), 1u);
   EXPECT_EQ(table->ReadAll()[0], (Record{Value::Text("café"), Value::Text("naïve text.")}));
   table->Append({Value::Text("été"), Value::Text("III style")});
   EXPECT_EQ(OpenDBaseTable(dir_ / "old.dbf")->ReadAll()[1], (Record{Value::Text("été"), Value::Text("III style")}));
   EXPECT_NE(ReadWholeFile(dir_ / "OLD.DBT").find("III style\x1A\x1A"), std::string::npos);
+}
+
+// Rewritten (packed), a table from elsewhere keeps its version, its
+// language driver, whatever code page that stands for, and its memo style.
+TEST_F(DBaseTableTest, RewriteKeepsVersionLanguageDriverAndMemoStyle) {
+  for (const char language_driver : {'\x03', '\x57', '\x00'}) {
+    SCOPED_TRACE(int(language_driver));
+    WriteDBase3Table(dir_, language_driver, "abcd", "plain text.");
+    const Record live{Value::Text("abcd"), Value::Text("plain text.")};
+    OpenDBaseTable(dir_ / "old.dbf")->Rewrite({live});
+    const std::string dbf = ReadWholeFile(dir_ / "old.dbf");
+    EXPECT_EQ(dbf[0], '\x83');
+    EXPECT_EQ(dbf[29], language_driver);
+    EXPECT_EQ(ReadWholeFile(dir_ / "OLD.DBT").substr(512, 13), "plain text.\x1A\x1A");
+    EXPECT_EQ(OpenDBaseTable(dir_ / "old.dbf")->ReadAll(), std::vector<Record>{live});
+  }
 }
 
 TEST_F(DBaseTableTest, DamagedFilesGiveFileFormatErrorsNamingTheFileAndFault) {

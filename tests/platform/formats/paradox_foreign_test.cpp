@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -11,6 +12,7 @@
 #include "platform/types/error.h"
 #include "tests/platform/formats/dbase_test_support.h"
 #include "tests/platform/formats/temp_folder_test.h"
+#include "tests/support/pxlib_reader.h"
 
 namespace veltra::formats {
 namespace {
@@ -76,6 +78,92 @@ std::string WithCodePage(std::string bytes, int code_page) {
 }
 
 constexpr std::size_t kFirstRecord = 0x800 + 6;
+
+// A keyed table from elsewhere, rewritten by its first change and again
+// by a pack, stays at its level with its sort order, code page and last
+// counter value; its index files go, its validity checks stay.
+TEST_F(ParadoxForeignTest, RewritesKeepTheTablesIdentityAndDropItsIndexes) {
+  const struct {
+    char version;
+    char sort_order;
+    int code_page;
+  } cases[] = {{'\x03', '\x00', 0}, {'\x09', '\x62', 850}, {'\x0C', '\x6A', 936}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int(c.version));
+    std::string keyed = AsOlderLevel(ours_, c.version, fields_.size());
+    if (c.code_page != 0) keyed = WithCodePage(keyed, c.code_page);
+    keyed[0x04] = 0;
+    keyed[0x23] = 1;
+    keyed[0x29] = c.sort_order;
+    keyed[0x49] = 44;
+    for (const char* companion : {"t.PX", "t.X02", "t.Y02", "t.xg0", "t.YG0", "t.VAL"}) {
+      WriteFileAtomically(dir_ / companion, "index");
+    }
+    Open(keyed)->Append({Value::Text("ef"), Value::Integer(3)});
+    OpenParadoxTable(dir_ / "t.db")->Rewrite({records_[1]});
+    const std::string packed = ReadWholeFile(dir_ / "t.db");
+    EXPECT_EQ(packed[0x04], 2);
+    EXPECT_EQ(packed[0x39], c.version);
+    EXPECT_EQ(packed[0x29], c.sort_order);
+    EXPECT_EQ(packed[0x49], 44);
+    if (c.code_page != 0) EXPECT_EQ(WithCodePage(packed, c.code_page), packed);
+    EXPECT_EQ(OpenParadoxTable(dir_ / "t.db")->ReadAll(), std::vector<Record>{records_[1]});
+#ifdef VELTRA_HAVE_PXLIB
+    EXPECT_EQ(veltra::testing::ReadWithPxlib(dir_ / "t.db").rows, (std::vector<std::vector<std::string>>{{"cd", "2"}}));
+#endif
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir_)) left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"ours.db", "t.VAL", "t.db"}));
+    fs::remove(dir_ / "t.VAL");
+  }
+}
+
+// The sort order names the character set where the header holds no code
+// page, and HP Roman-8, which has no code page number, whatever it holds.
+TEST_F(ParadoxForeignTest, SortOrdersGiveTheirCharacterSets) {
+  const struct {
+    char version;
+    char sort_order;
+    int code_page;
+    const char* text;
+  } cases[] = {
+      {'\x03', '\x14', 0, "Š½ƒ¶"},   {'\x0C', '\x14', 850, "Š½ƒ¶"}, {'\x03', '\x00', 0, "Ù°¥¶"},
+      {'\x03', '\x62', 0, "ëø¾ô"},   {'\x03', '\xB7', 0, "δ°╛⌠"}, {'\x0C', '\x62', 850, "Ù°¥¶"},
+      {'\x03', '\x7F', 0, "δ°╛⌠"},
+  };
+  for (const auto& c : cases) {
+    std::string bytes = AsOlderLevel(ours_, c.version, fields_.size());
+    if (c.code_page != 0) bytes = WithCodePage(bytes, c.code_page);
+    bytes[0x29] = c.sort_order;
+    bytes.replace(kFirstRecord, 4, "\xEB\xF8\xBE\xF4");
+    auto table = Open(bytes);
+    EXPECT_EQ(table->ReadAll()[0][0], Value::Text(c.text)) << int(c.sort_order) << " " << c.code_page;
+  }
+  auto roman8 = Open(AsOlderLevel(ours_, '\x03', fields_.size()).replace(0x29, 1, "\x14"));
+  roman8->Append({Value::Text("ƒ¶"), Value::Integer(3)});
+  EXPECT_EQ(ReadWholeFile(dir_ / "t.db").substr(kFirstRecord + 16, 2), "\xBE\xF4");
+}
+
+// A file cut inside its last block reads the records wholly present, and
+// every change is refused naming the damage, so that nothing more is lost.
+TEST_F(ParadoxForeignTest, TableCutInsideItsLastBlockIsReadButNotChanged) {
+  const struct {
+    std::size_t length;
+    std::size_t records;
+  } cases[] = {{kFirstRecord + 16, 2}, {kFirstRecord + 8 + 3, 1}};
+  for (const auto& c : cases) {
+    const std::string cut = ours_.substr(0, c.length);
+    auto table = Open(cut);
+    EXPECT_EQ(table->ReadAll(), std::vector<Record>(records_.begin(), records_.begin() + c.records));
+    for (const auto& change : std::vector<std::function<void()>>{
+             [&] { table->Append(records_[0]); }, [&] { table->Overwrite(0, records_[0]); },
+             [&] { table->Remove(0); }, [&] { table->CheckWritable(); }}) {
+      ExpectEngineError(change, EngineError::Kind::FileFormat, {"t.db", "第1块"});
+    }
+    EXPECT_EQ(ReadWholeFile(dir_ / "t.db"), cut);
+  }
+}
 
 // A level-3 table has no code page field: sort order 0 means code page 850.
 // Changes are written in that code page; what it cannot hold is refused by

@@ -192,6 +192,41 @@ TEST_F(ParadoxTableTest, BadFieldDefinitionsAreRefused) {
   EXPECT_FALSE(fs::exists(dir_ / "bad.db"));
 }
 
+// Posts that change one memo leave the others where they are, and the
+// .mb space of values no record points to any more takes the new ones,
+// whether small values sharing blocks or large ones of their own blocks.
+TEST_F(ParadoxTableTest, RewrittenMemosReuseTheSpaceTheyLeave) {
+  const FieldDefs fields{{"code", FieldType::String, 4}, {"note", FieldType::Memo, 4}, {"keep", FieldType::Memo, 4}};
+  for (const std::size_t note_size : {300u, 3000u}) {
+    SCOPED_TRACE(note_size);
+    const auto note = [&](int version) { return Value::Text(std::string(note_size, static_cast<char>('a' + version % 26))); };
+    std::vector<Record> expected;
+    for (int r = 0; r < 3; ++r) {
+      expected.push_back({Value::Text("r" + std::to_string(r)), note(r), Value::Text(std::string(200 + r, 'k'))});
+    }
+    CreateParadoxTable(dir_ / "m.db", fields, expected);
+    auto table = OpenParadoxTable(dir_ / "m.db");
+    // Where the second record's unchanged memo lives.
+    const auto keep_tail = [&] { return ReadWholeFile(dir_ / "m.db").substr(0x800 + 6 + 32 + 18, 10); };
+    for (int post = 0; post < 120; ++post) {
+      if (post == 60) {
+        table->Remove(0);
+        expected.erase(expected.begin());
+      }
+      const std::string kept = keep_tail();
+      expected[1][1] = note(post);
+      table->Overwrite(1, expected[1]);
+      ASSERT_EQ(keep_tail(), kept) << post;
+    }
+    EXPECT_LE(fs::file_size(dir_ / "m.mb"), 8u * 4096);
+    ExpectRecords(OpenParadoxTable(dir_ / "m.db")->ReadAll(), expected);
+    table.reset();
+    OpenParadoxTable(dir_ / "m.db")->Overwrite(0, {Value::Text("x"), note(7), expected[0][2]});
+    expected[0] = {Value::Text("x"), note(7), expected[0][2]};
+    ExpectRecords(OpenParadoxTable(dir_ / "m.db")->ReadAll(), expected);
+  }
+}
+
 class ParadoxCorruptTest : public ParadoxTableTest {
  protected:
   std::string Good() {
@@ -217,7 +252,7 @@ TEST_F(ParadoxCorruptTest, DamagedFilesGiveClearErrors) {
   const std::string good = Good();
   ExpectRefused("");
   ExpectRefused(good.substr(0, 100));
-  ExpectRefused(good.substr(0, good.size() - 100));  // cut inside the data block
+  ExpectRefused(good.substr(0, 0x800 + 3));  // cut inside the first block's head
   struct Damage {
     std::size_t offset;
     char byte;

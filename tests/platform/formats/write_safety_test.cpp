@@ -145,6 +145,35 @@ TEST_P(WriteSafetyTest, AGroupThatFailsPartWayLeavesTheTableAsBefore) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, WriteSafetyTest, ::testing::Values(".db", ".dbf", ".txt"));
 
+// Memo space freed and taken again inside a group (a large memo rewritten
+// three times) is given back with the rest when the group fails.
+using MemoSpaceSafetyTest = TempFolderTest;
+
+TEST_F(MemoSpaceSafetyTest, ReusedMemoSpaceIsUndoneWithItsGroup) {
+  const fs::path& dir = dir_;
+  const auto large = [](int n) {
+    return Record{Value::Text("R"), Value::Float(n), Value::Text(std::string(3000, static_cast<char>('a' + n)))};
+  };
+  const std::vector<Record> before{Row(0), large(1), Row(2)};
+  CreateTableFile(dir / "t.db", TableKind::Paradox, kFields, before);
+  for (int fail_at = 1;; ++fail_at) {
+    auto table = OpenTableFile(dir / "t.db");
+    FaultInjector faults("t", fail_at);
+    try {
+      table->WriteAllOrNothing([&] {
+        for (int n = 3; n < 6; ++n) table->Overwrite(1, large(n));
+        table->Remove(0);
+      });
+    } catch (const EngineError&) {
+      ASSERT_EQ(Shown(OpenTableFile(dir / "t.db")->ReadAll()), Shown(before)) << "failing operation " << fail_at;
+      continue;
+    }
+    break;
+  }
+  EXPECT_EQ(Shown(OpenTableFile(dir / "t.db")->ReadAll()), Shown({large(5), Row(2)}));
+  EXPECT_LE(fs::file_size(dir / "t.mb"), 5u * 4096);
+}
+
 class PairReplaceTest : public TempFolderTest, public ::testing::WithParamInterface<const char*> {};
 
 // A table with memos rewritten (a pack) while each of its writes and
