@@ -14,6 +14,7 @@ void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
   const MasterDescription& m = description_.master;
   const DetailDescription* d = kind > 0 ? &description_.details[kind - 1] : nullptr;
 
+  PostPendingEdits();
   source.Close();
   source.GetIndexDefs().clear();
   source.Open();
@@ -71,6 +72,15 @@ void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
   }
 }
 
+void EntryFrame::PostPendingEdits() {
+  // Rows below first, each under the record it was edited under.
+  const std::vector<int> details = OwnedBy(kMasterLevel);
+  for (auto i = details.rbegin(); i != details.rend(); ++i) {
+    if (frame::Editing(Detail(*i).State())) Detail(*i).FlushBuffers();
+  }
+  if (frame::Editing(master_.State())) master_.FlushBuffers();
+}
+
 std::vector<std::string> EntryFrame::ImportKeyFields(int kind) const {
   if (kind == 0) return {description_.master.key_field};
   std::vector<std::string> keys = OwnerKeyFields(kind - 1);
@@ -110,6 +120,7 @@ void EntryFrame::AppendFromFiles() {
     // The name the title asks for, never one left from an earlier use.
     dialog.file_name = kind == 0 ? description_.master.file : description_.details[kind - 1].file;
     if (!prompts_.Execute(dialog)) continue;
+    PostPendingEdits();
     view_.busy = true;
     Changed();
     main_.Table1.Close();

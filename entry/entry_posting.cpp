@@ -39,7 +39,9 @@ void EntryFrame::First() { current_table_->First(); }
 void EntryFrame::Last() { current_table_->Last(); }
 
 void EntryFrame::InsertRecord() {
-  if (view_.insert_enabled) current_table_->Append();
+  if (!view_.insert_enabled) return;
+  if (IsDetailOf(*current_table_)) PostNewOwners(KindOf(*current_table_) - 1);
+  current_table_->Append();
 }
 
 void EntryFrame::SaveRecord() {
@@ -97,8 +99,11 @@ void EntryFrame::DetailBeforePost(int detail) {
   if (!table.MasterFields().empty()) {
     db::Table& owner = LevelTable(d.owner);
     const std::vector<std::string> keys = OwnerKeyFields(detail);
+    // An owner still being added has no stored key to give: its page
+    // entry posts it, and a row waits until that succeeded.
+    const bool owner_stored = !OwnerBeingAdded(detail);
     for (const std::string& key : keys) {
-      if (owner.FieldByName(key).AsString().empty()) {
+      if (!owner_stored || owner.FieldByName(key).AsString().empty()) {
         ShowErrorAndAbort(d.missing_owner_key.empty() ? description_.missing_master_key : d.missing_owner_key);
       }
     }
