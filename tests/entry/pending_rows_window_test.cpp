@@ -159,7 +159,12 @@ INSTANTIATE_TEST_SUITE_P(
                     {{"kfq_1.db", {{{"Id", "110001"}, {"QA01", "110001"}}, {{"Id", "110002"}, {"QA01", "110002"}}}},
                      {"kfq_2.db", {{{"ID", "110001_1"}, {"QA01", "110001"}, {"QE01", "1"}, {"QE02", "甲品"}, {"QE14", "5000"}}}}},
                     0, {"", "6000", "DBGrid2", 3}, 0, "ToolButton2", "",
-                    {{"kfq_2.db", "ID", {"110001_1"}}, {"kfq_2.db", "QE14", {"6000"}}}}),
+                    {{"kfq_2.db", "ID", {"110001_1"}}, {"kfq_2.db", "QE14", {"6000"}}}},
+        PendingCase{"enterprise_project_first", Make<TF_kfq>,
+                    {{"kfq_1.db", {{{"Id", "110001"}, {"QA01", "110001"}}, {{"Id", "110002"}, {"QA01", "110002"}}}},
+                     {"kfq_5.db", {{{"Id", "110001_1"}, {"Qa01", "110001"}, {"Qh00", "1"}, {"Xmmc", "项目"}}}}},
+                    1, {"", "300", "DBGrid6", 3}, 1, "ToolButton3", "",
+                    {{"kfq_5.db", "Id", {"110001_1"}}, {"kfq_5.db", "Qh51", {"300"}}}}),
     [](const ::testing::TestParamInfo<PendingCase>& info) { return info.param.name; });
 
 TEST_F(PendingRowsWindowTest, ARefusedRowKeepsItsMasterWhereItWas) {
