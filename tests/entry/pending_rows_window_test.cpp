@@ -11,17 +11,11 @@
 #include "entry/fhq.h"
 #include "entry/kfq_window.h"
 #include "entry/rjjd.h"
-#include "install/working_folder.h"
-#include "mainunit/ui_prompts.h"
-#include "tests/platform/ui/harness/input.h"
-#include "tests/platform/ui/harness/ui_script.h"
-#include "tests/support/working_folder.h"
+#include "tests/entry/installed_window_fixture.h"
 
 namespace veltra::entry {
 namespace {
 
-using ui::testing::Click;
-using ui::testing::Find;
 using Rows = std::vector<std::string>;
 using NamedRows = std::vector<std::map<std::string, std::string>>;
 using FileColumn = std::tuple<std::string, std::string, Rows>;  // file, field, values
@@ -40,38 +34,21 @@ struct Typing {
   int column = -1;
 };
 
-class PendingRowsWindowTest : public veltra::testing::WorkingFolderTest {
+class PendingRowsWindowTest : public testing::InstalledWindowTest {
  protected:
-  PendingRowsWindowTest() : work(folder() / "work") {
-    ui::testing::EnsureApplication();
-    install::CreateWorkingFolder(work);
-    unit = std::make_unique<mainunit::MainUnit>(work);
-  }
-  ~PendingRowsWindowTest() override {
-    window.reset();
-    unit.reset();
-  }
   void Seed(const std::vector<std::pair<std::string, NamedRows>>& files) {
-    for (const auto& [file, rows] : files) veltra::testing::AppendRows(unit->Database1, file, rows);
+    for (const auto& [file, rows] : files) AddRowsTo(file, rows);
   }
   EntryWindow& Open(std::unique_ptr<EntryWindow> made) {
     window = std::move(made);
-    window->Show();
-    QApplication::processEvents();
-    return *window;
+    return InstalledWindowTest::Open<EntryWindow>();
   }
-  int PageOf(int detail) const {
-    const auto& pages = window->Frame().Description().pages;
-    for (int i = 0; i < static_cast<int>(pages.size()); ++i) {
-      if (pages[i].detail == detail) return i;
-    }
-    return -1;
-  }
+  EntryWindow& Window() { return static_cast<EntryWindow&>(*window); }
+  int PageOf(int detail) { return testing::PageOf(Window().Frame().Description(), detail); }
   void ShowPage(int page) {
-    window->PageControl1->setCurrentWidget(window->TabSheets[page]);
+    Window().PageControl1->setCurrentWidget(Window().TabSheets[page]);
     QApplication::processEvents();
   }
-  void Press(const char* button) { ASSERT_TRUE(Click(Find<ui::ToolButton>(*window, button))); }
   // Types over what the control holds, as a user who selects it all first.
   static void Retype(QWidget& control, const std::string& text) {
     ui::testing::Focus(control);
@@ -84,20 +61,11 @@ class PendingRowsWindowTest : public veltra::testing::WorkingFolderTest {
   }
   void TypeInto(int detail, const Typing& typing) {
     if (typing.grid.empty()) {
-      Retype(*window->DetailEditOf(detail, typing.field), typing.text);
+      Retype(*Window().DetailEditOf(detail, typing.field), typing.text);
     } else {
-      ui::testing::EditCell(*window->Grid(typing.grid), 0, typing.column, typing.text);
+      ui::testing::EditCell(*Window().Grid(typing.grid), 0, typing.column, typing.text);
     }
   }
-  std::vector<std::string> Column(const std::string& file, const std::string& field) {
-    return WorkingFolderTest::Column("work\\" + file, field);
-  }
-
-  std::filesystem::path work;
-  ui::testing::UiScript ui_;
-  mainunit::UiPrompts prompts;
-  std::unique_ptr<mainunit::MainUnit> unit;
-  std::unique_ptr<EntryWindow> window;
 };
 
 // Two masters (the first shown), one row of `detail` under the first.
@@ -126,7 +94,7 @@ TEST_P(PendingRowMovesTest, TheRowIsSavedUnderTheMasterItWasEditedUnder) {
   ShowPage(c.back_to_page);
   Press(c.button);
   if (!c.new_key.empty()) ui::testing::Type(*w.DBEdit1, c.new_key);
-  for (const auto& [file, field, values] : c.files) EXPECT_EQ(Column(file, field), values) << file << " " << field;
+  for (const auto& [file, field, values] : c.files) EXPECT_EQ(Values(file, field), values) << file << " " << field;
 }
 
 const NamedRows kIncubators{{{"ID", "0001"}, {"CODE", "0001"}, {"TDF711", "甲"}},
@@ -177,7 +145,7 @@ TEST_F(PendingRowsWindowTest, ARefusedRowKeepsItsMasterWhereItWas) {
   Press("ToolButton2");
   EXPECT_EQ(w.DBEdit78->Text(), "0001");
   EXPECT_EQ(w.Frame().Master().FieldByName("CODE").AsString(), "0001");
-  EXPECT_EQ(Column("fhqzfqy.db", "Tdf730"), (Rows{"甲一"}));
+  EXPECT_EQ(Values("fhqzfqy.db", "Tdf730"), (Rows{"甲一"}));
 }
 
 // A new master that the user never saves: its first row saves it first, so
@@ -215,7 +183,7 @@ TEST_P(NewMasterRowsTest, ARowIsSavedOnlyWithItsMaster) {
   ShowPage(c.owner_page);
   ui_.ExpectMessage(ui::MessageKind::Question, "提示", "是否放弃当前记录的修改", ui::Answer::Yes);
   Press("ToolButton8");
-  for (const auto& [file, field, values] : c.files) EXPECT_EQ(Column(file, field), values) << file << " " << field;
+  for (const auto& [file, field, values] : c.files) EXPECT_EQ(Values(file, field), values) << file << " " << field;
 }
 
 INSTANTIATE_TEST_SUITE_P(
