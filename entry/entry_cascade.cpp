@@ -10,23 +10,6 @@
 
 namespace veltra::entry {
 
-std::vector<int> EntryFrame::OwnerChain(int detail) const {
-  std::vector<int> owners;
-  for (int owner = description_.details[detail].owner; owner != kMasterLevel; owner = description_.details[owner].owner) {
-    owners.insert(owners.begin(), owner);
-  }
-  owners.insert(owners.begin(), kMasterLevel);
-  return owners;
-}
-
-void EntryFrame::PostPastRules(db::Table& table) {
-  if (validation_on_) table.DisableConstraints();
-  mainunit::OnExit restore([this, &table] {
-    if (validation_on_) table.EnableConstraints();
-  });
-  ForcePost(table);
-}
-
 void EntryFrame::PostEditedOwnerKeys(int detail) {
   for (int level : OwnerChain(detail)) {
     db::Table& table = LevelTable(level);
@@ -38,23 +21,6 @@ void EntryFrame::PostEditedOwnerKeys(int detail) {
   }
   // A row is never written for an owner that is not in its table.
   PostNewOwners(detail);
-}
-
-void EntryFrame::PostNewOwners(int detail) {
-  for (int level : OwnerChain(detail)) {
-    db::Table& table = LevelTable(level);
-    // An owner without its key yet is refused when its rows are edited.
-    if (table.State() == db::DataSetState::Insert && !table.FieldByName(LevelKeyField(level)).AsString().empty()) {
-      PostPastRules(table);
-    }
-  }
-}
-
-bool EntryFrame::OwnerBeingAdded(int detail) {
-  for (int level : OwnerChain(detail)) {
-    if (LevelTable(level).State() == db::DataSetState::Insert) return true;
-  }
-  return false;
 }
 
 std::string EntryFrame::RowId(int detail, const std::function<std::string(const std::string&)>& value_of) const {

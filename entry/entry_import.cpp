@@ -72,15 +72,6 @@ void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
   }
 }
 
-void EntryFrame::PostPendingEdits() {
-  // Rows below first, each under the record it was edited under.
-  const std::vector<int> details = OwnedBy(kMasterLevel);
-  for (auto i = details.rbegin(); i != details.rend(); ++i) {
-    if (frame::Editing(Detail(*i).State())) Detail(*i).FlushBuffers();
-  }
-  if (frame::Editing(master_.State())) master_.FlushBuffers();
-}
-
 std::vector<std::string> EntryFrame::ImportKeyFields(int kind) const {
   if (kind == 0) return {description_.master.key_field};
   std::vector<std::string> keys = OwnerKeyFields(kind - 1);

@@ -4,6 +4,7 @@
 
 #include "entry/frame_parts.h"
 #include "mainunit/dataset_helpers.h"
+#include "mainunit/on_exit.h"
 #include "platform/types/error.h"
 #include "platform/ui/error_text.h"
 
@@ -66,6 +67,46 @@ void EntryFrame::ForcePost(db::Table& table) {
 }
 
 // --- posting ----------------------------------------------------------------
+
+// A row being edited is posted under the record it was edited under: the
+// tables' links post it before its owner leaves that record (moves, a new
+// record, a key search, a cancel, a delete, a new order); what is left here
+// is the owner that is not stored yet, and the import that moves them all.
+
+void EntryFrame::PostPastRules(db::Table& table) {
+  if (validation_on_) table.DisableConstraints();
+  mainunit::OnExit restore([this, &table] {
+    if (validation_on_) table.EnableConstraints();
+  });
+  ForcePost(table);
+}
+
+void EntryFrame::PostNewOwners(int detail) {
+  for (int level : OwnerChain(detail)) {
+    db::Table& table = LevelTable(level);
+    // An owner without its key yet is refused when its rows are edited.
+    if (table.State() == db::DataSetState::Insert && !table.FieldByName(LevelKeyField(level)).AsString().empty()) {
+      PostPastRules(table);
+    }
+  }
+}
+
+bool EntryFrame::OwnerBeingAdded(int detail) {
+  for (int level : OwnerChain(detail)) {
+    if (LevelTable(level).State() == db::DataSetState::Insert) return true;
+  }
+  return false;
+}
+
+void EntryFrame::PostPendingEdits() {
+  // Rows below first, each under the record it was edited under.
+  const std::vector<int> details = OwnedBy(kMasterLevel);
+  for (auto i = details.rbegin(); i != details.rend(); ++i) {
+    if (frame::Editing(Detail(*i).State())) Detail(*i).FlushBuffers();
+  }
+  if (frame::Editing(master_.State())) master_.FlushBuffers();
+}
+
 
 void EntryFrame::ClearSendMarks() {
   if (main_.SendMarksCleared) return;
