@@ -11,23 +11,16 @@
 namespace veltra::entry {
 
 void EntryFrame::PostEditedOwnerKeys(int detail) {
-  std::vector<int> owners;
-  for (int owner = description_.details[detail].owner; owner != kMasterLevel; owner = description_.details[owner].owner) {
-    owners.insert(owners.begin(), owner);
-  }
-  owners.insert(owners.begin(), kMasterLevel);
-  for (int level : owners) {
+  for (int level : OwnerChain(detail)) {
     db::Table& table = LevelTable(level);
     const std::string& saved = SavedKey(level);
     if (saved.empty() || table.FieldByName(LevelKeyField(level)).AsString() == saved) continue;
     // The key was edited and not posted yet: post it now (past the rules,
     // which the next save applies), so that the rows of this page follow it.
-    if (validation_on_) table.DisableConstraints();
-    mainunit::OnExit restore([this, &table] {
-      if (validation_on_) table.EnableConstraints();
-    });
-    ForcePost(table);
+    PostPastRules(table);
   }
+  // A row is never written for an owner that is not in its table.
+  PostNewOwners(detail);
 }
 
 std::string EntryFrame::RowId(int detail, const std::function<std::string(const std::string&)>& value_of) const {
@@ -105,7 +98,8 @@ void EntryFrame::CheckCascadeTarget(int level, const std::string& new_key) {
       if (clash.empty() && ids.count(id) > 0) clash = id;
     }
     if (!clash.empty()) {
-      ShowErrorAndAbort("报表编号" + new_key + "在" + Detail(i).TableName() + "中已有记录" + clash + ",不能改用此编号");
+      const PostErrorWords& words = level == kMasterLevel ? description_.master.words : description_.details[level].words;
+      ShowErrorAndAbort(words.prefix + words.duplicate_key);
     }
   }
 }

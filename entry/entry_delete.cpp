@@ -23,6 +23,9 @@ void EntryFrame::DeleteRecord() {
 void EntryFrame::DeleteCurrentRecord() {
   db::Table& table = *current_table_;
   if (description_.pack_after_delete) main_.RecordsDeleted = true;
+  // The rows being edited below go with the record, unposted.
+  const std::vector<int> owned = &table == &master_ ? OwnedBy(kMasterLevel) : OwnedBy(KindOf(table) - 1);
+  for (auto i = owned.rbegin(); i != owned.rend(); ++i) Detail(*i).Cancel();
   table.Cancel();
   if (DetailCount() > 0) DeleteRowsOwnedBy(&table == &master_ ? kMasterLevel : KindOf(table) - 1);
   table.Delete();

@@ -341,6 +341,15 @@ std::vector<int> EntryFrame::OwnedBy(int level) const {
   return owned;
 }
 
+std::vector<int> EntryFrame::OwnerChain(int detail) const {
+  std::vector<int> owners;
+  for (int owner = description_.details[detail].owner; owner != kMasterLevel; owner = description_.details[owner].owner) {
+    owners.insert(owners.begin(), owner);
+  }
+  owners.insert(owners.begin(), kMasterLevel);
+  return owners;
+}
+
 std::vector<std::string> EntryFrame::OwnerKeyFields(int detail) const {
   const int owner = description_.details[detail].owner;
   if (owner == kMasterLevel) return {description_.master.key_field};

@@ -190,9 +190,21 @@ class EntryFrame {
   // leave rows split between two keys.
   void CheckCascadeTarget(int level, const std::string& new_key);
   void KeyCascade(int level);
-  // Posts the owners of `detail` whose key was edited and not posted yet,
-  // outermost first, so that the rows below follow them.
+  // The levels that own `detail`, outermost first.
+  std::vector<int> OwnerChain(int detail) const;
+  // A forced post with the table's rules suspended (the next save applies them).
+  void PostPastRules(db::Table& table);
+  // On entering a detail's page: posts its owners whose key was edited and
+  // not posted yet, outermost first, so that the rows below follow them,
+  // and those still being added.
   void PostEditedOwnerKeys(int detail);
+  // Posts the owners of `detail` still being added, outermost first. Only
+  // while no row below is being edited: their posts change the link.
+  void PostNewOwners(int detail);
+  bool OwnerBeingAdded(int detail);
+  // Posts (or, unchanged, drops) every pending edit, rows below first,
+  // before an import moves the tables.
+  void PostPendingEdits();
   // Runs `step` on every row of `detail` that `match` names, with the
   // master link removed and a filter on the keys; restored on every exit.
   void ForEachRowMatching(int detail, const KeyMatch& match, const std::function<void(db::Table&)>& step);

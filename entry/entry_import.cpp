@@ -14,6 +14,7 @@ void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
   const MasterDescription& m = description_.master;
   const DetailDescription* d = kind > 0 ? &description_.details[kind - 1] : nullptr;
 
+  PostPendingEdits();
   source.Close();
   source.GetIndexDefs().clear();
   source.Open();
@@ -110,6 +111,7 @@ void EntryFrame::AppendFromFiles() {
     // The name the title asks for, never one left from an earlier use.
     dialog.file_name = kind == 0 ? description_.master.file : description_.details[kind - 1].file;
     if (!prompts_.Execute(dialog)) continue;
+    PostPendingEdits();
     view_.busy = true;
     Changed();
     main_.Table1.Close();

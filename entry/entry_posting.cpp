@@ -4,6 +4,7 @@
 
 #include "entry/frame_parts.h"
 #include "mainunit/dataset_helpers.h"
+#include "mainunit/on_exit.h"
 #include "platform/types/error.h"
 #include "platform/ui/error_text.h"
 
@@ -39,7 +40,9 @@ void EntryFrame::First() { current_table_->First(); }
 void EntryFrame::Last() { current_table_->Last(); }
 
 void EntryFrame::InsertRecord() {
-  if (view_.insert_enabled) current_table_->Append();
+  if (!view_.insert_enabled) return;
+  if (IsDetailOf(*current_table_)) PostNewOwners(KindOf(*current_table_) - 1);
+  current_table_->Append();
 }
 
 void EntryFrame::SaveRecord() {
@@ -64,6 +67,46 @@ void EntryFrame::ForcePost(db::Table& table) {
 }
 
 // --- posting ----------------------------------------------------------------
+
+// A row being edited is posted under the record it was edited under: the
+// tables' links post it before its owner leaves that record (moves, a new
+// record, a key search, a cancel, a delete, a new order); what is left here
+// is the owner that is not stored yet, and the import that moves them all.
+
+void EntryFrame::PostPastRules(db::Table& table) {
+  if (validation_on_) table.DisableConstraints();
+  mainunit::OnExit restore([this, &table] {
+    if (validation_on_) table.EnableConstraints();
+  });
+  ForcePost(table);
+}
+
+void EntryFrame::PostNewOwners(int detail) {
+  for (int level : OwnerChain(detail)) {
+    db::Table& table = LevelTable(level);
+    // An owner without its key yet is refused when its rows are edited.
+    if (table.State() == db::DataSetState::Insert && !table.FieldByName(LevelKeyField(level)).AsString().empty()) {
+      PostPastRules(table);
+    }
+  }
+}
+
+bool EntryFrame::OwnerBeingAdded(int detail) {
+  for (int level : OwnerChain(detail)) {
+    if (LevelTable(level).State() == db::DataSetState::Insert) return true;
+  }
+  return false;
+}
+
+void EntryFrame::PostPendingEdits() {
+  // Rows below first, each under the record it was edited under.
+  const std::vector<int> details = OwnedBy(kMasterLevel);
+  for (auto i = details.rbegin(); i != details.rend(); ++i) {
+    if (frame::Editing(Detail(*i).State())) Detail(*i).FlushBuffers();
+  }
+  if (frame::Editing(master_.State())) master_.FlushBuffers();
+}
+
 
 void EntryFrame::ClearSendMarks() {
   if (main_.SendMarksCleared) return;
@@ -97,8 +140,11 @@ void EntryFrame::DetailBeforePost(int detail) {
   if (!table.MasterFields().empty()) {
     db::Table& owner = LevelTable(d.owner);
     const std::vector<std::string> keys = OwnerKeyFields(detail);
+    // An owner still being added has no stored key to give: its page
+    // entry posts it, and a row waits until that succeeded.
+    const bool owner_stored = !OwnerBeingAdded(detail);
     for (const std::string& key : keys) {
-      if (owner.FieldByName(key).AsString().empty()) {
+      if (!owner_stored || owner.FieldByName(key).AsString().empty()) {
         ShowErrorAndAbort(d.missing_owner_key.empty() ? description_.missing_master_key : d.missing_owner_key);
       }
     }

@@ -1,6 +1,9 @@
 #include "entry/entry_window.h"
 
+#include <QFrame>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
 #include <QTabBar>
@@ -28,6 +31,8 @@ QLabel* SectionTitle(QWidget* parent, const std::string& text) {
   QFont font = label->font();
   font.setBold(true);
   label->setFont(font);
+  // A heading over a narrow column of sections takes two lines.
+  label->setWordWrap(true);
   return label;
 }
 
@@ -130,46 +135,95 @@ void EntryWindow::BuildFormPage(ui::TabSheet& sheet, const PageDescription& page
   const EntryDescription& description = frame_->Description();
   const int detail = page.detail;
   const std::string& file = detail < 0 ? description.master.file : description.details[detail].file;
-  db::DataSource* source = detail < 0 ? &frame_->MasterSource() : &frame_->DetailSource(detail);
   auto* outer = new QVBoxLayout(&sheet);
   auto* scroll = new QScrollArea(&sheet);
   scroll->setWidgetResizable(true);
   outer->addWidget(scroll);
   auto* content = new QWidget(scroll);
   scroll->setWidget(content);
-  auto* grid = new QGridLayout(content);
-  int row = 0;
+  auto* column = new QVBoxLayout(content);
   if (cover && parts_.cover_heading) {
-    for (QWidget* line : parts_.cover_heading(*content)) {
-      grid->addWidget(line, row++, 0, 1, 2 * kEditsPerRow, Qt::AlignHCenter);
-    }
+    for (QWidget* line : parts_.cover_heading(*content)) column->addWidget(line, 0, Qt::AlignHCenter);
   }
+  std::vector<const schema::Placement*> places = GroupedBySection(schema::FindTable(file)->PlacementsOn(page.name));
+  // What stands above a dividing line or beside the sections in columns.
+  const FormLayout& form = parts_.form_layout;
+  const auto figures = std::find_if(places.begin(), places.end(), [&form](const schema::Placement* place) {
+    return !form.figures_from.empty() && text::EqualsIgnoreAsciiCase(place->field, form.figures_from);
+  });
+  const auto sections = std::find_if(places.begin(), figures, [&form](const schema::Placement* place) {
+    return form.section_columns > 1 && !place->section.empty();
+  });
+  const std::vector<const schema::Placement*> head(places.begin(), sections);
+  if (sections != figures) {
+    auto* box = new QGroupBox(content);
+    AddEdits(*box, *new QGridLayout(box), 0, kEditsPerRow, detail, head);
+    column->addWidget(box);
+    auto* columns = new QHBoxLayout();
+    std::vector<std::pair<QGridLayout*, int>> stacks;  // each column's grid and its next row
+    for (int i = 0; i < form.section_columns; ++i) {
+      stacks.emplace_back(new QGridLayout(), 0);
+      columns->addLayout(stacks.back().first, 1);
+    }
+    // One section a column; those beyond the last column stand under it.
+    int section = -1;
+    for (auto from = sections; from != figures;) {
+      const auto to = std::find_if(from, figures, [from](const schema::Placement* p) { return p->section != (*from)->section; });
+      auto& [grid, row] = stacks[std::min(++section, form.section_columns - 1)];
+      row = AddEdits(*content, *grid, row, 1, detail, {from, to});
+      from = to;
+    }
+    for (auto& [grid, row] : stacks) grid->setRowStretch(row, 1);
+    column->addLayout(columns);
+  } else {
+    auto* grid = new QGridLayout();
+    AddEdits(*content, *grid, 0, kEditsPerRow, detail, head);
+    column->addLayout(grid);
+  }
+  if (figures != places.end()) {
+    auto* line = new QFrame(content);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setObjectName("DividingLine");
+    column->addWidget(line);
+    auto* grid = new QGridLayout();
+    AddEdits(*content, *grid, 0, form.figures_per_row, detail, {figures, places.end()});
+    column->addLayout(grid);
+  }
+  column->addStretch(1);
+}
+
+int EntryWindow::AddEdits(QWidget& content, QGridLayout& grid, int row, int per_row, int detail,
+                          const std::vector<const schema::Placement*>& places) {
+  const EntryDescription& description = frame_->Description();
+  const std::string& file = detail < 0 ? description.master.file : description.details[detail].file;
   const schema::TableDef* table = schema::FindTable(file);
+  db::DataSource* source = detail < 0 ? &frame_->MasterSource() : &frame_->DetailSource(detail);
   std::string section;
   int column = 0;
-  for (const schema::Placement* place : GroupedBySection(table->PlacementsOn(page.name))) {
+  for (const schema::Placement* place : places) {
     if (place->section != section) {
       section = place->section;
       if (column != 0) ++row;
       column = 0;
-      if (!section.empty()) grid->addWidget(SectionTitle(content, section), row++, 0, 1, 2 * kEditsPerRow);
+      if (!section.empty()) grid.addWidget(SectionTitle(&content, section), row++, 0, 1, 2 * per_row);
     }
-    auto* label = new QLabel(ui::ToQString(place->caption), content);
+    auto* label = new QLabel(ui::ToQString(place->caption), &content);
     const int field = FindField(table->fields, place->field);
     if (field >= 0 && table->fields[field].type == FieldType::Memo) {
       // A memo takes a row of its own.
       if (column != 0) ++row;
-      auto* memo = new ui::DBMemo(content, "DBMemo_" + place->field);
+      auto* memo = new ui::DBMemo(&content, "DBMemo_" + place->field);
       memo->SetDataSource(source);
       memo->SetDataField(place->field);
       memos_.emplace_back(place->field, memo);
-      grid->addWidget(label, row, 0);
-      grid->addWidget(memo, row++, 1, 1, 2 * kEditsPerRow - 1);
+      grid.addWidget(label, row, 0);
+      grid.addWidget(memo, row++, 1, 1, 2 * per_row - 1);
       column = 0;
       continue;
     }
     const bool key = detail < 0 && text::EqualsIgnoreAsciiCase(place->field, description.master.key_field);
-    auto* edit = new ui::DBEdit(content, key ? "DBEdit1" : "DBEdit_" + place->field);
+    auto* edit = new ui::DBEdit(&content, key ? "DBEdit1" : "DBEdit_" + place->field);
     if (key) {
       label->setObjectName("Label2");
       Label2 = label;
@@ -179,9 +233,9 @@ void EntryWindow::BuildFormPage(ui::TabSheet& sheet, const PageDescription& page
     edit->SetDataSource(source);
     edit->SetDataField(place->field);
     edits_.push_back({place->field, detail, edit});
-    grid->addWidget(label, row, 2 * column);
-    grid->addWidget(edit, row, 2 * column + 1);
-    if (++column == kEditsPerRow) {
+    grid.addWidget(label, row, 2 * column);
+    grid.addWidget(edit, row, 2 * column + 1);
+    if (++column == per_row) {
       column = 0;
       ++row;
     }
@@ -191,16 +245,16 @@ void EntryWindow::BuildFormPage(ui::TabSheet& sheet, const PageDescription& page
       if (column != 0) ++row;
       column = 0;
       // Users key codes from it: plain readable text, its wrapped lines spaced apart.
-      auto* list = new QLabel(content);
+      auto* list = new QLabel(&content);
       list->setTextFormat(Qt::RichText);
       list->setText("<p style=\"line-height:130%\">" + ui::ToQString(place->caption + ": " + codes).toHtmlEscaped() + "</p>");
       list->setObjectName(ui::ToQString("Codes_" + place->field));
       list->setWordWrap(true);
       list->setTextInteractionFlags(Qt::TextSelectableByMouse);
-      grid->addWidget(list, row++, 0, 1, 2 * kEditsPerRow);
+      grid.addWidget(list, row++, 0, 1, 2 * per_row);
     }
   }
-  grid->setRowStretch(row + 1, 1);
+  return column != 0 ? row + 1 : row;
 }
 
 EntryWindow::DetailPage EntryWindow::BuildDetailPage(ui::TabSheet& sheet, const PageDescription& description) {
@@ -248,6 +302,7 @@ void EntryWindow::BuildToolBar() {
   ToolBar1->setFont(small);
   const auto button = [this](const char* name, const char* caption, std::function<void()> click) {
     auto* b = new ui::ToolButton(ToolBar1, name, caption);
+    if (parts_.tool_button_width > 0) b->setFixedWidth(parts_.tool_button_width);
     b->OnClick = [this, click = std::move(click)] {
       click();
       frame_->UpdateStatusBar();

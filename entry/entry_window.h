@@ -19,10 +19,25 @@
 #include "platform/ui/page_control.h"
 #include "platform/ui/status_controls.h"
 
+class QGridLayout;
 class QLabel;
 class QToolBar;
 
+namespace veltra::schema {
+struct Placement;
+}  // namespace veltra::schema
+
 namespace veltra::entry {
+
+// How a form page stands where it is not simply two captioned edits a row.
+struct FormLayout {
+  // From this field on, the edits stand below a dividing line, `figures_per_row` a row.
+  std::string figures_from;
+  int figures_per_row = 3;
+  // Above 1: the untitled head in a box, then the titled sections side by
+  // side, one a column, those beyond the last column under it.
+  int section_columns = 1;
+};
 
 struct EntryWindowParts {
   std::string form_name;  // "F_kfq"
@@ -34,6 +49,9 @@ struct EntryWindowParts {
   std::function<void()> locate_dialog;
   // The lines the cover shows above its edits (the form's title), centred.
   std::function<std::vector<QWidget*>(QWidget& page)> cover_heading;
+  FormLayout form_layout;
+  // The tool buttons' width in pixels; 0: as wide as their captions.
+  int tool_button_width = 0;
 };
 
 class TF_change_r;
@@ -92,6 +110,11 @@ class EntryWindow : public ui::Form {
 
   // A page of captioned edits on the master, or on a detail shown one row at a time.
   void BuildFormPage(ui::TabSheet& sheet, const PageDescription& page, bool cover);
+  // `places` as captioned edits in `grid` from `row` on, `per_row` a row, a
+  // title above each section, code lists and memos on rows of their own;
+  // returns the first row left free.
+  int AddEdits(QWidget& content, QGridLayout& grid, int row, int per_row, int detail,
+               const std::vector<const schema::Placement*>& places);
   DetailPage BuildDetailPage(ui::TabSheet& sheet, const PageDescription& page);
   ui::DBEdit* FindEdit(int detail, const std::string& field) const;
   void BuildToolBar();

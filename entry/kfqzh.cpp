@@ -18,6 +18,8 @@ EntryDescription KfqzhDescription() {
 
 TF_kfqzh::TF_kfqzh(mainunit::MainUnit& main, mainunit::Prompts& prompts)
     : EntryWindow(std::make_unique<EntryFrame>(main, prompts, KfqzhDescription()),
-                  {.form_name = "F_kfqzh", .cover_heading = CoverHeading("国家高新技术产业开发区综合情况报表")}) {}
+                  {.form_name = "F_kfqzh",
+                   .cover_heading = CoverHeading("国家高新技术产业开发区综合情况报表"),
+                   .tool_button_width = kSingleTableToolButtonWidth}) {}
 
 }  // namespace veltra::entry

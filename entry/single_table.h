@@ -12,4 +12,7 @@ namespace veltra::entry {
 
 EntryDescription SingleTableDescription(MasterDescription master, std::string send_mark_statement);
 
+// Their tool buttons, each this many pixels wide.
+inline constexpr int kSingleTableToolButtonWidth = 63;
+
 }  // namespace veltra::entry

@@ -21,6 +21,8 @@ TF_sjgxq::TF_sjgxq(mainunit::MainUnit& main, mainunit::Prompts& prompts)
                   {.form_name = "F_sjgxq",
                    .width = 791,
                    .height = 542,
-                   .cover_heading = CoverHeading("省级高新技术产业开区基本情况调查表")}) {}
+                   .cover_heading = CoverHeading("省级高新技术产业开区基本情况调查表"),
+                   .form_layout = {.figures_from = "S01"},
+                   .tool_button_width = kSingleTableToolButtonWidth}) {}
 
 }  // namespace veltra::entry

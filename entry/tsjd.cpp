@@ -15,6 +15,6 @@ EntryDescription TsjdDescription() {
 
 TF_tsjd::TF_tsjd(mainunit::MainUnit& main, mainunit::Prompts& prompts)
     : EntryWindow(std::make_unique<EntryFrame>(main, prompts, TsjdDescription()),
-                  {.form_name = "F_tsjd"}) {}
+                  {.form_name = "F_tsjd", .tool_button_width = kSingleTableToolButtonWidth}) {}
 
 }  // namespace veltra::entry

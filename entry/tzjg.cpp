@@ -15,6 +15,10 @@ EntryDescription TzjgDescription() {
 
 TF_tzjg::TF_tzjg(mainunit::MainUnit& main, mainunit::Prompts& prompts)
     : EntryWindow(std::make_unique<EntryFrame>(main, prompts, TzjgDescription()),
-                  {.form_name = "F_tzjg", .width = 791, .height = 542}) {}
+                  {.form_name = "F_tzjg",
+                   .width = 791,
+                   .height = 542,
+                   .form_layout = {.section_columns = 3},
+                   .tool_button_width = kSingleTableToolButtonWidth}) {}
 
 }  // namespace veltra::entry

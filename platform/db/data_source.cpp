@@ -81,4 +81,9 @@ void DataSource::NotifyUpdateRecord() {
   ForEachObserver([this](DataSourceObserver* observer) { observer->UpdateRecord(*this); });
 }
 
+void DataSource::NotifyLeavingRecord() {
+  if (!enabled_) return;
+  ForEachObserver([this](DataSourceObserver* observer) { observer->LeavingRecord(*this); });
+}
+
 }  // namespace veltra::db

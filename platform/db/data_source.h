@@ -24,6 +24,10 @@ class DataSourceObserver {
   virtual void RecordChanged(DataSource&, const Field* /*field*/) {}
   // About to post: write any text still pending in a control into its field.
   virtual void UpdateRecord(DataSource&) {}
+  // About to leave the current record (a move, a new record, a key search,
+  // a cancel, a delete, a re-read): a detail posts its pending edit while
+  // the master still shows the record it belongs to. Throwing stops the act.
+  virtual void LeavingRecord(DataSource&) {}
   // The source is being destroyed; drop every pointer to it.
   virtual void SourceDestroyed(DataSource&) {}
 };
@@ -57,6 +61,7 @@ class DataSource {
   void NotifyDataSetChanged();
   void NotifyRecordChanged(const Field* field);
   void NotifyUpdateRecord();
+  void NotifyLeavingRecord();
   template <typename Call>
   void ForEachObserver(Call call);
 

@@ -140,6 +140,7 @@ void DataSet::ScrollTo(std::size_t index) {
 
 void DataSet::InvalidateView(bool to_first) {
   if (!Active()) return;
+  NotifyLeavingRecord();
   CheckBrowseMode();
   view_->Rebuild(*store_, ViewSpec());
   if (to_first) {
@@ -174,6 +175,7 @@ const Row& DataSet::RecordAt(std::size_t index) {
 
 void DataSet::First() {
   CheckActive();
+  NotifyLeavingRecord();
   CheckBrowseMode();
   Sync();
   ScrollTo(0);
@@ -185,6 +187,7 @@ void DataSet::First() {
 
 void DataSet::Last() {
   CheckActive();
+  NotifyLeavingRecord();
   CheckBrowseMode();
   Sync();
   ScrollTo(view_->size() == 0 ? 0 : view_->size() - 1);
@@ -200,6 +203,7 @@ void DataSet::Prior() { MoveBy(-1); }
 
 int DataSet::MoveBy(int distance) {
   CheckActive();
+  NotifyLeavingRecord();
   CheckBrowseMode();
   Sync();
   if (distance == 0 || (distance > 0 && eof_) || (distance < 0 && bof_)) return 0;
@@ -273,6 +277,7 @@ void DataSet::CheckBrowseMode() {
 void DataSet::StartNewRecord() {
   CheckActive();
   if (ReadOnly()) throw EngineError(EngineError::Kind::State, DisplayName() + " is read-only");
+  NotifyLeavingRecord();
   CheckBrowseMode();
   buffer_.assign(fields_.size(), Value());
   modified_ = false;
@@ -366,6 +371,7 @@ void DataSet::WriteBuffer() {
 void DataSet::Cancel() {
   if (!Active()) return;
   if (!Editing(state_) && state_ != DataSetState::SetKey) return;
+  NotifyLeavingRecord();
   const bool was_insert = state_ == DataSetState::Insert;
   buffer_.clear();
   key_buffer_.clear();
@@ -383,6 +389,7 @@ void DataSet::Delete() {
     return;
   }
   if (ReadOnly()) throw EngineError(EngineError::Kind::State, DisplayName() + " is read-only");
+  NotifyLeavingRecord();
   Sync();
   std::shared_ptr<StoredRecord> target = editing_ ? editing_ : current_;
   if (!target) {
@@ -429,6 +436,7 @@ void DataSet::FlushBuffers() {
 
 void DataSet::BeginSetKey() {
   CheckActive();
+  NotifyLeavingRecord();
   CheckBrowseMode();
   key_buffer_.assign(fields_.size(), Value());
   key_assigned_.assign(fields_.size(), false);
@@ -528,6 +536,10 @@ void DataSet::NotifyRecordChanged(const Field* field) {
 
 void DataSet::NotifyUpdateRecord() {
   for (DataSource* source : std::vector<DataSource*>(sources_)) source->NotifyUpdateRecord();
+}
+
+void DataSet::NotifyLeavingRecord() {
+  for (DataSource* source : std::vector<DataSource*>(sources_)) source->NotifyLeavingRecord();
 }
 
 }  // namespace veltra::db

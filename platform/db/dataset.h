@@ -12,7 +12,10 @@
 //  - AfterScroll runs after a move, Open, Append/Insert, Delete and the
 //    Cancel of an insert; never between a post and its AfterPost.
 // Moving, filtering or re-indexing with a pending edit posts it when a
-// field was changed and cancels it otherwise.
+// field was changed and cancels it otherwise. Before the cursor leaves its
+// record (a move, Append/Insert, SetKey, Cancel, Delete, a new order or
+// filter) its data sources hear of it first, so that details post their
+// pending edits under the record they belong to.
 #include <cstddef>
 #include <functional>
 #include <map>
@@ -151,6 +154,8 @@ class DataSet {
   void EndSetKey();
   // Moves to a record of the view and fires AfterScroll.
   void MoveToViewIndex(std::size_t index);
+  // Tells the data sources that the cursor is about to leave its record.
+  void NotifyLeavingRecord();
 
  private:
   friend class Field;

@@ -10,13 +10,15 @@
 namespace veltra::db {
 
 // Follows the master's data source: a move, a post or a change of a
-// linked field re-ranges the detail.
+// linked field re-ranges the detail; before the master leaves its record
+// the detail's pending edit is posted, so it keeps the master it was made under.
 class Table::MasterLink : public DataSourceObserver {
  public:
   explicit MasterLink(Table& detail) : detail_(detail) {}
   void ActiveChanged(DataSource&) override { detail_.MasterChanged(); }
   void DataSetChanged(DataSource&) override { detail_.MasterChanged(); }
   void RecordChanged(DataSource&, const Field*) override { detail_.MasterChanged(); }
+  void LeavingRecord(DataSource&) override { detail_.MasterLeaving(); }
   void SourceDestroyed(DataSource&) override { detail_.master_source_ = nullptr; }
 
  private:
@@ -265,6 +267,13 @@ void Table::SetMasterSource(DataSource* source) {
 void Table::SetMasterFields(std::string fields) {
   master_fields_ = std::move(fields);
   InvalidateView(true);
+}
+
+void Table::MasterLeaving() {
+  if (!Active() || master_fields_.empty()) return;
+  // Rows below this one's pending edit go first, under this one's record.
+  NotifyLeavingRecord();
+  CheckBrowseMode();
 }
 
 void Table::MasterChanged() {

@@ -102,6 +102,7 @@ class Table : public DataSet {
   void CompileConstraints();
   void CompileFilter();
   void MasterChanged();
+  void MasterLeaving();
 
   Database& database_;
   std::string table_name_;

@@ -72,10 +72,9 @@ TEST_F(FhqTest, ANewCodeCarriesEveryEnterpriseAndACollisionChangesNothing) {
   // An orphan row under 0009, and one whose ID 00080002 a move to 0008 would repeat.
   AddRows("fhqzfqy.db", {{{"ID", "00090001"}, {"CODE", "0009"}, {"CODE2", "0001"}},
                          {{"ID", "00080002"}, {"CODE", "7777"}, {"CODE2", "0002"}}});
-  for (const auto& [taken, told] : {std::pair{"0009", "错误窗口:报表编号0009在fhqzfqy.db中已有记录00090001,不能改用此编号"},
-                                    std::pair{"0008", "错误窗口:报表编号0008在fhqzfqy.db中已有记录00080002,不能改用此编号"}}) {
+  for (const char* taken : {"0009", "0008"}) {
     Recode("0003", taken);
-    EXPECT_EQ(Outcome([&] { frame().SaveRecord(); }), told);
+    EXPECT_EQ(Outcome([&] { frame().SaveRecord(); }), "错误窗口:数据错误:编号重复") << taken;
     CancelAll();
   }
   EXPECT_EQ(Column("fhq.db", "CODE"), (Rows{"0003", "0002"}));

@@ -5,6 +5,7 @@
 #include <memory>
 #include <type_traits>
 
+#include "entry/entry_description.h"
 #include "install/working_folder.h"
 #include "mainunit/ui_prompts.h"
 #include "tests/platform/ui/harness/input.h"
@@ -12,6 +13,15 @@
 #include "tests/support/working_folder.h"
 
 namespace veltra::entry::testing {
+
+// The page that shows `detail` (-1: the cover).
+inline int PageOf(const EntryDescription& description, int detail) {
+  const auto& pages = description.pages;
+  for (int i = 0; i < static_cast<int>(pages.size()); ++i) {
+    if (pages[i].detail == detail) return i;
+  }
+  return -1;
+}
 
 class InstalledWindowTest : public veltra::testing::WorkingFolderTest {
  protected:

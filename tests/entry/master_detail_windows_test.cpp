@@ -9,6 +9,7 @@
 #include "entry/fhq.h"
 #include "entry/rjjd.h"
 #include "install/working_folder.h"
+#include "tests/entry/installed_window_fixture.h"
 #include "mainunit/ui_prompts.h"
 #include "tests/platform/ui/harness/input.h"
 #include "tests/platform/ui/harness/ui_script.h"
@@ -57,13 +58,7 @@ class MasterDetailWindowTest : public veltra::testing::WorkingFolderTest,
     QApplication::processEvents();
     return *window;
   }
-  int PageOf(int detail) const {
-    const auto& pages = window->Frame().Description().pages;
-    for (int i = 0; i < static_cast<int>(pages.size()); ++i) {
-      if (pages[i].detail == detail) return i;
-    }
-    return -1;
-  }
+  int PageOf(int detail) const { return testing::PageOf(window->Frame().Description(), detail); }
   void Save() { ASSERT_TRUE(Click(Find<ui::ToolButton>(*window, "ToolButton7"))); }
 
   std::filesystem::path work;

@@ -51,7 +51,7 @@ TEST_F(RjjdTest, AnEnterpriseCodeCarriesItsProductsAndABaseCodeCarriesBothLevels
   // Another enterprise of the base already has products under 0002's code: refused.
   ASSERT_TRUE(GoTo(1, "Code2", "0003"));
   Change(1, "Code2", "0002");
-  EXPECT_EQ(Outcome([&] { frame().SaveRecord(); }), "错误窗口:报表编号0002在rjjdqycp.db中已有记录000500020001,不能改用此编号");
+  EXPECT_EQ(Outcome([&] { frame().SaveRecord(); }), "错误窗口:数据错误:企业编号重复");
   CancelAll();
   EXPECT_EQ(Column("rjjdqy.db", "Code2"), (Rows{"0003", "0002", "0001"}));
 }

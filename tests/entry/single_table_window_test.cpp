@@ -1,4 +1,6 @@
 // The one-table entry windows as a user drives them on an installed folder.
+#include <QFrame>
+
 #include <functional>
 
 #include "entry/change_r.h"
@@ -82,6 +84,43 @@ TEST_F(SingleTableWindowTest, CodedWindowsKeyInRefuseADuplicateCodeAndPackAfterA
     EXPECT_TRUE(unit->RecordsDeleted);
     Press("ToolButton10");
     EXPECT_FALSE(form.Frame().Master().Active());
+    window.reset();
+  }
+}
+
+// Where an edit stands on its form, in the form's own coordinates.
+QPoint PlaceOf(EntryWindow& form, const std::string& field) {
+  ui::DBEdit* edit = form.EditOf(field);
+  EXPECT_NE(edit, nullptr) << field;
+  return edit ? edit->mapTo(&form, QPoint(0, 0)) : QPoint();
+}
+
+TEST_F(SingleTableWindowTest, FormsStandAsTheirPaperFormsAndToolButtonsAre63Wide) {
+  struct Check {
+    std::function<std::unique_ptr<EntryWindow>(mainunit::MainUnit&, mainunit::Prompts&)> create;
+    std::vector<std::string> row;                              // side by side, left to right
+    std::vector<std::pair<std::string, std::string>> under;  // field, the field it stands under
+    bool dividing_line;
+  };
+  for (const Check& c : {Check{Make<TF_sjgxq>, {"S01", "S02", "S03"}, {{"S04", "S01"}}, true},
+                         // The sections side by side, the fourth under the third.
+                         Check{Make<TF_tzjg>, {"KZ10", "KZ20", "KZ30"}, {{"KZ40", "KZ36"}}, false},
+                         Check{Make<TF_tsjd>, {}, {}, false}, Check{Make<TF_kfqzh>, {}, {}, false}}) {
+    window = c.create(*unit, prompts);
+    EntryWindow& form = Open<EntryWindow>();
+    SCOPED_TRACE(form.objectName().toStdString());
+    for (ui::ToolButton* button : form.ToolBar1->findChildren<ui::ToolButton*>()) {
+      EXPECT_EQ(button->width(), 63) << button->objectName().toStdString();
+    }
+    EXPECT_EQ(form.findChild<QFrame*>("DividingLine") != nullptr, c.dividing_line);
+    for (std::size_t i = 1; i < c.row.size(); ++i) {
+      EXPECT_EQ(PlaceOf(form, c.row[i]).y(), PlaceOf(form, c.row[0]).y()) << c.row[i];
+      EXPECT_GT(PlaceOf(form, c.row[i]).x(), PlaceOf(form, c.row[i - 1]).x()) << c.row[i];
+    }
+    for (const auto& [field, above] : c.under) {
+      EXPECT_EQ(PlaceOf(form, field).x(), PlaceOf(form, above).x()) << field;
+      EXPECT_GT(PlaceOf(form, field).y(), PlaceOf(form, above).y()) << field;
+    }
     window.reset();
   }
 }

@@ -49,6 +49,50 @@ TEST_F(MasterDetailTest, DetailShowsTheCurrentMastersRowsInIndexOrder) {
   EXPECT_EQ(detail.RecordCount(), 1);
 }
 
+// Whatever takes the master off its record, a detail row being edited is
+// posted first, while its BeforePost still sees the master it belongs to;
+// a refused post stops the act and the master stays as it was.
+TEST_F(MasterDetailTest, APendingDetailEditIsPostedUnderItsMasterBeforeTheMasterLeaves) {
+  const std::vector<std::pair<const char*, std::function<void()>>> acts = {
+      {"next", [&] { master.Next(); }},
+      {"last", [&] { master.Last(); }},
+      {"append", [&] { master.Append(); }},
+      {"key search", [&] { master.SetKey(); }},
+      {"cancel", [&] { master.Cancel(); }},
+      {"new order", [&] { master.SetIndexFieldNames("QA01"); }},
+  };
+  const auto edit_both = [&](const char* value) {
+    master.Cancel();
+    master.SetIndexFieldNames("Id");
+    master.First();
+    master.Edit();  // so that a cancel has something to cancel
+    detail.First();
+    detail.Edit();
+    detail.FieldByName("QE02").SetAsString(value);
+  };
+  for (const auto& [name, act] : acts) {
+    SCOPED_TRACE(name);
+    std::string master_seen;
+    detail.BeforePost = [&](DataSet&) { master_seen = master.FieldByName("QA01").AsString(); };
+    edit_both("7");
+    act();
+    EXPECT_EQ(master_seen, "100");
+    EXPECT_EQ(detail.State(), DataSetState::Browse);
+
+    detail.BeforePost = [](DataSet&) { throw SilentAbort(); };
+    edit_both("8");
+    EXPECT_THROW(act(), SilentAbort);
+    EXPECT_EQ(master.State(), DataSetState::Edit);
+    EXPECT_EQ(master.FieldByName("QA01").AsString(), "100");
+    detail.BeforePost = nullptr;
+    detail.Cancel();
+  }
+  master.Cancel();
+  detail.SetMasterFields("");
+  EXPECT_EQ(DetailColumn("QA01"), (std::vector<std::string>{"100", "100", "200"}));
+  EXPECT_EQ(DetailColumn("QE02").front(), "7");  // saved, and never moved off 100
+}
+
 TEST_F(MasterDetailTest, DetailScrollsToItsFirstRowWhenTheMasterMoves) {
   int scrolls = 0;
   detail.AfterScroll = [&](DataSet&) { ++scrolls; };
