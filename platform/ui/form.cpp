@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QScreen>
+#include <QScrollArea>
 #include <algorithm>
 #include <stdexcept>
 
@@ -21,6 +22,14 @@ Form* active_form = nullptr;
 
 Form::Form(const std::string& name, QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QString::fromStdString(name));
+  // However the focus moves (Enter, Tab, a refusal taking it back), the
+  // control that has it is scrolled into view on a long page.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (now == nullptr || now->window() != this) return;
+    for (QWidget* outer = now->parentWidget(); outer != nullptr; outer = outer->parentWidget()) {
+      if (auto* area = qobject_cast<QScrollArea*>(outer)) area->ensureWidgetVisible(now);
+    }
+  });
 }
 
 Form::~Form() {
