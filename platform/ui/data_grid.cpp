@@ -63,10 +63,12 @@ class GridCellEditors : public QStyledItemDelegate {
 
  protected:
   bool eventFilter(QObject* object, QEvent* event) override {
-    // Another window coming up (a message box) is no leaving of the cell.
     if (event->type() == QEvent::FocusOut) {
+      // Another window coming up (a message box) is no leaving of the cell;
+      // a click into the grid leaves it only by choosing another cell.
       const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
       if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
+      if (grid_.Focused()) return false;
     }
     return QStyledItemDelegate::eventFilter(object, event);
   }
