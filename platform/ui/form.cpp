@@ -27,7 +27,11 @@ Form::Form(const std::string& name, QWidget* parent) : QWidget(parent, Qt::Windo
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
     if (now == nullptr || now->window() != this) return;
     for (QWidget* outer = now->parentWidget(); outer != nullptr; outer = outer->parentWidget()) {
-      if (auto* area = qobject_cast<QScrollArea*>(outer)) area->ensureWidgetVisible(now);
+      auto* area = qobject_cast<QScrollArea*>(outer);
+      if (area == nullptr || area->widget() == nullptr || !area->widget()->isAncestorOf(now)) continue;
+      // The whole control, frame included, not only its text cursor.
+      const QPoint centre = now->mapTo(area->widget(), now->rect().center());
+      area->ensureVisible(centre.x(), centre.y(), now->width() / 2 + 2, now->height() / 2 + 2);
     }
   });
 }

@@ -184,5 +184,19 @@ TEST_F(TypedCellsTest, ACellTakesItsFieldsEditMask) {
   EXPECT_EQ(Values("dxxm.db", "Code2"), Texts{"2345"});
 }
 
+TEST_F(TypedCellsTest, InsertRecordStartsTheNewRowInItsSequenceColumn) {
+  auto& w = OpenEntry<entry::TF_kfq>("TabSheet5");
+  ui::testing::TypeIntoCell(*w.DBGrid2, 0, 6, "2");
+  ASSERT_TRUE(w.grab().save("typed_cell_editor.png"));  // the cell being typed into, for a look by eye
+  Push("ToolButton7");
+  Push("ToolButton5");
+  EXPECT_TRUE(w.DBGrid1->Focused());
+  EXPECT_EQ(w.DBGrid1->SelectedColumn(), 0);
+  ui::testing::Type(*QApplication::focusWidget(), "0003");
+  Push("ToolButton7");
+  EXPECT_EQ(Values("kfq_2.db", "QE01"), (Texts{"1", "2", "0003"}));
+  EXPECT_EQ(Values("kfq_2.db", "QE17"), (Texts{"2", "", ""}));
+}
+
 }  // namespace
 }  // namespace veltra::app

@@ -19,11 +19,14 @@
 namespace veltra::ui::testing {
 namespace {
 
-// Key presses carrying each character; QTest's own key table knows ASCII only.
-void SendCharacters(QWidget& target, const QString& text) {
+// Key presses carrying each character to whatever has the focus by then (a
+// grid's first key opens its cell editor, which takes the rest); QTest's own
+// key table knows ASCII only.
+void SendCharacters(QWidget& first, const QString& text) {
   for (const QChar c : text) {
-    if (c.unicode() < 0x80) QTest::keyClick(&target, c.toLatin1());
-    else QTest::sendKeyEvent(QTest::Click, &target, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : &first;
+    if (c.unicode() < 0x80) QTest::keyClick(target, c.toLatin1());
+    else QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
   }
 }
 
@@ -127,12 +130,10 @@ void TypeIntoCell(DBGrid& grid, int row, int column, const std::string& text) {
   SelectCell(grid, row, column);
   const QString typed = QString::fromStdString(text);
   ASSERT_FALSE(typed.isEmpty());
-  // The first key opens the cell editor, which takes the rest.
-  SendCharacters(grid, typed.left(1));
+  SendCharacters(grid, typed);
   QWidget* editor = QApplication::focusWidget();
-  ASSERT_TRUE(editor != nullptr && editor != &grid)
+  ASSERT_TRUE(editor != nullptr && editor != &grid && grid.isAncestorOf(editor))
       << "cell " << row << "," << column << " of " << grid.objectName().toStdString() << " did not open";
-  SendCharacters(*editor, typed.mid(1));
 }
 
 std::string FocusedName() {
