@@ -100,8 +100,9 @@ class GridModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override {
     if (!index.isValid() || index.column() >= grid_.ColumnCount()) return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (!grid_.ReadOnly() && !grid_.Column(index.column()).ReadOnly() &&
-        grid_.ColumnField(index.column()) != nullptr) {
+    const db::Field* field = grid_.ColumnField(index.column());
+    if (!grid_.ReadOnly() && !grid_.Column(index.column()).ReadOnly() && field != nullptr &&
+        !field->Owner().ReadOnly()) {
       flags |= Qt::ItemIsEditable;
     }
     return flags;

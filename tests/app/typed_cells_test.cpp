@@ -184,6 +184,18 @@ TEST_F(TypedCellsTest, ACellTakesItsFieldsEditMask) {
   EXPECT_EQ(Values("dxxm.db", "Code2"), Texts{"2345"});
 }
 
+TEST_F(TypedCellsTest, AQueryResultInTheTableToolTakesNoTyping) {
+  window = std::make_unique<dbtool::TF_db_tool>(unit->Database1, unit->OpenDialog1, unit->SaveDialog1);
+  ui_.ExpectFileDialog("请选择数据库文件", (work / "gj_wsb.db").string());
+  auto& tool = Open<dbtool::TF_db_tool>();
+  tool.Memo1.SetLines({"select * from gj_wsb.db"});
+  Push("Button5");
+  ui::testing::SelectCell(tool.DBGrid1, 0, 3);
+  QTest::keyClick(&tool.DBGrid1, '7');
+  EXPECT_EQ(QApplication::focusWidget(), &tool.DBGrid1) << "no cell editor opens";
+  EXPECT_TRUE(ui_.exceptions_shown().empty());
+}
+
 TEST_F(TypedCellsTest, InsertRecordStartsTheNewRowInItsSequenceColumn) {
   auto& w = OpenEntry<entry::TF_kfq>("TabSheet5");
   ui::testing::TypeIntoCell(*w.DBGrid2, 0, 6, "2");
