@@ -292,6 +292,15 @@ ui::DBGrid* EntryWindow::Grid(const std::string& name) const {
   return nullptr;
 }
 
+void EntryWindow::FocusFirstCell() {
+  for (DetailPage& page : detail_pages_) {
+    if (&frame_->Detail(page.detail) != frame_->CurrentTable() || !page.upper->isVisible()) continue;
+    // A new row is keyed in from its sequence number on.
+    page.upper->SetSelectedColumn(0);
+    page.upper->setFocus(Qt::OtherFocusReason);
+  }
+}
+
 void EntryWindow::BuildToolBar() {
   ToolBar1 = new QToolBar(this);
   ToolBar1->setObjectName("ToolBar1");
@@ -316,7 +325,12 @@ void EntryWindow::BuildToolBar() {
     button("ToolButton3", "记录头", [this] { frame_->First(); });
     button("ToolButton4", "记录尾", [this] { frame_->Last(); });
   }
-  if (offer.insert) ToolButton5 = button("ToolButton5", "插入记录", [this] { frame_->InsertRecord(); });
+  if (offer.insert) {
+    ToolButton5 = button("ToolButton5", "插入记录", [this] {
+      frame_->InsertRecord();
+      FocusFirstCell();
+    });
+  }
   button("ToolButton6", "删除记录", [this] { frame_->DeleteRecord(); });
   button("ToolButton7", "存盘", [this] { frame_->SaveRecord(); });
   button("ToolButton8", "取消修改", [this] { frame_->CancelChanges(); });
@@ -420,22 +434,16 @@ void EntryWindow::FormKeyPress(int& key) {
   // Enter in a memo starts a new line of its text.
   if (qobject_cast<ui::DBMemo*>(focus) != nullptr) return;
   key = 0;
-  // An open cell editor has the focus inside its grid.
-  const auto within = [focus](const ui::DBGrid* grid) { return focus == grid || grid->isAncestorOf(focus); };
   for (DetailPage& page : detail_pages_) {
-    if (within(page.upper)) {
-      if (page.upper->SelectedColumn() + 1 < page.upper->ColumnCount()) {
-        page.upper->SetSelectedColumn(page.upper->SelectedColumn() + 1);
-      } else if (page.lower) {
+    if (page.upper->Focused()) {
+      if (!page.upper->SelectNextColumn() && page.lower) {
         page.lower->SetSelectedColumn(0);
         page.lower->setFocus(Qt::TabFocusReason);
       }
       return;
     }
-    if (page.lower && within(page.lower)) {
-      if (page.lower->SelectedColumn() + 1 < page.lower->ColumnCount()) {
-        page.lower->SetSelectedColumn(page.lower->SelectedColumn() + 1);
-      }
+    if (page.lower && page.lower->Focused()) {
+      page.lower->SelectNextColumn();
       return;
     }
   }

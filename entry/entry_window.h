@@ -118,6 +118,8 @@ class EntryWindow : public ui::Form {
   DetailPage BuildDetailPage(ui::TabSheet& sheet, const PageDescription& page);
   ui::DBEdit* FindEdit(int detail, const std::string& field) const;
   void BuildToolBar();
+  // After "插入记录" on a grid page: the first cell of the new row.
+  void FocusFirstCell();
   void ApplyView();
 
   void FormActivate();

@@ -76,8 +76,8 @@ void TF_gjwsb::FormClose(bool& allow) {
 void TF_gjwsb::FormKeyPress(int& key) {
   if (key != 13) return;
   key = 0;
-  if (focusWidget() == DBGrid1) {
-    DBGrid1->SetSelectedColumn(std::min(DBGrid1->SelectedColumn() + 1, DBGrid1->ColumnCount() - 1));
+  if (DBGrid1->Focused()) {
+    DBGrid1->SelectNextColumn();
   } else {
     FocusNextControl();
   }

@@ -121,6 +121,8 @@ class DataSet {
 
   // The name used in error messages (a table's name, "query").
   virtual std::string DisplayName() const = 0;
+  // A query's result cannot be edited.
+  virtual bool ReadOnly() const { return false; }
 
  protected:
   DataSet();
@@ -128,7 +130,6 @@ class DataSet {
   // Produces the records when the data set opens.
   virtual std::shared_ptr<RecordStore> OpenStore() = 0;
   virtual void ReleaseStore() {}
-  virtual bool ReadOnly() const { return false; }
   // Order, range and filter of the view; asked again after InvalidateView.
   virtual CursorSpec ViewSpec();
   // Checks a record about to be written (constraints); throws EngineError.

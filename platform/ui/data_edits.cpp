@@ -1,79 +1,27 @@
 #include "platform/ui/data_edits.h"
 
 #include <QKeyEvent>
-#include <QValidator>
 
-#include "platform/text/gbk.h"
-#include "platform/types/error.h"
 #include "platform/ui/component.h"
 #include "platform/ui/event_handler.h"
-#include "platform/ui/gbk_size_validator.h"
 
 namespace veltra::ui {
-namespace {
-
-bool ChangesText(const QKeyEvent& event) {
-  if (event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Delete) return true;
-  if (event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Cut)) return true;
-  const QString typed = event.text();
-  return !typed.isEmpty() && typed.at(0) >= QChar(' ') && typed.at(0) != QChar(0x7f);
-}
-
-// Puts `text` into `field` (empty text is null).
-void StoreText(db::Field& field, const std::string& text) {
-  if (text.empty()) field.Clear();
-  else field.SetAsString(text);
-}
-
-}  // namespace
 
 DBEdit::DBEdit(QWidget* parent, const std::string& name)
-    : QLineEdit(parent), FieldBinding([this] { ShowField(); }, [this] { WriteField(); }) {
+    : FieldLineEdit(parent), FieldBinding([this] { ShowField(); }, [this] { WriteField(); }) {
   NameComponent(*this, name);
 }
 
-DBEdit::~DBEdit() { setValidator(nullptr); }
-
 void DBEdit::ShowField() {
   link_.DropPending();
-  const db::Field* field = link_.Field();
-  setValidator(nullptr);
-  size_limit_.reset();
-  if (field == nullptr) {
-    mask_ = EditMask();
-    clear();
-    return;
-  }
-  mask_ = EditMask(field->EditMask());
-  const std::string value = field->AsString();
-  if (!mask_.empty()) {
-    setText(QString::fromStdU32String(mask_.Format(value)));
-    setCursorPosition(0);
-    return;
-  }
-  setText(ToQString(value));
-  if (field->DataType() == FieldType::String && field->Size() > 0) {
-    size_limit_ = std::make_unique<GbkSizeValidator>(field->Size());
-    setValidator(size_limit_.get());
-  }
+  ShowValue(link_.Field());
 }
 
 void DBEdit::WriteField() {
   db::Field* field = link_.TakePendingField();
   if (field == nullptr) return;
   try {
-    std::string value = Text();
-    if (!mask_.empty()) {
-      const std::optional<std::string> stored = mask_.Unformat(text().toStdU32String());
-      if (!stored) {
-        throw EngineError(EngineError::Kind::InvalidValue,
-                          "Invalid input value for field " + field->FieldName() + ": \"" + value +
-                              "\" does not fit the edit mask \"" + mask_.spec() + "\"",
-                          {field->Owner().DisplayName(), field->FieldName(), value});
-      }
-      value = *stored;
-    }
-    StoreText(*field, value);
+    StoreInto(*field);
   } catch (...) {
     // The typed text stays pending: the record cannot be posted without
     // it until the user mends or cancels it.
@@ -85,68 +33,13 @@ void DBEdit::WriteField() {
 void DBEdit::keyPressEvent(QKeyEvent* event) {
   // Windows give fields their masks after the tables open.
   const db::Field* field = link_.Field();
-  if (!link_.Pending() && field != nullptr && field->EditMask() != mask_.spec()) ShowField();
+  if (!link_.Pending() && field != nullptr && field->EditMask() != Mask().spec()) ShowField();
   if (!ChangesText(*event)) {
     QLineEdit::keyPressEvent(event);
     return;
   }
   if (isReadOnly() || !link_.BeginTyping()) return;
-  if (mask_.empty()) QLineEdit::keyPressEvent(event);
-  else TypeMasked(*event);
-}
-
-void DBEdit::TypeMasked(const QKeyEvent& event) {
-  QString shown = text();
-  const int length = static_cast<int>(mask_.length());
-  int pos = cursorPosition();
-  if (hasSelectedText()) {
-    // Typing over a selection replaces it, as in any edit.
-    pos = selectionStart();
-    const int end = pos + static_cast<int>(selectedText().size());
-    for (int i = pos; i < end && i < length; ++i) {
-      if (mask_.IsInput(i)) shown[i] = QChar(mask_.blank());
-    }
-    setText(shown);
-    setCursorPosition(pos);
-    if (event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Delete) return;
-  }
-  if (event.key() == Qt::Key_Backspace) {
-    while (--pos >= 0 && !mask_.IsInput(pos)) {}
-    if (pos < 0) return;
-    shown[pos] = QChar(mask_.blank());
-    setText(shown);
-    setCursorPosition(pos);
-    return;
-  }
-  while (pos < length && !mask_.IsInput(pos)) ++pos;
-  if (pos >= length) return;
-  if (event.key() == Qt::Key_Delete) {
-    shown[pos] = QChar(mask_.blank());
-    setText(shown);
-    setCursorPosition(pos);
-    return;
-  }
-  const QString typed = event.text();
-  const std::optional<char32_t> accepted = mask_.Accept(pos, typed.at(0).unicode());
-  if (!accepted) return;
-  shown[pos] = QChar(*accepted);
-  setText(shown);
-  ++pos;
-  while (pos < length && !mask_.IsInput(pos)) ++pos;
-  setCursorPosition(pos);
-}
-
-void DBEdit::mouseReleaseEvent(QMouseEvent* event) {
-  QLineEdit::mouseReleaseEvent(event);
-  if (mask_.empty() || hasSelectedText()) return;
-  // A click beyond what was typed puts the cursor where typing goes on.
-  const QString shown = text();
-  for (int i = 0; i < cursorPosition() && i < shown.size(); ++i) {
-    if (mask_.IsInput(i) && shown[i] == QChar(mask_.blank())) {
-      setCursorPosition(i);
-      return;
-    }
-  }
+  TypeKey(event);
 }
 
 void DBEdit::focusOutEvent(QFocusEvent* event) {

@@ -1,31 +1,76 @@
 #include "platform/ui/data_grid.h"
 
 #include <QAbstractTableModel>
-#include <algorithm>
+#include <QApplication>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QLineEdit>
+#include <QKeyEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <algorithm>
+#include <utility>
 
 #include "platform/ui/component.h"
 #include "platform/ui/event_handler.h"
-#include "platform/ui/gbk_size_validator.h"
+#include "platform/ui/field_line_edit.h"
 
 namespace veltra::ui {
 
-// A cell of a string field takes no more than the field holds, as DBEdit does.
+// The editor of one cell: the field's value in its mask, framed so that
+// the cell being typed into stands out.
+class GridCellEditor : public FieldLineEdit {
+ public:
+  GridCellEditor(QWidget* parent, const db::Field& field, int column) : FieldLineEdit(parent), column_(column) {
+    ShowValue(&field);
+    shown_ = text();
+    setStyleSheet("QLineEdit { border: 2px solid palette(highlight); padding: 0px; }");
+  }
+  int Column() const { return column_; }
+  bool Changed() const { return text() != shown_; }
+  void Stored() { shown_ = text(); }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (ChangesText(*event)) TypeKey(event);
+    else QLineEdit::keyPressEvent(event);
+  }
+
+ private:
+  int column_;
+  QString shown_;
+};
+
+// The grid itself writes a cell's text (DBGrid::WriteEditor), so that a
+// refusal reaches whoever asked for the record.
 class GridCellEditors : public QStyledItemDelegate {
  public:
   explicit GridCellEditors(DBGrid& grid) : QStyledItemDelegate(&grid), grid_(grid) {}
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override {
     const db::Field* field = grid_.ColumnField(index.column());
-    auto* line = qobject_cast<QLineEdit*>(editor);
-    if (line && field && field->DataType() == FieldType::String && field->Size() > 0) {
-      line->setValidator(new GbkSizeValidator(field->Size(), line));
-    }
+    if (field == nullptr) return nullptr;
+    auto* editor = new GridCellEditor(parent, *field, index.column());
+    grid_.cell_editor_ = editor;
     return editor;
+  }
+  void destroyEditor(QWidget* editor, const QModelIndex& index) const override {
+    if (editor == grid_.cell_editor_) grid_.cell_editor_ = nullptr;
+    QStyledItemDelegate::destroyEditor(editor, index);
+  }
+  // The editor shows the field as it was when the cell opened.
+  void setEditorData(QWidget*, const QModelIndex&) const override {}
+  void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
+
+ protected:
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (event->type() == QEvent::FocusOut) {
+      // Another window coming up (a message box) is no leaving of the cell;
+      // a click into the grid leaves it only by choosing another cell.
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
+      if (grid_.Focused()) return false;
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
   }
 
  private:
@@ -53,24 +98,14 @@ class GridModel : public QAbstractTableModel {
     return ToQString(grid_.Column(section).Title());
   }
   Qt::ItemFlags flags(const QModelIndex& index) const override {
+    if (!index.isValid() || index.column() >= grid_.ColumnCount()) return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (!grid_.ReadOnly() && !grid_.Column(index.column()).ReadOnly() &&
-        grid_.ColumnField(index.column()) != nullptr) {
+    const db::Field* field = grid_.ColumnField(index.column());
+    if (!grid_.ReadOnly() && !grid_.Column(index.column()).ReadOnly() && field != nullptr &&
+        !field->Owner().ReadOnly()) {
       flags |= Qt::ItemIsEditable;
     }
     return flags;
-  }
-  bool setData(const QModelIndex& index, const QVariant& value, int role) override {
-    if (role != Qt::EditRole || index.row() != grid_.CurrentRow()) return false;
-    return RunHandler([&] {
-      db::Field* field = grid_.ColumnField(index.column());
-      db::DataSet& data_set = field->Owner();
-      const std::string text = value.toString().toStdString();
-      if (text == field->Value().ToDisplayText()) return;
-      if (data_set.State() == db::DataSetState::Browse) data_set.Edit();
-      if (text.empty()) field->Clear();
-      else field->SetAsString(text);
-    });
   }
   void Reset() {
     beginResetModel();
@@ -147,6 +182,37 @@ void DBGrid::SetSelectedColumn(int index) {
   setCurrentIndex(model_->index(row, index));
 }
 
+bool DBGrid::SelectNextColumn() {
+  if (SelectedColumn() + 1 < ColumnCount()) {
+    SetSelectedColumn(SelectedColumn() + 1);
+    return true;
+  }
+  if (cell_editor_ != nullptr) {
+    WriteEditor();
+    QTableView::closeEditor(cell_editor_, QAbstractItemDelegate::NoHint);
+  }
+  return false;
+}
+
+bool DBGrid::Focused() const {
+  const QWidget* focused = QApplication::focusWidget();
+  return focused != nullptr && (focused == this || isAncestorOf(focused));
+}
+
+void DBGrid::WriteEditor() {
+  const QPointer<GridCellEditor> editor = cell_editor_;
+  if (editor == nullptr || !editor->Changed()) return;
+  db::Field* field = ColumnField(editor->Column());
+  if (field == nullptr) return;
+  db::DataSet& data_set = field->Owner();
+  if (data_set.State() == db::DataSetState::Browse) data_set.Edit();
+  // Starting the edit may have re-read the rows; the editor lives on until
+  // the event loop deletes it.
+  if (editor == nullptr) return;
+  editor->StoreInto(*field);
+  editor->Stored();
+}
+
 int DBGrid::TextWidth(const std::string& text) const {
   return QFontMetrics(font()).horizontalAdvance(ToQString(text));
 }
@@ -198,7 +264,10 @@ void DBGrid::Reload() {
                                  [](const auto& a, const auto& b) { return a->FieldName() == b->FieldName(); });
     if (!same) columns_ = std::move(fields);
   }
-  const int column = SelectedColumn();
+  const db::DataSetState state = source_ != nullptr ? source_->State() : db::DataSetState::Inactive;
+  const bool new_record = state == db::DataSetState::Insert && shown_state_ != db::DataSetState::Insert;
+  shown_state_ = state;
+  const int column = new_record ? 0 : SelectedColumn();
   syncing_ = true;
   model_->Reset();
   ApplyColumnLayout();
@@ -238,7 +307,15 @@ void DBGrid::SourceDestroyed(db::DataSource&) {
 }
 
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-  // The base class first hands an open cell editor's text to the record.
+  if (!syncing_ && cell_editor_ != nullptr && !RunHandler([this] { WriteEditor(); })) {
+    // The refused text stays in its cell for correction.
+    syncing_ = true;
+    selectionModel()->setCurrentIndex(previous, QItemSelectionModel::ClearAndSelect);
+    syncing_ = false;
+    if (cell_editor_ != nullptr) cell_editor_->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  // The base class closes the cell editor, its text now in the record.
   QTableView::currentChanged(current, previous);
   if (syncing_ || !current.isValid() || current.row() == CurrentRow()) return;
   db::DataSet* data_set = ShownDataSet();
@@ -256,6 +333,7 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
 }
 
 bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  if (!index.isValid()) return false;
   const bool opens = trigger == AllEditTriggers || (editTriggers() & trigger) != 0;
   db::DataSet* data_set = ShownDataSet();
   if (opens && data_set != nullptr && (model_->flags(index) & Qt::ItemIsEditable) &&
@@ -266,6 +344,18 @@ bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) 
   }
   // Starting the edit re-reads the rows; ask for the cell again.
   return QTableView::edit(model_->index(index.row(), index.column()), trigger, event);
+}
+
+void DBGrid::commitData(QWidget* editor) {
+  commit_refused_ = editor == cell_editor_ && !RunHandler([this] { WriteEditor(); });
+}
+
+void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  if (std::exchange(commit_refused_, false)) {
+    editor->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  QTableView::closeEditor(editor, hint);
 }
 
 void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {

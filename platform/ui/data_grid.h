@@ -2,7 +2,11 @@
 // Data-aware grid: one row per record of the data source, columns bound
 // to fields (all fields when none are declared). Choosing another row
 // moves the data set, which posts a pending edit; editing a cell puts the
-// data set into edit state and the value goes to the field.
+// data set into edit state. The text typed into a cell goes to its field,
+// through the field's edit mask, as an edit's does: when the cell is left
+// and whenever the record posts or moves; a value the field cannot take
+// is refused once and stays in the cell for correction.
+#include <QPointer>
 #include <QTableView>
 #include <functional>
 #include <memory>
@@ -10,11 +14,13 @@
 #include <vector>
 
 #include "platform/db/data_source.h"
+#include "platform/ui/typed_text.h"
 
 namespace veltra::ui {
 
 class DBGrid;
 class GridModel;
+class GridCellEditor;
 class GridCellEditors;
 
 class GridColumn {
@@ -39,7 +45,7 @@ class GridColumn {
   bool read_only_ = false;
 };
 
-class DBGrid : public QTableView, private db::DataSourceObserver {
+class DBGrid : public QTableView, private db::DataSourceObserver, public TypedTextHolder {
   Q_OBJECT
  public:
   DBGrid(QWidget* parent, const std::string& name);
@@ -58,6 +64,14 @@ class DBGrid : public QTableView, private db::DataSourceObserver {
   // The column of the current cell.
   int SelectedColumn() const;
   void SetSelectedColumn(int index);
+  // Enter in a cell: the next column; in the last one the typed text goes
+  // to the record and the cell editor closes (throws when refused), and
+  // the result is false.
+  bool SelectNextColumn();
+  // The grid or its cell editor has the focus.
+  bool Focused() const;
+  // Writes the open cell editor's text to its field; throws when refused.
+  void HandOverTypedText() override { WriteEditor(); }
   // Width in pixels of `text` in the grid's font.
   int TextWidth(const std::string& text) const;
   // What the cell shows (the edit buffer for the record being edited).
@@ -72,6 +86,9 @@ class DBGrid : public QTableView, private db::DataSourceObserver {
   // Opening a cell editor starts editing the record first, so that the
   // data source's state-change handler can refuse it.
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+  // A refused cell keeps its editor open.
+  void commitData(QWidget* editor) override;
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
  private:
   friend class GridColumn;
@@ -81,7 +98,10 @@ class DBGrid : public QTableView, private db::DataSourceObserver {
   void DataSetChanged(db::DataSource&) override { Reload(); }
   void RecordChanged(db::DataSource&, const db::Field*) override;
   void StateChanged(db::DataSource&) override { Reload(); }
+  void UpdateRecord(db::DataSource&) override { WriteEditor(); }
   void SourceDestroyed(db::DataSource&) override;
+
+  void WriteEditor();
 
   db::DataSet* ShownDataSet() const;
   // The default columns follow the data set's fields.
@@ -99,6 +119,10 @@ class DBGrid : public QTableView, private db::DataSourceObserver {
   bool default_columns_ = true;
   bool read_only_ = false;
   bool syncing_ = false;
+  QPointer<GridCellEditor> cell_editor_;
+  bool commit_refused_ = false;
+  // A new record starts in the first column.
+  db::DataSetState shown_state_ = db::DataSetState::Inactive;
 };
 
 }  // namespace veltra::ui

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QScreen>
+#include <QScrollArea>
 #include <algorithm>
 #include <stdexcept>
 
@@ -21,6 +22,18 @@ Form* active_form = nullptr;
 
 Form::Form(const std::string& name, QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QString::fromStdString(name));
+  // However the focus moves (Enter, Tab, a refusal taking it back), the
+  // control that has it is scrolled into view on a long page.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (now == nullptr || now->window() != this) return;
+    for (QWidget* outer = now->parentWidget(); outer != nullptr; outer = outer->parentWidget()) {
+      auto* area = qobject_cast<QScrollArea*>(outer);
+      if (area == nullptr || area->widget() == nullptr || !area->widget()->isAncestorOf(now)) continue;
+      // The whole control, frame included, not only its text cursor.
+      const QPoint centre = now->mapTo(area->widget(), now->rect().center());
+      area->ensureVisible(centre.x(), centre.y(), now->width() / 2 + 2, now->height() / 2 + 2);
+    }
+  });
 }
 
 Form::~Form() {

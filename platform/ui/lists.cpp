@@ -1,5 +1,7 @@
 #include "platform/ui/lists.h"
 
+#include <QMouseEvent>
+
 #include "platform/ui/component.h"
 #include "platform/ui/event_handler.h"
 
@@ -48,6 +50,29 @@ bool CheckListBox::Checked(int index) const {
 
 void CheckListBox::SetChecked(int index, bool checked) {
   if (QListWidgetItem* entry = item(index)) entry->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+void CheckListBox::mousePressEvent(QMouseEvent* event) {
+  ticked_by_click_ = -1;
+  ListBox::mousePressEvent(event);
+  // The box takes its press for itself and leaves the current entry alone.
+  const QModelIndex entry = indexAt(event->position().toPoint());
+  if (entry.isValid() && entry != currentIndex()) setCurrentIndex(entry);
+}
+
+void CheckListBox::mouseReleaseEvent(QMouseEvent* event) {
+  const int row = indexAt(event->position().toPoint()).row();
+  const bool was_checked = Checked(row);
+  ListBox::mouseReleaseEvent(event);
+  if (row >= 0 && Checked(row) != was_checked) ticked_by_click_ = row;
+}
+
+void CheckListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+  const int row = indexAt(event->position().toPoint()).row();
+  // The double-click handler toggles the entry; the first click's tick is undone.
+  if (row >= 0 && row == ticked_by_click_) SetChecked(row, !Checked(row));
+  ticked_by_click_ = -1;
+  ListBox::mouseDoubleClickEvent(event);
 }
 
 }  // namespace veltra::ui

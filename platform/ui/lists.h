@@ -36,6 +36,9 @@ class ListBox : public QListWidget {
   std::function<void()> OnDblClick;
 };
 
+// A click on an entry, its tick box included, makes it the current one, so
+// the double-click handlers that toggle ItemIndex toggle the entry under
+// the mouse; a double click on the box counts once, not once per click.
 class CheckListBox : public ListBox {
   Q_OBJECT
  public:
@@ -43,6 +46,14 @@ class CheckListBox : public ListBox {
   void Add(const std::string& text) override;
   bool Checked(int index) const;
   void SetChecked(int index, bool checked);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  int ticked_by_click_ = -1;  // the entry whose box the last click toggled
 };
 
 }  // namespace veltra::ui

@@ -1,7 +1,11 @@
 #include "platform/ui/page_control.h"
 
+#include <QMouseEvent>
+#include <QTabBar>
+
 #include "platform/ui/component.h"
 #include "platform/ui/event_handler.h"
+#include "platform/ui/typed_text.h"
 
 namespace veltra::ui {
 
@@ -22,6 +26,16 @@ PageControl::PageControl(QWidget* parent, const std::string& name) : QTabWidget(
   connect(this, &QTabWidget::currentChanged, this, [this] {
     if (!setting_page_) RunHandler(OnChange);
   });
+  tabBar()->installEventFilter(this);
+}
+
+bool PageControl::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == tabBar() && event->type() == QEvent::MouseButtonPress) {
+    const int tab = tabBar()->tabAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+    // A refused value keeps the user on its page.
+    if (tab >= 0 && tab != currentIndex() && !HandOverFocusedText(*this)) return true;
+  }
+  return QTabWidget::eventFilter(watched, event);
 }
 
 TabSheet* PageControl::ActivePage() const { return qobject_cast<TabSheet*>(currentWidget()); }

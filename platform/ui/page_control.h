@@ -1,7 +1,8 @@
 #pragma once
 // A page control with tab sheets. Pages can be hidden; the active page
 // set by code does not fire OnChange (the windows call their handler
-// themselves when they want it), a tab the user picks does.
+// themselves when they want it), a tab the user picks does. The user
+// leaves a page only once the text typed on it is in the record.
 #include <QTabWidget>
 #include <functional>
 #include <string>
@@ -29,6 +30,9 @@ class PageControl : public QTabWidget {
   TabSheet* ActivePage() const;
   void SetActivePage(TabSheet* page);
   std::function<void()> OnChange;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool setting_page_ = false;

@@ -29,7 +29,7 @@ TEST_F(GjwsbWindowTest, GeneratesTheNeverEnteredProjectsAndAsksBeforeDroppingRea
   EXPECT_EQ(Values("gj_wsb.db", "JB01")[0], cut);
   ASSERT_TRUE(form.grab().save("gjwsb_cover.png"));
 
-  ui::testing::EditCell(*form.DBGrid1, 1, 3, "2");
+  ui::testing::TypeIntoCell(*form.DBGrid1, 1, 3, "2");
   Press("ToolButton7");
   EXPECT_EQ(Values("gj_wsb.db", "YY"), (std::vector<std::string>{"", "2"}));
 
@@ -41,7 +41,7 @@ TEST_F(GjwsbWindowTest, GeneratesTheNeverEnteredProjectsAndAsksBeforeDroppingRea
   EXPECT_EQ(Values("gj_wsb.db", "YY"), (std::vector<std::string>{"", ""}));
 
   // Without gjxm.db the generation fails before the list is touched.
-  ui::testing::EditCell(*form.DBGrid1, 0, 3, "4");
+  ui::testing::TypeIntoCell(*form.DBGrid1, 0, 3, "4");
   Press("ToolButton7");
   std::filesystem::remove(work / "gjxm.db");
   ui_.ExpectMessage(MessageKind::Question, "", "是否清空未上报项目清单中已填的原因", ui::Answer::Yes);

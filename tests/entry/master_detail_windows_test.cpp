@@ -84,7 +84,7 @@ TEST_P(MasterDetailWindowTest, KeyedInRowsAreInTheFilesAndBackOnTheNextOpening) 
     ASSERT_TRUE(Click(Find<ui::ToolButton>(w, "ToolButton5")));
     for (const auto& [field, text] : row.edits) ui::testing::Type(*w.DetailEditOf(row.detail, field), text);
     ui::DBGrid* grid = w.Grid(w.Frame().Description().pages[PageOf(row.detail)].upper_grid);
-    for (const auto& [column, text] : row.cells) ui::testing::EditCell(*grid, 0, column, text);
+    for (const auto& [column, text] : row.cells) ui::testing::TypeIntoCell(*grid, 0, column, text);
     Save();
   }
   // The cover as the user sees it, for a look by eye.

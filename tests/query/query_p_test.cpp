@@ -124,7 +124,7 @@ TEST_F(QueryPTest, CaptionsEditedInTheHeaderDialogArePrinted) {
   Run([&] {
     ui_.OnModal("F_bt_p", [&](ui::Form& form) {
       auto& bt_p = static_cast<TF_bt_p&>(form);
-      ui::testing::EditCell(bt_p.DBGrid1, 1, 0, "单位名称");
+      ui::testing::TypeIntoCell(bt_p.DBGrid1, 1, 0, "单位名称");
       EXPECT_TRUE(Click(bt_p.Button1));
     }, ui::kModalOk);
     EXPECT_TRUE(Click(F_query_p.Button7));

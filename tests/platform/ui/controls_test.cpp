@@ -50,21 +50,29 @@ TEST_F(ControlsTest, ListsKeepParallelEntriesAndTicks) {
   hidden.Delete(1);
   EXPECT_EQ(hidden.Items(), (std::vector<std::string>{"qa01", "qa03"}));
 
-  CheckListBox ticks(&form_, "CheckListBox1");
-  ticks.setGeometry(0, 0, 200, 150);
-  ticks.show();
-  ticks.Add("企业名称");
-  ticks.Add("法人代码");
-  int double_clicks = 0;
-  ticks.OnDblClick = [&] {
-    ++double_clicks;
-    ticks.SetChecked(ticks.ItemIndex(), !ticks.Checked(ticks.ItemIndex()));
-  };
-  TickItem(ticks, 0);
-  DoubleClickItem(ticks, 1);
-  EXPECT_TRUE(ticks.Checked(0));
-  EXPECT_TRUE(ticks.Checked(1));
-  EXPECT_EQ(double_clicks, 1);
+  // The windows' double-click handlers toggle the current entry.
+  for (const bool on_box : {false, true}) {
+    SCOPED_TRACE(on_box ? "double click on the tick box" : "double click on the text");
+    CheckListBox ticks(&form_, "CheckListBox1");
+    ticks.setGeometry(0, 0, 200, 150);
+    ticks.show();
+    ticks.Add("企业名称");
+    ticks.Add("法人代码");
+    int double_clicks = 0;
+    ticks.OnDblClick = [&] {
+      ++double_clicks;
+      ticks.SetChecked(ticks.ItemIndex(), !ticks.Checked(ticks.ItemIndex()));
+    };
+    TickItem(ticks, 0);
+    EXPECT_TRUE(ticks.Checked(0));
+    EXPECT_EQ(ticks.ItemIndex(), 0);
+    if (on_box) DoubleClickTickBox(ticks, 1);
+    else DoubleClickItem(ticks, 1);
+    EXPECT_TRUE(ticks.Checked(0));
+    EXPECT_TRUE(ticks.Checked(1));
+    EXPECT_EQ(ticks.ItemIndex(), 1);
+    EXPECT_EQ(double_clicks, 1);
+  }
 }
 
 TEST_F(ControlsTest, PagesHideAndChangeWithOrWithoutTheEvent) {

@@ -215,7 +215,7 @@ TEST_F(DataControlsTest, EditedCellsPostWhenTheRowChanges) {
   grid_.AddColumn("QA01", "编号").SetReadOnly(true);
   grid_.AddColumn("QA02", "名称");
   grid_.SetDataSource(&source_);
-  EditCell(grid_, 0, 1, "丁");
+  TypeIntoCell(grid_, 0, 1, "丁");
   EXPECT_EQ(table_.State(), db::DataSetState::Edit);
   SelectCell(grid_, 1, 1);
   EXPECT_EQ(table_.State(), db::DataSetState::Browse);

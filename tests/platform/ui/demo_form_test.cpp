@@ -153,8 +153,8 @@ TEST_F(DemoFormTest, EntryThroughTheRealControls) {
     EXPECT_TRUE(Click(F_demo.ToolButton7));
     EXPECT_EQ(F_demo.Table1.State(), db::DataSetState::Browse);
 
-    EditCell(F_demo.DBGrid1, 0, 0, "01");
-    EditCell(F_demo.DBGrid1, 0, 1, "5.5");
+    TypeIntoCell(F_demo.DBGrid1, 0, 0, "01");
+    TypeIntoCell(F_demo.DBGrid1, 0, 1, "5.5");
     EXPECT_TRUE(Click(F_demo.ToolButton7));
 
     // A second enterprise, kept on No and deleted on Yes.

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,11 +19,14 @@
 namespace veltra::ui::testing {
 namespace {
 
-// Key presses carrying each character; QTest's own key table knows ASCII only.
-void SendCharacters(QWidget& target, const QString& text) {
+// Key presses carrying each character to whatever has the focus by then (a
+// grid's first key opens its cell editor, which takes the rest); QTest's own
+// key table knows ASCII only.
+void SendCharacters(QWidget& first, const QString& text) {
   for (const QChar c : text) {
-    if (c.unicode() < 0x80) QTest::keyClick(&target, c.toLatin1());
-    else QTest::sendKeyEvent(QTest::Click, &target, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : &first;
+    if (c.unicode() < 0x80) QTest::keyClick(target, c.toLatin1());
+    else QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
   }
 }
 
@@ -72,20 +77,40 @@ void ChooseItem(RadioGroup& group, int index) {
   EXPECT_TRUE(Click(*button));
 }
 
+namespace {
+
+QPoint TickBoxOf(CheckListBox& list, int index) {
+  list.scrollToItem(list.item(index));
+  QStyleOptionViewItem option;
+  option.initFrom(list.viewport());
+  option.rect = list.visualItemRect(list.item(index));
+  option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+  option.text = list.item(index)->text();
+  return list.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list).center();
+}
+
+// A double click follows a click, as the mouse gives them.
+void DoubleClickAt(QWidget& target, QPoint place) {
+  QTest::mouseClick(&target, Qt::LeftButton, Qt::NoModifier, place);
+  QTest::mouseDClick(&target, Qt::LeftButton, Qt::NoModifier, place);
+}
+
+}  // namespace
+
 void TickItem(CheckListBox& list, int index) {
   ASSERT_LT(index, list.Count());
-  QListWidgetItem* entry = list.item(index);
-  entry->setCheckState(entry->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-  list.setCurrentRow(index);
-  emit list.itemClicked(entry);
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, TickBoxOf(list, index));
 }
 
 void DoubleClickItem(ListBox& list, int index) {
   ASSERT_LT(index, list.Count());
-  const QRect place = list.visualItemRect(list.item(index));
-  // A double click follows a click, as the mouse gives them.
-  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, place.center());
-  QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, place.center());
+  list.scrollToItem(list.item(index));
+  DoubleClickAt(*list.viewport(), list.visualItemRect(list.item(index)).center());
+}
+
+void DoubleClickTickBox(CheckListBox& list, int index) {
+  ASSERT_LT(index, list.Count());
+  DoubleClickAt(*list.viewport(), TickBoxOf(list, index));
 }
 
 void DoubleClick(QWidget& control) {
@@ -101,19 +126,14 @@ void SelectCell(DBGrid& grid, int row, int column) {
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, grid.visualRect(cell).center());
 }
 
-void EditCell(DBGrid& grid, int row, int column, const std::string& text) {
+void TypeIntoCell(DBGrid& grid, int row, int column, const std::string& text) {
   SelectCell(grid, row, column);
   const QString typed = QString::fromStdString(text);
   ASSERT_FALSE(typed.isEmpty());
-  // The first key opens the cell editor, which takes the rest.
-  SendCharacters(grid, typed.left(1));
+  SendCharacters(grid, typed);
   QWidget* editor = QApplication::focusWidget();
-  ASSERT_TRUE(editor != nullptr && editor != &grid)
+  ASSERT_TRUE(editor != nullptr && editor != &grid && grid.isAncestorOf(editor))
       << "cell " << row << "," << column << " of " << grid.objectName().toStdString() << " did not open";
-  SendCharacters(*editor, typed.mid(1));
-  QMetaObject::invokeMethod(&grid, "commitData", Qt::DirectConnection, Q_ARG(QWidget*, editor));
-  QMetaObject::invokeMethod(&grid, "closeEditor", Qt::DirectConnection, Q_ARG(QWidget*, editor),
-                            Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::NoHint));
 }
 
 std::string FocusedName() {

@@ -35,13 +35,17 @@ void Type(QWidget& control, const std::string& text);
 void PressEnter();
 void ChooseItem(ComboBox& box, const std::string& item);
 void ChooseItem(RadioGroup& group, int index);
+// A click on the entry's tick box.
 void TickItem(CheckListBox& list, int index);
+// A double click (after its first click) on the entry's text, or on its tick box.
 void DoubleClickItem(ListBox& list, int index);
+void DoubleClickTickBox(CheckListBox& list, int index);
 void DoubleClick(QWidget& control);
 // Clicks the cell, which moves the grid's data set to its row.
 void SelectCell(DBGrid& grid, int row, int column);
-// Selects the cell, types `text` into its editor and hands it to the record.
-void EditCell(DBGrid& grid, int row, int column, const std::string& text);
+// Selects the cell and types `text` into its editor, which stays open with
+// the text, as a user leaves it before pressing a button.
+void TypeIntoCell(DBGrid& grid, int row, int column, const std::string& text);
 // Activates the window of `control` and focuses it.
 void Focus(QWidget& control);
 
