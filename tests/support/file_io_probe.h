@@ -95,7 +95,8 @@ inline void RestoreImage(const std::vector<std::filesystem::path>& folders, cons
 // temporaries: the names that begin with a dot) did not.
 class CrashSimulator : public formats::FileIoObserver {
  public:
-  enum class Crash { Kill, PowerCut, PowerCutTablesWritten };
+  // Failure: the operation at that point fails and the program goes on.
+  enum class Crash { Kill, PowerCut, PowerCutTablesWritten, Failure };
 
   CrashSimulator(std::vector<std::filesystem::path> folders, Crash crash, int stop_at)
       : folders_(std::move(folders)), crash_(crash), stop_at_(stop_at) {
@@ -131,8 +132,9 @@ class CrashSimulator : public formats::FileIoObserver {
 
   int points() const { return points_; }
   bool stopped() const { return image_.has_value(); }
-  // What the folders hold after the crash, or after one now when none came.
-  FolderImage Image() { return image_ ? *image_ : Crashed(); }
+  // What the folders hold after the crash, or after one now when none came;
+  // after a failure, what they hold now.
+  FolderImage Image() { return image_ && crash_ != Crash::Failure ? *image_ : Crashed(); }
 
  private:
   struct NodeState {
@@ -163,13 +165,13 @@ class CrashSimulator : public formats::FileIoObserver {
     }
   }
   void Point(const std::filesystem::path& folder) {
-    if (image_) throw EngineError(EngineError::Kind::Io, "the program was stopped");
+    if (image_ && crash_ != Crash::Failure) throw EngineError(EngineError::Kind::Io, "the program was stopped");
     if (!Watched(folder) || ++points_ != stop_at_) return;
     image_ = Crashed();
     throw EngineError(EngineError::Kind::Io, "the program was stopped");
   }
   FolderImage Crashed() {
-    if (crash_ == Crash::Kill) return ImageOf(folders_);
+    if (crash_ == Crash::Kill || crash_ == Crash::Failure) return ImageOf(folders_);
     FolderImage image;
     for (const auto& [folder, entries] : entries_) {
       for (const auto& [name, inode] : entries) {
