@@ -4,7 +4,6 @@
 #include <deque>
 #include <filesystem>
 #include <initializer_list>
-#include <optional>
 
 #include "dbtool/save_data_set_as_table.h"
 #include "mainunit/on_exit.h"
