@@ -215,26 +215,31 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
     return;
   }
   // Copied as the next open would see it, never with a group half done.
-  formats::RecoverTableFiles(source);
+  try {
+    formats::RecoverTableFiles(source);
+  } catch (const EngineError& failure) {
+    throw EngineError(EngineError::Kind::Io, "数据表" + source.string() + "中断的写入未能恢复，不能复制：" + ui::UserText(failure),
+                      failure.subject());
+  }
   std::deque<formats::RandomAccessFile> sources;
   if (!OpenForCopy(source, sources)) {
     NoteSkipped(file);
     return;
   }
+  const auto copy = [](const formats::RandomAccessFile& opened, const fs::path& to_path) {
+    return formats::NewTableFile{to_path, [&opened, to_path] { return formats::CopyTemporaryFor(opened, to_path); }};
+  };
   // The table, its memo file and its companions are one generation: they
   // replace the target's together, and a file the source lacks goes.
-  std::vector<formats::NewTableFile> files = {
-      {target, [&, table = &sources.back()] { return formats::CopyTemporaryFor(*table, target); }}};
+  std::vector<formats::NewTableFile> files = {copy(sources.back(), target)};
   std::vector<std::string> others = CompanionsOf(file);
   others.insert(others.begin(), fs::path(file).stem().string() + ".mb");
   for (const std::string& other : others) {
     const fs::path other_source = in(from, other);
-    fs::path other_target = in(to, other);
+    const fs::path other_target = in(to, other);
     const bool present = fs::exists(other_source, error);
     if (present && OpenForCopy(other_source, sources)) {
-      files.push_back({other_target, [table = &sources.back(), other_target] {
-                         return formats::CopyTemporaryFor(*table, other_target);
-                       }});
+      files.push_back(copy(sources.back(), other_target));
       continue;
     }
     if (present) NoteSkipped(other);
