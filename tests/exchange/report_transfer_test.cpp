@@ -389,11 +389,12 @@ TEST_F(ReportTransferTest, AReadOnlyTableIsNeverReplaced) {
 // Export and submission names that name no file are refused in Chinese
 // and create nothing; a missing folder is named as missing.
 TEST_F(ReportTransferTest, TargetsThatNameNoFileAreRefused) {
-  const std::set<fs::path> files_before = [&] {
+  const auto listing = [&] {
     std::set<fs::path> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder())) files.insert(entry.path());
     return files;
-  }();
+  };
+  const std::set<fs::path> files_before = listing();
   const struct {
     std::string name;
     std::string reason;
@@ -418,9 +419,7 @@ TEST_F(ReportTransferTest, TargetsThatNameNoFileAreRefused) {
       EXPECT_NE(text.find("kfqzh.db"), std::string::npos) << text;
     }
   }
-  std::set<fs::path> files_after;
-  for (const auto& entry : fs::recursive_directory_iterator(folder())) files_after.insert(entry.path());
-  EXPECT_EQ(files_after, files_before);
+  EXPECT_EQ(listing(), files_before);
 }
 
 }  // namespace
