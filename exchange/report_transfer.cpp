@@ -4,7 +4,6 @@
 #include <deque>
 #include <filesystem>
 #include <initializer_list>
-#include <optional>
 
 #include "dbtool/save_data_set_as_table.h"
 #include "mainunit/on_exit.h"
@@ -204,22 +203,27 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
   std::error_code error;
   if (!fs::exists(source, error)) return;  // a table not kept here
   // Copied as the next open would see it, never with a group half done.
-  formats::RecoverTableFiles(source);
+  try {
+    formats::RecoverTableFiles(source);
+  } catch (const EngineError& failure) {
+    throw EngineError(EngineError::Kind::Io, "数据表" + source.string() + "中断的写入未能恢复，不能复制：" + ui::UserText(failure),
+                      failure.subject());
+  }
   std::deque<formats::RandomAccessFile> sources;
   OpenForCopy(source, sources);
+  const auto copy = [](const formats::RandomAccessFile& opened, const fs::path& to_path) {
+    return formats::NewTableFile{to_path, [&opened, to_path] { return formats::CopyTemporaryFor(opened, to_path); }};
+  };
   // The table, its memo file and its companions are one generation: they
   // replace the target's together, and a file the source lacks goes.
-  std::vector<formats::NewTableFile> files = {
-      {target, [&, table = &sources.back()] { return formats::CopyTemporaryFor(*table, target); }}};
+  std::vector<formats::NewTableFile> files = {copy(sources.back(), target)};
   std::vector<std::string> others = CompanionsOf(file);
   others.insert(others.begin(), fs::path(file).stem().string() + ".mb");
   for (const std::string& other : others) {
     const fs::path other_source = in(from, other);
-    fs::path other_target = in(to, other);
+    const fs::path other_target = in(to, other);
     if (fs::exists(other_source, error)) {
-      files.push_back({other_target, [table = &OpenForCopy(other_source, sources), other_target] {
-                         return formats::CopyTemporaryFor(*table, other_target);
-                       }});
+      files.push_back(copy(OpenForCopy(other_source, sources), other_target));
     } else if (fs::exists(other_target, error)) {
       files.push_back({other_target, nullptr});
     }

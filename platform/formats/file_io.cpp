@@ -231,8 +231,4 @@ void WriteFileAtomically(const std::filesystem::path& target, std::string_view b
   ReplaceFile(target, [&](int fd, const std::filesystem::path& temp) { WriteAll(fd, temp, bytes, 0); });
 }
 
-void CopyFileAtomically(const RandomAccessFile& source, const std::filesystem::path& target) {
-  ReplaceFile(target, [&](int fd, const std::filesystem::path& temp) { CopyInto(fd, temp, source); });
-}
-
 }  // namespace veltra::formats

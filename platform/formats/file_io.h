@@ -80,9 +80,6 @@ void RefuseReplacingReadOnly(const std::filesystem::path& target);
 // or the complete new one, and flushes the folder.
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 
-// Replaces `target` with a copy of `source` in the same way.
-void CopyFileAtomically(const RandomAccessFile& source, const std::filesystem::path& target);
-
 // A complete copy of `bytes` flushed to disk under a temporary name beside
 // `target` (".<name>.tmp<random>"); the caller renames it over the target.
 std::filesystem::path WriteTemporaryFor(const std::filesystem::path& target, std::string_view bytes);

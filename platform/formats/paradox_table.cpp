@@ -721,10 +721,16 @@ void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, 
   header.first_block = block_count == 0 ? 0 : 1;
   const std::string image = paradox::SerializeHeader(header) + blocks;
 
-  if (has_memo_file) {
-    ReplaceTableFiles(path, {{MemoPathFor(path), std::move(memo_image)}, {path, image}});
-  } else {
+  const std::filesystem::path memo_path = MemoPathFor(path);
+  std::vector<NewTableFile> files;
+  if (has_memo_file) files.push_back({memo_path, [&] { return WriteTemporaryFor(memo_path, memo_image); }});
+  files.push_back({path, [&] { return WriteTemporaryFor(path, image); }});
+  // A primary index left from an earlier keyed table would no longer match.
+  if (const auto stale_index = FindCompanion(path, ".px")) files.push_back({*stale_index, nullptr});
+  if (files.size() == 1) {
     WriteFileAtomically(path, image);
+  } else {
+    ReplaceTableFiles(path, files);
   }
   RemoveIndexCompanions(path);
 }

@@ -50,6 +50,13 @@ struct Restore {
   std::vector<std::pair<std::uint64_t, std::string_view>> pages;
 };
 
+// The entry of `file` among the tracked ones, or null.
+template <typename Entries>
+auto* Find(Entries& tracked, const RandomAccessFile& file) {
+  const auto it = std::find_if(tracked.begin(), tracked.end(), [&](const auto& t) { return t.file == &file; });
+  return it == tracked.end() ? nullptr : &*it;
+}
+
 std::uint64_t EndOf(const std::pair<const std::uint64_t, std::string>& run) { return run.first + run.second.size(); }
 
 // Puts `bytes` at `offset` into the runs: a run it overlaps or touches
@@ -126,11 +133,6 @@ void RollbackJournal::Track(RandomAccessFile& file) {
   file.SetJournal(this);
 }
 
-const RollbackJournal::Tracked* RollbackJournal::Find(const RandomAccessFile& file) const {
-  const auto it = std::find_if(tracked_.begin(), tracked_.end(), [&](const Tracked& t) { return t.file == &file; });
-  return it == tracked_.end() ? nullptr : &*it;
-}
-
 void RollbackJournal::SaveBefore(Tracked& tracked, std::uint64_t offset, std::size_t length) {
   const std::uint64_t end = std::min(offset + length, tracked.original_size);
   for (std::uint64_t page = offset / kPage; page * kPage < end; ++page) {
@@ -146,7 +148,7 @@ void RollbackJournal::SaveBefore(Tracked& tracked, std::uint64_t offset, std::si
 }
 
 void RollbackJournal::Write(RandomAccessFile& file, std::uint64_t offset, std::string_view bytes) {
-  Tracked* tracked = const_cast<Tracked*>(Find(file));
+  Tracked* tracked = Find(tracked_, file);
   if (!tracked) {
     file.WriteThrough(offset, bytes);
     return;
@@ -159,7 +161,7 @@ void RollbackJournal::Write(RandomAccessFile& file, std::uint64_t offset, std::s
 }
 
 void RollbackJournal::Overlay(const RandomAccessFile& file, std::uint64_t offset, std::string& buffer) const {
-  const Tracked* tracked = Find(file);
+  const Tracked* tracked = Find(tracked_, file);
   if (!tracked) return;
   const std::uint64_t end = offset + buffer.size();
   auto run = tracked->held.upper_bound(offset);
@@ -174,7 +176,7 @@ void RollbackJournal::Overlay(const RandomAccessFile& file, std::uint64_t offset
 }
 
 std::uint64_t RollbackJournal::HeldEnd(const RandomAccessFile& file) const {
-  const Tracked* tracked = Find(file);
+  const Tracked* tracked = Find(tracked_, file);
   return tracked && !tracked->held.empty() ? EndOf(*tracked->held.rbegin()) : 0;
 }
 

@@ -51,7 +51,6 @@ class RollbackJournal {
     std::map<std::uint64_t, std::string> held;  // disjoint runs of new bytes by offset
   };
   void SaveBefore(Tracked& tracked, std::uint64_t offset, std::size_t length);
-  const Tracked* Find(const RandomAccessFile& file) const;
   void Append(std::string_view payload);
   // Syncs the journal, then makes the held writes.
   void WriteHeld();

@@ -43,7 +43,8 @@ void RollForward(const fs::path& table) {
   for (const auto& [temporary, target] : renames) {
     if (temporary.empty()) {
       if (fs::exists(folder / target, error) && !fs::remove(folder / target, error)) {
-        throw EngineError(EngineError::Kind::Io, "cannot remove " + (folder / target).string() + ": " + error.message());
+        throw EngineError(EngineError::Kind::Io, "cannot remove " + (folder / target).string() + ": " + error.message(),
+                          {target});
       }
     } else if (fs::exists(folder / temporary, error)) {
       RenameFile(folder / temporary, folder / target);

@@ -63,7 +63,7 @@ class PendingRowsWindowTest : public testing::InstalledWindowTest {
     if (typing.grid.empty()) {
       Retype(*Window().DetailEditOf(detail, typing.field), typing.text);
     } else {
-      ui::testing::EditCell(*Window().Grid(typing.grid), 0, typing.column, typing.text);
+      ui::testing::TypeIntoCell(*Window().Grid(typing.grid), 0, typing.column, typing.text);
     }
   }
 };
@@ -178,7 +178,7 @@ TEST_P(NewMasterRowsTest, ARowIsSavedOnlyWithItsMaster) {
   ShowPage(PageOf(c.detail));
   Press("ToolButton5");
   ui::DBGrid& grid = *w.Grid(w.Frame().Description().pages[PageOf(c.detail)].upper_grid);
-  for (const auto& [column, text] : c.cells) ui::testing::EditCell(grid, 0, column, text);
+  for (const auto& [column, text] : c.cells) ui::testing::TypeIntoCell(grid, 0, column, text);
   Press("ToolButton7");
   ShowPage(c.owner_page);
   ui_.ExpectMessage(ui::MessageKind::Question, "提示", "是否放弃当前记录的修改", ui::Answer::Yes);

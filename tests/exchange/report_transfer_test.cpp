@@ -9,7 +9,12 @@
 #include "entry/kfq.h"
 #include "exchange/renumbering.h"
 #include "exchange/submission.h"
+#include "dbtool/save_data_set_as_table.h"
+#include "platform/db/query.h"
+#include "platform/formats/table_file.h"
+#include "platform/ui/error_text.h"
 #include "tests/exchange/installed_folder.h"
+#include "tests/support/file_io_probe.h"
 
 namespace veltra::exchange {
 namespace {
@@ -208,6 +213,221 @@ TEST_F(ReportTransferTest, ASubmissionIsReadBackByTheReceivingOffice) {
   for (const char* table_file : {"kfq_1.db", "kfq_2.db", "kfq_5.db"}) {
     EXPECT_EQ(Records(office / table_file), Records(work / table_file)) << table_file;
   }
+}
+
+using veltra::testing::CrashSimulator;
+using veltra::testing::FolderImage;
+
+class TransferCrashTest : public ReportTransferTest {
+ protected:
+  const std::vector<fs::path> folders{work, work / "bak"};
+  const ReportItem& item = ReportItems()[10];  // sjgxq: a memo file and four companions
+
+  // The files of sjgxq in both folders as the next open sees them.
+  std::map<fs::path, std::string> Settled() {
+    std::map<fs::path, std::string> files;
+    for (const fs::path& folder : folders) {
+      if (!fs::exists(folder / "sjgxq.db")) continue;
+      Records(folder / "sjgxq.db");  // recovers what a crash left
+      for (const char* name : {"sjgxq.db", "sjgxq.mb"}) files[folder / name] = Bytes(folder / name);
+      for (const std::string& companion : item.companions) files[folder / companion] = Bytes(folder / companion);
+    }
+    return files;
+  }
+  std::vector<std::string> Leftovers() {
+    std::vector<std::string> names;
+    for (const fs::path& folder : folders) {
+      for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string()[0] == '.') names.push_back(entry.path().string());
+      }
+    }
+    return names;
+  }
+  // Kills `action` at the first point after which the folders satisfy `wanted`, and leaves them so.
+  void KillWhen(const std::function<void()>& action, const std::function<bool(const FolderImage&)>& wanted) {
+    const FolderImage start = veltra::testing::ImageOf(folders);
+    for (int stop_at = 1; stop_at < 100; ++stop_at) {
+      FolderImage image;
+      {
+        CrashSimulator kill(folders, CrashSimulator::Crash::Kill, stop_at);
+        try {
+          action();
+        } catch (const EngineError&) {
+        }
+        image = kill.Image();
+      }
+      veltra::testing::RestoreImage(folders, image);
+      if (wanted(image)) return;
+      veltra::testing::RestoreImage(folders, start);
+    }
+    FAIL() << "the wanted state never came";
+  }
+};
+
+// Backup and restore stopped at every write, sync and rename, by a kill, a
+// power cut (with or without the table's unsynced writes on the disk) or
+// a failed operation: each folder then holds its old generation of sjgxq
+// or the new one, whole, also when the restored table had a group or a
+// replacement cut short; and after a kill or failure the next run
+// completes, leaving nothing of the stopped one behind.
+TEST_F(TransferCrashTest, AStopAnywhereInBackupOrRestoreLeavesWholeGenerations) {
+  for (const auto& entry : fs::directory_iterator(work)) {
+    if (entry.is_regular_file() && !entry.path().filename().string().starts_with("sjgxq")) fs::remove(entry.path());
+  }
+  for (const std::string& companion : item.companions) Write(work / companion, "backed up " + companion);
+  transfer.TransferReportTables(TransferMode::Backup, Only({10}));
+  for (const std::string& companion : item.companions) Write(work / companion, "current " + companion);
+  fs::remove(work / "sjgxq.yg0");
+  db::Query edit(unit->Database1);
+  edit.SQL.Add("update \"sjgxq.db\" set Mc = '当前的名称'");
+  edit.ExecSQL();
+  const FolderImage base = veltra::testing::ImageOf(folders);
+
+  const fs::path journal = work / ".sjgxq.db.rollback";
+  const fs::path intent = work / ".sjgxq.db.replace";
+  const std::function<void()> rename_all = [&] {
+    auto file = formats::OpenTableFile(work / "sjgxq.db");
+    std::vector<formats::Record> records = file->ReadAll();
+    file->WriteAllOrNothing([&] {
+      for (std::size_t i = 0; i < records.size(); ++i) {
+        records[i][2] = Value::Text("改到一半的名称");
+        file->Overwrite(i, records[i]);
+      }
+    });
+  };
+  const std::function<void()> rewrite = [&] {
+    const auto file = formats::OpenTableFile(work / "sjgxq.db");
+    formats::CreateTableFile(work / "sjgxq.db", formats::TableKind::Paradox, file->fields(), {});
+  };
+  const struct {
+    const char* what;
+    TransferMode mode;
+    std::function<void()> setup;
+  } cases[] = {
+      {"backup", TransferMode::Backup, [] {}},
+      {"restore", TransferMode::Restore, [] {}},
+      {"restore over a group cut short", TransferMode::Restore,
+       [&] {
+         KillWhen(rename_all, [&](const FolderImage& image) {
+           return image.count(journal) && image.at(journal).size() > 8 && image.at(work / "sjgxq.db") != base.at(work / "sjgxq.db");
+         });
+       }},
+      {"restore over a replacement cut short", TransferMode::Restore,
+       [&] { KillWhen(rewrite, [&](const FolderImage& image) { return image.count(intent) > 0; }); }},
+  };
+  const auto run = [&](TransferMode mode) { transfer.TransferReportTables(mode, Only({10})); };
+  for (const auto& c : cases) {
+    veltra::testing::RestoreImage(folders, base);
+    c.setup();
+    const FolderImage start = veltra::testing::ImageOf(folders);
+    const auto before = Settled();
+    veltra::testing::RestoreImage(folders, start);
+    run(c.mode);
+    const auto after = Settled();
+    ASSERT_NE(before, after) << c.what;
+    for (const auto crash : {CrashSimulator::Crash::Kill, CrashSimulator::Crash::PowerCut,
+                             CrashSimulator::Crash::PowerCutTablesWritten, CrashSimulator::Crash::Failure}) {
+      for (int stop_at = 1;; ++stop_at) {
+        veltra::testing::RestoreImage(folders, start);
+        FolderImage image;
+        bool stopped = false;
+        {
+          CrashSimulator stop(folders, crash, stop_at);
+          try {
+            run(c.mode);
+          } catch (const EngineError&) {
+          }
+          stopped = stop.stopped();
+          image = stop.Image();
+        }
+        veltra::testing::RestoreImage(folders, image);
+        const std::string where = std::string(c.what) + ", stop " + std::to_string(static_cast<int>(crash)) + " at " + std::to_string(stop_at);
+        std::map<fs::path, std::string> seen;
+        ASSERT_NO_THROW(seen = Settled()) << where;
+        ASSERT_TRUE(seen == before || seen == after) << where;
+        if (crash != CrashSimulator::Crash::Kill && crash != CrashSimulator::Crash::Failure) {
+          if (!stopped) break;
+          continue;
+        }
+        run(c.mode);
+        ASSERT_EQ(Settled(), after) << where;
+        ASSERT_EQ(Leftovers(), std::vector<std::string>()) << where;
+        if (!stopped) break;
+      }
+    }
+  }
+}
+
+// A table the user may not write is not replaced either: packing,
+// emptying, saving a result over it and restoring it are refused in
+// Chinese, naming the file, and the table stays as it was.
+TEST_F(ReportTransferTest, AReadOnlyTableIsNeverReplaced) {
+  transfer.TransferReportTables(TransferMode::Backup, Only({10}));
+  db::Database& database = unit->Database1;
+  const std::string before = Bytes(work / "sjgxq.db");
+  const struct {
+    const char* what;
+    std::function<void()> action;
+  } cases[] = {
+      {"pack", [&] { database.PackTable("sjgxq.db"); }},
+      {"empty", [&] { database.EmptyTable("sjgxq.db"); }},
+      {"save as",
+       [&] {
+         db::Query query(database);
+         query.SQL.Add("select * from \"sjgxq.db\"");
+         query.Open();
+         dbtool::SaveDataSetAsTable(database, query, nullptr, "sjgxq.db");
+       }},
+      {"restore", [&] { transfer.TransferReportTables(TransferMode::Restore, Only({10})); }},
+  };
+  for (const auto& c : cases) {
+    veltra::testing::FileIoProbe probe("sjgxq.db");
+    probe.read_only = true;
+    try {
+      c.action();
+      ADD_FAILURE() << c.what << " replaced a read-only table";
+    } catch (const EngineError& refusal) {
+      const std::string text = ui::UserText(refusal);
+      EXPECT_NE(text.find((work / "sjgxq.db").string() + "是只读的"), std::string::npos) << c.what << ": " << text;
+    }
+    EXPECT_EQ(Bytes(work / "sjgxq.db"), before) << c.what;
+  }
+}
+
+// Export and submission names that name no file are refused in Chinese
+// and create nothing; a missing folder is named as missing.
+TEST_F(ReportTransferTest, TargetsThatNameNoFileAreRefused) {
+  const auto listing = [&] {
+    std::set<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder())) files.insert(entry.path());
+    return files;
+  };
+  const std::set<fs::path> files_before = listing();
+  const struct {
+    std::string name;
+    std::string reason;
+  } cases[] = {
+      {"a\nb.db", "控制字符"}, {"a\rb.db", "控制字符"},  {"a\tb.db", "控制字符"},         {"a\ab.db", "控制字符"},
+      {"a\x1b.db", "控制字符"}, {std::string("nul\0x.db", 8), "控制字符"}, {"", "没有给出文件名"},
+      {".", "不是可用的文件名"}, {"..", "不是可用的文件名"},      {"bak/", "以目录分隔符结尾"}, {"bak\\", "以目录分隔符结尾"},
+      {"nosuch/kfqzh.dbf", "目录" + (work / "nosuch").string() + "不存在"},
+  };
+  for (const auto& c : cases) {
+    try {
+      if (c.name.empty()) {
+        transfer.TransferTableFile("kfqzh.db", c.name, TransferMode::Submission);  // the dialog takes no empty name
+      } else {
+        prompts.files = {c.name};
+        transfer.TransferReportTables(TransferMode::Export, Only({1}));
+      }
+      ADD_FAILURE() << "exported to " << c.name;
+    } catch (const EngineError& refusal) {
+      const std::string text = ui::UserText(refusal);
+      EXPECT_NE(text.find(c.reason), std::string::npos) << text;
+      EXPECT_NE(text.find("kfqzh.db"), std::string::npos) << text;
+    }
+  }
+  EXPECT_EQ(listing(), files_before);
 }
 
 }  // namespace

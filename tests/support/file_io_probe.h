@@ -1,8 +1,20 @@
 #pragma once
-// Watches the table files' layer while it lives: counts the syncs of one
-// file and, when asked, fails its writes.
+// Watches the table files' layer while it lives: FileIoProbe counts the
+// syncs of one file and, when asked, fails its writes or calls it
+// read-only; CrashSimulator stops the program at one of its writes, syncs
+// or renames and tells what a kill or a power cut there would leave.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/formats/file_io.h"
 #include "platform/types/error.h"
@@ -23,12 +35,161 @@ class FileIoProbe : public formats::FileIoObserver {
   void BeforeWrite(const std::filesystem::path& file, std::uint64_t, std::size_t) override {
     if (fail_writes && file.filename() == file_name_) throw EngineError(EngineError::Kind::Io, "disk full");
   }
+  bool DeniesWriting(const std::filesystem::path& file) override { return read_only && file.filename() == file_name_; }
 
   int syncs = 0;
   bool fail_writes = false;
+  bool read_only = false;
 
  private:
   std::string file_name_;
+  formats::FileIoObserver* previous_;
+};
+
+// The regular files of some folders, by path.
+using FolderImage = std::map<std::filesystem::path, std::string>;
+
+inline std::string ContentOf(int fd) {
+  std::string content;
+  char buffer[65536];
+  for (off_t at = 0;;) {
+    const ssize_t n = ::pread(fd, buffer, sizeof buffer, at);
+    if (n <= 0) return content;
+    content.append(buffer, static_cast<std::size_t>(n));
+    at += n;
+  }
+}
+
+inline FolderImage ImageOf(const std::vector<std::filesystem::path>& folders) {
+  FolderImage image;
+  for (const auto& folder : folders) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      if (!entry.is_regular_file()) continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      std::ostringstream bytes;
+      bytes << in.rdbuf();
+      image[entry.path()] = bytes.str();
+    }
+  }
+  return image;
+}
+
+// Makes the folders hold exactly `image`.
+inline void RestoreImage(const std::vector<std::filesystem::path>& folders, const FolderImage& image) {
+  for (const auto& folder : folders) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      if (entry.is_regular_file()) std::filesystem::remove(entry.path());
+    }
+  }
+  for (const auto& [path, bytes] : image) std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Counts the points at which the program can be stopped in `folders` and
+// stops it (throws) at the one numbered `stop_at` (from 1; 0 never). A kill
+// may stop it before any write, sync or rename, and leaves every completed
+// write. A power cut is met at a sync (of a file or a folder) and keeps of
+// each file only what was synced, of each folder only the entries it had
+// at its last sync. The harsher cut may come before any write, sync or
+// rename too, and the unsynced writes to the tables themselves did reach
+// the disk, but those to the bookkeeping files (journal, intent,
+// temporaries: the names that begin with a dot) did not.
+class CrashSimulator : public formats::FileIoObserver {
+ public:
+  // Failure: the operation at that point fails and the program goes on.
+  enum class Crash { Kill, PowerCut, PowerCutTablesWritten, Failure };
+
+  CrashSimulator(std::vector<std::filesystem::path> folders, Crash crash, int stop_at)
+      : folders_(std::move(folders)), crash_(crash), stop_at_(stop_at) {
+    for (const auto& folder : folders_) {
+      TakeEntries(folder);
+      for (const auto& [name, inode] : entries_[folder]) nodes_[inode].synced = ContentOf(nodes_[inode].fd);
+    }
+    previous_ = formats::SetFileIoObserver(this);
+  }
+  ~CrashSimulator() override {
+    formats::SetFileIoObserver(previous_);
+    for (const auto& [inode, node] : nodes_) ::close(node.fd);
+  }
+  CrashSimulator(const CrashSimulator&) = delete;
+  CrashSimulator& operator=(const CrashSimulator&) = delete;
+
+  void BeforeWrite(const std::filesystem::path& file, std::uint64_t, std::size_t) override {
+    if (crash_ != Crash::PowerCut) Point(file.parent_path());
+  }
+  void BeforeRename(const std::filesystem::path&, const std::filesystem::path& to) override {
+    if (crash_ != Crash::PowerCut) Point(to.parent_path());
+  }
+  void BeforeSync(const std::filesystem::path& file) override {
+    Point(file.parent_path());
+    struct stat status {};
+    if (!Watched(file.parent_path()) || ::stat(file.c_str(), &status) != 0) return;
+    nodes_[status.st_ino].synced = ContentOf(Node(file, status.st_ino).fd);
+  }
+  void BeforeSyncFolder(const std::filesystem::path& folder) override {
+    Point(folder);
+    if (Watched(folder)) TakeEntries(*Watched(folder));
+  }
+
+  int points() const { return points_; }
+  bool stopped() const { return image_.has_value(); }
+  // What the folders hold after the crash, or after one now when none came;
+  // after a failure, what they hold now.
+  FolderImage Image() { return image_ && crash_ != Crash::Failure ? *image_ : Crashed(); }
+
+ private:
+  struct NodeState {
+    int fd = -1;  // held open, so that the inode is not reused while we know it
+    std::optional<std::string> synced;
+  };
+
+  std::optional<std::filesystem::path> Watched(const std::filesystem::path& folder) const {
+    const auto canonical = std::filesystem::weakly_canonical(folder.empty() ? "." : folder);
+    for (const auto& watched : folders_) {
+      if (std::filesystem::weakly_canonical(watched) == canonical) return watched;
+    }
+    return std::nullopt;
+  }
+  NodeState& Node(const std::filesystem::path& path, ino_t inode) {
+    NodeState& node = nodes_[inode];
+    if (node.fd < 0) node.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return node;
+  }
+  void TakeEntries(const std::filesystem::path& folder) {
+    auto& entries = entries_[folder];
+    entries.clear();
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      struct stat status {};
+      if (!entry.is_regular_file() || ::stat(entry.path().c_str(), &status) != 0) continue;
+      entries[entry.path().filename().string()] = status.st_ino;
+      Node(entry.path(), status.st_ino);
+    }
+  }
+  void Point(const std::filesystem::path& folder) {
+    if (image_ && crash_ != Crash::Failure) throw EngineError(EngineError::Kind::Io, "the program was stopped");
+    if (!Watched(folder) || ++points_ != stop_at_) return;
+    image_ = Crashed();
+    throw EngineError(EngineError::Kind::Io, "the program was stopped");
+  }
+  FolderImage Crashed() {
+    if (crash_ == Crash::Kill || crash_ == Crash::Failure) return ImageOf(folders_);
+    FolderImage image;
+    for (const auto& [folder, entries] : entries_) {
+      for (const auto& [name, inode] : entries) {
+        const NodeState& node = nodes_.at(inode);
+        const bool written = crash_ == Crash::PowerCutTablesWritten && name[0] != '.';
+        image[folder / name] = written ? ContentOf(node.fd) : node.synced.value_or("");
+      }
+    }
+    return image;
+  }
+
+  std::vector<std::filesystem::path> folders_;
+  Crash crash_;
+  int stop_at_;
+  int points_ = 0;
+  std::map<std::filesystem::path, std::map<std::string, ino_t>> entries_;
+  std::map<ino_t, NodeState> nodes_;
+  std::optional<FolderImage> image_;
   formats::FileIoObserver* previous_;
 };
 

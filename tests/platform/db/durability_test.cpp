@@ -95,3 +95,132 @@ TEST_F(MasterTableTest, GroupedPostsLandTogetherOrNotAtAll) {
 
 }  // namespace
 }  // namespace veltra::db::testing
+
+namespace veltra::db::testing {
+namespace {
+
+using veltra::testing::CrashSimulator;
+using veltra::testing::FolderImage;
+
+class PowerCutTest : public DbTest, public ::testing::WithParamInterface<const char*> {
+ protected:
+  static FieldDefs Fields() { return {{"ID", FieldType::String, 20}, {"QC05", FieldType::Float, 0}, {"M", FieldType::Memo, 4}}; }
+  static std::vector<Row> Rows(int first, int count) {
+    std::vector<Row> rows;
+    for (int n = first; n < first + count; ++n) {
+      rows.push_back({Value::Text("R" + std::to_string(n)), Value::Float(n), Value::Text("第" + std::to_string(n) + "条记录的备注")});
+    }
+    return rows;
+  }
+  static void Run(Database& database, const std::string& sql) {
+    Query query(database);
+    query.SQL.Add(sql);
+    query.ExecSQL();
+  }
+};
+
+// Each write that is acknowledged (a flushed post, a statement, a batch
+// move, a table written anew) survives a power cut at any later sync, and
+// a cut before it leaves the state before it, whole; also a cut at any
+// write after which the writes to the table itself reached the disk and
+// only the journal's were lost.
+TEST_P(PowerCutTest, APowerCutAtAnySyncKeepsEveryAcknowledgedStateWhole) {
+  const std::string name = std::string("t") + GetParam();
+  const std::string source = std::string("src") + GetParam();
+  db().CreateTable(name, TableType::Default, Fields(), Rows(0, 60));
+  db().CreateTable(source, TableType::Default, Fields(), Rows(100, 30));
+  const FolderImage initial = veltra::testing::ImageOf({folder()});
+
+  std::vector<std::vector<std::vector<std::string>>> states;  // the acknowledged ones, in order
+  bool recording = false;
+  std::size_t acknowledged = 0;
+  const CrashSimulator* running = nullptr;
+  const auto acknowledge = [&] {
+    if (running && running->stopped()) return;  // the program is no more: it tells nobody
+    ++acknowledged;
+    if (recording) states.push_back(FileRows(name));
+  };
+  const struct {
+    const char* what;
+    std::function<void(Database&)> action;
+  } cases[] = {
+      {"flushed posts",
+       [&](Database& database) {
+         Table table(database);
+         table.SetTableName(name);
+         table.Open();
+         for (int n = 0; n < 3; ++n) {
+           AddRecord(table, {"P" + std::to_string(n), std::to_string(n), "新记录的备注" + std::to_string(n)});
+           table.FlushBuffers();
+           acknowledge();
+           table.First();
+           table.Edit();
+           table.FieldByName("QC05").SetAsFloat(-n);
+           table.Post();
+           table.FlushBuffers();
+           acknowledge();
+         }
+       }},
+      {"update", [&](Database& database) { Run(database, "update \"" + name + "\" set QC05 = QC05 + 1000, M = '改过的备注'"); acknowledge(); }},
+      {"delete", [&](Database& database) { Run(database, "delete from \"" + name + "\" where QC05 < 40"); acknowledge(); }},
+      {"insert select",
+       [&](Database& database) { Run(database, "insert into \"" + name + "\" select * from \"" + source + "\""); acknowledge(); }},
+      {"batch move",
+       [&](Database& database) {
+         Table from(database);
+         from.SetTableName(source);
+         Table to(database);
+         to.SetTableName(name);
+         BatchMove move;
+         move.Source = &from;
+         move.Destination = &to;
+         move.Execute();
+         acknowledge();
+       }},
+      {"table written anew", [&](Database& database) { database.CreateTable(name, TableType::Default, Fields(), Rows(500, 7)); acknowledge(); }},
+  };
+  for (const auto& c : cases) {
+    veltra::testing::RestoreImage({folder()}, initial);
+    states = {FileRows(name)};
+    recording = true;
+    {
+      Database database(folder());
+      c.action(database);
+    }
+    recording = false;
+    ASSERT_GT(states.size(), 1u) << c.what;
+    for (const auto crash : {CrashSimulator::Crash::PowerCut, CrashSimulator::Crash::PowerCutTablesWritten}) {
+      for (int stop_at = 1;; ++stop_at) {
+        veltra::testing::RestoreImage({folder()}, initial);
+        acknowledged = 0;
+        FolderImage image;
+        bool stopped = false;
+        {
+          CrashSimulator cut({folder()}, crash, stop_at);
+          running = &cut;
+          try {
+            Database database(folder());
+            c.action(database);
+          } catch (const std::exception&) {
+          }
+          stopped = cut.stopped();
+          image = cut.Image();
+          running = nullptr;
+        }
+        veltra::testing::RestoreImage({folder()}, image);
+        const std::string where = std::string(c.what) + (crash == CrashSimulator::Crash::PowerCut ? ", cut" : ", cut with the table written") +
+                                  " at point " + std::to_string(stop_at) + ", " + std::to_string(acknowledged) + " acknowledged";
+        std::vector<std::vector<std::string>> seen;
+        ASSERT_NO_THROW(seen = FileRows(name)) << where;
+        const bool whole = seen == states[acknowledged] || (acknowledged + 1 < states.size() && seen == states[acknowledged + 1]);
+        ASSERT_TRUE(whole) << where << ": " << seen.size() << " records";
+        if (!stopped) break;
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PowerCutTest, ::testing::Values(".db", ".dbf"));
+
+}  // namespace
+}  // namespace veltra::db::testing

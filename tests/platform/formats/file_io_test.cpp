@@ -29,7 +29,7 @@ TEST_F(FileIoTest, AtomicCopySpansChunksAndReplacesTheTarget) {
   WriteFileAtomically(dir_ / "empty.db", "");
   for (const char* source : {"kfq_1.db", "empty.db"}) {
     const RandomAccessFile from(dir_ / source, RandomAccessFile::Mode::ReadOnly);
-    CopyFileAtomically(from, dir_ / "copy.db");
+    RenameFile(CopyTemporaryFor(from, dir_ / "copy.db"), dir_ / "copy.db");
     EXPECT_EQ(ReadWholeFile(dir_ / "copy.db"), ReadWholeFile(dir_ / source)) << source;
   }
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 3);
