@@ -117,6 +117,18 @@ std::set<std::string> UniqueFields(const schema::TableDef& table) {
   return fields;
 }
 
+// Record `n` of `table` as returned: unique fields told apart by `n`.
+formats::Record ReturnedRecord(const schema::TableDef& table, const std::set<std::string>& unique, Returns& returns,
+                               int n) {
+  formats::Record record;
+  record.reserve(table.fields.size());
+  for (const FieldDef& field : table.fields) {
+    record.push_back(unique.count(field.name) ? Value::Text(returns.Unique(n, field.size))
+                                              : returns.Of(table.file_name, field));
+  }
+  return record;
+}
+
 std::vector<formats::Record> Records(const char* table, int count, int per_enterprise, const char* sequence,
                                      SurveyWorkload workload) {
   const schema::TableDef& definition = *schema::FindTable(table);
@@ -127,15 +139,10 @@ std::vector<formats::Record> Records(const char* table, int count, int per_enter
   records.reserve(count);
   for (int n = 0; n < count; ++n) {
     formats::Record record;
-    for (std::size_t f = 0; f < fields.size(); ++f) {
-      const FieldDef& field = fields[f];
-      if (workload == SurveyWorkload::GeneratedRules) {
-        record.push_back(Synthetic(field, n, static_cast<int>(f)));
-      } else if (unique.count(field.name)) {
-        record.push_back(Value::Text(returns.Unique(n, field.size)));
-      } else {
-        record.push_back(returns.Of(table, field));
-      }
+    if (workload == SurveyWorkload::GeneratedRules) {
+      for (std::size_t f = 0; f < fields.size(); ++f) record.push_back(Synthetic(fields[f], n, static_cast<int>(f)));
+    } else {
+      record = ReturnedRecord(definition, unique, returns, n);
     }
     const std::string qa01 = Number(n / per_enterprise + 1);
     SetText(record, fields, "QA01", qa01);
@@ -184,7 +191,21 @@ void MakeSurveyFolder(const fs::path& folder, int enterprises, SurveyWorkload wo
   WriteSurveyTable(folder, "kfq_1.db", enterprises, 1, nullptr, workload);
   WriteSurveyTable(folder, "kfq_2.db", enterprises * kProductsEach, kProductsEach, "QE01", workload);
   WriteSurveyTable(folder, "kfq_5.db", enterprises * kProjectsEach, kProjectsEach, "Qh00", workload);
-  if (workload == SurveyWorkload::GeneratedRules) AddGeneratedRules(folder);
+  if (workload == SurveyWorkload::GeneratedRules) {
+    AddGeneratedRules(folder);
+    return;
+  }
+  // The other tables the report builders read, returned alike.
+  for (const auto& [table, count] : {std::pair{"rjjdqy.db", enterprises}, std::pair{"gjxm.db", enterprises * 2},
+                                     std::pair{"dfxm2.db", enterprises * 2}}) {
+    const schema::TableDef& definition = *schema::FindTable(table);
+    const std::set<std::string> unique = UniqueFields(definition);
+    Returns returns(static_cast<unsigned>(count));
+    std::vector<formats::Record> records;
+    records.reserve(static_cast<std::size_t>(count));
+    for (int n = 0; n < count; ++n) records.push_back(ReturnedRecord(definition, unique, returns, n));
+    formats::CreateTableFile(folder / table, formats::TableKind::Paradox, definition.fields, records);
+  }
 }
 
 }  // namespace veltra::bench

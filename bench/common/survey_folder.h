@@ -20,7 +20,8 @@ enum class SurveyWorkload {
 
 // `enterprises` records in kfq_1.db with kProductsEach products each in
 // kfq_2.db and kProjectsEach projects each in kfq_5.db, keys numbered from
-// 000001 and unique where an index wants them so, the rest as `workload` says.
+// 000001 and unique where an index wants them so, the rest as `workload` says;
+// a year's returns also fill rjjdqy.db (N records), gjxm.db and dfxm2.db (2N).
 void MakeSurveyFolder(const std::filesystem::path& folder, int enterprises,
                       SurveyWorkload workload = SurveyWorkload::GeneratedRules);
 

@@ -109,15 +109,19 @@ std::size_t AsciiPrefixLength(std::string_view s) {
 }  // namespace
 
 std::string Utf8ToGbk(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
+  // No character is longer in GBK than in UTF-8: the bytes go straight into
+  // a buffer of the UTF-8 length, cut to what was written at the end.
+  std::string out(utf8.size(), '\0');
+  char* const begin = out.data();
+  char* end = begin;
   const Cp936Tables& t = Tables();
   std::size_t pos = 0;
   std::size_t index = 0;
   while (pos < utf8.size()) {
     const std::size_t ascii = AsciiPrefixLength(utf8.substr(pos));
     if (ascii > 0) {
-      out.append(utf8.substr(pos, ascii));
+      std::memcpy(end, utf8.data() + pos, ascii);
+      end += ascii;
       pos += ascii;
       index += ascii;
       continue;
@@ -129,10 +133,11 @@ std::string Utf8ToGbk(std::string_view utf8) {
     if (code == 0) {
       throw TextError(CannotEncodeMessage(utf8.substr(start, pos - start), cp, index, kGbkCodePage));
     }
-    if (code > 0xFF) out += static_cast<char>(code >> 8);
-    out += static_cast<char>(code & 0xFF);
+    if (code > 0xFF) *end++ = static_cast<char>(code >> 8);
+    *end++ = static_cast<char>(code & 0xFF);
     ++index;
   }
+  out.resize(static_cast<std::size_t>(end - begin));
   return out;
 }
 
