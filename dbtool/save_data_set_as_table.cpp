@@ -43,8 +43,8 @@ void RefuseOwnSourceFile(const db::DataSet& data_set, const fs::path& target) {
   const fs::path source = table->GetDatabase().ResolveTableName(table->TableName(), table->GetTableType());
   std::error_code not_both_there;
   if (fs::equivalent(source, target, not_both_there)) {
-    throw EngineError(EngineError::Kind::TableBusy, "不能把数据表" + source.filename().string() + "保存到它自己的文件" +
-                                                        target.string() + "上");
+    throw EngineError(EngineError::Kind::TableBusy, EngineError::Words{"不能把数据表" + source.filename().string() + "保存到它自己的文件" +
+                                                        target.string() + "上"});
   }
 }
 
@@ -78,8 +78,8 @@ FieldDefs SavedFieldDefs(const db::DataSet& data_set, const GridColumns* grid, f
   const FieldDefs& source = data_set.FieldLayout();
   if (grid && grid->columns.size() != source.size()) {
     throw EngineError(EngineError::Kind::State,
-                      "表格显示" + std::to_string(grid->columns.size()) + "列，而" + data_set.DisplayName() + "有" +
-                          std::to_string(source.size()) + "个字段，不能存盘");
+                      EngineError::Words{"表格显示" + std::to_string(grid->columns.size()) + "列，而" + data_set.DisplayName() + "有" +
+                          std::to_string(source.size()) + "个字段，不能存盘"});
   }
   FieldDefs saved = source;
   for (std::size_t i = 0; i < saved.size(); ++i) {
@@ -97,7 +97,7 @@ void SaveDataSetAsTable(db::Database& database, db::DataSet& data_set, const Gri
                         std::string_view name) {
   if (!data_set.Active()) {
     throw EngineError(EngineError::Kind::State,
-                      "没有打开的表或查询结果，不能存为" + std::string(name));
+                      EngineError::Words{"没有打开的表或查询结果，不能存为" + std::string(name)});
   }
   const db::TableType type = TypeForName(name);
   const fs::path target = database.ResolveTableName(name, type);

@@ -56,13 +56,13 @@ std::string WithDefaultExtension(std::string file_name) {
 void CopyWhole(const formats::RandomAccessFile& source, const fs::path& target) {
   std::error_code error;
   if (!fs::is_directory(target.parent_path(), error)) {
-    throw EngineError(EngineError::Kind::Io, "目录" + target.parent_path().string() + "不存在，无法写入" +
-                                                 target.filename().string());
+    throw EngineError(EngineError::Kind::Io, EngineError::Words{"目录" + target.parent_path().string() + "不存在，无法写入" +
+                                                 target.filename().string()});
   }
   try {
     formats::CopyFileAtomically(source, target);
   } catch (const EngineError& failure) {
-    throw EngineError(EngineError::Kind::Io, "无法写入文件" + target.string() + "：" + ui::UserText(failure), failure.subject());
+    throw EngineError(EngineError::Kind::Io, EngineError::Words{"无法写入文件" + target.string() + "：" + ui::UserText(failure)}, failure.subject());
   }
 }
 
@@ -191,7 +191,7 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
   if (!from) {
     if (table || present) NoteSkipped(file);
     if (!table && fs::exists(target, error) && !fs::remove(target, error)) {
-      throw EngineError(EngineError::Kind::Io, "无法删除过时的文件" + target.string() + "：" + error.message());
+      formats::ThrowIo(target, "remove", error.value());
     }
     return;
   }
@@ -214,7 +214,7 @@ void ReportTransfer::ExportTable(const std::string& file, const std::string& tar
     dbtool::SaveDataSetAsTable(main_.Database1, table_, nullptr, target);
     RemoveIndexCompanions(main_.Database1.ResolveTableName(target));
   } catch (const EngineError& failure) {
-    throw EngineError(failure.kind(), "数据表" + file + "未能转存到" + target + "：" + ui::UserText(failure), failure.subject());
+    throw EngineError(failure.kind(), EngineError::Words{"数据表" + file + "未能转存到" + target + "：" + ui::UserText(failure)}, failure.subject());
   }
 }
 

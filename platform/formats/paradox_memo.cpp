@@ -54,9 +54,12 @@ MemoReader::MemoReader(std::filesystem::path path, std::string content)
 
 std::string MemoReader::Read(const BlobTail& tail, bool graphic) const {
   const auto corrupt = [&](const std::string& what) -> std::string {
+    ErrorSubject subject;
+    subject.table = path_.string();
+    subject.reason = "备注文件偏移" + std::to_string(tail.location & ~kLargeIndex) + "处的值已损坏";
     throw EngineError(EngineError::Kind::FileFormat,
                       path_.string() + " is not a valid memo file: a value at offset " +
-                          std::to_string(tail.location & ~kLargeIndex) + " " + what);
+                          std::to_string(tail.location & ~kLargeIndex) + " " + what, subject);
   };
   const std::size_t block = tail.location & ~kLargeIndex;
   const std::size_t index = tail.location & kLargeIndex;

@@ -165,7 +165,7 @@ void RollBackInterruptedWrites(const std::filesystem::path& table) {
   }
   std::filesystem::remove(path, error);
   if (error) {
-    throw EngineError(EngineError::Kind::Io, "cannot remove " + path.string() + ": " + error.message());
+    ThrowIo(path, "remove", error.value());
   }
 }
 

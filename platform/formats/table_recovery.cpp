@@ -55,7 +55,7 @@ void RollForward(const fs::path& table) {
   }
   SyncFolder(table.parent_path());
   fs::remove(intent, error);
-  if (error) throw EngineError(EngineError::Kind::Io, "cannot remove " + intent.string() + ": " + error.message());
+  if (error) ThrowIo(intent, "remove", error.value());
 }
 
 // The name a temporary was made for, when `name` looks like one.

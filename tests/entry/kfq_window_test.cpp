@@ -164,8 +164,8 @@ TEST_F(KfqWindowTest, AValueTheFieldCannotTakeKeepsItsTextAndFocusAndBlocksTheSa
     const char* typed;
     const char* error;
   };
-  for (const Case& c : {Case{0, "QA12", "QA04", "2012-13-45", "表kfq_1.db的字段“填报时间”不能取值“2012-13-45”"},
-                        Case{2, "QC02", "QC04", "12a", "表kfq_1.db的字段“工业总产值”不能取值“12a”"}}) {
+  for (const Case& c : {Case{0, "QA12", "QA04", "2012-13-45", "表kfq_1.db的字段“填报时间”不能取值“2012-13-45”：须是存在的日期，写成年-月-日（如2012-01-31）或八位数字（如20120131）"},
+                        Case{2, "QC02", "QC04", "12a", "表kfq_1.db的字段“工业总产值”不能取值“12a”：须是数值"}}) {
     SCOPED_TRACE(c.field);
     w.Frame().ShowPage(c.page);
     QApplication::processEvents();

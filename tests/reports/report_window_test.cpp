@@ -32,7 +32,7 @@ class ReportWindowTest : public veltra::testing::WorkingFolderTest {
       built_.push_back("shqy");
       WriteListedEnterprise();
     };
-    builders.industrial_list = [] { throw EngineError(EngineError::Kind::NoSuchTable, "gyqy 来源表缺失"); };
+    builders.industrial_list = [] { throw EngineError(EngineError::Kind::NoSuchTable, "no gyqy", {"gyqy.db"}); };
     window_ = std::make_unique<TF_report>(*unit_, builders);
   }
 
@@ -120,7 +120,7 @@ TEST_F(ReportWindowTest, AFailingReportIsNamedAndTheOthersStillPrint) {
   const auto listed = folder() / "shqy.pdf";
   const auto faults = folder() / "faults.pdf";
   printer.file_answers = {survey, listed, faults};
-  ui_.ExpectMessage(ui::MessageKind::Error, "错误窗口", "报表“产品收入500万以上工业企业清单”未能完成：gyqy 来源表缺失");
+  ui_.ExpectMessage(ui::MessageKind::Error, "错误窗口", "报表“产品收入500万以上工业企业清单”未能完成：表gyqy.db不存在");
   ui_.ExpectMessage(ui::MessageKind::Information, "提示窗口",
                     "已完成：2011年Veltra计划项目统计情况调查表、上市企业清单、高新区企业数据校验结果\n"
                     "未能完成：产品收入500万以上工业企业清单");
