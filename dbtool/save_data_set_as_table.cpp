@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <climits>
 #include <filesystem>
+#include <unordered_set>
 
 #include "platform/db/batch_move.h"
 #include "platform/db/table.h"
 #include "platform/formats/dbase_names.h"
 #include "platform/text/ascii.h"
+#include "platform/text/gbk.h"
 
 namespace veltra::dbtool {
 namespace {
@@ -58,6 +60,26 @@ void StoreNamesDBaseCannotHold(FieldDefs& fields) {
   for (std::size_t i = 0; i < fields.size(); ++i) fields[i].name = std::move(names[i]);
 }
 
+// A Paradox field name holds 25 bytes: a longer column title (a whole
+// caption, a total's with "合计" after it) is cut, and a cut that meets
+// another name ends in its column number.
+void ShortenNamesParadoxCannotHold(FieldDefs& fields) {
+  constexpr std::size_t kMaxNameBytes = 25;
+  std::unordered_set<std::string, text::AsciiCaseInsensitiveHash, text::AsciiCaseInsensitiveEqual> taken;
+  for (const FieldDef& def : fields) taken.insert(def.name);
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    std::string& name = fields[i].name;
+    if (text::GbkLength(name) <= kMaxNameBytes) continue;
+    std::string cut(text::TruncateToGbkBytes(name, kMaxNameBytes));
+    if (taken.contains(cut)) {
+      const std::string suffix = "_" + std::to_string(i + 1);
+      cut = std::string(text::TruncateToGbkBytes(name, kMaxNameBytes - suffix.size())) + suffix;
+    }
+    name = cut;
+    taken.insert(name);
+  }
+}
+
 void WritePrintoutColumns(db::Database& database, const FieldDefs& fields) {
   database.EmptyTable(kPrintoutColumnsTable);
   db::Table columns(database);
@@ -90,6 +112,7 @@ FieldDefs SavedFieldDefs(const db::DataSet& data_set, const GridColumns* grid, f
     def.size = std::clamp(def.size, 1, MaxStringSize(kind));
   }
   if (kind == formats::TableKind::DBase) StoreNamesDBaseCannotHold(saved);
+  if (kind == formats::TableKind::Paradox) ShortenNamesParadoxCannotHold(saved);
   return saved;
 }
 

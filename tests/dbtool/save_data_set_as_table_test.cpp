@@ -88,6 +88,18 @@ TEST_F(SaveDataSetAsTableTest, DBaseNamesAreCutToUniqueOnesTheSameEachTime) {
   }
 }
 
+TEST_F(SaveDataSetAsTableTest, ParadoxCutsOnlyTitlesLongerThanAFieldNameAndKeepsThemUnique) {
+  const GridColumns grid{{{"以嵌入式系统软件开发与销售为主要业务的企业数", 200},
+                          {"以嵌入式系统软件开发与销售为主要业务的企业数合计", 200},
+                          {"收入", 500}},
+                         6.5};
+  SaveDataSetAsTable(db(), source, &grid, "report.db");
+  std::vector<std::string> names;
+  for (const FieldDef& def : DefsOf("report.db")) names.push_back(def.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"以嵌入式系统软件开发与销", "以嵌入式系统软件开发与_2", "收入"}));
+  EXPECT_EQ(FileRows("report.db"), source_rows);
+}
+
 TEST_F(SaveDataSetAsTableTest, GridMustShowEveryField) {
   const GridColumns grid{{{"A", 100}}, 6.5};
   EXPECT_THROW(SaveDataSetAsTable(db(), source, &grid, "report.db"), EngineError);
