@@ -8,7 +8,7 @@
 #include "platform/print/page_output.h"
 #include "query/bt_p.h"
 #include "query/printout_tables.h"
-#include "query/whole_number.h"
+#include "dbtool/whole_number.h"
 
 namespace veltra::query {
 namespace {
@@ -172,7 +172,7 @@ void TF_query_p::ShowPage(int index) {
 }
 
 void TF_query_p::Edit3KeyDown(int key) {
-  if (key == kEnter) ShowPage(ParseWholeNumber(Edit3.Text()) - 1);
+  if (key == kEnter) ShowPage(dbtool::ParseWholeNumber(Edit3.Text()) - 1);
 }
 
 void TF_query_p::Button2Click() {
@@ -183,8 +183,8 @@ void TF_query_p::Button2Click() {
 }
 
 void TF_query_p::Button5Click() {
-  const int from = ParseWholeNumber(Edit1.Text());
-  const int to = ParseWholeNumber(Edit2.Text());
+  const int from = dbtool::ParseWholeNumber(Edit1.Text());
+  const int to = dbtool::ParseWholeNumber(Edit2.Text());
   const auto range = PrintRange(from, to, static_cast<int>(printout_.pages.size()));
   if (!range) return;
   if (PrinterSetup.target.printer_name.isEmpty() && !PrinterSetup.target.ToPdf()) {

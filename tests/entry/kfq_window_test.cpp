@@ -14,6 +14,7 @@
 #include "tests/platform/ui/harness/input.h"
 #include "tests/platform/ui/harness/ui_script.h"
 #include "tests/support/working_folder.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::entry {
 namespace {
@@ -97,13 +98,13 @@ TEST_F(KfqWindowTest, KeyedInEnterpriseAndProductReachTheTables) {
   // The pages as shown, for a look by eye.
   w.resize(792, 543);
   w.Frame().ShowPage(0);
-  EXPECT_TRUE(w.grab().save("kfq_cover.png"));
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("kfq_cover.png")));
   w.Frame().ShowPage(4);
-  EXPECT_TRUE(w.grab().save("kfq_products.png"));
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("kfq_products.png")));
   w.Frame().ShowPage(1);
-  EXPECT_TRUE(w.grab().save("kfq_profile.png"));
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("kfq_profile.png")));
   w.Frame().ShowPage(6);
-  EXPECT_TRUE(w.grab().save("kfq_projects.png"));
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("kfq_projects.png")));
 
   ASSERT_TRUE(Click(Tool("ToolButton10")));
   EXPECT_FALSE(w.Frame().Master().Active());

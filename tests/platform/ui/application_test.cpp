@@ -13,6 +13,7 @@
 #include "platform/ui/form.h"
 #include "platform/ui/qt_ui_service.h"
 #include "tests/platform/ui/ui_fixture.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::ui::testing {
 namespace {
@@ -52,7 +53,7 @@ TEST_F(ApplicationTest, QtsOwnBoxesAndDialogsAreChineseAndShowTheirColumns) {
   }
   const int last = header->count() - 1;
   EXPECT_LE(header->sectionViewportPosition(last) + header->sectionSize(last), files->viewport()->width());
-  EXPECT_TRUE(dialog->grab().save("file_dialog.png"));
+  EXPECT_TRUE(dialog->grab().save(veltra::testing::RenderPath("file_dialog.png")));
   dialog->hide();
 }
 

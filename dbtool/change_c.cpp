@@ -1,12 +1,12 @@
-#include "query/change_c.h"
+#include "dbtool/change_c.h"
 
 #include <QFont>
 #include <QLabel>
 #include <stdexcept>
 
-#include "query/whole_number.h"
+#include "dbtool/whole_number.h"
 
-namespace veltra::query {
+namespace veltra::dbtool {
 namespace {
 
 constexpr int kEnter = 13;
@@ -64,4 +64,4 @@ void TF_change_c::EditKeyDown(int key) {
   if (key == kEnter) Button1Click();
 }
 
-}  // namespace veltra::query
+}  // namespace veltra::dbtool
