@@ -109,9 +109,7 @@ TF_query::TF_query(mainunit::MainUnit& main) : Form("F_query"), Query1(main.Data
   SetCaption("查询统计");
   SetClientSize(640, 431);
   SetCentred(true);
-  QFont font("宋体");
-  font.setPointSize(9);
-  setFont(font);
+  setFont(ui::SongFont(12));
   TabSheet1 = new ui::TabSheet(&PageControl1, "TabSheet1", "选择查询统计条件");
   TabSheet2 = new ui::TabSheet(&PageControl1, "TabSheet2", "查询统计结果");
   auto* layout = new QVBoxLayout(this);
@@ -188,9 +186,7 @@ void TF_query::BuildResultsPage() {
   Memo1.setLineWrapMode(QPlainTextEdit::NoWrap);
   splitter->setCollapsible(1, false);
   splitter->setSizes({330, kMemoMinimumHeight});
-  QFont grid_font("宋体");
-  grid_font.setPointSize(9);
-  DBGrid1.setFont(grid_font);
+  DBGrid1.setFont(ui::SongFont(12));
   DBGrid1.SetReadOnly(true);
   DBGrid1.SetDataSource(&DataSource1);
   DataSource1.SetDataSet(&Query1);
