@@ -3,12 +3,13 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "platform/print/page_output.h"
+#include "dbtool/whole_number.h"
 #include "query/bt_p.h"
 #include "query/printout_tables.h"
-#include "dbtool/whole_number.h"
 
 namespace veltra::query {
 namespace {
@@ -21,6 +22,17 @@ const char* const kDefaultFont = "宋体";
 void AddLabelled(QHBoxLayout* row, QWidget* parent, const char* label, QWidget* control) {
   if (label) row->addWidget(new QLabel(QString::fromUtf8(label), parent));
   row->addWidget(control);
+}
+
+// Page numbers run to five digits; a page box shows them whole however
+// crowded its row.
+void HoldPageNumbers(QLineEdit& edit) {
+  const int frame = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &edit);
+  const QMargins text = edit.textMargins();
+  // Qt's line edit keeps 2 pixels beside its text, and room for the cursor.
+  constexpr int kLineEditMargins = 2 * 2 + 1;
+  edit.setMinimumWidth(edit.fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 2 * frame + text.left() +
+                       text.right() + kLineEditMargins);
 }
 
 void FillFonts(ui::ComboBox& box) {
@@ -69,6 +81,7 @@ TF_query_p::TF_query_p(db::Database& database) : Form("F_query_p"), database_(da
   }
   AddLabelled(bottom, this, "页码", &Edit1);
   bottom->addWidget(&Edit2);
+  for (ui::Edit* pages : {&Edit1, &Edit2, &Edit3}) HoldPageNumbers(*pages);
   bottom->addWidget(&Button6);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
