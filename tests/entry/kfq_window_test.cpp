@@ -95,6 +95,15 @@ TEST_F(KfqWindowTest, KeyedInEnterpriseAndProductReachTheTables) {
   EXPECT_NE(w.EditOf("Qj86_1"), w.EditOf("Qj86"));
   EXPECT_NE(w.EditOf("Qj86_1"), nullptr);
 
+  // Every caption of every page shows whole at the window's own size.
+  for (ui::TabSheet* page : w.TabSheets) {
+    w.PageControl1->SetActivePage(page);
+    QCoreApplication::processEvents();
+    for (const QLabel* label : w.findChildren<QLabel*>()) {
+      if (!label->isVisible() || label->wordWrap()) continue;
+      EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+    }
+  }
   // The pages as shown, for a look by eye.
   w.resize(792, 543);
   w.Frame().ShowPage(0);
@@ -105,6 +114,8 @@ TEST_F(KfqWindowTest, KeyedInEnterpriseAndProductReachTheTables) {
   EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("kfq_profile.png")));
   w.Frame().ShowPage(6);
   EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("kfq_projects.png")));
+  w.PageControl1->SetActivePage(w.TabSheets[5]);
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("kfq_activities.png")));
 
   ASSERT_TRUE(Click(Tool("ToolButton10")));
   EXPECT_FALSE(w.Frame().Master().Active());
