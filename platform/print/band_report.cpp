@@ -149,7 +149,9 @@ void BandReport::PrintPrepared(QWidget* parent) {
   PrintTarget target;
   const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
   if (printer.isNull()) {
-    target.pdf_file = CurrentPrintInteraction().AskSaveFileName(parent, kSavePdfCaption, kPdfFilter);
+    const QString caption =
+        document_name.empty() ? kSavePdfCaption : kSavePdfCaption + "：" + QString::fromStdString(document_name);
+    target.pdf_file = CurrentPrintInteraction().AskSaveFileName(parent, caption, kPdfFilter);
     if (target.pdf_file.empty()) return;
   } else {
     target.printer_name = printer.printerName();

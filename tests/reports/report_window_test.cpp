@@ -130,6 +130,10 @@ TEST_F(ReportWindowTest, AFailingReportIsNamedAndTheOthersStillPrint) {
   });
 
   EXPECT_EQ(built_, std::vector<std::string>{"shqy"});
+  // Without a printer each report asks for its own file, by name.
+  EXPECT_EQ(printer.file_captions,
+            (std::vector<QString>{"保存为PDF文件：2011年Veltra计划项目统计情况调查表", "保存为PDF文件：上市企业清单",
+                                  "保存为PDF文件：高新区企业数据校验结果"}));
   EXPECT_NE(print::testing::PdfText(survey).find("2011年Veltra计划项目统计情况调查表"), std::string::npos);
   const std::string list = print::testing::PdfText(listed);
   EXPECT_NE(list.find("2011年上市企业清单"), std::string::npos) << list;
