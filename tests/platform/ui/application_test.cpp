@@ -46,6 +46,7 @@ TEST_F(ApplicationTest, TheSystemsFontNamesMapToInstalledFonts) {
   EXPECT_EQ(Drawn(song, "统计系统"), Drawn(uming, "统计系统"));
   EXPECT_NE(Drawn(song, "l"), Drawn(song, "1"));
   EXPECT_LE(QFontMetrics(song).horizontalAdvance("28698502"), 48);
+  EXPECT_LE(QFontMetrics(song).horizontalAdvance("2011-12-07 10:20:30"), 114);
 }
 
 TEST_F(ApplicationTest, QtsOwnBoxesAndDialogsAreChineseAndShowTheirColumns) {
