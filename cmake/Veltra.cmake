@@ -11,7 +11,8 @@ function(veltra_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
-  target_compile_definitions(${name} PRIVATE VELTRA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  target_compile_definitions(${name} PRIVATE VELTRA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                                                VELTRA_RENDER_DIR="${PROJECT_BINARY_DIR}/renders")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

@@ -11,8 +11,8 @@
 #include "dbtool/table_maintenance.h"
 #include "dbtool/transpose.h"
 #include "platform/ui/message_box.h"
-#include "query/change_c.h"
-#include "query/grid_layout.h"
+#include "dbtool/change_c.h"
+#include "dbtool/grid_layout.h"
 
 namespace veltra::dbtool {
 
@@ -67,7 +67,7 @@ TF_db_tool::TF_db_tool(db::Database& database, ui::OpenDialog& open_dialog, ui::
 TF_db_tool::~TF_db_tool() = default;
 
 void TF_db_tool::FormActivate() {
-  GridCharWidth = query::GridCharWidthOf(DBGrid1);
+  GridCharWidth = GridCharWidthOf(DBGrid1);
   if (Table1.Active() || Query1.Active()) return;
   DataSource1.SetDataSet(nullptr);
   for (ui::Button* button : {&Button2, &Button6, &Button7, &Button8}) button->setEnabled(false);
@@ -126,7 +126,7 @@ void TF_db_tool::ShowQuery() {
 
 void TF_db_tool::SaveShown(const std::string& name) {
   PostPendingEdit();
-  const GridColumns columns = query::GridLayout(DBGrid1, GridCharWidth);
+  const GridColumns columns = GridLayout(DBGrid1, GridCharWidth);
   SaveDataSetAsTable(database_, ShownDataSet(), &columns, name);
 }
 
@@ -165,7 +165,7 @@ void TF_db_tool::Button3Click() {
 void TF_db_tool::DBGrid1DblClick() {
   const int column = DBGrid1.SelectedColumn();
   if (column < 0 || column >= DBGrid1.ColumnCount()) return;
-  if (!F_change_c) F_change_c = std::make_unique<query::TF_change_c>();
+  if (!F_change_c) F_change_c = std::make_unique<TF_change_c>();
   F_change_c->EditColumn(DBGrid1.Column(column), GridCharWidth);
 }
 

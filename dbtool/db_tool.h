@@ -18,11 +18,9 @@
 #include "platform/ui/form.h"
 #include "platform/ui/text_controls.h"
 
-namespace veltra::query {
-class TF_change_c;
-}
-
 namespace veltra::dbtool {
+
+class TF_change_c;
 
 class TF_db_tool : public ui::Form {
  public:
@@ -74,7 +72,7 @@ class TF_db_tool : public ui::Form {
   ui::OpenDialog& OpenDialog1;
   ui::SaveDialog& SaveDialog1;
   double GridCharWidth = 1.0;
-  std::unique_ptr<query::TF_change_c> F_change_c;
+  std::unique_ptr<TF_change_c> F_change_c;
 };
 
 }  // namespace veltra::dbtool

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <climits>
 #include <filesystem>
+#include <unordered_set>
 
 #include "platform/db/batch_move.h"
 #include "platform/db/table.h"
 #include "platform/formats/dbase_names.h"
 #include "platform/text/ascii.h"
+#include "platform/text/gbk.h"
 
 namespace veltra::dbtool {
 namespace {
@@ -43,8 +45,8 @@ void RefuseOwnSourceFile(const db::DataSet& data_set, const fs::path& target) {
   const fs::path source = table->GetDatabase().ResolveTableName(table->TableName(), table->GetTableType());
   std::error_code not_both_there;
   if (fs::equivalent(source, target, not_both_there)) {
-    throw EngineError(EngineError::Kind::TableBusy, "不能把数据表" + source.filename().string() + "保存到它自己的文件" +
-                                                        target.string() + "上");
+    throw EngineError(EngineError::Kind::TableBusy, EngineError::Words{"不能把数据表" + source.filename().string() + "保存到它自己的文件" +
+                                                        target.string() + "上"});
   }
 }
 
@@ -56,6 +58,26 @@ void StoreNamesDBaseCannotHold(FieldDefs& fields) {
   for (const FieldDef& def : fields) names.push_back(def.name);
   names = formats::StorableDbfFieldNames(names, formats::CodePage::Gbk());
   for (std::size_t i = 0; i < fields.size(); ++i) fields[i].name = std::move(names[i]);
+}
+
+// A Paradox field name holds 25 bytes: a longer column title (a whole
+// caption, a total's with "合计" after it) is cut, and a cut that meets
+// another name ends in its column number.
+void ShortenNamesParadoxCannotHold(FieldDefs& fields) {
+  constexpr std::size_t kMaxNameBytes = 25;
+  std::unordered_set<std::string, text::AsciiCaseInsensitiveHash, text::AsciiCaseInsensitiveEqual> taken;
+  for (const FieldDef& def : fields) taken.insert(def.name);
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    std::string& name = fields[i].name;
+    if (text::GbkLength(name) <= kMaxNameBytes) continue;
+    std::string cut(text::TruncateToGbkBytes(name, kMaxNameBytes));
+    if (taken.contains(cut)) {
+      const std::string suffix = "_" + std::to_string(i + 1);
+      cut = std::string(text::TruncateToGbkBytes(name, kMaxNameBytes - suffix.size())) + suffix;
+    }
+    name = cut;
+    taken.insert(name);
+  }
 }
 
 void WritePrintoutColumns(db::Database& database, const FieldDefs& fields) {
@@ -78,8 +100,8 @@ FieldDefs SavedFieldDefs(const db::DataSet& data_set, const GridColumns* grid, f
   const FieldDefs& source = data_set.FieldLayout();
   if (grid && grid->columns.size() != source.size()) {
     throw EngineError(EngineError::Kind::State,
-                      "表格显示" + std::to_string(grid->columns.size()) + "列，而" + data_set.DisplayName() + "有" +
-                          std::to_string(source.size()) + "个字段，不能存盘");
+                      EngineError::Words{"表格显示" + std::to_string(grid->columns.size()) + "列，而" + data_set.DisplayName() + "有" +
+                          std::to_string(source.size()) + "个字段，不能存盘"});
   }
   FieldDefs saved = source;
   for (std::size_t i = 0; i < saved.size(); ++i) {
@@ -90,6 +112,7 @@ FieldDefs SavedFieldDefs(const db::DataSet& data_set, const GridColumns* grid, f
     def.size = std::clamp(def.size, 1, MaxStringSize(kind));
   }
   if (kind == formats::TableKind::DBase) StoreNamesDBaseCannotHold(saved);
+  if (kind == formats::TableKind::Paradox) ShortenNamesParadoxCannotHold(saved);
   return saved;
 }
 
@@ -97,7 +120,7 @@ void SaveDataSetAsTable(db::Database& database, db::DataSet& data_set, const Gri
                         std::string_view name) {
   if (!data_set.Active()) {
     throw EngineError(EngineError::Kind::State,
-                      "没有打开的表或查询结果，不能存为" + std::string(name));
+                      EngineError::Words{"没有打开的表或查询结果，不能存为" + std::string(name)});
   }
   const db::TableType type = TypeForName(name);
   const fs::path target = database.ResolveTableName(name, type);

@@ -24,7 +24,7 @@ int ColumnWidth(const FieldDefs& fields) {
 void TransposeToTable(db::Database& database, db::DataSet& source, std::string_view name) {
   if (!source.Active()) {
     throw EngineError(EngineError::Kind::State,
-                      "没有打开的表或查询结果，不能行列交换");
+                      EngineError::Words{"没有打开的表或查询结果，不能行列交换"});
   }
   const FieldDefs& fields = source.FieldLayout();
   const int width = ColumnWidth(fields);

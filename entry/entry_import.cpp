@@ -92,7 +92,7 @@ void EntryFrame::CheckImportSource(int kind) {
   for (const std::string& key : keys) {
     if (source.FindField(key) == nullptr) {
       throw EngineError(EngineError::Kind::NoSuchField,
-                        source.TableName() + "中没有字段" + key + "，未追加任何记录");
+                        EngineError::Words{source.TableName() + "中没有字段" + key + "，未追加任何记录"});
     }
   }
 }

@@ -13,7 +13,7 @@ void LocateByRecordNumber(db::Table& table, const std::string& number) {
   const char* end = number.data() + number.size();
   const auto [ptr, error] = std::from_chars(number.data(), end, n);
   if (error != std::errc() || ptr != end) {
-    throw EngineError(EngineError::Kind::InvalidValue, "“" + number + "”不是有效的记录号");
+    throw EngineError(EngineError::Kind::InvalidValue, EngineError::Words{"“" + number + "”不是有效的记录号"});
   }
   table.First();
   if (n > 1) table.MoveBy(static_cast<int>(std::min<long long>(n - 1, 1 << 30)));

@@ -27,17 +27,17 @@ void OpenIssuedList(db::Table& list) {
   list.SetTableName(kIssuedList);
   if (!list.Exists()) {
     throw EngineError(EngineError::Kind::NoSuchTable,
-                      "找不到国家级项目清单" + list.GetDatabase().ResolveTableName(kIssuedList).string());
+                      EngineError::Words{"找不到国家级项目清单" + list.GetDatabase().ResolveTableName(kIssuedList).string()});
   }
   try {
     list.Open();
   } catch (const EngineError& failure) {
-    throw EngineError(failure.kind(), std::string("无法读取国家级项目清单") + kIssuedList + "：" + ui::UserText(failure), failure.subject());
+    throw EngineError(failure.kind(), EngineError::Words{std::string("无法读取国家级项目清单") + kIssuedList + "：" + ui::UserText(failure)}, failure.subject());
   }
   for (const char* column : {"pxh", "jb00"}) {
     if (list.FindField(column) == nullptr) {
       throw EngineError(EngineError::Kind::NoSuchField,
-                        std::string("国家级项目清单") + kIssuedList + "中没有字段" + column);
+                        EngineError::Words{std::string("国家级项目清单") + kIssuedList + "中没有字段" + column});
     }
   }
 }
@@ -57,8 +57,8 @@ void BuildProjectList(mainunit::MainUnit& main, mainunit::Prompts& prompts, db::
   table.SetTableName(main.DataDirPrefix + kProjectTable);
   table.GetIndexDefs() = schema::FindTable(kProjectTable)->indexes;
   if (!table.Exists()) {
-    throw EngineError(EngineError::Kind::NoSuchTable, "找不到国家级项目数据库" +
-                                                          main.Database1.ResolveTableName(table.TableName()).string());
+    throw EngineError(EngineError::Kind::NoSuchTable, EngineError::Words{"找不到国家级项目数据库" +
+                                                          main.Database1.ResolveTableName(table.TableName()).string()});
   }
   if (prompts.Confirm("是否清空国家级项目数据库", "")) table.EmptyTable();
   mainunit::OnExit close_table([&table] {

@@ -26,7 +26,7 @@ std::filesystem::path FolderOf(std::string file_name) {
   return std::filesystem::path(file_name).parent_path();
 }
 
-[[noreturn]] void Refuse(const std::string& text) { throw EngineError(EngineError::Kind::InvalidValue, text); }
+[[noreturn]] void Refuse(const std::string& text) { throw EngineError(EngineError::Kind::InvalidValue, EngineError::Words{text}); }
 
 }  // namespace
 
@@ -51,7 +51,7 @@ void Renumbering::Activate() {
   for (const char* table : kTables) {
     const std::filesystem::path source = FindFileIgnoringCase(folder, table);
     if (!std::filesystem::is_regular_file(source)) {
-      throw EngineError(EngineError::Kind::NoSuchTable, "上报数据目录" + folder.string() + "中没有" + table);
+      throw EngineError(EngineError::Kind::NoSuchTable, EngineError::Words{"上报数据目录" + folder.string() + "中没有" + table});
     }
     const std::string copy = std::string("tmp\\") + table;
     // Written whole and under a new inode, so no cursor reads a stale copy.

@@ -56,8 +56,8 @@ std::string WithDefaultExtension(std::string file_name) {
 void RefuseMissingFolder(const fs::path& target) {
   std::error_code error;
   if (!fs::is_directory(target.parent_path(), error)) {
-    throw EngineError(EngineError::Kind::Io, "目录" + target.parent_path().string() + "不存在，无法写入" +
-                                                 target.filename().string());
+    throw EngineError(EngineError::Kind::Io, EngineError::Words{"目录" + target.parent_path().string() + "不存在，无法写入" +
+                                                 target.filename().string()});
   }
 }
 
@@ -75,7 +75,7 @@ void RefuseUnusableTargetName(const std::string& file, const std::string& name) 
   } else if (last.find_first_not_of('.') == std::string::npos) {
     reason = "“" + name + "”不是可用的文件名";
   }
-  if (!reason.empty()) throw EngineError(EngineError::Kind::InvalidValue, "数据表" + file + "未能转存：" + reason);
+  if (!reason.empty()) throw EngineError(EngineError::Kind::InvalidValue, EngineError::Words{"数据表" + file + "未能转存：" + reason});
 }
 
 // The index and validity files that backup and restore carry with `table`.
@@ -96,7 +96,7 @@ std::vector<std::string> CompanionsOf(const std::string& table) {
 // be read is an error naming it, never a silent skip.
 formats::RandomAccessFile& OpenForCopy(const fs::path& path, std::deque<formats::RandomAccessFile>& sources) {
   const auto unreadable = [&path](const std::string& why) {
-    return EngineError(EngineError::Kind::Io, "无法读取文件" + path.string() + "：" + why);
+    return EngineError(EngineError::Kind::Io, EngineError::Words{"无法读取文件" + path.string() + "：" + why});
   };
   std::error_code error;
   if (!fs::is_regular_file(path, error)) throw unreadable("它不是普通文件");
@@ -206,7 +206,8 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
   try {
     formats::RecoverTableFiles(source);
   } catch (const EngineError& failure) {
-    throw EngineError(EngineError::Kind::Io, "数据表" + source.string() + "中断的写入未能恢复，不能复制：" + ui::UserText(failure),
+    throw EngineError(EngineError::Kind::Io,
+                      EngineError::Words{"数据表" + source.string() + "中断的写入未能恢复，不能复制：" + ui::UserText(failure)},
                       failure.subject());
   }
   std::deque<formats::RandomAccessFile> sources;
@@ -235,7 +236,8 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
     formats::RecoverTableFiles(target);
     formats::ReplaceTableFiles(target, files);
   } catch (const EngineError& failure) {
-    throw EngineError(EngineError::Kind::Io, "无法写入文件" + target.string() + "：" + ui::UserText(failure), failure.subject());
+    throw EngineError(EngineError::Kind::Io, EngineError::Words{"无法写入文件" + target.string() + "：" + ui::UserText(failure)},
+                      failure.subject());
   }
 }
 
@@ -252,7 +254,7 @@ void ReportTransfer::ExportTable(const std::string& file, const std::string& tar
     dbtool::SaveDataSetAsTable(main_.Database1, table_, nullptr, target);
     RemoveIndexCompanions(main_.Database1.ResolveTableName(target));
   } catch (const EngineError& failure) {
-    throw EngineError(failure.kind(), "数据表" + file + "未能转存到" + target + "：" + ui::UserText(failure), failure.subject());
+    throw EngineError(failure.kind(), EngineError::Words{"数据表" + file + "未能转存到" + target + "：" + ui::UserText(failure)}, failure.subject());
   }
 }
 

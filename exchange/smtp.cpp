@@ -11,6 +11,7 @@
 #include "platform/mail/mail_error.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
+#include "platform/ui/error_text.h"
 #include "platform/ui/page_control.h"
 
 namespace veltra::exchange {
@@ -21,17 +22,19 @@ namespace fs = std::filesystem;
 // Copies a file to send into sendfile\; what is missing is named.
 void CopyAttachment(const fs::path& from, const fs::path& to) {
   std::error_code error;
-  if (!fs::is_regular_file(from, error)) throw EngineError(EngineError::Kind::Io, "要发送的文件" + from.string() + "不存在");
+  if (!fs::is_regular_file(from, error)) throw EngineError(EngineError::Kind::Io, EngineError::Words{"要发送的文件" + from.string() + "不存在"});
   if (!fs::is_directory(to.parent_path(), error)) {
-    throw EngineError(EngineError::Kind::Io, "附件目录" + to.parent_path().string() + "不存在，无法复制" +
-                                                 from.filename().string());
+    throw EngineError(EngineError::Kind::Io,
+                      EngineError::Words{"附件目录" + to.parent_path().string() + "不存在，无法复制" + from.filename().string()});
   }
   // A file is never copied onto itself: that would empty it.
   if (fs::exists(to, error) && fs::equivalent(from, to, error)) return;
   try {
     formats::WriteFileAtomically(to, formats::ReadWholeFile(from));
-  } catch (const EngineError&) {
-    throw EngineError(EngineError::Kind::Io, "无法把" + from.string() + "复制到" + to.string());
+  } catch (const EngineError& failure) {
+    throw EngineError(EngineError::Kind::Io,
+                      EngineError::Words{"无法把" + from.string() + "复制到" + to.string() + "：" + ui::UserText(failure)},
+                      failure.subject());
   }
 }
 

@@ -12,10 +12,10 @@ namespace {
 
 constexpr std::string_view kPartOf = "其中：";
 constexpr std::string_view kColon = "：";
-// A caption names a column of the query's result, a total's with "合计"
-// after it, and a printed or saved result is a Paradox table, whose field
-// names hold 25 bytes.
-constexpr std::size_t kMaxCaptionBytes = 25 - 4;
+// The width of the dictionaries' field_text. The lists show the whole
+// caption; a result column name too long for a saved table is cut when
+// the result is saved.
+constexpr std::size_t kMaxCaptionBytes = 60;
 
 bool IsNameByte(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c >= 0x80;

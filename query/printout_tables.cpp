@@ -45,9 +45,9 @@ std::vector<PrintColumn> ReadPrintColumns(db::Database& database, int field_coun
                        static_cast<int>(table.FieldByName("列宽度").AsInteger())});
   }
   if (static_cast<int>(columns.size()) < field_count) {
-    throw EngineError(EngineError::Kind::State, "bt_p.db中只有" + std::to_string(columns.size()) +
+    throw EngineError(EngineError::Kind::State, EngineError::Words{"bt_p.db中只有" + std::to_string(columns.size()) +
                                                     "行表头文字，少于打印的" + std::to_string(field_count) +
-                                                    "个字段");
+                                                    "个字段"});
   }
   return columns;
 }

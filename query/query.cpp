@@ -12,8 +12,8 @@
 #include "dbtool/transpose.h"
 #include "mainunit/on_exit.h"
 #include "platform/ui/message_box.h"
-#include "query/change_c.h"
-#include "query/grid_layout.h"
+#include "dbtool/change_c.h"
+#include "dbtool/grid_layout.h"
 #include "query/query_p.h"
 
 namespace veltra::query {
@@ -109,9 +109,7 @@ TF_query::TF_query(mainunit::MainUnit& main) : Form("F_query"), Query1(main.Data
   SetCaption("查询统计");
   SetClientSize(640, 431);
   SetCentred(true);
-  QFont font("宋体");
-  font.setPointSize(9);
-  setFont(font);
+  setFont(ui::SongFont(12));
   TabSheet1 = new ui::TabSheet(&PageControl1, "TabSheet1", "选择查询统计条件");
   TabSheet2 = new ui::TabSheet(&PageControl1, "TabSheet2", "查询统计结果");
   auto* layout = new QVBoxLayout(this);
@@ -188,9 +186,7 @@ void TF_query::BuildResultsPage() {
   Memo1.setLineWrapMode(QPlainTextEdit::NoWrap);
   splitter->setCollapsible(1, false);
   splitter->setSizes({330, kMemoMinimumHeight});
-  QFont grid_font("宋体");
-  grid_font.setPointSize(9);
-  DBGrid1.setFont(grid_font);
+  DBGrid1.setFont(ui::SongFont(12));
   DBGrid1.SetReadOnly(true);
   DBGrid1.SetDataSource(&DataSource1);
   DataSource1.SetDataSet(&Query1);
@@ -249,7 +245,7 @@ void TF_query::FormActivate() {
   if (ui::Ui().ScreenWidth() < kNarrowScreen) move(0, 0);
   loaded_kind_ = kind;
   report_type_filter_ = QueryReportTypeFilter(kind);
-  grid_char_width_ = GridCharWidthOf(DBGrid1);
+  grid_char_width_ = dbtool::GridCharWidthOf(DBGrid1);
   SetCaption(loaded.caption);
   dictionary_ = std::move(loaded);
 
@@ -395,7 +391,7 @@ void TF_query::Button14Click() {
   if (!HasResult()) return;
   // The open printout holds query_p.db: it closes before the file is written again.
   if (query_p_ && query_p_->isVisible() && !query_p_->Close()) return;
-  const dbtool::GridColumns columns = GridLayout(DBGrid1, grid_char_width_);
+  const dbtool::GridColumns columns = dbtool::GridLayout(DBGrid1, grid_char_width_);
   dbtool::SaveDataSetAsTable(main_.Database1, Query1, &columns, dbtool::kPrintoutTable);
   if (!query_p_) query_p_ = std::make_unique<TF_query_p>(main_.Database1);
   query_p_->Show();
@@ -405,7 +401,7 @@ void TF_query::Button20Click() {
   if (!HasResult()) return;
   main_.SaveDialog1.title = "请选择存盘文件名";
   if (!main_.SaveDialog1.Execute()) return;
-  const dbtool::GridColumns columns = GridLayout(DBGrid1, grid_char_width_);
+  const dbtool::GridColumns columns = dbtool::GridLayout(DBGrid1, grid_char_width_);
   dbtool::SaveDataSetAsTable(main_.Database1, Query1, &columns, main_.SaveDialog1.file_name);
 }
 
@@ -420,7 +416,7 @@ void TF_query::Button3Click() {
 void TF_query::DBGrid1DblClick() {
   const int column = DBGrid1.SelectedColumn();
   if (column < 0 || column >= DBGrid1.ColumnCount()) return;
-  if (!change_c_) change_c_ = std::make_unique<TF_change_c>();
+  if (!change_c_) change_c_ = std::make_unique<dbtool::TF_change_c>();
   change_c_->EditColumn(DBGrid1.Column(column), grid_char_width_);
 }
 

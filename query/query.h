@@ -23,9 +23,12 @@
 #include "query/query_dictionary.h"
 #include "query/query_statement.h"
 
+namespace veltra::dbtool {
+class TF_change_c;
+}
+
 namespace veltra::query {
 
-class TF_change_c;
 class TF_query_p;
 
 class TF_query : public ui::Form {
@@ -130,7 +133,7 @@ class TF_query : public ui::Form {
   int value_field_ = -1;  // in value mode, the query field whose values ListBox1 shows
   std::vector<std::string> and_tables_;
   std::vector<std::string> or_tables_;
-  std::unique_ptr<TF_change_c> change_c_;
+  std::unique_ptr<dbtool::TF_change_c> change_c_;
   std::unique_ptr<TF_query_p> query_p_;
 };
 

@@ -3,12 +3,13 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "platform/print/page_output.h"
+#include "dbtool/whole_number.h"
 #include "query/bt_p.h"
 #include "query/printout_tables.h"
-#include "query/whole_number.h"
 
 namespace veltra::query {
 namespace {
@@ -21,6 +22,17 @@ const char* const kDefaultFont = "宋体";
 void AddLabelled(QHBoxLayout* row, QWidget* parent, const char* label, QWidget* control) {
   if (label) row->addWidget(new QLabel(QString::fromUtf8(label), parent));
   row->addWidget(control);
+}
+
+// Page numbers run to five digits; a page box shows them whole however
+// crowded its row.
+void HoldPageNumbers(QLineEdit& edit) {
+  const int frame = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &edit);
+  const QMargins text = edit.textMargins();
+  // Qt's line edit keeps 2 pixels beside its text, and room for the cursor.
+  constexpr int kLineEditMargins = 2 * 2 + 1;
+  edit.setMinimumWidth(edit.fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 2 * frame + text.left() +
+                       text.right() + kLineEditMargins);
 }
 
 void FillFonts(ui::ComboBox& box) {
@@ -69,6 +81,7 @@ TF_query_p::TF_query_p(db::Database& database) : Form("F_query_p"), database_(da
   }
   AddLabelled(bottom, this, "页码", &Edit1);
   bottom->addWidget(&Edit2);
+  for (ui::Edit* pages : {&Edit1, &Edit2, &Edit3}) HoldPageNumbers(*pages);
   bottom->addWidget(&Button6);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
@@ -176,7 +189,7 @@ void TF_query_p::ShowPage(int index) {
 }
 
 void TF_query_p::Edit3KeyDown(int key) {
-  if (key == kEnter) ShowPage(ParseWholeNumber(Edit3.Text()) - 1);
+  if (key == kEnter) ShowPage(dbtool::ParseWholeNumber(Edit3.Text()) - 1);
 }
 
 void TF_query_p::Button2Click() {
@@ -187,8 +200,8 @@ void TF_query_p::Button2Click() {
 }
 
 void TF_query_p::Button5Click() {
-  const int from = ParseWholeNumber(Edit1.Text());
-  const int to = ParseWholeNumber(Edit2.Text());
+  const int from = dbtool::ParseWholeNumber(Edit1.Text());
+  const int to = dbtool::ParseWholeNumber(Edit2.Text());
   const auto range = PrintRange(from, to, printout_.PageCount());
   if (!range) return;
   if (PrinterSetup.target.printer_name.isEmpty() && !PrinterSetup.target.ToPdf()) {

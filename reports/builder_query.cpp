@@ -46,8 +46,8 @@ void SaveStatementAs(BuilderContext& context, const std::vector<std::string>& li
 
 void RequireInstalledTable(const BuilderContext& context, std::string_view name, std::string_view purpose) {
   if (std::filesystem::exists(context.main.Database1.ResolveTableName(name))) return;
-  throw EngineError(EngineError::Kind::NoSuchTable, "工作目录中没有表 " + std::string(name) + "（" +
-                                                         std::string(purpose) + "，由安装程序提供），无法生成报表");
+  throw EngineError(EngineError::Kind::NoSuchTable, EngineError::Words{"工作目录中没有表 " + std::string(name) + "（" +
+                                                         std::string(purpose) + "，由安装程序提供），无法生成报表"});
 }
 
 }  // namespace veltra::reports

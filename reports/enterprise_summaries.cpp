@@ -107,9 +107,9 @@ void CheckCountTemplate(BuilderContext& context) {
   mainunit::OnExit close([&template_table] { template_table.Close(); });
   for (const EnterpriseCount& count : kEnterpriseCounts) {
     if (template_table.FindField(count.column)) continue;
-    throw EngineError(EngineError::Kind::NoSuchField, "计数模板表 " + std::string(kEnterpriseCountTemplate) +
+    throw EngineError(EngineError::Kind::NoSuchField, EngineError::Words{"计数模板表 " + std::string(kEnterpriseCountTemplate) +
                                                           " 缺少字段 " + std::string(count.column) +
-                                                          "，无法生成企业汇总");
+                                                          "，无法生成企业汇总"});
   }
 }
 

@@ -65,6 +65,7 @@ void ReportDispatch::Run(std::string_view key, const std::string& report_name, b
     PrintWindow& window = Window(report);
     if (report.build) report.build();
     if (!report.title.isEmpty()) static_cast<ListPrintWindow&>(window).QRLabel1().text = report.title;
+    window.QuickRep1.document_name = report_name;
     print ? window.QuickRep1.Print() : window.QuickRep1.Preview();
     return;
   }
@@ -85,6 +86,7 @@ void ReportDispatch::PrintThroughCheckPrintout(std::string_view table, const std
     check_p.Table2.FieldByName("text").SetAsString(report_name);
     check_p.Table2.Post();
   }
+  check_p.QuickRep1.document_name = report_name;
   print ? check_p.QuickRep1.Print() : check_p.QuickRep1.Preview();
 }
 

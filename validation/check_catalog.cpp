@@ -16,9 +16,13 @@ KindHeader FindKindHeader(db::Table& catalogue, int kind) {
     return {catalogue.FieldByName("check_result").AsString(), catalogue.FieldByName("text1").AsString(),
             catalogue.FieldByName("text3").AsString()};
   }
-  throw EngineError(EngineError::Kind::NoSuchTable,
+  ErrorSubject subject;
+  subject.table = catalogue.DisplayName();
+  subject.reason = "中没有报表类型" + std::to_string(kind) + "的记录，无法确定它的检查结果表";
+  throw EngineError(EngineError::Kind::State,
                     catalogue.DisplayName() + " has no row for report kind " + std::to_string(kind) +
-                        ", so the kind has no result table");
+                        ", so the kind has no result table",
+                    subject);
 }
 
 std::string CheckReportTypeFilter(int kind) {

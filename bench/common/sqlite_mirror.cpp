@@ -125,7 +125,7 @@ std::vector<std::string> SqliteRows(sqlite3* db, const std::string& select, cons
       Value value = ColumnValue(statement, c);
       if (fit && c < static_cast<int>(fit->size())) {
         const FieldDef& field = (*fit)[static_cast<std::size_t>(c)];
-        value = sql::ConvertValue(value, field.type, field.size, field.name);
+        value = sql::ConvertValue(value, field.type, field.size, {"", field.name});
       }
       row[static_cast<std::size_t>(c)] = std::move(value);
     }

@@ -8,9 +8,10 @@ namespace veltra::db {
 std::vector<Row> ConvertRows(DataSet& source, const FieldDefs& target, std::string_view owner) {
   const std::size_t columns = source.FieldLayout().size();
   if (columns > target.size()) {
-    throw EngineError(EngineError::Kind::TypeMismatch,
-                      "batch move into " + std::string(owner) + ": the source has " + std::to_string(columns) +
-                          " columns, the table only " + std::to_string(target.size()));
+    ErrorSubject subject;
+    subject.table = std::string(owner);
+    subject.reason = "源数据有" + std::to_string(columns) + "列，表只有" + std::to_string(target.size()) + "个字段";
+    throw EngineError(EngineError::Kind::TypeMismatch, std::string(owner) + ": " + subject.reason, subject);
   }
   const std::size_t count = static_cast<std::size_t>(source.RecordCount());
   std::vector<Row> rows;
@@ -22,8 +23,11 @@ std::vector<Row> ConvertRows(DataSet& source, const FieldDefs& target, std::stri
       try {
         row[c] = ConvertToField(from[c], target[c], owner);
       } catch (const EngineError& error) {
+        ErrorSubject subject = error.subject();
+        subject.reason += "（源数据第" + std::to_string(r + 1) + "条记录）";
         throw EngineError(error.kind(), std::string(error.what()) + " (batch move, source record " +
-                                            std::to_string(r + 1) + ")");
+                                            std::to_string(r + 1) + ")",
+                          subject);
       }
     }
     rows.push_back(std::move(row));

@@ -261,6 +261,11 @@ void DataSet::SetState(DataSetState state) {
   for (DataSource* source : sources_) source->UpdateState();
 }
 
+void DataSet::RefuseReadOnly() const {
+  throw EngineError(EngineError::Kind::State, DisplayName() + " is read-only",
+                    {DisplayName(), "", "", 0, 0, "只能查看，不能修改"});
+}
+
 void DataSet::CheckBrowseMode() {
   if (Editing(state_)) {
     NotifyUpdateRecord();
@@ -276,7 +281,7 @@ void DataSet::CheckBrowseMode() {
 
 void DataSet::StartNewRecord() {
   CheckActive();
-  if (ReadOnly()) throw EngineError(EngineError::Kind::State, DisplayName() + " is read-only");
+  if (ReadOnly()) RefuseReadOnly();
   NotifyLeavingRecord();
   CheckBrowseMode();
   buffer_.assign(fields_.size(), Value());
@@ -294,7 +299,7 @@ void DataSet::Insert() { StartNewRecord(); }
 void DataSet::Edit() {
   CheckActive();
   if (Editing(state_)) return;
-  if (ReadOnly()) throw EngineError(EngineError::Kind::State, DisplayName() + " is read-only");
+  if (ReadOnly()) RefuseReadOnly();
   CheckBrowseMode();
   Sync();
   if (!current_) {
@@ -325,8 +330,8 @@ void DataSet::Post() {
       if (action == PostErrorAction::Retry && Editing(state_)) continue;
       if (action == PostErrorAction::Abort) throw SilentAbort();
       // A message the handler rewrote is about what the handler says.
-      throw EngineError(error.kind, error.message,
-                        error.message == refusal.what() ? refusal.subject() : ErrorSubject{});
+      if (error.message != refusal.what()) throw EngineError(error.kind, EngineError::Words{error.message});
+      throw;
     }
   }
   buffer_.clear();
@@ -388,12 +393,13 @@ void DataSet::Delete() {
     Cancel();
     return;
   }
-  if (ReadOnly()) throw EngineError(EngineError::Kind::State, DisplayName() + " is read-only");
+  if (ReadOnly()) RefuseReadOnly();
   NotifyLeavingRecord();
   Sync();
   std::shared_ptr<StoredRecord> target = editing_ ? editing_ : current_;
   if (!target) {
-    throw EngineError(EngineError::Kind::State, DisplayName() + ": there is no record to delete");
+    throw EngineError(EngineError::Kind::State, DisplayName() + ": there is no record to delete",
+                      {DisplayName(), "", "", 0, 0, "中没有可删除的记录"});
   }
   const std::uint64_t before = store_->version();
   const bool was_shown = position_ < view_->size() && view_->at(position_) == target.get();

@@ -142,6 +142,7 @@ class DataSet {
   // that closing fires no handler of a window being torn down.
   void DetachSources();
   void CheckActive() const;
+  [[noreturn]] void RefuseReadOnly() const;
   void CheckInactive(std::string_view operation) const;
   // Posts when modified, cancels otherwise.
   void CheckBrowseMode();

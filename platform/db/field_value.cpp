@@ -12,11 +12,25 @@
 namespace veltra::db {
 namespace {
 
+// What a field of `type` takes, in the words of a refusal.
+std::string Expected(FieldType type) {
+  switch (type) {
+    case FieldType::SmallInt: return "须是-32768至32767之间的整数";
+    case FieldType::Integer:
+    case FieldType::AutoInc: return "须是-2147483648至2147483647之间的整数";
+    case FieldType::Date: return "须是存在的日期，写成年-月-日（如2012-01-31）或八位数字（如20120131）";
+    case FieldType::DateTime: return "须是存在的日期，写成年-月-日（如2012-01-31）";
+    case FieldType::Time: return "须是一天之内的时间";
+    case FieldType::Boolean: return "须是逻辑值（真写作1，假写作0）";
+    default: return "须是数值";
+  }
+}
+
 [[noreturn]] void Refuse(const Value& value, const FieldDef& def, std::string_view owner) {
   throw EngineError(EngineError::Kind::InvalidValue,
                     std::string(owner) + ": '" + value.ToDisplayText() + "' is not a valid " +
                         std::string(FieldTypeName(def.type)) + " value for field " + def.name,
-                    {std::string(owner), def.name, value.ToDisplayText()});
+                    {std::string(owner), def.name, value.ToDisplayText(), 0, 0, Expected(def.type)});
 }
 
 std::string_view Trim(std::string_view s) {

@@ -177,7 +177,8 @@ RecordRef RecordStore::Insert(Row& values) {
 void RecordStore::Update(const RecordRef& record, Row& values) {
   const std::size_t position = PositionOf(*record);
   if (position >= records_.size() || records_[position] != record) {
-    throw EngineError(EngineError::Kind::State, name_ + ": the record was deleted by another user of the table");
+    throw EngineError(EngineError::Kind::State, name_ + ": the record was deleted by another user of the table",
+                      {name_, "", "", 0, 0, "中的这条记录已被其他用户删除"});
   }
   FitToLayout(values);
   CheckEncodable(values);

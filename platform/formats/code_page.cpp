@@ -32,8 +32,9 @@ struct CodePage::MultiByteConverter {
 namespace {
 
 [[noreturn]] void Unsupported(int code_page) {
-  throw EngineError(EngineError::Kind::Unsupported,
-                    "不支持代码页" + std::to_string(code_page) + "：本系统的iconv没有它的转换器");
+  ErrorSubject subject;
+  subject.reason = "不支持代码页" + std::to_string(code_page) + "：系统中没有它的转换程序";
+  throw EngineError(EngineError::Kind::Unsupported, subject.reason, subject);
 }
 
 iconv_t OpenIconv(const char* to, const char* from, int code_page) {

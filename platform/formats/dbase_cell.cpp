@@ -28,7 +28,7 @@ int Digits(std::string_view s) {
   return v;
 }
 
-std::string Quoted(std::string_view raw) { return "'" + std::string(raw) + "'"; }
+std::string Quoted(std::string_view raw) { return "“" + std::string(raw) + "”"; }
 
 Value DecodeNumber(std::string_view raw) {
   std::string_view t = Trim(raw);
@@ -37,16 +37,16 @@ Value DecodeNumber(std::string_view raw) {
   double v = 0;
   const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), v);
   if (error != std::errc() || end != t.data() + t.size() || !std::isfinite(v)) {
-    throw CellError("number " + Quoted(raw) + " does not parse");
+    throw CellError("中的数值" + Quoted(raw) + "无法识别");
   }
   return Value::Float(v);
 }
 
 Value DecodeDate(std::string_view raw) {
   if (Trim(raw).empty() || raw == "00000000") return Value::Null();
-  if (!AllDigits(raw)) throw CellError("date " + Quoted(raw) + " is not YYYYMMDD");
+  if (!AllDigits(raw)) throw CellError("中的日期" + Quoted(raw) + "不是年月日八位数字");
   const auto date = MakeDate(Digits(raw.substr(0, 4)), Digits(raw.substr(4, 2)), Digits(raw.substr(6, 2)));
-  if (!date) throw CellError("date " + Quoted(raw) + " does not exist");
+  if (!date) throw CellError("中的日期" + Quoted(raw) + "不存在");
   return Value::FromDate(*date);
 }
 
@@ -55,7 +55,7 @@ Value DecodeLogical(char c) {
     case 'T': case 't': case 'Y': case 'y': return Value::Boolean(true);
     case 'F': case 'f': case 'N': case 'n': return Value::Boolean(false);
     case '?': case ' ': return Value::Null();
-    default: throw CellError("logical value " + Quoted(std::string_view(&c, 1)) + " is not T, F or ?");
+    default: throw CellError("中的逻辑值" + Quoted(std::string_view(&c, 1)) + "无法识别");
   }
 }
 
@@ -105,7 +105,7 @@ Value DecodeCell(const DbfField& field, std::string_view raw, const CodePage& co
       try {
         return Value::Text(code_page.Decode(StripTrailing(raw)));
       } catch (const text::TextError& e) {
-        throw CellError(std::string("text does not decode: ") + e.what());
+        throw CellError(std::string("中的文字无法识别：") + e.what());
       }
     case 'N':
     case 'F':
@@ -115,7 +115,7 @@ Value DecodeCell(const DbfField& field, std::string_view raw, const CodePage& co
     case 'L':
       return DecodeLogical(raw[0]);
     default:
-      throw CellError(std::string("field type ") + field.type + " has no cell value");
+      throw CellError(std::string("的类型") + field.type + "无法读取");
   }
 }
 
@@ -145,7 +145,7 @@ std::optional<std::uint32_t> DecodeMemoPointer(std::string_view raw) {
   std::uint32_t block = 0;
   const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), block);
   if (error != std::errc() || end != t.data() + t.size()) {
-    throw CellError("memo block number " + Quoted(raw) + " does not parse");
+    throw CellError("中的备注块号" + Quoted(raw) + "无法识别");
   }
   if (block == 0) return std::nullopt;
   return block;

@@ -39,7 +39,10 @@ void Put16(std::string& b, std::size_t at, std::uint16_t v) {
 }
 
 [[noreturn]] void Garbled(const std::filesystem::path& file, const std::string& what) {
-  throw EngineError(EngineError::Kind::FileFormat, file.string() + " is not a valid dBase table: " + what);
+  ErrorSubject subject;
+  subject.table = file.string();
+  subject.reason = what;
+  throw EngineError(EngineError::Kind::FileFormat, file.string() + ": " + what, subject);
 }
 
 bool KnownVersion(std::uint8_t version) {
@@ -76,24 +79,23 @@ DbfField ParseDescriptor(std::string_view d, int index, int offset, const CodePa
   try {
     field.name = code_page.Decode(raw_name);
   } catch (const text::TextError& e) {
-    Garbled(file, "name of field " + std::to_string(index + 1) + " does not decode: " + e.what());
+    Garbled(file, "第" + std::to_string(index + 1) + "个字段的名称无法识别：" + e.what());
   }
-  if (field.name.empty()) Garbled(file, "field " + std::to_string(index + 1) + " has no name");
+  if (field.name.empty()) Garbled(file, "第" + std::to_string(index + 1) + "个字段没有名称");
   field.type = text::AsciiUpper(d[11]);
   field.length = static_cast<unsigned char>(d[16]);
   field.decimals = static_cast<unsigned char>(d[17]);
   field.offset = offset;
   if (!ValidLength(field.type, field.length)) {
     const auto letter = static_cast<unsigned char>(d[11]);
-    Garbled(file, "field " + field.name + " has type " +
-                      (letter >= 0x20 && letter < 0x7F ? "'" + std::string(1, d[11]) + "'" : Hex(letter)) +
-                      " and length " + std::to_string(field.length) +
-                      ", which dBase III/IV does not use");
+    Garbled(file, "字段“" + field.name + "”的类型“" +
+                      (letter >= 0x20 && letter < 0x7F ? std::string(1, d[11]) : Hex(letter)) + "”、长度" +
+                      std::to_string(field.length) + "不是dBase表所用的");
   }
   if (field.type == 'N' || field.type == 'F') {
     if (field.decimals >= field.length && field.decimals != 0) {
-      Garbled(file, "field " + field.name + " has " + std::to_string(field.decimals) +
-                        " decimals in a width of " + std::to_string(field.length));
+      Garbled(file, "字段“" + field.name + "”宽" + std::to_string(field.length) + "位，却有" +
+                        std::to_string(field.decimals) + "位小数");
     }
   } else {
     field.decimals = 0;
@@ -103,7 +105,12 @@ DbfField ParseDescriptor(std::string_view d, int index, int offset, const CodePa
 
 [[noreturn]] void BadDefinition(EngineError::Kind kind, const std::filesystem::path& file,
                                 const std::string& field, const std::string& what) {
-  throw EngineError(kind, "表" + file.string() + "的字段“" + field + "”不能存入dBase表：" + what);
+  ErrorSubject subject;
+  subject.table = file.string();
+  subject.field = field;
+  subject.value = kind == EngineError::Kind::InvalidName ? field : std::string();
+  subject.reason = kind == EngineError::Kind::InvalidName ? what : "不能存入dBase表：" + what;
+  throw EngineError(kind, "表" + file.string() + "的字段“" + field + "”不能存入dBase表：" + what, subject);
 }
 
 DbfField MapFieldDef(const FieldDef& def, const std::filesystem::path& file, const CodePage& code_page) {
@@ -155,9 +162,16 @@ DbfField MapFieldDef(const FieldDef& def, const std::filesystem::path& file, con
     case FieldType::Ole:
     case FieldType::Bytes:
       BadDefinition(EngineError::Kind::Unsupported, file, def.name,
-                    "dBase III/IV表不能存放" + std::string(FieldTypeName(def.type)) + "类型的字段");
+                    "dBase表不能存放" + std::string(FieldTypeWord(def.type)) + "字段");
   }
   return f;
+}
+
+[[noreturn]] void RefuseFieldCount(const std::filesystem::path& file, const std::string& what) {
+  ErrorSubject subject;
+  subject.table = file.string();
+  subject.reason = what;
+  throw EngineError(EngineError::Kind::InvalidValue, file.string() + ": " + what, subject);
 }
 
 }  // namespace
@@ -170,18 +184,18 @@ bool DbfHeader::has_memo() const {
 }
 
 std::uint16_t ParseHeaderLength(std::string_view first, const std::filesystem::path& file) {
-  if (first.size() < kDbfHeaderSize) Garbled(file, "shorter than its 32-byte header");
+  if (first.size() < kDbfHeaderSize) Garbled(file, "文件比32个字节的表头还短");
   const auto version = static_cast<std::uint8_t>(first[0]);
-  if (!KnownVersion(version)) Garbled(file, "version byte " + Hex(version) + " is not dBase III/IV");
+  if (!KnownVersion(version)) Garbled(file, "版本字节" + Hex(version) + "不是dBase表的");
   const std::uint16_t length = Read16(first, 8);
-  if (length < kDbfHeaderSize + 1) Garbled(file, "header length " + std::to_string(length) + " is too small");
+  if (length < kDbfHeaderSize + 1) Garbled(file, "表头长度" + std::to_string(length) + "太小");
   return length;
 }
 
 DbfHeader ParseDbfHeader(std::string_view b, std::uint64_t file_size, const std::filesystem::path& file) {
   DbfHeader h;
   h.header_length = ParseHeaderLength(b, file);
-  if (b.size() < h.header_length) Garbled(file, "truncated inside its header");
+  if (b.size() < h.header_length) Garbled(file, "文件在表头中间就结束了");
   h.version = static_cast<std::uint8_t>(b[0]);
   h.record_count = Read32(b, 4);
   h.record_length = Read16(b, 10);
@@ -200,28 +214,26 @@ DbfHeader ParseDbfHeader(std::string_view b, std::uint64_t file_size, const std:
     h.fields.push_back(std::move(f));
     at += kDbfDescriptorSize;
   }
-  if (h.fields.empty()) Garbled(file, "no fields");
+  if (h.fields.empty()) Garbled(file, "没有字段");
   if (offset > h.record_length) {
-    Garbled(file, "record length " + std::to_string(h.record_length) + " is less than its fields' " +
-                      std::to_string(offset) + " bytes");
+    Garbled(file, "记录长度" + std::to_string(h.record_length) + "小于各字段的" + std::to_string(offset) + "个字节");
   }
   const std::uint64_t needed =
       h.header_length + static_cast<std::uint64_t>(h.record_count) * h.record_length;
   if (needed > file_size) {
-    Garbled(file, "truncated: the header counts " + std::to_string(h.record_count) + " records of " +
-                      std::to_string(h.record_length) + " bytes but the file holds " +
-                      std::to_string(file_size) + " bytes");
+    Garbled(file, "文件不完整：表头记有" + std::to_string(h.record_count) + "条" + std::to_string(h.record_length) +
+                      "字节的记录，文件却只有" + std::to_string(file_size) + "个字节");
   }
   return h;
 }
 
 DbfHeader MakeDbfHeader(const FieldDefs& defs, const std::filesystem::path& file, const CodePage& code_page) {
   if (defs.empty()) {
-    throw EngineError(EngineError::Kind::InvalidValue, "表" + file.string() + "没有字段，不能存为dBase表");
+    RefuseFieldCount(file, "没有字段，不能存为dBase表");
   }
   if (defs.size() > static_cast<std::size_t>(kMaxDbfFields)) {
-    throw EngineError(EngineError::Kind::InvalidValue, "表" + file.string() + "有" + std::to_string(defs.size()) +
-                                                           "个字段，dBase表最多只能有" + std::to_string(kMaxDbfFields) + "个字段");
+    RefuseFieldCount(file, "有" + std::to_string(defs.size()) + "个字段，dBase表最多只能有" +
+                               std::to_string(kMaxDbfFields) + "个字段");
   }
   DbfHeader h;
   h.language_driver = code_page.LanguageDriver();

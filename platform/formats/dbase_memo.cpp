@@ -24,7 +24,10 @@ std::string Encode32(std::uint32_t v) {
 }
 
 [[noreturn]] void Garbled(const std::filesystem::path& file, const std::string& what) {
-  throw EngineError(EngineError::Kind::FileFormat, file.string() + " is not a valid memo file: " + what);
+  ErrorSubject subject;
+  subject.table = file.string();
+  subject.reason = "备注文件" + what;
+  throw EngineError(EngineError::Kind::FileFormat, file.string() + ": " + subject.reason, subject);
 }
 
 // One memo as it is stored, padded to whole blocks.
@@ -52,7 +55,7 @@ std::uint32_t BlockCount(std::uint64_t bytes, std::uint32_t block_size) {
 DBaseMemoFile::DBaseMemoFile(const std::filesystem::path& path, MemoStyle style,
                              RandomAccessFile::Mode mode)
     : file_(path, mode), style_(style) {
-  if (file_.Size() < 24) Garbled(path, "shorter than its header");
+  if (file_.Size() < 24) Garbled(path, "比它的表头还短");
   if (style_ == MemoStyle::DBase4) {
     const std::string header = file_.ReadAt(0, 24);
     const std::uint32_t size = static_cast<unsigned char>(header[20]) |
@@ -64,28 +67,25 @@ DBaseMemoFile::DBaseMemoFile(const std::filesystem::path& path, MemoStyle style,
 std::string DBaseMemoFile::Read(std::uint32_t block) const {
   const std::uint64_t size = file_.Size();
   const std::uint64_t offset = static_cast<std::uint64_t>(block) * block_size_;
-  const std::string at_block = " at block " + std::to_string(block);
+  const std::string at_block = "第" + std::to_string(block) + "块的备注";
   if (style_ == MemoStyle::DBase4) {
-    if (offset + 8 > size) Garbled(file_.path(), "memo" + at_block + " lies past the end of the file");
+    if (offset + 8 > size) Garbled(file_.path(), at_block + "超出了文件末尾");
     const std::string head = file_.ReadAt(offset, 8);
     if (std::string_view(head).substr(0, 4) != kDBase4Head) {
-      Garbled(file_.path(), "block " + std::to_string(block) + " does not start a memo");
+      Garbled(file_.path(), "第" + std::to_string(block) + "块不是一条备注的开头");
     }
     // The length counts the 8 bytes of the memo's head.
     const std::uint32_t length = Read32(head, 4);
-    const std::string memo_at = "备注文件" + file_.path().string() + "第" + std::to_string(block) + "块的备注";
     if (length < 8) {
-      throw EngineError(EngineError::Kind::FileFormat,
-                        memo_at + "记下的长度是" + std::to_string(length) + "字节，不到备注头本身的8字节");
+      Garbled(file_.path(), at_block + "记下的长度是" + std::to_string(length) + "字节，不到备注头本身的8字节");
     }
     if (offset + length > size) {
-      throw EngineError(EngineError::Kind::FileFormat,
-                        memo_at + "记下的长度是" + std::to_string(length) + "字节，超出了文件末尾（文件只有" +
-                            std::to_string(size) + "字节）");
+      Garbled(file_.path(), at_block + "记下的长度是" + std::to_string(length) + "字节，超出了文件末尾（文件只有" +
+                                std::to_string(size) + "字节）");
     }
     return file_.ReadAt(offset + 8, length - 8);
   }
-  if (offset >= size) Garbled(file_.path(), "memo" + at_block + " lies past the end of the file");
+  if (offset >= size) Garbled(file_.path(), at_block + "超出了文件末尾");
   std::string memo;
   for (std::uint64_t at = offset; at < size; at += block_size_) {
     const std::string chunk = file_.ReadAt(at, static_cast<std::size_t>(std::min<std::uint64_t>(block_size_, size - at)));

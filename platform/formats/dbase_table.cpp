@@ -26,10 +26,6 @@ constexpr char kEndOfFile = 0x1A;
 // Records read from disk at a time when scanning a large table.
 constexpr std::size_t kScanBytes = 1 << 20;
 
-std::string RecordContext(const std::filesystem::path& file, std::uint64_t record, const DbfField& field) {
-  return file.string() + ": record " + std::to_string(record + 1) + ", field " + field.name + ": ";
-}
-
 // Bytes of a memo value as stored: text in the table's code page, raw
 // bytes as they are.
 std::string MemoBytes(const Value& value, const CodePage& code_page) {
@@ -225,9 +221,10 @@ class DBaseTable final : public TableFile {
         if (chunk[at] == kLive) {
           live_.push_back(index);
         } else if (chunk[at] != kDeleted) {
-          throw EngineError(EngineError::Kind::FileFormat,
-                            path_.string() + ": record " + std::to_string(index + 1) +
-                                " has neither the live nor the deleted mark");
+          ErrorSubject subject;
+          subject.table = path_.string();
+          subject.reason = "第" + std::to_string(index + 1) + "条记录既没有有效标记也没有删除标记";
+          throw EngineError(EngineError::Kind::FileFormat, path_.string() + ": " + subject.reason, subject);
         }
       }
     });
@@ -242,7 +239,7 @@ class DBaseTable final : public TableFile {
       try {
         record.push_back(field.type == 'M' ? ReadMemo(raw) : DecodeCell(field, raw, code_page_));
       } catch (const CellError& e) {
-        throw EngineError(EngineError::Kind::FileFormat, RecordContext(path_, index, field) + e.what());
+        RefuseDamagedRecord(path_, index, field.name, e.what());
       }
     }
     return record;
@@ -254,7 +251,7 @@ class DBaseTable final : public TableFile {
     try {
       return Value::Text(code_page_.Decode(memo_->Read(*block)));
     } catch (const text::TextError& e) {
-      throw CellError(std::string("memo text does not decode: ") + e.what());
+      throw CellError(std::string("中的备注文字无法识别：") + e.what());
     }
   }
 

@@ -19,10 +19,21 @@ namespace {
 
 FileIoObserver* observer = nullptr;
 
-[[noreturn]] void ThrowIo(const std::filesystem::path& path, std::string_view action) {
-  throw EngineError(EngineError::Kind::Io, "cannot " + std::string(action) + " " + path.string() +
-                                               ": " + std::strerror(errno));
+// The file a user knows for `path`: a temporary stands for its target.
+std::filesystem::path ShownFile(const std::filesystem::path& path) {
+  const std::string name = path.filename().string();
+  const std::size_t tmp = name.rfind(".tmp");
+  if (name.size() > 1 && name.front() == '.' && tmp != std::string::npos && tmp > 1 &&
+      IsTemporaryFor(path, name.substr(1, tmp - 1))) {
+    return path.parent_path() / name.substr(1, tmp - 1);
+  }
+  return path;
 }
+
+[[noreturn]] void ThrowIo(const std::filesystem::path& path, std::string_view action) {
+  formats::ThrowIo(path, action, errno);
+}
+
 
 void WriteAll(int fd, const std::filesystem::path& path, std::string_view bytes,
               std::uint64_t offset) {
@@ -155,9 +166,12 @@ void RandomAccessFile::ReadAt(std::uint64_t offset, std::size_t length, std::str
       ThrowIo(path_, "read");
     }
     if (n == 0) {
+      ErrorSubject subject;
+      subject.table = path_.string();
+      subject.reason = "文件不完整：在第" + std::to_string(offset + done) + "个字节处就结束了";
       throw EngineError(EngineError::Kind::FileFormat,
                         path_.string() + " is truncated: expected " + std::to_string(length) +
-                            " bytes at offset " + std::to_string(offset));
+                            " bytes at offset " + std::to_string(offset), subject);
     }
     done += static_cast<std::size_t>(n);
   }
@@ -210,7 +224,10 @@ void RefuseReplacingReadOnly(const std::filesystem::path& target) {
   const bool denied = (observer && observer->DeniesWriting(target)) ||
                       (::access(target.c_str(), W_OK) != 0 && errno != ENOENT);
   if (denied) {
-    throw EngineError(EngineError::Kind::Io, "文件" + target.string() + "是只读的，不能覆盖");
+    ErrorSubject subject;
+    subject.table = target.string();
+    subject.os_error = EACCES;
+    throw EngineError(EngineError::Kind::Io, "文件" + target.string() + "是只读的，不能覆盖", subject);
   }
 }
 
@@ -229,6 +246,14 @@ bool IsTemporaryFor(const std::filesystem::path& file, std::string_view target_n
 
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
   ReplaceFile(target, [&](int fd, const std::filesystem::path& temp) { WriteAll(fd, temp, bytes, 0); });
+}
+
+void ThrowIo(const std::filesystem::path& path, std::string_view action, int cause) {
+  ErrorSubject subject;
+  subject.table = ShownFile(path).string();
+  subject.os_error = cause;
+  throw EngineError(EngineError::Kind::Io,
+                    "cannot " + std::string(action) + " " + path.string() + ": " + std::strerror(cause), subject);
 }
 
 }  // namespace veltra::formats

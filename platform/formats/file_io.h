@@ -87,6 +87,10 @@ std::filesystem::path WriteTemporaryFor(const std::filesystem::path& target, std
 std::filesystem::path CopyTemporaryFor(const RandomAccessFile& source, const std::filesystem::path& target);
 void RenameFile(const std::filesystem::path& from, const std::filesystem::path& to);
 // Whether `file` is a temporary that WriteTemporaryFor made for `target_name`.
+// Raises the Io error for `action` on `path` that the system refused with
+// `cause` (an errno); a temporary is reported as the file it stands for.
+[[noreturn]] void ThrowIo(const std::filesystem::path& path, std::string_view action, int cause);
+
 bool IsTemporaryFor(const std::filesystem::path& file, std::string_view target_name);
 
 }  // namespace veltra::formats

@@ -94,8 +94,12 @@ const SortOrder& SortOrderOfCodePage(int code_page) {
   return *FindSortOrder(0x00);
 }
 
+// `what` says in the user's words what is wrong with the file.
 [[noreturn]] void Corrupt(const std::filesystem::path& path, const std::string& what) {
-  throw EngineError(EngineError::Kind::FileFormat, path.string() + " is not a valid Paradox table: " + what);
+  ErrorSubject subject;
+  subject.table = path.string();
+  subject.reason = what;
+  throw EngineError(EngineError::Kind::FileFormat, path.string() + ": " + what, subject);
 }
 
 // Width of a field in the record, or 0 when the descriptor is impossible.
@@ -126,9 +130,10 @@ void CheckNotEncrypted(std::string_view b, std::uint8_t version, const std::file
   const std::uint32_t key = version >= kFirstExtendedVersion ? LoadLe32(b.data() + 0x5C)
                                                              : LoadLe32(b.data() + 0x25);
   if (key != 0 && !(version < kFirstExtendedVersion && key == kNoEncryptionV4)) {
-    throw EngineError(EngineError::Kind::Unsupported,
-                      path.string() + " is an encrypted (password protected) Paradox table; "
-                                      "remove its password before opening it here");
+    ErrorSubject subject;
+    subject.table = path.string();
+    subject.reason = "设有密码，本系统不能打开：请先在原系统中去掉它的密码";
+    throw EngineError(EngineError::Kind::Unsupported, path.string() + " is password protected", subject);
   }
 }
 
@@ -143,7 +148,7 @@ int CodePageOfTable(std::uint8_t sort_order, int code_page_field) {
 }
 
 ParadoxHeader ParseHeader(std::string_view b, std::uint64_t file_size, const std::filesystem::path& path) {
-  if (b.size() < kFixedHeaderSize) Corrupt(path, "the file is shorter than a header");
+  if (b.size() < kFixedHeaderSize) Corrupt(path, "文件比表头还短");
   ParadoxHeader h;
   h.record_size = LoadLe16(b.data());
   h.header_size = LoadLe16(b.data() + 2);
@@ -159,17 +164,17 @@ ParadoxHeader ParseHeader(std::string_view b, std::uint64_t file_size, const std
   h.version = static_cast<std::uint8_t>(b[0x39]);
   h.auto_increment = LoadLe32(b.data() + 0x49);
 
-  if (h.version < 3 || h.version > kVersion7) Corrupt(path, "unknown file version " + std::to_string(h.version));
+  if (h.version < 3 || h.version > kVersion7) Corrupt(path, "文件版本" + std::to_string(h.version) + "未知");
   if (h.file_type != kFileTypeKeyed && h.file_type != kFileTypeUnkeyed) {
-    Corrupt(path, "file type " + std::to_string(h.file_type) + " is not a data table");
+    Corrupt(path, "文件类型" + std::to_string(h.file_type) + "不是数据表");
   }
   if (h.header_size < static_cast<int>(VariablePartStart(h.version)) ||
       static_cast<std::uint64_t>(h.header_size) > file_size || static_cast<std::size_t>(h.header_size) > b.size()) {
-    Corrupt(path, "header size " + std::to_string(h.header_size) + " does not fit the file");
+    Corrupt(path, "表头长度" + std::to_string(h.header_size) + "与文件不符");
   }
-  if (h.block_size < 1024 || h.block_size > 32 * 1024) Corrupt(path, "impossible block size code");
-  if (field_count < 1 || field_count > kMaxFields) Corrupt(path, "impossible field count " + std::to_string(field_count));
-  if (h.key_field_count < 0 || h.key_field_count > field_count) Corrupt(path, "impossible key field count");
+  if (h.block_size < 1024 || h.block_size > 32 * 1024) Corrupt(path, "数据块大小不可能");
+  if (field_count < 1 || field_count > kMaxFields) Corrupt(path, "字段数" + std::to_string(field_count) + "不可能");
+  if (h.key_field_count < 0 || h.key_field_count > field_count) Corrupt(path, "关键字段数不可能");
   CheckNotEncrypted(b, h.version, path);
 
   h.sort_order = static_cast<std::uint8_t>(b[0x29]);
@@ -181,7 +186,7 @@ ParadoxHeader ParseHeader(std::string_view b, std::uint64_t file_size, const std
   const std::size_t types_at = VariablePartStart(h.version);
   const std::size_t names_at = types_at + 2 * n + 4 + 4 * n + TableNameLength(h.version);
   const std::string_view header = b.substr(0, static_cast<std::size_t>(h.header_size));
-  if (names_at >= header.size()) Corrupt(path, "the field descriptors run past the header");
+  if (names_at >= header.size()) Corrupt(path, "字段说明超出了表头");
 
   std::size_t name_pos = names_at;
   int record_size = 0;
@@ -189,26 +194,25 @@ ParadoxHeader ParseHeader(std::string_view b, std::uint64_t file_size, const std
     const auto code = static_cast<std::uint8_t>(header[types_at + 2 * i]);
     const int size_byte = static_cast<unsigned char>(header[types_at + 2 * i + 1]);
     const TypeInfo* type = TypeByCode(code);
-    if (type == nullptr) Corrupt(path, "field " + std::to_string(i + 1) + " has unknown type code " + std::to_string(code));
+    if (type == nullptr) Corrupt(path, "第" + std::to_string(i + 1) + "个字段的类型代码" + std::to_string(code) + "未知");
     const int width = WidthOf(*type, size_byte);
-    if (width == 0) Corrupt(path, "field " + std::to_string(i + 1) + " has impossible size " + std::to_string(size_byte));
+    if (width == 0) Corrupt(path, "第" + std::to_string(i + 1) + "个字段的长度" + std::to_string(size_byte) + "不可能");
     const std::size_t end = header.find('\0', name_pos);
-    if (end == std::string_view::npos) Corrupt(path, "the field names run past the header");
+    if (end == std::string_view::npos) Corrupt(path, "字段名超出了表头");
     std::string name;
     try {
       name = code_page.Decode(header.substr(name_pos, end - name_pos));
     } catch (const text::TextError& e) {
-      Corrupt(path, "the name of field " + std::to_string(i + 1) + " is garbled: " + e.what());
+      Corrupt(path, "第" + std::to_string(i + 1) + "个字段的名称无法识别：" + e.what());
     }
     name_pos = end + 1;
     h.fields.push_back({type->letter, width, size_byte, DefOf(*type, size_byte, std::move(name))});
     record_size += width;
   }
   if (record_size != h.record_size) {
-    Corrupt(path, "record size " + std::to_string(h.record_size) + " is not the sum of the field sizes (" +
-                      std::to_string(record_size) + ")");
+    Corrupt(path, "记录长度" + std::to_string(h.record_size) + "不等于各字段长度之和" + std::to_string(record_size));
   }
-  if (h.record_size > h.block_size - 6) Corrupt(path, "a record does not fit a block");
+  if (h.record_size > h.block_size - 6) Corrupt(path, "一条记录放不进一个数据块");
   // The language driver's name follows the field numbers.
   const std::size_t sort_order_id_at = name_pos + 2 * n;
   if (sort_order_id_at < header.size()) {
@@ -219,25 +223,28 @@ ParadoxHeader ParseHeader(std::string_view b, std::uint64_t file_size, const std
 }
 
 ParadoxField DescribeField(const FieldDef& def) {
-  const auto invalid = [&](const std::string& what) {
-    throw EngineError(EngineError::Kind::InvalidValue, "field " + def.name + ": " + what);
+  const auto refuse = [&](EngineError::Kind kind, const std::string& what) {
+    ErrorSubject subject;
+    subject.field = def.name;
+    subject.reason = what;
+    throw EngineError(kind, "field " + def.name + ": " + what, subject);
   };
+  const auto invalid = [&](const std::string& what) { refuse(EngineError::Kind::InvalidValue, what); };
   const TypeInfo& t = TypeByFieldType(def.type);
   if (def.type == FieldType::FmtMemo || def.type == FieldType::Ole || def.type == FieldType::Graphic) {
-    throw EngineError(EngineError::Kind::Unsupported, "field " + def.name + ": Paradox fields of type " +
-                                                          std::string(FieldTypeName(def.type)) + " are read only");
+    refuse(EngineError::Kind::Unsupported, "是" + std::string(FieldTypeWord(def.type)) + "字段，本系统只能读，不能建立");
   }
   int size_byte = t.fixed_width;
   if (def.type == FieldType::String || def.type == FieldType::Bytes) {
-    if (def.size < 1 || def.size > 255) invalid("size must be 1 to 255 bytes");
+    if (def.size < 1 || def.size > 255) invalid("长度须为1至255个字节");
     size_byte = def.size;
   } else if (def.type == FieldType::Bcd) {
-    if (def.size < 0 || def.size > kMaxBcdDecimals) invalid("a BCD field has 0 to 32 decimals");
+    if (def.size < 0 || def.size > kMaxBcdDecimals) invalid("压缩十进制字段的小数位数须为0至32");
     size_byte = def.size;
   } else if (IsBlobType(def.type)) {
     const int min_leader = def.type == FieldType::Memo ? 1 : 0;
     if (def.size < min_leader || def.size > kMaxLeader) {
-      invalid("the part kept in the record must be " + std::to_string(min_leader) + " to 240 bytes");
+      invalid("存在记录中的部分须为" + std::to_string(min_leader) + "至240个字节");
     }
     size_byte = def.size + kBlobTail;
   }
@@ -246,7 +253,9 @@ ParadoxField DescribeField(const FieldDef& def) {
 
 ParadoxHeader NewHeader(const FieldDefs& fields, int code_page) {
   if (fields.empty() || fields.size() > kMaxFields) {
-    throw EngineError(EngineError::Kind::InvalidValue, "a Paradox table has 1 to 255 fields");
+    ErrorSubject subject;
+    subject.reason = "Paradox表须有1至" + std::to_string(kMaxFields) + "个字段，这里有" + std::to_string(fields.size()) + "个";
+    throw EngineError(EngineError::Kind::InvalidValue, subject.reason, subject);
   }
   ParadoxHeader h;
   h.code_page = h.code_page_field = code_page;
@@ -260,11 +269,11 @@ ParadoxHeader NewHeader(const FieldDefs& fields, int code_page) {
       ErrorSubject subject;
       subject.value = name;
       subject.reason = why;
-      throw EngineError(EngineError::Kind::InvalidName, "名称“" + name + "”不能用作Paradox字段名：" + why, subject);
+      throw EngineError(EngineError::Kind::InvalidName, "Paradox field name " + name + ": " + why, subject);
     };
     if (name.empty() || name.front() == ' ') bad_name("字段名不能为空，也不能以空格开头");
     try {
-      if (encoding.Encode(name).size() > kMaxFieldNameBytes) bad_name("字段名最长25个字节");
+      if (encoding.Encode(name).size() > kMaxFieldNameBytes) bad_name("Paradox字段名最长25个字节");
     } catch (const text::TextError&) {
       bad_name("含有代码页" + std::to_string(code_page) + "不能存放的字符");
     }
@@ -285,8 +294,9 @@ ParadoxHeader NewHeader(const FieldDefs& fields, int code_page) {
     }
   }
   if (h.block_size == 0) {
-    throw EngineError(EngineError::Kind::InvalidValue, "a record of " + std::to_string(h.record_size) +
-                                                           " bytes is too large for a Paradox table");
+    ErrorSubject subject;
+    subject.reason = "一条记录有" + std::to_string(h.record_size) + "个字节，Paradox表的数据块放不下";
+    throw EngineError(EngineError::Kind::InvalidValue, subject.reason, subject);
   }
   return h;
 }

@@ -98,8 +98,12 @@ std::string MemoReader::Read(const BlobTail& tail, bool graphic) const {
     value = ValueInBlock(std::string_view(content_).substr(block), tail, graphic, why);
   }
   if (!value) {
-    throw EngineError(EngineError::Kind::FileFormat, path_.string() + " is not a valid memo file: a value at offset " +
-                                                         std::to_string(block) + " " + why);
+    ErrorSubject subject;
+    subject.table = path_.string();
+    subject.reason = "备注文件偏移" + std::to_string(block) + "处的值已损坏";
+    throw EngineError(EngineError::Kind::FileFormat,
+                      path_.string() + " is not a valid memo file: a value at offset " + std::to_string(block) + " " + why,
+                      subject);
   }
   return std::move(*value);
 }

@@ -65,13 +65,9 @@ Record RecordCodec::Decode(const char* bytes, std::size_t record_number, const M
     try {
       record.push_back(DecodeField(fields_[i], bytes + offsets_[i], memos));
     } catch (const CorruptFieldError& e) {
-      throw EngineError(EngineError::Kind::FileFormat, path_.string() + ": record " +
-                                                           std::to_string(record_number + 1) + ", field " +
-                                                           fields_[i].def.name + ": " + e.what());
+      RefuseDamagedRecord(path_, record_number, fields_[i].def.name, "的值不可能");
     } catch (const text::TextError& e) {
-      throw EngineError(EngineError::Kind::FileFormat, path_.string() + ": record " +
-                                                           std::to_string(record_number + 1) + ", field " +
-                                                           fields_[i].def.name + " holds garbled text: " + e.what());
+      RefuseDamagedRecord(path_, record_number, fields_[i].def.name, "中的文字无法识别：" + std::string(e.what()));
     }
   }
   return record;
@@ -200,10 +196,10 @@ void RecordCodec::Check(const Record& record) const {
 
 void RecordCodec::EncodeField(const ParadoxField& f, const Value& v, char* p, std::string& blob) const {
   const auto invalid = [&](const std::string& what) {
-    throw EngineError(EngineError::Kind::InvalidValue, "field " + f.def.name + " of " + path_.string() + " " + what);
+    RefuseValue(path_, f.def.name, v.ToDisplayText(), what);
   };
   const auto day_of = [&](Date d) {
-    if (d.day < 1) invalid("cannot hold a date before 0001-01-01");
+    if (d.day < 1) invalid("日期不能早于0001-01-01");
     return d.day;
   };
   switch (f.def.type) {
@@ -214,30 +210,30 @@ void RecordCodec::EncodeField(const ParadoxField& f, const Value& v, char* p, st
     }
     case FieldType::Memo: blob = code_page_.Encode(v.text()); return;
     case FieldType::Bytes:
-      if (v.bytes().size() > static_cast<std::size_t>(f.width)) invalid("cannot hold more than " + std::to_string(f.width) + " bytes");
+      if (v.bytes().size() > static_cast<std::size_t>(f.width)) invalid("最多只能存放" + std::to_string(f.width) + "个字节");
       std::memcpy(p, v.bytes().data(), v.bytes().size());
       return;
     case FieldType::Float:
     case FieldType::Money: EncodeDouble(v.AsDouble(), p); return;
     case FieldType::Bcd:
-      if (!EncodeBcd(v.AsDouble(), f.size_byte, p)) invalid("cannot hold " + FormatNumber(v.AsDouble()) + " in 32 digits");
+      if (!EncodeBcd(v.AsDouble(), f.size_byte, p)) invalid("超出了32位数字");
       return;
     case FieldType::SmallInt:
-      if (v.integer() < -32767 || v.integer() > 32767) invalid("holds -32767 to 32767, not " + std::to_string(v.integer()));
+      if (v.integer() < -32767 || v.integer() > 32767) invalid("短整数字段只能存放-32767至32767");
       EncodeShort(static_cast<std::int16_t>(v.integer()), p);
       return;
     case FieldType::Integer:
     case FieldType::AutoInc:
-      if (v.integer() < -2147483647 || v.integer() > 2147483647) invalid("holds -2147483647 to 2147483647, not " + std::to_string(v.integer()));
+      if (v.integer() < -2147483647 || v.integer() > 2147483647) invalid("整数字段只能存放-2147483647至2147483647");
       EncodeLong(static_cast<std::int32_t>(v.integer()), p);
       return;
     case FieldType::Date: EncodeLong(day_of(v.date()), p); return;
     case FieldType::Time:
-      if (v.time().millisecond < 0 || v.time().millisecond >= kMsPerDay) invalid("cannot hold a time outside the day");
+      if (v.time().millisecond < 0 || v.time().millisecond >= kMsPerDay) invalid("时间须在一天之内");
       EncodeLong(v.time().millisecond, p);
       return;
     case FieldType::DateTime:
-      if (v.date_time().time.millisecond < 0 || v.date_time().time.millisecond >= kMsPerDay) invalid("cannot hold a time outside the day");
+      if (v.date_time().time.millisecond < 0 || v.date_time().time.millisecond >= kMsPerDay) invalid("时间须在一天之内");
       EncodeDouble(day_of(v.date_time().date) * kMsPerDay + v.date_time().time.millisecond, p);
       return;
     case FieldType::Boolean: p[0] = static_cast<char>(v.boolean() ? 0x81 : 0x80); return;

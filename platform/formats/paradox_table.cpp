@@ -34,8 +34,19 @@ constexpr std::size_t kValuesPerReader = 250000;
 constexpr std::size_t kMaxReaders = 4;
 constexpr int kMaxBlockNumber = 0xFFFF;
 
+// `what` says in the user's words what is wrong with the file.
 [[noreturn]] void Corrupt(const std::filesystem::path& path, const std::string& what) {
-  throw EngineError(EngineError::Kind::FileFormat, path.string() + " is not a valid Paradox table: " + what);
+  ErrorSubject subject;
+  subject.table = path.string();
+  subject.reason = what;
+  throw EngineError(EngineError::Kind::FileFormat, path.string() + ": " + what, subject);
+}
+
+[[noreturn]] void RefuseFull(const std::filesystem::path& path) {
+  ErrorSubject subject;
+  subject.table = path.string();
+  subject.reason = "已满：Paradox表最多只能有" + std::to_string(kMaxBlockNumber) + "个数据块";
+  throw EngineError(EngineError::Kind::Unsupported, path.string() + " is full", subject);
 }
 
 // The file beside `table` named like it with `extension`, whatever the case.
@@ -211,10 +222,10 @@ class ParadoxTable final : public TableFile {
 void ParadoxTable::Load() {
   const RandomAccessFile file(path_, RandomAccessFile::Mode::ReadOnly);
   const std::uint64_t size = file.Size();
-  if (size < paradox::kFixedHeaderSize) Corrupt(path_, "the file is shorter than a header");
+  if (size < paradox::kFixedHeaderSize) Corrupt(path_, "文件比表头还短");
   fixed_header_ = file.ReadAt(0, paradox::kFixedHeaderSize);
   const std::size_t header_size = paradox::HeaderSizeField(fixed_header_);
-  if (header_size > size) Corrupt(path_, "the header is longer than the file");
+  if (header_size > size) Corrupt(path_, "表头比文件还长");
   header_ = paradox::ParseHeader(file.ReadAt(0, std::max(header_size, paradox::kFixedHeaderSize)), size, path_);
   fields_.clear();
   for (const auto& f : header_.fields) fields_.push_back(f.def);
@@ -243,15 +254,15 @@ void ParadoxTable::WalkBlocks(const RandomAccessFile& file) {
   for (int number = header_.first_block; number != 0;) {
     const bool whole = static_cast<std::uint64_t>(number) <= blocks_in_file;
     if (!whole && BlockOffset(number) + kBlockHeaderSize > size) {
-      Corrupt(path_, "block " + std::to_string(number) + " lies past the end of the file");
+      Corrupt(path_, "第" + std::to_string(number) + "个数据块超出了文件末尾");
     }
-    if (seen[static_cast<std::size_t>(number)]) Corrupt(path_, "the block chain loops at block " + std::to_string(number));
+    if (seen[static_cast<std::size_t>(number)]) Corrupt(path_, "数据块链在第" + std::to_string(number) + "块处成环");
     seen[static_cast<std::size_t>(number)] = true;
     const std::string head = file.ReadAt(BlockOffset(number), kBlockHeaderSize);
     const int last_offset = static_cast<std::int16_t>(paradox::LoadLe16(head.data() + 4));
     int count = last_offset / header_.record_size + 1;
     if (last_offset < -header_.record_size || last_offset % header_.record_size != 0 || count > per_block) {
-      Corrupt(path_, "block " + std::to_string(number) + " has an impossible record count");
+      Corrupt(path_, "第" + std::to_string(number) + "个数据块的记录数不可能");
     }
     if (!whole) {
       // A file cut inside its last block: the records wholly present are read.
@@ -355,9 +366,11 @@ void ParadoxTable::DecodeBlocks(const RandomAccessFile& file, std::size_t begin,
 void ParadoxTable::CheckWritable() const {
   for (const FieldDef& f : fields_) {
     if (f.type == FieldType::FmtMemo || f.type == FieldType::Ole || f.type == FieldType::Graphic) {
-      throw EngineError(EngineError::Kind::Unsupported,
-                        path_.string() + " cannot be changed here: field " + f.name + " is of type " +
-                            std::string(FieldTypeName(f.type)) + ", which is only read");
+      ErrorSubject subject;
+      subject.table = path_.string();
+      subject.field = f.name;
+      subject.reason = "是" + std::string(FieldTypeWord(f.type)) + "字段，本系统只能查看，所以不能修改这个表";
+      throw EngineError(EngineError::Kind::Unsupported, path_.string() + " cannot be changed: field " + f.name, subject);
     }
   }
   if (memo_file_missing_) RefuseChangeWithoutMemoFile(path_, MemoPathFor(path_));
@@ -495,7 +508,7 @@ void ParadoxTable::Append(const Record& record) {
     WriteRecordCount(last);
   } else {
     if (header_.file_blocks >= kMaxBlockNumber) {
-      throw EngineError(EngineError::Kind::Unsupported, path_.string() + " is full: a Paradox table has at most 65535 blocks");
+      RefuseFull(path_);
     }
     const int number = header_.file_blocks + 1;
     const int prev = chain_.empty() ? 0 : chain_.back().number;
@@ -608,7 +621,7 @@ void ParadoxTable::AppendMany(const std::vector<const Record*>& records) {
   }
   const std::size_t new_blocks = (records.size() - next + per_block - 1) / per_block;
   if (static_cast<std::size_t>(header_.file_blocks) + new_blocks > kMaxBlockNumber) {
-    throw EngineError(EngineError::Kind::Unsupported, path_.string() + " is full: a Paradox table has at most 65535 blocks");
+    RefuseFull(path_);
   }
   constexpr std::size_t kBlocksPerWrite = 256;
   const int first_new = header_.file_blocks + 1;
@@ -700,7 +713,7 @@ void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, 
   const int per_block = RecordsPerBlock(header);
   const std::size_t block_count = (records.size() + static_cast<std::size_t>(per_block) - 1) / static_cast<std::size_t>(per_block);
   if (block_count > kMaxBlockNumber) {
-    throw EngineError(EngineError::Kind::Unsupported, path.string() + ": too many records for a Paradox table");
+    RefuseFull(path);
   }
   const auto block_size = static_cast<std::size_t>(header.block_size);
   std::string blocks(block_count * block_size, '\0');

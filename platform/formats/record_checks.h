@@ -29,6 +29,11 @@ void CheckRecordWidth(const std::filesystem::path& file, const Record& record, s
 [[noreturn]] void RefuseUnstorableText(const std::filesystem::path& table, const std::string& field,
                                        const std::string& value, const std::string& why);
 
+// FileFormat for record `record` (from 0) of `table` whose `field` cannot
+// be read, `why` saying why in the user's words.
+[[noreturn]] void RefuseDamagedRecord(const std::filesystem::path& table, std::size_t record, const std::string& field,
+                                      const std::string& why);
+
 // State error unless `position` addresses one of `count` records.
 void CheckRecordPosition(const std::filesystem::path& file, std::size_t position, std::size_t count);
 

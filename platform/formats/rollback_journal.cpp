@@ -249,7 +249,7 @@ void RollBackInterruptedWrites(const std::filesystem::path& table) {
   }
   std::filesystem::remove(path, error);
   if (error) {
-    throw EngineError(EngineError::Kind::Io, "cannot remove " + path.string() + ": " + error.message());
+    ThrowIo(path, "remove", error.value());
   }
   // A journal that came back after a power cut would undo later writes.
   SyncFolder(table.parent_path());

@@ -5,6 +5,7 @@
 #include "platform/formats/table_recovery.h"
 #include "platform/formats/text_table.h"
 #include "platform/text/ascii.h"
+#include "platform/types/error.h"
 
 namespace veltra::formats {
 void TableFile::AppendMany(const std::vector<const Record*>& records) {
@@ -47,12 +48,20 @@ std::unique_ptr<TableFile> OpenTableFile(const std::filesystem::path& path) {
 void CreateTableFile(const std::filesystem::path& path, TableKind kind, const FieldDefs& fields,
                      const std::vector<Record>& records, const CodePage& code_page) {
   RecoverTableFiles(path);
-  switch (kind) {
-    case TableKind::DBase: return CreateDBaseTable(path, fields, records, code_page);
-    case TableKind::Text: return CreateTextTable(path, fields, records);
-    case TableKind::Paradox: break;
+  try {
+    switch (kind) {
+      case TableKind::DBase: return CreateDBaseTable(path, fields, records, code_page);
+      case TableKind::Text: return CreateTextTable(path, fields, records);
+      case TableKind::Paradox: break;
+    }
+    CreateParadoxTable(path, fields, records, code_page.number());
+  } catch (const EngineError& refusal) {
+    // A field list is checked before the file is named.
+    if (!refusal.subject().table.empty() || refusal.worded()) throw;
+    ErrorSubject subject = refusal.subject();
+    subject.table = path.string();
+    throw EngineError(refusal.kind(), path.string() + ": " + refusal.what(), subject);
   }
-  CreateParadoxTable(path, fields, records, code_page.number());
 }
 
 }  // namespace veltra::formats

@@ -43,8 +43,7 @@ void RollForward(const fs::path& table) {
   for (const auto& [temporary, target] : renames) {
     if (temporary.empty()) {
       if (fs::exists(folder / target, error) && !fs::remove(folder / target, error)) {
-        throw EngineError(EngineError::Kind::Io, "cannot remove " + (folder / target).string() + ": " + error.message(),
-                          {target});
+        ThrowIo(folder / target, "remove", error.value());
       }
     } else if (fs::exists(folder / temporary, error)) {
       RenameFile(folder / temporary, folder / target);
@@ -52,7 +51,7 @@ void RollForward(const fs::path& table) {
   }
   SyncFolder(folder);
   fs::remove(intent, error);
-  if (error) throw EngineError(EngineError::Kind::Io, "cannot remove " + intent.string() + ": " + error.message());
+  if (error) ThrowIo(intent, "remove", error.value());
   SyncFolder(folder);  // an intent back after a power cut would remove files again
 }
 

@@ -32,8 +32,11 @@ std::string EncodeNames(const FieldDefs& fields, const std::filesystem::path& fi
     try {
       line += QuoteText(text::Utf8ToGbk(field.name));
     } catch (const text::TextError& e) {
-      throw EngineError(EngineError::Kind::InvalidName,
-                        "field name " + field.name + " of " + file.string() + ": " + e.what());
+      ErrorSubject subject;
+      subject.table = file.string();
+      subject.value = field.name;
+      subject.reason = e.what();
+      throw EngineError(EngineError::Kind::InvalidName, "field name " + field.name + " of " + file.string(), subject);
     }
   }
   return line;
@@ -46,15 +49,22 @@ std::string EncodeRecord(const FieldDefs& fields, const Record& record, const st
     if (i > 0) line += ',';
     const Value& value = record[i];
     try {
-      if (value.kind() == Value::Kind::Bytes) throw text::TextError("binary data has no text form");
+      if (value.kind() == Value::Kind::Bytes) RefuseValue(file, fields[i].name, "", "存放二进制数据，不能存入文本表");
       const std::string gbk = text::Utf8ToGbk(value.ToDisplayText());
       line += value.kind() == Value::Kind::Text ? QuoteText(gbk) : gbk;
     } catch (const text::TextError& e) {
-      throw EngineError(EngineError::Kind::InvalidValue,
-                        "field " + fields[i].name + " of " + file.string() + ": " + e.what());
+      RefuseUnstorableText(file, fields[i].name, value.ToDisplayText(), e.what());
     }
   }
   return line;
+}
+
+// FileFormat for line `line` of a text table, `what` in the user's words.
+[[noreturn]] void RefuseTextLine(const std::filesystem::path& file, std::size_t line, const std::string& what) {
+  ErrorSubject subject;
+  subject.table = file.string();
+  subject.reason = "第" + std::to_string(line) + "行" + what;
+  throw EngineError(EngineError::Kind::FileFormat, file.string() + ": " + subject.reason, subject);
 }
 
 // Splits the file into lines of cells, honouring quotes.
@@ -97,7 +107,7 @@ class Parser {
     std::string cell;
     ++pos_;
     while (true) {
-      if (pos_ >= s_.size()) Fail(start_line, "a quoted text is never closed");
+      if (pos_ >= s_.size()) Fail(start_line, "起头的引号没有配对的结束引号");
       const char c = s_[pos_++];
       if (c == '"') {
         if (pos_ < s_.size() && s_[pos_] == '"') {
@@ -111,15 +121,12 @@ class Parser {
       cell += c;
     }
     if (pos_ < s_.size() && s_.find_first_of(",\r\n", pos_) != pos_) {
-      Fail(line_, "text follows a closing quote");
+      Fail(line_, "结束引号后面还有文字");
     }
     return cell;
   }
 
-  [[noreturn]] void Fail(std::size_t line, const std::string& what) const {
-    throw EngineError(EngineError::Kind::FileFormat,
-                      file_.string() + ", line " + std::to_string(line) + ": " + what);
-  }
+  [[noreturn]] void Fail(std::size_t line, const std::string& what) const { RefuseTextLine(file_, line, what); }
 
   std::string_view s_;
   const std::filesystem::path& file_;
@@ -186,18 +193,18 @@ class TextTable final : public TableFile {
     lines_.clear();
     const std::string content = ReadWholeFile(path_);
     Parser parser(content, path_);
-    if (parser.AtEnd()) Fail(1, "the header line of field names is missing");
+    if (parser.AtEnd()) Fail(1, "缺少字段名的标题行");
     for (const std::string& name : parser.NextLine().cells) {
       std::string utf8 = Decode(name, 1);
-      if (utf8.empty()) Fail(1, "field " + std::to_string(fields_.size() + 1) + " has no name");
+      if (utf8.empty()) Fail(1, "第" + std::to_string(fields_.size() + 1) + "个字段没有名称");
       fields_.push_back(FieldDef{std::move(utf8), FieldType::String, 1, 0});
     }
     while (!parser.AtEnd()) {
       const std::size_t line = parser.line();
       Parser::Line parsed = parser.NextLine();
       if (parsed.cells.size() != fields_.size()) {
-        Fail(line, std::to_string(parsed.cells.size()) + " values for the header's " +
-                       std::to_string(fields_.size()) + " fields");
+        Fail(line, "有" + std::to_string(parsed.cells.size()) + "个值，标题行却有" + std::to_string(fields_.size()) +
+                       "个字段");
       }
       Record record;
       for (const std::string& cell : parsed.cells) record.push_back(Value::Text(Decode(cell, line)));
@@ -207,16 +214,13 @@ class TextTable final : public TableFile {
     }
   }
 
-  [[noreturn]] void Fail(std::size_t line, const std::string& what) const {
-    throw EngineError(EngineError::Kind::FileFormat,
-                      path_.string() + ", line " + std::to_string(line) + ": " + what);
-  }
+  [[noreturn]] void Fail(std::size_t line, const std::string& what) const { RefuseTextLine(path_, line, what); }
 
   std::string Decode(std::string_view gbk, std::size_t line) const {
     try {
       return text::GbkToUtf8(gbk);
     } catch (const text::TextError& e) {
-      Fail(line, std::string("text is not GBK: ") + e.what());
+      Fail(line, std::string("的文字无法识别：") + e.what());
     }
   }
 

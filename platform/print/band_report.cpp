@@ -31,8 +31,8 @@ FieldBinding FindField(RecordSource* source, const std::string& data_set, std::s
   const std::vector<std::string> names = source->FieldNames();
   for (std::size_t i = 0; i < names.size(); ++i)
     if (text::EqualsIgnoreAsciiCase(names[i], field)) return {source, static_cast<int>(i)};
-  throw EngineError(EngineError::Kind::NoSuchField,
-                    "field " + std::string(field) + " not found in " + data_set);
+  throw EngineError(EngineError::Kind::NoSuchField, "field " + std::string(field) + " not found in " + data_set,
+                    {data_set, std::string(field)});
 }
 
 // Which band stands where on a page, and at which record it is drawn.
@@ -100,8 +100,8 @@ FieldBinding BandReport::Bind(std::string_view data_set_named, std::string_view 
   for (const NamedSource& lookup : lookups_)
     if (text::EqualsIgnoreAsciiCase(data_set_named, lookup.name))
       return FindField(lookup.source, lookup.name, field);
-  throw EngineError(EngineError::Kind::NoSuchTable,
-                    "the report has no data set named " + std::string(data_set_named));
+  throw EngineError(EngineError::Kind::NoSuchTable, "the report has no data set named " + std::string(data_set_named),
+                    {std::string(data_set_named)});
 }
 
 Document BandReport::Prepare() {
@@ -149,7 +149,9 @@ void BandReport::PrintPrepared(QWidget* parent) {
   PrintTarget target;
   const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
   if (printer.isNull()) {
-    target.pdf_file = CurrentPrintInteraction().AskSaveFileName(parent, kSavePdfCaption, kPdfFilter);
+    const QString caption =
+        document_name.empty() ? kSavePdfCaption : kSavePdfCaption + "：" + QString::fromStdString(document_name);
+    target.pdf_file = CurrentPrintInteraction().AskSaveFileName(parent, caption, kPdfFilter);
     if (target.pdf_file.empty()) return;
   } else {
     target.printer_name = printer.printerName();

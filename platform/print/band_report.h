@@ -28,6 +28,8 @@ class BandReport {
   // The records the detail band walks, and the name expressions give it.
   RecordSource* data_set = nullptr;
   std::string data_set_name = "Table1";
+  // The report's name, for the title of the dialog that asks for its PDF file.
+  std::string document_name;
   // Further data sets that expressions name ("Table2.Text"); they are read
   // at their first record.
   void AddLookup(std::string name, RecordSource* source);

@@ -41,15 +41,16 @@ class Parser {
 
   std::unique_ptr<Node> ParseWhole() {
     auto root = ParseComparison();
-    if (Peek().kind != Token::Kind::End) Fail("unexpected '" + Peek().text + "'");
+    if (Peek().kind != Token::Kind::End) Fail("的“" + Peek().text + "”多余");
     return root;
   }
 
  private:
   [[noreturn]] void Fail(const std::string& what, std::size_t position) const {
-    throw EngineError(EngineError::Kind::Syntax, "expression '" + std::string(text_) + "': " +
-                                                     what + " at position " +
-                                                     std::to_string(position + 1));
+    ErrorSubject subject;
+    subject.value = std::string(text_);
+    subject.reason = "报表表达式“" + subject.value + "”第" + std::to_string(position + 1) + "个字符处" + what;
+    throw EngineError(EngineError::Kind::Syntax, subject.reason, subject);
   }
   [[noreturn]] void Fail(const std::string& what) const { Fail(what, Peek().position); }
 
@@ -62,7 +63,7 @@ class Parser {
       } else if (c == '\'') {
         Token token{Token::Kind::String, "", i};
         for (++i;; ++i) {
-          if (i >= text_.size()) Fail("unterminated string", token.position);
+          if (i >= text_.size()) Fail("开始的引号没有结束的引号", token.position);
           if (text_[i] == '\'') {
             if (i + 1 < text_.size() && text_[i + 1] == '\'') {
               token.text += '\'';
@@ -108,7 +109,7 @@ class Parser {
     return true;
   }
   void Expect(std::string_view symbol) {
-    if (!TakeSymbol(symbol)) Fail("expected '" + std::string(symbol) + "'");
+    if (!TakeSymbol(symbol)) Fail("缺少“" + std::string(symbol) + "”");
   }
 
   std::unique_ptr<Node> ParseComparison() {
@@ -139,7 +140,7 @@ class Parser {
         const auto [end, error] =
             std::from_chars(token.text.data(), token.text.data() + token.text.size(), number);
         if (error != std::errc() || end != token.text.data() + token.text.size())
-          Fail("bad number '" + token.text + "'", token.position);
+          Fail("的数值“" + token.text + "”无法识别", token.position);
         node->literal = Value::Float(number);
         return node;
       }
@@ -156,7 +157,8 @@ class Parser {
       case Token::Kind::End:
         break;
     }
-    Fail("unexpected '" + token.text + "'", token.position);
+    Fail(token.kind == Token::Kind::End ? std::string("表达式不完整") : "的“" + token.text + "”不应出现",
+         token.position);
   }
 
   std::unique_ptr<Node> ParseIf() {
@@ -174,7 +176,7 @@ class Parser {
   std::unique_ptr<Node> ParseField(const Token& first) {
     std::string data_set, field = first.text;
     if (TakeSymbol(".")) {
-      if (Peek().kind != Token::Kind::Name) Fail("expected a field name");
+      if (Peek().kind != Token::Kind::Name) Fail("缺少字段名");
       data_set = field;
       field = Take().text;
     }

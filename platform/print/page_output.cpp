@@ -50,9 +50,11 @@ PageRange Resolve(const Document& document, PageRange range) {
   if (range.last < 0) range.last = count - 1;
   if (range.first < 0 || range.first > range.last || range.last >= count)
     throw EngineError(EngineError::Kind::InvalidValue,
-                      "pages " + std::to_string(range.first + 1) + " to " +
-                          std::to_string(range.last + 1) + " are not in the printout of " +
-                          std::to_string(count) + " pages");
+                      "pages " + std::to_string(range.first + 1) + " to " + std::to_string(range.last + 1) +
+                          " are not in the printout of " + std::to_string(count) + " pages",
+                      {"", "", "", 0, 0,
+                       "打印的页码须在1至" + std::to_string(count) + "之间，不能是" +
+                           std::to_string(range.first + 1) + "至" + std::to_string(range.last + 1)});
   return range;
 }
 
@@ -72,8 +74,8 @@ void PrintOnPrinter(const Document& document, const QString& printer_name, PageR
   printer.setPageLayout(ToQPageLayout(document.setup));
   QPainter painter;
   if (!printer.isValid() || !painter.begin(&printer))
-    throw EngineError(EngineError::Kind::Io,
-                      "cannot print on printer " + printer_name.toStdString());
+    throw EngineError(EngineError::Kind::Io, "cannot print on printer " + printer_name.toStdString(),
+                      {"", "", "", 0, 0, "打印机“" + printer_name.toStdString() + "”不能打印"});
   DrawPages(painter, printer, document, range);
   painter.end();
 }
@@ -133,7 +135,7 @@ void WritePdf(const Document& document, const std::filesystem::path& path, PageR
     writer.setCreator(QStringLiteral("Veltra"));
     QPainter painter;
     if (!painter.begin(&writer))
-      throw EngineError(EngineError::Kind::Io, "cannot start the PDF file " + path.string());
+      throw EngineError(EngineError::Kind::Io, "cannot start the PDF file " + path.string(), {path.string()});
     DrawPages(painter, writer, document, range);
     painter.end();
   }

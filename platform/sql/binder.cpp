@@ -164,7 +164,9 @@ bool ContainsAggregate(const Expr& expr) {
 
 Binder::Binder(std::vector<ScopeTable> tables) : tables_(std::move(tables)) {
   if (tables_.size() > 64) {
-    throw EngineError(EngineError::Kind::Unsupported, "a statement over more than 64 tables");
+    ErrorSubject subject;
+    subject.reason = "一条语句最多只能用64个表";
+    throw EngineError(EngineError::Kind::Unsupported, subject.reason, subject);
   }
 }
 
@@ -198,9 +200,7 @@ BoundExpr Binder::BindColumn(const Expr& expr) const {
   if (!expr.qualifier.empty()) {
     const int table = FindTable(expr.qualifier);
     if (table < 0) {
-      throw EngineError(EngineError::Kind::NoSuchField,
-                        "unknown column " + ColumnText(expr) + " in " + TableList() +
-                            " (no table or alias " + expr.qualifier + ")");
+      RefuseAt(EngineError::Kind::NoSuchField, expr.where, "语句中没有表或别名“" + expr.qualifier + "”");
     }
     const int column = FindField(*tables_[table].fields, expr.name);
     if (column < 0) {
@@ -216,9 +216,9 @@ BoundExpr Binder::BindColumn(const Expr& expr) const {
     const int column = FindField(*tables_[t].fields, expr.name);
     if (column < 0) continue;
     if (found_table >= 0) {
-      throw EngineError(EngineError::Kind::NoSuchField,
-                        "ambiguous column " + expr.name + ": it is in " + tables_[found_table].name +
-                            " and in " + tables_[t].name);
+      RefuseAt(EngineError::Kind::NoSuchField, expr.where,
+               "字段“" + expr.name + "”在表" + tables_[found_table].name + "和表" + tables_[t].name +
+                   "中都有，须写明是哪个表的");
     }
     found_table = static_cast<int>(t);
     found_column = column;
@@ -235,10 +235,7 @@ BoundExpr Binder::BindSource(const Expr& expr, std::string_view clause) const {
     case Expr::Kind::Literal: return BuildConstant(expr.literal);
     case Expr::Kind::Column: return BindColumn(expr);
     case Expr::Kind::Aggregate:
-      throw EngineError(EngineError::Kind::Syntax,
-                        "an aggregate is not allowed in " + std::string(clause) + " (line " +
-                            std::to_string(expr.where.line) + ", column " +
-                            std::to_string(expr.where.column) + ")");
+      RefuseAt(EngineError::Kind::Syntax, expr.where, std::string(clause) + "中不能使用合计函数");
     default: break;
   }
   std::vector<BoundExpr> children;
@@ -266,7 +263,7 @@ BoundExpr Binder::BindGrouped(const Expr& expr) {
     aggregate.kind = expr.aggregate;
     aggregate.signature = "agg" + std::to_string(static_cast<int>(expr.aggregate));
     if (!expr.args.empty()) {
-      aggregate.argument = BindSource(*expr.args[0], "an aggregate");
+      aggregate.argument = BindSource(*expr.args[0], "合计函数的参数");
       aggregate.signature += "(" + aggregate.argument->signature + ")";
     }
     switch (aggregate.kind) {
@@ -285,15 +282,12 @@ BoundExpr Binder::BindGrouped(const Expr& expr) {
   }
   if (expr.kind == Expr::Kind::Literal) return BuildConstant(expr.literal);
   if (!ContainsAggregate(expr)) {
-    BoundExpr bound = BindSource(expr, "GROUP BY");
+    BoundExpr bound = BindSource(expr, "分组依据");
     if (std::optional<BoundExpr> key = MatchKey(bound)) return *key;
     if (bound.tables == 0) return bound;
     if (expr.kind == Expr::Kind::Column) {
-      throw EngineError(EngineError::Kind::Syntax,
-                        "column " + ColumnText(expr) +
-                            " must be grouped or inside an aggregate (line " +
-                            std::to_string(expr.where.line) + ", column " +
-                            std::to_string(expr.where.column) + ")");
+      RefuseAt(EngineError::Kind::Syntax, expr.where,
+               "字段“" + ColumnText(expr) + "”须列入分组依据，或放在合计函数中");
     }
   }
   std::vector<BoundExpr> children;

@@ -26,7 +26,7 @@ std::unique_ptr<CompiledCondition> CompileCondition(std::string_view condition,
   const ExprPtr parsed = ParseCondition(condition);
   const Binder binder({ScopeTable{"the record", "", &layout}});
   return std::make_unique<ProgramCondition>(
-      CompileTruth(binder.BindSource(*parsed, "a record condition")));
+      CompileTruth(binder.BindSource(*parsed, "记录的校验条件")));
 }
 
 }  // namespace veltra::sql

@@ -27,8 +27,10 @@ Truth Compare(CompareOp op, const Value& a, const Value& b) {
 Truth ValueToTruth(const Value& value) {
   if (value.is_null()) return Truth::Unknown;
   if (value.kind() != Value::Kind::Boolean) {
-    throw EngineError(EngineError::Kind::TypeMismatch,
-                      "a condition must be true or false, not '" + value.ToDisplayText() + "'");
+    ErrorSubject subject;
+    subject.value = value.ToDisplayText();
+    subject.reason = "条件的结果须为真或假，不能是“" + subject.value + "”";
+    throw EngineError(EngineError::Kind::TypeMismatch, subject.reason, subject);
   }
   return FromBool(value.boolean());
 }
@@ -235,7 +237,7 @@ ValueProgram CompileValue(const BoundExpr& expr) {
     case BoundExpr::Kind::Cast:
       return [a = ValueOperand(expr.children[0]), type = expr.type](RowSet rows) {
         Value scratch;
-        return ConvertValue(a.Get(rows, scratch), type.type, type.size, "CAST");
+        return ConvertValue(a.Get(rows, scratch), type.type, type.size, {});
       };
     default:
       return [condition = CompileTruth(expr)](RowSet rows) {

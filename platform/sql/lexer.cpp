@@ -101,9 +101,7 @@ class Lexer {
     std::string content;
     for (;;) {
       if (pos_ >= text_.size()) {
-        throw EngineError(EngineError::Kind::Syntax,
-                          "unterminated string starting at line " + std::to_string(token.line) +
-                              ", column " + std::to_string(token.column));
+        RefuseAt(EngineError::Kind::Syntax, token, "从这里开始的引号没有配对的结束引号");
       }
       const char c = static_cast<char>(Peek());
       Advance();
@@ -169,6 +167,11 @@ std::vector<Token> Tokenize(std::string_view statement) { return Lexer(statement
 
 std::string StatementPosition(const Token& token) {
   return "第" + std::to_string(token.line) + "行第" + std::to_string(token.column) + "列";
+}
+
+void RefuseAt(EngineError::Kind kind, const Token& where, const std::string& why) {
+  throw EngineError(kind, "SQL语句" + StatementPosition(where) + "：" + why,
+                    {"", "", where.text, where.line, where.column, why});
 }
 
 void ThrowSyntaxError(const Token& token) {

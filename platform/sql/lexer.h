@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/types/error.h"
+
 namespace veltra::sql {
 
 struct Token {
@@ -33,5 +35,9 @@ std::vector<Token> Tokenize(std::string_view statement);
 std::string StatementPosition(const Token& token);
 
 [[noreturn]] void ThrowSyntaxError(const Token& token);
+
+// A statement refused at `where` for a reason other than its grammar,
+// `why` in the user's words.
+[[noreturn]] void RefuseAt(EngineError::Kind kind, const Token& where, const std::string& why);
 
 }  // namespace veltra::sql

@@ -21,7 +21,7 @@ int FieldOf(const TableSource& table, const TableRef& ref, const std::string& na
 
 Value ForField(const Value& value, const FieldDef& field, const TableRef& ref) {
   // Sized, so that a number is rounded to the width rather than cut by the table.
-  return ConvertValue(value, field.type, field.size, "field " + field.name + " of " + ref.name);
+  return ConvertValue(value, field.type, field.size, {ref.name, field.name});
 }
 
 std::vector<int> TargetColumns(const InsertStatement& insert, const TableSource& table) {
@@ -33,8 +33,10 @@ std::vector<int> TargetColumns(const InsertStatement& insert, const TableSource&
   for (const std::string& name : insert.columns) {
     const int column = FieldOf(table, insert.table, name);
     if (std::find(columns.begin(), columns.end(), column) != columns.end()) {
-      throw EngineError(EngineError::Kind::Syntax,
-                        "column " + name + " is named twice in the INSERT into " + insert.table.name);
+      ErrorSubject subject;
+      subject.table = insert.table.name;
+      subject.reason = "插入语句把字段“" + name + "”列了两次";
+      throw EngineError(EngineError::Kind::Syntax, subject.reason, subject);
     }
     columns.push_back(column);
   }
@@ -43,9 +45,10 @@ std::vector<int> TargetColumns(const InsertStatement& insert, const TableSource&
 
 void CheckWidth(std::size_t values, std::size_t columns, const TableRef& ref) {
   if (values != columns) {
-    throw EngineError(EngineError::Kind::Syntax,
-                      "INSERT into " + ref.name + " gives " + std::to_string(values) +
-                          " values for " + std::to_string(columns) + " columns");
+    ErrorSubject subject;
+    subject.table = ref.name;
+    subject.reason = "插入语句给出了" + std::to_string(values) + "个值，却有" + std::to_string(columns) + "个字段";
+    throw EngineError(EngineError::Kind::Syntax, subject.reason, subject);
   }
 }
 
@@ -62,7 +65,7 @@ std::vector<std::size_t> MatchingRows(const TableSource& table, const TruthProgr
 
 std::optional<TruthProgram> CompileWhere(const Binder& binder, const Expr* where) {
   if (where == nullptr) return std::nullopt;
-  return CompileTruth(binder.BindSource(*where, "WHERE"));
+  return CompileTruth(binder.BindSource(*where, "条件"));
 }
 
 }  // namespace
@@ -76,7 +79,7 @@ std::size_t ExecuteInsert(const InsertStatement& insert, Catalog& catalog) {
     for (const std::vector<ExprPtr>& values : insert.values) {
       Row row;
       for (const ExprPtr& value : values) {
-        row.push_back(CompileValue(constants.BindSource(*value, "VALUES"))(nullptr));
+        row.push_back(CompileValue(constants.BindSource(*value, "插入的值"))(nullptr));
       }
       incoming.push_back(std::move(row));
     }
@@ -108,7 +111,7 @@ std::size_t ExecuteUpdate(const UpdateStatement& update, Catalog& catalog) {
   std::vector<CompiledAssignment> assignments;
   for (const Assignment& assignment : update.assignments) {
     assignments.push_back({FieldOf(*table, update.table, assignment.column),
-                           CompileValue(binder.BindSource(*assignment.value, "SET"))});
+                           CompileValue(binder.BindSource(*assignment.value, "修改的值"))});
   }
   const std::optional<TruthProgram> where = CompileWhere(binder, update.where.get());
   std::vector<std::pair<std::size_t, Row>> changes;

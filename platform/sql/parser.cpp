@@ -37,8 +37,7 @@ bool IsReserved(std::string_view word) {
 }
 
 [[noreturn]] void ThrowTooDeep(const Token& where, int limit) {
-  throw EngineError(EngineError::Kind::Unsupported, "SQL语句" + StatementPosition(where) + "处的表达式嵌套超过了" +
-                                                        std::to_string(limit) + "层的上限");
+  RefuseAt(EngineError::Kind::Unsupported, where, "表达式嵌套超过了" + std::to_string(limit) + "层的上限");
 }
 
 class DepthGuard {

@@ -126,9 +126,9 @@ class SelectRun {
   // typed statement must end with an error rather than hang the program.
   void CountCombination() {
     if (++combinations_ > kMaxCombinations) {
-      throw EngineError(EngineError::Kind::Unsupported,
-                        "a join of more than " + std::to_string(kMaxCombinations) +
-                            " row combinations (join the tables on their keys)");
+      ErrorSubject subject;
+      subject.reason = "连接的表组合出了超过" + std::to_string(kMaxCombinations) + "条记录，请按关键字段连接各表";
+      throw EngineError(EngineError::Kind::Unsupported, subject.reason, subject);
     }
   }
 

@@ -153,20 +153,17 @@ class SelectPlanner {
     std::vector<const Expr*> parts;
     SplitConjuncts(select_.where.get(), parts);
     for (const Expr* part : parts) {
-      BoundExpr bound = binder_.BindSource(*part, "WHERE");
+      BoundExpr bound = binder_.BindSource(*part, "条件");
       filters[LastTable(bound.tables)].push_back(std::move(bound));
     }
     for (std::size_t level = 1; level < count; ++level) {
       parts.clear();
       SplitConjuncts(select_.from[level].on.get(), parts);
       for (const Expr* part : parts) {
-        BoundExpr bound = binder_.BindSource(*part, "ON");
+        BoundExpr bound = binder_.BindSource(*part, "连接条件");
         const int last = LastTable(bound.tables);
         if (last > static_cast<int>(level)) {
-          throw EngineError(EngineError::Kind::Syntax,
-                            "the ON condition at line " + std::to_string(part->where.line) +
-                                ", column " + std::to_string(part->where.column) +
-                                " refers to a table joined after it");
+          RefuseAt(EngineError::Kind::Syntax, part->where, "连接条件用到了在它之后才连接的表");
         }
         if (plan_.steps[level].left_outer) {
           matches[level].push_back(std::move(bound));
@@ -188,7 +185,7 @@ class SelectPlanner {
   void StartGrouping() {
     std::vector<BoundExpr> keys;
     for (const ExprPtr& key : select_.group_by) {
-      keys.push_back(binder_.BindSource(*key, "GROUP BY"));
+      keys.push_back(binder_.BindSource(*key, "分组依据"));
       plan_.group_keys.push_back(CompileValue(keys.back()));
     }
     binder_.StartGrouping(std::move(keys));
@@ -201,10 +198,7 @@ class SelectPlanner {
 
   void AddTableFields(int table, const SelectItem& item) {
     if (plan_.grouped) {
-      throw EngineError(EngineError::Kind::Syntax,
-                        "* cannot be used with GROUP BY or aggregates (line " +
-                            std::to_string(item.where.line) + ", column " +
-                            std::to_string(item.where.column) + ")");
+      RefuseAt(EngineError::Kind::Syntax, item.where, "分组或使用合计函数时不能用*选取全部字段");
     }
     const FieldDefs& fields = *binder_.tables()[table].fields;
     for (std::size_t column = 0; column < fields.size(); ++column) {
@@ -221,15 +215,13 @@ class SelectPlanner {
         case SelectItem::Kind::TableStar: {
           const int table = binder_.FindTable(item.qualifier);
           if (table < 0) {
-            throw EngineError(EngineError::Kind::NoSuchTable,
-                              "unknown table or alias " + item.qualifier + " in " + item.qualifier +
-                                  ".* (tables: " + binder_.TableList() + ")");
+            RefuseAt(EngineError::Kind::NoSuchTable, item.where, "语句中没有表或别名“" + item.qualifier + "”");
           }
           AddTableFields(table, item);
           break;
         }
         case SelectItem::Kind::Expression: {
-          const BoundExpr bound = Bind(*item.expr, "the select list");
+          const BoundExpr bound = Bind(*item.expr, "选取的列");
           AddOutput(bound, OutputName(item, plan_.columns.size() + 1));
           aliases_.push_back(item.alias);
           break;
@@ -243,7 +235,7 @@ class SelectPlanner {
     if (!item.alias.empty()) return item.alias;
     const Expr& expr = *item.expr;
     if (expr.kind == Expr::Kind::Column) {
-      const BoundExpr column = binder_.BindSource(expr, "the select list");
+      const BoundExpr column = binder_.BindSource(expr, "选取的列");
       return (*binder_.tables()[column.table].fields)[column.column].name;
     }
     if (expr.kind == Expr::Kind::Aggregate) return std::string(AggregateName(expr.aggregate));
@@ -260,15 +252,15 @@ class SelectPlanner {
         const double position = expr.literal.AsDouble();
         if (!(position >= 1 && position <= static_cast<double>(plan_.columns.size())) ||
             position != std::trunc(position)) {
-          throw EngineError(EngineError::Kind::Syntax,
-                            "ORDER BY position " + expr.where.text + " is not a column of the result");
+          RefuseAt(EngineError::Kind::Syntax, expr.where,
+                   "排序依据中的第" + expr.where.text + "列不存在：结果只有" + std::to_string(plan_.columns.size()) + "列");
         }
         key.value = static_cast<std::size_t>(position) - 1;
       } else if (const std::optional<std::size_t> alias = FindAlias(expr)) {
         key.value = *alias;
       } else {
         key.value = plan_.outputs.size() + plan_.extra_sort_values.size();
-        plan_.extra_sort_values.push_back(CompileValue(Bind(expr, "ORDER BY")));
+        plan_.extra_sort_values.push_back(CompileValue(Bind(expr, "排序依据")));
       }
       plan_.sort.push_back(key);
     }

@@ -13,23 +13,25 @@
 namespace veltra::sql {
 namespace {
 
-[[noreturn]] void ThrowMismatch(const std::string& message) {
-  throw EngineError(EngineError::Kind::TypeMismatch, message);
+// `why` in the user's words; `target` names the field a value was meant for.
+[[noreturn]] void ThrowMismatch(const std::string& why, ErrorSubject target = {}) {
+  target.reason = why;
+  throw EngineError(EngineError::Kind::TypeMismatch, why, std::move(target));
 }
 
 std::string Describe(const Value& value) {
   switch (value.kind()) {
-    case Value::Kind::Text: return "the text '" + std::string(value.text()) + "'";
+    case Value::Kind::Text: return "文字“" + std::string(value.text()) + "”";
     case Value::Kind::Float:
-    case Value::Kind::Integer: return "the number " + value.ToDisplayText();
-    case Value::Kind::Boolean: return "a boolean";
-    case Value::Kind::Date: return "the date " + value.ToDisplayText();
-    case Value::Kind::Time: return "a time";
-    case Value::Kind::DateTime: return "a timestamp";
-    case Value::Kind::Bytes: return "binary data";
-    case Value::Kind::Null: return "null";
+    case Value::Kind::Integer: return "数值" + value.ToDisplayText();
+    case Value::Kind::Boolean: return "逻辑值";
+    case Value::Kind::Date: return "日期" + value.ToDisplayText();
+    case Value::Kind::Time: return "时间" + value.ToDisplayText();
+    case Value::Kind::DateTime: return "日期时间" + value.ToDisplayText();
+    case Value::Kind::Bytes: return "二进制数据";
+    case Value::Kind::Null: return "空值";
   }
-  return "a value";
+  return "值";
 }
 
 template <typename T>
@@ -92,7 +94,7 @@ std::optional<int> CompareValues(const Value& a, const Value& b) {
   }
   if (ka == Value::Kind::Text && b.is_number()) {
     const std::optional<double> number = TextToNumber(a.text());
-    if (!number) ThrowMismatch("cannot compare " + Describe(a) + " with " + Describe(b));
+    if (!number) ThrowMismatch(Describe(a) + "不能与" + Describe(b) + "比较");
     return ThreeWay(*number, b.AsDouble());
   }
   if (a.is_number() && kb == Value::Kind::Text) {
@@ -102,7 +104,7 @@ std::optional<int> CompareValues(const Value& a, const Value& b) {
   if (IsCalendar(ka) && IsCalendar(kb)) return ThreeWay(AsDateTime(a), AsDateTime(b));
   if (IsCalendar(ka) && kb == Value::Kind::Text) {
     const std::optional<Date> date = ParseDate(Trimmed(b.text()));
-    if (!date) ThrowMismatch("cannot compare " + Describe(a) + " with " + Describe(b));
+    if (!date) ThrowMismatch(Describe(a) + "不能与" + Describe(b) + "比较");
     return ThreeWay(AsDateTime(a), DateTime{*date, Time{}});
   }
   if (ka == Value::Kind::Text && IsCalendar(kb)) return -*CompareValues(b, a);
@@ -114,7 +116,7 @@ std::optional<int> CompareValues(const Value& a, const Value& b) {
       default: break;
     }
   }
-  ThrowMismatch("cannot compare " + Describe(a) + " with " + Describe(b));
+  ThrowMismatch(Describe(a) + "不能与" + Describe(b) + "比较");
 }
 
 bool CompareResult(CompareOp op, int comparison) {
@@ -176,7 +178,7 @@ double ToNumber(const Value& value) {
   if (value.kind() == Value::Kind::Text) {
     if (const std::optional<double> number = TextToNumber(value.text())) return *number;
   }
-  ThrowMismatch("cannot use " + Describe(value) + " as a number");
+  ThrowMismatch(Describe(value) + "不能当作数值");
 }
 
 Value Arithmetic(ArithmeticOp op, const Value& a, const Value& b) {
@@ -248,7 +250,9 @@ Value Substring(const Value& value, const Value& start, const std::optional<Valu
   if (length) {
     const double count = std::trunc(ToNumber(*length));
     if (count < 0) {
-      throw EngineError(EngineError::Kind::InvalidValue, "negative length in SUBSTRING");
+      ErrorSubject subject;
+      subject.reason = "取子串的长度不能是负数";
+      throw EngineError(EngineError::Kind::InvalidValue, subject.reason, subject);
     }
     end = first + count;
   }
@@ -276,9 +280,11 @@ Value TrimBlanks(const Value& value) {
 
 namespace {
 
-[[noreturn]] void ThrowConversion(const Value& value, FieldType type, std::string_view what) {
-  ThrowMismatch(std::string(what) + ": cannot convert " + Describe(value) + " to " +
-                std::string(FieldTypeName(type)));
+[[noreturn]] void ThrowConversion(const Value& value, FieldType type, ErrorSubject target) {
+  target.value = value.ToDisplayText();
+  ThrowMismatch((target.field.empty() ? Describe(value) : std::string()) + "不能转换为" +
+                    std::string(FieldTypeWord(type)) + "类型",
+                std::move(target));
 }
 
 // A number, a numeric text or a boolean as a number.
@@ -289,13 +295,13 @@ std::optional<double> NumberOf(const Value& value) {
   return std::nullopt;
 }
 
-Value ToInteger(double number, FieldType type, std::string_view what) {
+Value ToInteger(double number, FieldType type, ErrorSubject target) {
   const double whole = std::trunc(number);
   const double limit = type == FieldType::SmallInt ? 32767 : 2147483647;
   if (!(whole >= -limit - 1 && whole <= limit)) {
-    throw EngineError(EngineError::Kind::InvalidValue,
-                      std::string(what) + ": " + FormatNumber(number) + " is out of range for " +
-                          std::string(FieldTypeName(type)));
+    target.value = FormatNumber(number);
+    target.reason = std::string(FieldTypeWord(type)) + "的范围是" + FormatNumber(-limit - 1) + "至" + FormatNumber(limit);
+    throw EngineError(EngineError::Kind::InvalidValue, target.value + ": " + target.reason, std::move(target));
   }
   return Value::Integer(static_cast<std::int64_t>(whole));
 }
@@ -319,7 +325,7 @@ std::optional<Value> ToCalendar(const Value& value, FieldType type) {
 
 }  // namespace
 
-Value ConvertValue(const Value& value, FieldType type, int size, std::string_view what) {
+Value ConvertValue(const Value& value, FieldType type, int size, const ErrorSubject& target) {
   if (value.is_null()) return value;
   const Value::Kind kind = value.kind();
   switch (type) {
@@ -342,7 +348,7 @@ Value ConvertValue(const Value& value, FieldType type, int size, std::string_vie
     case FieldType::SmallInt:
     case FieldType::Integer:
     case FieldType::AutoInc:
-      if (const std::optional<double> number = NumberOf(value)) return ToInteger(*number, type, what);
+      if (const std::optional<double> number = NumberOf(value)) return ToInteger(*number, type, target);
       break;
     case FieldType::Date:
     case FieldType::Time:
@@ -366,7 +372,7 @@ Value ConvertValue(const Value& value, FieldType type, int size, std::string_vie
       if (kind == Value::Kind::Text) return Value::FromBytes(value.text());
       break;
   }
-  ThrowConversion(value, type, what);
+  ThrowConversion(value, type, target);
 }
 
 }  // namespace veltra::sql

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/sql/ast.h"
+#include "platform/types/error.h"
 #include "platform/types/field.h"
 #include "platform/types/value.h"
 
@@ -74,7 +75,8 @@ Value TrimBlanks(const Value& value);
 
 // The value converted to `type` (CAST, and values written into a field).
 // For String a size > 0 cuts the text to that many GBK bytes. Throws
-// TypeMismatch naming `what` (a field, or "CAST") for impossible conversions.
-Value ConvertValue(const Value& value, FieldType type, int size, std::string_view what);
+// TypeMismatch naming `target`'s table and field (empty for CAST) for
+// impossible conversions, InvalidValue for a number out of range.
+Value ConvertValue(const Value& value, FieldType type, int size, const ErrorSubject& target);
 
 }  // namespace veltra::sql

@@ -94,8 +94,8 @@ std::string Hex(unsigned value, int digits) {
 }
 
 std::string InvalidUtf8Message(std::string_view utf8, std::size_t offset) {
-  return "invalid UTF-8 byte 0x" + Hex(static_cast<unsigned char>(utf8[offset]), 2) +
-         " at byte offset " + std::to_string(offset);
+  return "第" + std::to_string(offset + 1) + "个字节0x" + Hex(static_cast<unsigned char>(utf8[offset]), 2) +
+         "不是有效的文字编码";
 }
 
 // Length of the run of ASCII bytes at the start of `s`; ASCII is the same
@@ -218,8 +218,7 @@ std::string CannotEncodeMessage(std::string_view character, char32_t code_point,
 }
 
 std::string CannotDecodeMessage(unsigned char byte, std::size_t offset, int code_page) {
-  return "第" + std::to_string(offset + 1) + "个字节0x" + Hex(byte, 2) + "不是代码页" + std::to_string(code_page) +
-         " 中的字符";
+  return "第" + std::to_string(offset + 1) + "个字节0x" + Hex(byte, 2) + "不是代码页" + std::to_string(code_page) + "中的字符";
 }
 
 std::string_view TruncateToGbkBytes(std::string_view utf8, std::size_t max_bytes) {

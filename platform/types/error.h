@@ -17,7 +17,8 @@ struct ErrorSubject {
   std::string value;  // the refused value as given, or the word of a statement
   int line = 0;       // where in a statement, from 1
   int column = 0;
-  std::string reason;  // why the value is refused, in the user's words; may be empty
+  std::string reason;  // why, in the user's words (a limit with its figures); may be empty
+  int os_error = 0;    // the errno of a read or write the system refused
 };
 
 class EngineError : public std::runtime_error {
@@ -40,14 +41,24 @@ class EngineError : public std::runtime_error {
     State,             // an operation not allowed in the data set's current state
   };
 
+  // A refusal already worded for the user (a window's own, a rule's
+  // text): shown as it stands.
+  struct Words {
+    std::string text;
+  };
+
   EngineError(Kind kind, std::string message, ErrorSubject subject = {})
       : std::runtime_error(message), kind_(kind), subject_(std::move(subject)) {}
+  EngineError(Kind kind, Words words, ErrorSubject subject = {})
+      : std::runtime_error(words.text), kind_(kind), subject_(std::move(subject)), worded_(true) {}
   Kind kind() const { return kind_; }
   const ErrorSubject& subject() const { return subject_; }
+  bool worded() const { return worded_; }
 
  private:
   Kind kind_;
   ErrorSubject subject_;
+  bool worded_ = false;
 };
 
 // Thrown to end an event handler quietly: the action is abandoned and no

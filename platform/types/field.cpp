@@ -27,6 +27,29 @@ std::string_view FieldTypeName(FieldType type) {
   return "Unknown";
 }
 
+std::string_view FieldTypeWord(FieldType type) {
+  switch (type) {
+    case FieldType::String: return "字符";
+    case FieldType::Float: return "数值";
+    case FieldType::SmallInt: return "短整数";
+    case FieldType::Integer: return "整数";
+    case FieldType::AutoInc: return "自动编号";
+    case FieldType::Money: return "货币";
+    case FieldType::Bcd: return "压缩十进制";
+    case FieldType::Date: return "日期";
+    case FieldType::Time: return "时间";
+    case FieldType::DateTime: return "日期时间";
+    case FieldType::Boolean: return "逻辑";
+    case FieldType::Memo: return "备注";
+    case FieldType::FmtMemo: return "格式备注";
+    case FieldType::Blob: return "二进制";
+    case FieldType::Graphic: return "图形";
+    case FieldType::Ole: return "嵌入对象";
+    case FieldType::Bytes: return "字节";
+  }
+  return "未知类型";
+}
+
 bool IsTextType(FieldType type) { return type == FieldType::String || type == FieldType::Memo; }
 
 bool IsNumericType(FieldType type) {

@@ -30,6 +30,8 @@ enum class FieldType {
 };
 
 std::string_view FieldTypeName(FieldType type);
+// The type as a user reads it in a message.
+std::string_view FieldTypeWord(FieldType type);
 
 bool IsTextType(FieldType type);     // String, Memo
 bool IsNumericType(FieldType type);  // Float, SmallInt, Integer, AutoInc, Money, Bcd

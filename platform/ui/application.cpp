@@ -15,9 +15,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   // stand in for them.
   QFont::insertSubstitution("宋体", "AR PL UMing CN");
   QFont::insertSubstitution("黑体", "WenQuanYi Zen Hei");
-  QFont font("宋体");
-  font.setPixelSize(12);
-  setFont(font);
+  setFont(SongFont(12));
   // Qt's own buttons and dialogs speak the users' language.
   QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
   auto* translator = new QTranslator(this);

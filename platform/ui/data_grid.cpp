@@ -283,12 +283,13 @@ int DBGrid::DefaultColumnWidth(int column) const {
   // characters) shown whole in a cell: a grid's widths become the field
   // sizes of a table saved from it.
   const int characters = field->DataType() == FieldType::String ? field->Size() : 10;
-  return TextWidth(std::string(static_cast<std::size_t>(characters), '0')) + CellMargins();
-}
-
-int DBGrid::CellMargins() const {
-  // What the item delegate keeps on either side of a cell's text, and the grid line.
-  return 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+  // Measured as the cells measure their text, which rounds fractional
+  // advances its own way, and the grid line.
+  QStyleOptionViewItem cell;
+  initViewItemOption(&cell);
+  cell.features |= QStyleOptionViewItem::HasDisplay;
+  cell.text = QString(characters, QLatin1Char('0'));
+  return style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), this).width() + 1;
 }
 
 void DBGrid::ApplyColumnLayout() {

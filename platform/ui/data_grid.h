@@ -109,7 +109,6 @@ class DBGrid : public QTableView, private db::DataSourceObserver, public TypedTe
   void ApplyColumnLayout();
   // Pixels of a column whose width was never set.
   int DefaultColumnWidth(int column) const;
-  int CellMargins() const;
   int CurrentRow() const;
   db::Field* ColumnField(int column) const;
 

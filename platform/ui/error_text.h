@@ -1,8 +1,10 @@
 #pragma once
 // What a user reads when an exception escapes a handler: the engine's
 // errors in Chinese, naming the table, and the field by its caption where
-// a window has one. Messages already in the user's words (the windows'
-// own, a rule's text, which carry no subject) stand as they are.
+// a window has one, built from the error's kind and subject, never from
+// the engine's message. An EngineError made from EngineError::Words (a
+// window's own refusal) and a constraint's text stand as they are, as do
+// the windows' own exceptions in Chinese; anything else is a program error.
 #include <exception>
 #include <functional>
 #include <string>

@@ -56,7 +56,9 @@ void FieldLineEdit::StoreInto(db::Field& field) const {
       throw EngineError(EngineError::Kind::InvalidValue,
                         "Invalid input value for field " + field.FieldName() + ": \"" + value +
                             "\" does not fit the edit mask \"" + mask_.spec() + "\"",
-                        {field.Owner().DisplayName(), field.FieldName(), value});
+                        {field.Owner().DisplayName(), field.FieldName(), value, 0, 0,
+                         "须按格式“" + QString::fromStdU32String(mask_.Format("")).toStdString() +
+                             "”填写，必填的位置不能空"});
     }
     value = *stored;
   }

@@ -113,7 +113,11 @@ std::string Form::Caption() const { return windowTitle().toStdString(); }
 void Form::SetClientSize(int width, int height) { resize(width, height); }
 
 QFont SongFont(int pixels) {
-  QFont font(QStringLiteral("宋体"));
+  QFont font;
+  // UMing, which stands in for 宋体, draws l like 1, and its digits are
+  // wider than the forms' columns allow: Latin text on screen takes a
+  // narrow face with the original's widths, Chinese stays in 宋体.
+  font.setFamilies({QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("宋体")});
   font.setPixelSize(pixels);
   return font;
 }

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QStringList>
 
+#include "platform/ui/file_list_columns.h"
 #include "platform/ui/form.h"
 
 namespace veltra::ui {
@@ -26,6 +27,7 @@ QString QtFilter(const FileFilter& filter) {
 void FitFileDialog(QFileDialog& dialog) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setViewMode(QFileDialog::Detail);
+  UseChineseFileColumns(dialog);
   dialog.resize(QtUiService::kFileDialogWidth, QtUiService::kFileDialogHeight);
   if (auto* files = dialog.findChild<QTreeView*>("treeView")) {
     // Size, type and date as wide as what they show; the name takes the rest.

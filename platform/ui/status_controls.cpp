@@ -1,5 +1,7 @@
 #include "platform/ui/status_controls.h"
 
+#include <algorithm>
+
 #include "platform/ui/component.h"
 #include "platform/ui/event_handler.h"
 
@@ -28,6 +30,10 @@ void ProgressBar::SetPosition(int position) {
   if (isVisible()) repaint();
 }
 
-void ProgressBar::SetMax(int max) { setMaximum(max); }
+void ProgressBar::SetMax(int max) {
+  // Qt draws a range of nothing as a busy animation; a bar with nothing to
+  // do yet is empty.
+  setMaximum(std::max(max, minimum() + 1));
+}
 
 }  // namespace veltra::ui

@@ -15,6 +15,7 @@
 #include "tests/platform/ui/harness/input.h"
 #include "tests/platform/ui/harness/ui_script.h"
 #include "tests/support/working_folder.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::app {
 namespace {
@@ -50,7 +51,7 @@ TEST_F(MainWindowTest, LayoutListAndDisabledMailButtons) {
 TEST_F(MainWindowTest, FocusStartsOnDataEntryAndTabFollowsTheFormsOrder) {
   TF_main& w = *window;
   QApplication::setActiveWindow(&w);  // the first control of the tab order takes the focus
-  EXPECT_TRUE(w.grab().save("main_window.png"));
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("main_window.png")));
   std::vector<std::string> order;
   for (int i = 0; i < 9; ++i) {
     QWidget* focus = QApplication::focusWidget();

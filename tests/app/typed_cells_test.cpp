@@ -142,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(Grids, TypedCellCases, ::testing::ValuesIn(TypedCellsTe
 
 TEST_F(TypedCellsTest, AValueTheFieldCannotTakeIsRefusedOnceAndKeptInItsCell) {
   auto& w = OpenEntry<entry::TF_dxkjy>("TabSheet5");
-  const std::string refusal = "表dxxm.db的字段“资助金额”不能取值“abc”";
+  const std::string refusal = "表dxxm.db的字段“资助金额”不能取值“abc”：须是数值";
   ui::testing::TypeIntoCell(*w.DBGrid1, 0, 5, "abc");
   const std::vector<std::pair<std::string, std::function<void()>>> acts = {
       {"存盘", [&] { Push("ToolButton7"); }},
@@ -176,7 +176,7 @@ TEST_F(TypedCellsTest, ACellTakesItsFieldsEditMask) {
   // Code2 is "0000;1;_": digits only, all four of them.
   ui::testing::TypeIntoCell(*w.DBGrid1, 0, 0, "ab新2");
   EXPECT_EQ(OpenCellEditor()->text().toStdString(), "2___");
-  ui_.ExpectException("表dxxm.db的字段“编号”不能取值“2___”");
+  ui_.ExpectException("表dxxm.db的字段“编号”不能取值“2___”：须按格式“____”填写，必填的位置不能空");
   Push("ToolButton7");
   ui::testing::Type(*OpenCellEditor(), "x345");
   EXPECT_EQ(OpenCellEditor()->text().toStdString(), "2345");

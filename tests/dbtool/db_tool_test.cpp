@@ -5,6 +5,7 @@
 #include "tests/platform/ui/data_fixture.h"
 #include "tests/platform/ui/harness/input.h"
 #include "tests/support/file_io_probe.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::dbtool {
 namespace {
@@ -76,7 +77,7 @@ TEST_F(DbToolTest, OpensRunsSavesTransposesAndPrints) {
     EXPECT_EQ(F_db_tool.DataSource1.GetDataSet(), &F_db_tool.Query1);
     EXPECT_EQ(F_db_tool.DBGrid1.Column(0).Title(), "字段名");
     EXPECT_EQ(F_db_tool.DBGrid1.RowCount(), 2);
-    EXPECT_TRUE(F_db_tool.grab().save("db_tool_transposed.png"));
+    EXPECT_TRUE(F_db_tool.grab().save(veltra::testing::RenderPath("db_tool_transposed.png")));
 
     EXPECT_TRUE(Click(F_db_tool.Button3));
     EXPECT_EQ(FileRows("query_p.db"), transposed);

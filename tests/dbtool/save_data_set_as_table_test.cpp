@@ -76,15 +76,33 @@ TEST_F(SaveDataSetAsTableTest, StringSizesStayWithinOneAndTheFormatLimit) {
   EXPECT_EQ(FileRows("wide.txt")[0][1], "北京软件园有限公司");
 }
 
-// The query window's titles are Chinese and often longer than a dBase name.
-TEST_F(SaveDataSetAsTableTest, DBaseNamesAreCutToUniqueOnesTheSameEachTime) {
-  const GridColumns grid{{{"企业法人代码编号", 200}, {"企业法人代码名称", 200}, {"Income_of_year", 500}}, 6.5};
-  for (int time = 0; time < 2; ++time) {
-    SaveDataSetAsTable(db(), source, &grid, "report.dbf");
+// The query window's titles are Chinese and often longer than a field
+// name: dBase keeps 10 bytes, Paradox 25; only longer titles are cut.
+TEST_F(SaveDataSetAsTableTest, NamesTheFormatCannotHoldAreCutToUniqueOnesTheSameEachTime) {
+  struct Case {
+    std::string file;
+    GridColumns grid;
     std::vector<std::string> names;
-    for (const FieldDef& def : DefsOf("report.dbf")) names.push_back(def.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"企业法人代", "企业法人_1", "Income_of_"}));
-    EXPECT_EQ(FileRows("report.dbf"), source_rows);
+  };
+  const Case cases[] = {
+      {"report.dbf",
+       {{{"企业法人代码编号", 200}, {"企业法人代码名称", 200}, {"Income_of_year", 500}}, 6.5},
+       {"企业法人代", "企业法人_1", "Income_of_"}},
+      {"report.db",
+       {{{"以嵌入式系统软件开发与销售为主要业务的企业数", 200},
+         {"以嵌入式系统软件开发与销售为主要业务的企业数合计", 200},
+         {"收入", 500}},
+        6.5},
+       {"以嵌入式系统软件开发与销", "以嵌入式系统软件开发与_2", "收入"}},
+  };
+  for (const Case& c : cases) {
+    for (int time = 0; time < 2; ++time) {
+      SaveDataSetAsTable(db(), source, &c.grid, c.file);
+      std::vector<std::string> names;
+      for (const FieldDef& def : DefsOf(c.file)) names.push_back(def.name);
+      EXPECT_EQ(names, c.names) << c.file;
+      EXPECT_EQ(FileRows(c.file), source_rows) << c.file;
+    }
   }
 }
 

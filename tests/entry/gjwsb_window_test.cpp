@@ -2,6 +2,7 @@
 // never entered, reasons keyed into the grid, asked before they are dropped.
 #include "entry/gjwsb.h"
 #include "tests/entry/installed_window_fixture.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::entry {
 namespace {
@@ -27,7 +28,7 @@ TEST_F(GjwsbWindowTest, GeneratesTheNeverEnteredProjectsAndAsksBeforeDroppingRea
   std::string cut = "A";
   for (int i = 0; i < 22; ++i) cut += "项";  // whole characters only
   EXPECT_EQ(Values("gj_wsb.db", "JB01")[0], cut);
-  ASSERT_TRUE(form.grab().save("gjwsb_cover.png"));
+  ASSERT_TRUE(form.grab().save(veltra::testing::RenderPath("gjwsb_cover.png")));
 
   ui::testing::TypeIntoCell(*form.DBGrid1, 1, 3, "2");
   Press("ToolButton7");

@@ -3,6 +3,7 @@
 // the append that takes only the rows another office entered or added.
 #include "entry/gjxm_window.h"
 #include "tests/entry/installed_window_fixture.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::entry {
 namespace {
@@ -33,9 +34,9 @@ TEST_F(GjxmWindowTest, FirstUseLoadsTheIssuedListAndTheStatusLineFollowsTheListS
   EXPECT_EQ(Values("sendname.db", "name"), std::vector<std::string>{"kfq_1.db"});
   EXPECT_EQ(form.StatusBar1->SimpleText(), "项目编号:110000101  当前记录:1  总记录:3  未修改  下发清单记录，未录入");
   EXPECT_FALSE(form.EditOf("JB00")->isEnabled());
-  ASSERT_TRUE(form.grab().save("gjxm_cover.png"));
+  ASSERT_TRUE(form.grab().save(veltra::testing::RenderPath("gjxm_cover.png")));
   form.PageControl1->setCurrentWidget(form.TabSheets[1]);
-  ASSERT_TRUE(form.grab().save("gjxm_basic.png"));
+  ASSERT_TRUE(form.grab().save(veltra::testing::RenderPath("gjxm_basic.png")));
   form.PageControl1->setCurrentWidget(form.TabSheets[0]);
 
   Press("ToolButton7");  // an untouched issued record is entered by saving it

@@ -14,6 +14,7 @@
 #include "tests/platform/ui/harness/input.h"
 #include "tests/platform/ui/harness/ui_script.h"
 #include "tests/support/working_folder.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::entry {
 namespace {
@@ -94,16 +95,27 @@ TEST_F(KfqWindowTest, KeyedInEnterpriseAndProductReachTheTables) {
   EXPECT_NE(w.EditOf("Qj86_1"), w.EditOf("Qj86"));
   EXPECT_NE(w.EditOf("Qj86_1"), nullptr);
 
+  // Every caption of every page shows whole at the window's own size.
+  for (ui::TabSheet* page : w.TabSheets) {
+    w.PageControl1->SetActivePage(page);
+    QCoreApplication::processEvents();
+    for (const QLabel* label : w.findChildren<QLabel*>()) {
+      if (!label->isVisible() || label->wordWrap()) continue;
+      EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+    }
+  }
   // The pages as shown, for a look by eye.
   w.resize(792, 543);
   w.Frame().ShowPage(0);
-  EXPECT_TRUE(w.grab().save("kfq_cover.png"));
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("kfq_cover.png")));
   w.Frame().ShowPage(4);
-  EXPECT_TRUE(w.grab().save("kfq_products.png"));
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("kfq_products.png")));
   w.Frame().ShowPage(1);
-  EXPECT_TRUE(w.grab().save("kfq_profile.png"));
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("kfq_profile.png")));
   w.Frame().ShowPage(6);
-  EXPECT_TRUE(w.grab().save("kfq_projects.png"));
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("kfq_projects.png")));
+  w.PageControl1->SetActivePage(w.TabSheets[5]);
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("kfq_activities.png")));
 
   ASSERT_TRUE(Click(Tool("ToolButton10")));
   EXPECT_FALSE(w.Frame().Master().Active());
@@ -164,8 +176,8 @@ TEST_F(KfqWindowTest, AValueTheFieldCannotTakeKeepsItsTextAndFocusAndBlocksTheSa
     const char* typed;
     const char* error;
   };
-  for (const Case& c : {Case{0, "QA12", "QA04", "2012-13-45", "表kfq_1.db的字段“填报时间”不能取值“2012-13-45”"},
-                        Case{2, "QC02", "QC04", "12a", "表kfq_1.db的字段“工业总产值”不能取值“12a”"}}) {
+  for (const Case& c : {Case{0, "QA12", "QA04", "2012-13-45", "表kfq_1.db的字段“填报时间”不能取值“2012-13-45”：须是存在的日期，写成年-月-日（如2012-01-31）或八位数字（如20120131）"},
+                        Case{2, "QC02", "QC04", "12a", "表kfq_1.db的字段“工业总产值”不能取值“12a”：须是数值"}}) {
     SCOPED_TRACE(c.field);
     w.Frame().ShowPage(c.page);
     QApplication::processEvents();

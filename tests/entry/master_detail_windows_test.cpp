@@ -15,6 +15,7 @@
 #include "tests/platform/ui/harness/ui_script.h"
 #include "tests/support/pxlib_reader.h"
 #include "tests/support/working_folder.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::entry {
 namespace {
@@ -90,10 +91,10 @@ TEST_P(MasterDetailWindowTest, KeyedInRowsAreInTheFilesAndBackOnTheNextOpening) 
   // The cover as the user sees it, for a look by eye.
   w.PageControl1->setCurrentWidget(w.TabSheets[0]);
   QApplication::processEvents();
-  EXPECT_TRUE(w.grab().save(QString::fromStdString(c.name + "_cover.png")));
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath(c.name + "_cover.png")));
   w.PageControl1->setCurrentWidget(w.TabSheets[PageOf(c.rows.back().detail)]);
   QApplication::processEvents();
-  EXPECT_TRUE(w.grab().save(QString::fromStdString(c.name + "_detail.png")));
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath(c.name + "_detail.png")));
   ASSERT_TRUE(Click(Find<ui::ToolButton>(w, "ToolButton10")));
   EXPECT_FALSE(w.Frame().Master().Active());
 

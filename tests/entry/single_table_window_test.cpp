@@ -10,6 +10,7 @@
 #include "entry/tzjg.h"
 #include "platform/text/ascii.h"
 #include "tests/entry/installed_window_fixture.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::entry {
 namespace {
@@ -70,7 +71,7 @@ TEST_F(SingleTableWindowTest, CodedWindowsKeyInRefuseADuplicateCodeAndPackAfterA
     EXPECT_EQ(Values(w.table, w.counter_field), std::vector<std::string>{"1"});
     EXPECT_EQ(Values("sendname.db", "name"), std::vector<std::string>{"kfq_1.db"});
     EXPECT_EQ(form.StatusBar1->SimpleText(), "当前记录:1  总记录:1  未修改");
-    ASSERT_TRUE(form.grab().save(QString::fromStdString(w.table.substr(0, w.table.size() - 3) + "_cover.png")));
+    ASSERT_TRUE(form.grab().save(veltra::testing::RenderPath(w.table.substr(0, w.table.size() - 3) + "_cover.png")));
 
     ui_.ExpectException(w.duplicate_message);
     KeyIn(form, w, w.code_a, "乙");
@@ -136,9 +137,9 @@ TEST_F(SingleTableWindowTest, ZoneReportHasFourButtonsAndNeverPacks) {
   EXPECT_EQ(Values("kfqzh.db", "KA01"), std::vector<std::string>{"示例管委会"});
   EXPECT_EQ(Values("kfqzh.db", "KD35"), std::vector<std::string>{"0"});
   EXPECT_EQ(form.StatusBar1->SimpleText(), "当前记录:1  总记录:1  未修改");
-  ASSERT_TRUE(form.grab().save("kfqzh_cover.png"));
+  ASSERT_TRUE(form.grab().save(veltra::testing::RenderPath("kfqzh_cover.png")));
   form.Frame().ShowPage(3);
-  ASSERT_TRUE(form.grab().save("kfqzh_services.png"));
+  ASSERT_TRUE(form.grab().save(veltra::testing::RenderPath("kfqzh_services.png")));
 
   ui_.ExpectException("数据错误:高新区实际开发面积不能为负数");
   form.Frame().Master().Edit();

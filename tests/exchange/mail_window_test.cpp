@@ -13,6 +13,7 @@
 #include "tests/platform/ui/harness/input.h"
 #include "tests/platform/ui/harness/ui_script.h"
 #include "tests/support/working_folder.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::exchange {
 namespace {
@@ -82,7 +83,7 @@ TEST_F(MailWindowTest, RegisteredTablesAreSentAndTheirCopiesGoWhenTheWindowClose
     EXPECT_TRUE(window.Button1->isEnabled());
     EXPECT_FALSE(window.Button2->isEnabled());
     QTest::keyClicks(window.DBEdit1, "tongji");
-    EXPECT_TRUE(window.grab().save("smtp_window.png"));
+    EXPECT_TRUE(window.grab().save(veltra::testing::RenderPath("smtp_window.png")));
   }, ui::kModalCancel);
   window.ShowModal();
 
@@ -213,7 +214,7 @@ TEST_F(MailWindowTest, OnlyTheSystemsMailIsLoggedAndDeletingRemovesItsFiles) {
     EXPECT_EQ(window.ListBox1->Items(), std::vector<std::string>{"kfq_1(2).db"});
     ASSERT_TRUE(Click(Find(form, "Button4")));
     EXPECT_EQ(window.Table1.RecordCount(), 1);
-    EXPECT_TRUE(window.grab().save("pop3_window.png"));
+    EXPECT_TRUE(window.grab().save(veltra::testing::RenderPath("pop3_window.png")));
   }, ui::kModalCancel);
   window.ShowModal();
   ASSERT_EQ(pop3.mailbox().size(), 2u);

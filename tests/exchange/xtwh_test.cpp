@@ -8,6 +8,7 @@
 #include "tests/exchange/installed_folder.h"
 #include "tests/platform/ui/harness/input.h"
 #include "tests/platform/ui/harness/ui_script.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::exchange {
 namespace {
@@ -44,7 +45,7 @@ TEST_F(XtwhTest, EachButtonDoesItsWorkAndReports) {
   fs::create_directory(out);
   Run([&] {
     TF_xtwh& w = *window;
-    EXPECT_TRUE(w.grab().save("xtwh.png"));
+    EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("xtwh.png")));
     EXPECT_EQ(w.ComboBox2->ItemIndex(), -1);
     EXPECT_EQ(w.DirectoryListBox1->Folder(), QDir::homePath().toStdString());
     ASSERT_TRUE(Click(*w.Button9));  // no region chosen: nothing asked

@@ -137,7 +137,7 @@ TEST(DictionaryCaption, MakesCaptionsUsableAsColumnNames) {
   EXPECT_EQ(DictionaryCaption("人员人工费(含补贴)"), "人员人工费含补贴");
   EXPECT_EQ(DictionaryCaption("2010年提出专利申请数"), "_2010年提出专利申请数");
   EXPECT_EQ(DictionaryCaption("填 表 人"), "填表人");
-  EXPECT_EQ(DictionaryCaption("以嵌入式系统软件开发与销售为主要业务的企业数"), "以嵌入式系统软件开发");
+  EXPECT_EQ(DictionaryCaption("以嵌入式系统软件开发与销售为主要业务的企业数"), "以嵌入式系统软件开发与销售为主要业务的企业数");
 }
 
 }  // namespace

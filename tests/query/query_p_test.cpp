@@ -8,6 +8,7 @@
 #include "tests/query/pdf_text.h"
 #include "tests/platform/ui/data_fixture.h"
 #include "tests/platform/ui/harness/input.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::query {
 namespace {
@@ -60,7 +61,11 @@ TEST_F(QueryPTest, ActivationReadsTheSettingsAndPagesThrough) {
     EXPECT_EQ(F_query_p.Edit2.Text(), std::to_string(pages));
     EXPECT_EQ(F_query_p.Edit3.Text(), "1");
     EXPECT_FALSE(F_query_p.Image1->pixmap().isNull());
-    EXPECT_TRUE(F_query_p.grab().save("query_p_window.png"));
+    // Five digits show whole in each page box (Qt keeps 2 pixels each side).
+    for (const ui::Edit* box : {&F_query_p.Edit1, &F_query_p.Edit2, &F_query_p.Edit3}) {
+      EXPECT_LE(box->fontMetrics().horizontalAdvance("87780"), box->contentsRect().width() - 4) << box->objectName().toStdString();
+    }
+    EXPECT_TRUE(F_query_p.grab().save(veltra::testing::RenderPath("query_p.png")));
 
     EXPECT_TRUE(Click(F_query_p.Button3));  // nothing before the first page
     EXPECT_EQ(F_query_p.CurrentPage(), 0);

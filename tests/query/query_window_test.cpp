@@ -11,6 +11,7 @@
 #include "tests/platform/ui/harness/input.h"
 #include "tests/platform/ui/harness/ui_script.h"
 #include "tests/support/working_folder.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::query {
 namespace {
@@ -355,9 +356,9 @@ TEST_F(ShippedDictionaryTest, EveryOfferedKindQueriesAndTotals) {
   EXPECT_TRUE(ui_.exceptions_shown().empty());
   w.F_query_p()->Close();
   // Both pages as the user sees them, for a look.
-  EXPECT_TRUE(w.grab().save("query_results.png"));
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("query_results.png")));
   w.PageControl1.SetActivePage(w.TabSheet1);
-  EXPECT_TRUE(w.grab().save("query_conditions.png"));
+  EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath("query_conditions.png")));
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ class ReportWindowTest : public veltra::testing::WorkingFolderTest {
       built_.push_back("shqy");
       WriteListedEnterprise();
     };
-    builders.industrial_list = [] { throw EngineError(EngineError::Kind::NoSuchTable, "gyqy 来源表缺失"); };
+    builders.industrial_list = [] { throw EngineError(EngineError::Kind::NoSuchTable, "no gyqy", {"gyqy.db"}); };
     window_ = std::make_unique<TF_report>(*unit_, builders);
   }
 
@@ -117,12 +117,14 @@ TEST_F(ReportWindowTest, AFailingReportEndsTheClickWithTheFrameworksErrorOnly) {
   print::testing::ScriptedUser printer;
   const auto survey = folder() / "xmdcb.pdf";
   printer.file_answers = {survey, folder() / "shqy.pdf", folder() / "faults.pdf"};
-  ui_.ExpectException("gyqy 来源表缺失");
+  ui_.ExpectException("表gyqy.db不存在");
   Open(1, [&] {
     Tick({"xmdcb", "gyqy", "shqy", "kfq_r.db"});
     ASSERT_TRUE(Click(Find(*window_, "ToolButton3")));
   });
 
+  // Without a printer each report asks for its own file, by name.
+  EXPECT_EQ(printer.file_captions, std::vector<QString>{"保存为PDF文件：2011年Veltra计划项目统计情况调查表"});
   EXPECT_NE(print::testing::PdfText(survey).find("2011年Veltra计划项目统计情况调查表"), std::string::npos);
   EXPECT_TRUE(built_.empty()) << "the reports after the failing one were built";
   EXPECT_FALSE(std::filesystem::exists(folder() / "shqy.pdf"));

@@ -8,6 +8,7 @@
 #include "platform/print/page_output.h"
 #include "platform/print/preview_window.h"
 #include "tests/platform/print/print_test_support.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::validation {
 namespace {
@@ -92,7 +93,7 @@ TEST_F(CheckFrameTest, ManyResultsPageThroughWithNothingOverlapping) {
   check_p.Table2.Open();
   const print::Document document = check_p.QuickRep1.Prepare();
   ASSERT_EQ(document.pages.size(), 3u);
-  EXPECT_TRUE(print::RenderPageImage(document, 0, 96).save("check_p_page1.png"));
+  EXPECT_TRUE(print::RenderPageImage(document, 0, 96).save(veltra::testing::RenderPath("check_p_page1.png")));
   for (std::size_t p = 0; p < document.pages.size(); ++p) {
     SCOPED_TRACE("page " + std::to_string(p + 1));
     const print::Page& page = document.pages[p];

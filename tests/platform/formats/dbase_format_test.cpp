@@ -148,7 +148,7 @@ TEST(DBaseHeaderTest, NamesAndSizesDBaseCannotStoreAreRefusedByField) {
   ExpectEngineError(make({"WIDE", FieldType::String, 255}), K::InvalidValue, {"WIDE", "254"});
   ExpectEngineError(make({"NARROW", FieldType::String, 0}), K::InvalidValue, {"NARROW"});
   ExpectEngineError(make({"NUM", FieldType::Float, 21, 2}), K::InvalidValue, {"NUM"});
-  ExpectEngineError(make({"PIC", FieldType::Graphic}), K::Unsupported, {"PIC", "Graphic"});
+  ExpectEngineError(make({"PIC", FieldType::Graphic}), K::Unsupported, {"PIC", "图形"});
   ExpectEngineError([] { MakeDbfHeader({{"A", FieldType::Date}, {"a", FieldType::Date}}, "x.dbf"); },
                     K::InvalidName, {"“a”", "重复"});
   // Chinese names are stored in the table's code page, up to ten bytes.
@@ -204,8 +204,8 @@ TEST_F(DBaseMemoTest, DBase4MemoHeadMatchesTheVectorAndReadsBack) {
   EXPECT_EQ(memo.Append("later"), 5u);
   EXPECT_EQ(memo.Read(5), "later");
   EXPECT_EQ(memo.Read(1), "First memo\r\n");
-  ExpectEngineError([&] { memo.Read(3); }, EngineError::Kind::FileFormat, {"m.dbt", "block 3"});
-  ExpectEngineError([&] { memo.Read(99); }, EngineError::Kind::FileFormat, {"m.dbt", "block 99"});
+  ExpectEngineError([&] { memo.Read(3); }, EngineError::Kind::FileFormat, {"m.dbt", "第3块"});
+  ExpectEngineError([&] { memo.Read(99); }, EngineError::Kind::FileFormat, {"m.dbt", "第99块"});
 }
 
 TEST_F(DBaseMemoTest, DBase3MemosEndWithTwoEofMarks) {

@@ -239,19 +239,19 @@ TEST_F(DBaseTableTest, DamagedFilesGiveFileFormatErrorsNamingTheFileAndFault) {
     return b;
   };
   const std::size_t record = 32 * 4 + 1;
-  ExpectEngineError(damaged("empty", ""), K::FileFormat, {"empty.dbf", "32-byte header"});
-  ExpectEngineError(damaged("short", bytes.substr(0, 40)), K::FileFormat, {"short.dbf", "header"});
-  ExpectEngineError(damaged("cut", bytes.substr(0, bytes.size() - 5)), K::FileFormat, {"cut.dbf", "truncated"});
+  ExpectEngineError(damaged("empty", ""), K::FileFormat, {"empty.dbf", "32个字节的表头"});
+  ExpectEngineError(damaged("short", bytes.substr(0, 40)), K::FileFormat, {"short.dbf", "表头中间"});
+  ExpectEngineError(damaged("cut", bytes.substr(0, bytes.size() - 5)), K::FileFormat, {"cut.dbf", "不完整"});
   ExpectEngineError(damaged("count", with(4, std::string("\xFF\xFF\xFF\xFF", 4))), K::FileFormat,
-                    {"count.dbf", "4294967295 records"});
+                    {"count.dbf", "4294967295条"});
   ExpectEngineError(damaged("fox", with(0, "\x30")), K::FileFormat, {"fox.dbf", "0x30"});
-  ExpectEngineError(damaged("hlen", with(8, std::string("\x05\x00", 2))), K::FileFormat, {"hlen.dbf", "header length"});
+  ExpectEngineError(damaged("hlen", with(8, std::string("\x05\x00", 2))), K::FileFormat, {"hlen.dbf", "表头长度5"});
   ExpectEngineError(damaged("noend", with(32 * 4, " ")), K::FileFormat, {"noend.dbf", "0x0D"});
-  ExpectEngineError(damaged("type", with(32 + 11, "I")), K::FileFormat, {"type.dbf", "'I'"});
-  ExpectEngineError(damaged("rlen", with(10, std::string("\x05\x00", 2))), K::FileFormat, {"rlen.dbf", "record length"});
-  ExpectEngineError(damaged("flag", with(record, "X")), K::FileFormat, {"flag.dbf", "record 1"});
-  ExpectEngineError(damaged("num", with(record + 5, "1.x")), K::FileFormat, {"num.dbf", "record 1, field N"});
-  ExpectEngineError(damaged("gbk", with(record + 1, "\x81\x20")), K::FileFormat, {"gbk.dbf", "field C"});
+  ExpectEngineError(damaged("type", with(32 + 11, "I")), K::FileFormat, {"type.dbf", "“I”"});
+  ExpectEngineError(damaged("rlen", with(10, std::string("\x05\x00", 2))), K::FileFormat, {"rlen.dbf", "记录长度5"});
+  ExpectEngineError(damaged("flag", with(record, "X")), K::FileFormat, {"flag.dbf", "第1条记录"});
+  ExpectEngineError(damaged("num", with(record + 5, "1.x")), K::FileFormat, {"num.dbf", "第1条记录的字段“N”"});
+  ExpectEngineError(damaged("gbk", with(record + 1, "\x81\x20")), K::FileFormat, {"gbk.dbf", "字段“C”", "0x81"});
   ExpectEngineError(damaged("ptr", with(record + 10, "      9999")), K::FileFormat, {"ptr.dbt", "9999"});
 
   // The memo's length (head included) at block 1: too short, past the end.

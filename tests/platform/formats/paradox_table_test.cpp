@@ -305,7 +305,7 @@ TEST_F(ParadoxCorruptTest, LargeTableReadsInOrderAndReportsItsFirstDamage) {
     FAIL() << "accepted";
   } catch (const EngineError& e) {
     EXPECT_EQ(e.kind(), EngineError::Kind::FileFormat);
-    EXPECT_NE(std::string(e.what()).find("bad.db: record 12001, field at"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("bad.db: 第12001条记录的字段“at”"), std::string::npos) << e.what();
   }
 }
 

@@ -82,7 +82,7 @@ TEST_F(TextTableTest, RefusedValuesWriteNothing) {
   ExpectEngineError([&] { CreateTextTable(path, kFields, {{Value::Text("😀"), Value(), Value(), Value(), Value()}}); },
                     K::InvalidValue, {"名称", "bad.txt"});
   ExpectEngineError([&] { CreateTextTable(path, {{"B", FieldType::Blob}}, {{Value::FromBytes("\x01")}}); },
-                    K::InvalidValue, {"field B"});
+                    K::InvalidValue, {"字段“B”"});
   EXPECT_FALSE(std::filesystem::exists(path));
 }
 
@@ -91,12 +91,12 @@ TEST_F(TextTableTest, DamagedFilesNameTheFileAndLine) {
     WriteFileAtomically(dir_ / "t.txt", content);
     return [this] { OpenTextTable(dir_ / "t.txt"); };
   };
-  ExpectEngineError(open(""), K::FileFormat, {"t.txt", "header"});
-  ExpectEngineError(open("\"A\",\"\"\r\n"), K::FileFormat, {"t.txt", "line 1", "field 2 has no name"});
-  ExpectEngineError(open("\"A\",\"B\"\r\n1,2\r\n3\r\n"), K::FileFormat, {"line 3", "1 values", "2 fields"});
-  ExpectEngineError(open("\"A\"\r\n\"open\r\nstill open"), K::FileFormat, {"line 2", "never closed"});
-  ExpectEngineError(open("\"A\"\r\n\"x\"y\r\n"), K::FileFormat, {"line 2", "closing quote"});
-  ExpectEngineError(open("\"A\"\r\n\"\x81\"\r\n"), K::FileFormat, {"line 2", "GBK"});
+  ExpectEngineError(open(""), K::FileFormat, {"t.txt", "标题行"});
+  ExpectEngineError(open("\"A\",\"\"\r\n"), K::FileFormat, {"t.txt", "第1行", "第2个字段没有名称"});
+  ExpectEngineError(open("\"A\",\"B\"\r\n1,2\r\n3\r\n"), K::FileFormat, {"第3行", "1个值", "2个字段"});
+  ExpectEngineError(open("\"A\"\r\n\"open\r\nstill open"), K::FileFormat, {"第2行", "结束引号"});
+  ExpectEngineError(open("\"A\"\r\n\"x\"y\r\n"), K::FileFormat, {"第2行", "结束引号后面"});
+  ExpectEngineError(open("\"A\"\r\n\"\x81\"\r\n"), K::FileFormat, {"第2行", "0x81"});
   // Lines ending in a bare LF, as an editor may leave them, read as well.
   WriteFileAtomically(dir_ / "lf.txt", "A,B\n1,\"x\"\n");
   EXPECT_EQ(OpenTextTable(dir_ / "lf.txt")->ReadAll(), (std::vector<Record>{{Value::Text("1"), Value::Text("x")}}));

@@ -68,13 +68,13 @@ TEST_F(ExpressionTest, ComparisonsAreNumericForNumbersAndTextOtherwise) {
 TEST_F(ExpressionTest, FaultsNameTheExpressionAndPosition) {
   const std::string missing_else = SyntaxError("IF(YY = '1', '√')");
   EXPECT_NE(missing_else.find("IF(YY = '1', '√')"), std::string::npos) << missing_else;
-  EXPECT_NE(missing_else.find("expected ','"), std::string::npos) << missing_else;
-  EXPECT_NE(SyntaxError("YY = 'abc").find("unterminated string at position 6"), std::string::npos);
-  EXPECT_NE(SyntaxError("Table1.").find("expected a field name"), std::string::npos);
-  EXPECT_NE(SyntaxError("YY = = '1'").find("unexpected '=' at position 6"), std::string::npos);
-  EXPECT_NE(SyntaxError("1.2.3").find("bad number"), std::string::npos);
-  EXPECT_NE(SyntaxError("YY '1'").find("unexpected '1'"), std::string::npos);
-  EXPECT_NE(SyntaxError("").find("unexpected 'end'"), std::string::npos);
+  EXPECT_NE(missing_else.find("缺少“,”"), std::string::npos) << missing_else;
+  EXPECT_NE(SyntaxError("YY = 'abc").find("第6个字符处开始的引号没有结束的引号"), std::string::npos);
+  EXPECT_NE(SyntaxError("Table1.").find("缺少字段名"), std::string::npos);
+  EXPECT_NE(SyntaxError("YY = = '1'").find("第6个字符处的“=”不应出现"), std::string::npos);
+  EXPECT_NE(SyntaxError("1.2.3").find("的数值“1.2.3”无法识别"), std::string::npos);
+  EXPECT_NE(SyntaxError("YY '1'").find("的“1”多余"), std::string::npos);
+  EXPECT_NE(SyntaxError("").find("表达式不完整"), std::string::npos);
 }
 
 TEST_F(ExpressionTest, UnknownNamesFailWhenCompiled) {

@@ -22,8 +22,9 @@ int ScriptedUser::ShowModal(QDialog& dialog) {
   return on_modal(dialog);
 }
 
-std::filesystem::path ScriptedUser::AskSaveFileName(QWidget*, const QString&, const QString&) {
+std::filesystem::path ScriptedUser::AskSaveFileName(QWidget*, const QString& caption, const QString&) {
   ++file_questions;
+  file_captions.push_back(caption);
   if (file_answers.empty()) return {};
   std::filesystem::path answer = file_answers.front();
   file_answers.erase(file_answers.begin());

@@ -45,10 +45,11 @@ class ScriptedUser : public PrintInteraction {
   std::vector<std::filesystem::path> file_answers;  // taken from the front; empty: cancel
   int modal_count = 0;
   int file_questions = 0;
+  std::vector<QString> file_captions;  // the title of each file dialog asked
   std::vector<QString> errors;
 
   int ShowModal(QDialog& dialog) override;
-  std::filesystem::path AskSaveFileName(QWidget*, const QString&, const QString&) override;
+  std::filesystem::path AskSaveFileName(QWidget*, const QString& caption, const QString&) override;
   void ShowError(QWidget*, const QString& message) override { errors.push_back(message); }
 
  private:

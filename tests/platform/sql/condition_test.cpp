@@ -108,7 +108,7 @@ TEST(ConditionTest, CompileErrors) {
   std::string chain = "QC05=0";
   for (int i = 0; i < 5000; ++i) chain += " or QC05=" + std::to_string(i);
   for (const auto& [condition, expected] : {std::pair(std::string(1000, '(') + "1=1" + std::string(1000, ')'),
-                                                      std::string("SQL语句第1行第201列处的表达式嵌套超过了200层的上限")),
+                                                      std::string("SQL语句第1行第201列：表达式嵌套超过了200层的上限")),
                                             std::pair(chain, std::string("层的上限"))}) {
     try {
       CompileCondition(condition, kLayout);

@@ -3,8 +3,12 @@
 #include <QFont>
 #include <QDialogButtonBox>
 #include <QFontInfo>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTreeView>
 #include <QTest>
 #include <QTimer>
@@ -13,17 +17,36 @@
 #include "platform/ui/form.h"
 #include "platform/ui/qt_ui_service.h"
 #include "tests/platform/ui/ui_fixture.h"
+#include "tests/support/render_path.h"
 
 namespace veltra::ui::testing {
 namespace {
 
 class ApplicationTest : public UiTest {};
 
+QImage Drawn(const QFont& font, const QString& text) {
+  QImage image(120, 24, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.setFont(font);
+  painter.drawText(2, 18, text);
+  return image;
+}
+
 TEST_F(ApplicationTest, TheSystemsFontNamesMapToInstalledFonts) {
   // The fonts actually drawn, not only the names asked for.
   EXPECT_EQ(QFontInfo(QFont("宋体")).family().toStdString(), "AR PL UMing CN");
   EXPECT_EQ(QFontInfo(QFont("黑体")).family().toStdString(), "WenQuanYi Zen Hei");
-  EXPECT_EQ(QApplication::font().family().toStdString(), "宋体");
+  EXPECT_EQ(QApplication::font().families(), SongFont(12).families());
+  // On screen, Chinese in 宋体 is UMing's; Latin tells l from 1, and eight
+  // digits fit the 48 pixels the original's half-width digits take.
+  const QFont song = SongFont(12);
+  QFont uming("AR PL UMing CN");
+  uming.setPixelSize(12);
+  EXPECT_EQ(Drawn(song, "统计系统"), Drawn(uming, "统计系统"));
+  EXPECT_NE(Drawn(song, "l"), Drawn(song, "1"));
+  EXPECT_LE(QFontMetrics(song).horizontalAdvance("28698502"), 48);
+  EXPECT_LE(QFontMetrics(song).horizontalAdvance("2011-12-07 10:20:30"), 114);
 }
 
 TEST_F(ApplicationTest, QtsOwnBoxesAndDialogsAreChineseAndShowTheirColumns) {
@@ -50,9 +73,17 @@ TEST_F(ApplicationTest, QtsOwnBoxesAndDialogsAreChineseAndShowTheirColumns) {
   for (int column = 1; column < header->count(); ++column) {  // size, type, date: shown whole
     EXPECT_LE(static_cast<const QAbstractItemView*>(files)->sizeHintForColumn(column), header->sectionSize(column));
   }
+  // Size, type and date in the users' words, not Qt's English.
+  const QAbstractItemModel& model = *files->model();
+  for (int row = 0; row < model.rowCount(files->rootIndex()); ++row) {
+    for (int column = 1; column < header->count(); ++column) {
+      const QString shown = model.index(row, column, files->rootIndex()).data().toString();
+      EXPECT_FALSE(shown.contains(QRegularExpression("Folder|KiB|MiB|bytes|[A-Z][a-z][a-z] 20"))) << shown.toStdString();
+    }
+  }
   const int last = header->count() - 1;
   EXPECT_LE(header->sectionViewportPosition(last) + header->sectionSize(last), files->viewport()->width());
-  EXPECT_TRUE(dialog->grab().save("file_dialog.png"));
+  EXPECT_TRUE(dialog->grab().save(veltra::testing::RenderPath("file_dialog.png")));
   dialog->hide();
 }
 

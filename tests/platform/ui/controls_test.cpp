@@ -112,6 +112,10 @@ TEST_F(ControlsTest, StatusProgressAndToolButtons) {
   progress.SetPosition(2);
   EXPECT_EQ(progress.Position(), 2);
   EXPECT_EQ(progress.maximum(), 3);
+  progress.SetMax(0);  // nothing to do yet: an empty bar, not Qt's busy one
+  progress.SetPosition(0);
+  EXPECT_GT(progress.maximum(), progress.minimum());
+  EXPECT_EQ(progress.Position(), progress.minimum());
 
   QToolBar bar(&form_);
   ToolButton save(&bar, "ToolButton7", "存盘");

@@ -1,9 +1,9 @@
-#include "query/grid_layout.h"
+#include "dbtool/grid_layout.h"
 
-namespace veltra::query {
+namespace veltra::dbtool {
 
-dbtool::GridColumns GridLayout(ui::DBGrid& grid, double char_width) {
-  dbtool::GridColumns columns{{}, char_width};
+GridColumns GridLayout(ui::DBGrid& grid, double char_width) {
+  GridColumns columns{{}, char_width};
   for (int i = 0; i < grid.ColumnCount(); ++i) {
     columns.columns.push_back({grid.Column(i).Title(), grid.Column(i).Width()});
   }
@@ -12,4 +12,4 @@ dbtool::GridColumns GridLayout(ui::DBGrid& grid, double char_width) {
 
 double GridCharWidthOf(const ui::DBGrid& grid) { return grid.TextWidth("    ") * 0.25; }
 
-}  // namespace veltra::query
+}  // namespace veltra::dbtool

@@ -1,9 +1,9 @@
-#include "query/whole_number.h"
+#include "dbtool/whole_number.h"
 
 #include <charconv>
 #include <stdexcept>
 
-namespace veltra::query {
+namespace veltra::dbtool {
 
 int ParseWholeNumber(const std::string& text) {
   int value = 0;
@@ -15,4 +15,4 @@ int ParseWholeNumber(const std::string& text) {
   return value;
 }
 
-}  // namespace veltra::query
+}  // namespace veltra::dbtool

@@ -1,4 +1,4 @@
-#include "query/change_c.h"
+#include "dbtool/change_c.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include "tests/platform/ui/data_fixture.h"
 #include "tests/platform/ui/harness/input.h"
 
-namespace veltra::query {
+namespace veltra::dbtool {
 namespace {
 
 using ui::testing::Click;
@@ -88,4 +88,4 @@ TEST_F(ChangeCTest, WidthThatIsNotAWholeNumberIsRefusedAndTheDialogStays) {
 }
 
 }  // namespace
-}  // namespace veltra::query
+}  // namespace veltra::dbtool

@@ -5,11 +5,11 @@
 #include "dbtool/grid_columns.h"
 #include "platform/ui/data_grid.h"
 
-namespace veltra::query {
+namespace veltra::dbtool {
 
-dbtool::GridColumns GridLayout(ui::DBGrid& grid, double char_width);
+GridColumns GridLayout(ui::DBGrid& grid, double char_width);
 
 // A quarter of the width of four blanks in the grid's font (GridCharWidth).
 double GridCharWidthOf(const ui::DBGrid& grid);
 
-}  // namespace veltra::query
+}  // namespace veltra::dbtool

@@ -8,7 +8,7 @@
 #include "platform/ui/form.h"
 #include "platform/ui/text_controls.h"
 
-namespace veltra::query {
+namespace veltra::dbtool {
 
 class TF_change_c : public ui::Form {
  public:
@@ -32,4 +32,4 @@ class TF_change_c : public ui::Form {
   double GridCharWidth = 1.0;
 };
 
-}  // namespace veltra::query
+}  // namespace veltra::dbtool

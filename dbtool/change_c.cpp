@@ -1,12 +1,12 @@
-#include "query/change_c.h"
+#include "dbtool/change_c.h"
 
 #include <QFont>
 #include <QLabel>
 #include <stdexcept>
 
-#include "query/whole_number.h"
+#include "dbtool/whole_number.h"
 
-namespace veltra::query {
+namespace veltra::dbtool {
 namespace {
 
 constexpr int kEnter = 13;
@@ -23,9 +23,7 @@ TF_change_c::TF_change_c() : Form("F_change_c") {
   SetCaption("修改列宽度");
   SetClientSize(265, 151);
   SetCentred(true);
-  QFont font("宋体");
-  font.setPointSizeF(10.5);
-  setFont(font);
+  SetFontHeight(14);
   auto* title_label = new QLabel("请修改字段名", this);
   auto* width_label = new QLabel("请修改列宽度", this);
   title_label->setGeometry(16, 20, 90, 20);
@@ -64,4 +62,4 @@ void TF_change_c::EditKeyDown(int key) {
   if (key == kEnter) Button1Click();
 }
 
-}  // namespace veltra::query
+}  // namespace veltra::dbtool
