@@ -71,7 +71,7 @@ class DBGrid : public QTableView, private db::DataSourceObserver, public TypedTe
   // The grid or its cell editor has the focus.
   bool Focused() const;
   // Writes the open cell editor's text to its field; throws when refused.
-  void HandOverTypedText() override { WriteEditor(); }
+  void HandOverTypedText() override;
   // Width in pixels of `text` in the grid's font.
   int TextWidth(const std::string& text) const;
   // What the cell shows (the edit buffer for the record being edited).
@@ -98,10 +98,8 @@ class DBGrid : public QTableView, private db::DataSourceObserver, public TypedTe
   void DataSetChanged(db::DataSource&) override { Reload(); }
   void RecordChanged(db::DataSource&, const db::Field*) override;
   void StateChanged(db::DataSource&) override { Reload(); }
-  void UpdateRecord(db::DataSource&) override { WriteEditor(); }
+  void UpdateRecord(db::DataSource&) override { HandOverTypedText(); }
   void SourceDestroyed(db::DataSource&) override;
-
-  void WriteEditor();
 
   db::DataSet* ShownDataSet() const;
   // The default columns follow the data set's fields.

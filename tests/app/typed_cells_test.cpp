@@ -108,12 +108,8 @@ std::vector<TypedCase> TypedCellsTest::Cases() {
          t.Push("ToolButton7");
        },
        "kfq_5.db", "Qh51", {"300"}},
-      {"ScienceParkProjectThenSave", [](T& t) -> ui::DBGrid& { return *t.OpenEntry<entry::TF_dxkjy>("TabSheet5").DBGrid1; },
-       0, 1, "zzz", push("ToolButton7"), "dxxm.db", "Tdf8q110", {"zzz"}},
       {"SoftwareProductThenSave", [](T& t) -> ui::DBGrid& { return *t.OpenEntry<entry::TF_rjjd>("TabSheet5").DBGrid2; },
        0, 3, "1000", push("ToolButton7"), "rjjdqycp.db", "Ke201", {"1000"}},
-      {"UnreportedReasonThenSave", [](T& t) -> ui::DBGrid& { return *t.Open<entry::TF_gjwsb>().DBGrid1; }, 0, 3, "3",
-       push("ToolButton7"), "gj_wsb.db", "YY", {"3"}},
       {"UnreportedReasonThenWindowClosed", [](T& t) -> ui::DBGrid& { return *t.Open<entry::TF_gjwsb>().DBGrid1; }, 0, 3,
        "4", [](T& t) { t.window->close(); }, "gj_wsb.db", "YY", {"4"}},
       {"TableToolThenReturn",
