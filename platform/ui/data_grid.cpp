@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -356,6 +357,15 @@ void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hin
     return;
   }
   QTableView::closeEditor(editor, hint);
+}
+
+void DBGrid::mousePressEvent(QMouseEvent* event) {
+  if (cell_editor_ != nullptr && indexAt(event->position().toPoint()) != currentIndex() &&
+      !RunHandler([this] { HandOverTypedText(); })) {
+    cell_editor_->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  QTableView::mousePressEvent(event);
 }
 
 void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -83,6 +83,8 @@ class DBGrid : public QTableView, private db::DataSourceObserver, public TypedTe
  protected:
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  // A click on another cell leaves a refused one where it is.
+  void mousePressEvent(QMouseEvent* event) override;
   // Opening a cell editor starts editing the record first, so that the
   // data source's state-change handler can refuse it.
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;

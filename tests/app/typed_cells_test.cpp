@@ -155,6 +155,7 @@ TEST_F(TypedCellsTest, AValueTheFieldCannotTakeIsRefusedOnceAndKeptInItsCell) {
     ASSERT_NE(OpenCellEditor(), nullptr);
     EXPECT_EQ(OpenCellEditor()->text().toStdString(), "abc");
     EXPECT_EQ(w.DBGrid1->SelectedColumn(), 5);
+    EXPECT_EQ(w.DBGrid1->selectionModel()->selectedIndexes(), QModelIndexList{w.DBGrid1->model()->index(0, 5)});
     EXPECT_EQ(w.PageControl1->ActivePage(), w.TabSheets[2]);
     EXPECT_TRUE(w.isVisible());
   }
