@@ -92,6 +92,13 @@ std::vector<TypedCase> TypedCellsTest::Cases() {
        {"6000", ""}},
       {"ExportRegionThenNextRecord", products("DBGrid2"), 0, 6, "1", push("ToolButton2"), "kfq_2.db", "QE17",
        {"1", ""}},
+      {"ProductNameThenCancelAnsweredNoAndSave", products("DBGrid1"), 0, 1, "留下",
+       [](T& t) {
+         t.ui_.ExpectMessage(ui::MessageKind::Question, "提示", "是否放弃当前记录的修改", ui::Answer::No);
+         t.Push("ToolButton8");
+         t.Push("ToolButton7");
+       },
+       "kfq_2.db", "QE02", {"留下", ""}},
       {"ProductNameThenCoverTabAndWindowClosed", products("DBGrid1"), 1, 1, "换页",
        [](T& t) {
          auto& w = static_cast<entry::TF_kfq&>(*t.window);
