@@ -359,9 +359,12 @@ void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hin
   QTableView::closeEditor(editor, hint);
 }
 
+bool DBGrid::ClickLeavesOpenCell(const QMouseEvent& event) const {
+  return cell_editor_ != nullptr && indexAt(event.position().toPoint()) != currentIndex();
+}
+
 void DBGrid::mousePressEvent(QMouseEvent* event) {
-  if (cell_editor_ != nullptr && indexAt(event->position().toPoint()) != currentIndex() &&
-      !RunHandler([this] { HandOverTypedText(); })) {
+  if (ClickLeavesOpenCell(*event) && !RunHandler([this] { HandOverTypedText(); })) {
     cell_editor_->setFocus(Qt::OtherFocusReason);
     return;
   }
@@ -369,6 +372,12 @@ void DBGrid::mousePressEvent(QMouseEvent* event) {
 }
 
 void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+  // An editor still open after the first click held a refused value: the
+  // double click chooses nothing either.
+  if (ClickLeavesOpenCell(*event)) {
+    cell_editor_->setFocus(Qt::OtherFocusReason);
+    return;
+  }
   QTableView::mouseDoubleClickEvent(event);
   RunHandler(OnDblClick);
 }

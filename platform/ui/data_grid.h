@@ -103,6 +103,8 @@ class DBGrid : public QTableView, private db::DataSourceObserver, public TypedTe
   void UpdateRecord(db::DataSource&) override { HandOverTypedText(); }
   void SourceDestroyed(db::DataSource&) override;
 
+  // A click on another cell while a cell editor is open.
+  bool ClickLeavesOpenCell(const QMouseEvent& event) const;
   db::DataSet* ShownDataSet() const;
   // The default columns follow the data set's fields.
   void Reload();

@@ -153,6 +153,12 @@ TEST_F(TypedCellsTest, AValueTheFieldCannotTakeIsRefusedOnceAndKeptInItsCell) {
       {"插入记录", [&] { Push("ToolButton5"); }},
       {"the cover's tab", [&] { ClickTab(*w.PageControl1, 0); }},
       {"another cell", [&] { ui::testing::SelectCell(*w.DBGrid1, 0, 1); }},
+      {"a double click on another cell",
+       [&] {
+         const QPoint cell = w.DBGrid1->visualRect(w.DBGrid1->model()->index(0, 1)).center();
+         QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+         QTest::mouseDClick(w.DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+       }},
       {"返回", [&] { Push("ToolButton10"); }},
   };
   for (const auto& [act, run] : acts) {
