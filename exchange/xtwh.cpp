@@ -110,10 +110,7 @@ void TF_xtwh::TickAll(bool ticked) {
   for (int i = 0; i < CheckListBox1->Count(); ++i) CheckListBox1->SetChecked(i, ticked);
 }
 
-void TF_xtwh::CheckListBox1DblClick() {
-  const int current = CheckListBox1->ItemIndex();
-  if (current >= 0) CheckListBox1->SetChecked(current, !CheckListBox1->Checked(current));
-}
+void TF_xtwh::CheckListBox1DblClick() { CheckListBox1->ToggleCurrent(); }
 
 void TF_xtwh::Button9Click() {
   if (ComboBox2->ItemIndex() < 0) return;

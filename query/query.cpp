@@ -56,11 +56,6 @@ void TickAll(ui::CheckListBox& list, bool ticked) {
   for (int i = 0; i < list.Count(); ++i) list.SetChecked(i, ticked);
 }
 
-void ToggleCurrent(ui::CheckListBox& list) {
-  const int i = list.ItemIndex();
-  if (i >= 0) list.SetChecked(i, !list.Checked(i));
-}
-
 std::vector<int> Ticked(const ui::CheckListBox& list) {
   std::vector<int> ticked;
   for (int i = 0; i < list.Count(); ++i) {
@@ -223,7 +218,7 @@ void TF_query::BindHandlers() {
   Button22.OnClick = [this] { DeleteSelected(CheckListBox5); };
   for (ui::CheckListBox* list : {&CheckListBox1, &CheckListBox2, &CheckListBox3, &CheckListBox5}) {
     list->OnClick = [list] { ShowHint(*list); };
-    list->OnDblClick = [list] { ToggleCurrent(*list); };
+    list->OnDblClick = [list] { list->ToggleCurrent(); };
   }
   Button5.OnClick = [this] { Button5Click(); };
   Button9.OnClick = [this] { Button6Click(); };

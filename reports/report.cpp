@@ -71,9 +71,6 @@ void TF_report::ToolButton2Click() {
   for (int i = 0; i < CheckListBox1->Count(); ++i) CheckListBox1->SetChecked(i, false);
 }
 
-void TF_report::CheckListBox1DblClick() {
-  const int index = CheckListBox1->ItemIndex();
-  if (index >= 0) CheckListBox1->SetChecked(index, !CheckListBox1->Checked(index));
-}
+void TF_report::CheckListBox1DblClick() { CheckListBox1->ToggleCurrent(); }
 
 }  // namespace veltra::reports

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -41,7 +42,7 @@ class GridCellEditor : public FieldLineEdit {
   QString shown_;
 };
 
-// The grid itself writes a cell's text (DBGrid::WriteEditor), so that a
+// The grid itself writes a cell's text (DBGrid::HandOverTypedText), so that a
 // refusal reaches whoever asked for the record.
 class GridCellEditors : public QStyledItemDelegate {
  public:
@@ -188,7 +189,7 @@ bool DBGrid::SelectNextColumn() {
     return true;
   }
   if (cell_editor_ != nullptr) {
-    WriteEditor();
+    HandOverTypedText();
     QTableView::closeEditor(cell_editor_, QAbstractItemDelegate::NoHint);
   }
   return false;
@@ -199,7 +200,7 @@ bool DBGrid::Focused() const {
   return focused != nullptr && (focused == this || isAncestorOf(focused));
 }
 
-void DBGrid::WriteEditor() {
+void DBGrid::HandOverTypedText() {
   const QPointer<GridCellEditor> editor = cell_editor_;
   if (editor == nullptr || !editor->Changed()) return;
   db::Field* field = ColumnField(editor->Column());
@@ -308,7 +309,7 @@ void DBGrid::SourceDestroyed(db::DataSource&) {
 }
 
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-  if (!syncing_ && cell_editor_ != nullptr && !RunHandler([this] { WriteEditor(); })) {
+  if (!syncing_ && cell_editor_ != nullptr && !RunHandler([this] { HandOverTypedText(); })) {
     // The refused text stays in its cell for correction.
     syncing_ = true;
     selectionModel()->setCurrentIndex(previous, QItemSelectionModel::ClearAndSelect);
@@ -348,7 +349,7 @@ bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) 
 }
 
 void DBGrid::commitData(QWidget* editor) {
-  commit_refused_ = editor == cell_editor_ && !RunHandler([this] { WriteEditor(); });
+  commit_refused_ = editor == cell_editor_ && !RunHandler([this] { HandOverTypedText(); });
 }
 
 void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
@@ -359,7 +360,25 @@ void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hin
   QTableView::closeEditor(editor, hint);
 }
 
+bool DBGrid::ClickLeavesOpenCell(const QMouseEvent& event) const {
+  return cell_editor_ != nullptr && indexAt(event.position().toPoint()) != currentIndex();
+}
+
+void DBGrid::mousePressEvent(QMouseEvent* event) {
+  if (ClickLeavesOpenCell(*event) && !RunHandler([this] { HandOverTypedText(); })) {
+    cell_editor_->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  QTableView::mousePressEvent(event);
+}
+
 void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+  // An editor still open after the first click held a refused value: the
+  // double click chooses nothing either.
+  if (ClickLeavesOpenCell(*event)) {
+    cell_editor_->setFocus(Qt::OtherFocusReason);
+    return;
+  }
   QTableView::mouseDoubleClickEvent(event);
   RunHandler(OnDblClick);
 }

@@ -71,7 +71,7 @@ class DBGrid : public QTableView, private db::DataSourceObserver, public TypedTe
   // The grid or its cell editor has the focus.
   bool Focused() const;
   // Writes the open cell editor's text to its field; throws when refused.
-  void HandOverTypedText() override { WriteEditor(); }
+  void HandOverTypedText() override;
   // Width in pixels of `text` in the grid's font.
   int TextWidth(const std::string& text) const;
   // What the cell shows (the edit buffer for the record being edited).
@@ -83,6 +83,8 @@ class DBGrid : public QTableView, private db::DataSourceObserver, public TypedTe
  protected:
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  // A click on another cell leaves a refused one where it is.
+  void mousePressEvent(QMouseEvent* event) override;
   // Opening a cell editor starts editing the record first, so that the
   // data source's state-change handler can refuse it.
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
@@ -98,11 +100,11 @@ class DBGrid : public QTableView, private db::DataSourceObserver, public TypedTe
   void DataSetChanged(db::DataSource&) override { Reload(); }
   void RecordChanged(db::DataSource&, const db::Field*) override;
   void StateChanged(db::DataSource&) override { Reload(); }
-  void UpdateRecord(db::DataSource&) override { WriteEditor(); }
+  void UpdateRecord(db::DataSource&) override { HandOverTypedText(); }
   void SourceDestroyed(db::DataSource&) override;
 
-  void WriteEditor();
-
+  // A click on another cell while a cell editor is open.
+  bool ClickLeavesOpenCell(const QMouseEvent& event) const;
   db::DataSet* ShownDataSet() const;
   // The default columns follow the data set's fields.
   void Reload();

@@ -52,6 +52,11 @@ void CheckListBox::SetChecked(int index, bool checked) {
   if (QListWidgetItem* entry = item(index)) entry->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
 
+void CheckListBox::ToggleCurrent() {
+  const int current = ItemIndex();
+  if (current >= 0) SetChecked(current, !Checked(current));
+}
+
 void CheckListBox::mousePressEvent(QMouseEvent* event) {
   ticked_by_click_ = -1;
   ListBox::mousePressEvent(event);

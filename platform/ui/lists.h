@@ -46,6 +46,8 @@ class CheckListBox : public ListBox {
   void Add(const std::string& text) override;
   bool Checked(int index) const;
   void SetChecked(int index, bool checked);
+  // Ticks or unticks the current entry (the double-click handlers).
+  void ToggleCurrent();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;

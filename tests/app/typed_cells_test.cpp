@@ -92,6 +92,13 @@ std::vector<TypedCase> TypedCellsTest::Cases() {
        {"6000", ""}},
       {"ExportRegionThenNextRecord", products("DBGrid2"), 0, 6, "1", push("ToolButton2"), "kfq_2.db", "QE17",
        {"1", ""}},
+      {"ProductNameThenCancelAnsweredNoAndSave", products("DBGrid1"), 0, 1, "留下",
+       [](T& t) {
+         t.ui_.ExpectMessage(ui::MessageKind::Question, "提示", "是否放弃当前记录的修改", ui::Answer::No);
+         t.Push("ToolButton8");
+         t.Push("ToolButton7");
+       },
+       "kfq_2.db", "QE02", {"留下", ""}},
       {"ProductNameThenCoverTabAndWindowClosed", products("DBGrid1"), 1, 1, "换页",
        [](T& t) {
          auto& w = static_cast<entry::TF_kfq&>(*t.window);
@@ -108,12 +115,8 @@ std::vector<TypedCase> TypedCellsTest::Cases() {
          t.Push("ToolButton7");
        },
        "kfq_5.db", "Qh51", {"300"}},
-      {"ScienceParkProjectThenSave", [](T& t) -> ui::DBGrid& { return *t.OpenEntry<entry::TF_dxkjy>("TabSheet5").DBGrid1; },
-       0, 1, "zzz", push("ToolButton7"), "dxxm.db", "Tdf8q110", {"zzz"}},
       {"SoftwareProductThenSave", [](T& t) -> ui::DBGrid& { return *t.OpenEntry<entry::TF_rjjd>("TabSheet5").DBGrid2; },
        0, 3, "1000", push("ToolButton7"), "rjjdqycp.db", "Ke201", {"1000"}},
-      {"UnreportedReasonThenSave", [](T& t) -> ui::DBGrid& { return *t.Open<entry::TF_gjwsb>().DBGrid1; }, 0, 3, "3",
-       push("ToolButton7"), "gj_wsb.db", "YY", {"3"}},
       {"UnreportedReasonThenWindowClosed", [](T& t) -> ui::DBGrid& { return *t.Open<entry::TF_gjwsb>().DBGrid1; }, 0, 3,
        "4", [](T& t) { t.window->close(); }, "gj_wsb.db", "YY", {"4"}},
       {"TableToolThenReturn",
@@ -150,6 +153,12 @@ TEST_F(TypedCellsTest, AValueTheFieldCannotTakeIsRefusedOnceAndKeptInItsCell) {
       {"插入记录", [&] { Push("ToolButton5"); }},
       {"the cover's tab", [&] { ClickTab(*w.PageControl1, 0); }},
       {"another cell", [&] { ui::testing::SelectCell(*w.DBGrid1, 0, 1); }},
+      {"a double click on another cell",
+       [&] {
+         const QPoint cell = w.DBGrid1->visualRect(w.DBGrid1->model()->index(0, 1)).center();
+         QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+         QTest::mouseDClick(w.DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+       }},
       {"返回", [&] { Push("ToolButton10"); }},
   };
   for (const auto& [act, run] : acts) {
@@ -159,6 +168,7 @@ TEST_F(TypedCellsTest, AValueTheFieldCannotTakeIsRefusedOnceAndKeptInItsCell) {
     ASSERT_NE(OpenCellEditor(), nullptr);
     EXPECT_EQ(OpenCellEditor()->text().toStdString(), "abc");
     EXPECT_EQ(w.DBGrid1->SelectedColumn(), 5);
+    EXPECT_EQ(w.DBGrid1->selectionModel()->selectedIndexes(), QModelIndexList{w.DBGrid1->model()->index(0, 5)});
     EXPECT_EQ(w.PageControl1->ActivePage(), w.TabSheets[2]);
     EXPECT_TRUE(w.isVisible());
   }

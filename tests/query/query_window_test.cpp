@@ -109,6 +109,14 @@ TEST_F(EnterpriseQueryTest, DictionaryFillsTheListsByFieldKind) {
   EXPECT_TRUE(w.Button9.isEnabled());
   EXPECT_EQ(w.PageControl1.ActivePage(), w.TabSheet1);
 
+  // A double click on a tick box toggles that entry once, whichever was current.
+  for (ui::CheckListBox* list : {&w.CheckListBox1, &w.CheckListBox2, &w.CheckListBox3}) {
+    TickItem(*list, 0);
+    ui::testing::DoubleClickTickBox(*list, 1);
+    EXPECT_TRUE(list->Checked(0) && list->Checked(1)) << list->objectName().toStdString();
+    for (int i : {0, 1}) list->SetChecked(i, false);
+  }
+
   // Coming back with the same kind changes nothing; another kind reloads.
   TickItem(w.CheckListBox1, 2);
   w.PageControl1.SetActivePage(w.TabSheet2);

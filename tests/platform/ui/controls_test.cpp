@@ -61,7 +61,7 @@ TEST_F(ControlsTest, ListsKeepParallelEntriesAndTicks) {
     int double_clicks = 0;
     ticks.OnDblClick = [&] {
       ++double_clicks;
-      ticks.SetChecked(ticks.ItemIndex(), !ticks.Checked(ticks.ItemIndex()));
+      ticks.ToggleCurrent();
     };
     TickItem(ticks, 0);
     EXPECT_TRUE(ticks.Checked(0));
