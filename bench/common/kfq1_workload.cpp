@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "bench/common/sqlite_mirror.h"
+#include "bench/common/survey_folder.h"
 #include "reports/enterprise_summaries.h"
 #include "schema/schema.h"
 
@@ -24,16 +25,6 @@ const schema::TableDef& Definition(const std::string& file) {
 
 // Six digits for up to 900,000 enterprises.
 std::string Key(int n) { return std::to_string(100000 + n); }
-
-// Fields that a unique index of `table` covers, so their values must differ.
-std::set<std::string> UniqueFields(const schema::TableDef& table) {
-  std::set<std::string> fields;
-  for (const db::IndexDef& index : table.indexes) {
-    if (!index.primary && !index.unique) continue;
-    for (const std::string& name : db::SplitFieldList(index.fields)) fields.insert(name);
-  }
-  return fields;
-}
 
 class RowMaker {
  public:

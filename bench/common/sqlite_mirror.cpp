@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "platform/formats/table_file.h"
 #include "platform/sql/value_ops.h"
@@ -144,9 +145,16 @@ bool SameContents(const std::string& what, const std::vector<std::string>& ours,
   if (same) return true;
   std::printf("  %-34s %7zu rows, digest %016llx in SQLite: DIFFER\n", "", theirs.size(),
               static_cast<unsigned long long>(Digest(theirs)));
-  const auto [mine, other] = std::mismatch(ours.begin(), ours.end(), theirs.begin(), theirs.end());
-  std::printf("    first difference, ours:   %s\n", mine != ours.end() ? mine->c_str() : "(no more rows)");
-  std::printf("    first difference, SQLite: %s\n", other != theirs.end() ? other->c_str() : "(no more rows)");
+  // The rows one side holds more often than the other, a few of each.
+  const auto show_extra = [](const char* side, const std::vector<std::string>& rows,
+                             const std::vector<std::string>& others) {
+    std::vector<std::string> extra;
+    std::set_difference(rows.begin(), rows.end(), others.begin(), others.end(), std::back_inserter(extra));
+    for (std::size_t i = 0; i < extra.size() && i < 3; ++i) std::printf("    only %s: %s\n", side, extra[i].c_str());
+    if (extra.size() > 3) std::printf("    only %s: %zu rows more\n", side, extra.size() - 3);
+  };
+  show_extra("ours  ", ours, theirs);
+  show_extra("SQLite", theirs, ours);
   return false;
 }
 

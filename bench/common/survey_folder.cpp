@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <random>
 #include <set>
@@ -107,16 +108,6 @@ void SetText(formats::Record& record, const FieldDefs& fields, const char* name,
   record[FindField(fields, name)] = Value::Text(std::move(value));
 }
 
-// The fields of a unique index of `table` other than the keys set below.
-std::set<std::string> UniqueFields(const schema::TableDef& table) {
-  std::set<std::string> fields;
-  for (const db::IndexDef& index : table.indexes) {
-    if (!index.primary && !index.unique) continue;
-    for (const std::string& name : db::SplitFieldList(index.fields)) fields.insert(name);
-  }
-  return fields;
-}
-
 // Record `n` of `table` as returned: unique fields told apart by `n`.
 formats::Record ReturnedRecord(const schema::TableDef& table, const std::set<std::string>& unique, Returns& returns,
                                int n) {
@@ -206,6 +197,33 @@ void MakeSurveyFolder(const fs::path& folder, int enterprises, SurveyWorkload wo
     for (int n = 0; n < count; ++n) records.push_back(ReturnedRecord(definition, unique, returns, n));
     formats::CreateTableFile(folder / table, formats::TableKind::Paradox, definition.fields, records);
   }
+}
+
+std::set<std::string> UniqueFields(const schema::TableDef& table) {
+  std::set<std::string> fields;
+  for (const db::IndexDef& index : table.indexes) {
+    if (!index.primary && !index.unique) continue;
+    for (const std::string& name : db::SplitFieldList(index.fields)) fields.insert(name);
+  }
+  return fields;
+}
+
+std::optional<FolderOptions> ParseFolderOptions(int argc, char** argv, bool generates) {
+  FolderOptions options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--folder" && i + 1 < argc) {
+      options.folder = argv[++i];
+    } else if (generates && arg == "--returns") {
+      options.workload = SurveyWorkload::YearsReturns;
+    } else if (generates && std::atoi(arg.c_str()) > 0) {
+      options.enterprises = std::atoi(arg.c_str());
+    } else {
+      std::fprintf(stderr, "usage: %s %s[--folder DIR]\n", argv[0], generates ? "[N] [--returns] " : "");
+      return std::nullopt;
+    }
+  }
+  return options;
 }
 
 }  // namespace veltra::bench

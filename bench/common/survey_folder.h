@@ -2,6 +2,11 @@
 // A working folder of the default installation with generated survey
 // tables, for the benchmarks that run windows and validation on it.
 #include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "schema/table_def.h"
 
 namespace veltra::bench {
 
@@ -24,5 +29,21 @@ enum class SurveyWorkload {
 // a year's returns also fill rjjdqy.db (N records), gjxm.db and dfxm2.db (2N).
 void MakeSurveyFolder(const std::filesystem::path& folder, int enterprises,
                       SurveyWorkload workload = SurveyWorkload::GeneratedRules);
+
+// The fields of the unique indexes of `table`, whose values must differ.
+std::set<std::string> UniqueFields(const schema::TableDef& table);
+
+// What a benchmark on a working folder was asked for: [N] [--returns]
+// [--folder DIR].
+struct FolderOptions {
+  int enterprises = 20000;
+  SurveyWorkload workload = SurveyWorkload::GeneratedRules;
+  std::filesystem::path folder;  // empty: generate one
+};
+
+// The options of argv; N and --returns only where the benchmark
+// `generates` a survey folder itself. Prints the usage and gives nothing
+// for any other argument.
+std::optional<FolderOptions> ParseFolderOptions(int argc, char** argv, bool generates = true);
 
 }  // namespace veltra::bench

@@ -18,11 +18,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "bench/common/kfq1_workload.h"
 #include "bench/common/sqlite_mirror.h"
+#include "bench/common/survey_folder.h"
 #include "platform/db/database.h"
 #include "platform/db/query.h"
 #include "platform/db/table.h"
@@ -216,13 +218,9 @@ std::vector<Row> FirstHalfWithoutNumbers(const std::vector<Row>& records) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  fs::path source;
-  if (argc == 3 && std::string(argv[1]) == "--folder") {
-    source = argv[2];
-  } else if (argc != 1) {
-    std::fprintf(stderr, "usage: %s [--folder DIR]\n", argv[0]);
-    return 2;
-  }
+  const std::optional<FolderOptions> options = ParseFolderOptions(argc, argv, false);
+  if (!options) return 2;
+  const fs::path& source = options->folder;
   char pattern[] = "/tmp/veltra_db_bench_XXXXXX";
   const fs::path folder = mkdtemp(pattern);
   const fs::path sqlite_file = folder / "bench.sqlite";

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "bench/common/sqlite_mirror.h"
@@ -45,31 +46,17 @@ std::vector<std::string> ShownRows(db::Table& table) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int enterprises = 20000;
-  bench::SurveyWorkload workload = bench::SurveyWorkload::GeneratedRules;
-  fs::path source;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--folder" && i + 1 < argc) {
-      source = argv[++i];
-    } else if (arg == "--returns") {
-      workload = bench::SurveyWorkload::YearsReturns;
-    } else if (std::atoi(arg.c_str()) > 0) {
-      enterprises = std::atoi(arg.c_str());
-    } else {
-      std::fprintf(stderr, "usage: %s [N] [--returns] [--folder DIR]\n", argv[0]);
-      return 2;
-    }
-  }
+  const std::optional<bench::FolderOptions> options = bench::ParseFolderOptions(argc, argv);
+  if (!options) return 2;
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   ui::Application application(argc, argv);
   char pattern[] = "/tmp/veltra_entry_bench_XXXXXX";
   const fs::path parent = mkdtemp(pattern);
   const fs::path folder = parent / "work";
-  if (source.empty()) {
-    bench::MakeSurveyFolder(folder, enterprises, workload);
+  if (options->folder.empty()) {
+    bench::MakeSurveyFolder(folder, options->enterprises, options->workload);
   } else {
-    fs::copy(source, folder, fs::copy_options::recursive);
+    fs::copy(options->folder, folder, fs::copy_options::recursive);
   }
   sqlite3* db = bench::OpenSqlite(":memory:");
   bench::CopyTableToSqlite(db, folder / "kfq_1.db", "kfq_1.db");

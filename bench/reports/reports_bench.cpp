@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <functional>
 #include <set>
 #include <string>
@@ -24,6 +25,7 @@
 
 #include "bench/common/kfq1_workload.h"
 #include "bench/common/sqlite_mirror.h"
+#include "bench/common/survey_folder.h"
 #include "install/working_folder.h"
 #include "platform/formats/table_file.h"
 #include "reports/enterprise_lists.h"
@@ -111,13 +113,9 @@ void ReplayInSqlite(sqlite3* db, const std::vector<LoggedStatement>& log, std::s
 }  // namespace
 
 int main(int argc, char** argv) {
-  fs::path source;
-  if (argc == 3 && std::string(argv[1]) == "--folder") {
-    source = argv[2];
-  } else if (argc != 1) {
-    std::fprintf(stderr, "usage: %s [--folder DIR]\n", argv[0]);
-    return 2;
-  }
+  const std::optional<FolderOptions> options = ParseFolderOptions(argc, argv, false);
+  if (!options) return 2;
+  const fs::path& source = options->folder;
   char pattern[] = "/tmp/veltra_reports_bench_XXXXXX";
   const fs::path parent = mkdtemp(pattern);
   const fs::path folder = parent / "work";

@@ -29,6 +29,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -233,22 +234,11 @@ std::uintmax_t TableBytes(const fs::path& folder, const std::string& table) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int enterprises = 20000;
-  bench::SurveyWorkload workload = bench::SurveyWorkload::GeneratedRules;
-  fs::path source;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--folder" && i + 1 < argc) {
-      source = argv[++i];
-    } else if (arg == "--returns") {
-      workload = bench::SurveyWorkload::YearsReturns;
-    } else if (std::atoi(arg.c_str()) > 0) {
-      enterprises = std::atoi(arg.c_str());
-    } else {
-      std::fprintf(stderr, "usage: %s [N] [--returns] [--folder DIR]\n", argv[0]);
-      return 2;
-    }
-  }
+  const std::optional<bench::FolderOptions> options = bench::ParseFolderOptions(argc, argv);
+  if (!options) return 2;
+  const int enterprises = options->enterprises;
+  const bench::SurveyWorkload workload = options->workload;
+  const fs::path& source = options->folder;
   char pattern[] = "/tmp/veltra_validation_bench_XXXXXX";
   const fs::path parent = mkdtemp(pattern);
   const fs::path folder = parent / "work";

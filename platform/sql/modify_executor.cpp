@@ -1,6 +1,7 @@
 #include "platform/sql/modify_executor.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/sql/binder.h"
 #include "platform/sql/expression_compiler.h"
@@ -107,11 +108,14 @@ std::size_t ExecuteUpdate(const UpdateStatement& update, Catalog& catalog) {
   struct CompiledAssignment {
     int column;
     ValueProgram value;
+    bool constant;                 // reads no column: converted once, on the first row, and shared
+    std::optional<Value> converted;
   };
   std::vector<CompiledAssignment> assignments;
   for (const Assignment& assignment : update.assignments) {
-    assignments.push_back({FieldOf(*table, update.table, assignment.column),
-                           CompileValue(binder.BindSource(*assignment.value, "修改的值"))});
+    const BoundExpr bound = binder.BindSource(*assignment.value, "修改的值");
+    assignments.push_back({FieldOf(*table, update.table, assignment.column), CompileValue(bound),
+                           bound.kind == BoundExpr::Kind::Constant, std::nullopt});
   }
   const std::optional<TruthProgram> where = CompileWhere(binder, update.where.get());
   std::vector<std::pair<std::size_t, Row>> changes;
@@ -119,9 +123,14 @@ std::size_t ExecuteUpdate(const UpdateStatement& update, Catalog& catalog) {
     const Row& old_row = table->row(position);
     const Row* rows[] = {&old_row};
     Row new_row = old_row;
-    for (const CompiledAssignment& assignment : assignments) {
-      new_row[assignment.column] =
-          ForField(assignment.value(rows), table->fields()[assignment.column], update.table);
+    for (CompiledAssignment& assignment : assignments) {
+      const FieldDef& field = table->fields()[assignment.column];
+      if (!assignment.constant) {
+        new_row[assignment.column] = ForField(assignment.value(rows), field, update.table);
+        continue;
+      }
+      if (!assignment.converted) assignment.converted = ForField(assignment.value(rows), field, update.table);
+      new_row[assignment.column] = *assignment.converted;
     }
     changes.emplace_back(position, std::move(new_row));
   }

@@ -280,7 +280,8 @@ int CompareGbk(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   std::size_t i = static_cast<std::size_t>(std::mismatch(a.begin(), a.begin() + n, b.begin()).first - a.begin());
   if (i == n) return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-  while (i > 0 && (static_cast<unsigned char>(a[i]) & 0xC0) == 0x80) --i;  // back to the character's first byte
+  const auto continues = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+  while (i > 0 && (continues(a[i]) || continues(b[i]))) --i;  // back to the character's first byte
   const unsigned char x = static_cast<unsigned char>(a[i]);
   const unsigned char y = static_cast<unsigned char>(b[i]);
   if (x < 0x80 && y < 0x80) return x < y ? -1 : 1;
