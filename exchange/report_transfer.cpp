@@ -107,18 +107,18 @@ formats::RandomAccessFile& OpenForCopy(const fs::path& path, std::deque<formats:
   }
 }
 
-// A Paradox table written here has no indexes or validity checks: files
-// of those kinds left beside its name by an earlier table would claim it does.
-void RemoveIndexCompanions(const fs::path& table) {
+// A Paradox table written here has no validity checks: a .val left beside
+// its name by an earlier table would claim it does. Its index files go
+// with the write itself.
+void RemoveValidityFile(const fs::path& table) {
   if (!text::EqualsIgnoreAsciiCase(table.extension().string(), ".db")) return;
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(table.parent_path(), error)) {
     const fs::path& path = entry.path();
-    if (!text::EqualsIgnoreAsciiCase(path.stem().string(), table.stem().string())) continue;
-    const std::string extension = text::ToAsciiLower(path.extension().string());
-    const bool numbered = extension.size() > 3 && (extension.starts_with(".xg") || extension.starts_with(".yg")) &&
-                          std::all_of(extension.begin() + 3, extension.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (extension == ".val" || numbered) fs::remove(path, error);
+    if (text::EqualsIgnoreAsciiCase(path.stem().string(), table.stem().string()) &&
+        text::EqualsIgnoreAsciiCase(path.extension().string(), ".val")) {
+      fs::remove(path, error);
+    }
   }
 }
 
@@ -252,7 +252,7 @@ void ReportTransfer::ExportTable(const std::string& file, const std::string& tar
     RefuseMissingFolder(main_.Database1.ResolveTableName(target));
     table_.Open();
     dbtool::SaveDataSetAsTable(main_.Database1, table_, nullptr, target);
-    RemoveIndexCompanions(main_.Database1.ResolveTableName(target));
+    RemoveValidityFile(main_.Database1.ResolveTableName(target));
   } catch (const EngineError& failure) {
     throw EngineError(failure.kind(), EngineError::Words{"数据表" + file + "未能转存到" + target + "：" + ui::UserText(failure)}, failure.subject());
   }

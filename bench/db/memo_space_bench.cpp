@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/common/kfq1_workload.h"
+#include "bench/common/sqlite_mirror.h"
 #include "platform/db/database.h"
 #include "platform/db/table.h"
 #include "platform/formats/table_file.h"
@@ -31,12 +32,11 @@ std::string Remark(int version) { return std::string(kRemarkBytes, static_cast<c
 
 std::uintmax_t SqliteSizeAfterUpdates(const fs::path& file, const FieldDefs& fields, const std::vector<Row>& rows,
                                       std::uintmax_t& before) {
-  sqlite3* db = nullptr;
-  CheckSqlite(sqlite3_open(file.c_str(), &db), db);
+  sqlite3* db = OpenSqlite(file);
   LoadSqlite(db, "sjgxq", fields, rows);
   sqlite3_close(db);
   before = fs::file_size(file);
-  CheckSqlite(sqlite3_open(file.c_str(), &db), db);
+  db = OpenSqlite(file);
   for (int post = 0; post < kPosts; ++post) {
     const std::string sql = "update sjgxq set " + std::string(kMemoField) + " = '" + Remark(post + 1) +
                             "' where rowid = " + std::to_string(post % kRecords + 1);

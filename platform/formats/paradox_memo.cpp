@@ -108,8 +108,8 @@ std::string MemoReader::Read(const BlobTail& tail, bool graphic) const {
   return std::move(*value);
 }
 
-MemoWriter::MemoWriter(std::uint64_t file_size, Sink sink, Fetch fetch)
-    : end_(RoundUp(file_size, kMemoUnit)), sink_(std::move(sink)), fetch_(std::move(fetch)) {}
+MemoWriter::MemoWriter(std::uint64_t file_size, Sink sink, Fetch fetch, Settle settle)
+    : end_(RoundUp(file_size, kMemoUnit)), sink_(std::move(sink)), fetch_(std::move(fetch)), settle_(std::move(settle)) {}
 
 BlobTail MemoWriter::Store(std::string_view value) {
   return value.size() > kLargeThreshold ? StoreLarge(value) : StoreSmall(value);
@@ -147,6 +147,8 @@ void MemoWriter::TakeOver(std::string_view content, const std::vector<BlobTail>&
   for (const auto& [at, block] : blocks_) {
     if (block.users == 0) free_.insert(at);
   }
+  // The records read may hold writes not yet on the disk.
+  frees_unsynced_ = !free_.empty();
   open_block_ = 0;
   reusing_ = true;
 }
@@ -164,7 +166,10 @@ void MemoWriter::Use(std::uint64_t block) {
 }
 
 void MemoWriter::FreeIfUnused(std::uint64_t block) {
-  if (block != open_block_ && blocks_[block].users == 0) free_.insert(block);
+  if (block != open_block_ && blocks_[block].users == 0) {
+    free_.insert(block);
+    frees_unsynced_ = true;
+  }
 }
 
 std::uint64_t MemoWriter::Place(std::size_t units) {
@@ -172,6 +177,9 @@ std::uint64_t MemoWriter::Place(std::size_t units) {
     const std::uint64_t at = *it;
     const std::size_t free_units = blocks_[at].units;
     if (free_units < units) continue;
+    // A record on the disk may still point here until the writes that
+    // left the block are synced.
+    if (frees_unsynced_ && settle_) settle_();
     free_.erase(it);
     blocks_[at] = {units, 0};
     if (free_units > units) {

@@ -61,7 +61,10 @@ class MemoWriter {
   using Sink = std::function<void(std::uint64_t offset, std::string_view bytes)>;
   // Bytes of the file at an offset, as many as it holds up to `length`.
   using Fetch = std::function<std::string(std::uint64_t offset, std::size_t length)>;
-  MemoWriter(std::uint64_t file_size, Sink sink, Fetch fetch = nullptr);
+  // Makes the records written so far durable (and then calls Synced), so
+  // that no record on the disk still points at a block about to be reused.
+  using Settle = std::function<void()>;
+  MemoWriter(std::uint64_t file_size, Sink sink, Fetch fetch = nullptr, Settle settle = nullptr);
   // Stores `value` (not empty) and returns the tail that finds it.
   BlobTail Store(std::string_view value);
   // Whether `tail` already finds `value` in the file, which then keeps its place.
@@ -73,6 +76,8 @@ class MemoWriter {
   // A record no longer points at `tail`: a block that no record points
   // to any more takes later values.
   void Release(const BlobTail& tail);
+  // The records are on the disk as written: the free blocks are free there too.
+  void Synced() { frees_unsynced_ = false; }
 
  private:
   struct Block {
@@ -90,12 +95,14 @@ class MemoWriter {
   std::uint64_t end_;
   Sink sink_;
   Fetch fetch_;
+  Settle settle_;
   std::uint64_t open_block_ = 0;  // offset of the type-3 block being filled; 0: none
   int next_entry_ = -1;
   std::size_t next_data_ = 0;
   bool reusing_ = false;  // blocks_ and free_ are known
   std::map<std::uint64_t, Block> blocks_;
   std::set<std::uint64_t> free_;
+  bool frees_unsynced_ = false;  // a block came free since the records were last synced
 };
 
 }  // namespace veltra::formats::paradox

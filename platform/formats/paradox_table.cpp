@@ -409,6 +409,10 @@ paradox::MemoWriter& ParadoxTable::MemoWriterForChanges() {
         const std::uint64_t size = memo_file_->Size();
         if (at >= size) return std::string();
         return memo_file_->ReadAt(at, static_cast<std::size_t>(std::min<std::uint64_t>(length, size - at)));
+      },
+      // In a group the journal keeps what a reused block held.
+      [this] {
+        if (!journal_.active()) Sync();
       });
   if (existed) memo_writer_->TakeOver(ReadWholeFile(*memo_path_), LiveMemoTails());
   return *memo_writer_;
@@ -659,6 +663,7 @@ void ParadoxTable::AppendMany(const std::vector<const Record*>& records) {
 void ParadoxTable::Sync() {
   if (memo_file_) memo_file_->Sync();
   if (file_) file_->Sync();
+  if (memo_writer_) memo_writer_->Synced();
 }
 
 void ParadoxTable::BeginGroup() {
@@ -672,6 +677,7 @@ void ParadoxTable::CommitGroup() {
   FlushGroupBlock();
   if (std::exchange(group_counts_changed_, false)) WriteCountsNow();
   journal_.Commit();
+  if (memo_writer_) memo_writer_->Synced();
 }
 
 void ParadoxTable::AbandonGroup() {

@@ -74,8 +74,7 @@ void PrintOnPrinter(const Document& document, const QString& printer_name, PageR
   printer.setPageLayout(ToQPageLayout(document.setup));
   QPainter painter;
   if (!printer.isValid() || !painter.begin(&printer))
-    throw EngineError(EngineError::Kind::Io, "cannot print on printer " + printer_name.toStdString(),
-                      {"", "", "", 0, 0, "打印机“" + printer_name.toStdString() + "”不能打印"});
+    throw EngineError(EngineError::Kind::Io, EngineError::Words{"打印机“" + printer_name.toStdString() + "”不能打印"});
   DrawPages(painter, printer, document, range);
   painter.end();
 }

@@ -117,6 +117,18 @@ TEST(PageOutput, RangeOutsideThePrintoutIsRefusedAndLeavesNoFile) {
   EXPECT_FALSE(std::filesystem::exists(pdf));
 }
 
+// A printer that cannot print is named in the user's words as they stand:
+// it is no table that failed.
+TEST(PageOutput, APrinterThatCannotPrintIsNamed) {
+  try {
+    PrintDocument(SampleSheet(Orientation::Portrait), {QStringLiteral("无此打印机"), {}}, {0, 0});
+    FAIL();
+  } catch (const EngineError& e) {
+    EXPECT_TRUE(e.worded());
+    EXPECT_STREQ(e.what(), "打印机“无此打印机”不能打印");
+  }
+}
+
 TEST(PageOutput, UnwritableFolderNamesTheFile) {
   try {
     WritePdf(SampleSheet(Orientation::Portrait), testing::OutputPath("no_such_dir") / "x.pdf");
