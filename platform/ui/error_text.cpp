@@ -1,9 +1,12 @@
 #include "platform/ui/error_text.h"
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 #include <cerrno>
 #include <filesystem>
 
+#include "platform/text/ascii.h"
 #include "platform/types/error.h"
 
 namespace veltra::ui {
@@ -20,8 +23,13 @@ bool IsPlainAscii(const std::string& text) {
 
 std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
+// A table by its file name; a file that is no table (a PDF, an attachment) as a file.
 std::string TableText(const ErrorSubject& subject) {
-  return subject.table.empty() ? std::string("数据表") : "表" + FileName(subject.table);
+  if (subject.table.empty()) return "数据表";
+  static constexpr std::array<std::string_view, 6> kTableExtensions = {"", ".db", ".dbf", ".txt", ".mb", ".dbt"};
+  const std::string extension = text::ToAsciiLower(std::filesystem::path(subject.table).extension().string());
+  const bool table = std::find(kTableExtensions.begin(), kTableExtensions.end(), extension) != kTableExtensions.end();
+  return (table ? "表" : "文件") + FileName(subject.table);
 }
 
 std::string FieldText(const ErrorSubject& subject) {

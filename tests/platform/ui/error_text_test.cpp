@@ -162,6 +162,8 @@ TEST_F(ErrorTextTest, EveryKindAndEveryEngineRefusalIsToldInChineseOnly) {
        "表bad.db的文件已损坏或不是可读的表：文件比表头还短"},
       {"missing folder", [&] { formats::WriteFileAtomically(folder() / "无此目录" / "x.db", "x"); },
        "表x.db读写失败：文件夹“"},
+      {"a file that is no table", [&] { formats::WriteFileAtomically(folder() / "无此目录" / "x.pdf", "x"); },
+       "文件x.pdf读写失败：文件夹“"},
       {"file size limit", [&] {
          rlimit old{};
          getrlimit(RLIMIT_FSIZE, &old);
@@ -183,7 +185,7 @@ TEST_F(ErrorTextTest, EveryKindAndEveryEngineRefusalIsToldInChineseOnly) {
     const std::string shown = Shown(c.act);
     EXPECT_EQ(shown.rfind(c.shown, 0), 0u) << c.name << ": " << shown;
     EXPECT_EQ(StrayLatin(shown, {folder().string(), "kfq_1", "a.QA01", "QA01", "QC05", "wide.db", "big.db", "bad.db", "t.db",
-                                 "g.db", "x.db", "Photo", "O'Brien", "N"}),
+                                 "g.db", "x.db", "x.pdf", "Photo", "O'Brien", "N"}),
               std::vector<std::string>{})
         << c.name << ": " << shown;
   }
