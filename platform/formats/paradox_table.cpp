@@ -32,6 +32,8 @@ constexpr std::size_t kBlockHeaderSize = 6;
 // or more per core is decoded by up to kMaxReaders threads.
 constexpr std::size_t kValuesPerReader = 250000;
 constexpr std::size_t kMaxReaders = 4;
+// Bytes of consecutive blocks a scan reads at once.
+constexpr std::size_t kScanReadSize = std::size_t{1} << 18;
 constexpr int kMaxBlockNumber = 0xFFFF;
 
 [[noreturn]] void Corrupt(const std::filesystem::path& path, const std::string& what) {
@@ -129,6 +131,7 @@ class ParadoxTable final : public TableFile {
   }
 
   std::vector<Record> ReadAll() override;
+  void ScanRecords(const std::vector<bool>& used, const std::function<void(const Record&)>& visit) override;
   void Rewrite(const std::vector<Record>& records) override { WriteParadoxTable(path_, header_, records); }
   void Append(const Record& record) override;
   void Overwrite(std::size_t position, const Record& record) override;
@@ -155,6 +158,8 @@ class ParadoxTable final : public TableFile {
   void DecodeBlocks(const RandomAccessFile& file, std::size_t begin, std::size_t end, std::size_t first_position,
                     const RecordCodec& codec, const RecordCodec::MemoSource& memos,
                     std::vector<Record>& records) const;
+  // The memo file, read into `memos` when a value first needs it.
+  RecordCodec::MemoSource MemoSourceInto(std::optional<paradox::MemoReader>& memos) const;
   // Where the chain is cut into runs of blocks decoded side by side: the
   // first block of each run, then chain_.size().
   std::vector<std::size_t> SplitForReaders() const;
@@ -270,15 +275,19 @@ void ParadoxTable::WalkBlocks(const RandomAccessFile& file) {
   header_.file_blocks = std::max(header_.file_blocks, highest);
 }
 
-std::vector<Record> ParadoxTable::ReadAll() {
-  const RandomAccessFile file(path_, RandomAccessFile::Mode::ReadOnly);
-  std::optional<paradox::MemoReader> memos;
+RecordCodec::MemoSource ParadoxTable::MemoSourceInto(std::optional<paradox::MemoReader>& memos) const {
   // Without its .mb the values kept there read as blank; CheckWritable
   // then refuses every change, so that no rewrite can lose them.
-  const RecordCodec::MemoSource memo_source = [&]() -> const paradox::MemoReader* {
+  return [this, &memos]() -> const paradox::MemoReader* {
     if (!memos && memo_path_) memos.emplace(*memo_path_, ReadWholeFile(*memo_path_));
     return memos ? &*memos : nullptr;
   };
+}
+
+std::vector<Record> ParadoxTable::ReadAll() {
+  const RandomAccessFile file(path_, RandomAccessFile::Mode::ReadOnly);
+  std::optional<paradox::MemoReader> memos;
+  const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
   // Each reader decodes a run of blocks into its own records with its own
   // codec; the first failure in file order is the one reported, as when
   // one reader goes through them all.
@@ -309,6 +318,43 @@ std::vector<Record> ParadoxTable::ReadAll() {
   records.reserve(record_count_);
   for (std::vector<Record>& part : decoded) std::move(part.begin(), part.end(), std::back_inserter(records));
   return records;
+}
+
+void ParadoxTable::ScanRecords(const std::vector<bool>& used, const std::function<void(const Record&)>& visit) {
+  const RandomAccessFile file(path_, RandomAccessFile::Mode::ReadOnly);
+  std::optional<paradox::MemoReader> memos;
+  const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
+  std::vector<std::size_t> fields;
+  for (std::size_t f = 0; f < fields_.size() && f < used.size(); ++f) {
+    if (used[f]) fields.push_back(f);
+  }
+  const auto record_size = static_cast<std::size_t>(header_.record_size);
+  const auto block_size = static_cast<std::size_t>(header_.block_size);
+  Record record(fields_.size());
+  std::size_t position = 0;
+  std::string data;
+  // Blocks that follow each other in the file are read together.
+  for (std::size_t run = 0; run < chain_.size();) {
+    std::size_t end = run + 1;
+    while (end < chain_.size() && chain_[end].number == chain_[end - 1].number + 1 &&
+           (end - run + 1) * block_size <= kScanReadSize) {
+      ++end;
+    }
+    // The last block is read no further than its records, as ReadAll does.
+    file.ReadAt(BlockOffset(chain_[run].number),
+                (end - run - 1) * block_size + kBlockHeaderSize +
+                    static_cast<std::size_t>(chain_[end - 1].count) * record_size,
+                data);
+    for (std::size_t b = run; b < end; ++b) {
+      const char* bytes = data.data() + (b - run) * block_size + kBlockHeaderSize;
+      for (int slot = 0; slot < chain_[b].count; ++slot, ++position) {
+        codec_->DecodeFields(bytes + static_cast<std::size_t>(slot) * record_size, position, memo_source, fields,
+                             record);
+        visit(record);
+      }
+    }
+    run = end;
+  }
 }
 
 std::vector<std::size_t> ParadoxTable::SplitForReaders() const {

@@ -47,6 +47,10 @@ class TableFile {
 
   // Every live record in file order (deleted dBase records are skipped).
   virtual std::vector<Record> ReadAll() = 0;
+  // Every live record in file order, one at a time, for reading only:
+  // only the fields marked in `used` (one flag per field) need hold their
+  // values, the others may be null. The record passed is reused.
+  virtual void ScanRecords(const std::vector<bool>& used, const std::function<void(const Record&)>& visit);
   // Replaces the file as a whole with `records`, keeping what the file is:
   // its level or version, code page, memo style and the last counter value
   // handed out. Index files beside it that would no longer match are

@@ -4,6 +4,7 @@
 // implements it over the files of the working folder; tests implement it
 // in memory.
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -23,6 +24,13 @@ class TableSource {
   virtual std::size_t row_count() const = 0;
   // Rows in the table's own order; the reference stays valid until the next write.
   virtual const Row& row(std::size_t position) const = 0;
+  // Every row in order, for reading only: only the columns marked in `used`
+  // need hold their values. A table not yet in memory may be read from its
+  // file without being kept.
+  virtual void ScanRows(const std::vector<bool>& used, const std::function<void(const Row&)>& visit) const {
+    (void)used;
+    for (std::size_t position = 0; position < row_count(); ++position) visit(row(position));
+  }
 
   // One statement's changes, each applied as a whole or not at all; they
   // throw EngineError (key violation, value too wide ...) naming the table.

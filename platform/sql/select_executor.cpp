@@ -112,6 +112,9 @@ class SelectRun {
           for (std::size_t position : found->second) consider(step.table->row(position));
         }
       }
+    } else if (level == 0) {
+      // Visited once: the rows need not stay in memory.
+      step.table->ScanRows(step.used, consider);
     } else {
       const std::size_t count = step.table->row_count();
       for (std::size_t position = 0; position < count; ++position) consider(step.table->row(position));

@@ -21,6 +21,7 @@ struct JoinStep {
   std::vector<TruthProgram> match;    // the rest of a LEFT JOIN's ON
   std::vector<TruthProgram> filters;  // WHERE (and inner ON) parts complete at this table
   Row null_row;                       // the row a LEFT JOIN adds when nothing matches
+  std::vector<bool> used;             // per field: whether the statement reads it
 };
 
 struct AggregateProgram {
