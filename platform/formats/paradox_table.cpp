@@ -32,8 +32,6 @@ constexpr std::size_t kBlockHeaderSize = 6;
 // or more per core is decoded by up to kMaxReaders threads.
 constexpr std::size_t kValuesPerReader = 250000;
 constexpr std::size_t kMaxReaders = 4;
-// Bytes of consecutive blocks a scan reads at once.
-constexpr std::size_t kScanReadSize = std::size_t{1} << 18;
 constexpr int kMaxBlockNumber = 0xFFFF;
 
 [[noreturn]] void Corrupt(const std::filesystem::path& path, const std::string& what) {
@@ -321,7 +319,7 @@ std::vector<Record> ParadoxTable::ReadAll() {
 }
 
 void ParadoxTable::ScanRecords(const std::vector<bool>& used, const std::function<void(const Record&)>& visit) {
-  const RandomAccessFile file(path_, RandomAccessFile::Mode::ReadOnly);
+  const MappedFile file(path_);
   std::optional<paradox::MemoReader> memos;
   const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
   std::vector<std::size_t> fields;
@@ -329,31 +327,16 @@ void ParadoxTable::ScanRecords(const std::vector<bool>& used, const std::functio
     if (used[f]) fields.push_back(f);
   }
   const auto record_size = static_cast<std::size_t>(header_.record_size);
-  const auto block_size = static_cast<std::size_t>(header_.block_size);
   Record record(fields_.size());
   std::size_t position = 0;
-  std::string data;
-  // Blocks that follow each other in the file are read together.
-  for (std::size_t run = 0; run < chain_.size();) {
-    std::size_t end = run + 1;
-    while (end < chain_.size() && chain_[end].number == chain_[end - 1].number + 1 &&
-           (end - run + 1) * block_size <= kScanReadSize) {
-      ++end;
+  for (const Block& block : chain_) {
+    const char* bytes = file.At(BlockOffset(block.number) + kBlockHeaderSize,
+                                static_cast<std::size_t>(block.count) * record_size).data();
+    for (int slot = 0; slot < block.count; ++slot, ++position) {
+      codec_->DecodeFields(bytes + static_cast<std::size_t>(slot) * record_size, position, memo_source, fields,
+                           record);
+      visit(record);
     }
-    // The last block is read no further than its records, as ReadAll does.
-    file.ReadAt(BlockOffset(chain_[run].number),
-                (end - run - 1) * block_size + kBlockHeaderSize +
-                    static_cast<std::size_t>(chain_[end - 1].count) * record_size,
-                data);
-    for (std::size_t b = run; b < end; ++b) {
-      const char* bytes = data.data() + (b - run) * block_size + kBlockHeaderSize;
-      for (int slot = 0; slot < chain_[b].count; ++slot, ++position) {
-        codec_->DecodeFields(bytes + static_cast<std::size_t>(slot) * record_size, position, memo_source, fields,
-                             record);
-        visit(record);
-      }
-    }
-    run = end;
   }
 }
 
