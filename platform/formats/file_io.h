@@ -76,6 +76,7 @@ class MappedFile {
   MappedFile(const MappedFile&) = delete;
   MappedFile& operator=(const MappedFile&) = delete;
 
+  std::uint64_t size() const { return size_; }
   // The `length` bytes at `offset`; a short file is a FileFormat error.
   std::string_view At(std::uint64_t offset, std::size_t length) const;
 

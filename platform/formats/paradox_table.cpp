@@ -150,7 +150,7 @@ class ParadoxTable final : public TableFile {
   };
 
   void Load();
-  void WalkBlocks(const RandomAccessFile& file);
+  void WalkBlocks(const MappedFile& file);
   // Appends the records of chain_[begin, end), the first of which is at
   // `first_position` in the table, to `records`.
   void DecodeBlocks(const RandomAccessFile& file, std::size_t begin, std::size_t end, std::size_t first_position,
@@ -224,7 +224,7 @@ void ParadoxTable::Load() {
   codec_ = std::make_unique<RecordCodec>(header_.fields, header_.code_page, path_);
   memo_path_ = FindCompanion(path_, ".mb");
   memo_file_missing_ = !memo_path_ && HasBlobField(fields_);
-  WalkBlocks(file);
+  WalkBlocks(MappedFile(path_));
   file_.reset();
   memo_file_.reset();
   memo_writer_.reset();
@@ -232,8 +232,8 @@ void ParadoxTable::Load() {
 
 // The block chain is the truth: a write cut short leaves blocks whose
 // counts run ahead of the header's, never behind.
-void ParadoxTable::WalkBlocks(const RandomAccessFile& file) {
-  const std::uint64_t size = file.Size();
+void ParadoxTable::WalkBlocks(const MappedFile& file) {
+  const std::uint64_t size = file.size();
   const std::uint64_t blocks_in_file =
       (size - static_cast<std::uint64_t>(header_.header_size)) / static_cast<std::uint64_t>(header_.block_size);
   const int per_block = RecordsPerBlock(header_);
@@ -250,7 +250,7 @@ void ParadoxTable::WalkBlocks(const RandomAccessFile& file) {
     }
     if (seen[static_cast<std::size_t>(number)]) Corrupt(path_, "the block chain loops at block " + std::to_string(number));
     seen[static_cast<std::size_t>(number)] = true;
-    const std::string head = file.ReadAt(BlockOffset(number), kBlockHeaderSize);
+    const std::string_view head = file.At(BlockOffset(number), kBlockHeaderSize);
     const int last_offset = static_cast<std::int16_t>(paradox::LoadLe16(head.data() + 4));
     int count = last_offset / header_.record_size + 1;
     if (last_offset < -header_.record_size || last_offset % header_.record_size != 0 || count > per_block) {
