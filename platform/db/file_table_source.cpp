@@ -5,12 +5,11 @@ namespace veltra::db {
 FileTableSource::FileTableSource(std::unique_ptr<formats::TableFile> file, Loader load)
     : file_(std::move(file)), load_(std::move(load)) {}
 
-void FileTableSource::ScanRows(const std::vector<bool>& used,
-                               const std::function<void(const sql::Row&)>& visit) const {
+void FileTableSource::ScanRows(const sql::RowScan& scan) const {
   if (loaded_) {
-    loaded_->ScanRows(used, visit);
+    loaded_->ScanRows(scan);
   } else {
-    file_->ScanRecords(used, visit);
+    file_->ScanRecords({scan.tested, scan.test, scan.used, scan.visit});
   }
 }
 

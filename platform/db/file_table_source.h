@@ -19,7 +19,7 @@ class FileTableSource : public sql::TableSource {
   const FieldDefs& fields() const override { return file_->fields(); }
   std::size_t row_count() const override { return Loaded().row_count(); }
   const sql::Row& row(std::size_t position) const override { return Loaded().row(position); }
-  void ScanRows(const std::vector<bool>& used, const std::function<void(const sql::Row&)>& visit) const override;
+  void ScanRows(const sql::RowScan& scan) const override;
 
   void InsertRows(const std::vector<sql::Row>& rows) override { Loaded().InsertRows(rows); }
   void UpdateRows(const std::vector<std::pair<std::size_t, sql::Row>>& changes) override {

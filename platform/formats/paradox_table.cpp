@@ -129,7 +129,7 @@ class ParadoxTable final : public TableFile {
   }
 
   std::vector<Record> ReadAll() override;
-  void ScanRecords(const std::vector<bool>& used, const std::function<void(const Record&)>& visit) override;
+  void ScanRecords(const RecordScan& scan) override;
   void Rewrite(const std::vector<Record>& records) override { WriteParadoxTable(path_, header_, records); }
   void Append(const Record& record) override;
   void Overwrite(std::size_t position, const Record& record) override;
@@ -318,13 +318,17 @@ std::vector<Record> ParadoxTable::ReadAll() {
   return records;
 }
 
-void ParadoxTable::ScanRecords(const std::vector<bool>& used, const std::function<void(const Record&)>& visit) {
+void ParadoxTable::ScanRecords(const RecordScan& scan) {
   const MappedFile file(path_);
   std::optional<paradox::MemoReader> memos;
   const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
-  std::vector<std::size_t> fields;
-  for (std::size_t f = 0; f < fields_.size() && f < used.size(); ++f) {
-    if (used[f]) fields.push_back(f);
+  std::vector<std::size_t> tested, rest;
+  for (std::size_t f = 0; f < fields_.size(); ++f) {
+    if (f < scan.tested.size() && scan.tested[f]) {
+      tested.push_back(f);
+    } else if (f < scan.used.size() && scan.used[f]) {
+      rest.push_back(f);
+    }
   }
   const auto record_size = static_cast<std::size_t>(header_.record_size);
   Record record(fields_.size());
@@ -333,9 +337,11 @@ void ParadoxTable::ScanRecords(const std::vector<bool>& used, const std::functio
     const char* bytes = file.At(BlockOffset(block.number) + kBlockHeaderSize,
                                 static_cast<std::size_t>(block.count) * record_size).data();
     for (int slot = 0; slot < block.count; ++slot, ++position) {
-      codec_->DecodeFields(bytes + static_cast<std::size_t>(slot) * record_size, position, memo_source, fields,
-                           record);
-      visit(record);
+      const char* record_bytes = bytes + static_cast<std::size_t>(slot) * record_size;
+      codec_->DecodeFields(record_bytes, position, memo_source, tested, record);
+      if (!scan.test(record)) continue;
+      codec_->DecodeFields(record_bytes, position, memo_source, rest, record);
+      scan.visit(record);
     }
   }
 }

@@ -56,10 +56,15 @@ void ChooseEquiJoin(int level, std::vector<BoundExpr>& parts, JoinStep& step) {
   }
 }
 
-// Marks the fields `expr` reads in `steps[table].used`.
+// Marks the fields of table `table` that `expr` reads.
+void MarkColumns(const BoundExpr& expr, int table, std::vector<bool>& columns) {
+  if (expr.kind == BoundExpr::Kind::Column && expr.table == table) columns[expr.column] = true;
+  for (const BoundExpr& child : expr.children) MarkColumns(child, table, columns);
+}
+
+// Marks the fields `expr` reads in each step's `used`.
 void MarkUsed(const BoundExpr& expr, std::vector<JoinStep>& steps) {
-  if (expr.kind == BoundExpr::Kind::Column) steps[expr.table].used[expr.column] = true;
-  for (const BoundExpr& child : expr.children) MarkUsed(child, steps);
+  for (std::size_t t = 0; t < steps.size(); ++t) MarkColumns(expr, static_cast<int>(t), steps[t].used);
 }
 
 std::vector<TruthProgram> CompileAll(const std::vector<BoundExpr>& parts) {
@@ -147,6 +152,7 @@ class SelectPlanner {
       step.left_outer = joined.kind == JoinedTable::Kind::Left;
       step.null_row.assign(step.table->fields().size(), Value());
       step.used.assign(step.table->fields().size(), false);
+      step.tested = step.used;
       scope.push_back({joined.table.name, joined.table.alias, &step.table->fields()});
       plan_.steps.push_back(std::move(step));
     }
@@ -198,6 +204,7 @@ class SelectPlanner {
       }
       step.match = CompileAll(matches[level]);
       step.filters = CompileAll(filters[level]);
+      for (const BoundExpr& filter : filters[level]) MarkColumns(filter, static_cast<int>(level), step.tested);
     }
   }
 
