@@ -48,6 +48,7 @@ void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
 
   const std::vector<std::string> keys = ImportKeyFields(kind);
   const db::Field* only_with = only_rows_with.empty() ? nullptr : &source.FieldByName(only_rows_with);
+  const mainunit::FieldsByName copied(source, target);
   for (source.First(); !source.Eof(); source.Next()) {
     if (only_with != nullptr && only_with->IsNull()) continue;
     target.SetKey();
@@ -57,7 +58,7 @@ void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
     } else {
       target.Append();
     }
-    mainunit::CopyFieldsByName(source, target);
+    copied.Copy();
     if (description_.import_sets_pxh) target.FieldByName("PXH").SetAsString(main_.IdPrefix);
     if (d) {
       target.FieldByName(d->counter_field).SetAsInteger(1);

@@ -68,6 +68,7 @@ void BuildProjectList(mainunit::MainUnit& main, mainunit::Prompts& prompts, db::
   table.Open();
   table.SetIndexName("gjxm");
 
+  const mainunit::FieldsByName copied(list, table);
   for (list.First(); !list.Eof(); list.Next()) {
     const db::Field& pxh = list.FieldByName("pxh");
     if (pxh.AsString() != region) continue;
@@ -78,7 +79,7 @@ void BuildProjectList(mainunit::MainUnit& main, mainunit::Prompts& prompts, db::
     } else {
       table.Append();
     }
-    mainunit::CopyFieldsByName(list, table);
+    copied.Copy();
     table.FieldByName("gj_one").SetAsInteger(1);
     table.FieldByName("pxh").SetValue(pxh.Value());
     table.FieldByName("id").SetAsString(table.FieldByName("pxh").AsString() + table.FieldByName("jb00").AsString());

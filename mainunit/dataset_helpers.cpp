@@ -20,15 +20,19 @@ void SetNullNumericFieldsToZero(db::DataSet& data_set) {
   }
 }
 
-void CopyFieldsByName(db::DataSet& from, db::DataSet& to) {
+FieldsByName::FieldsByName(db::DataSet& from, db::DataSet& to) {
   for (int i = 0; i < from.FieldCount(); ++i) {
     const db::Field& column = from.Fields(i);
-    db::Field* field = to.FindField(column.FieldName());
-    if (field == nullptr) continue;
-    if (NullIsZero(column.DataType()) && column.IsNull()) {
+    if (db::Field* field = to.FindField(column.FieldName())) pairs_.emplace_back(&column, field);
+  }
+}
+
+void FieldsByName::Copy() const {
+  for (const auto& [column, field] : pairs_) {
+    if (NullIsZero(column->DataType()) && column->IsNull()) {
       field->SetAsInteger(0);
     } else {
-      field->SetValue(column.Value());
+      field->SetValue(column->Value());
     }
   }
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Routines of the main unit that every subsystem calls.
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/db/database.h"
 #include "platform/db/dataset.h"
@@ -11,10 +13,19 @@ namespace veltra::mainunit {
 // edited to 0; other types are left alone.
 void SetNullNumericFieldsToZero(db::DataSet& data_set);
 
-// Copies into the record being edited in `to` every field of `from`'s
-// current record that `to` has by name; a null float, small-integer or
-// integer arrives as 0, any other value as it stands.
-void CopyFieldsByName(db::DataSet& from, db::DataSet& to);
+// The fields of `from` that `to` has by name, matched once for a run of
+// copies while both stay open.
+class FieldsByName {
+ public:
+  FieldsByName(db::DataSet& from, db::DataSet& to);
+  // Copies into the record being edited in `to` every matched field of
+  // `from`'s current record; a null float, small-integer or integer
+  // arrives as 0, any other value as it stands.
+  void Copy() const;
+
+ private:
+  std::vector<std::pair<const db::Field*, db::Field*>> pairs_;
+};
 
 // Rewrites a closed table without its deleted records. False when the
 // table could not be packed (held open elsewhere, missing); callers go on

@@ -84,7 +84,8 @@ std::size_t EngineStatements(const fs::path& folder, const std::vector<std::stri
   return rows;
 }
 
-// As the import windows do: find the record by its key, then edit it or append one.
+// As the import windows do: match the fields by name once, then for each
+// record find it by its key, edit it or append one, and copy the fields.
 void EngineImport(const fs::path& folder) {
   db::Database database(folder);
   db::Table source(database);
@@ -96,6 +97,10 @@ void EngineImport(const fs::path& folder) {
   target.Open();
   target.DisableConstraints();
   target.SetIndexName("kfq_1");
+  std::vector<std::pair<const db::Field*, db::Field*>> copied;
+  for (int i = 0; i < source.FieldCount(); ++i) {
+    if (db::Field* to = target.FindField(source.Fields(i).FieldName())) copied.emplace_back(&source.Fields(i), to);
+  }
   for (source.First(); !source.Eof(); source.Next()) {
     target.SetKey();
     target.FieldByName("QA01").SetValue(source.FieldByName("QA01").Value());
@@ -104,10 +109,7 @@ void EngineImport(const fs::path& folder) {
     } else {
       target.Append();
     }
-    for (int i = 0; i < source.FieldCount(); ++i) {
-      db::Field& from = source.Fields(i);
-      if (db::Field* to = target.FindField(from.FieldName())) to->SetValue(from.Value());
-    }
+    for (const auto& [from, to] : copied) to->SetValue(from->Value());
     target.Post();
   }
   target.EnableConstraints();

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/db/record_store.h"
+#include "platform/db/file_table_source.h"
 #include "platform/db/store_table_source.h"
 #include "platform/text/ascii.h"
 
@@ -93,22 +94,31 @@ fs::path Database::ResolveTableName(std::string_view name, TableType type) const
   return resolved;
 }
 
-std::shared_ptr<RecordStore> Database::LoadStore(const fs::path& path) {
+std::unique_ptr<formats::TableFile> Database::OpenExistingFile(const fs::path& path) {
   std::error_code error;
   if (!fs::is_regular_file(path, error)) {
     throw EngineError(EngineError::Kind::NoSuchTable, "table " + path.string() + " does not exist",
                       {path.filename().string()});
   }
-  return std::make_shared<RecordStore>(formats::OpenTableFile(path), path.filename().string());
+  return formats::OpenTableFile(path);
 }
 
-std::shared_ptr<RecordStore> Database::AcquireStore(const fs::path& path, const IndexDefs& indexes) {
-  const std::string key = path.lexically_normal().string();
-  auto it = stores_.find(key);
+std::shared_ptr<RecordStore> Database::LoadStore(const fs::path& path) {
+  return std::make_shared<RecordStore>(OpenExistingFile(path), path.filename().string());
+}
+
+Database::Stores::iterator Database::FindCurrentStore(const fs::path& path) {
+  auto it = stores_.find(path.lexically_normal().string());
   if (it != stores_.end() && it->second->store->cursors == 0 && it->second->stamp != StampOf(path)) {
     stores_.erase(it);  // replaced behind our back: read it again
     it = stores_.end();
   }
+  return it;
+}
+
+std::shared_ptr<RecordStore> Database::AcquireStore(const fs::path& path, const IndexDefs& indexes) {
+  const std::string key = path.lexically_normal().string();
+  auto it = FindCurrentStore(path);
   if (it == stores_.end()) {
     auto entry = std::make_unique<Entry>();
     entry->store = LoadStore(path);
@@ -159,7 +169,14 @@ void Database::CreateTable(std::string_view name, TableType type, const FieldDef
 
 std::shared_ptr<sql::TableSource> Database::OpenTable(std::string_view name) {
   const fs::path path = ResolveTableName(name);
-  return std::make_shared<StoreTableSource>(AcquireStore(path, {}), [this, path] { TableReleased(path); });
+  const auto from_store = [this, path]() -> std::shared_ptr<sql::TableSource> {
+    return std::make_shared<StoreTableSource>(AcquireStore(path, {}), [this, path] { TableReleased(path); });
+  };
+  // A text table's widths are the store's own, not the file's.
+  if (FindCurrentStore(path) != stores_.end() || formats::KindForPath(path) == formats::TableKind::Text) {
+    return from_store();
+  }
+  return std::make_shared<FileTableSource>(OpenExistingFile(path), from_store);
 }
 
 }  // namespace veltra::db

@@ -13,6 +13,7 @@
 
 #include "platform/db/index_def.h"
 #include "platform/db/table.h"
+#include "platform/formats/table_file.h"
 #include "platform/sql/catalog.h"
 
 namespace veltra::db {
@@ -53,7 +54,13 @@ class Database : public sql::Catalog {
 
  private:
   struct Entry;
+  using Stores = std::map<std::string, std::unique_ptr<Entry>>;
+  // Throws NoSuchTable naming the file when there is none.
+  static std::unique_ptr<formats::TableFile> OpenExistingFile(const std::filesystem::path& path);
   std::shared_ptr<RecordStore> LoadStore(const std::filesystem::path& path);
+  // The copy kept of a file, unless there is none or it is idle and the
+  // file was replaced since (then it is forgotten).
+  Stores::iterator FindCurrentStore(const std::filesystem::path& path);
   // Forgets an idle copy before its file is rewritten; TableBusy when a
   // cursor holds it.
   void ReleaseForRewrite(const std::filesystem::path& path, std::string_view operation);
@@ -61,7 +68,7 @@ class Database : public sql::Catalog {
   void RewriteTable(std::string_view name, TableType type, std::string_view operation, bool keep_records);
 
   std::filesystem::path folder_;
-  std::map<std::string, std::unique_ptr<Entry>> stores_;  // by absolute path
+  Stores stores_;  // by absolute path
 };
 
 }  // namespace veltra::db

@@ -1,6 +1,7 @@
 #include "platform/formats/file_io.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -176,6 +177,28 @@ void RandomAccessFile::ReadAt(std::uint64_t offset, std::size_t length, std::str
     done += static_cast<std::size_t>(n);
   }
   if (journal_) journal_->Overlay(*this, offset, buffer);
+}
+
+MappedFile::MappedFile(const std::filesystem::path& path) : path_(path) {
+  const RandomAccessFile file(path, RandomAccessFile::Mode::ReadOnly);
+  size_ = static_cast<std::size_t>(file.Size());
+  if (size_ == 0) return;
+  void* mapped = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.fd_, 0);
+  if (mapped == MAP_FAILED) ThrowIo(path_, "read");
+  data_ = static_cast<const char*>(mapped);
+}
+
+MappedFile::~MappedFile() {
+  if (data_ != nullptr) ::munmap(const_cast<char*>(data_), size_);
+}
+
+std::string_view MappedFile::At(std::uint64_t offset, std::size_t length) const {
+  if (offset > size_ || length > size_ - offset) {
+    throw EngineError(EngineError::Kind::FileFormat, path_.string() + " is truncated: expected " +
+                                                         std::to_string(length) + " bytes at offset " +
+                                                         std::to_string(offset));
+  }
+  return {data_ + offset, length};
 }
 
 void RandomAccessFile::WriteAt(std::uint64_t offset, std::string_view bytes) {

@@ -57,6 +57,7 @@ class RandomAccessFile {
 
  private:
   friend class RollbackJournal;
+  friend class MappedFile;
   void WriteThrough(std::uint64_t offset, std::string_view bytes);
   std::uint64_t SizeOnDisk() const;
 
@@ -64,6 +65,25 @@ class RandomAccessFile {
   int fd_ = -1;
   bool writable_ = false;
   RollbackJournal* journal_ = nullptr;
+};
+
+// A file's bytes mapped for reading, for a pass over the whole file
+// without copying it.
+class MappedFile {
+ public:
+  explicit MappedFile(const std::filesystem::path& path);
+  ~MappedFile();
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+
+  std::uint64_t size() const { return size_; }
+  // The `length` bytes at `offset`; a short file is a FileFormat error.
+  std::string_view At(std::uint64_t offset, std::size_t length) const;
+
+ private:
+  std::filesystem::path path_;
+  const char* data_ = nullptr;
+  std::size_t size_ = 0;
 };
 
 // The whole content of a file.

@@ -61,16 +61,24 @@ RecordCodec::RecordCodec(const std::vector<ParadoxField>& fields, int code_page,
 Record RecordCodec::Decode(const char* bytes, std::size_t record_number, const MemoSource& memos) const {
   Record record;
   record.reserve(fields_.size());
-  for (std::size_t i = 0; i < fields_.size(); ++i) {
-    try {
-      record.push_back(DecodeField(fields_[i], bytes + offsets_[i], memos));
-    } catch (const CorruptFieldError& e) {
-      RefuseDamagedRecord(path_, record_number, fields_[i].def.name, "的值不可能");
-    } catch (const text::TextError& e) {
-      RefuseDamagedRecord(path_, record_number, fields_[i].def.name, "中的文字无法识别：" + std::string(e.what()));
-    }
-  }
+  for (std::size_t i = 0; i < fields_.size(); ++i) record.push_back(DecodeFieldOf(i, bytes, record_number, memos));
   return record;
+}
+
+void RecordCodec::DecodeFields(const char* bytes, std::size_t record_number, const MemoSource& memos,
+                               const std::vector<std::size_t>& fields, Record& record) const {
+  for (const std::size_t i : fields) record[i] = DecodeFieldOf(i, bytes, record_number, memos);
+}
+
+Value RecordCodec::DecodeFieldOf(std::size_t i, const char* bytes, std::size_t record_number,
+                                 const MemoSource& memos) const {
+  try {
+    return DecodeField(fields_[i], bytes + offsets_[i], memos);
+  } catch (const CorruptFieldError&) {
+    RefuseDamagedRecord(path_, record_number, fields_[i].def.name, "的值不可能");
+  } catch (const text::TextError& e) {
+    RefuseDamagedRecord(path_, record_number, fields_[i].def.name, "中的文字无法识别：" + std::string(e.what()));
+  }
 }
 
 Value RecordCodec::DecodeField(const ParadoxField& f, const char* p, const MemoSource& memos) const {

@@ -24,6 +24,10 @@ class RecordCodec {
 
   // Throws EngineError FileFormat naming the file, record (0-based) and field.
   Record Decode(const char* bytes, std::size_t record_number, const MemoSource& memos) const;
+  // Decodes into `record` (one value per field) only the fields whose
+  // indexes are listed; the others are left as they are.
+  void DecodeFields(const char* bytes, std::size_t record_number, const MemoSource& memos,
+                    const std::vector<std::size_t>& fields, Record& record) const;
 
   // Checks and encodes every value before any memo is stored, so a refused
   // record leaves nothing behind. Text is written in the table's code page.
@@ -43,6 +47,8 @@ class RecordCodec {
 
  private:
   Value DecodeField(const ParadoxField& f, const char* p, const MemoSource& memos) const;
+  // DecodeField of field `i`, failures named by file, record and field.
+  Value DecodeFieldOf(std::size_t i, const char* bytes, std::size_t record_number, const MemoSource& memos) const;
   void EncodeField(const ParadoxField& f, const Value& v, char* p, std::string& blob) const;
 
   std::vector<ParadoxField> fields_;

@@ -140,6 +140,7 @@ class ParadoxTable final : public TableFile {
   }
 
   std::vector<Record> ReadAll() override;
+  void ScanRecords(const RecordScan& scan) override;
   void Rewrite(const std::vector<Record>& records) override { WriteParadoxTable(path_, header_, records); }
   void Append(const Record& record) override;
   void Overwrite(std::size_t position, const Record& record) override;
@@ -160,12 +161,14 @@ class ParadoxTable final : public TableFile {
   };
 
   void Load();
-  void WalkBlocks(const RandomAccessFile& file);
+  void WalkBlocks(const MappedFile& file);
   // Appends the records of chain_[begin, end), the first of which is at
   // `first_position` in the table, to `records`.
   void DecodeBlocks(const RandomAccessFile& file, std::size_t begin, std::size_t end, std::size_t first_position,
                     const RecordCodec& codec, const RecordCodec::MemoSource& memos,
                     std::vector<Record>& records) const;
+  // The memo file, read into `memos` when a value first needs it.
+  RecordCodec::MemoSource MemoSourceInto(std::optional<paradox::MemoReader>& memos) const;
   // Where the chain is cut into runs of blocks decoded side by side: the
   // first block of each run, then chain_.size().
   std::vector<std::size_t> SplitForReaders() const;
@@ -232,7 +235,7 @@ void ParadoxTable::Load() {
   codec_ = std::make_unique<RecordCodec>(header_.fields, header_.code_page, path_);
   memo_path_ = FindCompanion(path_, ".mb");
   memo_file_missing_ = !memo_path_ && HasBlobField(fields_);
-  WalkBlocks(file);
+  WalkBlocks(MappedFile(path_));
   file_.reset();
   memo_file_.reset();
   memo_writer_.reset();
@@ -240,8 +243,8 @@ void ParadoxTable::Load() {
 
 // The block chain is the truth: a write cut short leaves blocks whose
 // counts run ahead of the header's, never behind.
-void ParadoxTable::WalkBlocks(const RandomAccessFile& file) {
-  const std::uint64_t size = file.Size();
+void ParadoxTable::WalkBlocks(const MappedFile& file) {
+  const std::uint64_t size = file.size();
   const std::uint64_t blocks_in_file =
       (size - static_cast<std::uint64_t>(header_.header_size)) / static_cast<std::uint64_t>(header_.block_size);
   const int per_block = RecordsPerBlock(header_);
@@ -258,7 +261,7 @@ void ParadoxTable::WalkBlocks(const RandomAccessFile& file) {
     }
     if (seen[static_cast<std::size_t>(number)]) Corrupt(path_, "数据块链在第" + std::to_string(number) + "块处成环");
     seen[static_cast<std::size_t>(number)] = true;
-    const std::string head = file.ReadAt(BlockOffset(number), kBlockHeaderSize);
+    const std::string_view head = file.At(BlockOffset(number), kBlockHeaderSize);
     const int last_offset = static_cast<std::int16_t>(paradox::LoadLe16(head.data() + 4));
     int count = last_offset / header_.record_size + 1;
     if (last_offset < -header_.record_size || last_offset % header_.record_size != 0 || count > per_block) {
@@ -281,15 +284,19 @@ void ParadoxTable::WalkBlocks(const RandomAccessFile& file) {
   header_.file_blocks = std::max(header_.file_blocks, highest);
 }
 
-std::vector<Record> ParadoxTable::ReadAll() {
-  const RandomAccessFile file(path_, RandomAccessFile::Mode::ReadOnly);
-  std::optional<paradox::MemoReader> memos;
+RecordCodec::MemoSource ParadoxTable::MemoSourceInto(std::optional<paradox::MemoReader>& memos) const {
   // Without its .mb the values kept there read as blank; CheckWritable
   // then refuses every change, so that no rewrite can lose them.
-  const RecordCodec::MemoSource memo_source = [&]() -> const paradox::MemoReader* {
+  return [this, &memos]() -> const paradox::MemoReader* {
     if (!memos && memo_path_) memos.emplace(*memo_path_, ReadWholeFile(*memo_path_));
     return memos ? &*memos : nullptr;
   };
+}
+
+std::vector<Record> ParadoxTable::ReadAll() {
+  const RandomAccessFile file(path_, RandomAccessFile::Mode::ReadOnly);
+  std::optional<paradox::MemoReader> memos;
+  const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
   // Each reader decodes a run of blocks into its own records with its own
   // codec; the first failure in file order is the one reported, as when
   // one reader goes through them all.
@@ -320,6 +327,34 @@ std::vector<Record> ParadoxTable::ReadAll() {
   records.reserve(record_count_);
   for (std::vector<Record>& part : decoded) std::move(part.begin(), part.end(), std::back_inserter(records));
   return records;
+}
+
+void ParadoxTable::ScanRecords(const RecordScan& scan) {
+  const MappedFile file(path_);
+  std::optional<paradox::MemoReader> memos;
+  const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
+  std::vector<std::size_t> tested, rest;
+  for (std::size_t f = 0; f < fields_.size(); ++f) {
+    if (f < scan.tested.size() && scan.tested[f]) {
+      tested.push_back(f);
+    } else if (f < scan.used.size() && scan.used[f]) {
+      rest.push_back(f);
+    }
+  }
+  const auto record_size = static_cast<std::size_t>(header_.record_size);
+  Record record(fields_.size());
+  std::size_t position = 0;
+  for (const Block& block : chain_) {
+    const char* bytes = file.At(BlockOffset(block.number) + kBlockHeaderSize,
+                                static_cast<std::size_t>(block.count) * record_size).data();
+    for (int slot = 0; slot < block.count; ++slot, ++position) {
+      const char* record_bytes = bytes + static_cast<std::size_t>(slot) * record_size;
+      codec_->DecodeFields(record_bytes, position, memo_source, tested, record);
+      if (!scan.test(record)) continue;
+      codec_->DecodeFields(record_bytes, position, memo_source, rest, record);
+      scan.visit(record);
+    }
+  }
 }
 
 std::vector<std::size_t> ParadoxTable::SplitForReaders() const {

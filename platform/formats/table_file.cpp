@@ -12,6 +12,12 @@ void TableFile::AppendMany(const std::vector<const Record*>& records) {
   for (const Record* record : records) Append(*record);
 }
 
+void TableFile::ScanRecords(const RecordScan& scan) {
+  for (const Record& record : ReadAll()) {
+    if (scan.test(record)) scan.visit(record);
+  }
+}
+
 void TableFile::WriteAllOrNothing(const std::function<void()>& writes) {
   BeginGroup();
   try {

@@ -23,6 +23,17 @@ using Record = std::vector<Value>;
 
 enum class TableKind { Paradox, DBase, Text };
 
+// What a scan reads, one flag per field: the `tested` fields of a record
+// are decoded and `test` decides whether it is wanted; only then are the
+// rest of the `used` fields decoded and `visit` called. Fields in neither
+// may be null; the record passed is reused.
+struct RecordScan {
+  std::vector<bool> tested;
+  std::function<bool(const Record&)> test;
+  std::vector<bool> used;
+  std::function<void(const Record&)> visit;
+};
+
 class TableFile {
  public:
   virtual ~TableFile() = default;
@@ -47,6 +58,8 @@ class TableFile {
 
   // Every live record in file order (deleted dBase records are skipped).
   virtual std::vector<Record> ReadAll() = 0;
+  // Every live record in file order, one at a time, for reading only.
+  virtual void ScanRecords(const RecordScan& scan);
   // Replaces the file as a whole with `records`, keeping what the file is:
   // its level or version, code page, memo style and the last counter value
   // handed out. Index files beside it that would no longer match are

@@ -4,6 +4,7 @@
 // implements it over the files of the working folder; tests implement it
 // in memory.
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -16,6 +17,17 @@ namespace veltra::sql {
 
 using Row = std::vector<Value>;
 
+// What a scan reads, one flag per column: the `tested` columns of a row
+// must hold their values when `test` decides whether it is wanted, the
+// `used` ones when `visit` gets it. Others may be null; the row passed
+// may be reused.
+struct RowScan {
+  std::vector<bool> tested;
+  std::function<bool(const Row&)> test;
+  std::vector<bool> used;
+  std::function<void(const Row&)> visit;
+};
+
 class TableSource {
  public:
   virtual ~TableSource() = default;
@@ -23,6 +35,13 @@ class TableSource {
   virtual std::size_t row_count() const = 0;
   // Rows in the table's own order; the reference stays valid until the next write.
   virtual const Row& row(std::size_t position) const = 0;
+  // Every row in order, for reading only; see RowScan. A table not yet in
+  // memory may be read from its file without being kept.
+  virtual void ScanRows(const RowScan& scan) const {
+    for (std::size_t position = 0; position < row_count(); ++position) {
+      if (scan.test(row(position))) scan.visit(row(position));
+    }
+  }
 
   // One statement's changes, each applied as a whole or not at all; they
   // throw EngineError (key violation, value too wide ...) naming the table.

@@ -112,6 +112,20 @@ class SelectRun {
           for (std::size_t position : found->second) consider(step.table->row(position));
         }
       }
+    } else if (level == 0) {
+      // Visited once: the rows need not stay in memory, and only those
+      // that pass the first table's own conditions are read whole.
+      step.table->ScanRows({step.tested,
+                            [&](const Row& row) {
+                              CountCombination();
+                              current_[0] = &row;
+                              return AllTrue(step.filters, current_.data());
+                            },
+                            step.used,
+                            [&](const Row& row) {
+                              current_[0] = &row;
+                              Visit(1);
+                            }});
     } else {
       const std::size_t count = step.table->row_count();
       for (std::size_t position = 0; position < count; ++position) consider(step.table->row(position));

@@ -21,6 +21,8 @@ struct JoinStep {
   std::vector<TruthProgram> match;    // the rest of a LEFT JOIN's ON
   std::vector<TruthProgram> filters;  // WHERE (and inner ON) parts complete at this table
   Row null_row;                       // the row a LEFT JOIN adds when nothing matches
+  std::vector<bool> used;             // per field: whether the statement reads it
+  std::vector<bool> tested;           // per field: whether `filters` read it
 };
 
 struct AggregateProgram {

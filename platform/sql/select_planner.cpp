@@ -56,6 +56,17 @@ void ChooseEquiJoin(int level, std::vector<BoundExpr>& parts, JoinStep& step) {
   }
 }
 
+// Marks the fields of table `table` that `expr` reads.
+void MarkColumns(const BoundExpr& expr, int table, std::vector<bool>& columns) {
+  if (expr.kind == BoundExpr::Kind::Column && expr.table == table) columns[expr.column] = true;
+  for (const BoundExpr& child : expr.children) MarkColumns(child, table, columns);
+}
+
+// Marks the fields `expr` reads in each step's `used`.
+void MarkUsed(const BoundExpr& expr, std::vector<JoinStep>& steps) {
+  for (std::size_t t = 0; t < steps.size(); ++t) MarkColumns(expr, static_cast<int>(t), steps[t].used);
+}
+
 std::vector<TruthProgram> CompileAll(const std::vector<BoundExpr>& parts) {
   std::vector<TruthProgram> programs;
   for (const BoundExpr& part : parts) programs.push_back(CompileTruth(part));
@@ -121,7 +132,10 @@ class SelectPlanner {
     for (const BoundAggregate& aggregate : binder_.aggregates()) {
       AggregateProgram program;
       program.kind = aggregate.kind;
-      if (aggregate.argument) program.argument.emplace(*aggregate.argument);
+      if (aggregate.argument) {
+        MarkUsed(*aggregate.argument, plan_.steps);
+        program.argument.emplace(*aggregate.argument);
+      }
       plan_.aggregates.push_back(std::move(program));
     }
     plan_.distinct = select_.distinct;
@@ -137,6 +151,8 @@ class SelectPlanner {
       step.table = catalog.OpenTable(joined.table.name);
       step.left_outer = joined.kind == JoinedTable::Kind::Left;
       step.null_row.assign(step.table->fields().size(), Value());
+      step.used.assign(step.table->fields().size(), false);
+      step.tested = step.used;
       scope.push_back({joined.table.name, joined.table.alias, &step.table->fields()});
       plan_.steps.push_back(std::move(step));
     }
@@ -144,7 +160,13 @@ class SelectPlanner {
   }
 
   BoundExpr Bind(const Expr& expr, std::string_view clause) {
-    return plan_.grouped ? binder_.BindGrouped(expr) : binder_.BindSource(expr, clause);
+    return plan_.grouped ? binder_.BindGrouped(expr) : BindSource(expr, clause);
+  }
+
+  BoundExpr BindSource(const Expr& expr, std::string_view clause) {
+    BoundExpr bound = binder_.BindSource(expr, clause);
+    MarkUsed(bound, plan_.steps);
+    return bound;
   }
 
   void PlanJoins() {
@@ -153,14 +175,14 @@ class SelectPlanner {
     std::vector<const Expr*> parts;
     SplitConjuncts(select_.where.get(), parts);
     for (const Expr* part : parts) {
-      BoundExpr bound = binder_.BindSource(*part, "条件");
+      BoundExpr bound = BindSource(*part, "条件");
       filters[LastTable(bound.tables)].push_back(std::move(bound));
     }
     for (std::size_t level = 1; level < count; ++level) {
       parts.clear();
       SplitConjuncts(select_.from[level].on.get(), parts);
       for (const Expr* part : parts) {
-        BoundExpr bound = binder_.BindSource(*part, "连接条件");
+        BoundExpr bound = BindSource(*part, "连接条件");
         const int last = LastTable(bound.tables);
         if (last > static_cast<int>(level)) {
           RefuseAt(EngineError::Kind::Syntax, part->where, "连接条件用到了在它之后才连接的表");
@@ -179,13 +201,14 @@ class SelectPlanner {
       }
       step.match = CompileAll(matches[level]);
       step.filters = CompileAll(filters[level]);
+      for (const BoundExpr& filter : filters[level]) MarkColumns(filter, static_cast<int>(level), step.tested);
     }
   }
 
   void StartGrouping() {
     std::vector<BoundExpr> keys;
     for (const ExprPtr& key : select_.group_by) {
-      keys.push_back(binder_.BindSource(*key, "分组依据"));
+      keys.push_back(BindSource(*key, "分组依据"));
       plan_.group_keys.push_back(CompileValue(keys.back()));
     }
     binder_.StartGrouping(std::move(keys));
@@ -202,6 +225,7 @@ class SelectPlanner {
     }
     const FieldDefs& fields = *binder_.tables()[table].fields;
     for (std::size_t column = 0; column < fields.size(); ++column) {
+      plan_.steps[table].used[column] = true;
       AddOutput(binder_.BindField(table, static_cast<int>(column)), fields[column].name);
     }
   }
