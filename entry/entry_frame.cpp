@@ -228,17 +228,25 @@ void EntryFrame::ShowPage(int page) {
   SyncPageState();
 }
 
+bool EntryFrame::RowsBeingEdited(int level) {
+  for (int i : OwnedBy(level)) {
+    if (frame::Editing(DetailSource(i).State())) return true;
+  }
+  return false;
+}
+
+void EntryFrame::UnlockKeysNoLongerEdited() {
+  if (!RowsBeingEdited(kMasterLevel)) view_.key_editable = true;
+  for (int i = 0; i < DetailCount(); ++i) {
+    if (!RowsBeingEdited(i)) view_.detail_key_editable[i] = true;
+  }
+}
+
 void EntryFrame::SyncPageState() {
   const PageDescription& page = description_.pages[view_.page];
   const bool cover_only = description_.actions_on_cover_only;
-  const auto editing_below = [this](int level) {
-    for (int i : OwnedBy(level)) {
-      if (frame::Editing(DetailSource(i).State())) return true;
-    }
-    return false;
-  };
-  view_.key_editable = !editing_below(kMasterLevel);
-  for (int i = 0; i < DetailCount(); ++i) view_.detail_key_editable[i] = !editing_below(i);
+  view_.key_editable = !RowsBeingEdited(kMasterLevel);
+  for (int i = 0; i < DetailCount(); ++i) view_.detail_key_editable[i] = !RowsBeingEdited(i);
   if (page.detail >= 0) {
     const int i = page.detail;
     current_table_ = &Detail(i);

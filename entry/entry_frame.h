@@ -152,6 +152,11 @@ class EntryFrame {
   void LocateOnOpen();
   std::string RestingOrderAfterKeySearch() const;
   void SyncPageState();
+  // Whether a row that `level` owns is being edited.
+  bool RowsBeingEdited(int level);
+  // A key is locked only while a row below it is being edited: once the
+  // tables' links have posted that row, the lock goes.
+  void UnlockKeysNoLongerEdited();
   void ClearSendMarks();
   void Changed();
   void LocateDetailOnOpen();

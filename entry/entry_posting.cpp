@@ -225,6 +225,7 @@ void EntryFrame::DetailStateChange(int detail) {
       throw SilentAbort();
     }
   }
+  if (!frame::Editing(DetailSource(detail).State())) UnlockKeysNoLongerEdited();
   if (table.Active()) UpdateStatusBar();
 }
 

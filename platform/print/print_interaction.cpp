@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "platform/ui/file_list_columns.h"
+
 namespace veltra::print {
 namespace {
 
@@ -20,8 +22,11 @@ int PrintInteraction::ShowModal(QDialog& dialog) { return dialog.exec(); }
 
 std::filesystem::path PrintInteraction::AskSaveFileName(QWidget* parent, const QString& caption,
                                                         const QString& filter) {
-  const QString name = QFileDialog::getSaveFileName(parent, caption, QString(), filter);
-  return std::filesystem::path(name.toStdString());
+  QFileDialog dialog(parent, caption, QString(), filter);
+  ui::FitFileDialog(dialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return std::filesystem::path(dialog.selectedFiles().front().toStdString());
 }
 
 void PrintInteraction::ShowError(QWidget* parent, const QString& message) {

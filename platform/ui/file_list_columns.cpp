@@ -1,13 +1,18 @@
 #include "platform/ui/file_list_columns.h"
 
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLocale>
+#include <QTreeView>
 
 namespace veltra::ui {
 namespace {
 
 enum Column { kName, kSize, kType, kDate };
+
+constexpr int kDialogWidth = 760;
+constexpr int kDialogHeight = 460;
 
 QString SizeText(qint64 bytes) {
   if (bytes < 1024) return QString::number(bytes) + QStringLiteral(" 字节");
@@ -38,6 +43,18 @@ class ChineseFileColumns : public QIdentityProxyModel {
 
 }  // namespace
 
-void UseChineseFileColumns(QFileDialog& dialog) { dialog.setProxyModel(new ChineseFileColumns(&dialog)); }
+void FitFileDialog(QFileDialog& dialog) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setViewMode(QFileDialog::Detail);
+  dialog.setProxyModel(new ChineseFileColumns(&dialog));
+  dialog.resize(kDialogWidth, kDialogHeight);
+  if (auto* files = dialog.findChild<QTreeView*>("treeView")) {
+    // Size, type and date as wide as what they show; the name takes the rest.
+    QHeaderView* header = files->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
+}
 
 }  // namespace veltra::ui

@@ -3,8 +3,6 @@
 #include <QFileDialog>
 #include <algorithm>
 #include <QGuiApplication>
-#include <QHeaderView>
-#include <QTreeView>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStringList>
@@ -21,21 +19,6 @@ QString QtFilter(const FileFilter& filter) {
   QStringList patterns;
   for (const std::string& pattern : filter.patterns) patterns << ToQt(pattern);
   return ToQt(filter.description) + " (" + patterns.join(' ') + ")";
-}
-
-// Qt's own dialog, translated, in a size where name, size, type and date all show.
-void FitFileDialog(QFileDialog& dialog) {
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setViewMode(QFileDialog::Detail);
-  UseChineseFileColumns(dialog);
-  dialog.resize(QtUiService::kFileDialogWidth, QtUiService::kFileDialogHeight);
-  if (auto* files = dialog.findChild<QTreeView*>("treeView")) {
-    // Size, type and date as wide as what they show; the name takes the rest.
-    QHeaderView* header = files->header();
-    header->setStretchLastSection(false);
-    header->setSectionResizeMode(QHeaderView::ResizeToContents);
-    header->setSectionResizeMode(0, QHeaderView::Stretch);
-  }
 }
 
 }  // namespace

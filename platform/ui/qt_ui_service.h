@@ -20,9 +20,6 @@ class QtUiService : public UiService {
   // The box and the dialog as they are run, for a look without running them.
   static std::unique_ptr<QMessageBox> MessageBoxFor(const MessageRequest& request);
   static std::unique_ptr<QFileDialog> FileDialogFor(const FileDialogRequest& request);
-
-  static constexpr int kFileDialogWidth = 760;
-  static constexpr int kFileDialogHeight = 460;
 };
 
 }  // namespace veltra::ui
