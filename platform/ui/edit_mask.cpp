@@ -142,4 +142,32 @@ std::optional<std::string> EditMask::Unformat(const std::u32string& display) con
   return stored;
 }
 
+std::string EditMask::Describe() const {
+  const auto word = [](Accepts accepts) {
+    switch (accepts) {
+      case Accepts::Letter: return "字母";
+      case Accepts::LetterOrDigit: return "字母或数字";
+      case Accepts::Any: return "字符";
+      case Accepts::Digit: return "数字";
+      case Accepts::DigitOrSign: return "数字或正负号";
+      case Accepts::Literal: break;
+    }
+    return "";
+  };
+  std::string text;
+  for (std::size_t at = 0; at < slots_.size();) {
+    const Slot& slot = slots_[at];
+    std::size_t run = 1;
+    while (at + run < slots_.size() && slots_[at + run].accepts == slot.accepts &&
+           slots_[at + run].required == slot.required) {
+      ++run;
+    }
+    at += run;
+    if (slot.accepts == Accepts::Literal) continue;
+    if (!text.empty()) text += "、";
+    text += (slot.required ? "" : "至多") + std::to_string(run) + "位" + word(slot.accepts);
+  }
+  return text;
+}
+
 }  // namespace veltra::ui

@@ -42,6 +42,10 @@ class EditMask {
   // left blank. A text with every input place blank stores the empty value.
   std::optional<std::string> Unformat(const std::u32string& display) const;
 
+  // What the input places take, in the user's words, run by run:
+  // "4位数字", "2位字母、至多3位数字".
+  std::string Describe() const;
+
  private:
   enum class Accepts { Literal, Letter, LetterOrDigit, Any, Digit, DigitOrSign };
   enum class Case { Keep, Upper, Lower };

@@ -58,7 +58,7 @@ void FieldLineEdit::StoreInto(db::Field& field) const {
                             "\" does not fit the edit mask \"" + mask_.spec() + "\"",
                         {field.Owner().DisplayName(), field.FieldName(), value, 0, 0,
                          "须按格式“" + QString::fromStdU32String(mask_.Format("")).toStdString() +
-                             "”填写，必填的位置不能空"});
+                             "”填写：" + mask_.Describe()});
     }
     value = *stored;
   }

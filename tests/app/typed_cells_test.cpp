@@ -186,7 +186,7 @@ TEST_F(TypedCellsTest, ACellTakesItsFieldsEditMask) {
   // Code2 is "0000;1;_": digits only, all four of them.
   ui::testing::TypeIntoCell(*w.DBGrid1, 0, 0, "ab新2");
   EXPECT_EQ(OpenCellEditor()->text().toStdString(), "2___");
-  ui_.ExpectException("表dxxm.db的字段“编号”不能取值“2___”：须按格式“____”填写，必填的位置不能空");
+  ui_.ExpectException("表dxxm.db的字段“编号”不能取值“2___”：须按格式“____”填写：4位数字");
   Push("ToolButton7");
   ui::testing::Type(*OpenCellEditor(), "x345");
   EXPECT_EQ(OpenCellEditor()->text().toStdString(), "2345");

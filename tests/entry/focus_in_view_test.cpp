@@ -40,7 +40,9 @@ TEST_F(FocusInViewTest, EnterKeepsTheFocusedEditInViewOnEveryPageOfEveryWindow) 
       }
       scrolled_pages += area->verticalScrollBar()->value() > 0;
     }
-    if (std::string(name) == "TF_kfq") EXPECT_GT(scrolled_pages, 0) << "the enterprise pages are longer than the window";
+    if (std::string(name) == "TF_kfq") {
+      EXPECT_GT(scrolled_pages, 0) << "the enterprise pages are longer than the window";
+    }
     if (inserted) {
       ui_.ExpectMessage(ui::MessageKind::Question, "提示", "是否放弃当前记录的修改", ui::Answer::Yes);
       Press("ToolButton8");

@@ -106,7 +106,9 @@ TEST_F(ParadoxForeignTest, RewritesKeepTheTablesIdentityAndDropItsIndexes) {
     EXPECT_EQ(packed[0x39], c.version);
     EXPECT_EQ(packed[0x29], c.sort_order);
     EXPECT_EQ(packed[0x49], 44);
-    if (c.code_page != 0) EXPECT_EQ(WithCodePage(packed, c.code_page), packed);
+    if (c.code_page != 0) {
+      EXPECT_EQ(WithCodePage(packed, c.code_page), packed);
+    }
     EXPECT_EQ(OpenParadoxTable(dir_ / "t.db")->ReadAll(), std::vector<Record>{records_[1]});
 #ifdef VELTRA_HAVE_PXLIB
     EXPECT_EQ(veltra::testing::ReadWithPxlib(dir_ / "t.db").rows, (std::vector<std::vector<std::string>>{{"cd", "2"}}));

@@ -74,5 +74,15 @@ TEST(EditMaskTest, UnderscoreInTheMaskIsALiteralBlank) {
   EXPECT_EQ(mask.Unformat(U"12 34"), "12 34");
 }
 
+TEST(EditMaskTest, DescribesWhatItsPlacesTake) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"0000;1;_", "4位数字"},
+      {">LL-9999;1;_", "2位字母、至多4位数字"},
+      {"00:00;1;_", "2位数字、2位数字"},
+      {"#9aC;0;_", "至多1位数字或正负号、至多1位数字、至多1位字母或数字、1位字符"},
+  };
+  for (const auto& [spec, described] : cases) EXPECT_EQ(EditMask(spec).Describe(), described) << spec;
+}
+
 }  // namespace
 }  // namespace veltra::ui
