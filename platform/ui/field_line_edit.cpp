@@ -70,10 +70,21 @@ void FieldLineEdit::TypeKey(QKeyEvent* event) {
   else TypeMasked(*event);
 }
 
+// A character the first place of the selection does not take leaves the
+// selection as it was, rather than blanking it for nothing.
+bool FieldLineEdit::RefusedOverSelection(const QKeyEvent& event) const {
+  const QString typed = event.text();
+  if (typed.isEmpty() || event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Delete) return false;
+  int pos = selectionStart();
+  while (pos < static_cast<int>(mask_.length()) && !mask_.IsInput(pos)) ++pos;
+  return pos < static_cast<int>(mask_.length()) && !mask_.Accept(pos, typed.at(0).unicode());
+}
+
 void FieldLineEdit::TypeMasked(const QKeyEvent& event) {
   QString shown = text();
   const int length = static_cast<int>(mask_.length());
   int pos = cursorPosition();
+  if (hasSelectedText() && RefusedOverSelection(event)) return;
   if (hasSelectedText()) {
     // Typing over a selection replaces it, as in any edit.
     pos = selectionStart();

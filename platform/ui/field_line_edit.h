@@ -34,6 +34,7 @@ class FieldLineEdit : public QLineEdit {
 
  private:
   void TypeMasked(const QKeyEvent& event);
+  bool RefusedOverSelection(const QKeyEvent& event) const;
 
   EditMask mask_;
   std::unique_ptr<QValidator> size_limit_;

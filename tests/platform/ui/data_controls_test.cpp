@@ -108,7 +108,7 @@ TEST_F(DataControlsTest, AClickOrASelectionInAMaskedEditTypesWhereUsersExpect) {
     const char* shown;
   };
   for (const Case& c : {Case{"", false, "900001", "900001"}, Case{"12", false, "34", "1234__"},
-                        Case{"123456", true, "9", "9_____"}}) {
+                        Case{"123456", true, "9", "9_____"}, Case{"123456", true, "ab", "123456"}}) {
     SCOPED_TRACE(c.before);
     edit_.selectAll();
     Type(edit_, "\b");  // an empty mask
