@@ -107,14 +107,11 @@ void RecordStore::FitToLayout(Row& values) const { values.resize(fields_.size())
 
 // Every write checks its rows before anything is written, so that a bulk
 // write stays whole and the refusal names the table and field.
-void RecordStore::CheckEncodable(const Row& values, const Row* current) const {
+void RecordStore::CheckEncodable(const Row& values) const {
   const formats::CodePage code_page = file_ ? file_->code_page() : formats::CodePage::Gbk();
-  if (!file_) current = nullptr;  // statement results are not checked as they are made
   for (std::size_t f = 0; f < fields_.size(); ++f) {
     const Value& value = values[f];
-    if (value.kind() != Value::Kind::Text) continue;
-    if (current && f < current->size() && (*current)[f] == value) continue;
-    if (code_page.CanEncode(value.text())) continue;
+    if (value.kind() != Value::Kind::Text || code_page.CanEncode(value.text())) continue;
     try {
       code_page.Encode(value.text());
     } catch (const text::TextError& e) {
@@ -184,7 +181,7 @@ void RecordStore::Update(const RecordRef& record, Row& values) {
                       {name_, "", "", 0, 0, "中的这条记录已被其他用户删除"});
   }
   FitToLayout(values);
-  CheckEncodable(values, &record->values);
+  CheckEncodable(values);
   CheckKeys(values, record.get());
   if (file_) file_->Overwrite(position, values);
   if (update_group_) update_group_->emplace_back(record, record->values);
@@ -273,7 +270,7 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
   targets.reserve(changes.size());
   for (auto& [position, row] : changes) {
     FitToLayout(row);
-    CheckEncodable(row, &records_.at(position)->values);
+    CheckEncodable(row);
     targets.push_back(records_.at(position));
   }
   for (const RecordRef& record : targets) UnindexRecord(record.get());

@@ -107,9 +107,7 @@ class RecordStore {
 
  private:
   void FitToLayout(Row& values) const;
-  // `current`, the values the record holds now, spares the text it
-  // already holds: what a table file holds its code page can store.
-  void CheckEncodable(const Row& values, const Row* current = nullptr) const;
+  void CheckEncodable(const Row& values) const;
   void CheckKeys(const Row& values, const StoredRecord* self) const;
   void IndexRecord(StoredRecord* record);
   void UnindexRecord(StoredRecord* record);
