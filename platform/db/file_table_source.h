@@ -21,9 +21,9 @@ class FileTableSource : public sql::TableSource {
   const sql::Row& row(std::size_t position) const override { return Loaded().row(position); }
   void ScanRows(const sql::RowScan& scan) const override;
 
-  void InsertRows(const std::vector<sql::Row>& rows) override { Loaded().InsertRows(rows); }
-  void UpdateRows(const std::vector<std::pair<std::size_t, sql::Row>>& changes) override {
-    Loaded().UpdateRows(changes);
+  void InsertRows(std::vector<sql::Row> rows) override { Loaded().InsertRows(std::move(rows)); }
+  void UpdateRows(std::vector<std::pair<std::size_t, sql::Row>> changes) override {
+    Loaded().UpdateRows(std::move(changes));
   }
   void DeleteRows(const std::vector<std::size_t>& positions) override { Loaded().DeleteRows(positions); }
 

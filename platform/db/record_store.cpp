@@ -263,32 +263,32 @@ void RecordStore::InsertMany(std::vector<Row> rows) {
   ++version_;
 }
 
+// Each record's new values trade places with its old ones in `changes`,
+// so that a failure trades them back without a copy either way.
 void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
   std::vector<RecordRef> targets;
-  std::vector<Row> old_values;
+  targets.reserve(changes.size());
   for (auto& [position, row] : changes) {
     FitToLayout(row);
     CheckEncodable(row);
     targets.push_back(records_.at(position));
-    old_values.push_back(targets.back()->values);
   }
   for (const RecordRef& record : targets) UnindexRecord(record.get());
-  auto restore_from = [&](std::size_t first, std::size_t reindexed) {
-    for (std::size_t i = first; i < reindexed; ++i) UnindexRecord(targets[i].get());
-    for (std::size_t i = first; i < targets.size(); ++i) {
-      targets[i]->values = old_values[i];
-      IndexRecord(targets[i].get());
-    }
+  std::size_t swapped = 0;
+  auto restore = [&] {
+    for (std::size_t i = 0; i < swapped; ++i) UnindexRecord(targets[i].get());
+    // Last first, so that a record named twice ends with its first values.
+    for (std::size_t i = swapped; i-- > 0;) std::swap(targets[i]->values, changes[i].second);
+    for (const RecordRef& record : targets) IndexRecord(record.get());
   };
-  std::size_t reindexed = 0;
   try {
-    for (; reindexed < targets.size(); ++reindexed) {
-      CheckKeys(changes[reindexed].second, targets[reindexed].get());
-      targets[reindexed]->values = changes[reindexed].second;
-      IndexRecord(targets[reindexed].get());
+    for (; swapped < targets.size(); ++swapped) {
+      CheckKeys(changes[swapped].second, targets[swapped].get());
+      std::swap(targets[swapped]->values, changes[swapped].second);
+      IndexRecord(targets[swapped].get());
     }
   } catch (...) {
-    restore_from(0, reindexed);
+    restore();
     throw;
   }
   try {
@@ -298,7 +298,7 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
       });
     }
   } catch (...) {
-    restore_from(0, targets.size());
+    restore();
     throw;
   }
   ++version_;

@@ -7,28 +7,21 @@ namespace veltra::db {
 StoreTableSource::StoreTableSource(std::shared_ptr<RecordStore> store, std::function<void()> after_write)
     : store_(std::move(store)), after_write_(std::move(after_write)) {}
 
-Row StoreTableSource::Converted(const sql::Row& row) const {
+void StoreTableSource::Convert(sql::Row& row) const {
   const FieldDefs& defs = store_->fields();
-  Row converted(defs.size());
-  for (std::size_t i = 0; i < defs.size() && i < row.size(); ++i) {
-    converted[i] = ConvertToField(row[i], defs[i], store_->name());
-  }
-  return converted;
+  row.resize(defs.size());
+  for (std::size_t i = 0; i < defs.size(); ++i) row[i] = ConvertToField(row[i], defs[i], store_->name());
 }
 
-void StoreTableSource::InsertRows(const std::vector<sql::Row>& rows) {
-  std::vector<Row> converted;
-  converted.reserve(rows.size());
-  for (const sql::Row& row : rows) converted.push_back(Converted(row));
-  store_->InsertMany(std::move(converted));
+void StoreTableSource::InsertRows(std::vector<sql::Row> rows) {
+  for (sql::Row& row : rows) Convert(row);
+  store_->InsertMany(std::move(rows));
   after_write_();
 }
 
-void StoreTableSource::UpdateRows(const std::vector<std::pair<std::size_t, sql::Row>>& changes) {
-  std::vector<std::pair<std::size_t, Row>> converted;
-  converted.reserve(changes.size());
-  for (const auto& [position, row] : changes) converted.emplace_back(position, Converted(row));
-  store_->UpdateMany(std::move(converted));
+void StoreTableSource::UpdateRows(std::vector<std::pair<std::size_t, sql::Row>> changes) {
+  for (auto& [position, row] : changes) Convert(row);
+  store_->UpdateMany(std::move(changes));
   after_write_();
 }
 

@@ -18,12 +18,13 @@ class StoreTableSource : public sql::TableSource {
   std::size_t row_count() const override { return store_->size(); }
   const sql::Row& row(std::size_t position) const override { return store_->at(position)->values; }
 
-  void InsertRows(const std::vector<sql::Row>& rows) override;
-  void UpdateRows(const std::vector<std::pair<std::size_t, sql::Row>>& changes) override;
+  void InsertRows(std::vector<sql::Row> rows) override;
+  void UpdateRows(std::vector<std::pair<std::size_t, sql::Row>> changes) override;
   void DeleteRows(const std::vector<std::size_t>& positions) override;
 
  private:
-  Row Converted(const sql::Row& row) const;
+  // Makes `row` what the fields store, in place.
+  void Convert(sql::Row& row) const;
   std::shared_ptr<RecordStore> store_;
   std::function<void()> after_write_;
 };

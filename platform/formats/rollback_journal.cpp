@@ -62,15 +62,17 @@ std::uint64_t EndOf(const std::pair<const std::uint64_t, std::string>& run) { re
 // Puts `bytes` at `offset` into the runs: a run it overlaps or touches
 // grows, and the runs it then reaches are taken into it.
 void Hold(std::map<std::uint64_t, std::string>& runs, std::uint64_t offset, std::string_view bytes) {
-  const std::uint64_t end = offset + bytes.size();
   auto run = runs.upper_bound(offset);
   if (run != runs.begin() && EndOf(*std::prev(run)) >= offset) --run;
   if (run == runs.end() || run->first > offset) {
     run = runs.emplace_hint(run, offset, std::string(bytes));
   } else {
+    // What lies past the run's end is appended, never zero-filled first.
     std::string& held = run->second;
-    if (EndOf(*run) < end) held.resize(static_cast<std::size_t>(end - run->first));
-    std::memcpy(held.data() + (offset - run->first), bytes.data(), bytes.size());
+    const auto at = static_cast<std::size_t>(offset - run->first);
+    const std::size_t inside = std::min(bytes.size(), held.size() - at);
+    std::memcpy(held.data() + at, bytes.data(), inside);
+    held.append(bytes.substr(inside));
   }
   for (auto next = std::next(run); next != runs.end() && next->first <= EndOf(*run); next = runs.erase(next)) {
     if (EndOf(*next) > EndOf(*run)) run->second.append(next->second, static_cast<std::size_t>(EndOf(*run) - next->first));

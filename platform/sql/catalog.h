@@ -45,8 +45,9 @@ class TableSource {
 
   // One statement's changes, each applied as a whole or not at all; they
   // throw EngineError (key violation, value too wide ...) naming the table.
-  virtual void InsertRows(const std::vector<Row>& rows) = 0;
-  virtual void UpdateRows(const std::vector<std::pair<std::size_t, Row>>& changes) = 0;
+  // The rows are taken over, so that they are stored without a copy.
+  virtual void InsertRows(std::vector<Row> rows) = 0;
+  virtual void UpdateRows(std::vector<std::pair<std::size_t, Row>> changes) = 0;
   virtual void DeleteRows(const std::vector<std::size_t>& positions) = 0;
 };
 

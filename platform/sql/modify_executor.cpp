@@ -98,8 +98,9 @@ std::size_t ExecuteInsert(const InsertStatement& insert, Catalog& catalog) {
     }
     rows.push_back(std::move(row));
   }
-  if (!rows.empty()) table->InsertRows(rows);
-  return rows.size();
+  const std::size_t inserted = rows.size();
+  if (inserted > 0) table->InsertRows(std::move(rows));
+  return inserted;
 }
 
 std::size_t ExecuteUpdate(const UpdateStatement& update, Catalog& catalog) {
@@ -134,8 +135,9 @@ std::size_t ExecuteUpdate(const UpdateStatement& update, Catalog& catalog) {
     }
     changes.emplace_back(position, std::move(new_row));
   }
-  if (!changes.empty()) table->UpdateRows(changes);
-  return changes.size();
+  const std::size_t updated = changes.size();
+  if (updated > 0) table->UpdateRows(std::move(changes));
+  return updated;
 }
 
 std::size_t ExecuteDelete(const DeleteStatement& remove, Catalog& catalog) {

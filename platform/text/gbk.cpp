@@ -98,14 +98,6 @@ std::string InvalidUtf8Message(std::string_view utf8, std::size_t offset) {
          "不是有效的文字编码";
 }
 
-// Length of the run of ASCII bytes at the start of `s`; ASCII is the same
-// in UTF-8 and GBK, so such runs are copied as they are.
-std::size_t AsciiPrefixLength(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
-  return i;
-}
-
 }  // namespace
 
 std::string Utf8ToGbk(std::string_view utf8) {
@@ -115,15 +107,12 @@ std::string Utf8ToGbk(std::string_view utf8) {
   char* const begin = out.data();
   char* end = begin;
   const Cp936Tables& t = Tables();
-  std::size_t pos = 0;
   std::size_t index = 0;
-  while (pos < utf8.size()) {
-    const std::size_t ascii = AsciiPrefixLength(utf8.substr(pos));
-    if (ascii > 0) {
-      std::memcpy(end, utf8.data() + pos, ascii);
-      end += ascii;
-      pos += ascii;
-      index += ascii;
+  for (std::size_t pos = 0; pos < utf8.size(); ++index) {
+    const auto lead = static_cast<unsigned char>(utf8[pos]);
+    if (lead < 0x80) {  // the same byte in both
+      *end++ = static_cast<char>(lead);
+      ++pos;
       continue;
     }
     const std::size_t start = pos;
@@ -135,7 +124,6 @@ std::string Utf8ToGbk(std::string_view utf8) {
     }
     if (code > 0xFF) *end++ = static_cast<char>(code >> 8);
     *end++ = static_cast<char>(code & 0xFF);
-    ++index;
   }
   out.resize(static_cast<std::size_t>(end - begin));
   return out;

@@ -1,4 +1,5 @@
 // Key violations, index selection, key search and the import by key.
+#include "platform/db/query.h"
 #include "platform/formats/file_io.h"
 #include "tests/platform/db/db_test_support.h"
 
@@ -46,6 +47,24 @@ TEST_F(KeysTest, EditKeepingItsOwnKeyIsNoViolation) {
   table.FieldByName("QC05").SetAsFloat(7);
   table.Post();
   EXPECT_EQ(FileRows("kfq_1.db")[0][3], "7");
+}
+
+// The second record clashes with the first one's new key: both keep
+// their old values, in the file and in the indexes.
+TEST_F(KeysTest, AnUpdateRefusedHalfWayLeavesEveryRecordAndKeyAsBefore) {
+  const std::vector<std::vector<std::string>> before = FileRows("kfq_1.db");
+  for (const std::string assignment : {"ID='P300'", "QA02='丙公司'"}) {
+    Query query(db());
+    query.SQL.Add("update kfq_1.db set " + assignment);
+    EXPECT_THROW(query.ExecSQL(), EngineError) << assignment;
+    EXPECT_EQ(FileRows("kfq_1.db"), before) << assignment;
+    table.Refresh();
+    table.First();
+    EXPECT_EQ(table.FieldByName("QA02").AsString(), "甲公司") << assignment;
+  }
+  EXPECT_NE(PostFailure({"P100", "300"}), "");
+  EXPECT_NE(PostFailure({"P300", "300", "乙公司"}), "");
+  EXPECT_EQ(PostFailure({"P300", "300", "丙公司"}), "");
 }
 
 TEST_F(KeysTest, GotoKeyMovesWhenFoundAndStaysWhenNot) {

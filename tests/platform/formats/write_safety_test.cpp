@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/formats/file_io.h"
+#include "platform/formats/rollback_journal.h"
 #include "platform/formats/table_file.h"
 #include "platform/types/error.h"
 #include "temp_folder_test.h"
@@ -203,6 +204,29 @@ TEST_P(PairReplaceTest, TableAndMemoFileAreReplacedTogether) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, PairReplaceTest, ::testing::Values(".db", ".dbf"));
+
+// Writes held for a group that overlap, extend or bridge earlier ones read
+// back as written, before the commit and after it.
+TEST_F(TempFolderTest, HeldWritesOfAGroupReadBackAsWritten) {
+  const fs::path path = dir_ / "held.bin";
+  std::string expected(20000, 'a');
+  RandomAccessFile file(path, RandomAccessFile::Mode::CreateNew);
+  file.WriteAt(0, expected);
+  RollbackJournal journal(path);
+  journal.Begin();
+  journal.Track(file);
+  std::mt19937 random(7);
+  for (int i = 0; i < 400; ++i) {
+    const std::size_t length = 1 + random() % 700;
+    const std::size_t offset = random() % (expected.size() - length);
+    const std::string bytes(length, static_cast<char>('b' + i % 20));
+    file.WriteAt(offset, bytes);
+    expected.replace(offset, length, bytes);
+    if (i % 50 == 0) ASSERT_EQ(file.ReadAt(0, expected.size()), expected) << "after write " << i;
+  }
+  journal.Commit();
+  EXPECT_EQ(file.ReadAt(0, expected.size()), expected);
+}
 
 TEST_F(TempFolderTest, OpeningATableRemovesOnlyItsStaleTemporaries) {
   CreateTableFile(dir_ / "T.db", TableKind::Paradox, kFields, Rows(0, 3));

@@ -22,10 +22,8 @@ class MemoryTable : public TableSource {
   const Row& row(std::size_t position) const override { return rows_.at(position); }
   const std::vector<Row>& rows() const { return rows_; }
 
-  void InsertRows(const std::vector<Row>& rows) override {
-    rows_.insert(rows_.end(), rows.begin(), rows.end());
-  }
-  void UpdateRows(const std::vector<std::pair<std::size_t, Row>>& changes) override {
+  void InsertRows(std::vector<Row> rows) override { rows_.insert(rows_.end(), rows.begin(), rows.end()); }
+  void UpdateRows(std::vector<std::pair<std::size_t, Row>> changes) override {
     for (const auto& [position, row] : changes) rows_.at(position) = row;
   }
   void DeleteRows(const std::vector<std::size_t>& positions) override {
