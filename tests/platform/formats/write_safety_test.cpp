@@ -222,7 +222,9 @@ TEST_F(TempFolderTest, HeldWritesOfAGroupReadBackAsWritten) {
     const std::string bytes(length, static_cast<char>('b' + i % 20));
     file.WriteAt(offset, bytes);
     expected.replace(offset, length, bytes);
-    if (i % 50 == 0) ASSERT_EQ(file.ReadAt(0, expected.size()), expected) << "after write " << i;
+    if (i % 50 == 0) {
+      ASSERT_EQ(file.ReadAt(0, expected.size()), expected) << "after write " << i;
+    }
   }
   journal.Commit();
   EXPECT_EQ(file.ReadAt(0, expected.size()), expected);
