@@ -1,0 +1,51 @@
+// ORDER BY's sort against a plain stable sort by SortCompare, on keys that
+// mix kinds, repeat often, and hold texts that differ in bytes but sort
+// alike (characters GBK cannot hold).
+#include <algorithm>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "platform/sql/row_sort.h"
+#include "platform/sql/value_ops.h"
+#include "tests/platform/sql/memory_catalog.h"
+
+namespace veltra::sql {
+namespace {
+
+using namespace testing;
+
+TEST(RowSortTest, AgreesWithAStableSortByTheValueOrder) {
+  const std::vector<Value> pool = {Value(),        I(1),          F(1.0),        F(-2.5),       T("错误"),
+                                   T("警告"),      T("OK"),       T("ok"),       T("110001"),   T("11000"),
+                                   T("\xF0\x9F\x98\x80"), T("\xF0\x9F\x98\x83"), Value::Boolean(true),
+                                   Value::FromDate(Date{20110101}), T("")};
+  const std::vector<std::vector<SortKey>> key_sets = {
+      {{0, true}, {1, false}}, {{1, false}}, {{2, true}}, {{0, false}, {2, true}, {1, true}}};
+  std::mt19937 random(936);
+  for (const std::vector<SortKey>& keys : key_sets) {
+    std::vector<Row> rows;
+    for (int i = 0; i < 300; ++i) {
+      Row row;
+      for (int c = 0; c < 3; ++c) row.push_back(pool[random() % (c == 0 ? 4 : pool.size())]);
+      row.push_back(I(i));  // the produced order, to see ties kept
+      rows.push_back(std::move(row));
+    }
+    std::vector<Row> expected = rows;
+    std::stable_sort(expected.begin(), expected.end(), [&](const Row& a, const Row& b) {
+      for (const SortKey& key : keys) {
+        const int c = SortCompare(a[key.value], b[key.value]);
+        if (c != 0) return key.descending ? c > 0 : c < 0;
+      }
+      return false;
+    });
+    SortRows(rows, keys);
+    ASSERT_EQ(rows.size(), expected.size());
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      EXPECT_EQ(rows[r][3].integer(), expected[r][3].integer()) << "row " << r << " of key set " << keys.size();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace veltra::sql
