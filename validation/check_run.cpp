@@ -146,13 +146,11 @@ void CheckRun::RunRuleRows(const std::string& key_expression, const SelectExtras
       Query1.Close();
       Query1.SQL.Clear();
       Query1.SQL.Add(GroupedRuleFaults(disp_field, extras.suffix, condition));
-      OpenQuery();
-      AppendFaults(Query1);
+      AppendFaults(TakeQueryRows());
       ExecSQL(StampFaults(result_table, disp_field, Text(Table1, "field_text"), Text(Table1, "status")));
     } else {
       Query1.SQL.Add(PlainRuleSelect(key_expression, rule_field, extras, expression.from, condition));
-      OpenQuery();
-      AppendFaults(Query1);
+      AppendFaults(TakeQueryRows());
       ExecSQL(StampFaults(result_table, rule_field, Text(Table1, "field_text"), Text(Table1, "status")));
     }
     Table1.Next();
@@ -195,9 +193,20 @@ void CheckRun::AppendFaults(db::DataSet& source) {
   BatchMove1.Execute();
 }
 
+void CheckRun::AppendFaults(std::vector<db::Row> faults) {
+  if (!Table2.Active()) Table2.Open();
+  BatchMove1.Destination = &Table2;
+  BatchMove1.Execute(std::move(faults));
+}
+
 void CheckRun::OpenQuery() {
   if (OnStatement) OnStatement(Query1.SQL.Text());
   Query1.Open();
+}
+
+std::vector<db::Row> CheckRun::TakeQueryRows() {
+  if (OnStatement) OnStatement(Query1.SQL.Text());
+  return Query1.TakeRows();
 }
 
 void CheckRun::ExecSQL(const std::string& statement) {
@@ -212,18 +221,16 @@ void CheckRun::SortAndNumberResult() {
   Query1.Close();
   Query1.SQL.Clear();
   Query1.SQL.Add(SortedResult(Table2.TableName()));
-  OpenQuery();
+  std::vector<db::Row> sorted = TakeQueryRows();
   Table2.Close();
   Table2.EmptyTable();
   // The numbers land with the sorted rows in one write: a kill or failure
   // leaves every row numbered or none there, never some numbered.
   db::BatchMove numbered;
-  numbered.Source = &Query1;
   numbered.Destination = &Table2;
   numbered.NumberField = "序号";
   Table2.Open();
-  numbered.Execute();
-  Query1.Close();
+  numbered.Execute(std::move(sorted));
 
   if (Table2.IsEmpty()) {
     Table2.Append();
