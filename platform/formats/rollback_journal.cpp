@@ -20,7 +20,7 @@ constexpr std::uint64_t kPage = 4096;
 // the old bytes at an offset of one of them.
 constexpr std::size_t kEntryHead = 8;
 // Held writes beyond this are made early, after one more sync of the journal.
-constexpr std::size_t kMaxHeldBytes = std::size_t{32} << 20;
+std::size_t held_limit = std::size_t{8} << 20;
 
 std::filesystem::path JournalPathFor(const std::filesystem::path& table) {
   return table.parent_path() / ("." + table.filename().string() + ".rollback");
@@ -131,7 +131,7 @@ void RollbackJournal::Track(RandomAccessFile& file) {
   Put64(payload, size);
   payload += file.path().filename().string();
   Append(payload);
-  tracked_.push_back({&file, size, {}});
+  tracked_.push_back({&file, size, {}, {}, false});
   file.SetJournal(this);
 }
 
@@ -156,10 +156,18 @@ void RollbackJournal::Write(RandomAccessFile& file, std::uint64_t offset, std::s
     return;
   }
   if (bytes.empty()) return;
+  // Once the journal on the disk gives the file's old size, what lies past
+  // it can be written at once: a rollback cuts it off.
+  if (tracked->size_on_disk && offset + bytes.size() > tracked->original_size) {
+    const std::size_t inside = offset < tracked->original_size ? static_cast<std::size_t>(tracked->original_size - offset) : 0;
+    file.WriteThrough(offset + inside, bytes.substr(inside));
+    bytes = bytes.substr(0, inside);
+    if (bytes.empty()) return;
+  }
   SaveBefore(*tracked, offset, bytes.size());
   Hold(tracked->held, offset, bytes);
   held_bytes_ += bytes.size();
-  if (held_bytes_ > kMaxHeldBytes) WriteHeld();
+  if (held_bytes_ > held_limit) WriteHeld();
 }
 
 void RollbackJournal::Overlay(const RandomAccessFile& file, std::uint64_t offset, std::string& buffer) const {
@@ -188,6 +196,7 @@ void RollbackJournal::WriteHeld() {
   for (Tracked& t : tracked_) {
     for (const auto& [offset, bytes] : t.held) t.file->WriteThrough(offset, bytes);
     t.held.clear();
+    t.size_on_disk = true;
   }
   held_bytes_ = 0;
 }
@@ -216,6 +225,9 @@ void RollbackJournal::RollBack() {
   active_ = false;
   RollBackInterruptedWrites(table_);
 }
+
+std::size_t JournalHoldLimit() { return held_limit; }
+void SetJournalHoldLimit(std::size_t bytes) { held_limit = bytes; }
 
 void RollBackInterruptedWrites(const std::filesystem::path& table) {
   const std::filesystem::path path = JournalPathFor(table);

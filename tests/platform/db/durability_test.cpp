@@ -6,6 +6,7 @@
 
 #include "platform/db/batch_move.h"
 #include "platform/db/query.h"
+#include "platform/formats/rollback_journal.h"
 #include "tests/support/file_io_probe.h"
 #include "tests/platform/db/db_test_support.h"
 
@@ -180,42 +181,52 @@ TEST_P(PowerCutTest, APowerCutAtAnySyncKeepsEveryAcknowledgedStateWhole) {
        }},
       {"table written anew", [&](Database& database) { database.CreateTable(name, TableType::Default, Fields(), Rows(500, 7)); acknowledge(); }},
   };
-  for (const auto& c : cases) {
-    veltra::testing::RestoreImage({folder()}, initial);
-    states = {FileRows(name)};
-    recording = true;
-    {
-      Database database(folder());
-      c.action(database);
-    }
-    recording = false;
-    ASSERT_GT(states.size(), 1u) << c.what;
-    for (const auto crash : {CrashSimulator::Crash::PowerCut, CrashSimulator::Crash::PowerCutTablesWritten}) {
-      for (int stop_at = 1;; ++stop_at) {
-        veltra::testing::RestoreImage({folder()}, initial);
-        acknowledged = 0;
-        FolderImage image;
-        bool stopped = false;
-        {
-          CrashSimulator cut({folder()}, crash, stop_at);
-          running = &cut;
-          try {
-            Database database(folder());
-            c.action(database);
-          } catch (const std::exception&) {
+  // Also with the held writes made early, mid-group, and the rest of an
+  // append written as it comes.
+  const struct LimitRestored {
+    std::size_t normal = formats::JournalHoldLimit();
+    ~LimitRestored() { formats::SetJournalHoldLimit(normal); }
+  } restored;
+  for (const std::size_t limit : {restored.normal, std::size_t{512}}) {
+    formats::SetJournalHoldLimit(limit);
+    for (const auto& c : cases) {
+      veltra::testing::RestoreImage({folder()}, initial);
+      states = {FileRows(name)};
+      recording = true;
+      {
+        Database database(folder());
+        c.action(database);
+      }
+      recording = false;
+      ASSERT_GT(states.size(), 1u) << c.what;
+      for (const auto crash : {CrashSimulator::Crash::PowerCut, CrashSimulator::Crash::PowerCutTablesWritten}) {
+        for (int stop_at = 1;; ++stop_at) {
+          veltra::testing::RestoreImage({folder()}, initial);
+          acknowledged = 0;
+          FolderImage image;
+          bool stopped = false;
+          {
+            CrashSimulator cut({folder()}, crash, stop_at);
+            running = &cut;
+            try {
+              Database database(folder());
+              c.action(database);
+            } catch (const std::exception&) {
+            }
+            stopped = cut.stopped();
+            image = cut.Image();
+            running = nullptr;
           }
-          stopped = cut.stopped();
-          image = cut.Image();
-          running = nullptr;
+          veltra::testing::RestoreImage({folder()}, image);
+          const std::string where = std::string(c.what) + (crash == CrashSimulator::Crash::PowerCut ? ", cut" : ", cut with the table written") +
+                                    " at point " + std::to_string(stop_at) + ", " + std::to_string(acknowledged) + " acknowledged, " +
+                                    std::to_string(limit) + " bytes held at most";
+          std::vector<std::vector<std::string>> seen;
+          ASSERT_NO_THROW(seen = FileRows(name)) << where;
+          const bool whole = seen == states[acknowledged] || (acknowledged + 1 < states.size() && seen == states[acknowledged + 1]);
+          ASSERT_TRUE(whole) << where << ": " << seen.size() << " records";
+          if (!stopped) break;
         }
-        veltra::testing::RestoreImage({folder()}, image);
-        const std::string where = std::string(c.what) + (crash == CrashSimulator::Crash::PowerCut ? ", cut" : ", cut with the table written") +
-                                  " at point " + std::to_string(stop_at) + ", " + std::to_string(acknowledged) + " acknowledged";
-        std::vector<std::vector<std::string>> seen;
-        ASSERT_NO_THROW(seen = FileRows(name)) << where;
-        const bool whole = seen == states[acknowledged] || (acknowledged + 1 < states.size() && seen == states[acknowledged + 1]);
-        ASSERT_TRUE(whole) << where << ": " << seen.size() << " records";
-        if (!stopped) break;
       }
     }
   }
