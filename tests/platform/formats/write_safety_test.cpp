@@ -277,6 +277,33 @@ TEST_F(TempFolderTest, AGroupWrittenEarlyIsUndoneWholeAfterAPowerCut) {
   SetJournalHoldLimit(normal);
 }
 
+// A journal of the first version, with its byte-wise checksums, that a
+// killed writer left: the next open still rolls the file back, and stops
+// at an entry whose bytes were not all written.
+TEST_F(TempFolderTest, AJournalOfTheFirstVersionStillRollsBack) {
+  const auto le = [](std::uint64_t v, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return out;
+  };
+  const auto entry = [&](const std::string& payload) {
+    std::uint32_t hash = 2166136261u;
+    for (char c : payload) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return le(payload.size(), 4) + le(hash, 4) + payload;
+  };
+  const fs::path path = dir_ / "old.bin";
+  const std::string old_bytes = std::string(4096, 'a') + std::string(100, 'b');
+  std::string journal = "VLTRJRN1" + entry(std::string("F") + '\0' + le(old_bytes.size(), 8) + "old.bin") +
+                        entry(std::string("P") + '\0' + le(0, 8) + old_bytes.substr(0, 4096));
+  const std::string torn = entry(std::string("P") + '\0' + le(4096, 8) + std::string(100, 'x'));
+  journal += torn.substr(0, torn.size() - 1) + 'y';
+  WriteFileAtomically(path, std::string(4096, 'n') + std::string(100, 'b') + std::string(900, 'n'));
+  WriteFileAtomically(dir_ / ".old.bin.rollback", journal);
+  RollBackInterruptedWrites(path);
+  EXPECT_EQ(ReadWholeFile(path), old_bytes);
+  EXPECT_FALSE(fs::exists(dir_ / ".old.bin.rollback"));
+}
+
 TEST_F(TempFolderTest, OpeningATableRemovesOnlyItsStaleTemporaries) {
   CreateTableFile(dir_ / "T.db", TableKind::Paradox, kFields, Rows(0, 3));
   const std::vector<std::pair<std::string, bool>> files = {
