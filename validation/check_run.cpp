@@ -118,13 +118,11 @@ void CheckRun::RunCodeList(const std::string& key_expression, const std::string&
 
 void CheckRun::RunCodeListBatch(const SelectExtras& extras) {
   Query1.SQL.Add(CodeListBatchEnd(extras));
-  OpenQuery();
+  std::vector<db::Row> survivors = TakeQueryRows();
   Table5.Close();
   Table5.EmptyTable();
-  BatchMove1.Source = &Query1;
   BatchMove1.Destination = &Table5;
-  BatchMove1.Execute();
-  Query1.Close();
+  BatchMove1.Execute(std::move(survivors));
 }
 
 void CheckRun::RunRuleRows(const std::string& key_expression, const SelectExtras& extras,

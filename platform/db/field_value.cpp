@@ -183,11 +183,9 @@ void ConvertInField(Value& value, const FieldDef& def, std::string_view owner) {
   switch (value.kind()) {
     case Value::Kind::Null: return;
     case Value::Kind::Text:
-      // No character is longer in GBK than in UTF-8.
-      if ((def.type == FieldType::String && (def.size <= 0 || value.text().size() <= static_cast<std::size_t>(def.size))) ||
-          def.type == FieldType::Memo) {
-        return;
-      }
+      if (def.type == FieldType::Memo) return;
+      // No character is longer in GBK than in UTF-8: a short enough text fits.
+      if (def.type == FieldType::String && (def.size <= 0 || value.text().size() <= static_cast<std::size_t>(def.size))) return;
       break;
     case Value::Kind::Float:
       if (def.type == FieldType::Float || def.type == FieldType::Money || def.type == FieldType::Bcd) return;
