@@ -106,6 +106,8 @@ std::size_t BatchMove::Insert(std::vector<Row> rows) {
     }
   }
   Destination->CheckBrowseMode();
+  // Nothing to write: no group of writes, and none of its syncs.
+  if (count == 0) return moved_;
   Destination->store().InsertMany(std::move(rows));
   Destination->Refresh();
   moved_ = count;

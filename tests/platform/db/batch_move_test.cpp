@@ -3,6 +3,7 @@
 #include "platform/db/batch_move.h"
 #include "platform/db/query.h"
 #include "tests/platform/db/db_test_support.h"
+#include "tests/support/file_io_probe.h"
 
 namespace veltra::db::testing {
 namespace {
@@ -72,6 +73,14 @@ TEST_P(BatchMoveSourceTest, ANumberFieldNumbersTheRowsInTheOrderMovedAndAMissing
 
 // A sum that a double cannot hold exactly goes into a string field
 // rounded, whether a batch move or a statement puts it there.
+// A move of no rows writes nothing, so it syncs nothing either.
+TEST_P(BatchMoveSourceTest, NoRowsToMoveTouchNoFile) {
+  const veltra::testing::FileIoProbe probe("result.db");
+  EXPECT_EQ(MoveSelection("select QA01 from kfq_1.db where QA01 = 'none'", "result.db"), 0u);
+  EXPECT_EQ(probe.syncs, 0);
+  EXPECT_TRUE(FileRows("result.db").empty());
+}
+
 TEST_P(BatchMoveSourceTest, NumbersGoIntoTextFieldsRoundedToTheirWidth) {
   MoveSelection("select QA01, sum(QC05) + 63.8 + 865.8 + 136.6 from kfq_1.db group by QA01", "result.db");
   Query update(db());
