@@ -71,8 +71,6 @@ TEST_P(BatchMoveSourceTest, ANumberFieldNumbersTheRowsInTheOrderMovedAndAMissing
   EXPECT_EQ(FileRows("result.db").size(), 4u);
 }
 
-// A sum that a double cannot hold exactly goes into a string field
-// rounded, whether a batch move or a statement puts it there.
 // A move of no rows writes nothing, so it syncs nothing either.
 TEST_P(BatchMoveSourceTest, NoRowsToMoveTouchNoFile) {
   const veltra::testing::FileIoProbe probe("result.db");
@@ -81,6 +79,8 @@ TEST_P(BatchMoveSourceTest, NoRowsToMoveTouchNoFile) {
   EXPECT_TRUE(FileRows("result.db").empty());
 }
 
+// A sum that a double cannot hold exactly goes into a string field
+// rounded, whether a batch move or a statement puts it there.
 TEST_P(BatchMoveSourceTest, NumbersGoIntoTextFieldsRoundedToTheirWidth) {
   MoveSelection("select QA01, sum(QC05) + 63.8 + 865.8 + 136.6 from kfq_1.db group by QA01", "result.db");
   Query update(db());
