@@ -118,13 +118,11 @@ void CheckRun::RunCodeList(const std::string& key_expression, const std::string&
 
 void CheckRun::RunCodeListBatch(const SelectExtras& extras) {
   Query1.SQL.Add(CodeListBatchEnd(extras));
-  OpenQuery();
+  std::vector<db::Row> survivors = TakeQueryRows();
   Table5.Close();
   Table5.EmptyTable();
-  BatchMove1.Source = &Query1;
   BatchMove1.Destination = &Table5;
-  BatchMove1.Execute();
-  Query1.Close();
+  BatchMove1.Execute(std::move(survivors));
 }
 
 void CheckRun::RunRuleRows(const std::string& key_expression, const SelectExtras& extras,
@@ -146,13 +144,11 @@ void CheckRun::RunRuleRows(const std::string& key_expression, const SelectExtras
       Query1.Close();
       Query1.SQL.Clear();
       Query1.SQL.Add(GroupedRuleFaults(disp_field, extras.suffix, condition));
-      OpenQuery();
-      AppendFaults(Query1);
+      AppendFaults(TakeQueryRows());
       ExecSQL(StampFaults(result_table, disp_field, Text(Table1, "field_text"), Text(Table1, "status")));
     } else {
       Query1.SQL.Add(PlainRuleSelect(key_expression, rule_field, extras, expression.from, condition));
-      OpenQuery();
-      AppendFaults(Query1);
+      AppendFaults(TakeQueryRows());
       ExecSQL(StampFaults(result_table, rule_field, Text(Table1, "field_text"), Text(Table1, "status")));
     }
     Table1.Next();
@@ -195,9 +191,20 @@ void CheckRun::AppendFaults(db::DataSet& source) {
   BatchMove1.Execute();
 }
 
+void CheckRun::AppendFaults(std::vector<db::Row> faults) {
+  if (!Table2.Active()) Table2.Open();
+  BatchMove1.Destination = &Table2;
+  BatchMove1.Execute(std::move(faults));
+}
+
 void CheckRun::OpenQuery() {
   if (OnStatement) OnStatement(Query1.SQL.Text());
   Query1.Open();
+}
+
+std::vector<db::Row> CheckRun::TakeQueryRows() {
+  if (OnStatement) OnStatement(Query1.SQL.Text());
+  return Query1.TakeRows();
 }
 
 void CheckRun::ExecSQL(const std::string& statement) {
@@ -212,18 +219,16 @@ void CheckRun::SortAndNumberResult() {
   Query1.Close();
   Query1.SQL.Clear();
   Query1.SQL.Add(SortedResult(Table2.TableName()));
-  OpenQuery();
+  std::vector<db::Row> sorted = TakeQueryRows();
   Table2.Close();
   Table2.EmptyTable();
   // The numbers land with the sorted rows in one write: a kill or failure
   // leaves every row numbered or none there, never some numbered.
   db::BatchMove numbered;
-  numbered.Source = &Query1;
   numbered.Destination = &Table2;
   numbered.NumberField = "序号";
   Table2.Open();
-  numbered.Execute();
-  Query1.Close();
+  numbered.Execute(std::move(sorted));
 
   if (Table2.IsEmpty()) {
     Table2.Append();

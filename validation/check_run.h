@@ -58,7 +58,10 @@ class CheckRun {
   void RunRuleRows(const std::string& key_expression, const SelectExtras& extras,
                    const TableExpression& expression);
   void AppendFaults(db::DataSet& source);
+  void AppendFaults(std::vector<db::Row> faults);
   void OpenQuery();
+  // The rows of Query1's select, taken over; the query stays closed.
+  std::vector<db::Row> TakeQueryRows();
   void ExecSQL(const std::string& statement);
   void SortAndNumberResult();
   void Progress(int position, int max);

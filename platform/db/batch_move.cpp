@@ -4,32 +4,61 @@
 #include "platform/db/record_store.h"
 
 namespace veltra::db {
+namespace {
+
+void CheckWidth(std::size_t columns, const FieldDefs& target, std::string_view owner) {
+  if (columns <= target.size()) return;
+  ErrorSubject subject;
+  subject.table = std::string(owner);
+  subject.reason = "源数据有" + std::to_string(columns) + "列，表只有" + std::to_string(target.size()) + "个字段";
+  throw EngineError(EngineError::Kind::TypeMismatch, std::string(owner) + ": " + subject.reason, subject);
+}
+
+// Converts the first `columns` values of a record with `convert`, naming
+// the source record in a refusal.
+template <typename Convert>
+void ConvertRecord(std::size_t record, std::size_t columns, const FieldDefs& target, Convert convert) {
+  for (std::size_t c = 0; c < columns; ++c) {
+    try {
+      convert(c, target[c]);
+    } catch (const EngineError& error) {
+      ErrorSubject subject = error.subject();
+      subject.reason += "（源数据第" + std::to_string(record + 1) + "条记录）";
+      throw EngineError(error.kind(), std::string(error.what()) + " (batch move, source record " +
+                                          std::to_string(record + 1) + ")",
+                        subject);
+    }
+  }
+}
+
+// What the move opens it closes again, so that the caller can empty or
+// rewrite the tables right after it.
+struct CloseAfter {
+  DataSet* data_set;
+  ~CloseAfter() {
+    if (data_set) data_set->Close();
+  }
+};
+
+CloseAfter OpenForMove(DataSet& data_set) {
+  if (data_set.Active()) return {nullptr};
+  data_set.Open();
+  return {&data_set};
+}
+
+}  // namespace
 
 std::vector<Row> ConvertRows(DataSet& source, const FieldDefs& target, std::string_view owner) {
   const std::size_t columns = source.FieldLayout().size();
-  if (columns > target.size()) {
-    ErrorSubject subject;
-    subject.table = std::string(owner);
-    subject.reason = "源数据有" + std::to_string(columns) + "列，表只有" + std::to_string(target.size()) + "个字段";
-    throw EngineError(EngineError::Kind::TypeMismatch, std::string(owner) + ": " + subject.reason, subject);
-  }
+  CheckWidth(columns, target, owner);
   const std::size_t count = static_cast<std::size_t>(source.RecordCount());
   std::vector<Row> rows;
   rows.reserve(count);
   for (std::size_t r = 0; r < count; ++r) {
     const Row& from = source.RecordAt(r);
     Row row(target.size());
-    for (std::size_t c = 0; c < columns; ++c) {
-      try {
-        row[c] = ConvertToField(from[c], target[c], owner);
-      } catch (const EngineError& error) {
-        ErrorSubject subject = error.subject();
-        subject.reason += "（源数据第" + std::to_string(r + 1) + "条记录）";
-        throw EngineError(error.kind(), std::string(error.what()) + " (batch move, source record " +
-                                            std::to_string(r + 1) + ")",
-                          subject);
-      }
-    }
+    ConvertRecord(r, columns, target,
+                  [&](std::size_t c, const FieldDef& field) { row[c] = ConvertToField(from[c], field, owner); });
     rows.push_back(std::move(row));
   }
   return rows;
@@ -40,35 +69,45 @@ std::size_t BatchMove::Execute() {
   if (!Source || !Destination) {
     throw EngineError(EngineError::Kind::State, "batch move needs a source and a destination");
   }
-  // What the move opens it closes again, so that the caller can empty or
-  // rewrite the tables right after it.
-  const bool open_source = !Source->Active();
-  const bool open_destination = !Destination->Active();
-  if (open_source) Source->Open();
-  struct CloseAfter {
-    DataSet* data_set;
-    ~CloseAfter() {
-      if (data_set) data_set->Close();
-    }
-  } close_source{open_source ? Source : nullptr};
-  if (open_destination) Destination->Open();
-  CloseAfter close_destination{open_destination ? Destination : nullptr};
+  const CloseAfter close_source = OpenForMove(*Source);
+  const CloseAfter close_destination = OpenForMove(*Destination);
+  return Insert(ConvertRows(*Source, Destination->FieldLayout(), Destination->DisplayName()));
+}
+
+std::size_t BatchMove::Execute(std::vector<Row> rows) {
+  moved_ = 0;
+  if (!Destination) throw EngineError(EngineError::Kind::State, "batch move needs a destination");
+  const CloseAfter close_destination = OpenForMove(*Destination);
   const FieldDefs& layout = Destination->FieldLayout();
-  std::vector<Row> rows = ConvertRows(*Source, layout, Destination->DisplayName());
+  const std::string owner = Destination->DisplayName();
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    Row& row = rows[r];
+    const std::size_t columns = row.size();
+    CheckWidth(columns, layout, owner);
+    ConvertRecord(r, columns, layout,
+                  [&](std::size_t c, const FieldDef& field) { ConvertInField(row[c], field, owner); });
+    row.resize(layout.size());
+  }
+  return Insert(std::move(rows));
+}
+
+std::size_t BatchMove::Insert(std::vector<Row> rows) {
+  const FieldDefs& layout = Destination->FieldLayout();
   const std::size_t count = rows.size();
   if (!NumberField.empty()) {
+    const std::string owner = Destination->DisplayName();
     const int numbered = FindField(layout, NumberField);
     if (numbered < 0) {
-      throw EngineError(EngineError::Kind::NoSuchField,
-                        Destination->DisplayName() + " has no field " + NumberField + " to number the moved rows");
+      throw EngineError(EngineError::Kind::NoSuchField, owner + " has no field " + NumberField + " to number the moved rows");
     }
     const FieldDef& field = layout[static_cast<std::size_t>(numbered)];
     for (std::size_t r = 0; r < count; ++r) {
-      rows[r][static_cast<std::size_t>(numbered)] =
-          ConvertToField(Value::Text(std::to_string(r + 1)), field, Destination->DisplayName());
+      rows[r][static_cast<std::size_t>(numbered)] = ConvertToField(Value::Text(std::to_string(r + 1)), field, owner);
     }
   }
   Destination->CheckBrowseMode();
+  // Nothing to write: no group of writes, and none of its syncs.
+  if (count == 0) return moved_;
   Destination->store().InsertMany(std::move(rows));
   Destination->Refresh();
   moved_ = count;

@@ -34,9 +34,14 @@ class BatchMove {
   // Opens the source and the destination for the move when they are
   // closed, and closes them again; returns the number of rows moved.
   std::size_t Execute();
+  // Moves `rows` instead of the source's records: rows given over for
+  // this move alone (a statement's result), converted in place, never
+  // copied. The source is not used.
+  std::size_t Execute(std::vector<Row> rows);
   std::size_t MovedCount() const { return moved_; }
 
  private:
+  std::size_t Insert(std::vector<Row> rows);
   std::size_t moved_ = 0;
 };
 

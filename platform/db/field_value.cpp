@@ -179,4 +179,26 @@ Value ConvertToField(const Value& value, const FieldDef& def, std::string_view o
   return value;
 }
 
+void ConvertInField(Value& value, const FieldDef& def, std::string_view owner) {
+  switch (value.kind()) {
+    case Value::Kind::Null: return;
+    case Value::Kind::Text:
+      if (def.type == FieldType::Memo) return;
+      // No character is longer in GBK than in UTF-8: a short enough text fits.
+      if (def.type == FieldType::String && (def.size <= 0 || value.text().size() <= static_cast<std::size_t>(def.size))) return;
+      break;
+    case Value::Kind::Float:
+      if (def.type == FieldType::Float || def.type == FieldType::Money || def.type == FieldType::Bcd) return;
+      break;
+    case Value::Kind::Date:
+      if (def.type == FieldType::Date) return;
+      break;
+    case Value::Kind::DateTime:
+      if (def.type == FieldType::DateTime) return;
+      break;
+    default: break;
+  }
+  value = ConvertToField(value, def, owner);
+}
+
 }  // namespace veltra::db

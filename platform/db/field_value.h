@@ -12,5 +12,8 @@ namespace veltra::db {
 // cut to a string field's size at a GBK character boundary, integers
 // range-checked. Throws EngineError InvalidValue naming `owner` and the field.
 Value ConvertToField(const Value& value, const FieldDef& def, std::string_view owner);
+// The same in place; a value the field already holds as it is stays
+// untouched, uncopied.
+void ConvertInField(Value& value, const FieldDef& def, std::string_view owner);
 
 }  // namespace veltra::db

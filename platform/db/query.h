@@ -4,6 +4,7 @@
 // RowsAffected tells how many rows it changed. Changing the SQL closes the
 // query.
 #include <cstddef>
+#include <vector>
 
 #include "platform/db/dataset.h"
 #include "platform/db/string_list.h"
@@ -23,6 +24,10 @@ class Query : public DataSet {
   // with a State error saying there is no result set.
   void ExecSQL();
   std::size_t RowsAffected() const { return rows_affected_; }
+  // Runs the select and gives its rows away without opening the data set,
+  // for a caller that reads them once (a batch move): they are neither
+  // kept nor copied. The query stays closed.
+  std::vector<Row> TakeRows();
 
   std::string DisplayName() const override { return "query"; }
 

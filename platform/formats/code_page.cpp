@@ -207,10 +207,7 @@ bool CodePage::CanEncode(std::string_view utf8) const {
 }
 
 std::string CodePage::EncodeTruncated(std::string_view utf8, std::size_t max_bytes) const {
-  if (!single_byte_ && !multi_byte_) {
-    const std::string_view kept = max_bytes == std::string::npos ? utf8 : text::TruncateToGbkBytes(utf8, max_bytes);
-    return text::Utf8ToGbk(kept);
-  }
+  if (!single_byte_ && !multi_byte_) return text::Utf8ToGbkTruncated(utf8, max_bytes);
   std::string out;
   std::size_t index = 0;
   for (std::size_t pos = 0; pos < utf8.size() && out.size() < max_bytes; ++index) {

@@ -3,7 +3,8 @@
 // across a power cut. Before a page of a tracked file is first overwritten,
 // its old bytes go to a journal beside the table (".<table name>.rollback");
 // the writes to the tracked files are held in memory until the journal
-// that guards them is synced, and then made. Commit syncs the files and
+// that guards them is synced, and then made; once it is, bytes past a
+// file's old end are written at once. Commit syncs the files and
 // then empties and syncs the journal; RollBack puts the old bytes back and
 // cuts each file to its old size. The journal file is made by the first
 // group and kept, empty between groups, until the journal object goes. A
@@ -49,6 +50,7 @@ class RollbackJournal {
     std::uint64_t original_size;
     std::unordered_set<std::uint64_t> saved_pages;
     std::map<std::uint64_t, std::string> held;  // disjoint runs of new bytes by offset
+    bool size_on_disk;                           // the journal is synced with original_size in it
   };
   void SaveBefore(Tracked& tracked, std::uint64_t offset, std::size_t length);
   void Append(std::string_view payload);
@@ -64,6 +66,11 @@ class RollbackJournal {
   bool active_ = false;
   std::vector<Tracked> tracked_;
 };
+
+// Held writes beyond this many bytes are made early, after one more sync
+// of the journal. Tests lower it to reach the early writes with small tables.
+std::size_t JournalHoldLimit();
+void SetJournalHoldLimit(std::size_t bytes);
 
 // Undoes the writes of a group that a killed writer left unfinished.
 void RollBackInterruptedWrites(const std::filesystem::path& table);

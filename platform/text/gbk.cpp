@@ -100,25 +100,31 @@ std::string InvalidUtf8Message(std::string_view utf8, std::size_t offset) {
 
 }  // namespace
 
-std::string Utf8ToGbk(std::string_view utf8) {
+std::string Utf8ToGbk(std::string_view utf8) { return Utf8ToGbkTruncated(utf8, std::string_view::npos); }
+
+std::string Utf8ToGbkTruncated(std::string_view utf8, std::size_t max_bytes) {
   // No character is longer in GBK than in UTF-8: the bytes go straight into
   // a buffer of the UTF-8 length, cut to what was written at the end.
-  std::string out(utf8.size(), '\0');
+  std::string out(std::min(utf8.size(), max_bytes), '\0');
   char* const begin = out.data();
+  char* const limit = begin + out.size();
   char* end = begin;
   const Cp936Tables& t = Tables();
   std::size_t index = 0;
   for (std::size_t pos = 0; pos < utf8.size(); ++index) {
     const auto lead = static_cast<unsigned char>(utf8[pos]);
     if (lead < 0x80) {  // the same byte in both
+      if (end == limit) break;
       *end++ = static_cast<char>(lead);
       ++pos;
       continue;
     }
     const std::size_t start = pos;
     const char32_t cp = NextCodePoint(utf8, pos);
+    const std::uint16_t code = cp == kInvalidCodePoint ? 0 : EncodeCodePoint(t, cp);
+    // A character GBK cannot hold counts as two bytes, as in TruncateToGbkBytes.
+    if (limit - end < (code != 0 && code <= 0xFF ? 1 : 2)) break;
     if (cp == kInvalidCodePoint) throw TextError(InvalidUtf8Message(utf8, start));
-    const std::uint16_t code = EncodeCodePoint(t, cp);
     if (code == 0) {
       throw TextError(CannotEncodeMessage(utf8.substr(start, pos - start), cp, index, kGbkCodePage));
     }

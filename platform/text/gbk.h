@@ -26,6 +26,8 @@ std::string CannotDecodeMessage(unsigned char byte, std::size_t offset, int code
 // UTF-8 -> GBK. Throws TextError naming the first character GBK cannot
 // encode and its character position (0-based).
 std::string Utf8ToGbk(std::string_view utf8);
+// The GBK bytes of TruncateToGbkBytes(utf8, max_bytes), in one pass.
+std::string Utf8ToGbkTruncated(std::string_view utf8, std::size_t max_bytes);
 
 // GBK -> UTF-8. Throws TextError naming the first undecodable byte offset.
 std::string GbkToUtf8(std::string_view gbk);

@@ -3,9 +3,11 @@
 // operating system.
 #include <algorithm>
 #include <functional>
+#include <tuple>
 
 #include "platform/db/batch_move.h"
 #include "platform/db/query.h"
+#include "platform/formats/rollback_journal.h"
 #include "tests/support/file_io_probe.h"
 #include "tests/platform/db/db_test_support.h"
 
@@ -103,8 +105,16 @@ namespace {
 using veltra::testing::CrashSimulator;
 using veltra::testing::FolderImage;
 
-class PowerCutTest : public DbTest, public ::testing::WithParamInterface<const char*> {
+// Each format, with the journal's usual limit on held writes and with one
+// so low that they are made early, mid-group, and the rest of an append
+// written as it comes.
+class PowerCutTest : public DbTest, public ::testing::WithParamInterface<std::tuple<const char*, std::size_t>> {
  protected:
+  PowerCutTest() {
+    if (std::get<1>(GetParam()) > 0) formats::SetJournalHoldLimit(std::get<1>(GetParam()));
+  }
+  ~PowerCutTest() override { formats::SetJournalHoldLimit(normal_limit_); }
+  static const char* Format() { return std::get<0>(GetParam()); }
   static FieldDefs Fields() { return {{"ID", FieldType::String, 20}, {"QC05", FieldType::Float, 0}, {"M", FieldType::Memo, 4}}; }
   static std::vector<Row> Rows(int first, int count) {
     std::vector<Row> rows;
@@ -118,6 +128,9 @@ class PowerCutTest : public DbTest, public ::testing::WithParamInterface<const c
     query.SQL.Add(sql);
     query.ExecSQL();
   }
+
+ private:
+  const std::size_t normal_limit_ = formats::JournalHoldLimit();
 };
 
 // Each write that is acknowledged (a flushed post, a statement, a batch
@@ -126,8 +139,8 @@ class PowerCutTest : public DbTest, public ::testing::WithParamInterface<const c
 // write after which the writes to the table itself reached the disk and
 // only the journal's were lost.
 TEST_P(PowerCutTest, APowerCutAtAnySyncKeepsEveryAcknowledgedStateWhole) {
-  const std::string name = std::string("t") + GetParam();
-  const std::string source = std::string("src") + GetParam();
+  const std::string name = std::string("t") + Format();
+  const std::string source = std::string("src") + Format();
   db().CreateTable(name, TableType::Default, Fields(), Rows(0, 60));
   db().CreateTable(source, TableType::Default, Fields(), Rows(100, 30));
   const FolderImage initial = veltra::testing::ImageOf({folder()});
@@ -225,7 +238,7 @@ TEST_P(PowerCutTest, APowerCutAtAnySyncKeepsEveryAcknowledgedStateWhole) {
 // space an earlier one left only once no record on the disk points there,
 // so a cut never shows one record with another's memo.
 TEST_P(PowerCutTest, MemoSpaceLeftByAPostNotYetOnTheDiskIsNotTakenBeforeItIs) {
-  const std::string name = std::string("t") + GetParam();
+  const std::string name = std::string("t") + Format();
   db().CreateTable(name, TableType::Default, Fields(), Rows(0, 2));
   const std::string x(3000, 'x'), y(3000, 'y'), z(3000, 'z');
   {
@@ -277,7 +290,8 @@ TEST_P(PowerCutTest, MemoSpaceLeftByAPostNotYetOnTheDiskIsNotTakenBeforeItIs) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, PowerCutTest, ::testing::Values(".db", ".dbf"));
+INSTANTIATE_TEST_SUITE_P(Formats, PowerCutTest,
+                         ::testing::Combine(::testing::Values(".db", ".dbf"), ::testing::Values(std::size_t{0}, std::size_t{512})));
 
 }  // namespace
 }  // namespace veltra::db::testing

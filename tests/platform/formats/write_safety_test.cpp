@@ -13,6 +13,7 @@
 #include "platform/formats/table_file.h"
 #include "platform/types/error.h"
 #include "temp_folder_test.h"
+#include "tests/support/file_io_probe.h"
 
 namespace veltra::formats {
 namespace {
@@ -228,6 +229,79 @@ TEST_F(TempFolderTest, HeldWritesOfAGroupReadBackAsWritten) {
   }
   journal.Commit();
   EXPECT_EQ(file.ReadAt(0, expected.size()), expected);
+}
+
+// A group larger than the journal holds, its held writes made early and
+// the rest of its appends written as they come, cut by a power cut
+// anywhere: what recovery leaves is the old file or the new one, to the
+// byte and in length.
+TEST_F(TempFolderTest, AGroupWrittenEarlyIsUndoneWholeAfterAPowerCut) {
+  using veltra::testing::CrashSimulator;
+  const fs::path path = dir_ / "grown.bin";
+  const std::string old_bytes(10000, 'a');
+  std::string new_bytes = old_bytes;
+  new_bytes.replace(100, 300, std::string(300, 'b'));
+  for (int i = 0; i < 30; ++i) new_bytes += std::string(500, static_cast<char>('c' + i % 20));
+  const auto write_group = [&] {
+    RandomAccessFile file(path, RandomAccessFile::Mode::ReadWrite);
+    RollbackJournal journal(path);
+    journal.Begin();
+    journal.Track(file);
+    file.WriteAt(100, new_bytes.substr(100, 300));
+    for (std::size_t at = old_bytes.size(); at < new_bytes.size(); at += 500) file.WriteAt(at, new_bytes.substr(at, 500));
+    journal.Commit();
+  };
+  const std::size_t normal = JournalHoldLimit();
+  SetJournalHoldLimit(2000);
+  for (const auto crash : {CrashSimulator::Crash::PowerCut, CrashSimulator::Crash::PowerCutTablesWritten}) {
+    for (int stop_at = 1;; ++stop_at) {
+      WriteFileAtomically(path, old_bytes);
+      veltra::testing::FolderImage image;
+      bool stopped = false;
+      {
+        CrashSimulator cut({dir_}, crash, stop_at);
+        try {
+          write_group();
+        } catch (const EngineError&) {
+        }
+        stopped = cut.stopped();
+        image = cut.Image();
+      }
+      veltra::testing::RestoreImage({dir_}, image);
+      RollBackInterruptedWrites(path);
+      const std::string seen = ReadWholeFile(path);
+      EXPECT_TRUE(seen == old_bytes || seen == new_bytes) << "point " << stop_at << ": " << seen.size() << " bytes";
+      if (!stopped) break;
+    }
+  }
+  SetJournalHoldLimit(normal);
+}
+
+// A journal of the first version, with its byte-wise checksums, that a
+// killed writer left: the next open still rolls the file back, and stops
+// at an entry whose bytes were not all written.
+TEST_F(TempFolderTest, AJournalOfTheFirstVersionStillRollsBack) {
+  const auto le = [](std::uint64_t v, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return out;
+  };
+  const auto entry = [&](const std::string& payload) {
+    std::uint32_t hash = 2166136261u;
+    for (char c : payload) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return le(payload.size(), 4) + le(hash, 4) + payload;
+  };
+  const fs::path path = dir_ / "old.bin";
+  const std::string old_bytes = std::string(4096, 'a') + std::string(100, 'b');
+  std::string journal = "VLTRJRN1" + entry(std::string("F") + '\0' + le(old_bytes.size(), 8) + "old.bin") +
+                        entry(std::string("P") + '\0' + le(0, 8) + old_bytes.substr(0, 4096));
+  const std::string torn = entry(std::string("P") + '\0' + le(4096, 8) + std::string(100, 'x'));
+  journal += torn.substr(0, torn.size() - 1) + 'y';
+  WriteFileAtomically(path, std::string(4096, 'n') + std::string(100, 'b') + std::string(900, 'n'));
+  WriteFileAtomically(dir_ / ".old.bin.rollback", journal);
+  RollBackInterruptedWrites(path);
+  EXPECT_EQ(ReadWholeFile(path), old_bytes);
+  EXPECT_FALSE(fs::exists(dir_ / ".old.bin.rollback"));
 }
 
 TEST_F(TempFolderTest, OpeningATableRemovesOnlyItsStaleTemporaries) {

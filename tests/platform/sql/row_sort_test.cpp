@@ -1,6 +1,7 @@
 // ORDER BY's sort against a plain stable sort by SortCompare, on keys that
 // mix kinds, repeat often, and hold texts that differ in bytes but sort
-// alike (characters GBK cannot hold).
+// alike (characters GBK cannot hold); and on keys with so many distinct
+// values that their ranks do not fit in one number.
 #include <algorithm>
 #include <random>
 
@@ -21,13 +22,16 @@ TEST(RowSortTest, AgreesWithAStableSortByTheValueOrder) {
                                    T("\xF0\x9F\x98\x80"), T("\xF0\x9F\x98\x83"), Value::Boolean(true),
                                    Value::FromDate(Date{20110101}), T("")};
   const std::vector<std::vector<SortKey>> key_sets = {
-      {{0, true}, {1, false}}, {{1, false}}, {{2, true}}, {{0, false}, {2, true}, {1, true}}};
+      {{0, true}, {1, false}}, {{1, false}}, {{2, true}}, {{0, false}, {2, true}, {1, true}},
+      {{3, false}, {4, true}, {5, false}, {1, true}}};
   std::mt19937 random(936);
   for (const std::vector<SortKey>& keys : key_sets) {
     std::vector<Row> rows;
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 3000; ++i) {
       Row row;
       for (int c = 0; c < 3; ++c) row.push_back(pool[random() % (c == 0 ? 4 : pool.size())]);
+      for (int c = 0; c < 3; ++c) row.push_back(I(random() % 3000));
+      if (i % 3 == 1) std::copy(rows.back().begin() + 1, rows.back().begin() + 6, row.begin() + 1);  // ties on every key
       row.push_back(I(i));  // the produced order, to see ties kept
       rows.push_back(std::move(row));
     }
@@ -42,7 +46,7 @@ TEST(RowSortTest, AgreesWithAStableSortByTheValueOrder) {
     SortRows(rows, keys);
     ASSERT_EQ(rows.size(), expected.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
-      EXPECT_EQ(rows[r][3].integer(), expected[r][3].integer()) << "row " << r << " of key set " << keys.size();
+      ASSERT_EQ(rows[r][6].integer(), expected[r][6].integer()) << "row " << r << " of key set " << &keys - key_sets.data();
     }
   }
 }

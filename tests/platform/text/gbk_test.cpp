@@ -62,6 +62,28 @@ TEST(GbkTruncation, NeverCutsInsideACharacter) {
   EXPECT_EQ(TruncateToGbkBytes("高", 0), "");
 }
 
+// Encoding up to a width gives the bytes of the cut text, and refuses a
+// character GBK cannot hold only when it lies inside the width.
+TEST(GbkTruncation, EncodingToAWidthEncodesTheCutText) {
+  const struct {
+    const char* utf8;
+    std::size_t width;
+    bool refused;
+  } cases[] = {
+      {"高新区企业", 5, false},         {"a高b", 2, false},  {"a\xE2\x82\xAC高", 2, false},
+      {"高", 0, false},                 {"abc", 10, false},  {"ab\xF0\x9F\x98\x80", 3, false},
+      {"ab\xF0\x9F\x98\x80", 4, true}, {"a\xE9\x94", 1, false}, {"a\xE9\x94", 3, true},
+  };
+  for (const auto& c : cases) {
+    if (c.refused) {
+      EXPECT_THROW(Utf8ToGbkTruncated(c.utf8, c.width), TextError) << c.utf8 << " to " << c.width;
+    } else {
+      EXPECT_EQ(Utf8ToGbkTruncated(c.utf8, c.width), Utf8ToGbk(TruncateToGbkBytes(c.utf8, c.width)))
+          << c.utf8 << " to " << c.width;
+    }
+  }
+}
+
 TEST(GbkCollation, FollowsGbkByteOrderNotUnicodeOrder) {
   // 错 (U+9519) is B4ED, 警 (U+8B66) is BEAF: GBK puts 错 first, Unicode the other way.
   EXPECT_LT(CompareGbk("错误", "警告"), 0);
