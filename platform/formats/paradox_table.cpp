@@ -756,24 +756,27 @@ void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, 
   if (block_count > kMaxBlockNumber) {
     RefuseFull(path);
   }
-  const auto block_size = static_cast<std::size_t>(header.block_size);
-  std::string blocks(block_count * block_size, '\0');
-  for (std::size_t b = 0; b < block_count; ++b) {
-    const std::size_t first = b * static_cast<std::size_t>(per_block);
-    const std::size_t count = std::min(records.size() - first, static_cast<std::size_t>(per_block));
-    char* block = blocks.data() + b * block_size;
-    const int number = static_cast<int>(b + 1);
-    StoreBlockHeader(block, b + 1 < block_count ? number + 1 : 0, number - 1, static_cast<int>(count), header.record_size);
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::string bytes = codec.Encode(records[first + i], memo_sink);
-      std::memcpy(block + kBlockHeaderSize + i * bytes.size(), bytes.data(), bytes.size());
-      header.auto_increment = std::max(header.auto_increment, codec.MaxAutoIncrement(records[first + i]));
-    }
-  }
   header.record_count = static_cast<std::uint32_t>(records.size());
   header.blocks_in_use = header.file_blocks = header.last_block = static_cast<int>(block_count);
   header.first_block = block_count == 0 ? 0 : 1;
-  const std::string image = paradox::SerializeHeader(header) + blocks;
+  for (const Record& record : records) {
+    header.auto_increment = std::max(header.auto_increment, codec.MaxAutoIncrement(record));
+  }
+  // The records are encoded in place, behind the header.
+  std::string image = paradox::SerializeHeader(header);
+  const std::size_t header_size = image.size();
+  const auto block_size = static_cast<std::size_t>(header.block_size);
+  image.resize(header_size + block_count * block_size, '\0');
+  for (std::size_t b = 0; b < block_count; ++b) {
+    const std::size_t first = b * static_cast<std::size_t>(per_block);
+    const std::size_t count = std::min(records.size() - first, static_cast<std::size_t>(per_block));
+    char* block = image.data() + header_size + b * block_size;
+    const int number = static_cast<int>(b + 1);
+    StoreBlockHeader(block, b + 1 < block_count ? number + 1 : 0, number - 1, static_cast<int>(count), header.record_size);
+    for (std::size_t i = 0; i < count; ++i) {
+      codec.EncodeInto(records[first + i], memo_sink, block + kBlockHeaderSize + i * codec.record_size());
+    }
+  }
 
   const std::filesystem::path memo_path = MemoPathFor(path);
   std::vector<NewTableFile> files;

@@ -2,6 +2,7 @@
 #include <numeric>
 #include <unordered_map>
 
+#include "platform/sql/row_sort.h"
 #include "platform/sql/select_plan.h"
 #include "platform/sql/value_ops.h"
 #include "platform/types/error.h"
@@ -61,17 +62,6 @@ bool AllTrue(const std::vector<TruthProgram>& conditions, RowSet rows) {
     if (condition(rows) != Truth::True) return false;
   }
   return true;
-}
-
-// Stable, so that equal keys keep the order in which rows were produced.
-void SortRows(std::vector<Row>& rows, const std::vector<SortKey>& keys) {
-  std::stable_sort(rows.begin(), rows.end(), [&keys](const Row& a, const Row& b) {
-    for (const SortKey& key : keys) {
-      const int c = SortCompare(a[key.value], b[key.value]);
-      if (c != 0) return key.descending ? c > 0 : c < 0;
-    }
-    return false;
-  });
 }
 
 class SelectRun {

@@ -104,8 +104,12 @@ std::string Utf8ToGbk(std::string_view utf8) {
   // No character is longer in GBK than in UTF-8: the bytes go straight into
   // a buffer of the UTF-8 length, cut to what was written at the end.
   std::string out(utf8.size(), '\0');
-  char* const begin = out.data();
-  char* end = begin;
+  out.resize(Utf8ToGbkInto(utf8, out.data()));
+  return out;
+}
+
+std::size_t Utf8ToGbkInto(std::string_view utf8, char* out) {
+  char* end = out;
   const Cp936Tables& t = Tables();
   std::size_t index = 0;
   for (std::size_t pos = 0; pos < utf8.size(); ++index) {
@@ -125,8 +129,7 @@ std::string Utf8ToGbk(std::string_view utf8) {
     if (code > 0xFF) *end++ = static_cast<char>(code >> 8);
     *end++ = static_cast<char>(code & 0xFF);
   }
-  out.resize(static_cast<std::size_t>(end - begin));
-  return out;
+  return static_cast<std::size_t>(end - out);
 }
 
 std::string GbkToUtf8(std::string_view gbk) {

@@ -26,6 +26,9 @@ std::string CannotDecodeMessage(unsigned char byte, std::size_t offset, int code
 // UTF-8 -> GBK. Throws TextError naming the first character GBK cannot
 // encode and its character position (0-based).
 std::string Utf8ToGbk(std::string_view utf8);
+// The same written to `out`, which has room for GbkLength(utf8) bytes;
+// returns how many were written. On a throw `out` holds a part of them.
+std::size_t Utf8ToGbkInto(std::string_view utf8, char* out);
 
 // GBK -> UTF-8. Throws TextError naming the first undecodable byte offset.
 std::string GbkToUtf8(std::string_view gbk);

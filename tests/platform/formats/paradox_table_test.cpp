@@ -8,6 +8,7 @@
 
 #include "platform/formats/file_io.h"
 #include "platform/formats/paradox_codec.h"
+#include "platform/formats/paradox_header.h"
 #include "platform/types/error.h"
 #include "tests/platform/formats/temp_folder_test.h"
 
@@ -92,6 +93,20 @@ TEST_F(ParadoxTableTest, ZeroAndManyRecords) {
   for (int i = 0; i < 100000; ++i) records.push_back({Value::Integer(i), Value::Text("汉字字")});
   CreateParadoxTable(dir_ / "many.db", fields, records);
   ExpectRecords(OpenParadoxTable(dir_ / "many.db")->ReadAll(), records);
+}
+
+// The header keeps the largest + value written, so that the next record
+// appended is numbered after every one the new table holds.
+TEST_F(ParadoxTableTest, NewTableRemembersItsLargestAutoIncrement) {
+  const FieldDefs fields{{"name", FieldType::String, 4}, {"id", FieldType::AutoInc, 0}};
+  const std::vector<Record> records{{Value::Text("a"), Value::Integer(3)},
+                                    {Value::Text("b"), Value::Integer(9)},
+                                    {Value(), Value()},
+                                    {Value::Text("c"), Value::Integer(5)}};
+  CreateParadoxTable(dir_ / "t.db", fields, records);
+  const std::string bytes = ReadWholeFile(dir_ / "t.db");
+  EXPECT_EQ(paradox::ParseHeader(bytes, bytes.size(), dir_ / "t.db").auto_increment, 9u);
+  ExpectRecords(OpenParadoxTable(dir_ / "t.db")->ReadAll(), records);
 }
 
 TEST_F(ParadoxTableTest, TextIsCutOnCharacterBoundaryAndUnencodableRefused) {
