@@ -62,19 +62,31 @@ RecordCodec::RecordCodec(const std::vector<ParadoxField>& fields, int code_page,
 Record RecordCodec::Decode(const char* bytes, std::size_t record_number, const MemoSource& memos) const {
   Record record;
   record.reserve(fields_.size());
-  for (std::size_t i = 0; i < fields_.size(); ++i) record.push_back(DecodeFieldOf(i, bytes, record_number, memos));
+  std::size_t i = 0;
+  try {
+    for (; i < fields_.size(); ++i) record.push_back(DecodeField(fields_[i], bytes + offsets_[i], memos));
+  } catch (...) {
+    RefuseUndecodable(i, record_number);
+  }
   return record;
 }
 
 void RecordCodec::DecodeFields(const char* bytes, std::size_t record_number, const MemoSource& memos,
                                const std::vector<std::size_t>& fields, Record& record) const {
-  for (const std::size_t i : fields) record[i] = DecodeFieldOf(i, bytes, record_number, memos);
+  std::size_t at = 0;
+  try {
+    for (; at < fields.size(); ++at) {
+      const std::size_t i = fields[at];
+      record[i] = DecodeField(fields_[i], bytes + offsets_[i], memos);
+    }
+  } catch (...) {
+    RefuseUndecodable(fields[at], record_number);
+  }
 }
 
-Value RecordCodec::DecodeFieldOf(std::size_t i, const char* bytes, std::size_t record_number,
-                                 const MemoSource& memos) const {
+void RecordCodec::RefuseUndecodable(std::size_t i, std::size_t record_number) const {
   try {
-    return DecodeField(fields_[i], bytes + offsets_[i], memos);
+    throw;
   } catch (const CorruptFieldError&) {
     RefuseDamagedRecord(path_, record_number, fields_[i].def.name, "的值不可能");
   } catch (const text::TextError& e) {

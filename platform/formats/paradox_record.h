@@ -51,8 +51,9 @@ class RecordCodec {
 
  private:
   Value DecodeField(const ParadoxField& f, const char* p, const MemoSource& memos) const;
-  // DecodeField of field `i`, failures named by file, record and field.
-  Value DecodeFieldOf(std::size_t i, const char* bytes, std::size_t record_number, const MemoSource& memos) const;
+  // Called while a failure of DecodeField for field `i` is handled: raises
+  // it again named by file, record and field (others pass unchanged).
+  [[noreturn]] void RefuseUndecodable(std::size_t i, std::size_t record_number) const;
   void EncodeField(const ParadoxField& f, const Value& v, char* p, std::string& blob) const;
 
   std::vector<ParadoxField> fields_;

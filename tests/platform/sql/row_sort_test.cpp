@@ -23,15 +23,16 @@ std::vector<Row> ReferenceSort(std::vector<Row> rows, const std::vector<SortKey>
   return rows;
 }
 
-// Few distinct amounts, so that ties (1 and 1.0, 0 and -0.0, nulls) are common.
-Value Amount(std::mt19937& random, bool with_text) {
+// Few distinct amounts, so that ties (1 and 1.0, 0 and -0.0, nulls) are
+// common; `odd`, when given, now and then (a text, NaN).
+Value Amount(std::mt19937& random, const Value& odd) {
   switch (random() % 7) {
     case 0: return Value();
     case 1: return Value::Integer(static_cast<int>(random() % 5) - 2);
     case 2: return Value::Float(static_cast<double>(random() % 5) - 2);
     case 3: return Value::Float(-0.0);
-    case 4: return Value::Float(std::nan(""));
-    case 5: return with_text ? Value::Text("12") : Value::Float(1e300);
+    case 4: return Value::Float(random() % 2 ? 1e300 : -HUGE_VAL);
+    case 5: return odd.is_null() || random() % 8 != 0 ? Value::Float(0.5) : odd;
     default: return Value::Float((static_cast<double>(random() % 2000) - 1000) / 8);
   }
 }
@@ -42,19 +43,20 @@ TEST(RowSort, GivesTheOrderOfTheGeneralSort) {
   const struct {
     const char* what;
     std::vector<SortKey> keys;
-    bool with_text;
+    Value odd;
   } cases[] = {
-      {"one key descending", {{0, true}}, false},
-      {"one key ascending", {{0, false}}, false},
-      {"two keys, mixed directions", {{1, false}, {0, true}}, false},
-      {"a text among the numbers", {{0, true}}, true},
+      {"one key descending", {{0, true}}, Value()},
+      {"one key ascending", {{0, false}}, Value()},
+      {"two keys, mixed directions", {{1, false}, {0, true}}, Value()},
+      {"a text among the numbers", {{0, true}}, Value::Text("12")},
+      {"NaN among the numbers", {{1, false}, {0, true}}, Value::Float(std::nan(""))},
   };
   std::mt19937 random(7);
   for (const auto& c : cases) {
     for (const std::size_t count : {0u, 1u, 2u, 17u, 3000u}) {
       std::vector<Row> rows;
       for (std::size_t r = 0; r < count; ++r) {
-        rows.push_back({Amount(random, c.with_text), Amount(random, false), Value::Integer(static_cast<int>(r))});
+        rows.push_back({Amount(random, c.odd), Amount(random, c.odd), Value::Integer(static_cast<int>(r))});
       }
       const std::vector<Row> expected = ReferenceSort(rows, c.keys);
       SortRows(rows, c.keys);
