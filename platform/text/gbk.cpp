@@ -113,19 +113,8 @@ std::size_t Utf8ToGbkInto(std::string_view utf8, char* out) {
   const Cp936Tables& t = Tables();
   std::size_t index = 0;
   for (std::size_t pos = 0; pos < utf8.size(); ++index) {
-    // ASCII is the same byte in both: runs of it are copied a word at a time.
-    constexpr std::uint64_t kHighBits = 0x8080808080808080;
-    std::uint64_t word = kHighBits;
-    if (pos + sizeof word <= utf8.size()) std::memcpy(&word, utf8.data() + pos, sizeof word);
-    if ((word & kHighBits) == 0) {
-      std::memcpy(end, &word, sizeof word);
-      end += sizeof word;
-      pos += sizeof word;
-      index += sizeof word - 1;
-      continue;
-    }
     const auto lead = static_cast<unsigned char>(utf8[pos]);
-    if (lead < 0x80) {
+    if (lead < 0x80) {  // the same byte in both
       *end++ = static_cast<char>(lead);
       ++pos;
       continue;
