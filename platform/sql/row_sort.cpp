@@ -4,7 +4,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <numeric>
 
 #include "platform/sql/value_ops.h"
 
@@ -17,45 +16,49 @@ std::uint64_t OrderedBits(double number) {
   return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
 }
 
-// The keys of every row, row after row, in SortCompare's order: null as 0,
-// below every number. Empty when a key holds anything but a number or
-// null, or NaN, which SortCompare finds equal to every number.
+// The keys of every row, row after row, as integers that ascend in the
+// order of the sort: SortCompare's order (null below every number),
+// reversed for a descending key. Empty when a key holds anything but a
+// number or null, or NaN, which SortCompare finds equal to every number.
 std::vector<std::uint64_t> NumberKeys(const std::vector<Row>& rows, const std::vector<SortKey>& keys) {
   std::vector<std::uint64_t> flat;
   flat.reserve(rows.size() * keys.size());
   for (const Row& row : rows) {
     for (const SortKey& key : keys) {
       const Value& value = row[key.value];
-      if (value.is_null()) {
-        flat.push_back(0);
-      } else if (value.is_number() && !std::isnan(value.AsDouble())) {
-        flat.push_back(OrderedBits(value.AsDouble()));
-      } else {
+      std::uint64_t ordered = 0;
+      if (value.is_number() && !std::isnan(value.AsDouble())) {
+        ordered = OrderedBits(value.AsDouble());
+      } else if (!value.is_null()) {
         return {};
       }
+      flat.push_back(key.descending ? ~ordered : ordered);
     }
   }
   return flat;
 }
 
-// Sorts row numbers on the keys taken out beforehand, so that the rows
-// are moved once, into their places.
-void SortByNumberKeys(std::vector<Row>& rows, const std::vector<SortKey>& keys,
-                      const std::vector<std::uint64_t>& flat) {
-  std::vector<std::uint32_t> order(rows.size());
-  std::iota(order.begin(), order.end(), 0);
-  const std::size_t width = keys.size();
-  std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-    for (std::size_t k = 0; k < width; ++k) {
-      const std::uint64_t x = flat[a * width + k];
-      const std::uint64_t y = flat[b * width + k];
-      if (x != y) return keys[k].descending ? x > y : x < y;
+// Sorts the rows on the keys taken out beforehand, ties broken by the row
+// number (which makes it stable), and moves every row once into its place.
+void SortByNumberKeys(std::vector<Row>& rows, std::size_t width, const std::vector<std::uint64_t>& flat) {
+  struct Keyed {
+    std::uint64_t first;
+    std::uint32_t row;
+  };
+  std::vector<Keyed> order(rows.size());
+  for (std::uint32_t r = 0; r < order.size(); ++r) order[r] = {flat[r * width], r};
+  std::sort(order.begin(), order.end(), [&](const Keyed& a, const Keyed& b) {
+    if (a.first != b.first) return a.first < b.first;
+    for (std::size_t k = 1; k < width; ++k) {
+      const std::uint64_t x = flat[a.row * width + k];
+      const std::uint64_t y = flat[b.row * width + k];
+      if (x != y) return x < y;
     }
-    return false;
+    return a.row < b.row;
   });
   std::vector<Row> sorted;
   sorted.reserve(rows.size());
-  for (const std::uint32_t r : order) sorted.push_back(std::move(rows[r]));
+  for (const Keyed& keyed : order) sorted.push_back(std::move(rows[keyed.row]));
   rows = std::move(sorted);
 }
 
@@ -66,7 +69,7 @@ void SortRows(std::vector<Row>& rows, const std::vector<SortKey>& keys) {
   if (rows.size() <= UINT32_MAX) {
     const std::vector<std::uint64_t> flat = NumberKeys(rows, keys);
     if (!flat.empty()) {
-      SortByNumberKeys(rows, keys, flat);
+      SortByNumberKeys(rows, keys.size(), flat);
       return;
     }
   }
