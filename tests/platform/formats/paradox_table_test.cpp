@@ -123,6 +123,15 @@ TEST_F(ParadoxTableTest, TextIsCutOnCharacterBoundaryAndUnencodableRefused) {
     EXPECT_NE(std::string(e.what()).find("name"), std::string::npos);
   }
   EXPECT_EQ(OpenParadoxTable(dir_ / "t.db")->record_count(), 2u);  // old file untouched
+
+  // Refused after many blocks were already written out: still the old file, and no temporary left.
+  std::vector<Record> many(50000, Record{Value::Text("企业")});
+  many.push_back({Value::Text("\xF0\x9F\x98\x80")});
+  EXPECT_THROW(CreateParadoxTable(dir_ / "t.db", fields, many), EngineError);
+  ExpectRecords(OpenParadoxTable(dir_ / "t.db")->ReadAll(), {{Value::Text("中文")}, {Value::Text("abcde")}});
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+  }
 }
 
 TEST_F(ParadoxTableTest, WrongKindIsTypeMismatchAndWritesNothing) {
