@@ -66,7 +66,7 @@ void EntryFrame::Changed() {
 }
 
 void EntryFrame::ShowErrorAndAbort(const std::string& text) {
-  prompts_.Notice(text, frame::kErrorTitle);
+  prompts_.Error(text, frame::kErrorTitle);
   throw SilentAbort();
 }
 

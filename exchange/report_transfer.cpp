@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "dbtool/save_data_set_as_table.h"
+#include "exchange/recovered_copy.h"
 #include "mainunit/on_exit.h"
 #include "platform/formats/file_io.h"
 #include "platform/formats/table_recovery.h"
@@ -202,14 +203,7 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
   const fs::path target = in(to, file);
   std::error_code error;
   if (!fs::exists(source, error)) return;  // a table not kept here
-  // Copied as the next open would see it, never with a group half done.
-  try {
-    formats::RecoverTableFiles(source);
-  } catch (const EngineError& failure) {
-    throw EngineError(EngineError::Kind::Io,
-                      EngineError::Words{"数据表" + source.string() + "中断的写入未能恢复，不能复制：" + ui::UserText(failure)},
-                      failure.subject());
-  }
+  RecoverBeforeCopy(source);
   std::deque<formats::RandomAccessFile> sources;
   OpenForCopy(source, sources);
   const auto copy = [](const formats::RandomAccessFile& opened, const fs::path& to_path) {

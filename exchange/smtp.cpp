@@ -202,8 +202,17 @@ void TF_smtp::Button4Click() {
   OpenDialog1.file_name.clear();
   if (!prompts_.Execute(OpenDialog1)) return;
   const std::filesystem::path chosen(OpenDialog1.file_name);
-  const std::string name = chosen.filename().string();
-  CopyAttachment(chosen, InSendFolder(name));
+  Attach(chosen);
+  // A table's memos travel with it, as for the registered tables.
+  const std::string memo = MemoFileName(chosen.filename().string());
+  if (memo.empty()) return;
+  const std::filesystem::path beside = main_.Database1.ResolveFileName((chosen.parent_path() / memo).string());
+  if (std::filesystem::exists(beside)) Attach(beside);
+}
+
+void TF_smtp::Attach(const std::filesystem::path& file) {
+  const std::string name = file.filename().string();
+  CopyAttachment(file, InSendFolder(name));
   // One copy per name: a second entry would attach it twice and lose its file on the first "删除".
   const std::vector<std::string> listed = ListBox1->Items();
   if (std::find(listed.begin(), listed.end(), name) == listed.end()) ListBox1->Add(name);

@@ -56,6 +56,8 @@ class TF_smtp : public ui::Form {
   void Button2Click();
   void Button6Click();
   void Button4Click();
+  // Copies `file` into the send folder and lists it once.
+  void Attach(const std::filesystem::path& file);
   void Button5Click();
   void Status(const std::string& text);
   // A file of the working folder and its copy in sendfile\, found

@@ -13,6 +13,8 @@ class Prompts {
   virtual ~Prompts() = default;
   // A box with an OK button.
   virtual void Notice(const std::string& text, const std::string& title) = 0;
+  // The same box telling what was refused, with the error's sign.
+  virtual void Error(const std::string& text, const std::string& title) = 0;
   // True when the answer is Yes.
   virtual bool AskYesNo(const std::string& text, const std::string& title) = 0;
   // A question whose Yes deletes, empties or discards: No is the default,

@@ -7,6 +7,10 @@ namespace veltra::mainunit {
 
 void UiPrompts::Notice(const std::string& text, const std::string& title) { ui::ShowNotice(text, title); }
 
+void UiPrompts::Error(const std::string& text, const std::string& title) {
+  ui::ShowNotice(text, title, ui::MessageKind::Error);
+}
+
 bool UiPrompts::AskYesNo(const std::string& text, const std::string& title) { return ui::AskYesNo(text, title); }
 
 bool UiPrompts::Confirm(const std::string& text, const std::string& title) {

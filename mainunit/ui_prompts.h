@@ -8,6 +8,7 @@ namespace veltra::mainunit {
 class UiPrompts : public Prompts {
  public:
   void Notice(const std::string& text, const std::string& title) override;
+  void Error(const std::string& text, const std::string& title) override;
   bool AskYesNo(const std::string& text, const std::string& title) override;
   bool Confirm(const std::string& text, const std::string& title) override;
   bool Execute(ui::FileDialog& dialog) override;

@@ -30,6 +30,7 @@ constexpr const char* kTables[] = {"kfq_1.db", "kfq_2.db", "kfq_5.db"};
 class NoPrompts : public mainunit::Prompts {
  public:
   void Notice(const std::string&, const std::string&) override {}
+  void Error(const std::string&, const std::string&) override {}
   bool AskYesNo(const std::string&, const std::string&) override { return false; }
   bool Confirm(const std::string&, const std::string&) override { return false; }
   bool Execute(ui::FileDialog&) override { return false; }

@@ -4,82 +4,109 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
+#include <unordered_map>
 
 #include "platform/sql/value_ops.h"
 
 namespace veltra::sql {
 namespace {
 
-// A number as an unsigned integer of the same order (0 and -0 alike).
+struct ValuePointerHash {
+  std::size_t operator()(const Value* value) const noexcept { return ValueHash()(*value); }
+};
+// Texts by their bytes, as ValueHash hashes them (texts that differ only
+// in characters GBK cannot hold sort alike, but hash apart).
+struct ValuePointerEqual {
+  bool operator()(const Value* a, const Value* b) const {
+    if (a->kind() == Value::Kind::Text && b->kind() == Value::Kind::Text) return a->text() == b->text();
+    return SortCompare(*a, *b) == 0;
+  }
+};
+
+// A number as an unsigned integer of the same order (0 and -0 alike),
+// above the 0 that stands for null.
 std::uint64_t OrderedBits(double number) {
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(number == 0 ? 0.0 : number);
   return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
 }
 
-// The keys of every row, row after row, as integers that ascend in the
-// order of the sort: SortCompare's order (null below every number),
-// reversed for a descending key. Empty when a key holds anything but a
-// number or null, or NaN, which SortCompare finds equal to every number.
-std::vector<std::uint64_t> NumberKeys(const std::vector<Row>& rows, const std::vector<SortKey>& keys) {
-  std::vector<std::uint64_t> flat;
-  flat.reserve(rows.size() * keys.size());
-  for (const Row& row : rows) {
-    for (const SortKey& key : keys) {
-      const Value& value = row[key.value];
-      std::uint64_t ordered = 0;
-      if (value.is_number() && !std::isnan(value.AsDouble())) {
-        ordered = OrderedBits(value.AsDouble());
-      } else if (!value.is_null()) {
-        return {};
-      }
-      flat.push_back(key.descending ? ~ordered : ordered);
+// Each row's code of a key, in codes[row * stride + offset], reversed when
+// the key descends. Codes compare as the key's values do under SortCompare.
+using Codes = std::vector<std::uint64_t>;
+
+// A key whose values are all numbers or null (ORDER BY an amount) is coded
+// by the values themselves; false, for ranking, when one is anything else,
+// or NaN, which SortCompare finds equal to every number.
+bool CodeNumberKey(const std::vector<Row>& rows, const SortKey& key, std::size_t stride, std::size_t offset,
+                   Codes& codes) {
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const Value& value = rows[r][key.value];
+    std::uint64_t code = 0;
+    if (value.is_number() && !std::isnan(value.AsDouble())) {
+      code = OrderedBits(value.AsDouble());
+    } else if (!value.is_null()) {
+      return false;
     }
+    codes[r * stride + offset] = key.descending ? ~code : code;
   }
-  return flat;
+  return true;
 }
 
-// Sorts the rows on the keys taken out beforehand, ties broken by the row
-// number (which makes it stable), and moves every row once into its place.
-void SortByNumberKeys(std::vector<Row>& rows, std::size_t width, const std::vector<std::uint64_t>& flat) {
-  struct Keyed {
-    std::uint64_t first;
-    std::uint32_t row;
-  };
-  std::vector<Keyed> order(rows.size());
-  for (std::uint32_t r = 0; r < order.size(); ++r) order[r] = {flat[r * width], r};
-  std::sort(order.begin(), order.end(), [&](const Keyed& a, const Keyed& b) {
-    if (a.first != b.first) return a.first < b.first;
-    for (std::size_t k = 1; k < width; ++k) {
-      const std::uint64_t x = flat[a.row * width + k];
-      const std::uint64_t y = flat[b.row * width + k];
-      if (x != y) return x < y;
-    }
-    return a.row < b.row;
-  });
-  std::vector<Row> sorted;
-  sorted.reserve(rows.size());
-  for (const Keyed& keyed : order) sorted.push_back(std::move(rows[keyed.row]));
-  rows = std::move(sorted);
+// Codes each row by the place of its key value among the distinct values
+// of that key: a column of few distinct texts is compared in GBK order
+// once per pair of distinct values instead of once per pair of rows.
+void RankKey(const std::vector<Row>& rows, const SortKey& key, std::size_t stride, std::size_t offset,
+             Codes& codes) {
+  std::unordered_map<const Value*, std::uint32_t, ValuePointerHash, ValuePointerEqual> ids;
+  std::vector<const Value*> distinct;
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const Value* value = &rows[r][key.value];
+    const auto [entry, added] = ids.try_emplace(value, static_cast<std::uint32_t>(distinct.size()));
+    if (added) distinct.push_back(value);
+    codes[r * stride + offset] = entry->second;
+  }
+  std::vector<std::uint32_t> order(distinct.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return SortCompare(*distinct[a], *distinct[b]) < 0; });
+  // Values told apart above may still sort as equal: they share a rank.
+  std::vector<std::uint32_t> rank_of(distinct.size());
+  std::uint32_t rank = 0;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (i > 0 && SortCompare(*distinct[order[i - 1]], *distinct[order[i]]) != 0) ++rank;
+    rank_of[order[i]] = rank;
+  }
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    std::uint64_t& slot = codes[r * stride + offset];
+    slot = key.descending ? rank - rank_of[slot] : rank_of[slot];
+  }
 }
 
 }  // namespace
 
 void SortRows(std::vector<Row>& rows, const std::vector<SortKey>& keys) {
   if (keys.empty() || rows.size() < 2) return;
-  if (rows.size() <= UINT32_MAX) {
-    const std::vector<std::uint64_t> flat = NumberKeys(rows, keys);
-    if (!flat.empty()) {
-      SortByNumberKeys(rows, keys.size(), flat);
-      return;
-    }
+  const std::size_t stride = keys.size();
+  Codes codes(rows.size() * stride);
+  for (std::size_t k = 0; k < stride; ++k) {
+    if (!CodeNumberKey(rows, keys[k], stride, k, codes)) RankKey(rows, keys[k], stride, k, codes);
   }
-  std::stable_sort(rows.begin(), rows.end(), [&keys](const Row& a, const Row& b) {
-    for (const SortKey& key : keys) {
-      const int c = SortCompare(a[key.value], b[key.value]);
-      if (c != 0) return key.descending ? c > 0 : c < 0;
+  std::vector<std::uint32_t> order(rows.size());
+  std::iota(order.begin(), order.end(), 0);
+  // Ties go by the order in which the rows were produced.
+  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+    const std::uint64_t* x = &codes[a * stride];
+    const std::uint64_t* y = &codes[b * stride];
+    for (std::size_t k = 0; k < stride; ++k) {
+      if (x[k] != y[k]) return x[k] < y[k];
     }
-    return false;
+    return a < b;
   });
+  std::vector<Row> sorted;
+  sorted.reserve(rows.size());
+  for (std::uint32_t r : order) sorted.push_back(std::move(rows[r]));
+  rows = std::move(sorted);
 }
 
 }  // namespace veltra::sql

@@ -1,5 +1,6 @@
 #include "platform/ui/page_control.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTabBar>
 
@@ -29,13 +30,41 @@ PageControl::PageControl(QWidget* parent, const std::string& name) : QTabWidget(
   tabBar()->installEventFilter(this);
 }
 
+namespace {
+
+// The keys with which the tab widget itself turns the page.
+bool TurnsPage(const QKeyEvent& key) {
+  if (!(key.modifiers() & Qt::ControlModifier)) return false;
+  switch (key.key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+// A refused value keeps the user on its page, whichever way the page is turned.
 bool PageControl::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == tabBar() && event->type() == QEvent::MouseButtonPress) {
-    const int tab = tabBar()->tabAt(static_cast<QMouseEvent*>(event)->position().toPoint());
-    // A refused value keeps the user on its page.
-    if (tab >= 0 && tab != currentIndex() && !HandOverFocusedText(*this)) return true;
+  if (watched == tabBar()) {
+    if (event->type() == QEvent::MouseButtonPress) {
+      const int tab = tabBar()->tabAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+      if (tab >= 0 && tab != currentIndex() && !HandOverFocusedText(*this)) return true;
+    } else if (event->type() == QEvent::Wheel && !HandOverFocusedText(*this)) {
+      return true;
+    }
   }
   return QTabWidget::eventFilter(watched, event);
+}
+
+void PageControl::keyPressEvent(QKeyEvent* event) {
+  if (TurnsPage(*event) && !HandOverFocusedText(*this)) {
+    event->accept();
+    return;
+  }
+  QTabWidget::keyPressEvent(event);
 }
 
 TabSheet* PageControl::ActivePage() const { return qobject_cast<TabSheet*>(currentWidget()); }

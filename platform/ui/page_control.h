@@ -33,6 +33,7 @@ class PageControl : public QTabWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   bool setting_page_ = false;

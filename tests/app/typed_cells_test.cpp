@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "dbtool/db_tool.h"
 #include "entry/dxkjy.h"
@@ -56,6 +57,13 @@ class TypedCellsTest : public entry::testing::InstalledWindowTest {
   static void ClickTab(ui::PageControl& pages, int index) {
     QTabBar* tabs = pages.tabBar();
     QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(index).center());
+    QApplication::processEvents();
+  }
+  static void TurnWheel(QWidget& widget) {
+    const QPointF at = widget.rect().center();
+    QWheelEvent wheel(at, widget.mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&widget, &wheel);
     QApplication::processEvents();
   }
   static QLineEdit* OpenCellEditor() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
@@ -152,6 +160,9 @@ TEST_F(TypedCellsTest, AValueTheFieldCannotTakeIsRefusedOnceAndKeptInItsCell) {
       {"下一记录", [&] { Push("ToolButton2"); }},
       {"插入记录", [&] { Push("ToolButton5"); }},
       {"the cover's tab", [&] { ClickTab(*w.PageControl1, 0); }},
+      {"Ctrl+Tab", [&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier); }},
+      {"Ctrl+PgUp", [&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier); }},
+      {"the wheel over the tabs", [&] { TurnWheel(*w.PageControl1->tabBar()); }},
       {"another cell", [&] { ui::testing::SelectCell(*w.DBGrid1, 0, 1); }},
       {"a double click on another cell",
        [&] {
@@ -179,6 +190,29 @@ TEST_F(TypedCellsTest, AValueTheFieldCannotTakeIsRefusedOnceAndKeptInItsCell) {
   ui::testing::Type(*OpenCellEditor(), "12");
   Push("ToolButton7");
   EXPECT_EQ(Values("dxxm.db", "Tdf8q150"), Texts{"12"});
+}
+
+TEST_F(TypedCellsTest, AnEditsRefusedValueKeepsItsPageWhicheverWayThePageIsTurned) {
+  auto& w = OpenEntry<entry::TF_kfq>("TabSheet3");  // the page of 产品销售收入
+  ui::DBEdit& edit = *w.EditOf("QC07");
+  const ui::TabSheet* page = w.PageControl1->ActivePage();
+  ui::testing::Type(edit, "abc");
+  const std::string refusal = "表kfq_1.db的字段“产品销售收入”不能取值“abc”：须是数值";
+  const std::vector<std::pair<std::string, std::function<void()>>> acts = {
+      {"Ctrl+Tab", [&] { QTest::keyClick(&edit, Qt::Key_Tab, Qt::ControlModifier); }},
+      {"Ctrl+PgDn", [&] { QTest::keyClick(&edit, Qt::Key_PageDown, Qt::ControlModifier); }},
+      {"the wheel over the tabs", [&] { TurnWheel(*w.PageControl1->tabBar()); }},
+      {"the cover's tab", [&] { ClickTab(*w.PageControl1, 0); }},
+  };
+  for (const auto& [act, run] : acts) {
+    SCOPED_TRACE(act);
+    ui_.ExpectException(refusal);
+    run();
+    EXPECT_EQ(w.PageControl1->ActivePage(), page);
+    EXPECT_EQ(QApplication::focusWidget(), &edit);
+    EXPECT_EQ(edit.Text(), "abc");
+  }
+  EXPECT_EQ(ui_.exceptions_shown(), Texts(acts.size(), refusal));
 }
 
 TEST_F(TypedCellsTest, ACellTakesItsFieldsEditMask) {

@@ -119,6 +119,7 @@ TEST_F(KfqTest, DetailChecksRefuseWithANoticeAndASilentAbort) {
   ASSERT_EQ(prompts.notices.size(), 1u);
   EXPECT_EQ(prompts.notices[0].text, "产品编号不能为空");
   EXPECT_EQ(prompts.notices[0].title, "错误窗口");
+  EXPECT_TRUE(prompts.notices[0].error) << "with the error's sign, not the information one";
   kfq.Detail(0).Cancel();
 
   // A new enterprise without its report number: its rows cannot be keyed in yet.

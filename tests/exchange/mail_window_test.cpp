@@ -99,13 +99,17 @@ TEST_F(MailWindowTest, RegisteredTablesAreSentAndTheirCopiesGoWhenTheWindowClose
   EXPECT_EQ(Column("work/mailinit.db", "Smtp_u"), std::vector<std::string>{"tongji"}) << "settings kept on close";
 }
 
-TEST_F(MailWindowTest, PlainMailSaysItsBodyIsEmpty) {
+TEST_F(MailWindowTest, PlainMailSaysItsBodyIsEmptyAndATableAddedByHandTakesItsMemo) {
   mail::testing::FakeSmtpServer smtp;
   UseServers(smtp.port(), 1);
   unit_->ReportKind = 0;
+  std::filesystem::rename(work_ / "sjgxq.mb", work_ / "SJGXQ.MB");
   TF_smtp window(*unit_, prompts_);
   ui_.OnModal("F_smtp", [&](ui::Form& form) {
     EXPECT_TRUE(window.ListBox1->Items().empty());
+    prompts_.files = {(work_ / "sjgxq.db").string()};
+    ASSERT_TRUE(Click(Find(form, "Button4")));
+    EXPECT_EQ(window.ListBox1->Items(), (std::vector<std::string>{"sjgxq.db", "SJGXQ.MB"}));
     window.Edit1->SetText("zone@example.cn");
     ASSERT_TRUE(Click(Find(form, "Button6")));
     ASSERT_TRUE(Click(Find(form, "Button5")));  // nothing selected: nothing happens
@@ -114,6 +118,7 @@ TEST_F(MailWindowTest, PlainMailSaysItsBodyIsEmpty) {
   ASSERT_EQ(smtp.messages().size(), 1u);
   const auto received = mail::ReadMimeMessage(smtp.messages()[0].data, folder());
   EXPECT_EQ(received.body_lines, std::vector<std::string>{"内容为空"});
+  EXPECT_EQ(received.attachments, (std::vector<std::string>{"sjgxq.db", "SJGXQ.MB"}));
 }
 
 TEST_F(MailWindowTest, FailuresAreToldInTheStatusLineOnlyAndStayThere) {

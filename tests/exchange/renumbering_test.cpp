@@ -1,6 +1,9 @@
 // Renumbering a submission in its working copies before it is imported.
 #include "exchange/renumbering.h"
+#include "platform/db/query.h"
+#include "platform/text/gbk.h"
 #include "platform/types/error.h"
+#include "tests/support/file_io_probe.h"
 #include "tests/support/working_folder.h"
 
 namespace veltra::exchange {
@@ -43,6 +46,25 @@ TEST_F(RenumberingTest, ASubmissionWithoutClashesGoesStraightThrough) {
   EXPECT_EQ(Column("bhcl.DB", "法人代码"), (std::vector<std::string>{"L1", "L3"}));
   EXPECT_EQ(Column("tmp\\kfq_2.db", "QA01").size(), 2u);
   EXPECT_TRUE(dialog.CheckAndApply());
+}
+
+// A submission whose last change was cut short is copied as it was before it.
+TEST_F(RenumberingTest, TheCopyOfASubmissionLeavesOutAChangeCutShort) {
+  Submit({{"000003", "L3"}, {"000004", "L4"}});
+  const std::vector<std::string> names = Column("in\\kfq_1.db", "QA04");
+  const std::filesystem::path in = folder() / "in";
+  ASSERT_TRUE(veltra::testing::KillWhen(
+      {in},
+      [&] {
+        db::Query update(main().Database1);
+        update.SQL.Add("update \"in\\kfq_1.db\" set QA04='改名'");
+        update.ExecSQL();
+      },
+      [&](const veltra::testing::FolderImage& image) {
+        return image.count(in / ".kfq_1.db.rollback") && image.at(in / "kfq_1.db").find(text::Utf8ToGbk("改名")) != std::string::npos;
+      }));
+  dialog.Activate();
+  EXPECT_EQ(Column("tmp\\kfq_1.db", "QA04"), names);
 }
 
 TEST_F(RenumberingTest, ClashesAreListedOncePerLocalEnterpriseUntilRenumbered) {

@@ -243,24 +243,8 @@ class TransferCrashTest : public ReportTransferTest {
     }
     return names;
   }
-  // Kills `action` at the first point after which the folders satisfy `wanted`, and leaves them so.
   void KillWhen(const std::function<void()>& action, const std::function<bool(const FolderImage&)>& wanted) {
-    const FolderImage start = veltra::testing::ImageOf(folders);
-    for (int stop_at = 1; stop_at < 100; ++stop_at) {
-      FolderImage image;
-      {
-        CrashSimulator kill(folders, CrashSimulator::Crash::Kill, stop_at);
-        try {
-          action();
-        } catch (const EngineError&) {
-        }
-        image = kill.Image();
-      }
-      veltra::testing::RestoreImage(folders, image);
-      if (wanted(image)) return;
-      veltra::testing::RestoreImage(folders, start);
-    }
-    FAIL() << "the wanted state never came";
+    ASSERT_TRUE(veltra::testing::KillWhen(folders, action, wanted)) << "the wanted state never came";
   }
 };
 

@@ -1,5 +1,6 @@
 // The main unit's routines, on real tables.
 #include "mainunit/dataset_helpers.h"
+#include "mainunit/on_exit.h"
 #include "mainunit/sql_text.h"
 #include "platform/db/query.h"
 #include "tests/support/working_folder.h"
@@ -10,6 +11,23 @@ namespace {
 using veltra::testing::WorkingFolderTest;
 
 class MainUnitTest : public WorkingFolderTest {};
+
+// A failing restore must reach the caller, not end the program; during an
+// error already under way that first error is the one told.
+TEST(OnExitTest, AFailingRestoreIsReportedUnlessAnotherErrorIsUnderWay) {
+  const auto refuse = [] { throw std::runtime_error("restore refused"); };
+  for (const bool earlier_error : {false, true}) {
+    SCOPED_TRACE(earlier_error ? "earlier error" : "no earlier error");
+    std::string told;
+    try {
+      OnExit restore(refuse);
+      if (earlier_error) throw std::runtime_error("work failed");
+    } catch (const std::runtime_error& error) {
+      told = error.what();
+    }
+    EXPECT_EQ(told, earlier_error ? "work failed" : "restore refused");
+  }
+}
 
 TEST_F(MainUnitTest, NullNumbersBecomeZeroAndOtherTypesStayNull) {
   main().Database1.CreateTable("mixed.db", db::TableType::Default,

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -192,5 +193,27 @@ class CrashSimulator : public formats::FileIoObserver {
   std::optional<FolderImage> image_;
   formats::FileIoObserver* previous_;
 };
+
+// Kills `action` at the first point after which `folders` satisfy `wanted`,
+// and leaves them so; false when no point gives that state.
+inline bool KillWhen(const std::vector<std::filesystem::path>& folders, const std::function<void()>& action,
+                     const std::function<bool(const FolderImage&)>& wanted) {
+  const FolderImage start = ImageOf(folders);
+  for (int stop_at = 1; stop_at < 100; ++stop_at) {
+    FolderImage image;
+    {
+      CrashSimulator kill(folders, CrashSimulator::Crash::Kill, stop_at);
+      try {
+        action();
+      } catch (const EngineError&) {
+      }
+      image = kill.Image();
+    }
+    RestoreImage(folders, image);
+    if (wanted(image)) return true;
+    RestoreImage(folders, start);
+  }
+  return false;
+}
 
 }  // namespace veltra::testing

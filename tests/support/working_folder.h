@@ -42,6 +42,7 @@ class ScriptedPrompts : public mainunit::Prompts {
     std::string text;
     std::string title;
     bool default_no = false;  // asked through Confirm
+    bool error = false;       // told through Error
   };
   std::vector<Message> notices;
   std::vector<Message> questions;
@@ -50,6 +51,9 @@ class ScriptedPrompts : public mainunit::Prompts {
   std::deque<std::string> files;  // "" cancels
 
   void Notice(const std::string& text, const std::string& title) override { notices.push_back({text, title}); }
+  void Error(const std::string& text, const std::string& title) override {
+    notices.push_back({text, title, false, true});
+  }
   bool AskYesNo(const std::string& text, const std::string& title) override {
     return Answer({text, title});
   }
