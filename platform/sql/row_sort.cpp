@@ -92,20 +92,26 @@ void SortRows(std::vector<Row>& rows, const std::vector<SortKey>& keys) {
   for (std::size_t k = 0; k < stride; ++k) {
     if (!CodeNumberKey(rows, keys[k], stride, k, codes)) RankKey(rows, keys[k], stride, k, codes);
   }
-  std::vector<std::uint32_t> order(rows.size());
-  std::iota(order.begin(), order.end(), 0);
-  // Ties go by the order in which the rows were produced.
-  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-    const std::uint64_t* x = &codes[a * stride];
-    const std::uint64_t* y = &codes[b * stride];
-    for (std::size_t k = 0; k < stride; ++k) {
+  // The first key beside its row, so that most comparisons read one
+  // entry; ties go by the order in which the rows were produced.
+  struct Keyed {
+    std::uint64_t first;
+    std::uint32_t row;
+  };
+  std::vector<Keyed> order(rows.size());
+  for (std::uint32_t r = 0; r < order.size(); ++r) order[r] = {codes[r * stride], r};
+  std::sort(order.begin(), order.end(), [&](const Keyed& a, const Keyed& b) {
+    if (a.first != b.first) return a.first < b.first;
+    const std::uint64_t* x = &codes[a.row * stride];
+    const std::uint64_t* y = &codes[b.row * stride];
+    for (std::size_t k = 1; k < stride; ++k) {
       if (x[k] != y[k]) return x[k] < y[k];
     }
-    return a < b;
+    return a.row < b.row;
   });
   std::vector<Row> sorted;
   sorted.reserve(rows.size());
-  for (std::uint32_t r : order) sorted.push_back(std::move(rows[r]));
+  for (const Keyed& keyed : order) sorted.push_back(std::move(rows[keyed.row]));
   rows = std::move(sorted);
 }
 
