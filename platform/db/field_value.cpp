@@ -149,10 +149,27 @@ Value ToBytes(const Value& value, const FieldDef& def) {
   return Value::FromBytes(std::move(raw));
 }
 
-}  // namespace
+// Whether a field of `def` holds `value` as it is: a copy between fields
+// of one type, the common case, is told without converting anything.
+// Integers are range-checked on the way and bytes padded, so never.
+bool HeldAsIs(const Value& value, const FieldDef& def) {
+  switch (value.kind()) {
+    case Value::Kind::Null: return true;
+    case Value::Kind::Float:
+      return def.type == FieldType::Float || def.type == FieldType::Money || def.type == FieldType::Bcd;
+    case Value::Kind::Text:
+      // No character is longer in GBK than in UTF-8.
+      return def.type == FieldType::Memo ||
+             (def.type == FieldType::String && (def.size <= 0 || value.text().size() <= static_cast<std::size_t>(def.size)));
+    case Value::Kind::Date: return def.type == FieldType::Date;
+    case Value::Kind::Time: return def.type == FieldType::Time;
+    case Value::Kind::DateTime: return def.type == FieldType::DateTime;
+    case Value::Kind::Boolean: return def.type == FieldType::Boolean;
+    default: return false;
+  }
+}
 
-Value ConvertToField(const Value& value, const FieldDef& def, std::string_view owner) {
-  if (value.is_null()) return value;
+Value Converted(const Value& value, const FieldDef& def, std::string_view owner) {
   switch (def.type) {
     case FieldType::String:
     case FieldType::Memo:
@@ -179,26 +196,14 @@ Value ConvertToField(const Value& value, const FieldDef& def, std::string_view o
   return value;
 }
 
+}  // namespace
+
+Value ConvertToField(const Value& value, const FieldDef& def, std::string_view owner) {
+  return HeldAsIs(value, def) ? value : Converted(value, def, owner);
+}
+
 void ConvertInField(Value& value, const FieldDef& def, std::string_view owner) {
-  switch (value.kind()) {
-    case Value::Kind::Null: return;
-    case Value::Kind::Text:
-      if (def.type == FieldType::Memo) return;
-      // No character is longer in GBK than in UTF-8: a short enough text fits.
-      if (def.type == FieldType::String && (def.size <= 0 || value.text().size() <= static_cast<std::size_t>(def.size))) return;
-      break;
-    case Value::Kind::Float:
-      if (def.type == FieldType::Float || def.type == FieldType::Money || def.type == FieldType::Bcd) return;
-      break;
-    case Value::Kind::Date:
-      if (def.type == FieldType::Date) return;
-      break;
-    case Value::Kind::DateTime:
-      if (def.type == FieldType::DateTime) return;
-      break;
-    default: break;
-  }
-  value = ConvertToField(value, def, owner);
+  if (!HeldAsIs(value, def)) value = Converted(value, def, owner);
 }
 
 }  // namespace veltra::db

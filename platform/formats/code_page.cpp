@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -216,6 +217,13 @@ std::string CodePage::EncodeTruncated(std::string_view utf8, std::size_t max_byt
     if (!AppendEncoded(out, utf8.substr(start, pos - start), code_point, index, max_bytes)) break;
   }
   return out;
+}
+
+std::size_t CodePage::EncodeTruncatedInto(std::string_view utf8, std::size_t max_bytes, char* out) const {
+  if (!single_byte_ && !multi_byte_) return text::Utf8ToGbkTruncatedInto(utf8, max_bytes, out);
+  const std::string encoded = EncodeTruncated(utf8, max_bytes);
+  std::memcpy(out, encoded.data(), encoded.size());
+  return encoded.size();
 }
 
 }  // namespace veltra::formats

@@ -47,6 +47,9 @@ class CodePage {
   bool CanEncode(std::string_view utf8) const;
   // Encoded form cut to at most `max_bytes`, never inside a character.
   std::string EncodeTruncated(std::string_view utf8, std::size_t max_bytes) const;
+  // The same written to `out` (room for `max_bytes`); returns how many bytes
+  // were written. On a throw `out` holds a part of them.
+  std::size_t EncodeTruncatedInto(std::string_view utf8, std::size_t max_bytes, char* out) const;
 
   // Opaque; defined in the source. One-byte code pages go through tables,
   // others through iconv, GBK through platform/text.

@@ -271,6 +271,18 @@ void WriteFileAtomically(const std::filesystem::path& target, std::string_view b
   ReplaceFile(target, [&](int fd, const std::filesystem::path& temp) { WriteAll(fd, temp, bytes, 0); });
 }
 
+void WriteFileAtomically(const std::filesystem::path& target, const BytePieces& produce) {
+  ReplaceFile(target, [&](int fd, const std::filesystem::path& temp) {
+    std::uint64_t offset = 0;
+    produce([&](std::string_view piece) {
+      WriteAll(fd, temp, piece, offset);
+      // Starts the write-back now; the flush before the rename waits for it.
+      ::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(piece.size()), SYNC_FILE_RANGE_WRITE);
+      offset += piece.size();
+    });
+  });
+}
+
 void ThrowIo(const std::filesystem::path& path, std::string_view action, int cause) {
   ErrorSubject subject;
   subject.table = ShownFile(path).string();

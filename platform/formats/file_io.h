@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -99,6 +100,12 @@ void RefuseReplacingReadOnly(const std::filesystem::path& target);
 // disk and renames it over `target`, so the target is either the old file
 // or the complete new one, and flushes the folder.
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+// The same for bytes made as they are written: `produce` hands them to its
+// argument piece by piece, in file order, and each piece is on its way to
+// the disk while the next is made. A throw from `produce` leaves `target`
+// as it was and no temporary behind.
+using BytePieces = std::function<void(const std::function<void(std::string_view)>& write)>;
+void WriteFileAtomically(const std::filesystem::path& target, const BytePieces& produce);
 
 // A complete copy of `bytes` flushed to disk under a temporary name beside
 // `target` (".<name>.tmp<random>"); the caller renames it over the target.

@@ -25,8 +25,15 @@ std::uint64_t LoadBe(const char* p) {
   return LoadBe(p, std::make_index_sequence<N>());
 }
 
-void StoreBe(char* p, int n, std::uint64_t v) {
-  for (int i = n - 1; i >= 0; --i, v >>= 8) p[i] = static_cast<char>(v & 0xFF);
+// The mirror of LoadBe: one byte swap and store for every number written.
+template <std::size_t... I>
+void StoreBe(char* p, std::uint64_t v, std::index_sequence<I...>) {
+  ((p[I] = static_cast<char>(v >> (8 * (sizeof...(I) - 1 - I)))), ...);
+}
+
+template <std::size_t N>
+void StoreBe(char* p, std::uint64_t v) {
+  StoreBe(p, v, std::make_index_sequence<N>());
 }
 
 }  // namespace
@@ -51,7 +58,7 @@ void StoreLe32(char* p, std::uint32_t v) {
 }
 
 void EncodeShort(std::int16_t v, char* out) {
-  StoreBe(out, 2, static_cast<std::uint16_t>(v) ^ 0x8000u);
+  StoreBe<2>(out, static_cast<std::uint16_t>(v) ^ 0x8000u);
 }
 
 std::optional<std::int16_t> DecodeShort(const char* in) {
@@ -61,7 +68,7 @@ std::optional<std::int16_t> DecodeShort(const char* in) {
 }
 
 void EncodeLong(std::int32_t v, char* out) {
-  StoreBe(out, 4, static_cast<std::uint32_t>(v) ^ 0x80000000u);
+  StoreBe<4>(out, static_cast<std::uint32_t>(v) ^ 0x80000000u);
 }
 
 std::optional<std::int32_t> DecodeLong(const char* in) {
@@ -73,7 +80,7 @@ std::optional<std::int32_t> DecodeLong(const char* in) {
 void EncodeDouble(double v, char* out) {
   std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
   bits = (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
-  StoreBe(out, 8, bits);
+  StoreBe<8>(out, bits);
 }
 
 std::optional<double> DecodeDouble(const char* in) {

@@ -53,6 +53,7 @@ RecordCodec::RecordCodec(const std::vector<ParadoxField>& fields, int code_page,
     : fields_(fields), code_page_(CodePage::ForNumber(code_page)), path_(std::move(path)) {
   for (const ParadoxField& f : fields_) {
     if (IsBlobType(f.def.type)) blob_fields_.push_back(offsets_.size());
+    if (f.def.type == FieldType::AutoInc) has_auto_increment_ = true;
     offsets_.push_back(record_size_);
     record_size_ += static_cast<std::size_t>(f.width);
   }
@@ -61,19 +62,31 @@ RecordCodec::RecordCodec(const std::vector<ParadoxField>& fields, int code_page,
 Record RecordCodec::Decode(const char* bytes, std::size_t record_number, const MemoSource& memos) const {
   Record record;
   record.reserve(fields_.size());
-  for (std::size_t i = 0; i < fields_.size(); ++i) record.push_back(DecodeFieldOf(i, bytes, record_number, memos));
+  std::size_t i = 0;
+  try {
+    for (; i < fields_.size(); ++i) record.push_back(DecodeField(fields_[i], bytes + offsets_[i], memos));
+  } catch (...) {
+    RefuseUndecodable(i, record_number);
+  }
   return record;
 }
 
 void RecordCodec::DecodeFields(const char* bytes, std::size_t record_number, const MemoSource& memos,
                                const std::vector<std::size_t>& fields, Record& record) const {
-  for (const std::size_t i : fields) record[i] = DecodeFieldOf(i, bytes, record_number, memos);
+  std::size_t at = 0;
+  try {
+    for (; at < fields.size(); ++at) {
+      const std::size_t i = fields[at];
+      record[i] = DecodeField(fields_[i], bytes + offsets_[i], memos);
+    }
+  } catch (...) {
+    RefuseUndecodable(fields[at], record_number);
+  }
 }
 
-Value RecordCodec::DecodeFieldOf(std::size_t i, const char* bytes, std::size_t record_number,
-                                 const MemoSource& memos) const {
+void RecordCodec::RefuseUndecodable(std::size_t i, std::size_t record_number) const {
   try {
-    return DecodeField(fields_[i], bytes + offsets_[i], memos);
+    throw;
   } catch (const CorruptFieldError&) {
     RefuseDamagedRecord(path_, record_number, fields_[i].def.name, "的值不可能");
   } catch (const text::TextError& e) {
@@ -150,8 +163,13 @@ Value RecordCodec::DecodeField(const ParadoxField& f, const char* p, const MemoS
 }
 
 std::string RecordCodec::Encode(const Record& record, const MemoSink& memos, const char* previous) const {
-  CheckRecordWidth(path_, record, fields_.size());
   std::string bytes(record_size_, '\0');
+  EncodeInto(record, memos, bytes.data(), previous);
+  return bytes;
+}
+
+void RecordCodec::EncodeInto(const Record& record, const MemoSink& memos, char* bytes, const char* previous) const {
+  CheckRecordWidth(path_, record, fields_.size());
   std::vector<std::pair<std::size_t, std::string>> blobs;
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     const ParadoxField& f = fields_[i];
@@ -164,7 +182,7 @@ std::string RecordCodec::Encode(const Record& record, const MemoSink& memos, con
     }
     std::string blob;
     try {
-      EncodeField(f, v, bytes.data() + offsets_[i], blob);
+      EncodeField(f, v, bytes + offsets_[i], blob);
     } catch (const text::TextError& e) {
       RefuseUnstorableText(path_, f.def.name, v.ToDisplayText(), e.what());
     }
@@ -172,7 +190,7 @@ std::string RecordCodec::Encode(const Record& record, const MemoSink& memos, con
   }
   for (auto& [i, blob] : blobs) {
     const ParadoxField& f = fields_[i];
-    char* p = bytes.data() + offsets_[i];
+    char* p = bytes + offsets_[i];
     const std::size_t leader = static_cast<std::size_t>(f.width - kBlobTailSize);
     std::memcpy(p, blob.data(), std::min(leader, blob.size()));
     BlobTail tail{0, static_cast<std::uint32_t>(blob.size()), 0};
@@ -184,7 +202,6 @@ std::string RecordCodec::Encode(const Record& record, const MemoSink& memos, con
     }
     StoreBlobTail(tail, p + leader);
   }
-  return bytes;
 }
 
 std::vector<BlobTail> RecordCodec::MemoTails(const char* bytes) const {
@@ -211,11 +228,7 @@ void RecordCodec::EncodeField(const ParadoxField& f, const Value& v, char* p, st
     return d.day;
   };
   switch (f.def.type) {
-    case FieldType::String: {
-      const std::string stored = code_page_.EncodeTruncated(v.text(), static_cast<std::size_t>(f.width));
-      std::memcpy(p, stored.data(), stored.size());
-      return;
-    }
+    case FieldType::String: code_page_.EncodeTruncatedInto(v.text(), static_cast<std::size_t>(f.width), p); return;
     case FieldType::Memo: blob = code_page_.Encode(v.text()); return;
     case FieldType::Bytes:
       if (v.bytes().size() > static_cast<std::size_t>(f.width)) invalid("最多只能存放" + std::to_string(f.width) + "个字节");
@@ -251,6 +264,7 @@ void RecordCodec::EncodeField(const ParadoxField& f, const Value& v, char* p, st
 
 std::uint32_t RecordCodec::MaxAutoIncrement(const Record& record) const {
   std::uint32_t max = 0;
+  if (!has_auto_increment_) return max;
   for (std::size_t i = 0; i < fields_.size() && i < record.size(); ++i) {
     if (fields_[i].def.type == FieldType::AutoInc && record[i].kind() == Value::Kind::Integer && record[i].integer() > 0) {
       max = std::max(max, static_cast<std::uint32_t>(record[i].integer()));

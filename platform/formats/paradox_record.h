@@ -35,6 +35,10 @@ class RecordCodec {
   // holds keeps its place in the memo file. Throws EngineError TypeMismatch
   // or InvalidValue naming the field and file.
   std::string Encode(const Record& record, const MemoSink& memos, const char* previous = nullptr) const;
+  // The same written to `bytes`, record_size() zero bytes; after a refusal
+  // they hold a part of the record.
+  void EncodeInto(const Record& record, const MemoSink& memos, char* bytes, const char* previous = nullptr) const;
+  std::size_t record_size() const { return record_size_; }
   // Refuses what Encode would refuse, storing nothing.
   void Check(const Record& record) const;
 
@@ -47,14 +51,16 @@ class RecordCodec {
 
  private:
   Value DecodeField(const ParadoxField& f, const char* p, const MemoSource& memos) const;
-  // DecodeField of field `i`, failures named by file, record and field.
-  Value DecodeFieldOf(std::size_t i, const char* bytes, std::size_t record_number, const MemoSource& memos) const;
+  // Called while a failure of DecodeField for field `i` is handled: raises
+  // it again named by file, record and field (others pass unchanged).
+  [[noreturn]] void RefuseUndecodable(std::size_t i, std::size_t record_number) const;
   void EncodeField(const ParadoxField& f, const Value& v, char* p, std::string& blob) const;
 
   std::vector<ParadoxField> fields_;
   std::vector<std::size_t> offsets_;
   std::vector<std::size_t> blob_fields_;  // indexes of the memo and blob fields
   std::size_t record_size_ = 0;
+  bool has_auto_increment_ = false;
   CodePage code_page_;
   std::filesystem::path path_;
   // Text is decoded here before it is copied into its value; threads that

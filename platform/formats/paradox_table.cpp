@@ -756,34 +756,52 @@ void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, 
   if (block_count > kMaxBlockNumber) {
     RefuseFull(path);
   }
-  const auto block_size = static_cast<std::size_t>(header.block_size);
-  std::string blocks(block_count * block_size, '\0');
-  for (std::size_t b = 0; b < block_count; ++b) {
-    const std::size_t first = b * static_cast<std::size_t>(per_block);
-    const std::size_t count = std::min(records.size() - first, static_cast<std::size_t>(per_block));
-    char* block = blocks.data() + b * block_size;
-    const int number = static_cast<int>(b + 1);
-    StoreBlockHeader(block, b + 1 < block_count ? number + 1 : 0, number - 1, static_cast<int>(count), header.record_size);
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::string bytes = codec.Encode(records[first + i], memo_sink);
-      std::memcpy(block + kBlockHeaderSize + i * bytes.size(), bytes.data(), bytes.size());
-      header.auto_increment = std::max(header.auto_increment, codec.MaxAutoIncrement(records[first + i]));
-    }
-  }
   header.record_count = static_cast<std::uint32_t>(records.size());
   header.blocks_in_use = header.file_blocks = header.last_block = static_cast<int>(block_count);
   header.first_block = block_count == 0 ? 0 : 1;
-  const std::string image = paradox::SerializeHeader(header) + blocks;
+  for (const Record& record : records) {
+    header.auto_increment = std::max(header.auto_increment, codec.MaxAutoIncrement(record));
+  }
+  const std::string header_bytes = paradox::SerializeHeader(header);
+  const auto block_size = static_cast<std::size_t>(header.block_size);
+  // The blocks are encoded a run at a time into one buffer, each run
+  // written while the next is encoded.
+  constexpr std::size_t kBlocksPerRun = 64;
+  const auto produce = [&](const std::function<void(std::string_view)>& write) {
+    write(header_bytes);
+    std::string run;
+    for (std::size_t first_block = 0; first_block < block_count; first_block += kBlocksPerRun) {
+      const std::size_t blocks = std::min(kBlocksPerRun, block_count - first_block);
+      run.assign(blocks * block_size, '\0');
+      for (std::size_t b = first_block; b < first_block + blocks; ++b) {
+        const std::size_t first = b * static_cast<std::size_t>(per_block);
+        const std::size_t count = std::min(records.size() - first, static_cast<std::size_t>(per_block));
+        char* block = run.data() + (b - first_block) * block_size;
+        const int number = static_cast<int>(b + 1);
+        StoreBlockHeader(block, b + 1 < block_count ? number + 1 : 0, number - 1, static_cast<int>(count),
+                         header.record_size);
+        for (std::size_t i = 0; i < count; ++i) {
+          codec.EncodeInto(records[first + i], memo_sink, block + kBlockHeaderSize + i * codec.record_size());
+        }
+      }
+      write(run);
+    }
+  };
 
-  const std::filesystem::path memo_path = MemoPathFor(path);
-  std::vector<NewTableFile> files;
-  if (has_memo_file) files.push_back({memo_path, [&] { return WriteTemporaryFor(memo_path, memo_image); }});
-  files.push_back({path, [&] { return WriteTemporaryFor(path, image); }});
-  // A primary index left from an earlier keyed table would no longer match.
-  if (const auto stale_index = FindCompanion(path, ".px")) files.push_back({*stale_index, nullptr});
-  if (files.size() == 1) {
-    WriteFileAtomically(path, image);
+  const auto stale_index = FindCompanion(path, ".px");
+  if (!has_memo_file && !stale_index) {
+    WriteFileAtomically(path, produce);
   } else {
+    // The memo file is complete only once every record is encoded.
+    std::string image;
+    image.reserve(header_bytes.size() + block_count * block_size);
+    produce([&](std::string_view piece) { image += piece; });
+    const std::filesystem::path memo_path = MemoPathFor(path);
+    std::vector<NewTableFile> files;
+    if (has_memo_file) files.push_back({memo_path, [&] { return WriteTemporaryFor(memo_path, memo_image); }});
+    files.push_back({path, [&] { return WriteTemporaryFor(path, image); }});
+    // A primary index left from an earlier keyed table would no longer match.
+    if (stale_index) files.push_back({*stale_index, nullptr});
     ReplaceTableFiles(path, files);
   }
   RemoveIndexCompanions(path);

@@ -178,13 +178,6 @@ ValueOperand::ValueOperand(const BoundExpr& expr) {
   }
 }
 
-const Value& ValueOperand::Get(RowSet rows, Value& scratch) const {
-  if (table_ >= 0) return (*rows[table_])[column_];
-  if (!program_) return constant_;
-  scratch = program_(rows);
-  return scratch;
-}
-
 TruthProgram CompileTruth(const BoundExpr& expr) {
   switch (expr.kind) {
     case BoundExpr::Kind::Compare: return CompileCompare(expr);

@@ -24,7 +24,12 @@ class ValueOperand {
  public:
   explicit ValueOperand(const BoundExpr& expr);
   // The value over `rows`; a computed one is kept in `scratch`.
-  const Value& Get(RowSet rows, Value& scratch) const;
+  const Value& Get(RowSet rows, Value& scratch) const {
+    if (table_ >= 0) return (*rows[table_])[column_];
+    if (!program_) return constant_;
+    scratch = program_(rows);
+    return scratch;
+  }
 
  private:
   int table_ = -1;

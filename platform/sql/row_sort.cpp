@@ -1,6 +1,8 @@
 #include "platform/sql/row_sort.h"
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstdint>
 #include <numeric>
 #include <unordered_map>
@@ -22,20 +24,48 @@ struct ValuePointerEqual {
   }
 };
 
-// Writes into ranks[row * stride + key] the place of each row's key value
-// among the distinct values of that key, counted from the end when the key
-// descends: a column of few distinct texts is compared in GBK order once
-// per pair of distinct values instead of once per pair of rows. Returns
-// the number of ranks.
-std::uint32_t RankKey(const std::vector<Row>& rows, const SortKey& key, std::size_t stride, std::size_t offset,
-             std::vector<std::uint32_t>& ranks) {
+// Each row's code of a key, in codes[row * stride + offset]. Codes compare
+// as the key's values do under SortCompare, reversed when the key descends.
+using Codes = std::vector<std::uint64_t>;
+
+// A number as an unsigned integer of the same order (0 and -0 alike),
+// above the 0 that stands for null.
+std::uint64_t OrderedBits(double number) {
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(number == 0 ? 0.0 : number);
+  return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
+}
+
+// A key whose values are all numbers or null (ORDER BY an amount) is coded
+// by the values themselves; false, for ranking, when one is anything else,
+// or NaN, which SortCompare finds equal to every number.
+bool CodeNumberKey(const std::vector<Row>& rows, const SortKey& key, std::size_t stride, std::size_t offset,
+                   Codes& codes) {
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const Value& value = rows[r][key.value];
+    std::uint64_t code = 0;
+    if (value.is_number() && !std::isnan(value.AsDouble())) {
+      code = OrderedBits(value.AsDouble());
+    } else if (!value.is_null()) {
+      return false;
+    }
+    codes[r * stride + offset] = key.descending ? ~code : code;
+  }
+  return true;
+}
+
+// Codes each row by the place of its key value among the distinct values
+// of that key, counted from the end when the key descends: a column of few
+// distinct texts is compared in GBK order once per pair of distinct values
+// instead of once per pair of rows. Returns the number of ranks.
+std::uint64_t RankKey(const std::vector<Row>& rows, const SortKey& key, std::size_t stride, std::size_t offset,
+                      Codes& codes) {
   std::unordered_map<const Value*, std::uint32_t, ValuePointerHash, ValuePointerEqual> ids;
   std::vector<const Value*> distinct;
   for (std::size_t r = 0; r < rows.size(); ++r) {
     const Value* value = &rows[r][key.value];
     const auto [entry, added] = ids.try_emplace(value, static_cast<std::uint32_t>(distinct.size()));
     if (added) distinct.push_back(value);
-    ranks[r * stride + offset] = entry->second;
+    codes[r * stride + offset] = entry->second;
   }
   std::vector<std::uint32_t> order(distinct.size());
   std::iota(order.begin(), order.end(), 0);
@@ -49,41 +79,51 @@ std::uint32_t RankKey(const std::vector<Row>& rows, const SortKey& key, std::siz
     rank_of[order[i]] = rank;
   }
   for (std::size_t r = 0; r < rows.size(); ++r) {
-    std::uint32_t& slot = ranks[r * stride + offset];
+    std::uint64_t& slot = codes[r * stride + offset];
     slot = key.descending ? rank - rank_of[slot] : rank_of[slot];
   }
-  return distinct.empty() ? 0 : rank + 1;
+  return distinct.empty() ? 0 : std::uint64_t{rank} + 1;
 }
 
-// The row numbers in sorted order. When the ranks of a row fit in 32 bits
-// as one number, the row sorts as that number followed by its own.
-std::vector<std::uint32_t> SortedOrder(const std::vector<std::uint32_t>& ranks, const std::vector<std::uint32_t>& counts,
-                                       std::size_t rows) {
-  const std::size_t stride = counts.size();
+constexpr std::uint64_t kRowBits = std::uint64_t{1} << 32;
+
+// The row numbers in sorted order; ties go by the order in which the rows
+// were produced. `spans[k]` is the number of codes key k takes (0 when
+// they are not dense): when all keys of a row fit in 32 bits as one
+// number, the row sorts as that number followed by its own.
+std::vector<std::uint32_t> SortedOrder(const Codes& codes, const std::vector<std::uint64_t>& spans, std::size_t rows) {
+  const std::size_t stride = spans.size();
   std::vector<std::uint32_t> order(rows);
   std::uint64_t span = 1;
-  for (std::uint32_t count : counts) span = std::min<std::uint64_t>(span * count, std::uint64_t{1} << 32);
-  if (span < (std::uint64_t{1} << 32)) {
+  for (std::uint64_t count : spans) span = count == 0 ? kRowBits : std::min(span * count, kRowBits);
+  if (span < kRowBits) {
     std::vector<std::uint64_t> packed(rows);
     for (std::size_t r = 0; r < rows; ++r) {
       std::uint64_t key = 0;
-      for (std::size_t k = 0; k < stride; ++k) key = key * counts[k] + ranks[r * stride + k];
+      for (std::size_t k = 0; k < stride; ++k) key = key * spans[k] + codes[r * stride + k];
       packed[r] = key << 32 | r;
     }
     std::sort(packed.begin(), packed.end());
     for (std::size_t i = 0; i < rows; ++i) order[i] = static_cast<std::uint32_t>(packed[i]);
     return order;
   }
-  std::iota(order.begin(), order.end(), 0);
-  // Ties go by the order in which the rows were produced.
-  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-    const std::uint32_t* x = &ranks[a * stride];
-    const std::uint32_t* y = &ranks[b * stride];
-    for (std::size_t k = 0; k < stride; ++k) {
+  // The first key beside its row, so that most comparisons read one entry.
+  struct Keyed {
+    std::uint64_t first;
+    std::uint32_t row;
+  };
+  std::vector<Keyed> keyed(rows);
+  for (std::uint32_t r = 0; r < rows; ++r) keyed[r] = {codes[r * stride], r};
+  std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+    if (a.first != b.first) return a.first < b.first;
+    const std::uint64_t* x = &codes[a.row * stride];
+    const std::uint64_t* y = &codes[b.row * stride];
+    for (std::size_t k = 1; k < stride; ++k) {
       if (x[k] != y[k]) return x[k] < y[k];
     }
-    return a < b;
+    return a.row < b.row;
   });
+  for (std::size_t i = 0; i < rows; ++i) order[i] = keyed[i].row;
   return order;
 }
 
@@ -92,10 +132,12 @@ std::vector<std::uint32_t> SortedOrder(const std::vector<std::uint32_t>& ranks, 
 void SortRows(std::vector<Row>& rows, const std::vector<SortKey>& keys) {
   if (keys.empty() || rows.size() < 2) return;
   const std::size_t stride = keys.size();
-  std::vector<std::uint32_t> ranks(rows.size() * stride);
-  std::vector<std::uint32_t> counts(stride);
-  for (std::size_t k = 0; k < stride; ++k) counts[k] = RankKey(rows, keys[k], stride, k, ranks);
-  const std::vector<std::uint32_t> order = SortedOrder(ranks, counts, rows.size());
+  Codes codes(rows.size() * stride);
+  std::vector<std::uint64_t> spans(stride);
+  for (std::size_t k = 0; k < stride; ++k) {
+    spans[k] = CodeNumberKey(rows, keys[k], stride, k, codes) ? 0 : RankKey(rows, keys[k], stride, k, codes);
+  }
+  const std::vector<std::uint32_t> order = SortedOrder(codes, spans, rows.size());
   std::vector<Row> sorted;
   sorted.reserve(rows.size());
   for (std::uint32_t r : order) sorted.push_back(std::move(rows[r]));

@@ -170,8 +170,9 @@ class SelectRun {
   Row Evaluate(RowSet rows) const {
     Row row;
     row.reserve(plan_.outputs.size() + plan_.extra_sort_values.size());
-    for (const ValueProgram& output : plan_.outputs) row.push_back(output(rows));
-    for (const ValueProgram& value : plan_.extra_sort_values) row.push_back(value(rows));
+    Value scratch;
+    for (const ValueOperand& output : plan_.outputs) row.push_back(output.Get(rows, scratch));
+    for (const ValueOperand& value : plan_.extra_sort_values) row.push_back(value.Get(rows, scratch));
     return row;
   }
 

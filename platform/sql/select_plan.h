@@ -42,8 +42,8 @@ struct SelectPlan {
   std::vector<AggregateProgram> aggregates;
   std::optional<TruthProgram> having;    // over the group row
   // Over the source rows, or over the group row when grouped.
-  std::vector<ValueProgram> outputs;
-  std::vector<ValueProgram> extra_sort_values;
+  std::vector<ValueOperand> outputs;
+  std::vector<ValueOperand> extra_sort_values;
   std::vector<SortKey> sort;
   bool distinct = false;
   FieldDefs columns;

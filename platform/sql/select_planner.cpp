@@ -215,7 +215,7 @@ class SelectPlanner {
   }
 
   void AddOutput(const BoundExpr& bound, std::string name) {
-    plan_.outputs.push_back(CompileValue(bound));
+    plan_.outputs.emplace_back(bound);
     plan_.columns.push_back(FieldDef{std::move(name), bound.type.type, bound.type.size, bound.type.decimals});
   }
 
@@ -284,7 +284,7 @@ class SelectPlanner {
         key.value = *alias;
       } else {
         key.value = plan_.outputs.size() + plan_.extra_sort_values.size();
-        plan_.extra_sort_values.push_back(CompileValue(Bind(expr, "排序依据")));
+        plan_.extra_sort_values.emplace_back(Bind(expr, "排序依据"));
       }
       plan_.sort.push_back(key);
     }

@@ -106,9 +106,13 @@ std::string Utf8ToGbkTruncated(std::string_view utf8, std::size_t max_bytes) {
   // No character is longer in GBK than in UTF-8: the bytes go straight into
   // a buffer of the UTF-8 length, cut to what was written at the end.
   std::string out(std::min(utf8.size(), max_bytes), '\0');
-  char* const begin = out.data();
-  char* const limit = begin + out.size();
-  char* end = begin;
+  out.resize(Utf8ToGbkTruncatedInto(utf8, max_bytes, out.data()));
+  return out;
+}
+
+std::size_t Utf8ToGbkTruncatedInto(std::string_view utf8, std::size_t max_bytes, char* out) {
+  char* const limit = out + std::min(utf8.size(), max_bytes);
+  char* end = out;
   const Cp936Tables& t = Tables();
   std::size_t index = 0;
   for (std::size_t pos = 0; pos < utf8.size(); ++index) {
@@ -131,8 +135,7 @@ std::string Utf8ToGbkTruncated(std::string_view utf8, std::size_t max_bytes) {
     if (code > 0xFF) *end++ = static_cast<char>(code >> 8);
     *end++ = static_cast<char>(code & 0xFF);
   }
-  out.resize(static_cast<std::size_t>(end - begin));
-  return out;
+  return static_cast<std::size_t>(end - out);
 }
 
 std::string GbkToUtf8(std::string_view gbk) {

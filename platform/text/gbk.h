@@ -28,6 +28,10 @@ std::string CannotDecodeMessage(unsigned char byte, std::size_t offset, int code
 std::string Utf8ToGbk(std::string_view utf8);
 // The GBK bytes of TruncateToGbkBytes(utf8, max_bytes), in one pass.
 std::string Utf8ToGbkTruncated(std::string_view utf8, std::size_t max_bytes);
+// The same written to `out`, which has room for max_bytes (or the UTF-8
+// length, when shorter); returns how many were written. On a throw `out`
+// holds a part of them.
+std::size_t Utf8ToGbkTruncatedInto(std::string_view utf8, std::size_t max_bytes, char* out);
 
 // GBK -> UTF-8. Throws TextError naming the first undecodable byte offset.
 std::string GbkToUtf8(std::string_view gbk);

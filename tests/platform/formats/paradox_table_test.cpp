@@ -8,6 +8,7 @@
 
 #include "platform/formats/file_io.h"
 #include "platform/formats/paradox_codec.h"
+#include "platform/formats/paradox_header.h"
 #include "platform/types/error.h"
 #include "tests/platform/formats/temp_folder_test.h"
 
@@ -94,6 +95,20 @@ TEST_F(ParadoxTableTest, ZeroAndManyRecords) {
   ExpectRecords(OpenParadoxTable(dir_ / "many.db")->ReadAll(), records);
 }
 
+// The header keeps the largest + value written, so that the next record
+// appended is numbered after every one the new table holds.
+TEST_F(ParadoxTableTest, NewTableRemembersItsLargestAutoIncrement) {
+  const FieldDefs fields{{"name", FieldType::String, 4}, {"id", FieldType::AutoInc, 0}};
+  const std::vector<Record> records{{Value::Text("a"), Value::Integer(3)},
+                                    {Value::Text("b"), Value::Integer(9)},
+                                    {Value(), Value()},
+                                    {Value::Text("c"), Value::Integer(5)}};
+  CreateParadoxTable(dir_ / "t.db", fields, records);
+  const std::string bytes = ReadWholeFile(dir_ / "t.db");
+  EXPECT_EQ(paradox::ParseHeader(bytes, bytes.size(), dir_ / "t.db").auto_increment, 9u);
+  ExpectRecords(OpenParadoxTable(dir_ / "t.db")->ReadAll(), records);
+}
+
 TEST_F(ParadoxTableTest, TextIsCutOnCharacterBoundaryAndUnencodableRefused) {
   const FieldDefs fields{{"name", FieldType::String, 5}};
   CreateParadoxTable(dir_ / "t.db", fields, {{Value::Text("中文字")}, {Value::Text("abcdefg")}});
@@ -108,6 +123,15 @@ TEST_F(ParadoxTableTest, TextIsCutOnCharacterBoundaryAndUnencodableRefused) {
     EXPECT_NE(std::string(e.what()).find("name"), std::string::npos);
   }
   EXPECT_EQ(OpenParadoxTable(dir_ / "t.db")->record_count(), 2u);  // old file untouched
+
+  // Refused after many blocks were already written out: still the old file, and no temporary left.
+  std::vector<Record> many(50000, Record{Value::Text("企业")});
+  many.push_back({Value::Text("\xF0\x9F\x98\x80")});
+  EXPECT_THROW(CreateParadoxTable(dir_ / "t.db", fields, many), EngineError);
+  ExpectRecords(OpenParadoxTable(dir_ / "t.db")->ReadAll(), {{Value::Text("中文")}, {Value::Text("abcde")}});
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+  }
 }
 
 TEST_F(ParadoxTableTest, WrongKindIsTypeMismatchAndWritesNothing) {
