@@ -10,6 +10,7 @@
 #include "dbtool/statement_runner.h"
 #include "dbtool/table_maintenance.h"
 #include "dbtool/transpose.h"
+#include "platform/ui/event_handler.h"
 #include "platform/ui/message_box.h"
 #include "dbtool/change_c.h"
 #include "dbtool/grid_layout.h"
@@ -26,6 +27,8 @@ TF_db_tool::TF_db_tool(db::Database& database, ui::OpenDialog& open_dialog, ui::
   SetCaption("数据库工具");
   SetClientSize(640, 420);
   SetCentred(true);
+  // Its grid heads the columns with the fields' own names; its errors name them so.
+  ui::ShowsFieldNames(*this);
   auto* splitter = new QSplitter(Qt::Vertical, this);
   auto* upper = new QWidget(splitter);
   auto* upper_layout = new QVBoxLayout(upper);

@@ -32,9 +32,14 @@ std::string TableText(const ErrorSubject& subject) {
   return (table ? "表" : "文件") + FileName(subject.table);
 }
 
+bool& NamesAsWritten() {
+  static bool as_written = false;
+  return as_written;
+}
+
 std::string FieldText(const ErrorSubject& subject) {
   std::string caption;
-  if (CaptionLookup()) caption = CaptionLookup()(FileName(subject.table), subject.field);
+  if (CaptionLookup() && !NamesAsWritten()) caption = CaptionLookup()(FileName(subject.table), subject.field);
   return "字段“" + (caption.empty() ? subject.field : caption) + "”";
 }
 
@@ -123,6 +128,10 @@ std::string EngineText(const EngineError& error) {
 }  // namespace
 
 void SetFieldCaptionLookup(FieldCaptionLookup lookup) { CaptionLookup() = std::move(lookup); }
+
+FieldNamesAsWritten::FieldNamesAsWritten(bool on) : previous_(NamesAsWritten()) { NamesAsWritten() = previous_ || on; }
+
+FieldNamesAsWritten::~FieldNamesAsWritten() { NamesAsWritten() = previous_; }
 
 std::string UserText(const std::exception& error) {
   const std::string message = error.what();

@@ -15,6 +15,20 @@ namespace veltra::ui {
 using FieldCaptionLookup = std::function<std::string(const std::string& table, const std::string& field)>;
 void SetFieldCaptionLookup(FieldCaptionLookup lookup);
 
+// While one is alive with `on` set, errors name fields as they are
+// written, not by their captions: for a window that shows a table's own
+// field names.
+class FieldNamesAsWritten {
+ public:
+  explicit FieldNamesAsWritten(bool on);
+  ~FieldNamesAsWritten();
+  FieldNamesAsWritten(const FieldNamesAsWritten&) = delete;
+  FieldNamesAsWritten& operator=(const FieldNamesAsWritten&) = delete;
+
+ private:
+  bool previous_;
+};
+
 std::string UserText(const std::exception& error);
 
 }  // namespace veltra::ui

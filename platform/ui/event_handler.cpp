@@ -1,10 +1,26 @@
 #include "platform/ui/event_handler.h"
 
+#include <QApplication>
+#include <QWidget>
+
 #include "platform/types/error.h"
 #include "platform/ui/error_text.h"
 #include "platform/ui/ui_service.h"
 
 namespace veltra::ui {
+
+namespace {
+
+constexpr const char* kShowsFieldNames = "veltraShowsFieldNames";
+
+bool ActiveWindowShowsFieldNames() {
+  const QWidget* active = QApplication::activeWindow();
+  return active != nullptr && active->property(kShowsFieldNames).toBool();
+}
+
+}  // namespace
+
+void ShowsFieldNames(QWidget& window) { window.setProperty(kShowsFieldNames, true); }
 
 bool RunHandler(const std::function<void()>& handler) {
   if (!handler) return true;
@@ -24,6 +40,7 @@ void ShowException(const std::exception_ptr& error) {
   } catch (const SilentAbort&) {
     return;
   } catch (const std::exception& e) {
+    const FieldNamesAsWritten naming(ActiveWindowShowsFieldNames());
     message = UserText(e);
   } catch (...) {
     message = "未知错误";

@@ -5,7 +5,13 @@
 #include <exception>
 #include <functional>
 
+class QWidget;
+
 namespace veltra::ui {
+
+// Marks `window` as one that shows a table's own field names, so that the
+// errors shown while it is the active window name fields so too.
+void ShowsFieldNames(QWidget& window);
 
 // Calls `handler` (when set), showing what escapes it. Returns false when
 // it ended with an exception.

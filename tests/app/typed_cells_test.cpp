@@ -215,6 +215,23 @@ TEST_F(TypedCellsTest, AnEditsRefusedValueKeepsItsPageWhicheverWayThePageIsTurne
   EXPECT_EQ(ui_.exceptions_shown(), Texts(acts.size(), refusal));
 }
 
+// The table tool heads its columns with the fields' own names, the entry
+// windows with captions: each refusal names the field as its window shows it.
+TEST_F(TypedCellsTest, TheTableToolsRefusalNamesTheFieldAsItsColumnHead) {
+  Open<entry::TF_kfq>().close();
+  window = std::make_unique<dbtool::TF_db_tool>(unit->Database1, unit->OpenDialog1, unit->SaveDialog1);
+  ui_.ExpectFileDialog("请选择数据库文件", (work / "kfq_1.db").string());
+  auto& tool = Open<dbtool::TF_db_tool>();
+  ui::testing::TypeIntoCell(tool.DBGrid1, 0, FindField(tool.Table1.FieldLayout(), "QC07"), "abc");
+  ui_.ExpectException("表kfq_1.db的字段“QC07”不能取值“abc”：须是数值");
+  ui::testing::SelectCell(tool.DBGrid1, 0, 0);
+  EXPECT_EQ(ui_.exceptions_shown(), Texts{"表kfq_1.db的字段“QC07”不能取值“abc”：须是数值"});
+  for (int i = 0; i < 3; ++i) QTest::keyClick(OpenCellEditor(), Qt::Key_Backspace);
+  ui::testing::Type(*OpenCellEditor(), "12");
+  Push("Button4");
+  EXPECT_EQ(Values("kfq_1.db", "QC07").front(), "12");
+}
+
 TEST_F(TypedCellsTest, ACellTakesItsFieldsEditMask) {
   auto& w = OpenEntry<entry::TF_dxkjy>("TabSheet5");
   // Code2 is "0000;1;_": digits only, all four of them.
