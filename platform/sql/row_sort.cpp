@@ -94,8 +94,12 @@ constexpr std::uint64_t kRowBits = std::uint64_t{1} << 32;
 std::vector<std::uint32_t> SortedOrder(const Codes& codes, const std::vector<std::uint64_t>& spans, std::size_t rows) {
   const std::size_t stride = spans.size();
   std::vector<std::uint32_t> order(rows);
+  // Stops once past 32 bits, so that the product never overflows.
   std::uint64_t span = 1;
-  for (std::uint64_t count : spans) span = count == 0 ? kRowBits : std::min(span * count, kRowBits);
+  for (std::uint64_t count : spans) {
+    span = count == 0 ? kRowBits : span * count;
+    if (span >= kRowBits) break;
+  }
   if (span < kRowBits) {
     std::vector<std::uint64_t> packed(rows);
     for (std::size_t r = 0; r < rows; ++r) {
