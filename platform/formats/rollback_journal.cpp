@@ -9,6 +9,7 @@
 #include <utility>
 #include <system_error>
 
+#include "platform/formats/table_set.h"
 #include "platform/types/error.h"
 
 namespace veltra::formats {
@@ -276,6 +277,9 @@ void RollBackInterruptedWrites(const std::filesystem::path& table) {
       }
       at += kEntryHead + length;
     }
+  }
+  for (const auto& [id, file] : files) {
+    if (!IsFileOfTableSet(table, file.first)) RefuseForeignName(table, "回滚记录", file.first);
   }
   for (const auto& [id, file] : files) {
     const std::filesystem::path target = table.parent_path() / file.first;

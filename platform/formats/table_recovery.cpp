@@ -5,6 +5,7 @@
 
 #include "platform/formats/file_io.h"
 #include "platform/formats/rollback_journal.h"
+#include "platform/formats/table_set.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
 
@@ -40,6 +41,11 @@ void RollForward(const fs::path& table) {
   if (!fs::exists(intent, error)) return;
   const fs::path folder = table.parent_path();
   const auto renames = ParseIntent(ReadWholeFile(intent));
+  for (const auto& [temporary, target] : renames) {
+    if (!IsFileOfTableSet(table, target)) RefuseForeignName(table, "替换记录", target);
+    const bool own_temporary = temporary.find('/') == std::string::npos && IsTemporaryFor(temporary, target);
+    if (!temporary.empty() && !own_temporary) RefuseForeignName(table, "替换记录", temporary);
+  }
   for (const auto& [temporary, target] : renames) {
     if (temporary.empty()) {
       if (fs::exists(folder / target, error) && !fs::remove(folder / target, error)) {

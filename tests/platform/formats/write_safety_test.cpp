@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -280,17 +281,22 @@ TEST_F(TempFolderTest, AGroupWrittenEarlyIsUndoneWholeAfterAPowerCut) {
 // A journal of the first version, with its byte-wise checksums, that a
 // killed writer left: the next open still rolls the file back, and stops
 // at an entry whose bytes were not all written.
+std::string LittleEndian(std::uint64_t v, int bytes) {
+  std::string out;
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+  return out;
+}
+
+// A journal entry of the first version, with its byte-wise checksum.
+std::string FirstVersionEntry(const std::string& payload) {
+  std::uint32_t hash = 2166136261u;
+  for (char c : payload) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return LittleEndian(payload.size(), 4) + LittleEndian(hash, 4) + payload;
+}
+
 TEST_F(TempFolderTest, AJournalOfTheFirstVersionStillRollsBack) {
-  const auto le = [](std::uint64_t v, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return out;
-  };
-  const auto entry = [&](const std::string& payload) {
-    std::uint32_t hash = 2166136261u;
-    for (char c : payload) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-    return le(payload.size(), 4) + le(hash, 4) + payload;
-  };
+  const auto le = LittleEndian;
+  const auto entry = FirstVersionEntry;
   const fs::path path = dir_ / "old.bin";
   const std::string old_bytes = std::string(4096, 'a') + std::string(100, 'b');
   std::string journal = "VLTRJRN1" + entry(std::string("F") + '\0' + le(old_bytes.size(), 8) + "old.bin") +
@@ -312,6 +318,57 @@ TEST_F(TempFolderTest, OpeningATableRemovesOnlyItsStaleTemporaries) {
   for (const auto& [name, stale] : files) WriteFileAtomically(dir_ / name, "left over");
   EXPECT_EQ(OpenTableFile(dir_ / "T.db")->record_count(), 3u);
   for (const auto& [name, stale] : files) EXPECT_EQ(fs::exists(dir_ / name), !stale) << name;
+}
+
+// A folder from elsewhere whose journal or intent names files outside
+// the table's set (another folder, an absolute path, another table): the
+// table is refused as damaged, naming the name, and no file changes.
+TEST_F(TempFolderTest, LeftoversNamingFilesOutsideTheTableSetAreRefusedAndTouchNothing) {
+  const fs::path sub = dir_ / "sub";
+  fs::create_directory(sub);
+  CreateTableFile(dir_ / "kfq_2.db", TableKind::Paradox, kFields, Rows(0, 3));
+  CreateTableFile(sub / "kfq_3.db", TableKind::Paradox, kFields, Rows(0, 3));
+  WriteFileAtomically(sub / ".kfq_1.db.tmp1", "new kfq_1");
+  const std::string outside = (dir_ / "kfq_2.db").string();
+  const auto journal_naming = [](const std::string& name) {
+    return "VLTRJRN1" + FirstVersionEntry(std::string("F") + '\0' + LittleEndian(0, 8) + name);
+  };
+  struct Leftover {
+    std::string file, content, named;
+  };
+  const std::vector<Leftover> leftovers = {
+      {".kfq_1.db.rollback", journal_naming("../kfq_2.db"), "../kfq_2.db"},
+      {".kfq_1.db.rollback", journal_naming(outside), outside},
+      {".kfq_1.db.rollback", journal_naming("kfq_3.db"), "kfq_3.db"},
+      {".kfq_1.db.replace", "\t" + outside + "\nend\n", outside},
+      {".kfq_1.db.replace", "\t..\\kfq_2.db\nend\n", "..\\kfq_2.db"},
+      {".kfq_1.db.replace", "\tkfq_3.db\nend\n", "kfq_3.db"},
+      {".kfq_1.db.replace", ".kfq_1.db.tmp1\t../kfq_2.db\nend\n", "../kfq_2.db"},
+      {".kfq_1.db.replace", "../.kfq_1.db.tmp1\tkfq_1.db\nend\n", "../.kfq_1.db.tmp1"},
+      {".kfq_1.db.replace", ".kfq_3.db.tmp1\tkfq_1.db\nend\n", ".kfq_3.db.tmp1"},
+  };
+  const auto image = [&] {
+    std::map<fs::path, std::size_t> files;  // content hashes: a failure prints short
+    for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
+      if (entry.is_regular_file()) files[entry.path()] = std::hash<std::string>()(ReadWholeFile(entry.path()));
+    }
+    return files;
+  };
+  for (const Leftover& leftover : leftovers) {
+    WriteFileAtomically(sub / "kfq_1.db", "kfq_1");
+    WriteFileAtomically(sub / leftover.file, leftover.content);
+    const auto before = image();
+    try {
+      OpenTableFile(sub / "kfq_1.db");
+      ADD_FAILURE() << "opened despite " << leftover.content;
+    } catch (const EngineError& refusal) {
+      EXPECT_EQ(refusal.kind(), EngineError::Kind::FileFormat) << leftover.content;
+      EXPECT_EQ(refusal.subject().table, (sub / "kfq_1.db").string());
+      EXPECT_NE(refusal.subject().reason.find("“" + leftover.named + "”"), std::string::npos) << refusal.subject().reason;
+    }
+    EXPECT_EQ(image(), before) << leftover.content;
+    fs::remove(sub / leftover.file);
+  }
 }
 
 }  // namespace
