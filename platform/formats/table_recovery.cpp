@@ -57,7 +57,8 @@ void RollForward(const fs::path& table) {
   }
   SyncFolder(folder);
   fs::remove(intent, error);
-  if (error) ThrowIo(intent, "remove", error.value());
+  // A torn intent renamed nothing: where the folder is read-only it may stay.
+  if (error && !renames.empty()) ThrowIo(intent, "remove", error.value());
   SyncFolder(folder);  // an intent back after a power cut would remove files again
 }
 

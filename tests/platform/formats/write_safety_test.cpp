@@ -2,6 +2,9 @@
 // positions that stay true, groups of writes that land whole or not at
 // all, memo and table files replaced together, and no stale temporaries.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -12,6 +15,7 @@
 #include "platform/formats/file_io.h"
 #include "platform/formats/rollback_journal.h"
 #include "platform/formats/table_file.h"
+#include "platform/formats/table_recovery.h"
 #include "platform/types/error.h"
 #include "temp_folder_test.h"
 #include "tests/support/file_io_probe.h"
@@ -368,6 +372,63 @@ TEST_F(TempFolderTest, LeftoversNamingFilesOutsideTheTableSetAreRefusedAndTouchN
     }
     EXPECT_EQ(image(), before) << leftover.content;
     fs::remove(sub / leftover.file);
+  }
+}
+
+// The journal and the intent are hidden files: a failure to write them
+// is told as the table's, for each format.
+TEST_F(TempFolderTest, AFailedJournalOrIntentIsToldAsItsTable) {
+  for (const std::string table_name : {"t.db", "t.dbf"}) {
+    const fs::path table = dir_ / table_name;
+    CreateTableFile(table, KindForPath(table), kFields, Rows(0, 2));
+    const std::vector<std::pair<std::string, std::function<void()>>> failures = {
+        {".rollback", [&] { OpenTableFile(table)->WriteAllOrNothing([] {}); }},
+        {".replace", [&] { CreateTableFile(table, KindForPath(table), kFields, Rows(0, 3)); }},
+    };
+    for (const auto& [suffix, write] : failures) {
+      const fs::path hidden = dir_ / ("." + table_name + suffix);
+      fs::create_directory(hidden);  // neither made nor read as a file
+      try {
+        write();
+        ADD_FAILURE() << hidden;
+      } catch (const EngineError& failure) {
+        EXPECT_EQ(failure.kind(), EngineError::Kind::Io) << hidden;
+        EXPECT_EQ(failure.subject().table, table.string()) << hidden;
+      }
+      fs::remove(hidden);
+    }
+  }
+}
+
+// A kill just after a committed group leaves an empty journal, and a
+// torn intent renamed nothing: on a read-only folder (a CD) neither keeps
+// the table from being read.
+TEST_F(TempFolderTest, LeftoversThatHoldNothingDoNotBlockReadingAReadOnlyFolder) {
+  const fs::path folder = dir_ / "cd";
+  fs::create_directory(folder);
+  CreateTableFile(folder / "t.db", TableKind::Paradox, kFields, Rows(0, 2));
+  for (const std::string leftover : {".t.db.rollback", ".t.db.replace"}) {
+    WriteFileAtomically(folder / leftover, leftover.ends_with("replace") ? ".t.db.tmp1\tt.db\n" : "");
+    const fs::perms read_only = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    const fs::perms enter = fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+    fs::permissions(dir_, fs::perms::owner_all | read_only | enter);
+    for (const auto& file : fs::directory_iterator(folder)) fs::permissions(file.path(), read_only);
+    fs::permissions(folder, read_only | enter);
+    // Root writes anywhere: the reader runs as nobody.
+    const pid_t reader = fork();
+    if (reader == 0) {
+      if (geteuid() == 0 && setuid(65534) != 0) _exit(3);
+      try {
+        _exit(OpenTableFile(folder / "t.db")->ReadAll() == Rows(0, 2) ? 0 : 1);
+      } catch (...) {
+        _exit(2);
+      }
+    }
+    int status = 0;
+    waitpid(reader, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << leftover << ": " << status;
+    fs::permissions(folder, fs::perms::owner_all);
+    fs::remove(folder / leftover);
   }
 }
 
