@@ -144,7 +144,8 @@ TEST_F(MailWindowTest, FailuresAreToldInTheStatusLineOnlyAndStayThere) {
                                             {.refused_retrievals = {1}});
   UseServers(smtp_server.port(), pop3_server.port());
   const std::pair<ui::Form*, const char*> failures[] = {{&smtp, "邮件发送错误"}, {&pop3, "邮件接收错误"}};
-  for (const auto& [window, status] : failures) {
+  for (const auto& [window, failed_status] : failures) {
+    const std::string status = failed_status;
     ui_.OnModal(window->objectName().toStdString(), [&](ui::Form& form) {
       smtp.Edit1->SetText("zone@example.cn");
       ASSERT_TRUE(Click(Find(form, "Button6")));
@@ -182,7 +183,7 @@ TEST_F(MailWindowTest, TablesGoWithTheirMemosWhateverTheCaseAndWhatIsMissingIsNa
   window.ShowModal();
 
   ASSERT_EQ(smtp.messages().size(), 1u);
-  const std::string& data = smtp.messages()[0].data;
+  const std::string data = smtp.messages()[0].data;  // messages() hands out a copy
   EXPECT_NE(data.find("Subject: " + text::Utf8ToGbk(unit_->MailSubjectMarker) + "\r\n"), std::string::npos);
   const auto received = mail::ReadMimeMessage(data, work_ / "attach");
   EXPECT_EQ(received.attachments, (std::vector<std::string>{"sjgxq.db", "sjgxq.mb", "kfq_1.db"}));
