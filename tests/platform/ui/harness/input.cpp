@@ -126,6 +126,14 @@ void SelectCell(DBGrid& grid, int row, int column) {
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, grid.visualRect(cell).center());
 }
 
+void DoubleClickCell(DBGrid& grid, int row, int column) {
+  const QModelIndex cell = grid.model()->index(row, column);
+  ASSERT_TRUE(cell.isValid()) << "no cell " << row << "," << column;
+  grid.scrollTo(cell);
+  Focus(grid);
+  DoubleClickAt(*grid.viewport(), grid.visualRect(cell).center());
+}
+
 void TypeIntoCell(DBGrid& grid, int row, int column, const std::string& text) {
   SelectCell(grid, row, column);
   const QString typed = QString::fromStdString(text);
