@@ -86,7 +86,7 @@ void WritePrintoutColumns(db::Database& database, const db::DataSet& data_set, c
   const FieldDefs& fields = data_set.FieldLayout();
   for (std::size_t i = 0; i < fields.size(); ++i) {
     int size = fields[i].size;
-    if (grid && size != 0) size = grid->WidthInChars(static_cast<int>(i));
+    if (grid && size != 0) size = grid->columns[i].width_chars;
     columns.Append();
     columns.Fields(0).SetAsString(grid ? grid->columns[i].title : fields[i].name);
     columns.Fields(1).SetAsInteger(size == 0 ? 10 : std::min(size, 40));

@@ -182,7 +182,7 @@ TEST_F(SaveDataSetAsTableTest, PrintoutInputRewritesColumnCaptions) {
   notes.SetTableName("notes.db");
   notes.Open();
   const std::string spent = "企业内部用于科技活动的经费支出合计";
-  const GridColumns long_titles{{{spent, 60}, {spent + "其中", 195}, {spent + "之二", 50}}, 6.5};
+  const GridColumns long_titles{{{spent, 9}, {spent + "其中", 30}, {spent + "之二", 7}}};
   SaveDataSetAsTable(db(), notes, &long_titles, "query_p.db");
   EXPECT_EQ(FileRows("bt_p.db"), (Rows{{spent, "9"}, {spent + "其中", "30"}, {spent + "之二", "10"}}));
   EXPECT_EQ(DefsOf("query_p.db")[1].name, "企业内部用于科技活动的_2");
