@@ -4,9 +4,7 @@
 // or the window must refuse it once and keep it for correction.
 #include <QApplication>
 #include <QLineEdit>
-#include <QTabBar>
 #include <QTest>
-#include <QWheelEvent>
 
 #include "dbtool/db_tool.h"
 #include "entry/dxkjy.h"
@@ -19,6 +17,8 @@ namespace veltra::app {
 namespace {
 
 using ui::testing::Click;
+using ui::testing::ClickTab;
+using ui::testing::TurnWheel;
 using ui::testing::Find;
 using Texts = std::vector<std::string>;
 
@@ -53,19 +53,6 @@ class TypedCellsTest : public entry::testing::InstalledWindowTest {
   }
   // Any button of the window, tool button or not.
   void Push(const char* name) { ASSERT_TRUE(Click(Find<QWidget>(*window, name))) << name; }
-  // A click on a page's tab, as the mouse gives it.
-  static void ClickTab(ui::PageControl& pages, int index) {
-    QTabBar* tabs = pages.tabBar();
-    QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(index).center());
-    QApplication::processEvents();
-  }
-  static void TurnWheel(QWidget& widget) {
-    const QPointF at = widget.rect().center();
-    QWheelEvent wheel(at, widget.mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&widget, &wheel);
-    QApplication::processEvents();
-  }
   static QLineEdit* OpenCellEditor() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
 };
 
