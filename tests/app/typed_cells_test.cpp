@@ -219,6 +219,25 @@ TEST_F(TypedCellsTest, TheTableToolsRefusalNamesTheFieldAsItsColumnHead) {
   EXPECT_EQ(Values("kfq_1.db", "QC07").front(), "12");
 }
 
+// The navigator's cancel throws away the record's changes, the open cell's
+// text among them, whether its field could take it or not.
+TEST_F(TypedCellsTest, TheTableToolsCancelDropsTheOpenCellWithTheRecordsChanges) {
+  window = std::make_unique<dbtool::TF_db_tool>(unit->Database1, unit->OpenDialog1, unit->SaveDialog1);
+  ui_.ExpectFileDialog("请选择数据库文件", (work / "kfq_2.db").string());
+  auto& tool = Open<dbtool::TF_db_tool>();
+  const auto& layout = tool.Table1.FieldLayout();
+  ui::testing::TypeIntoCell(tool.DBGrid1, 0, FindField(layout, "QE02"), "改名");
+  ui::testing::TypeIntoCell(tool.DBGrid1, 0, FindField(layout, "QE14"), "abc");
+  Push("DBNavigator1Cancel");
+  EXPECT_TRUE(ui_.exceptions_shown().empty());
+  EXPECT_EQ(OpenCellEditor(), nullptr);
+  EXPECT_EQ(tool.Table1.State(), db::DataSetState::Browse);
+  EXPECT_EQ(tool.DBGrid1.CellText(0, FindField(layout, "QE14")), "5000");
+  Push("Button4");
+  EXPECT_EQ(Values("kfq_2.db", "QE02"), (Texts{"", ""}));
+  EXPECT_EQ(Values("kfq_2.db", "QE14"), (Texts{"5000", ""}));
+}
+
 TEST_F(TypedCellsTest, ACellTakesItsFieldsEditMask) {
   auto& w = OpenEntry<entry::TF_dxkjy>("TabSheet5");
   // Code2 is "0000;1;_": digits only, all four of them.
