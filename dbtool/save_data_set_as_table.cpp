@@ -108,7 +108,7 @@ FieldDefs SavedFieldDefs(const db::DataSet& data_set, const GridColumns* grid, f
     FieldDef& def = saved[i];
     if (grid) def.name = grid->columns[i].title;
     if (def.type != FieldType::String) continue;
-    if (grid) def.size = grid->WidthInChars(static_cast<int>(i));
+    if (grid) def.size = grid->columns[i].width_chars;
     def.size = std::clamp(def.size, 1, MaxStringSize(kind));
   }
   if (kind == formats::TableKind::DBase) StoreNamesDBaseCannotHold(saved);
