@@ -174,6 +174,18 @@ TEST_F(SaveDataSetAsTableTest, PrintoutInputRewritesColumnCaptions) {
   const GridColumns grid{{{"编号", 30}, {"名称", 2}, {"收入", 7}}};
   SaveDataSetAsTable(db(), source, &grid, "query_p.db");
   EXPECT_EQ(FileRows("bt_p.db"), (Rows{{"编号", "30"}, {"名称", "2"}, {"收入", "10"}}));
+
+  // Titles too long for a field name print whole, though the saved names
+  // are cut and told apart; a memo is as wide as its column.
+  Create("notes.db", {{"QA01", FieldType::String, 10}, {"BZ", FieldType::Memo, 20}, {"QC05", FieldType::Float, 0}});
+  db::Table notes(db());
+  notes.SetTableName("notes.db");
+  notes.Open();
+  const std::string spent = "企业内部用于科技活动的经费支出合计";
+  const GridColumns long_titles{{{spent, 9}, {spent + "其中", 30}, {spent + "之二", 7}}};
+  SaveDataSetAsTable(db(), notes, &long_titles, "query_p.db");
+  EXPECT_EQ(FileRows("bt_p.db"), (Rows{{spent, "9"}, {spent + "其中", "30"}, {spent + "之二", "10"}}));
+  EXPECT_EQ(DefsOf("query_p.db")[1].name, "企业内部用于科技活动的_2");
 }
 
 TEST_F(SaveDataSetAsTableTest, OtherCaseOfPrintoutNameLeavesCaptionsAlone) {
