@@ -7,6 +7,7 @@
 // table engine.
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,15 +31,20 @@ struct StoredRecord {
 
 using RecordRef = std::shared_ptr<StoredRecord>;
 
-// Records ordered by an index's key, then by file order.
+// The records of a store ordered by an index's key, then by file order.
+// Sorted the first time it is used, so that a table opens without sorting
+// the indexes nobody reads yet.
 class RecordIndex {
  public:
-  RecordIndex(IndexDef def, const FieldDefs& fields, std::string_view table);
+  RecordIndex(IndexDef def, const FieldDefs& fields, std::string_view table, const std::vector<RecordRef>& records);
 
   const IndexDef& def() const { return def_; }
   const std::vector<int>& key_fields() const { return key_fields_; }
   bool unique() const { return def_.primary || def_.unique; }
-  const std::vector<StoredRecord*>& ordered() const { return ordered_; }
+  const std::vector<StoredRecord*>& ordered() const {
+    Sort();
+    return ordered_;
+  }
 
   // Compares the first `count` key fields of two rows.
   int CompareKeys(const Row& a, const Row& b, std::size_t count) const;
@@ -50,15 +56,20 @@ class RecordIndex {
   // Another record with the same key; null keys never clash in a secondary index.
   const StoredRecord* FindClash(const Row& values, const StoredRecord* self) const;
 
-  void Build(const std::vector<RecordRef>& records);
+  // The records were replaced wholesale: sorted again when next used.
+  void Reset();
+  // A record not among the store's records yet, or still among them.
   void Insert(StoredRecord* record);
   void Erase(StoredRecord* record);  // with the values it was inserted with
 
  private:
+  void Sort() const;
   std::size_t PositionOf(const StoredRecord& record) const;
   IndexDef def_;
   std::vector<int> key_fields_;
-  std::vector<StoredRecord*> ordered_;
+  const std::vector<RecordRef>& records_;
+  mutable std::vector<StoredRecord*> ordered_;
+  mutable bool sorted_ = false;
 };
 
 class RecordStore {
@@ -100,6 +111,19 @@ class RecordStore {
   // Forces the file's completed writes to the disk itself.
   void Sync();
 
+  // Records before this position hold a value in `column`, so that a
+  // search for nulls (the stamping of validation faults) starts there.
+  std::size_t FilledPrefix(std::size_t column) const;
+
+  // For a table rebuilt as a whole: held aside, the store starts empty and
+  // keeps its changes in memory while its file keeps the old records;
+  // PutInPlace writes the records as the file's one replacement, synced.
+  void HoldAside();
+  bool held_aside() const { return held_aside_; }
+  void PutInPlace();
+  // Every record's values moved out, in file order; the store is left empty.
+  std::vector<Row> TakeRows();
+
   std::size_t PositionOf(const StoredRecord& record) const;
 
   // Cursors that hold the table open; whole-file rewrites wait for none.
@@ -114,6 +138,9 @@ class RecordStore {
   RecordRef MakeRecord(Row values);
   void ReplaceValues(StoredRecord& record, Row values);
   void RefuseInUpdateGroup(std::string_view action) const;
+  bool WritesFile() const { return file_ != nullptr && !held_aside_; }
+  // A change at `position`: records from there on may hold nulls again.
+  void ForgetFilledFrom(std::size_t position);
 
   std::string name_;
   FieldDefs fields_;
@@ -125,6 +152,8 @@ class RecordStore {
   std::uint64_t version_ = 0;
   std::int64_t next_auto_inc_ = 1;
   std::vector<std::pair<RecordRef, Row>>* update_group_ = nullptr;  // old values of the grouped updates
+  bool held_aside_ = false;
+  mutable std::vector<std::size_t> filled_prefix_;  // by column; see FilledPrefix
 };
 
 }  // namespace veltra::db
