@@ -101,6 +101,7 @@ void EngineImport(const fs::path& folder) {
   for (int i = 0; i < source.FieldCount(); ++i) {
     if (db::Field* to = target.FindField(source.Fields(i).FieldName())) copied.emplace_back(&source.Fields(i), to);
   }
+  target.HoldPostsUntilFlush();
   for (source.First(); !source.Eof(); source.Next()) {
     target.SetKey();
     target.FieldByName("QA01").SetValue(source.FieldByName("QA01").Value());
@@ -112,6 +113,7 @@ void EngineImport(const fs::path& folder) {
     for (const auto& [from, to] : copied) to->SetValue(from->Value());
     target.Post();
   }
+  target.FlushBuffers();
   target.EnableConstraints();
 }
 

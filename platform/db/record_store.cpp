@@ -339,4 +339,8 @@ void RecordStore::Sync() {
   if (file_) file_->Sync();
 }
 
+void RecordStore::HoldAppendsUntilSync() {
+  if (file_) file_->HoldAppendsUntilSync();
+}
+
 }  // namespace veltra::db

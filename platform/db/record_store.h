@@ -99,6 +99,7 @@ class RecordStore {
   void UpdateAllOrNothing(const std::function<void()>& updates);
   // Forces the file's completed writes to the disk itself.
   void Sync();
+  void HoldAppendsUntilSync();
 
   std::size_t PositionOf(const StoredRecord& record) const;
 
