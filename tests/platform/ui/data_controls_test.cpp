@@ -77,6 +77,15 @@ TEST_F(DataControlsTest, TheFieldsGbkSizeLimitsTyping) {
   EXPECT_EQ(TextOf(*cell), "中文字");
 }
 
+TEST_F(DataControlsTest, ATextLongerThanItsEditShowsFromItsStart) {
+  table_.Open();
+  AddRecord(table_, {"110001", "中文字", "1"});
+  edit_.resize(edit_.fontMetrics().horizontalAdvance("中"), edit_.height());
+  edit_.SetDataSource(&source_);
+  edit_.SetDataField("QA02");
+  EXPECT_EQ(edit_.cursorPosition(), 0);  // the edit scrolls to keep its cursor in view
+}
+
 TEST_F(DataControlsTest, TheFieldsEditMaskShapesTypingAndRefusesShortValues) {
   table_.Open();
   table_.FieldByName("QA01").SetEditMask("000000;0;_");
