@@ -8,6 +8,7 @@
 #include "platform/db/batch_move.h"
 #include "platform/db/table.h"
 #include "platform/formats/dbase_names.h"
+#include "platform/formats/dbase_number_widths.h"
 #include "platform/text/ascii.h"
 #include "platform/text/gbk.h"
 
@@ -25,6 +26,10 @@ int MaxStringSize(formats::TableKind kind) {
   }
   return INT_MAX;
 }
+
+// dBase keeps only a block number in a memo's cell; saved as Paradox, such
+// a memo keeps its first 10 bytes in the record, as the mail tables' do.
+constexpr int kParadoxMemoLeader = 10;
 
 // Captions are as wide as the field, but no printout column is wider than 40.
 int PrintoutColumnWidth(const FieldDef& def) {
@@ -107,6 +112,9 @@ FieldDefs SavedFieldDefs(const db::DataSet& data_set, const GridColumns* grid, f
   for (std::size_t i = 0; i < saved.size(); ++i) {
     FieldDef& def = saved[i];
     if (grid) def.name = grid->columns[i].title;
+    if (kind == formats::TableKind::Paradox && def.type == FieldType::Memo && def.size < 1) {
+      def.size = kParadoxMemoLeader;
+    }
     if (def.type != FieldType::String) continue;
     if (grid) def.size = grid->WidthInChars(static_cast<int>(i));
     def.size = std::clamp(def.size, 1, MaxStringSize(kind));
@@ -125,9 +133,12 @@ void SaveDataSetAsTable(db::Database& database, db::DataSet& data_set, const Gri
   const db::TableType type = TypeForName(name);
   const fs::path target = database.ResolveTableName(name, type);
   RefuseOwnSourceFile(data_set, target);
-  const FieldDefs fields = SavedFieldDefs(data_set, grid, formats::KindForPath(target));
+  const formats::TableKind kind = formats::KindForPath(target);
+  FieldDefs fields = SavedFieldDefs(data_set, grid, kind);
+  std::vector<db::Row> rows = db::ConvertRows(data_set, fields, target.filename().string());
+  if (kind == formats::TableKind::DBase) fields = formats::FitDbfNumberWidths(fields, rows, target);
 
-  database.CreateTable(name, type, fields, db::ConvertRows(data_set, fields, target.filename().string()));
+  database.CreateTable(name, type, fields, rows);
 
   if (name == kPrintoutTable) WritePrintoutColumns(database, fields);
 }

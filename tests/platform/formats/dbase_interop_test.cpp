@@ -1,46 +1,17 @@
-// Tables we write, read by an independent reader: Debian's python3-dbfread
-// (seen only by /usr/bin/python3).
+// Tables we write, read by an independent reader: Debian's python3-dbfread.
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "platform/formats/dbase_table.h"
 #include "platform/formats/file_io.h"
 #include "tests/platform/formats/dbase_test_support.h"
+#include "tests/support/dbfread_reader.h"
 
 namespace veltra::formats {
 namespace {
 
-// One line per value, "FIELD=value": text JSON-quoted (empty as null), numbers %.17g,
-// dates ISO, booleans true/false, null as null.
-constexpr const char* kDumpScript = R"(
-import json, sys, dbfread
-table = dbfread.DBF(sys.argv[1], encoding='gbk', char_decode_errors='strict')
-for record in table:
-    for name, v in record.items():
-        if v is None or v == '': text = 'null'  # an empty text is null here
-        elif isinstance(v, bool): text = 'true' if v else 'false'
-        elif isinstance(v, (int, float)): text = '%.17g' % float(v)
-        elif isinstance(v, str): text = json.dumps(v, ensure_ascii=False)
-        else: text = v.isoformat()
-        print(name + '=' + text)
-)";
-
-std::string JsonQuote(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      default: out += c;
-    }
-  }
-  return out + "\"";
-}
+using DBaseInteropTest = TempFolderTest;
+using testing::DbfreadQuoted;
+using testing::ReadWithDbfread;
 
 std::string Dump(const FieldDefs& fields, const std::vector<Record>& records) {
   std::string out;
@@ -52,36 +23,15 @@ std::string Dump(const FieldDefs& fields, const std::vector<Record>& records) {
         case Value::Kind::Null: text = "null"; break;
         case Value::Kind::Boolean: text = v.boolean() ? "true" : "false"; break;
         case Value::Kind::Float:
-        case Value::Kind::Integer: {
-          char buffer[40];
-          std::snprintf(buffer, sizeof buffer, "%.17g", v.AsDouble());
-          text = buffer;
-          break;
-        }
+        case Value::Kind::Integer: text = FormatNumber(v.AsDouble()); break;
         case Value::Kind::Date: text = FormatDate(v.date()); break;
-        default: text = JsonQuote(v.ToDisplayText());
+        default: text = DbfreadQuoted(v.ToDisplayText());
       }
       out += fields[i].name + "=" + text + "\n";
     }
   }
   return out;
 }
-
-class DBaseInteropTest : public TempFolderTest {
- protected:
-  std::string ReadWithDbfread(const std::filesystem::path& dbf) {
-    const auto script = dir_ / "dump.py";
-    std::ofstream(script) << kDumpScript;
-    const std::string command = "/usr/bin/python3 " + script.string() + " " + dbf.string() + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return "cannot run /usr/bin/python3";
-    std::string out;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    EXPECT_EQ(::pclose(pipe), 0) << out;
-    return out;
-  }
-};
 
 TEST_F(DBaseInteropTest, DbfreadReadsWhatWeWrite) {
   const FieldDefs fields = {
