@@ -17,7 +17,11 @@ void EntryFrame::PostEditedOwnerKeys(int detail) {
     if (saved.empty() || table.FieldByName(LevelKeyField(level)).AsString() == saved) continue;
     // The key was edited and not posted yet: post it now (past the rules,
     // which the next save applies), so that the rows of this page follow it.
-    PostPastRules(table);
+    if (validation_on_) table.DisableConstraints();
+    mainunit::OnExit restore([this, &table] {
+      if (validation_on_) table.EnableConstraints();
+    });
+    ForcePost(table);
   }
   // A row is never written for an owner that is not in its table.
   PostNewOwners(detail);

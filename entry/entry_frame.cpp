@@ -224,6 +224,10 @@ void EntryFrame::SetValidation(bool on) {
 }
 
 void EntryFrame::ShowPage(int page) {
+  // A detail page needs its owners stored; one that is refused keeps the
+  // user on the page where it can be put right.
+  const int detail = description_.pages[page].detail;
+  if (detail >= 0) PostEditedOwnerKeys(detail);
   view_.page = page;
   SyncPageState();
 }
@@ -256,7 +260,6 @@ void EntryFrame::SyncPageState() {
     view_.append_enabled = !cover_only;
     // Setting the link again would move the rows to their first.
     if (Detail(i).MasterFields() != LinkFields(i)) Detail(i).SetMasterFields(LinkFields(i));
-    PostEditedOwnerKeys(i);
   } else {
     current_table_ = &master_;
     current_source_ = &master_source_;

@@ -92,7 +92,9 @@ class EntryFrame {
 
   // The validation switch (ComboBox1Change).
   void SetValidation(bool on);
-  // Page change (PageControl1Change): the page's table becomes current.
+  // Page change (PageControl1Change): the page's table becomes current. A
+  // detail page's owners are posted first; when one is refused the page
+  // stays as it was and the refusal is thrown.
   void ShowPage(int page);
   // Scope box of a detail page (ComboBox2Change ...).
   void SetDetailScope(int detail, DetailScope scope);
@@ -197,14 +199,14 @@ class EntryFrame {
   void KeyCascade(int level);
   // The levels that own `detail`, outermost first.
   std::vector<int> OwnerChain(int detail) const;
-  // A forced post with the table's rules suspended (the next save applies them).
-  void PostPastRules(db::Table& table);
-  // On entering a detail's page: posts its owners whose key was edited and
-  // not posted yet, outermost first, so that the rows below follow them,
-  // and those still being added.
+  // Before a detail's page shows: posts its owners whose key was edited and
+  // not posted yet, outermost first and past their rules (the next save
+  // applies them), so that the rows below follow them; then those still
+  // being added.
   void PostEditedOwnerKeys(int detail);
-  // Posts the owners of `detail` still being added, outermost first. Only
-  // while no row below is being edited: their posts change the link.
+  // Posts the owners of `detail` still being added, outermost first, under
+  // their rules. Only while no row below is being edited: their posts
+  // change the link.
   void PostNewOwners(int detail);
   bool OwnerBeingAdded(int detail);
   // Posts (or, unchanged, drops) every pending edit, rows below first,

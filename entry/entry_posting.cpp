@@ -4,7 +4,6 @@
 
 #include "entry/frame_parts.h"
 #include "mainunit/dataset_helpers.h"
-#include "mainunit/on_exit.h"
 #include "platform/types/error.h"
 #include "platform/ui/error_text.h"
 
@@ -73,20 +72,13 @@ void EntryFrame::ForcePost(db::Table& table) {
 // record, a key search, a cancel, a delete, a new order); what is left here
 // is the owner that is not stored yet, and the import that moves them all.
 
-void EntryFrame::PostPastRules(db::Table& table) {
-  if (validation_on_) table.DisableConstraints();
-  mainunit::OnExit restore([this, &table] {
-    if (validation_on_) table.EnableConstraints();
-  });
-  ForcePost(table);
-}
-
 void EntryFrame::PostNewOwners(int detail) {
   for (int level : OwnerChain(detail)) {
     db::Table& table = LevelTable(level);
-    // An owner without its key yet is refused when its rows are edited.
+    // An owner without its key yet is refused when its rows are edited. A
+    // new record is stored under its rules like any other post.
     if (table.State() == db::DataSetState::Insert && !table.FieldByName(LevelKeyField(level)).AsString().empty()) {
-      PostPastRules(table);
+      ForcePost(table);
     }
   }
 }

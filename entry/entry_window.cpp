@@ -398,7 +398,10 @@ void EntryWindow::FormClose(bool& allow) {
 
 void EntryWindow::PageControl1Change() {
   for (std::size_t i = 0; i < TabSheets.size(); ++i) {
-    if (TabSheets[i] == PageControl1->ActivePage()) frame_->ShowPage(static_cast<int>(i));
+    if (TabSheets[i] != PageControl1->ActivePage()) continue;
+    // The tab has turned already: a refused page turns it back.
+    if (!ui::RunHandler([this, i] { frame_->ShowPage(static_cast<int>(i)); })) ApplyView();
+    return;
   }
 }
 

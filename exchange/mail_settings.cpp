@@ -3,8 +3,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-#include "platform/mail/mail_error.h"
-
 namespace veltra::exchange {
 
 MailSettings::MailSettings(db::Database& database) : Table2(database) { Table2.SetTableName("mailinit.db"); }
@@ -38,16 +36,20 @@ void DisableWhileBusy(std::initializer_list<ui::Button*> buttons) {
 }
 
 void ConnectServer(mainunit::MainUnit& main, std::optional<int> port, const std::function<void(int)>& connect,
-                   ui::StatusBar* status) {
+                   ui::StatusBar* status, const std::string& failure) {
   try {
     if (!port) throw mail::MailError("端口无效");
     connect(*port);
     status->SetSimpleText("服务器已连接");
     main.MailConnected = true;
-  } catch (const mail::MailError&) {
-    status->SetSimpleText("连接服务器错误");
+  } catch (const mail::MailError& error) {
+    status->SetSimpleText(FailureText(failure, error));
     main.MailConnected = false;
   }
+}
+
+std::string FailureText(const std::string& words, const mail::MailError& error) {
+  return dynamic_cast<const mail::MailTimeout*>(&error) != nullptr ? words + "：" + error.what() : words;
 }
 
 void DisconnectServer(mainunit::MainUnit& main, const std::function<void()>& disconnect, ui::StatusBar* status) {

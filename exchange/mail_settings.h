@@ -14,6 +14,7 @@
 #include "platform/db/data_source.h"
 #include "platform/db/database.h"
 #include "platform/db/table.h"
+#include "platform/mail/mail_error.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/lists.h"
 #include "platform/ui/status_controls.h"
@@ -44,9 +45,13 @@ void DisableWhileBusy(std::initializer_list<ui::Button*> buttons);
 // "连接" of both mail windows: `connect` runs with the typed port and
 // raises MailError when the server cannot be reached; the status line and
 // MailConnected say how it went. A port that is no number never connects
-// and, like every failure to connect, is told in the status line only.
+// and, like every failure to connect, is told in the status line only, in
+// the words `failure` (those of the step that needed the connection).
 void ConnectServer(mainunit::MainUnit& main, std::optional<int> port, const std::function<void(int)>& connect,
-                   ui::StatusBar* status);
+                   ui::StatusBar* status, const std::string& failure);
+// The status line's words for a failed step; a time-out adds what it was,
+// since the user has waited for it.
+std::string FailureText(const std::string& words, const mail::MailError& error);
 // "断开": `disconnect` never fails.
 void DisconnectServer(mainunit::MainUnit& main, const std::function<void()>& disconnect, ui::StatusBar* status);
 

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QVBoxLayout>
 
+#include "exchange/logged_mail_ids.h"
 #include "exchange/mail_texts.h"
 #include "mainunit/dataset_helpers.h"
 #include "mainunit/on_exit.h"
@@ -99,13 +100,17 @@ void TF_pop3::FormActivate() {
   Table1AfterScroll();
 }
 
-void TF_pop3::Button1Click() {
+void TF_pop3::Button1Click() { Connect("连接服务器错误"); }
+
+void TF_pop3::Connect(const std::string& failure) {
   if (main_.MailConnected) return;
   ConnectServer(main_, PortNumber(DBEdit3->Text()), [this](int port) {
     NMPOP31.Connect(DBEdit2->Text(), port, DBEdit1->Text(), Edit1->Text());
-  }, StatusBar1);
+  }, StatusBar1, failure);
   ShowConnection(main_.MailConnected, Button1, Button2, Button6);
 }
+
+std::string TF_pop3::Mailbox() const { return DBEdit1->Text() + "@" + DBEdit2->Text() + ":" + DBEdit3->Text(); }
 
 void TF_pop3::Button2Click() {
   if (!main_.MailConnected) return;
@@ -115,48 +120,46 @@ void TF_pop3::Button2Click() {
 }
 
 void TF_pop3::Button6Click() {
-  if (!main_.MailConnected) Button1Click();
-  if (!main_.MailConnected) {
-    Status("接收邮件错误");
-    return;
-  }
+  if (!main_.MailConnected) Connect("接收邮件错误");
+  if (!main_.MailConnected) return;
   DisableWhileBusy({Button6, Button2, Button1, Button4});
   // Every receive ends disconnected, whatever stops it; a failure stays in
   // the status line, since "服务器已断开" is what a good receive ends on.
-  bool failed = false;
-  mainunit::OnExit disconnect([this, &failed] {
+  std::string failure;
+  mainunit::OnExit disconnect([this, &failure] {
     Button2Click();
-    if (failed) Status("邮件接收错误");
+    if (!failure.empty()) Status(failure);
   });
+  LoggedMailIds logged(main_.Database1.Folder() / kLoggedMailIdsFile, Mailbox());
   std::string date;
-  for (int n = 1; n <= NMPOP31.MessageCount(); ++n) {
-    mail::ReceivedMessage message;
-    double bytes = 0;
-    try {
+  try {
+    for (int n = 1; n <= NMPOP31.MessageCount(); ++n) {
       const mail::Pop3Session::Summary summary = NMPOP31.GetSummary(n);
       if (!IsSystemMail(summary.subject, main_.MailSubjectMarker)) continue;
-      bytes = summary.bytes;
-      message = NMPOP31.GetMailMessage(n, AttachFolder());
-    } catch (const mail::MailError&) {
-      failed = true;
-      return;
-    }
-    Status("邮件接收完成");
-    for (const std::string& line : message.header_lines) {
-      if (line.rfind("Date: ", 0) == 0) {
-        date = MailDateText(line);
-        break;
+      const std::string id = NMPOP31.UniqueId(n);
+      // A receive that broke off logged it but could not have it deleted.
+      if (logged.Logged(id)) {
+        NMPOP31.DeleteMessage(n);
+        continue;
       }
-    }
-    LogMessage(message, bytes, date);
-    // Only a message that is in the log leaves the server.
-    try {
+      const mail::ReceivedMessage message = NMPOP31.GetMailMessage(n, AttachFolder());
+      Status("邮件接收完成");
+      for (const std::string& line : message.header_lines) {
+        if (line.rfind("Date: ", 0) == 0) {
+          date = MailDateText(line);
+          break;
+        }
+      }
+      LogMessage(message, summary.bytes, date);
+      logged.Add(id);
+      // Only a message that is in the log leaves the server.
       NMPOP31.DeleteMessage(n);
-    } catch (const mail::MailError&) {
-      failed = true;
-      return;
     }
+  } catch (const mail::MailError& error) {
+    failure = FailureText("邮件接收错误", error);
+    return;
   }
+  logged.ForgetUnmet();
 }
 
 void TF_pop3::LogMessage(const mail::ReceivedMessage& message, double bytes, const std::string& date) {

@@ -52,6 +52,8 @@ class TF_pop3 : public ui::Form {
   void FormActivate();
   void FormClose();
   void Button1Click();
+  // Connects unless connected; a failure is told in the words `failure`.
+  void Connect(const std::string& failure);
   void Button2Click();
   void Button6Click();
   void Button4Click();
@@ -60,6 +62,8 @@ class TF_pop3 : public ui::Form {
   void LogMessage(const mail::ReceivedMessage& message, double bytes, const std::string& date);
   void Status(const std::string& text) { StatusBar1->SetSimpleText(text); }
   std::filesystem::path AttachFolder() const { return main_.Database1.Folder() / "attach"; }
+  // The mailbox the settings name, as the logged mails' ids are kept for it.
+  std::string Mailbox() const;
 
   mainunit::MainUnit& main_;
 };

@@ -150,14 +150,16 @@ void TF_smtp::FormActivate() {
   Settings.Open();
 }
 
-void TF_smtp::Button1Click() {
+void TF_smtp::Button1Click() { Connect("连接服务器错误"); }
+
+void TF_smtp::Connect(const std::string& failure) {
   if (main_.MailConnected) return;
   DisableWhileBusy({Button1, Button6, Button2});
   ConnectServer(main_, PortNumber(DBEdit3->Text()), [this](int port) {
     const std::string user = DBEdit1->Text().empty() ? kDefaultSmtpUser : DBEdit1->Text();
     Status("正在连接服务器...");
     NMSMTP1.Connect(DBEdit2->Text(), port, user);
-  }, StatusBar1);
+  }, StatusBar1, failure);
   ShowConnection(main_.MailConnected, Button1, Button2, Button6);
 }
 
@@ -168,11 +170,8 @@ void TF_smtp::Button2Click() {
 }
 
 void TF_smtp::Button6Click() {
-  if (!main_.MailConnected) Button1Click();
-  if (!main_.MailConnected) {
-    Status("发送邮件错误");
-    return;
-  }
+  if (!main_.MailConnected) Connect("发送邮件错误");
+  if (!main_.MailConnected) return;
   DisableWhileBusy({Button6, Button2, Button1});
   mail::OutgoingMessage message;
   message.from_address = DBEdit5->Text();
@@ -189,10 +188,10 @@ void TF_smtp::Button6Click() {
     Status("正在发送邮件");
     NMSMTP1.SendMail(message);
     Status("邮件发送完成");
-  } catch (const mail::MailError&) {
+  } catch (const mail::MailError& error) {
     // The failure stays in the status line: "服务器已断开" is what a good send ends on.
     Button2Click();
-    Status("邮件发送错误");
+    Status(FailureText("邮件发送错误", error));
     return;
   }
   Button2Click();

@@ -53,6 +53,8 @@ class TF_smtp : public ui::Form {
   void FormActivate();
   void FormClose();
   void Button1Click();
+  // Connects unless connected; a failure is told in the words `failure`.
+  void Connect(const std::string& failure);
   void Button2Click();
   void Button6Click();
   void Button4Click();

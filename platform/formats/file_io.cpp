@@ -20,13 +20,19 @@ namespace {
 
 FileIoObserver* observer = nullptr;
 
-// The file a user knows for `path`: a temporary stands for its target.
+// The file a user knows for `path`: a temporary, journal or intent stands
+// for the table it was made for.
 std::filesystem::path ShownFile(const std::filesystem::path& path) {
   const std::string name = path.filename().string();
+  if (name.size() < 2 || name.front() != '.') return path;
   const std::size_t tmp = name.rfind(".tmp");
-  if (name.size() > 1 && name.front() == '.' && tmp != std::string::npos && tmp > 1 &&
-      IsTemporaryFor(path, name.substr(1, tmp - 1))) {
+  if (tmp != std::string::npos && tmp > 1 && IsTemporaryFor(path, name.substr(1, tmp - 1))) {
     return path.parent_path() / name.substr(1, tmp - 1);
+  }
+  for (const std::string_view suffix : {".rollback", ".replace"}) {
+    if (name.size() > suffix.size() + 1 && name.ends_with(suffix)) {
+      return path.parent_path() / name.substr(1, name.size() - 1 - suffix.size());
+    }
   }
   return path;
 }

@@ -9,6 +9,7 @@
 #include <utility>
 #include <system_error>
 
+#include "platform/formats/table_set.h"
 #include "platform/types/error.h"
 
 namespace veltra::formats {
@@ -278,6 +279,10 @@ void RollBackInterruptedWrites(const std::filesystem::path& table) {
     }
   }
   for (const auto& [id, file] : files) {
+    if (!IsFileOfTableSet(table, file.first)) RefuseForeignName(table, "回滚记录", file.first);
+  }
+  bool restored_any = false;
+  for (const auto& [id, file] : files) {
     const std::filesystem::path target = table.parent_path() / file.first;
     if (!std::filesystem::exists(target, error)) continue;
     // Untouched (a read-only file whose first write failed): nothing to open for writing.
@@ -286,8 +291,12 @@ void RollBackInterruptedWrites(const std::filesystem::path& table) {
     for (const auto& [offset, bytes] : file.second.pages) restored.WriteAt(offset, bytes);
     restored.Truncate(file.second.original_size);
     restored.Sync();
+    restored_any = true;
   }
   std::filesystem::remove(path, error);
+  // A journal that undid nothing may stay where the folder is read-only
+  // (a CD, a protected stick): the table reads as it is.
+  if (error && !restored_any) return;
   if (error) {
     ThrowIo(path, "remove", error.value());
   }

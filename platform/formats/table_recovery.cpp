@@ -5,6 +5,7 @@
 
 #include "platform/formats/file_io.h"
 #include "platform/formats/rollback_journal.h"
+#include "platform/formats/table_set.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
 
@@ -41,6 +42,11 @@ void RollForward(const fs::path& table) {
   const fs::path folder = table.parent_path();
   const auto renames = ParseIntent(ReadWholeFile(intent));
   for (const auto& [temporary, target] : renames) {
+    if (!IsFileOfTableSet(table, target)) RefuseForeignName(table, "替换记录", target);
+    const bool own_temporary = temporary.find('/') == std::string::npos && IsTemporaryFor(temporary, target);
+    if (!temporary.empty() && !own_temporary) RefuseForeignName(table, "替换记录", temporary);
+  }
+  for (const auto& [temporary, target] : renames) {
     if (temporary.empty()) {
       if (fs::exists(folder / target, error) && !fs::remove(folder / target, error)) {
         ThrowIo(folder / target, "remove", error.value());
@@ -51,7 +57,8 @@ void RollForward(const fs::path& table) {
   }
   SyncFolder(folder);
   fs::remove(intent, error);
-  if (error) ThrowIo(intent, "remove", error.value());
+  // A torn intent renamed nothing: where the folder is read-only it may stay.
+  if (error && !renames.empty()) ThrowIo(intent, "remove", error.value());
   SyncFolder(folder);  // an intent back after a power cut would remove files again
 }
 

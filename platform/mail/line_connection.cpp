@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 
@@ -15,8 +16,14 @@ namespace veltra::mail {
 namespace {
 
 constexpr std::size_t kLongestLine = 1 << 20;  // a runaway server cannot fill memory
+// The slowest line a large message may still come or go over.
+constexpr std::size_t kSlowestBytesPerSecond = 8 * 1024;
 
 }  // namespace
+
+LineConnection::Clock::duration LineConnection::TransferTime(std::size_t bytes) {
+  return std::chrono::microseconds(static_cast<std::int64_t>(bytes) * 1'000'000 / kSlowestBytesPerSecond);
+}
 
 void LineConnection::Open(const std::string& host, int port) {
   Close();
@@ -35,7 +42,7 @@ void LineConnection::Open(const std::string& host, int port) {
     try {
       if (connect(fd, address->ai_addr, address->ai_addrlen) != 0) {
         if (errno != EINPROGRESS) throw MailError(failure);
-        WaitFor(POLLOUT);
+        WaitFor(POLLOUT, Deadline());
         int error = 0;
         socklen_t length = sizeof error;
         getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
@@ -57,20 +64,25 @@ void LineConnection::Close() {
   buffer_.clear();
 }
 
-void LineConnection::WaitFor(short events) {
-  pollfd fd{socket_, events, 0};
-  const int ready = poll(&fd, 1, static_cast<int>(timeout_.count()));
-  if (ready == 0) {
-    timed_out_ = true;
-    throw MailError("服务器在 " + std::to_string(timeout_.count() / 1000) + " 秒内没有应答");
+void LineConnection::WaitFor(short events, Clock::time_point deadline) {
+  for (;;) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    pollfd fd{socket_, events, 0};
+    const int ready = left.count() > 0 ? poll(&fd, 1, static_cast<int>(left.count())) : 0;
+    if (ready > 0) return;
+    if (ready == 0) {
+      timed_out_ = true;
+      const auto seconds = std::chrono::ceil<std::chrono::seconds>(timeout_).count();
+      throw MailTimeout("服务器超过 " + std::to_string(seconds) + " 秒没有完成应答");
+    }
+    if (errno != EINTR) throw MailError(std::string("网络错误:") + std::strerror(errno));
   }
-  if (ready < 0) throw MailError(std::string("网络错误:") + std::strerror(errno));
 }
 
-void LineConnection::Send(std::string_view bytes) {
+void LineConnection::Send(std::string_view bytes, Clock::time_point deadline) {
   if (socket_ < 0) throw MailError("未连接服务器");
   while (!bytes.empty()) {
-    WaitFor(POLLOUT);
+    WaitFor(POLLOUT, deadline);
     const ssize_t sent = ::send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
     if (sent < 0) {
       if (errno == EAGAIN || errno == EINTR) continue;
@@ -80,7 +92,7 @@ void LineConnection::Send(std::string_view bytes) {
   }
 }
 
-std::string LineConnection::ReadLine() {
+std::string LineConnection::ReadLineBy(Clock::time_point& deadline, bool bytes_earn_time) {
   if (socket_ < 0) throw MailError("未连接服务器");
   for (;;) {
     const std::size_t end = buffer_.find("\r\n");
@@ -90,7 +102,7 @@ std::string LineConnection::ReadLine() {
       return line;
     }
     if (buffer_.size() > kLongestLine) throw MailError("服务器发来的一行过长");
-    WaitFor(POLLIN);
+    WaitFor(POLLIN, deadline);
     char chunk[8192];
     const ssize_t received = ::recv(socket_, chunk, sizeof chunk, 0);
     if (received == 0) throw MailError("服务器断开了连接");
@@ -99,6 +111,7 @@ std::string LineConnection::ReadLine() {
       throw MailError(std::string("接收中断:") + std::strerror(errno));
     }
     buffer_.append(chunk, static_cast<std::size_t>(received));
+    if (bytes_earn_time) deadline += TransferTime(static_cast<std::size_t>(received));
   }
 }
 

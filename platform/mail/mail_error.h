@@ -12,4 +12,11 @@ class MailError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The server let a reply (or what we send) run past its deadline; the
+// windows tell this one apart, since the user has waited for it.
+class MailTimeout : public MailError {
+ public:
+  using MailError::MailError;
+};
+
 }  // namespace veltra::mail

@@ -140,14 +140,16 @@ std::string DecodedContent(GMimePart* part) {
   return std::string(reinterpret_cast<const char*>(bytes->data), bytes->len);
 }
 
+// Text of no declared charset: UTF-8 where it is, else GBK.
+std::string UndeclaredText(std::string_view bytes) {
+  GText text(g_mime_utils_decode_8bit(ParserOptions(), bytes.data(), bytes.size()));
+  return text ? text.get() : "";
+}
+
 std::string BodyText(GMimeTextPart* part) {
   const char* charset = g_mime_text_part_get_charset(part);
-  if (charset == nullptr || g_ascii_strcasecmp(charset, "us-ascii") == 0) {
-    // Older installations sent GBK labelled as us-ascii.
-    const std::string bytes = DecodedContent(GMIME_PART(part));
-    GText text(g_mime_utils_decode_8bit(ParserOptions(), bytes.data(), bytes.size()));
-    return text ? text.get() : "";
-  }
+  // Older installations sent GBK labelled as us-ascii.
+  if (charset == nullptr || g_ascii_strcasecmp(charset, "us-ascii") == 0) return UndeclaredText(DecodedContent(GMIME_PART(part)));
   GText text(g_mime_text_part_get_text(part));
   return text ? text.get() : "";
 }
@@ -208,15 +210,30 @@ struct Collector {
 // so every failure is kept for ReadMimeMessage to raise.
 void CollectPart(GMimeObject*, GMimeObject* object, gpointer data) noexcept {
   auto& collector = *static_cast<Collector*>(data);
-  if (!GMIME_IS_PART(object) || !collector.error.empty()) return;
-  GMimePart* part = GMIME_PART(object);
-  const char* filename = g_mime_part_get_filename(part);
+  if (!collector.error.empty()) return;
+  const auto body = [&](const std::string& text) {
+    collector.body_found = true;
+    collector.message->body_lines = SplitLines(text);
+  };
   try {
-    if (g_mime_part_is_attachment(part) || filename != nullptr) {
-      collector.attachments.push_back({SafeAttachmentName(filename ? filename : ""), DecodedContent(part)});
-    } else if (GMIME_IS_TEXT_PART(object) && !collector.body_found) {
-      collector.body_found = true;
-      collector.message->body_lines = SplitLines(BodyText(GMIME_TEXT_PART(object)));
+    if (GMIME_IS_MESSAGE_PART(object)) {
+      // A forwarded mail's files reach the log as the mail's own.
+      if (GMimeMessage* forwarded = g_mime_message_part_get_message(GMIME_MESSAGE_PART(object)))
+        g_mime_message_foreach(forwarded, CollectPart, data);
+    } else if (GMIME_IS_MULTIPART(object)) {
+      // Without a boundary (or with one the body never uses) there are no
+      // parts: the parser keeps the whole body as the prologue.
+      const char* prologue = g_mime_multipart_get_prologue(GMIME_MULTIPART(object));
+      if (g_mime_multipart_get_count(GMIME_MULTIPART(object)) == 0 && prologue != nullptr && !collector.body_found)
+        body(UndeclaredText(prologue));
+    } else if (GMIME_IS_PART(object)) {
+      GMimePart* part = GMIME_PART(object);
+      const char* filename = g_mime_part_get_filename(part);
+      if (g_mime_part_is_attachment(part) || filename != nullptr) {
+        collector.attachments.push_back({SafeAttachmentName(filename ? filename : ""), DecodedContent(part)});
+      } else if (GMIME_IS_TEXT_PART(object) && !collector.body_found) {
+        body(BodyText(GMIME_TEXT_PART(object)));
+      }
     }
   } catch (const std::exception& e) {
     collector.error = std::string("邮件内容无法读取:") + e.what();

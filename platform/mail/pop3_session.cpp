@@ -1,5 +1,7 @@
 #include "platform/mail/pop3_session.h"
 
+#include <glib.h>
+
 #include <cstdlib>
 
 #include "platform/mail/mail_error.h"
@@ -22,19 +24,33 @@ std::string RawSubject(const std::vector<std::string>& headers) {
   return {};
 }
 
+// Stands for a server's id where it keeps none: the same text is the same mail.
+std::string Digest(const std::string& text) {
+  gchar* hex = g_compute_checksum_for_data(G_CHECKSUM_SHA256, reinterpret_cast<const guchar*>(text.data()), text.size());
+  std::string digest = hex;
+  g_free(hex);
+  return digest;
+}
+
 }  // namespace
 
+std::string Pop3Session::Ask(const std::string& command) {
+  connection_.Send(command + "\r\n", connection_.Deadline());
+  return connection_.ReadLine(connection_.Deadline());
+}
+
 std::string Pop3Session::Expect(const std::string& command, const std::string& step) {
-  connection_.Send(command + "\r\n");
-  const std::string reply = connection_.ReadLine();
+  const std::string reply = Ask(command);
   if (!Positive(reply)) throw MailError(step + "被服务器拒绝:" + reply);
   return reply;
 }
 
 std::vector<std::string> Pop3Session::ReadBlock() {
+  // A message's text earns time as it comes; a server that only trickles does not.
+  auto deadline = connection_.Deadline();
   std::vector<std::string> lines;
   for (;;) {
-    std::string line = connection_.ReadLine();
+    std::string line = connection_.ReadLongReplyLine(deadline);
     if (line == ".") return lines;
     if (!line.empty() && line[0] == '.') line.erase(0, 1);
     lines.push_back(std::move(line));
@@ -42,17 +58,25 @@ std::vector<std::string> Pop3Session::ReadBlock() {
 }
 
 void Pop3Session::Connect(const std::string& host, int port, const std::string& user, const std::string& password) {
+  Forget();
   try {
     connection_.Open(host, port);
-    const std::string greeting = connection_.ReadLine();
+    const std::string greeting = connection_.ReadLine(connection_.Deadline());
     if (!Positive(greeting)) throw MailError("服务器拒绝连接:" + greeting);
     Expect("USER " + OneLine(user), "用户名");
     Expect("PASS " + OneLine(password), "密码");
     const std::string stat = Expect("STAT", "邮件统计");
     count_ = std::atoi(stat.c_str() + 3);
+    // "n id" per message; a server without UIDL refuses the command.
+    if (Positive(Ask("UIDL"))) {
+      for (const std::string& line : ReadBlock()) {
+        const std::size_t id = line.find_first_not_of(' ', line.find(' '));
+        if (id != std::string::npos) unique_ids_[std::atoi(line.c_str())] = line.substr(id, line.find(' ', id) - id);
+      }
+    }
   } catch (...) {
     connection_.Close();
-    count_ = 0;
+    Forget();
     throw;
   }
 }
@@ -71,11 +95,23 @@ Pop3Session::Summary Pop3Session::GetSummary(int number) {
   return summary;
 }
 
+const std::string& Pop3Session::Retrieve(int number) {
+  if (retrieved_.number != number) {
+    Expect("RETR " + std::to_string(number), "邮件接收");
+    std::string text;
+    for (const std::string& line : ReadBlock()) text += line + "\r\n";
+    retrieved_ = {number, std::move(text)};
+  }
+  return retrieved_.text;
+}
+
+std::string Pop3Session::UniqueId(int number) {
+  const auto found = unique_ids_.find(number);
+  return found != unique_ids_.end() ? found->second : Digest(Retrieve(number));
+}
+
 ReceivedMessage Pop3Session::GetMailMessage(int number, const std::filesystem::path& attach_folder) {
-  Expect("RETR " + std::to_string(number), "邮件接收");
-  std::string bytes;
-  for (const std::string& line : ReadBlock()) bytes += line + "\r\n";
-  return ReadMimeMessage(bytes, attach_folder);
+  return ReadMimeMessage(Retrieve(number), attach_folder);
 }
 
 void Pop3Session::DeleteMessage(int number) { Expect("DELE " + std::to_string(number), "删除邮件"); }
@@ -85,13 +121,19 @@ void Pop3Session::Disconnect() {
   try {
     // QUIT still commits the deletions; a server that has stopped answering
     // is not waited for a second time.
-    connection_.Send("QUIT\r\n");
-    if (!connection_.TimedOut()) connection_.ReadLine();
+    connection_.Send("QUIT\r\n", connection_.Deadline());
+    if (!connection_.TimedOut()) connection_.ReadLine(connection_.Deadline());
   } catch (const MailError&) {
     // The server may have gone first; the connection closes all the same.
   }
   connection_.Close();
+  Forget();
+}
+
+void Pop3Session::Forget() {
   count_ = 0;
+  unique_ids_.clear();
+  retrieved_ = {};
 }
 
 }  // namespace veltra::mail

@@ -3,9 +3,11 @@
 // connect (USER, PASS, STAT), look at one message's size and subject
 // (LIST n, TOP n 0), retrieve it (RETR n), delete it (DELE n), disconnect
 // (QUIT). Deletion is its own step so that the caller deletes a message
-// only once it has kept it.
+// only once it has kept it. A message is known across sessions by its
+// unique id (UIDL), since only QUIT makes deletions take effect.
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,7 +18,9 @@ namespace veltra::mail {
 
 class Pop3Session {
  public:
+  // `timeout` is the deadline of each reply of the server.
   explicit Pop3Session(std::chrono::milliseconds timeout = std::chrono::seconds(20)) : connection_(timeout) {}
+  void SetTimeout(std::chrono::milliseconds timeout) { connection_.SetTimeout(timeout); }
 
   struct Summary {
     std::string subject;  // the text after "Subject:", decoded, leading blank kept
@@ -28,6 +32,10 @@ class Pop3Session {
   // Messages in the mailbox when the session connected.
   int MessageCount() const { return count_; }
   Summary GetSummary(int number);
+  // What stays the message's own in this mailbox from session to session:
+  // the server's unique id or, from a server that keeps none, a digest of
+  // the message's text, which is then retrieved for it (once).
+  std::string UniqueId(int number);
   // Retrieves the message and saves its attachments into `attach_folder`.
   ReceivedMessage GetMailMessage(int number, const std::filesystem::path& attach_folder);
   void DeleteMessage(int number);
@@ -36,12 +44,21 @@ class Pop3Session {
   bool Connected() const { return connection_.IsOpen(); }
 
  private:
+  std::string Ask(const std::string& command);
   std::string Expect(const std::string& command, const std::string& step);
   // The lines of a multi-line answer, dots unstuffed, up to the lone ".".
   std::vector<std::string> ReadBlock();
+  const std::string& Retrieve(int number);
+  // What the last session left, gone before the next one.
+  void Forget();
 
   LineConnection connection_;
   int count_ = 0;
+  std::map<int, std::string> unique_ids_;  // by number; empty from a server without UIDL
+  struct Retrieved {
+    int number = 0;
+    std::string text;
+  } retrieved_;
 };
 
 }  // namespace veltra::mail

@@ -32,10 +32,12 @@ void SmtpSession::Status(const std::string& text) {
 }
 
 SmtpSession::Reply SmtpSession::ReadReply() {
-  // Multi-line replies continue while the fourth character is '-'.
+  // Multi-line replies continue while the fourth character is '-'; the
+  // deadline covers them all.
+  const auto deadline = connection_.Deadline();
   Reply reply;
   for (;;) {
-    const std::string line = connection_.ReadLine();
+    const std::string line = connection_.ReadLine(deadline);
     if (line.size() < 3) throw MailError("服务器的应答无法识别:" + line);
     reply.code = std::atoi(line.substr(0, 3).c_str());
     reply.text = line.size() > 4 ? line.substr(4) : "";
@@ -44,7 +46,7 @@ SmtpSession::Reply SmtpSession::ReadReply() {
 }
 
 SmtpSession::Reply SmtpSession::Command(const std::string& line) {
-  connection_.Send(line + "\r\n");
+  connection_.Send(line + "\r\n", connection_.Deadline());
   return ReadReply();
 }
 
@@ -91,9 +93,10 @@ void SmtpSession::SendMail(const OutgoingMessage& message) {
     throw MailError("没有可以接收邮件的收件人");
   }
   Expect("DATA", 3, "邮件正文");
+  const auto deadline = connection_.Deadline(text.size());
   for (std::size_t sent = 0; sent < text.size(); sent += kPacketSize) {
     const std::size_t size = std::min(kPacketSize, text.size() - sent);
-    connection_.Send(std::string_view(text).substr(sent, size));
+    connection_.Send(std::string_view(text).substr(sent, size), deadline);
     if (OnPacketSent) OnPacketSent(sent + size, text.size());
   }
   const Reply reply = ReadReply();

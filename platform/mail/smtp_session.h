@@ -13,7 +13,9 @@ namespace veltra::mail {
 
 class SmtpSession {
  public:
+  // `timeout` is the deadline of each reply of the server.
   explicit SmtpSession(std::chrono::milliseconds timeout = std::chrono::seconds(30)) : connection_(timeout) {}
+  void SetTimeout(std::chrono::milliseconds timeout) { connection_.SetTimeout(timeout); }
 
   std::function<void(const std::string&)> OnStatus;
   std::function<void()> OnSendStart;

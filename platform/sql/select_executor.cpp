@@ -67,7 +67,11 @@ bool AllTrue(const std::vector<TruthProgram>& conditions, RowSet rows) {
 class SelectRun {
  public:
   explicit SelectRun(const SelectPlan& plan)
-      : plan_(plan), current_(plan.steps.size(), nullptr), indexes_(plan.steps.size()) {}
+      : plan_(plan), current_(plan.steps.size(), nullptr), indexes_(plan.steps.size()), candidates_(plan.steps.size()) {
+    for (std::size_t level = 0; level < plan.steps.size(); ++level) {
+      indexes_[level].resize(plan.steps[level].lookups.size());
+    }
+  }
 
   std::vector<Row> Run() {
     Visit(0);
@@ -94,14 +98,23 @@ class SelectRun {
       matched = true;
       if (AllTrue(step.filters, current_.data())) Visit(level + 1);
     };
-    if (step.probe) {
-      const Value key = (*step.probe)(current_.data());
-      if (!key.is_null()) {
-        const HashIndex& index = IndexOf(level);
-        if (const auto found = index.find(key); found != index.end()) {
-          for (std::size_t position : found->second) consider(step.table->row(position));
+    if (step.lookups.size() == 1) {
+      if (const std::vector<std::size_t>* found = Find(level, 0)) {
+        for (std::size_t position : *found) consider(step.table->row(position));
+      }
+    } else if (!step.lookups.empty()) {
+      // The union of the lookups, each row once and in table order, as a
+      // scan would meet the rows that can pass.
+      std::vector<std::size_t>& candidates = candidates_[level];
+      candidates.clear();
+      for (std::size_t lookup = 0; lookup < step.lookups.size(); ++lookup) {
+        if (const std::vector<std::size_t>* found = Find(level, lookup)) {
+          candidates.insert(candidates.end(), found->begin(), found->end());
         }
       }
+      std::sort(candidates.begin(), candidates.end());
+      candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+      for (std::size_t position : candidates) consider(step.table->row(position));
     } else if (level == 0) {
       // Visited once: the rows need not stay in memory, and only those
       // that pass the first table's own conditions are read whole.
@@ -136,17 +149,26 @@ class SelectRun {
     }
   }
 
-  const HashIndex& IndexOf(std::size_t level) {
-    if (!indexes_[level]) {
-      const JoinStep& step = plan_.steps[level];
-      indexes_[level] = std::make_unique<HashIndex>();
-      const std::size_t count = step.table->row_count();
-      for (std::size_t position = 0; position < count; ++position) {
-        const Value& key = step.table->row(position)[step.build_column];
-        if (!key.is_null()) (*indexes_[level])[key].push_back(position);
-      }
+  // The positions of the rows that lookup `lookup` of step `level` finds
+  // for the current rows of the earlier tables; null for none.
+  const std::vector<std::size_t>* Find(std::size_t level, std::size_t lookup) {
+    const KeyLookup& key_lookup = plan_.steps[level].lookups[lookup];
+    const Value key = key_lookup.probe(current_.data());
+    if (key.is_null()) return nullptr;
+    std::unique_ptr<HashIndex>& index = indexes_[level][lookup];
+    if (!index) index = BuildIndex(*plan_.steps[level].table, key_lookup.build_column);
+    const auto found = index->find(key);
+    return found == index->end() ? nullptr : &found->second;
+  }
+
+  static std::unique_ptr<HashIndex> BuildIndex(const TableSource& table, int column) {
+    auto index = std::make_unique<HashIndex>();
+    const std::size_t count = table.row_count();
+    for (std::size_t position = 0; position < count; ++position) {
+      const Value& key = table.row(position)[column];
+      if (!key.is_null()) (*index)[key].push_back(position);
     }
-    return *indexes_[level];
+    return index;
   }
 
   void Produce() {
@@ -222,7 +244,8 @@ class SelectRun {
   const SelectPlan& plan_;
   std::uint64_t combinations_ = 0;
   std::vector<const Row*> current_;
-  std::vector<std::unique_ptr<HashIndex>> indexes_;
+  std::vector<std::vector<std::unique_ptr<HashIndex>>> indexes_;  // per step, per lookup, built on first use
+  std::vector<std::vector<std::size_t>> candidates_;              // per step: the rows its lookups found
   std::vector<Row> produced_;
   std::unordered_map<std::vector<Value>, std::size_t, RowHash, RowEqual> group_index_;
   std::vector<const std::vector<Value>*> groups_;

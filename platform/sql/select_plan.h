@@ -10,14 +10,21 @@
 
 namespace veltra::sql {
 
+// A hash lookup: the rows of a step's table whose `build_column` equals
+// `probe`, evaluated over the earlier tables; a null finds nothing.
+struct KeyLookup {
+  ValueProgram probe;
+  int build_column = 0;
+};
+
 // One table of the FROM list, joined to the tables before it.
 struct JoinStep {
   std::shared_ptr<TableSource> table;
   bool left_outer = false;
-  // Equi-join: rows of this table whose `build_column` equals `probe`
-  // (evaluated over the earlier tables) are the only candidates.
-  std::optional<ValueProgram> probe;
-  int build_column = 0;
+  // When any, the rows some lookup finds are the only candidates, met in
+  // table order. One lookup is an equi-join whose equality left the
+  // conditions; several stand for the disjuncts of an OR, which stays.
+  std::vector<KeyLookup> lookups;
   std::vector<TruthProgram> match;    // the rest of a LEFT JOIN's ON
   std::vector<TruthProgram> filters;  // WHERE (and inner ON) parts complete at this table
   Row null_row;                       // the row a LEFT JOIN adds when nothing matches

@@ -35,24 +35,66 @@ int EquiClass(FieldType type) {
   return 0;
 }
 
-// Finds "this.column = earlier tables" among `parts`, takes it out and
-// makes it the step's hash lookup.
-void ChooseEquiJoin(int level, std::vector<BoundExpr>& parts, JoinStep& step) {
+// "this.column = earlier tables" as a hash lookup into table `level`.
+std::optional<KeyLookup> AsKeyLookup(const BoundExpr& part, int level) {
+  if (part.kind != BoundExpr::Kind::Compare || part.compare != CompareOp::Equal) return std::nullopt;
   const std::uint64_t earlier = (std::uint64_t{1} << level) - 1;
+  for (int side = 0; side < 2; ++side) {
+    const BoundExpr& own = part.children[side];
+    const BoundExpr& other = part.children[1 - side];
+    if (own.kind != BoundExpr::Kind::Column || own.table != level) continue;
+    if ((other.tables & ~earlier) != 0) continue;
+    const int equi = EquiClass(own.type.type);
+    if (equi == 0 || equi != EquiClass(other.type.type)) continue;
+    return KeyLookup{CompileValue(other), own.column};
+  }
+  return std::nullopt;
+}
+
+// The operands of a chain of one connective: "p or q or r" gives p, q, r.
+void SplitChain(const BoundExpr& expr, BoundExpr::Kind connective, std::vector<const BoundExpr*>& out) {
+  if (expr.kind == connective) {
+    for (const BoundExpr& child : expr.children) SplitChain(child, connective, out);
+  } else {
+    out.push_back(&expr);
+  }
+}
+
+// One lookup per disjunct of `part` when every disjunct holds an equality
+// usable as one; a row no lookup finds satisfies none of the disjuncts.
+std::vector<KeyLookup> DisjunctLookups(const BoundExpr& part, int level) {
+  std::vector<const BoundExpr*> disjuncts;
+  SplitChain(part, BoundExpr::Kind::Or, disjuncts);
+  if (disjuncts.size() < 2) return {};
+  std::vector<KeyLookup> lookups;
+  for (const BoundExpr* disjunct : disjuncts) {
+    std::vector<const BoundExpr*> conjuncts;
+    SplitChain(*disjunct, BoundExpr::Kind::And, conjuncts);
+    std::optional<KeyLookup> lookup;
+    for (auto conjunct = conjuncts.begin(); !lookup && conjunct != conjuncts.end(); ++conjunct) {
+      lookup = AsKeyLookup(**conjunct, level);
+    }
+    if (!lookup) return {};
+    lookups.push_back(std::move(*lookup));
+  }
+  return lookups;
+}
+
+// Finds "this.column = earlier tables" among `parts`, takes it out and
+// makes it the step's hash lookup. Failing that, an OR whose disjuncts
+// each hold such an equality becomes one lookup per disjunct; the OR stays
+// among `parts` to decide on the rows they find.
+void ChooseEquiJoin(int level, std::vector<BoundExpr>& parts, JoinStep& step) {
   for (auto part = parts.begin(); part != parts.end(); ++part) {
-    if (part->kind != BoundExpr::Kind::Compare || part->compare != CompareOp::Equal) continue;
-    for (int side = 0; side < 2; ++side) {
-      const BoundExpr& own = part->children[side];
-      const BoundExpr& other = part->children[1 - side];
-      if (own.kind != BoundExpr::Kind::Column || own.table != level) continue;
-      if ((other.tables & ~earlier) != 0) continue;
-      const int equi = EquiClass(own.type.type);
-      if (equi == 0 || equi != EquiClass(other.type.type)) continue;
-      step.probe = CompileValue(other);
-      step.build_column = own.column;
+    if (std::optional<KeyLookup> lookup = AsKeyLookup(*part, level)) {
+      step.lookups.push_back(std::move(*lookup));
       parts.erase(part);
       return;
     }
+  }
+  for (const BoundExpr& part : parts) {
+    step.lookups = DisjunctLookups(part, level);
+    if (!step.lookups.empty()) return;
   }
 }
 

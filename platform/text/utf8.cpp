@@ -20,4 +20,22 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+std::string EscapeInvalidUtf8(std::string_view s) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t pos = 0; pos < s.size();) {
+    const std::size_t start = pos;
+    if (NextCodePoint(s, pos) != kInvalidCodePoint) {
+      out.append(s, start, pos - start);
+      continue;
+    }
+    const auto byte = static_cast<unsigned char>(s[start]);
+    out += "\\x";
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0xF];
+  }
+  return out;
+}
+
 }  // namespace veltra::text

@@ -56,4 +56,8 @@ inline char32_t NextCodePoint(std::string_view s, std::size_t& pos) {
 
 void AppendUtf8(std::string& out, char32_t cp);
 
+// `s` with each byte that is not part of valid UTF-8 written as \xHH, so
+// that raw bytes from a damaged file can be shown.
+std::string EscapeInvalidUtf8(std::string_view s);
+
 }  // namespace veltra::text

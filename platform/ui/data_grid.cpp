@@ -270,6 +270,9 @@ void DBGrid::Reload() {
   shown_state_ = state;
   const int column = new_record ? 0 : SelectedColumn();
   syncing_ = true;
+  // The rows are read anew: an open cell closes unread (its text is in the
+  // record already, or was thrown away), and the grid keeps the focus.
+  if (cell_editor_ != nullptr) QTableView::closeEditor(cell_editor_, QAbstractItemDelegate::NoHint);
   model_->Reset();
   ApplyColumnLayout();
   const int row = CurrentRow();

@@ -52,6 +52,9 @@ Button& DBNavigator::AddButton(const std::string& name, const std::string& capti
                                void (db::DataSet::*action)()) {
   auto* button = new Button(this, objectName().toStdString() + name, caption);
   layout()->addWidget(button);
+  // The focus stays in the open cell: a post or a move hands its text to
+  // the record, and a cancel throws it away unread.
+  button->setFocusPolicy(Qt::NoFocus);
   button->OnClick = [this, action] {
     if (source_ != nullptr && source_->State() != db::DataSetState::Inactive) {
       (source_->GetDataSet()->*action)();

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/text/ascii.h"
+#include "platform/text/utf8.h"
 #include "platform/types/error.h"
 
 namespace veltra::ui {
@@ -134,9 +135,10 @@ FieldNamesAsWritten::FieldNamesAsWritten(bool on) : previous_(NamesAsWritten()) 
 FieldNamesAsWritten::~FieldNamesAsWritten() { NamesAsWritten() = previous_; }
 
 std::string UserText(const std::exception& error) {
-  const std::string message = error.what();
+  // A damaged file's raw bytes may be quoted in a message: shown escaped.
+  const std::string message = text::EscapeInvalidUtf8(error.what());
   if (const auto* engine = dynamic_cast<const EngineError*>(&error)) {
-    return engine->worded() ? message : EngineText(*engine);
+    return engine->worded() ? message : text::EscapeInvalidUtf8(EngineText(*engine));
   }
   // The windows' own refusals are written in the user's words.
   if (!IsPlainAscii(message)) return message;

@@ -25,7 +25,9 @@ QString QtFilter(const FileFilter& filter) {
 
 std::unique_ptr<QMessageBox> QtUiService::MessageBoxFor(const MessageRequest& request) {
   auto box = std::make_unique<QMessageBox>();
-  box->setWindowTitle(ToQt(request.title));
+  // Qt puts the program's name in an empty title bar; a box without a
+  // title shows none.
+  box->setWindowTitle(request.title.empty() ? QStringLiteral(" ") : ToQt(request.title));
   box->setText(ToQt(request.text));
   switch (request.kind) {
     case MessageKind::Information: box->setIcon(QMessageBox::Information); break;

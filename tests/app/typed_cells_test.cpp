@@ -4,9 +4,7 @@
 // or the window must refuse it once and keep it for correction.
 #include <QApplication>
 #include <QLineEdit>
-#include <QTabBar>
 #include <QTest>
-#include <QWheelEvent>
 
 #include "dbtool/db_tool.h"
 #include "entry/dxkjy.h"
@@ -19,6 +17,8 @@ namespace veltra::app {
 namespace {
 
 using ui::testing::Click;
+using ui::testing::ClickTab;
+using ui::testing::TurnWheel;
 using ui::testing::Find;
 using Texts = std::vector<std::string>;
 
@@ -53,19 +53,6 @@ class TypedCellsTest : public entry::testing::InstalledWindowTest {
   }
   // Any button of the window, tool button or not.
   void Push(const char* name) { ASSERT_TRUE(Click(Find<QWidget>(*window, name))) << name; }
-  // A click on a page's tab, as the mouse gives it.
-  static void ClickTab(ui::PageControl& pages, int index) {
-    QTabBar* tabs = pages.tabBar();
-    QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(index).center());
-    QApplication::processEvents();
-  }
-  static void TurnWheel(QWidget& widget) {
-    const QPointF at = widget.rect().center();
-    QWheelEvent wheel(at, widget.mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&widget, &wheel);
-    QApplication::processEvents();
-  }
   static QLineEdit* OpenCellEditor() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
 };
 
@@ -230,6 +217,25 @@ TEST_F(TypedCellsTest, TheTableToolsRefusalNamesTheFieldAsItsColumnHead) {
   ui::testing::Type(*OpenCellEditor(), "12");
   Push("Button4");
   EXPECT_EQ(Values("kfq_1.db", "QC07").front(), "12");
+}
+
+// The navigator's cancel throws away the record's changes, the open cell's
+// text among them, whether its field could take it or not.
+TEST_F(TypedCellsTest, TheTableToolsCancelDropsTheOpenCellWithTheRecordsChanges) {
+  window = std::make_unique<dbtool::TF_db_tool>(unit->Database1, unit->OpenDialog1, unit->SaveDialog1);
+  ui_.ExpectFileDialog("请选择数据库文件", (work / "kfq_2.db").string());
+  auto& tool = Open<dbtool::TF_db_tool>();
+  const auto& layout = tool.Table1.FieldLayout();
+  ui::testing::TypeIntoCell(tool.DBGrid1, 0, FindField(layout, "QE02"), "改名");
+  ui::testing::TypeIntoCell(tool.DBGrid1, 0, FindField(layout, "QE14"), "abc");
+  Push("DBNavigator1Cancel");
+  EXPECT_TRUE(ui_.exceptions_shown().empty());
+  EXPECT_EQ(OpenCellEditor(), nullptr);
+  EXPECT_EQ(tool.Table1.State(), db::DataSetState::Browse);
+  EXPECT_EQ(tool.DBGrid1.CellText(0, FindField(layout, "QE14")), "5000");
+  Push("Button4");
+  EXPECT_EQ(Values("kfq_2.db", "QE02"), (Texts{"", ""}));
+  EXPECT_EQ(Values("kfq_2.db", "QE14"), (Texts{"5000", ""}));
 }
 
 TEST_F(TypedCellsTest, ACellTakesItsFieldsEditMask) {

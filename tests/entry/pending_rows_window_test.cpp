@@ -191,7 +191,7 @@ TEST_P(NewMasterRowsTest, ARowIsSavedOnlyWithItsMaster) {
 INSTANTIATE_TEST_SUITE_P(
     Windows, NewMasterRowsTest,
     ::testing::Values(
-        NewMasterCase{"enterprise", Make<TF_kfq>, {}, 0, {{"QA01", "300001"}}, 0, {{0, "0001"}, {1, "甲品"}},
+        NewMasterCase{"enterprise", Make<TF_kfq>, {}, 0, {{"QA01", "300001"}, {"QA03", "12345678A"}, {"QA04", "新企业"}}, 0, {{0, "0001"}, {1, "甲品"}},
                       {{"kfq_1.db", "Id", {"300001"}}, {"kfq_2.db", "ID", {"300001_0001"}}}},
         NewMasterCase{"base_enterprise", Make<TF_rjjd>, {{"rjjd.db", kBases}}, 2, {{"Code2", "0007"}, {"Ke100", "新企业"}}, 1,
                       {{0, "0001"}, {1, "品"}},

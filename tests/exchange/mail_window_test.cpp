@@ -4,6 +4,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "exchange/pop3.h"
 #include "exchange/smtp.h"
 #include "install/working_folder.h"
@@ -182,7 +184,7 @@ TEST_F(MailWindowTest, TablesGoWithTheirMemosWhateverTheCaseAndWhatIsMissingIsNa
   window.ShowModal();
 
   ASSERT_EQ(smtp.messages().size(), 1u);
-  const std::string& data = smtp.messages()[0].data;
+  const std::string data = smtp.messages()[0].data;
   EXPECT_NE(data.find("Subject: " + text::Utf8ToGbk(unit_->MailSubjectMarker) + "\r\n"), std::string::npos);
   const auto received = mail::ReadMimeMessage(data, work_ / "attach");
   EXPECT_EQ(received.attachments, (std::vector<std::string>{"sjgxq.db", "sjgxq.mb", "kfq_1.db"}));
@@ -243,6 +245,102 @@ TEST_F(MailWindowTest, TextTheLogCannotHoldIsLoggedWithQuestionMarksAndTheMailLe
   EXPECT_TRUE(pop3.mailbox().empty());
   EXPECT_EQ(Column("work/mailbox.db", "发件人"), std::vector<std::string>{"张三? <zone@example.cn>"});
   EXPECT_EQ(Column("work/mailbox.db", "内容"), std::vector<std::string>{"收到?了"});
+}
+
+TEST_F(MailWindowTest, AServerThatTricklesIsCutOffAtItsDeadlineAndTheStatusLineSaysSo) {
+  // A file of `lines` times 57 "A"s, in base64 lines as mail carries it.
+  const auto mail = [&](std::size_t lines) {
+    std::string base64;
+    for (std::size_t i = 0; i < lines * 19; ++i) base64 += i % 19 == 18 ? "QUFB\r\n" : "QUFB";
+    return "Subject: " + unit_->MailSubjectMarker + "\r\nContent-Disposition: attachment; filename=\"a.bin\"\r\n"
+           "Content-Transfer-Encoding: base64\r\n\r\n" + base64;
+  };
+  struct Case {
+    const char* name;
+    mail::testing::SmtpFaults smtp;
+    mail::testing::Pop3Faults pop3;
+    std::string mail;  // none: a send
+    std::string status;
+  };
+  const std::string timed_out = "：服务器超过 1 秒没有完成应答";
+  const std::vector<Case> cases = {
+      {"greeting a byte at a time", {.trickled_greeting = true}, {}, "", "发送邮件错误" + timed_out},
+      {"message a byte at a time", {}, {.paced_retrievals = {{1, 1}}}, mail(1), "邮件接收错误" + timed_out},
+      // Over a line that still works a large message may take longer than one time-out.
+      {"large message in pieces", {}, {.paced_retrievals = {{1, 32 * 1024}}}, mail(4000), "服务器已断开"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    mail::testing::FakeSmtpServer smtp(c.smtp);
+    mail::testing::FakePop3Server pop3({c.mail}, c.pop3);
+    UseServers(smtp.port(), pop3.port());
+    TF_smtp sending(*unit_, prompts_);
+    TF_pop3 receiving(*unit_);
+    sending.NMSMTP1.SetTimeout(std::chrono::milliseconds(300));
+    receiving.NMPOP31.SetTimeout(std::chrono::milliseconds(300));
+    ui::Form& window = c.mail.empty() ? static_cast<ui::Form&>(sending) : receiving;
+    ui_.OnModal(window.objectName().toStdString(), [&](ui::Form& form) {
+      sending.Edit1->SetText("zone@example.cn");
+      const auto start = std::chrono::steady_clock::now();
+      ASSERT_TRUE(Click(Find(form, "Button6")));
+      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+      EXPECT_EQ(Status(form), c.status);
+      EXPECT_TRUE(form.grab().save(veltra::testing::RenderPath("trickle_" + std::to_string(&c - cases.data()) + ".png")));
+    }, ui::kModalCancel);
+    window.ShowModal();
+    EXPECT_EQ(pop3.mailbox().empty(), c.status == "服务器已断开") << "a mail leaves the server once logged";
+  }
+}
+
+TEST_F(MailWindowTest, MailsLoggedBeforeTheConnectionBrokeAreNotLoggedAgain) {
+  const auto mail = [&](const std::string& file) {
+    return "Subject: " + unit_->MailSubjectMarker + "\r\nContent-Disposition: attachment; filename=\"" + file +
+           "\"\r\n\r\ncontent\r\n";
+  };
+  for (const bool uidl : {true, false}) {
+    SCOPED_TRACE(uidl ? "server with UIDL" : "server without UIDL");
+    work_ = folder() / (uidl ? "uidl" : "digest");
+    install::CreateWorkingFolder(work_);
+    unit_ = std::make_unique<mainunit::MainUnit>(work_);
+    // Another mailbox's mail of the same id is no concern of this one.
+    formats::WriteFileAtomically(work_ / "mailbox.uid", "uid-3 other@elsewhere:110\n");
+    mail::testing::FakePop3Server pop3({mail("d1.bin"), mail("d2.bin"), mail("d3.bin")},
+                                       {.dropped_retrievals = {3}, .no_uidl = !uidl});
+    UseServers(1, pop3.port());
+    TF_pop3 window(*unit_);
+    ui_.OnModal("F_pop3", [&](ui::Form& form) {
+      ASSERT_TRUE(Click(Find(form, "Button6")));
+      EXPECT_EQ(Status(form), "邮件接收错误");
+      pop3.set_faults({.no_uidl = !uidl});
+      ASSERT_TRUE(Click(Find(form, "Button6")));
+      EXPECT_TRUE(pop3.mailbox().empty());
+      ASSERT_TRUE(Click(Find(form, "Button6")));  // an empty mailbox
+    }, ui::kModalCancel);
+    window.ShowModal();
+    EXPECT_EQ(Column(work_.filename().string() + "/mailbox.db", "附件"), (std::vector<std::string>{"d1.bin", "d2.bin", "d3.bin"}));
+    // Once the server has let the mails go their ids go too.
+    EXPECT_EQ(formats::ReadWholeFile(work_ / "mailbox.uid"), "uid-3 other@elsewhere:110\n");
+  }
+}
+
+TEST_F(MailWindowTest, TextWithoutABoundaryAndFilesOfAForwardedMailAreKept) {
+  const std::string header = "Subject: " + unit_->MailSubjectMarker + "\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed";
+  const std::string installed_table = formats::ReadWholeFile(work_ / "kfq_1.db");
+  mail::testing::FakePop3Server pop3(
+      {header + "\r\n\r\n" + text::Utf8ToGbk("第一行\r\n第二行") + "\r\n",
+       header + "; boundary=\"o\"\r\n\r\n--o\r\n\r\n见转发的邮件\r\n--o\r\nContent-Type: message/rfc822\r\n\r\n"
+                "Content-Type: multipart/mixed; boundary=\"i\"\r\n\r\n--i\r\n\r\n原来的邮件\r\n"
+                "--i\r\nContent-Disposition: attachment; filename=\"../../kfq_1.db\"\r\n\r\nforwarded table\r\n"
+                "--i\r\nContent-Disposition: attachment; filename=\"..\\\\sendfile\\\\x.db\"\r\n\r\nsecond\r\n--i--\r\n--o--\r\n"});
+  UseServers(1, pop3.port());
+  TF_pop3 window(*unit_);
+  ui_.OnModal("F_pop3", [&](ui::Form& form) { ASSERT_TRUE(Click(Find(form, "Button6"))); }, ui::kModalCancel);
+  window.ShowModal();
+  EXPECT_EQ(Column("work/mailbox.db", "内容"), (std::vector<std::string>{"第一行\n第二行", "见转发的邮件"}));
+  EXPECT_EQ(Column("work/mailbox.db", "附件"), (std::vector<std::string>{"", "kfq_1.db\nx.db"}));
+  EXPECT_EQ(formats::ReadWholeFile(work_ / "attach" / "kfq_1.db"), "forwarded table");
+  EXPECT_EQ(formats::ReadWholeFile(work_ / "attach" / "x.db"), "second");
+  EXPECT_EQ(formats::ReadWholeFile(work_ / "kfq_1.db"), installed_table) << "a hostile name stays inside attach";
 }
 
 }  // namespace

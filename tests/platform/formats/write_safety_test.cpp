@@ -2,8 +2,12 @@
 // positions that stay true, groups of writes that land whole or not at
 // all, memo and table files replaced together, and no stale temporaries.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -11,6 +15,7 @@
 #include "platform/formats/file_io.h"
 #include "platform/formats/rollback_journal.h"
 #include "platform/formats/table_file.h"
+#include "platform/formats/table_recovery.h"
 #include "platform/types/error.h"
 #include "temp_folder_test.h"
 #include "tests/support/file_io_probe.h"
@@ -280,17 +285,22 @@ TEST_F(TempFolderTest, AGroupWrittenEarlyIsUndoneWholeAfterAPowerCut) {
 // A journal of the first version, with its byte-wise checksums, that a
 // killed writer left: the next open still rolls the file back, and stops
 // at an entry whose bytes were not all written.
+std::string LittleEndian(std::uint64_t v, int bytes) {
+  std::string out;
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+  return out;
+}
+
+// A journal entry of the first version, with its byte-wise checksum.
+std::string FirstVersionEntry(const std::string& payload) {
+  std::uint32_t hash = 2166136261u;
+  for (char c : payload) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return LittleEndian(payload.size(), 4) + LittleEndian(hash, 4) + payload;
+}
+
 TEST_F(TempFolderTest, AJournalOfTheFirstVersionStillRollsBack) {
-  const auto le = [](std::uint64_t v, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return out;
-  };
-  const auto entry = [&](const std::string& payload) {
-    std::uint32_t hash = 2166136261u;
-    for (char c : payload) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-    return le(payload.size(), 4) + le(hash, 4) + payload;
-  };
+  const auto le = LittleEndian;
+  const auto entry = FirstVersionEntry;
   const fs::path path = dir_ / "old.bin";
   const std::string old_bytes = std::string(4096, 'a') + std::string(100, 'b');
   std::string journal = "VLTRJRN1" + entry(std::string("F") + '\0' + le(old_bytes.size(), 8) + "old.bin") +
@@ -312,6 +322,114 @@ TEST_F(TempFolderTest, OpeningATableRemovesOnlyItsStaleTemporaries) {
   for (const auto& [name, stale] : files) WriteFileAtomically(dir_ / name, "left over");
   EXPECT_EQ(OpenTableFile(dir_ / "T.db")->record_count(), 3u);
   for (const auto& [name, stale] : files) EXPECT_EQ(fs::exists(dir_ / name), !stale) << name;
+}
+
+// A folder from elsewhere whose journal or intent names files outside
+// the table's set (another folder, an absolute path, another table): the
+// table is refused as damaged, naming the name, and no file changes.
+TEST_F(TempFolderTest, LeftoversNamingFilesOutsideTheTableSetAreRefusedAndTouchNothing) {
+  const fs::path sub = dir_ / "sub";
+  fs::create_directory(sub);
+  CreateTableFile(dir_ / "kfq_2.db", TableKind::Paradox, kFields, Rows(0, 3));
+  CreateTableFile(sub / "kfq_3.db", TableKind::Paradox, kFields, Rows(0, 3));
+  WriteFileAtomically(sub / ".kfq_1.db.tmp1", "new kfq_1");
+  const std::string outside = (dir_ / "kfq_2.db").string();
+  const auto journal_naming = [](const std::string& name) {
+    return "VLTRJRN1" + FirstVersionEntry(std::string("F") + '\0' + LittleEndian(0, 8) + name);
+  };
+  struct Leftover {
+    std::string file, content, named;
+  };
+  const std::vector<Leftover> leftovers = {
+      {".kfq_1.db.rollback", journal_naming("../kfq_2.db"), "../kfq_2.db"},
+      {".kfq_1.db.rollback", journal_naming(outside), outside},
+      {".kfq_1.db.rollback", journal_naming("kfq_3.db"), "kfq_3.db"},
+      {".kfq_1.db.replace", "\t" + outside + "\nend\n", outside},
+      {".kfq_1.db.replace", "\t..\\kfq_2.db\nend\n", "..\\kfq_2.db"},
+      {".kfq_1.db.replace", "\tkfq_3.db\nend\n", "kfq_3.db"},
+      {".kfq_1.db.replace", ".kfq_1.db.tmp1\t../kfq_2.db\nend\n", "../kfq_2.db"},
+      {".kfq_1.db.replace", "../.kfq_1.db.tmp1\tkfq_1.db\nend\n", "../.kfq_1.db.tmp1"},
+      {".kfq_1.db.replace", ".kfq_3.db.tmp1\tkfq_1.db\nend\n", ".kfq_3.db.tmp1"},
+  };
+  const auto image = [&] {
+    std::map<fs::path, std::size_t> files;  // content hashes: a failure prints short
+    for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
+      if (entry.is_regular_file()) files[entry.path()] = std::hash<std::string>()(ReadWholeFile(entry.path()));
+    }
+    return files;
+  };
+  for (const Leftover& leftover : leftovers) {
+    WriteFileAtomically(sub / "kfq_1.db", "kfq_1");
+    WriteFileAtomically(sub / leftover.file, leftover.content);
+    const auto before = image();
+    try {
+      OpenTableFile(sub / "kfq_1.db");
+      ADD_FAILURE() << "opened despite " << leftover.content;
+    } catch (const EngineError& refusal) {
+      EXPECT_EQ(refusal.kind(), EngineError::Kind::FileFormat) << leftover.content;
+      EXPECT_EQ(refusal.subject().table, (sub / "kfq_1.db").string());
+      EXPECT_NE(refusal.subject().reason.find("“" + leftover.named + "”"), std::string::npos) << refusal.subject().reason;
+    }
+    EXPECT_EQ(image(), before) << leftover.content;
+    fs::remove(sub / leftover.file);
+  }
+}
+
+// The journal and the intent are hidden files: a failure to write them
+// is told as the table's, for each format.
+TEST_F(TempFolderTest, AFailedJournalOrIntentIsToldAsItsTable) {
+  for (const std::string table_name : {"t.db", "t.dbf"}) {
+    const fs::path table = dir_ / table_name;
+    CreateTableFile(table, KindForPath(table), kFields, Rows(0, 2));
+    const std::vector<std::pair<std::string, std::function<void()>>> failures = {
+        {".rollback", [&] { OpenTableFile(table)->WriteAllOrNothing([] {}); }},
+        {".replace", [&] { CreateTableFile(table, KindForPath(table), kFields, Rows(0, 3)); }},
+    };
+    for (const auto& [suffix, write] : failures) {
+      const fs::path hidden = dir_ / ("." + table_name + suffix);
+      fs::create_directory(hidden);  // neither made nor read as a file
+      try {
+        write();
+        ADD_FAILURE() << hidden;
+      } catch (const EngineError& failure) {
+        EXPECT_EQ(failure.kind(), EngineError::Kind::Io) << hidden;
+        EXPECT_EQ(failure.subject().table, table.string()) << hidden;
+      }
+      fs::remove(hidden);
+    }
+  }
+}
+
+// A kill just after a committed group leaves an empty journal, and a
+// torn intent renamed nothing: on a read-only folder (a CD) neither keeps
+// the table from being read.
+TEST_F(TempFolderTest, LeftoversThatHoldNothingDoNotBlockReadingAReadOnlyFolder) {
+  const fs::path folder = dir_ / "cd";
+  fs::create_directory(folder);
+  CreateTableFile(folder / "t.db", TableKind::Paradox, kFields, Rows(0, 2));
+  for (const std::string leftover : {".t.db.rollback", ".t.db.replace"}) {
+    WriteFileAtomically(folder / leftover, leftover.ends_with("replace") ? ".t.db.tmp1\tt.db\n" : "");
+    const fs::perms read_only = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    const fs::perms enter = fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+    fs::permissions(dir_, fs::perms::owner_all | read_only | enter);
+    for (const auto& file : fs::directory_iterator(folder)) fs::permissions(file.path(), read_only);
+    fs::permissions(folder, read_only | enter);
+    // Root writes anywhere: the reader runs as nobody.
+    const pid_t reader = fork();
+    if (reader == 0) {
+      if (geteuid() == 0 && setuid(65534) != 0) _exit(3);
+      try {
+        _exit(OpenTableFile(folder / "t.db")->ReadAll() == Rows(0, 2) ? 0 : 1);
+      } catch (...) {
+        _exit(2);
+      }
+    }
+    int status = 0;
+    waitpid(reader, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << leftover << ": " << status;
+    fs::permissions(folder, fs::perms::owner_all);
+    fs::remove(folder / leftover);
+  }
 }
 
 }  // namespace

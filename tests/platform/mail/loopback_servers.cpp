@@ -51,6 +51,13 @@ bool ServerConnection::ReadLine(std::string& line) {
 
 void ServerConnection::Send(const std::string& text) { (void)::send(fd_, text.data(), text.size(), MSG_NOSIGNAL); }
 
+void ServerConnection::SendPaced(const std::string& text, std::size_t piece) {
+  for (std::size_t at = 0; at < text.size(); at += piece) {
+    if (at > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (::send(fd_, text.data() + at, std::min(piece, text.size() - at), MSG_NOSIGNAL) < 0) return;
+  }
+}
+
 LoopbackServer::LoopbackServer(std::function<void(ServerConnection&)> session) {
   listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
@@ -93,7 +100,7 @@ std::vector<std::string> FakeSmtpServer::commands() const {
 }
 
 void FakeSmtpServer::Serve(ServerConnection& connection) {
-  connection.Send("220 loopback ESMTP\r\n");
+  connection.SendPaced("220 loopback ESMTP\r\n", faults_.trickled_greeting ? 1 : 1024);
   Received current;
   std::string line;
   while (connection.ReadLine(line)) {
@@ -147,7 +154,14 @@ void FakeSmtpServer::Serve(ServerConnection& connection) {
 }
 
 FakePop3Server::FakePop3Server(std::vector<std::string> messages, Pop3Faults faults)
-    : faults_(std::move(faults)), messages_(std::move(messages)), server_([this](ServerConnection& c) { Serve(c); }) {}
+    : faults_(std::move(faults)), messages_(std::move(messages)), server_([this](ServerConnection& c) { Serve(c); }) {
+  for (std::size_t i = 0; i < messages_.size(); ++i) unique_ids_.push_back("uid-" + std::to_string(i + 1));
+}
+
+void FakePop3Server::set_faults(Pop3Faults faults) {
+  std::lock_guard lock(mutex_);
+  faults_ = std::move(faults);
+}
 
 std::vector<std::string> FakePop3Server::mailbox() const {
   std::lock_guard lock(mutex_);
@@ -187,15 +201,26 @@ void FakePop3Server::Serve(ServerConnection& connection) {
     } else if (verb == "top " && valid) {
       const std::string& message = messages_[n - 1];
       connection.Send("+OK\r\n" + Stuffed(message.substr(0, message.find("\r\n\r\n") + 2)));
+    } else if (verb == "uidl" && !faults_.no_uidl) {
+      std::string list = "+OK\r\n";
+      for (std::size_t i = 0; i < unique_ids_.size(); ++i) list += std::to_string(i + 1) + " " + unique_ids_[i] + "\r\n";
+      connection.Send(list + ".\r\n");
     } else if (verb == "retr" && faults_.stalled_retrievals.count(n) != 0) {
       stalled = true;
+    } else if (verb == "retr" && faults_.dropped_retrievals.count(n) != 0) {
+      return;
+    } else if (verb == "retr" && valid && faults_.paced_retrievals.count(n) != 0) {
+      connection.SendPaced("+OK\r\n" + Stuffed(messages_[n - 1]), faults_.paced_retrievals.at(n));
     } else if (verb == "retr" && valid && faults_.refused_retrievals.count(n) == 0) {
       connection.Send("+OK\r\n" + Stuffed(messages_[n - 1]));
     } else if (verb == "dele" && valid) {
       deleted.insert(n);
       connection.Send("+OK\r\n");
     } else if (verb == "quit") {
-      for (auto it = deleted.rbegin(); it != deleted.rend(); ++it) messages_.erase(messages_.begin() + (*it - 1));
+      for (auto it = deleted.rbegin(); it != deleted.rend(); ++it) {
+        messages_.erase(messages_.begin() + (*it - 1));
+        unique_ids_.erase(unique_ids_.begin() + (*it - 1));
+      }
       connection.Send("+OK bye\r\n");
       return;
     } else {

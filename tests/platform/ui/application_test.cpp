@@ -55,6 +55,9 @@ TEST_F(ApplicationTest, QtsOwnBoxesAndDialogsAreChineseAndShowTheirColumns) {
   EXPECT_TRUE(box->button(QMessageBox::Yes)->text().startsWith("是")) << box->button(QMessageBox::Yes)->text().toStdString();
   EXPECT_TRUE(box->button(QMessageBox::No)->text().startsWith("否"));
   EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+  // Qt would fill an empty title with the program's name.
+  const QString untitled = QtUiService::MessageBoxFor({MessageKind::Information, "", "数据备份完成"})->windowTitle();
+  EXPECT_TRUE(!untitled.isEmpty() && untitled.trimmed().isEmpty()) << untitled.toStdString();
 
   const auto dialog = QtUiService::FileDialogFor({FileDialogKind::Open, "请选择数据库文件", {{"*", {"*"}}}});
   dialog->setDirectory(QCoreApplication::applicationDirPath());  // a folder with files in it

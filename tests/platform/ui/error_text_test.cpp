@@ -81,6 +81,21 @@ TEST_F(ErrorTextTest, EngineErrorsAreToldInChineseNamingTableAndCaption) {
          db().CreateTable("long.db", db::TableType::Default, {{"一个非常非常长的中文字段名称", FieldType::String, 6}});
        },
        "名称“一个非常非常长的中文字段名称”不能用作表名或字段名：Paradox字段名最长25个字节"},
+      {"damaged field's raw bytes", [&] {
+         db().CreateTable("num.dbf", db::TableType::DBase, {{"N", FieldType::Float, 0}});
+         db::Table numbers(db());
+         numbers.SetTableName("num.dbf");
+         numbers.Open();
+         AddRecord(numbers, {"73"});
+         numbers.Close();
+         std::fstream file(folder() / "num.dbf", std::ios::in | std::ios::out | std::ios::binary);
+         std::string bytes((std::istreambuf_iterator<char>(file)), {});
+         file.seekp(static_cast<std::streamoff>(bytes.rfind("73") - 3));
+         file.put('\xA1');
+         file.close();
+         numbers.Open();
+       },
+       "表num.dbf的文件已损坏或不是可读的表：第1条记录的字段“N”中的数值“        \\xA1  73.000000”无法识别"},
       {"own words", [] { throw EngineError(EngineError::Kind::KeyViolation, EngineError::Words{"企业数据错误:企业报表编号重复"}); },
        "企业数据错误:企业报表编号重复"},
   };

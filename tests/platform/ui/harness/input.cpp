@@ -10,11 +10,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "platform/ui/buttons.h"
 #include "platform/ui/data_grid.h"
 #include "platform/ui/lists.h"
+#include "platform/ui/page_control.h"
 
 namespace veltra::ui::testing {
 namespace {
@@ -124,6 +127,20 @@ void SelectCell(DBGrid& grid, int row, int column) {
                               << grid.objectName().toStdString();
   Focus(grid);
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, grid.visualRect(cell).center());
+}
+
+void ClickTab(PageControl& pages, int index) {
+  QTabBar* tabs = pages.tabBar();
+  QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(index).center());
+  QApplication::processEvents();
+}
+
+void TurnWheel(QWidget& widget) {
+  const QPointF at = widget.rect().center();
+  QWheelEvent wheel(at, widget.mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&widget, &wheel);
+  QApplication::processEvents();
 }
 
 void TypeIntoCell(DBGrid& grid, int row, int column, const std::string& text) {

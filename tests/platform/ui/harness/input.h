@@ -11,6 +11,7 @@ class RadioGroup;
 class ListBox;
 class CheckListBox;
 class DBGrid;
+class PageControl;
 }  // namespace veltra::ui
 
 namespace veltra::ui::testing {
@@ -46,6 +47,10 @@ void SelectCell(DBGrid& grid, int row, int column);
 // Selects the cell and types `text` into its editor, which stays open with
 // the text, as a user leaves it before pressing a button.
 void TypeIntoCell(DBGrid& grid, int row, int column, const std::string& text);
+// A mouse click on the tab of page `index`.
+void ClickTab(PageControl& pages, int index);
+// One notch of the mouse wheel over the middle of `widget`.
+void TurnWheel(QWidget& widget);
 // Activates the window of `control` and focuses it.
 void Focus(QWidget& control);
 

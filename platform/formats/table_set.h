@@ -1,0 +1,19 @@
+#pragma once
+// The files of a table's set: the table and its companions (memo file,
+// indexes), named by its stem, in its folder. Journals and intents name
+// the files they act on; a folder from another office may carry crafted
+// ones, so recovery acts on nothing outside the set.
+#include <filesystem>
+#include <string_view>
+
+namespace veltra::formats {
+
+// Whether `name`, as read from a leftover of `table`, is the plain file
+// name of a file of the table's set: no folder, no `..`, the table's stem.
+bool IsFileOfTableSet(const std::filesystem::path& table, std::string_view name);
+
+// Refuses `leftover` (what a killed writer of `table` left, as the user
+// would call it) as damaged because it names `name`; nothing is touched.
+[[noreturn]] void RefuseForeignName(const std::filesystem::path& table, std::string_view leftover, std::string_view name);
+
+}  // namespace veltra::formats
