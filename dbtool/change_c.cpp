@@ -49,12 +49,12 @@ void TF_change_c::EditColumn(ui::GridColumn& column, double char_width) {
 void TF_change_c::FormActivate() {
   if (!EditedColumn) return;
   Edit1.SetText(EditedColumn->Title());
-  Edit2.SetText(std::to_string(static_cast<int>(EditedColumn->Width() / GridCharWidth)));
+  Edit2.SetText(std::to_string(EditedColumn->WidthInChars(GridCharWidth)));
 }
 
 void TF_change_c::Button1Click() {
   EditedColumn->SetTitle(Edit1.Text());
-  EditedColumn->SetWidth(static_cast<int>(ParseWidth(Edit2.Text()) * GridCharWidth));
+  EditedColumn->SetWidthInChars(ParseWidth(Edit2.Text()), GridCharWidth);
   Close();
 }
 

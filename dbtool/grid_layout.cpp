@@ -3,9 +3,9 @@
 namespace veltra::dbtool {
 
 GridColumns GridLayout(ui::DBGrid& grid, double char_width) {
-  GridColumns columns{{}, char_width};
+  GridColumns columns;
   for (int i = 0; i < grid.ColumnCount(); ++i) {
-    columns.columns.push_back({grid.Column(i).Title(), grid.Column(i).Width()});
+    columns.columns.push_back({grid.Column(i).Title(), grid.Column(i).WidthInChars(char_width)});
   }
   return columns;
 }

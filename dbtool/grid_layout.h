@@ -1,7 +1,8 @@
 #pragma once
-// What a result grid tells the save routines: the column titles and widths
-// the user set through the column dialog, with the grid font's character
-// width. The query window and the table tool save their grids this way.
+// What a result grid tells the save routines: the column titles and the
+// widths in characters the user set through the column dialog; the grid
+// font's character width counts the others. The query window and the
+// table tool save their grids this way.
 #include "dbtool/grid_columns.h"
 #include "platform/ui/data_grid.h"
 

@@ -31,11 +31,6 @@ int MaxStringSize(formats::TableKind kind) {
 // a memo keeps its first 10 bytes in the record, as the mail tables' do.
 constexpr int kParadoxMemoLeader = 10;
 
-// Captions are as wide as the field, but no printout column is wider than 40.
-int PrintoutColumnWidth(const FieldDef& def) {
-  return def.type == FieldType::String ? std::min(def.size, 40) : 10;
-}
-
 db::TableType TypeForName(std::string_view name) {
   return text::EqualsIgnoreAsciiCase(fs::path(name).extension().string(), ".dbf") ? db::TableType::DBase
                                                                                     : db::TableType::Default;
@@ -85,15 +80,21 @@ void ShortenNamesParadoxCannotHold(FieldDefs& fields) {
   }
 }
 
-void WritePrintoutColumns(db::Database& database, const FieldDefs& fields) {
+// The printout heads each column with its whole title (表头文字 holds 255
+// bytes; only the saved table's field names are cut) and makes it as wide
+// as its field, memos too, at most 40 characters; a field without a size 10.
+void WritePrintoutColumns(db::Database& database, const db::DataSet& data_set, const GridColumns* grid) {
   database.EmptyTable(kPrintoutColumnsTable);
   db::Table columns(database);
   columns.SetTableName(std::string(kPrintoutColumnsTable));
   columns.Open();
-  for (const FieldDef& def : fields) {
+  const FieldDefs& fields = data_set.FieldLayout();
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    int size = fields[i].size;
+    if (grid && size != 0) size = grid->columns[i].width_chars;
     columns.Append();
-    columns.Fields(0).SetAsString(def.name);
-    columns.Fields(1).SetAsInteger(PrintoutColumnWidth(def));
+    columns.Fields(0).SetAsString(grid ? grid->columns[i].title : fields[i].name);
+    columns.Fields(1).SetAsInteger(size == 0 ? 10 : std::min(size, 40));
     columns.Post();
   }
   columns.Close();
@@ -116,7 +117,7 @@ FieldDefs SavedFieldDefs(const db::DataSet& data_set, const GridColumns* grid, f
       def.size = kParadoxMemoLeader;
     }
     if (def.type != FieldType::String) continue;
-    if (grid) def.size = grid->WidthInChars(static_cast<int>(i));
+    if (grid) def.size = grid->columns[i].width_chars;
     def.size = std::clamp(def.size, 1, MaxStringSize(kind));
   }
   if (kind == formats::TableKind::DBase) StoreNamesDBaseCannotHold(saved);
@@ -140,7 +141,7 @@ void SaveDataSetAsTable(db::Database& database, db::DataSet& data_set, const Gri
 
   database.CreateTable(name, type, fields, rows);
 
-  if (name == kPrintoutTable) WritePrintoutColumns(database, fields);
+  if (name == kPrintoutTable) WritePrintoutColumns(database, data_set, grid);
 }
 
 }  // namespace veltra::dbtool

@@ -110,8 +110,6 @@ void TF_pop3::Connect(const std::string& failure) {
   ShowConnection(main_.MailConnected, Button1, Button2, Button6);
 }
 
-std::string TF_pop3::Mailbox() const { return DBEdit1->Text() + "@" + DBEdit2->Text() + ":" + DBEdit3->Text(); }
-
 void TF_pop3::Button2Click() {
   if (!main_.MailConnected) return;
   DisconnectServer(main_, [this] { NMPOP31.Disconnect(); }, StatusBar1);
@@ -130,7 +128,7 @@ void TF_pop3::Button6Click() {
     Button2Click();
     if (!failure.empty()) Status(failure);
   });
-  LoggedMailIds logged(main_.Database1.Folder() / kLoggedMailIdsFile, Mailbox());
+  LoggedMailIds logged(main_.Database1.Folder() / kLoggedMailIdsFile, NMPOP31.Mailbox());
   std::string date;
   try {
     for (int n = 1; n <= NMPOP31.MessageCount(); ++n) {

@@ -62,8 +62,6 @@ class TF_pop3 : public ui::Form {
   void LogMessage(const mail::ReceivedMessage& message, double bytes, const std::string& date);
   void Status(const std::string& text) { StatusBar1->SetSimpleText(text); }
   std::filesystem::path AttachFolder() const { return main_.Database1.Folder() / "attach"; }
-  // The mailbox the settings name, as the logged mails' ids are kept for it.
-  std::string Mailbox() const;
 
   mainunit::MainUnit& main_;
 };

@@ -112,8 +112,10 @@ TF_query_p::TF_query_p(db::Database& database) : Form("F_query_p"), database_(da
   ComboBox5.OnChange = relayout_here;
   CheckBox1.OnClick = relayout_here;
   CheckBox2.OnClick = relayout_here;
+  // A title added or taken away changes the pages' height: they are laid
+  // out anew from the first. Another title keeps the page shown.
   Edit4.OnKeyDown = [this](int key) {
-    if (key == kEnter) Relayout(false);
+    if (key == kEnter) Relayout(Edit4.Text().empty() != printout_.Style().title.empty());
   };
   Edit3.OnKeyDown = [this](int key) { Edit3KeyDown(key); };
 }

@@ -40,6 +40,7 @@ class QueryPrintout {
   QueryPrintout(const print::PageSetup& setup, PrintoutStyle style, std::vector<PrintColumn> columns,
                 int record_count, RecordTexts records);
 
+  const PrintoutStyle& Style() const { return style_; }
   int PageCount() const { return layout_.PageCount(); }
   PrintedPage Page(int index) const { return layout_.Page(index); }
   // Pages first to last (0-based, inclusive), one document page each.

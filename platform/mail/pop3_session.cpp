@@ -67,6 +67,7 @@ void Pop3Session::Connect(const std::string& host, int port, const std::string& 
     Expect("PASS " + OneLine(password), "密码");
     const std::string stat = Expect("STAT", "邮件统计");
     count_ = std::atoi(stat.c_str() + 3);
+    mailbox_ = OneLine(user) + "@" + host + ":" + std::to_string(port);
     // "n id" per message; a server without UIDL refuses the command.
     if (Positive(Ask("UIDL"))) {
       for (const std::string& line : ReadBlock()) {
@@ -132,6 +133,7 @@ void Pop3Session::Disconnect() {
 
 void Pop3Session::Forget() {
   count_ = 0;
+  mailbox_.clear();
   unique_ids_.clear();
   retrieved_ = {};
 }

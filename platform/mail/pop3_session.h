@@ -31,6 +31,8 @@ class Pop3Session {
   void Connect(const std::string& host, int port, const std::string& user, const std::string& password);
   // Messages in the mailbox when the session connected.
   int MessageCount() const { return count_; }
+  // The mailbox connected to, as "user@host:port": unique ids are its own.
+  const std::string& Mailbox() const { return mailbox_; }
   Summary GetSummary(int number);
   // What stays the message's own in this mailbox from session to session:
   // the server's unique id or, from a server that keeps none, a digest of
@@ -54,6 +56,7 @@ class Pop3Session {
 
   LineConnection connection_;
   int count_ = 0;
+  std::string mailbox_;
   std::map<int, std::string> unique_ids_;  // by number; empty from a server without UIDL
   struct Retrieved {
     int number = 0;

@@ -133,6 +133,19 @@ int GridColumn::Width() const { return grid_.columnWidth(Index()); }
 
 void GridColumn::SetWidth(int pixels) {
   width_ = pixels;
+  chars_ = -1;
+  grid_.ApplyColumnLayout();
+}
+
+int GridColumn::WidthInChars(double char_width) const {
+  // Resized by hand since, the column is as wide as it shows.
+  if (chars_ >= 0 && Width() == shown_) return chars_;
+  return static_cast<int>(Width() / char_width);
+}
+
+void GridColumn::SetWidthInChars(int chars, double char_width) {
+  width_ = static_cast<int>(chars * char_width);
+  chars_ = chars;
   grid_.ApplyColumnLayout();
 }
 
@@ -301,6 +314,7 @@ void DBGrid::ApplyColumnLayout() {
     const int width = columns_[i]->width_;
     // Never narrower than its title, whatever width the layout gives.
     setColumnWidth(i, std::max(width >= 0 ? width : DefaultColumnWidth(i), horizontalHeader()->sectionSizeHint(i)));
+    columns_[i]->shown_ = columnWidth(i);
   }
 }
 

@@ -32,6 +32,12 @@ class GridColumn {
   // In pixels; -1 is the grid's default width.
   int Width() const;
   void SetWidth(int pixels);
+  // In characters of `char_width` pixels: as set in characters while the
+  // column shows that setting, else its pixels over `char_width`, truncated.
+  int WidthInChars(double char_width) const;
+  // The pixels follow from the characters, truncated; the column never
+  // shows narrower than its title.
+  void SetWidthInChars(int chars, double char_width);
   bool ReadOnly() const { return read_only_; }
   void SetReadOnly(bool read_only) { read_only_ = read_only; }
   int Index() const;
@@ -42,6 +48,8 @@ class GridColumn {
   std::string field_name_;
   std::string title_;
   int width_;
+  int chars_ = -1;  // the width as set in characters; -1 when set in pixels
+  int shown_ = -1;  // the pixels the layout last gave the column
   bool read_only_ = false;
 };
 

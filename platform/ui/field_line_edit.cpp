@@ -38,14 +38,15 @@ void FieldLineEdit::ShowValue(const db::Field* field) {
   const std::string value = field->AsString();
   if (!mask_.empty()) {
     setText(QString::fromStdU32String(mask_.Format(value)));
-    setCursorPosition(0);
-    return;
+  } else {
+    setText(ToQString(value));
+    if (field->DataType() == FieldType::String && field->Size() > 0) {
+      size_limit_ = std::make_unique<GbkSizeValidator>(field->Size());
+      setValidator(size_limit_.get());
+    }
   }
-  setText(ToQString(value));
-  if (field->DataType() == FieldType::String && field->Size() > 0) {
-    size_limit_ = std::make_unique<GbkSizeValidator>(field->Size());
-    setValidator(size_limit_.get());
-  }
+  // A text longer than the edit shows its start, not its end.
+  setCursorPosition(0);
 }
 
 void FieldLineEdit::StoreInto(db::Field& field) const {

@@ -58,7 +58,7 @@ TEST_F(SaveDataSetAsTableTest, WithoutGridKeepsFieldsAsTheyAre) {
 }
 
 TEST_F(SaveDataSetAsTableTest, GridGivesNamesAndStringSizesFromColumns) {
-  const GridColumns grid{{{"编号", 200}, {"企业名称", 52}, {"收入", 500}}, 6.5};
+  const GridColumns grid{{{"编号", 30}, {"企业名称", 8}, {"收入", 76}}};
   SaveDataSetAsTable(db(), source, &grid, "report.db");
   const FieldDefs expected{{"编号", FieldType::String, 30}, {"企业名称", FieldType::String, 8},
                            {"收入", FieldType::Float, 0}};
@@ -68,7 +68,7 @@ TEST_F(SaveDataSetAsTableTest, GridGivesNamesAndStringSizesFromColumns) {
 }
 
 TEST_F(SaveDataSetAsTableTest, StringSizesStayWithinOneAndTheFormatLimit) {
-  const GridColumns grid{{{"A", 3}, {"B", 5000}, {"C", 80}}, 6.5};
+  const GridColumns grid{{{"A", 0}, {"B", 769}, {"C", 12}}};
   SaveDataSetAsTable(db(), source, &grid, "wide.db");
   SaveDataSetAsTable(db(), source, &grid, "wide.dbf");
   SaveDataSetAsTable(db(), source, &grid, "wide.txt");
@@ -88,13 +88,12 @@ TEST_F(SaveDataSetAsTableTest, NamesTheFormatCannotHoldAreCutToUniqueOnesTheSame
   };
   const Case cases[] = {
       {"report.dbf",
-       {{{"企业法人代码编号", 200}, {"企业法人代码名称", 200}, {"Income_of_year", 500}}, 6.5},
+       {{{"企业法人代码编号", 30}, {"企业法人代码名称", 30}, {"Income_of_year", 76}}},
        {"企业法人代", "企业法人_1", "Income_of_"}},
       {"report.db",
-       {{{"以嵌入式系统软件开发与销售为主要业务的企业数", 200},
-         {"以嵌入式系统软件开发与销售为主要业务的企业数合计", 200},
-         {"收入", 500}},
-        6.5},
+       {{{"以嵌入式系统软件开发与销售为主要业务的企业数", 30},
+         {"以嵌入式系统软件开发与销售为主要业务的企业数合计", 30},
+         {"收入", 76}}},
        {"以嵌入式系统软件开发与销", "以嵌入式系统软件开发与_2", "收入"}},
   };
   for (const Case& c : cases) {
@@ -109,7 +108,7 @@ TEST_F(SaveDataSetAsTableTest, NamesTheFormatCannotHoldAreCutToUniqueOnesTheSame
 }
 
 TEST_F(SaveDataSetAsTableTest, GridMustShowEveryField) {
-  const GridColumns grid{{{"A", 100}}, 6.5};
+  const GridColumns grid{{{"A", 15}}};
   EXPECT_THROW(SaveDataSetAsTable(db(), source, &grid, "report.db"), EngineError);
   EXPECT_FALSE(std::filesystem::exists(folder() / "report.db"));
 }
@@ -255,9 +254,21 @@ TEST_F(SaveDataSetAsTableTest, PrintoutInputRewritesColumnCaptions) {
   SaveDataSetAsTable(db(), source, nullptr, "query_p.db");
   EXPECT_EQ(FileRows("bt_p.db"), (Rows{{"QA01", "10"}, {"QA02", "40"}, {"QC05", "10"}}));
 
-  const GridColumns grid{{{"编号", 200}, {"名称", 13}, {"收入", 50}}, 6.5};
+  const GridColumns grid{{{"编号", 30}, {"名称", 2}, {"收入", 7}}};
   SaveDataSetAsTable(db(), source, &grid, "query_p.db");
   EXPECT_EQ(FileRows("bt_p.db"), (Rows{{"编号", "30"}, {"名称", "2"}, {"收入", "10"}}));
+
+  // Titles too long for a field name print whole, though the saved names
+  // are cut and told apart; a memo is as wide as its column.
+  Create("notes.db", {{"QA01", FieldType::String, 10}, {"BZ", FieldType::Memo, 20}, {"QC05", FieldType::Float, 0}});
+  db::Table notes(db());
+  notes.SetTableName("notes.db");
+  notes.Open();
+  const std::string spent = "企业内部用于科技活动的经费支出合计";
+  const GridColumns long_titles{{{spent, 9}, {spent + "其中", 30}, {spent + "之二", 7}}};
+  SaveDataSetAsTable(db(), notes, &long_titles, "query_p.db");
+  EXPECT_EQ(FileRows("bt_p.db"), (Rows{{spent, "9"}, {spent + "其中", "30"}, {spent + "之二", "10"}}));
+  EXPECT_EQ(DefsOf("query_p.db")[1].name, "企业内部用于科技活动的_2");
 }
 
 TEST_F(SaveDataSetAsTableTest, OtherCaseOfPrintoutNameLeavesCaptionsAlone) {

@@ -82,6 +82,15 @@ TEST_F(QueryPTest, ActivationReadsTheSettingsAndPagesThrough) {
       PressEnter();
       EXPECT_EQ(F_query_p.CurrentPage(), pages - 1) << outside;
     }
+    // Enter in the title box: another title keeps the page; a title added
+    // or taken away changes the pages' height and shows the first again.
+    for (const auto& [title, page] : std::vector<std::pair<std::string, int>>{
+             {"另一标题", pages - 1}, {"", 0}, {"", 1}, {"又一标题", 0}}) {
+      if (F_query_p.CurrentPage() == 0) EXPECT_TRUE(Click(F_query_p.Button4));
+      Retype(F_query_p.Edit4, title);
+      PressEnter();
+      EXPECT_EQ(F_query_p.CurrentPage(), page) << title;
+    }
   });
 }
 

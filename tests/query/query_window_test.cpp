@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/db/table.h"
+#include "dbtool/change_c.h"
 #include "query/query_p.h"
 #include "tests/install/install_test_support.h"
 #include "tests/platform/ui/harness/input.h"
@@ -322,6 +323,41 @@ TEST_F(EnterpriseQueryTest, EditedStatementsPrintSaveAndTranspose) {
   w.Memo1.SetLines({"update kfq_1 set qc05 = 0 where qa02 = \"1\""});
   ASSERT_TRUE(Press(w.Button13));
   w.F_query_p()->Close();
+}
+
+// A width typed into the column dialog comes back as typed, whatever
+// pixels the grid's blank makes of it and however wide the title keeps the
+// column, and a saved result takes it as the field's size.
+TEST_F(EnterpriseQueryTest, ColumnDialogGivesBackTheWidthTyped) {
+  TF_query& w = F_query;
+  w.Memo1.SetLines({"select qa01 报表编号, qa04 企业名称 from kfq_1"});
+  ASSERT_TRUE(Press(w.Button13));
+  const std::string saved = (installed.folder() / "result.db").string();
+  struct Case {
+    int column;
+    std::string typed;
+  };
+  for (const Case& c : {Case{1, "30"}, Case{1, "7"}, Case{0, "6"}, Case{1, "1"}, Case{1, "255"}}) {
+    std::string shown;
+    ui_.OnModal("F_change_c", [&](ui::Form& form) {
+      auto& dialog = static_cast<dbtool::TF_change_c&>(form);
+      dialog.Edit2.clear();
+      ui::testing::Type(dialog.Edit2, c.typed);
+      EXPECT_TRUE(Click(dialog.Button1));
+    }, ui::kModalCancel);
+    ui::testing::DoubleClickCell(w.DBGrid1, 0, c.column);
+    ui_.OnModal("F_change_c", [&](ui::Form& form) {
+      auto& dialog = static_cast<dbtool::TF_change_c&>(form);
+      shown = dialog.Edit2.Text();
+      EXPECT_TRUE(Click(dialog.Button2));
+    }, ui::kModalCancel);
+    ui::testing::DoubleClickCell(w.DBGrid1, 0, c.column);
+    EXPECT_EQ(shown, c.typed) << "char width " << w.GridCharWidth();
+
+    ui_.ExpectFileDialog("请选择存盘文件名", saved);
+    ASSERT_TRUE(Press(w.Button20));
+    EXPECT_EQ(formats::OpenTableFile(saved)->fields()[c.column].size, std::stoi(c.typed)) << c.typed;
+  }
 }
 
 TEST_F(EnterpriseQueryTest, KindFourKeepsChangedProjectsOnly) {

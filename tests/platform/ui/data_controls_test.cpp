@@ -77,6 +77,20 @@ TEST_F(DataControlsTest, TheFieldsGbkSizeLimitsTyping) {
   EXPECT_EQ(TextOf(*cell), "中文字");
 }
 
+TEST_F(DataControlsTest, ALongTextShowsFromItsStart) {
+  Create("dz.db", {{"QA05", FieldType::String, 100}});
+  db::Table addresses(db());
+  addresses.SetTableName("dz.db");
+  addresses.Open();
+  AddRecord(addresses, {"北京市海淀区中关村大街一号科技园区第二十八号楼"});
+  db::DataSource source(&addresses);
+  edit_.SetDataSource(&source);
+  edit_.SetDataField("QA05");
+  // The edit scrolls to keep its cursor in view.
+  EXPECT_EQ(edit_.cursorPosition(), 0);
+  edit_.SetDataSource(nullptr);
+}
+
 TEST_F(DataControlsTest, TheFieldsEditMaskShapesTypingAndRefusesShortValues) {
   table_.Open();
   table_.FieldByName("QA01").SetEditMask("000000;0;_");

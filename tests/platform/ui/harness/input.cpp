@@ -129,6 +129,14 @@ void SelectCell(DBGrid& grid, int row, int column) {
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, grid.visualRect(cell).center());
 }
 
+void DoubleClickCell(DBGrid& grid, int row, int column) {
+  const QModelIndex cell = grid.model()->index(row, column);
+  ASSERT_TRUE(cell.isValid()) << "no cell " << row << "," << column;
+  grid.scrollTo(cell);
+  Focus(grid);
+  DoubleClickAt(*grid.viewport(), grid.visualRect(cell).center());
+}
+
 void ClickTab(PageControl& pages, int index) {
   QTabBar* tabs = pages.tabBar();
   QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(index).center());

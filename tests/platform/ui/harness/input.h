@@ -44,6 +44,7 @@ void DoubleClickTickBox(CheckListBox& list, int index);
 void DoubleClick(QWidget& control);
 // Clicks the cell, which moves the grid's data set to its row.
 void SelectCell(DBGrid& grid, int row, int column);
+void DoubleClickCell(DBGrid& grid, int row, int column);
 // Selects the cell and types `text` into its editor, which stays open with
 // the text, as a user leaves it before pressing a button.
 void TypeIntoCell(DBGrid& grid, int row, int column, const std::string& text);
