@@ -1,5 +1,6 @@
 #include "validation/check_run.h"
 
+#include "platform/sql/row_sort.h"
 #include "platform/types/error.h"
 #include "validation/check_catalog.h"
 
@@ -18,6 +19,7 @@ std::string Text(db::DataSet& data_set, const char* field) { return data_set.Fie
 
 // Closes the scratch cursors on every exit, so a failed run leaves no file
 // held open and the next run can empty and re-create them.
+// A run that stops before its result is in place leaves the old result.
 class CheckRun::RunScope {
  public:
   explicit RunScope(CheckRun& run) : run_(run) {}
@@ -26,10 +28,21 @@ class CheckRun::RunScope {
     run_.Table1.Close();
     run_.Table4.Close();
     run_.Table5.Close();
+    if (result_in_place_) return;
+    run_.Table2.Close();
+    run_.Table2.GetDatabase().DropAside(run_.Table2.TableName());
+    // The window shows the previous result again where it can; the run's
+    // own error is the one the user is told.
+    try {
+      run_.Table2.Open();
+    } catch (const EngineError&) {
+    }
   }
+  void ResultInPlace() { result_in_place_ = true; }
 
  private:
   CheckRun& run_;
+  bool result_in_place_ = false;
 };
 
 CheckRun::CheckRun(db::Database& database, db::Table& result, db::Table& catalogue)
@@ -40,8 +53,10 @@ CheckRun::CheckRun(db::Database& database, db::Table& result, db::Table& catalog
 
 void CheckRun::Run(const CheckSettings& settings) {
   RunScope scope(*this);
+  db::Database& database = Table2.GetDatabase();
   Table2.Close();
-  Table2.EmptyTable();
+  // The result is built in memory and written once, whole, at the end.
+  database.HoldAside(Table2.TableName());
   if (!Table3.Active()) Table3.Open();
   for (Table3.First(); !Table3.Eof(); Table3.Next()) {
     if (CatalogueKind(Table3) == settings.report_kind) RunCatalogueRow(settings);
@@ -51,6 +66,8 @@ void CheckRun::Run(const CheckSettings& settings) {
 
   ExecSQL(RemoveKeylessQjFaults(Table2.TableName()));
   SortAndNumberResult();
+  database.PutInPlace(Table2.TableName());
+  scope.ResultInPlace();
 
   ExecSQL(UnregisterTable(kRegisterResultTable, Table2.TableName()));
   ExecSQL(RegisterTable(kRegisterResultTable, Table2.TableName(), settings.result_register_text));
@@ -215,19 +232,22 @@ void CheckRun::ExecSQL(const std::string& statement) {
   Query1.ExecSQL();
 }
 
+// The faults are moved out of the held result, into their order and back,
+// numbered: never two copies of the result at once.
 void CheckRun::SortAndNumberResult() {
-  Query1.Close();
-  Query1.SQL.Clear();
-  Query1.SQL.Add(SortedResult(Table2.TableName()));
-  std::vector<db::Row> sorted = TakeQueryRows();
+  const std::string& result_table = Table2.TableName();
+  if (OnStatement) OnStatement(SortedResult(result_table));
   Table2.Close();
-  Table2.EmptyTable();
-  // The numbers land with the sorted rows in one write: a kill or failure
-  // leaves every row numbered or none there, never some numbered.
+  std::vector<db::Row> sorted = Table2.GetDatabase().TakeAsideRows(result_table);
+  Table2.Open();
+  std::vector<sql::SortKey> keys;
+  for (const ResultOrderKey& key : kResultOrder) {
+    keys.push_back({static_cast<std::size_t>(Table2.FieldByName(key.field).Index()), key.descending});
+  }
+  sql::SortRows(sorted, keys);
   db::BatchMove numbered;
   numbered.Destination = &Table2;
   numbered.NumberField = "序号";
-  Table2.Open();
   numbered.Execute(std::move(sorted));
 
   if (Table2.IsEmpty()) {

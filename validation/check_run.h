@@ -8,8 +8,9 @@
 // single "OK" row of a clean run) and enters the tables in the send
 // register sendname.db.
 //
-// A statement that fails stops the run with its EngineError; what was
-// written until then (result rows, register rows) stays.
+// The result is built in memory and replaces the table's file as a whole
+// at the end, synced: a run stopped by a failure (its EngineError) or a
+// kill leaves the previous result; register rows written until then stay.
 #include <functional>
 #include <string>
 

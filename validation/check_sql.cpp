@@ -80,7 +80,11 @@ std::string RemoveKeylessQjFaults(std::string_view result_table) {
 }
 
 std::string SortedResult(std::string_view result_table) {
-  return Concat({"select * from ", result_table, " order by 状态 desc,编号"});
+  std::string order;
+  for (const ResultOrderKey& key : kResultOrder) {
+    order += Concat({order.empty() ? " order by " : ",", key.field, key.descending ? " desc" : ""});
+  }
+  return Concat({"select * from ", result_table, order});
 }
 
 std::string UnregisterTable(int id, std::string_view name) {

@@ -56,6 +56,12 @@ std::string StampFaults(std::string_view result_table, std::string_view field, s
                         std::string_view status);
 
 std::string RemoveKeylessQjFaults(std::string_view result_table);
+// The order of the finished result, which SortedResult spells.
+struct ResultOrderKey {
+  std::string_view field;
+  bool descending;
+};
+inline constexpr ResultOrderKey kResultOrder[] = {{"状态", true}, {"编号", false}};
 std::string SortedResult(std::string_view result_table);
 
 // Send register rows: id 1 a result table, id 2 a validated data table.

@@ -12,6 +12,7 @@
 
 #include "install/working_folder.h"
 #include "platform/formats/table_file.h"
+#include "platform/types/error.h"
 #include "schema/schema.h"
 
 namespace veltra::bench {
@@ -224,6 +225,15 @@ std::optional<FolderOptions> ParseFolderOptions(int argc, char** argv, bool gene
     }
   }
   return options;
+}
+
+int RunReportingEngineErrors(const char* program, const std::function<int()>& work) {
+  try {
+    return work();
+  } catch (const EngineError& error) {
+    std::fprintf(stderr, "%s: %s\n", program, error.what());
+    return 1;
+  }
 }
 
 }  // namespace veltra::bench

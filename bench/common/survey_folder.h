@@ -2,6 +2,7 @@
 // A working folder of the default installation with generated survey
 // tables, for the benchmarks that run windows and validation on it.
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -45,5 +46,10 @@ struct FolderOptions {
 // `generates` a survey folder itself. Prints the usage and gives nothing
 // for any other argument.
 std::optional<FolderOptions> ParseFolderOptions(int argc, char** argv, bool generates = true);
+
+// Runs a benchmark's work and gives its exit status; a folder the engine
+// refuses (a table or field it lacks, a damaged file) is told on stderr
+// with exit status 1 instead of ending in an uncaught exception.
+int RunReportingEngineErrors(const char* program, const std::function<int()>& work);
 
 }  // namespace veltra::bench

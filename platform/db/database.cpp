@@ -109,7 +109,8 @@ std::shared_ptr<RecordStore> Database::LoadStore(const fs::path& path) {
 
 Database::Stores::iterator Database::FindCurrentStore(const fs::path& path) {
   auto it = stores_.find(path.lexically_normal().string());
-  if (it != stores_.end() && it->second->store->cursors == 0 && it->second->stamp != StampOf(path)) {
+  if (it != stores_.end() && it->second->store->cursors == 0 && !it->second->store->held_aside() &&
+      it->second->stamp != StampOf(path)) {
     stores_.erase(it);  // replaced behind our back: read it again
     it = stores_.end();
   }
@@ -166,6 +167,31 @@ void Database::CreateTable(std::string_view name, TableType type, const FieldDef
   ReleaseForRewrite(path, "create");
   formats::CreateTableFile(path, KindOf(type, path), fields, records);
 }
+
+void Database::HoldAside(std::string_view name) { AcquireStore(ResolveTableName(name), {})->HoldAside(); }
+
+Database::Entry& Database::HeldAside(std::string_view name) {
+  const fs::path path = ResolveTableName(name);
+  const auto it = stores_.find(path.lexically_normal().string());
+  if (it == stores_.end() || !it->second->store->held_aside()) {
+    throw EngineError(EngineError::Kind::State, path.filename().string() + " is not held aside",
+                      {path.filename().string()});
+  }
+  return *it->second;
+}
+
+void Database::PutInPlace(std::string_view name) {
+  Entry& entry = HeldAside(name);
+  entry.store->PutInPlace();
+  entry.stamp = StampOf(ResolveTableName(name));
+}
+
+void Database::DropAside(std::string_view name) {
+  const auto it = stores_.find(ResolveTableName(name).lexically_normal().string());
+  if (it != stores_.end() && it->second->store->held_aside()) stores_.erase(it);
+}
+
+std::vector<Row> Database::TakeAsideRows(std::string_view name) { return HeldAside(name).store->TakeRows(); }
 
 std::shared_ptr<sql::TableSource> Database::OpenTable(std::string_view name) {
   const fs::path path = ResolveTableName(name);

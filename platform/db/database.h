@@ -44,6 +44,17 @@ class Database : public sql::Catalog {
   void CreateTable(std::string_view name, TableType type, const FieldDefs& fields,
                    const std::vector<Row>& records = {});
 
+  // A table rebuilt as a whole (a validation result). HoldAside empties
+  // it in memory only: cursors and statements see and change the copy
+  // while the file keeps the old records, until PutInPlace writes the new
+  // ones as the file's one replacement, synced. DropAside forgets the copy
+  // (close its cursors first), leaving the file as it was.
+  void HoldAside(std::string_view name);
+  void PutInPlace(std::string_view name);
+  void DropAside(std::string_view name);
+  // The held records' values, moved out in file order; the copy is left empty.
+  std::vector<Row> TakeAsideRows(std::string_view name);
+
   std::shared_ptr<sql::TableSource> OpenTable(std::string_view name) override;
 
   // For cursors: the shared records of a file, with these indexes built.
@@ -66,6 +77,8 @@ class Database : public sql::Catalog {
   void ReleaseForRewrite(const std::filesystem::path& path, std::string_view operation);
   // Writes the table again with the same fields, and its live records or none.
   void RewriteTable(std::string_view name, TableType type, std::string_view operation, bool keep_records);
+  // The copy held aside of a table; State error naming it when there is none.
+  Entry& HeldAside(std::string_view name);
 
   std::filesystem::path folder_;
   Stores stores_;  // by absolute path

@@ -157,7 +157,7 @@ RecordRef RecordStore::Insert(Row& values) {
   try {
     CheckEncodable(values);  // refused here, the error names the field for the user
     CheckKeys(values, nullptr);
-    if (file_) file_->Append(values);
+    if (WritesFile()) file_->Append(values);
   } catch (...) {
     for (std::size_t f : numbered) values[f] = Value();
     throw;
@@ -183,8 +183,9 @@ void RecordStore::Update(const RecordRef& record, Row& values) {
   FitToLayout(values);
   CheckEncodable(values);
   CheckKeys(values, record.get());
-  if (file_) file_->Overwrite(position, values);
+  if (WritesFile()) file_->Overwrite(position, values);
   if (update_group_) update_group_->emplace_back(record, record->values);
+  ForgetFilledFrom(position);
   ReplaceValues(*record, std::move(values));
   ++version_;
 }
@@ -208,7 +209,7 @@ void RecordStore::UpdateAllOrNothing(const std::function<void()>& updates) {
   std::vector<std::pair<RecordRef, Row>> old_values;
   update_group_ = &old_values;
   try {
-    if (file_) {
+    if (WritesFile()) {
       file_->WriteAllOrNothing(updates);
     } else {
       updates();
@@ -217,6 +218,7 @@ void RecordStore::UpdateAllOrNothing(const std::function<void()>& updates) {
     update_group_ = nullptr;
     // Latest first, so that a record changed twice ends with its first values.
     for (auto it = old_values.rbegin(); it != old_values.rend(); ++it) ReplaceValues(*it->first, std::move(it->second));
+    ForgetFilledFrom(0);
     ++version_;
     throw;
   }
@@ -227,7 +229,8 @@ void RecordStore::Remove(const RecordRef& record) {
   RefuseInUpdateGroup("remove");
   const std::size_t position = PositionOf(*record);
   if (position >= records_.size() || records_[position] != record) return;
-  if (file_) file_->Remove(position);
+  if (WritesFile()) file_->Remove(position);
+  ForgetFilledFrom(position);
   UnindexRecord(record.get());
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(position));
   ++version_;
@@ -249,7 +252,7 @@ void RecordStore::InsertMany(std::vector<Row> rows) {
     throw;
   }
   try {
-    if (file_) {
+    if (WritesFile()) {
       std::vector<const formats::Record*> values;
       values.reserve(added.size());
       for (const RecordRef& record : added) values.push_back(&record->values);
@@ -273,6 +276,10 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
     CheckEncodable(row);
     targets.push_back(records_.at(position));
   }
+  // Before anything changes, so that a failure half-way is covered too.
+  std::size_t first_changed = records_.size();
+  for (const auto& change : changes) first_changed = std::min(first_changed, change.first);
+  ForgetFilledFrom(first_changed);
   for (const RecordRef& record : targets) UnindexRecord(record.get());
   std::size_t swapped = 0;
   auto restore = [&] {
@@ -292,7 +299,7 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
     throw;
   }
   try {
-    if (file_) {
+    if (WritesFile()) {
       file_->WriteAllOrNothing([&] {
         for (std::size_t i = 0; i < targets.size(); ++i) file_->Overwrite(changes[i].first, targets[i]->values);
       });
@@ -310,11 +317,12 @@ void RecordStore::RemoveMany(std::vector<std::size_t> positions) {
   while (!positions.empty() && positions.front() >= records_.size()) positions.erase(positions.begin());
   if (positions.empty()) return;
   // Last first, so that each position still means the record it named.
-  if (file_) {
+  if (WritesFile()) {
     file_->WriteAllOrNothing([&] {
       for (std::size_t position : positions) file_->Remove(position);
     });
   }
+  ForgetFilledFrom(positions.back());
   std::vector<bool> removed(records_.size(), false);
   for (std::size_t position : positions) {
     removed[position] = true;
@@ -335,8 +343,62 @@ void RecordStore::RefuseInUpdateGroup(std::string_view action) const {
   }
 }
 
+void RecordStore::ForgetFilledFrom(std::size_t position) {
+  for (std::size_t& filled : filled_prefix_) filled = std::min(filled, position);
+}
+
+std::size_t RecordStore::FilledPrefix(std::size_t column) const {
+  if (filled_prefix_.size() < fields_.size()) filled_prefix_.resize(fields_.size(), 0);
+  std::size_t& filled = filled_prefix_[column];
+  while (filled < records_.size() && !records_[filled]->values[column].is_null()) ++filled;
+  return filled;
+}
+
+void RecordStore::HoldAside() {
+  if (!file_) throw EngineError(EngineError::Kind::State, name_ + ": only a table file can be held aside");
+  RefuseInUpdateGroup("hold aside");
+  records_.clear();
+  for (const auto& index : indexes_) index->Build(records_);
+  filled_prefix_.clear();
+  held_aside_ = true;
+  ++version_;
+}
+
+std::vector<Row> RecordStore::TakeRows() {
+  std::vector<Row> rows;
+  rows.reserve(records_.size());
+  for (const RecordRef& record : records_) rows.push_back(std::move(record->values));
+  records_.clear();
+  for (const auto& index : indexes_) index->Build(records_);
+  filled_prefix_.clear();
+  ++version_;
+  return rows;
+}
+
+// The values go to the writer and come back, so that the table is never
+// in memory twice.
+void RecordStore::PutInPlace() {
+  if (!held_aside_) return;
+  std::vector<formats::Record> rows;
+  rows.reserve(records_.size());
+  for (const RecordRef& record : records_) rows.push_back(std::move(record->values));
+  const auto give_back = [&] {
+    for (std::size_t r = 0; r < rows.size(); ++r) records_[r]->values = std::move(rows[r]);
+  };
+  const std::filesystem::path path = file_->path();
+  try {
+    file_->Rewrite(rows);
+  } catch (...) {
+    give_back();
+    throw;
+  }
+  give_back();
+  held_aside_ = false;
+  file_ = formats::OpenTableFile(path);
+}
+
 void RecordStore::Sync() {
-  if (file_) file_->Sync();
+  if (WritesFile()) file_->Sync();
 }
 
 }  // namespace veltra::db

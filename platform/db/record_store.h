@@ -7,6 +7,7 @@
 // table engine.
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -100,6 +101,19 @@ class RecordStore {
   // Forces the file's completed writes to the disk itself.
   void Sync();
 
+  // Records before this position hold a value in `column`, so that a
+  // search for nulls (the stamping of validation faults) starts there.
+  std::size_t FilledPrefix(std::size_t column) const;
+
+  // For a table rebuilt as a whole: held aside, the store starts empty and
+  // keeps its changes in memory while its file keeps the old records;
+  // PutInPlace writes the records as the file's one replacement, synced.
+  void HoldAside();
+  bool held_aside() const { return held_aside_; }
+  void PutInPlace();
+  // Every record's values moved out, in file order; the store is left empty.
+  std::vector<Row> TakeRows();
+
   std::size_t PositionOf(const StoredRecord& record) const;
 
   // Cursors that hold the table open; whole-file rewrites wait for none.
@@ -114,6 +128,9 @@ class RecordStore {
   RecordRef MakeRecord(Row values);
   void ReplaceValues(StoredRecord& record, Row values);
   void RefuseInUpdateGroup(std::string_view action) const;
+  bool WritesFile() const { return file_ != nullptr && !held_aside_; }
+  // A change at `position`: records from there on may hold nulls again.
+  void ForgetFilledFrom(std::size_t position);
 
   std::string name_;
   FieldDefs fields_;
@@ -125,6 +142,8 @@ class RecordStore {
   std::uint64_t version_ = 0;
   std::int64_t next_auto_inc_ = 1;
   std::vector<std::pair<RecordRef, Row>>* update_group_ = nullptr;  // old values of the grouped updates
+  bool held_aside_ = false;
+  mutable std::vector<std::size_t> filled_prefix_;  // by column; see FilledPrefix
 };
 
 }  // namespace veltra::db

@@ -43,6 +43,9 @@ class TableSource {
     }
   }
 
+  // Rows before this position hold a value in `column` (none need be known).
+  virtual std::size_t FilledPrefix(std::size_t /*column*/) const { return 0; }
+
   // One statement's changes, each applied as a whole or not at all; they
   // throw EngineError (key violation, value too wide ...) naming the table.
   // The rows are taken over, so that they are stored without a copy.

@@ -53,20 +53,40 @@ void CheckWidth(std::size_t values, std::size_t columns, const TableRef& ref) {
   }
 }
 
-// Positions of the rows `where` holds for (all rows without a condition).
-std::vector<std::size_t> MatchingRows(const TableSource& table, const TruthProgram* where) {
-  std::vector<std::size_t> positions;
-  const std::size_t count = table.row_count();
-  for (std::size_t position = 0; position < count; ++position) {
-    const Row* rows[] = {&table.row(position)};
-    if (where == nullptr || (*where)(rows) == Truth::True) positions.push_back(position);
+// The first row that can meet `where`: one that asks for a null in a
+// column skips the leading rows the table knows to hold values there.
+std::size_t FirstPossibleMatch(const TableSource& table, const BoundExpr& where) {
+  if (where.kind == BoundExpr::Kind::IsNull && !where.negated && where.children[0].kind == BoundExpr::Kind::Column) {
+    return table.FilledPrefix(static_cast<std::size_t>(where.children[0].column));
   }
-  return positions;
+  std::size_t first = 0;
+  if (where.kind == BoundExpr::Kind::And) {
+    for (const BoundExpr& term : where.children) first = std::max(first, FirstPossibleMatch(table, term));
+  }
+  return first;
 }
 
-std::optional<TruthProgram> CompileWhere(const Binder& binder, const Expr* where) {
-  if (where == nullptr) return std::nullopt;
-  return CompileTruth(binder.BindSource(*where, "条件"));
+// A statement's condition, compiled, and where its matches can begin.
+struct CompiledWhere {
+  std::optional<TruthProgram> test;  // none: every row
+  std::size_t first = 0;
+};
+
+CompiledWhere CompileWhere(const Binder& binder, const Expr* where, const TableSource& table) {
+  if (where == nullptr) return {};
+  const BoundExpr bound = binder.BindSource(*where, "条件");
+  return {CompileTruth(bound), FirstPossibleMatch(table, bound)};
+}
+
+// Positions of the rows `where` holds for.
+std::vector<std::size_t> MatchingRows(const TableSource& table, const CompiledWhere& where) {
+  std::vector<std::size_t> positions;
+  const std::size_t count = table.row_count();
+  for (std::size_t position = where.first; position < count; ++position) {
+    const Row* rows[] = {&table.row(position)};
+    if (!where.test || (*where.test)(rows) == Truth::True) positions.push_back(position);
+  }
+  return positions;
 }
 
 }  // namespace
@@ -118,9 +138,9 @@ std::size_t ExecuteUpdate(const UpdateStatement& update, Catalog& catalog) {
     assignments.push_back({FieldOf(*table, update.table, assignment.column), CompileValue(bound),
                            bound.kind == BoundExpr::Kind::Constant, std::nullopt});
   }
-  const std::optional<TruthProgram> where = CompileWhere(binder, update.where.get());
+  const CompiledWhere where = CompileWhere(binder, update.where.get(), *table);
   std::vector<std::pair<std::size_t, Row>> changes;
-  for (std::size_t position : MatchingRows(*table, where ? &*where : nullptr)) {
+  for (std::size_t position : MatchingRows(*table, where)) {
     const Row& old_row = table->row(position);
     const Row* rows[] = {&old_row};
     Row new_row = old_row;
@@ -143,8 +163,8 @@ std::size_t ExecuteUpdate(const UpdateStatement& update, Catalog& catalog) {
 std::size_t ExecuteDelete(const DeleteStatement& remove, Catalog& catalog) {
   const std::shared_ptr<TableSource> table = catalog.OpenTable(remove.table.name);
   const Binder binder({ScopeTable{remove.table.name, remove.table.alias, &table->fields()}});
-  const std::optional<TruthProgram> where = CompileWhere(binder, remove.where.get());
-  const std::vector<std::size_t> positions = MatchingRows(*table, where ? &*where : nullptr);
+  const std::vector<std::size_t> positions =
+      MatchingRows(*table, CompileWhere(binder, remove.where.get(), *table));
   if (!positions.empty()) table->DeleteRows(positions);
   return positions.size();
 }

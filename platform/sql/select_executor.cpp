@@ -2,6 +2,7 @@
 #include <numeric>
 #include <unordered_map>
 
+#include "platform/sql/compensated_sum.h"
 #include "platform/sql/row_sort.h"
 #include "platform/sql/select_plan.h"
 #include "platform/sql/value_ops.h"
@@ -17,7 +18,7 @@ using HashIndex = std::unordered_map<Value, std::vector<std::size_t>, ValueHash,
 
 // Running state of one aggregate in one group.
 struct AggregateState {
-  double sum = 0;
+  CompensatedSum sum;
   std::int64_t count = 0;
   Value best;  // MIN/MAX
 };
@@ -33,7 +34,7 @@ void Accumulate(const AggregateProgram& aggregate, RowSet rows, AggregateState& 
   ++state.count;
   switch (aggregate.kind) {
     case AggregateKind::Sum:
-    case AggregateKind::Avg: state.sum += ToNumber(value); break;
+    case AggregateKind::Avg: state.sum.Add(ToNumber(value)); break;
     case AggregateKind::Min:
       if (state.best.is_null() || *CompareValues(value, state.best) < 0) state.best = value;
       break;
@@ -48,9 +49,9 @@ Value Finish(AggregateKind kind, const AggregateState& state) {
   switch (kind) {
     case AggregateKind::Count:
     case AggregateKind::CountStar: return Value::Integer(state.count);
-    case AggregateKind::Sum: return state.count == 0 ? Value() : Value::Float(state.sum);
+    case AggregateKind::Sum: return state.count == 0 ? Value() : Value::Float(state.sum.Total());
     case AggregateKind::Avg:
-      return state.count == 0 ? Value() : Value::Float(state.sum / static_cast<double>(state.count));
+      return state.count == 0 ? Value() : Value::Float(state.sum.Total() / static_cast<double>(state.count));
     case AggregateKind::Min:
     case AggregateKind::Max: return state.best;
   }

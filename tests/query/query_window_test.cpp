@@ -338,22 +338,20 @@ TEST_F(EnterpriseQueryTest, ColumnDialogGivesBackTheWidthTyped) {
     std::string typed;
   };
   for (const Case& c : {Case{1, "30"}, Case{1, "7"}, Case{0, "6"}, Case{1, "1"}, Case{1, "255"}}) {
-    std::string shown;
-    ui_.OnModal("F_change_c", [&](ui::Form& form) {
-      auto& dialog = static_cast<dbtool::TF_change_c&>(form);
+    const auto in_dialog = [&](const std::function<void(dbtool::TF_change_c&)>& steps) {
+      ui_.OnModal("F_change_c", [&](ui::Form& form) { steps(static_cast<dbtool::TF_change_c&>(form)); },
+                  ui::kModalCancel);
+      ui::testing::DoubleClickCell(w.DBGrid1, 0, c.column);
+    };
+    in_dialog([&](dbtool::TF_change_c& dialog) {
       dialog.Edit2.clear();
       ui::testing::Type(dialog.Edit2, c.typed);
       EXPECT_TRUE(Click(dialog.Button1));
-    }, ui::kModalCancel);
-    ui::testing::DoubleClickCell(w.DBGrid1, 0, c.column);
-    ui_.OnModal("F_change_c", [&](ui::Form& form) {
-      auto& dialog = static_cast<dbtool::TF_change_c&>(form);
-      shown = dialog.Edit2.Text();
+    });
+    in_dialog([&](dbtool::TF_change_c& dialog) {
+      EXPECT_EQ(dialog.Edit2.Text(), c.typed) << "char width " << w.GridCharWidth();
       EXPECT_TRUE(Click(dialog.Button2));
-    }, ui::kModalCancel);
-    ui::testing::DoubleClickCell(w.DBGrid1, 0, c.column);
-    EXPECT_EQ(shown, c.typed) << "char width " << w.GridCharWidth();
-
+    });
     ui_.ExpectFileDialog("请选择存盘文件名", saved);
     ASSERT_TRUE(Press(w.Button20));
     EXPECT_EQ(formats::OpenTableFile(saved)->fields()[c.column].size, std::stoi(c.typed)) << c.typed;

@@ -8,6 +8,8 @@
 #include <algorithm>
 
 #include "check_test_support.h"
+#include "platform/formats/table_file.h"
+#include "tests/support/file_io_probe.h"
 #include "validation/check_catalog.h"
 
 namespace veltra::validation {
@@ -44,14 +46,15 @@ class CheckRunTest : public testing::CheckTest {
   }
 
   // Runs the kind as the validation window does.
-  void RunCheck(int kind = 1) {
-    db::Table catalogue(db());
+  void RunCheck(int kind = 1) { RunCheckOn(db(), kind); }
+  void RunCheckOn(db::Database& database, int kind = 1) {
+    db::Table catalogue(database);
     catalogue.SetTableName(kCatalogueTable);
     catalogue.Open();
     const KindHeader header = FindKindHeader(catalogue, kind);
-    db::Table result(db());
+    db::Table result(database);
     result.SetTableName(header.result_table);
-    CheckRun run(db(), result, catalogue);
+    CheckRun run(database, result, catalogue);
     run.OnProgress = [this](int position, int max) { progress.emplace_back(position, max); };
     run.OnStatement = [this](const std::string& statement) { statements.push_back(statement); };
     run.Run({kind, CheckReportTypeFilter(kind), CheckSelectSuffix(kind), "", header.result_register_text});
@@ -270,10 +273,14 @@ TEST_F(CheckRunTest, KindFourFilterLimitsPlainRulesAndCodeLists) {
                                          {"P2", "BAD", "2", "jb02", "项目编号错", "错误", "8"}}));
 }
 
-TEST_F(CheckRunTest, FailingStatementStopsTheRunAndKeepsWhatItWrote) {
-  AddEnterpriseHeader({{"qc05", "qc05>=0", "总收入不能为负"}, {"qc02", "qc02 >>= 0", "坏规则"}});
+TEST_F(CheckRunTest, FailingStatementStopsTheRunAndKeepsThePreviousResult) {
+  AddEnterpriseHeader({{"qc05", "qc05>=0", "总收入不能为负"}});
   AddEnterprise("110001", {{"QC05", "-1"}});
-  AddRow("sendname.db", {{"id", "1"}, {"name", "kfq_r.db"}, {"text", "上次"}});
+  RunCheck();
+  const TextRows previous = {{"110001", "-1", "qc05", "总收入不能为负", "错误", "1"}};
+  ASSERT_EQ(Rows("kfq_r.db"), previous);
+  AddRules("kfq1_chk.db", {{"qc02", "qc02 >>= 0", "坏规则"}});
+  AddEnterprise("110002", {{"QC05", "-2"}});
 
   for (int run = 0; run < 2; ++run) {
     try {
@@ -283,8 +290,47 @@ TEST_F(CheckRunTest, FailingStatementStopsTheRunAndKeepsWhatItWrote) {
       // The second run is not stopped by tables the first one left open.
       EXPECT_EQ(error.kind(), EngineError::Kind::Syntax) << error.what();
     }
-    EXPECT_EQ(Rows("kfq_r.db"), (TextRows{{"110001", "-1", "qc05", "总收入不能为负", "错误", ""}}));
-    EXPECT_EQ(Rows("sendname.db"), (TextRows{{"1", "kfq_r.db", "上次"}}));
+    EXPECT_EQ(Rows("kfq_r.db"), previous);
+    EXPECT_EQ(formats::OpenTableFile(folder() / "kfq_r.db")->record_count(), 1u);
+  }
+}
+
+// Stopped at any write, sync or rename (a kill, a power cut, a write
+// that fails), a run leaves on disk the previous result or the whole new one.
+TEST_F(CheckRunTest, StoppedRunLeavesThePreviousResultOrTheWholeNewOne) {
+  AddEnterpriseHeader({{"qc05", "qc05>=0", "总收入不能为负"}, {"qc02", "qc02>=0", "工业总产值为负"}});
+  AddEnterprise("110001", {{"QC05", "-1"}, {"QC02", "-2"}});
+  RunCheck();
+  AddEnterprise("110002", {{"QC05", "-3"}, {"QC02", "-4"}});
+  const std::vector<std::filesystem::path> folders{folder()};
+  const auto result_on_disk = [&] { return formats::OpenTableFile(folder() / "kfq_r.db")->ReadAll(); };
+  const auto previous = result_on_disk();
+  const veltra::testing::FolderImage start = veltra::testing::ImageOf(folders);
+  RunCheck();
+  const auto next = result_on_disk();
+  ASSERT_EQ(next.size(), 4u);
+
+  using Crash = veltra::testing::CrashSimulator::Crash;
+  for (const Crash crash : {Crash::Kill, Crash::PowerCut, Crash::PowerCutTablesWritten, Crash::Failure}) {
+    for (int stop_at = 1;; ++stop_at) {
+      veltra::testing::RestoreImage(folders, start);
+      bool stopped = false;
+      veltra::testing::FolderImage image;
+      {
+        veltra::testing::CrashSimulator stop(folders, crash, stop_at);
+        try {
+          db::Database database(folder());
+          RunCheckOn(database);
+        } catch (const EngineError&) {
+        }
+        stopped = stop.stopped();
+        image = stop.Image();
+      }
+      veltra::testing::RestoreImage(folders, image);
+      const auto seen = result_on_disk();
+      ASSERT_TRUE(seen == previous || seen == next) << "crash " << static_cast<int>(crash) << " at " << stop_at;
+      if (!stopped) break;
+    }
   }
 }
 

@@ -59,12 +59,13 @@ TEST_F(CheckWindowTest, ErrorsAreShownAndTheNextOpeningReadsTheNewKind) {
   AddRules("kfq1_chk.db", {{"qc02", "qc02 >>= 0", "坏规则"}});
   CreateResultTable("qw_r.db");
   AddCatalogueRow({3, "kfq1_chk.db", "qa01", "", "kfq_1.db\"", "qw_r.db", "区外企业数据校验", "", ""});
+  for (const char* number : {"1", "2", "3"}) AddRow("kfq_r.db", {{"序号", number}});
 
   ui_.ExpectException("SQL语句第1行第58列“>=”附近有语法错误");
   ui_.OnModal("F_check", [&](ui::Form& form) {
     ASSERT_TRUE(Click(Find(form, "Button3")));
-    // The grid is back on the rows the run wrote before it stopped.
-    EXPECT_EQ(Find<ui::DBGrid>(form, "DBGrid1").RowCount(), 2);
+    // The grid is back on the previous result, which the run left whole.
+    EXPECT_EQ(Find<ui::DBGrid>(form, "DBGrid1").RowCount(), 3);
   }, ui::kModalCancel);
   window.ShowModal();
 

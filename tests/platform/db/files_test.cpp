@@ -263,5 +263,52 @@ TEST_F(FilesTest, AFileReplacedBehindTheEnginesBackIsReadAgain) {
   EXPECT_EQ(table.RecordCount(), 2);
 }
 
+// Held aside, a table reads empty and takes posts and statements in
+// memory only, its file keeping the old records until PutInPlace replaces
+// them or DropAside forgets the copy. A search for nulls skips the rows it
+// knows to be filled, yet finds a null put back among them.
+TEST_F(FilesTest, ATableHeldAsideReachesItsFileWholeOrNotAtAll) {
+  table.Open();
+  AddRecord(table, {"P0", "0"});
+  table.Close();
+  db().HoldAside("kfq_1.db");
+  table.Open();
+  EXPECT_EQ(table.RecordCount(), 0);
+  for (const char* id : {"P1", "P2", "P3"}) AddRecord(table, {id});
+  Query query(db());
+  const auto updated = [&](const std::string& sql) {
+    query.SQL.Clear();
+    query.SQL.Add(sql);
+    query.ExecSQL();
+    return query.RowsAffected();
+  };
+  EXPECT_EQ(updated("update kfq_1.db set QA01='a' where QA01 is null"), 3u);
+  AddRecord(table, {"P4"});
+  EXPECT_EQ(updated("update kfq_1.db set QA01='b' where QA01 is null"), 1u);
+  EXPECT_EQ(updated("update kfq_1.db set QA01=null where ID='P2'"), 1u);
+  EXPECT_EQ(updated("delete from kfq_1.db where ID='P1'"), 1u);
+  EXPECT_EQ(updated("update kfq_1.db set QA01='c' where ID<>'P9' and QA01 is null"), 1u);
+  const std::vector<std::vector<std::string>> old_file = {{"P0", "0", "", ""}};
+  EXPECT_EQ(FileRows("kfq_1.db"), old_file);
+
+  table.Close();
+  db().PutInPlace("kfq_1.db");
+  const std::vector<std::vector<std::string>> put = {{"P2", "c", "", ""}, {"P3", "a", "", ""}, {"P4", "b", "", ""}};
+  EXPECT_EQ(FileRows("kfq_1.db"), put);
+  table.Open();
+  AddRecord(table, {"P5"});  // written through again
+  EXPECT_EQ(FileRows("kfq_1.db").size(), 4u);
+
+  table.Close();
+  db().HoldAside("kfq_1.db");
+  table.Open();
+  AddRecord(table, {"P6"});
+  table.Close();
+  db().DropAside("kfq_1.db");
+  table.Open();
+  EXPECT_EQ(table.RecordCount(), 4);
+  EXPECT_THROW(db().PutInPlace("kfq_1.db"), EngineError);
+}
+
 }  // namespace
 }  // namespace veltra::db::testing

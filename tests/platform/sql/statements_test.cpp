@@ -2,6 +2,9 @@
 // run on small tables with known answers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/sql/engine.h"
 #include "tests/platform/sql/memory_catalog.h"
 
@@ -134,6 +137,26 @@ TEST_F(StatementsTest, SummariesOverEmptyTablesGiveOneRowOfNullSumsAndZeroCounts
   const Result count = Run("select count(qa02) 政策区企业数 from \"kfq_1.db\" where qa02='1'");
   EXPECT_EQ(count.rows, (std::vector<Row>{{I(0)}}));
   EXPECT_EQ(count.columns[0].type, FieldType::Integer);
+}
+
+// Grouped sums of amounts near 1e15 among ordinary ones: every order of the
+// records gives the exact sum (all values are multiples of 1/64, so the
+// exact sum is counted in 64ths), AVG its quotient.
+TEST_F(StatementsTest, SumsAndAveragesAreExactWhateverTheOrderOfTheRecords) {
+  std::vector<double> amounts{1e15 + 0.375, 3.015625, -1e15, 0.046875, 123.25, -7.5};
+  std::sort(amounts.begin(), amounts.end());
+  std::int64_t sixty_fourths = 0;
+  for (double amount : amounts) sixty_fourths += static_cast<std::int64_t>(amount * 64);
+  const double exact = static_cast<double>(sixty_fourths) / 64;
+  do {
+    std::vector<Row> rows;
+    for (double amount : amounts) rows.push_back({T("1"), F(amount)});
+    catalog.Add("t.db", {Text("g", 1), Number("v")}, rows);
+    const Result result = Run("select g,sum(v) s,avg(v) a from t.db group by g");
+    ASSERT_EQ(result.rows.size(), 1u);
+    ASSERT_EQ(result.rows[0][1], F(exact));
+    ASSERT_EQ(result.rows[0][2], F(exact / 6));
+  } while (std::next_permutation(amounts.begin(), amounts.end()));
 }
 
 TEST_F(StatementsTest, CountsWithConditionsOnNullFields) {
