@@ -62,7 +62,7 @@ db::Table& EntryFrame::Detail(int i) { return *details_[i]->table; }
 db::DataSource& EntryFrame::DetailSource(int i) { return details_[i]->source; }
 
 void EntryFrame::Changed() {
-  if (OnViewChanged) OnViewChanged();
+  if (OnViewChanged && !importing_) OnViewChanged();
 }
 
 void EntryFrame::ShowErrorAndAbort(const std::string& text) {
@@ -302,7 +302,7 @@ void EntryFrame::SetCurrentTable(int kind) {
 }
 
 void EntryFrame::UpdateStatusBar() {
-  if (!current_table_->Active()) return;
+  if (!current_table_->Active() || importing_) return;
   db::Table& table = *current_table_;
   const StatusLineForm& form = description_.status_line;
   const std::string colon = form.blank_after_colon ? ": " : ":";

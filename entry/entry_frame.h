@@ -65,8 +65,11 @@ class EntryFrame {
   const EntryDescription& Description() const { return description_; }
   mainunit::MainUnit& Main() { return main_; }
   const EntryViewState& View() const { return view_; }
-  // Runs after every change of View().
+  // Runs after every change of View(), except while an import runs: then
+  // only OnProgress runs as the progress moves, and the rest of the view
+  // follows once at the end.
   std::function<void()> OnViewChanged;
+  std::function<void()> OnProgress;
 
   db::Table& Master() { return master_; }
   db::DataSource& MasterSource() { return master_source_; }

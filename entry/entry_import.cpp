@@ -22,9 +22,9 @@ void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
   if (d) target.SetMasterFields("");
   target.DisableConstraints();
   detail_post_on_ = false;
-  importing_ = true;
   view_.progress = {true, 0, source.RecordCount()};
   Changed();
+  importing_ = true;
   if (!d) {
     target.SetIndexFieldNames("");
     target.SetIndexName(m.key_index);
@@ -43,8 +43,12 @@ void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
     importing_ = false;
     view_.progress.visible = false;
     view_.busy = false;
+    UpdateStatusBar();
     Changed();
   });
+  // The controls and the rows below show the record once, at the end.
+  target.DisableControls();
+  mainunit::OnExit show_once([&target] { target.EnableControls(); });
 
   const std::vector<std::string> keys = ImportKeyFields(kind);
   const db::Field* only_with = only_rows_with.empty() ? nullptr : &source.FieldByName(only_rows_with);
@@ -69,7 +73,7 @@ void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
     }
     target.Post();
     view_.progress.position = source.RecNo();
-    Changed();
+    if (OnProgress) OnProgress();
   }
 }
 

@@ -107,10 +107,12 @@ EntryWindow::EntryWindow(std::unique_ptr<EntryFrame> frame, EntryWindowParts par
   OnClose = [this](bool& allow) { FormClose(allow); };
   OnKeyPress = [this](int& key) { FormKeyPress(key); };
   frame_->OnViewChanged = [this] { ApplyView(); };
+  frame_->OnProgress = [this] { ProgressBar1->SetPosition(frame_->View().progress.position); };
 }
 
 EntryWindow::~EntryWindow() {
   frame_->OnViewChanged = nullptr;
+  frame_->OnProgress = nullptr;
 }
 
 ui::DBEdit* EntryWindow::EditOf(const std::string& field) const { return FindEdit(-1, field); }

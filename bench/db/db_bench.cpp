@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/import_by_key.h"
 #include "bench/common/kfq1_workload.h"
 #include "bench/common/sqlite_mirror.h"
 #include "bench/common/survey_folder.h"
@@ -95,24 +96,7 @@ void EngineImport(const fs::path& folder) {
   target.SetTableName(kImportTarget);
   target.GetIndexDefs() = SchemaIndexes(kMasterTable);
   target.Open();
-  target.DisableConstraints();
-  target.SetIndexName("kfq_1");
-  std::vector<std::pair<const db::Field*, db::Field*>> copied;
-  for (int i = 0; i < source.FieldCount(); ++i) {
-    if (db::Field* to = target.FindField(source.Fields(i).FieldName())) copied.emplace_back(&source.Fields(i), to);
-  }
-  for (source.First(); !source.Eof(); source.Next()) {
-    target.SetKey();
-    target.FieldByName("QA01").SetValue(source.FieldByName("QA01").Value());
-    if (target.GotoKey()) {
-      target.Edit();
-    } else {
-      target.Append();
-    }
-    for (const auto& [from, to] : copied) to->SetValue(from->Value());
-    target.Post();
-  }
-  target.EnableConstraints();
+  ImportByKey(source, target, SchemaIndexes(kMasterTable).front());
 }
 
 // Every record of kfq_1.db changed by one statement.

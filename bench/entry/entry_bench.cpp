@@ -3,6 +3,11 @@
 // N enterprises (default 20,000), offscreen. The window's enterprise table
 // must then hold the rows SQLite holds for kfq_1.db.
 //
+// Then "数据追加" of the folder's own kfq_1.db, kfq_2.db and kfq_5.db (every
+// record found by its key and updated in place), pressed in the window,
+// beside the engine's own import of the same files into a copy of the
+// folder: a table opened, each record found by key, edited, copied, posted.
+//
 //   entry_bench [N] [--returns] [--folder DIR]
 //
 // --returns fills the generated folder like a year's returns; --folder
@@ -18,12 +23,17 @@
 #include <optional>
 #include <string>
 
+#include "bench/common/import_by_key.h"
 #include "bench/common/sqlite_mirror.h"
 #include "bench/common/survey_folder.h"
 #include "entry/kfq_window.h"
 #include "mainunit/main_unit.h"
 #include "mainunit/ui_prompts.h"
+#include "platform/db/database.h"
+#include "platform/db/table.h"
 #include "platform/ui/application.h"
+#include "platform/ui/buttons.h"
+#include "schema/schema.h"
 #include "tests/support/sqlite_oracle.h"
 
 namespace fs = std::filesystem;
@@ -43,6 +53,41 @@ std::vector<std::string> ShownRows(db::Table& table) {
   return rows;
 }
 
+constexpr const char* kImported[] = {"kfq_1.db", "kfq_2.db", "kfq_5.db"};
+
+// Picks the files of the submission in turn and never empties a table.
+class SubmissionPrompts : public mainunit::UiPrompts {
+ public:
+  explicit SubmissionPrompts(fs::path folder) : folder_(std::move(folder)) {}
+  bool Confirm(const std::string&, const std::string&) override { return false; }
+  bool Execute(ui::FileDialog& dialog) override {
+    dialog.file_name = (folder_ / kImported[next_++ % std::size(kImported)]).string();
+    return true;
+  }
+
+ private:
+  fs::path folder_;
+  std::size_t next_ = 0;
+};
+
+// The engine alone, on the same files: the number of records imported.
+int EngineImport(const fs::path& folder, const fs::path& submission) {
+  db::Database database(folder);
+  int imported = 0;
+  for (const char* name : kImported) {
+    const schema::TableDef& definition = *schema::FindTable(name);
+    db::Table source(database);
+    source.SetTableName((submission / name).string());
+    source.Open();
+    db::Table target(database);
+    target.SetTableName(name);
+    target.GetIndexDefs() = definition.indexes;
+    target.Open();
+    imported += bench::ImportByKey(source, target, definition.indexes.front());
+  }
+  return imported;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -60,9 +105,14 @@ int main(int argc, char** argv) {
   }
   sqlite3* db = bench::OpenSqlite(":memory:");
   bench::CopyTableToSqlite(db, folder / "kfq_1.db", "kfq_1.db");
+  const fs::path submission = parent / "submission";
+  const fs::path engine_folder = parent / "engine";
+  fs::create_directory(submission);
+  for (const char* name : kImported) fs::copy_file(folder / name, submission / name);
+  fs::copy(folder, engine_folder, fs::copy_options::recursive);
 
   mainunit::MainUnit main(folder);
-  mainunit::UiPrompts prompts;
+  SubmissionPrompts prompts(submission);
   const auto start = std::chrono::steady_clock::now();
   entry::TF_kfq window(main, prompts);
   window.SetCaption("高新区企业");
@@ -74,6 +124,18 @@ int main(int argc, char** argv) {
   const bool same =
       bench::SameContents("kfq_1.db in the window", ShownRows(master), bench::SqliteRows(db, "select * from \"kfq_1.db\""));
   sqlite3_close(db);
+
+  const auto seconds_since = [](std::chrono::steady_clock::time_point from) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+  };
+  auto import_start = std::chrono::steady_clock::now();
+  window.ToolButton9->click();
+  const double window_import = seconds_since(import_start);
+  import_start = std::chrono::steady_clock::now();
+  const int imported = EngineImport(engine_folder, submission);
+  const double engine_import = seconds_since(import_start);
+  std::printf("数据追加 of kfq_1, kfq_2, kfq_5 (%d records), window %.2f s, engine %.2f s: %.1fx\n", imported,
+              window_import, engine_import, window_import / engine_import);
   window.Close();
   fs::remove_all(parent);
   return same ? 0 : 1;

@@ -50,15 +50,26 @@ void DataSource::RemoveObserver(DataSourceObserver* observer) { std::erase(obser
 void DataSource::DataSetDestroyed() {
   // No events here: the owners of the handlers may be half destroyed.
   data_set_ = nullptr;
-  last_state_ = DataSetState::Inactive;
+  last_state_ = observed_state_ = DataSetState::Inactive;
 }
 
 void DataSource::UpdateState() {
   const DataSetState state = State();
   if (state == last_state_) return;
   last_state_ = state;
-  ForEachObserver([this](DataSourceObserver* observer) { observer->StateChanged(*this); });
+  if (data_set_ == nullptr || !data_set_->ControlsDisabled()) TellState();
   if (OnStateChange) OnStateChange(*this);
+}
+
+void DataSource::TellState() {
+  observed_state_ = last_state_;
+  ForEachObserver([this](DataSourceObserver* observer) { observer->StateChanged(*this); });
+}
+
+void DataSource::NotifyControlsEnabled() {
+  if (!enabled_) return;
+  if (observed_state_ != last_state_) TellState();
+  ForEachObserver([this](DataSourceObserver* observer) { observer->DataSetChanged(*this); });
 }
 
 void DataSource::NotifyActiveChanged() {

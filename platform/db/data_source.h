@@ -57,17 +57,21 @@ class DataSource {
   friend class DataSet;
   void DataSetDestroyed();
   void UpdateState();
+  void TellState();
   void NotifyActiveChanged();
   void NotifyDataSetChanged();
   void NotifyRecordChanged(const Field* field);
   void NotifyUpdateRecord();
   void NotifyLeavingRecord();
+  // After the data set's controls were disabled: its state if it changed, then its records.
+  void NotifyControlsEnabled();
   template <typename Call>
   void ForEachObserver(Call call);
 
   DataSet* data_set_ = nullptr;
   bool enabled_ = true;
   DataSetState last_state_ = DataSetState::Inactive;
+  DataSetState observed_state_ = DataSetState::Inactive;  // as the observers last heard it
   std::vector<DataSourceObserver*> observers_;
 };
 

@@ -532,11 +532,18 @@ void DataSet::FireAfterScroll() {
   if (AfterScroll) AfterScroll(*this);
 }
 
+void DataSet::EnableControls() {
+  if (controls_disabled_ == 0 || --controls_disabled_ > 0) return;
+  for (DataSource* source : std::vector<DataSource*>(sources_)) source->NotifyControlsEnabled();
+}
+
 void DataSet::NotifyDataSetChanged() {
+  if (ControlsDisabled()) return;
   for (DataSource* source : std::vector<DataSource*>(sources_)) source->NotifyDataSetChanged();
 }
 
 void DataSet::NotifyRecordChanged(const Field* field) {
+  if (ControlsDisabled()) return;
   for (DataSource* source : std::vector<DataSource*>(sources_)) source->NotifyRecordChanged(field);
 }
 

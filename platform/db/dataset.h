@@ -119,6 +119,16 @@ class DataSet {
   // Shows records that were added behind the cursor's back (batch move).
   void Refresh();
 
+  // While controls are disabled the data sources tell their observers (the
+  // form's controls, detail tables) nothing of moves, values or states, so
+  // that a loop over many records repaints nothing and drags no detail
+  // along; the data set's events, the sources' OnStateChange, the writing
+  // of pending text and the leaving of a record still go through. The last
+  // EnableControls tells every observer once. Calls nest.
+  void DisableControls() { ++controls_disabled_; }
+  void EnableControls();
+  bool ControlsDisabled() const { return controls_disabled_ > 0; }
+
   // The name used in error messages (a table's name, "query").
   virtual std::string DisplayName() const = 0;
   // A query's result cannot be edited.
@@ -206,6 +216,7 @@ class DataSet {
   std::vector<bool> key_assigned_;
   std::map<std::string, std::string> edit_masks_;  // by upper-cased field name
   std::vector<DataSource*> sources_;
+  int controls_disabled_ = 0;
 };
 
 }  // namespace veltra::db

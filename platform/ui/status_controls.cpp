@@ -25,10 +25,7 @@ ProgressBar::ProgressBar(QWidget* parent, const std::string& name) : QProgressBa
   setTextVisible(false);  // a plain bar, without a percentage
 }
 
-void ProgressBar::SetPosition(int position) {
-  setValue(position);
-  if (isVisible()) repaint();
-}
+void ProgressBar::SetPosition(int position) { setValue(position); }
 
 void ProgressBar::SetMax(int max) {
   // Qt draws a range of nothing as a busy animation; a bar with nothing to

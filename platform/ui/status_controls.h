@@ -20,8 +20,8 @@ class StatusBar : public QLabel {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
-// Imports step it without returning to the event loop, so every change of
-// position repaints at once.
+// Imports step it without returning to the event loop; Qt's bar repaints
+// itself at once whenever a change of position moves what it draws.
 class ProgressBar : public QProgressBar {
   Q_OBJECT
  public:

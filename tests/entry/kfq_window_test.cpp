@@ -1,5 +1,6 @@
 // The enterprise window and its dialogs as a user drives them.
 #include <QApplication>
+#include <QEvent>
 #include <QLabel>
 #include <algorithm>
 #include <cmath>
@@ -31,6 +32,26 @@ double ContrastRatio(const QColor& a, const QColor& b) {
   const double la = luminance(a), lb = luminance(b);
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
+
+// Paint events of the progress bar (with the window behind it) and of
+// every other widget, as they happen.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(const QWidget& progress_bar) : progress_bar_(progress_bar) { qApp->installEventFilter(this); }
+  ~PaintCounter() override { qApp->removeEventFilter(this); }
+  int progress = 0;
+  int others = 0;
+
+ private:
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (event->type() != QEvent::Paint) return false;
+    const auto* widget = static_cast<const QWidget*>(object);
+    if (widget == &progress_bar_) ++progress;
+    if (!widget->isAncestorOf(&progress_bar_) && widget != &progress_bar_) ++others;
+    return false;
+  }
+  const QWidget& progress_bar_;
+};
 
 class KfqWindowTest : public veltra::testing::WorkingFolderTest {
  protected:
@@ -211,6 +232,34 @@ TEST_F(KfqWindowTest, AppendOffersTheFileItsTitleNamesAndEmptyingDefaultsToNo) {
   for (const ui::FileDialogRequest& request : ui_.file_dialogs_shown()) offered.push_back(request.file_name);
   EXPECT_EQ(offered, (std::vector<std::string>{"kfq_1.db", "kfq_2.db", "kfq_5.db"}));
   EXPECT_EQ(ui_.messages_shown().back().default_answer, ui::Answer::No);
+}
+
+TEST_F(KfqWindowTest, AppendShowsItsWayOnTheProgressBarAloneAndTheRecordOnceAtTheEnd) {
+  constexpr int kEnterprises = 300;
+  veltra::testing::NamedRows enterprises, products;
+  for (int i = 1; i <= kEnterprises; ++i) {
+    const std::string number = std::to_string(100000 + i);
+    enterprises.push_back({{"QA01", number}, {"QA03", "L" + number}, {"QA04", "企业" + number}});
+    products.push_back({{"QA01", number}, {"QE01", "1"}, {"QE02", "产品" + number}});
+  }
+  CreateEmpty("in_1.db", "kfq_1.db");
+  AddRows("in_1.db", enterprises);
+  CreateEmpty("in_2.db", "kfq_2.db");
+  AddRows("in_2.db", products);
+  TF_kfq& w = Open();
+  ui_.ExpectFileDialog("请选择企业数据库  文件名:kfq_1.db", (folder() / "in_1.db").string());
+  ui_.ExpectMessage(ui::MessageKind::Question, "", "是否清空企业数据库", ui::Answer::No);
+  ui_.ExpectFileDialog("请选择产品数据库  文件名:kfq_2.db", (folder() / "in_2.db").string());
+  ui_.ExpectMessage(ui::MessageKind::Question, "", "是否清空产品数据库", ui::Answer::No);
+  ui_.ExpectFileDialog("请选择科技项目情况数据库  文件名:kfq_5.db", std::nullopt);
+  PaintCounter paints(*w.ProgressBar1);
+  ASSERT_TRUE(Click(Tool("ToolButton9")));
+  EXPECT_EQ(Column("kfq_2.db", "ID").size(), static_cast<std::size_t>(kEnterprises));
+  EXPECT_GT(paints.progress, 0);
+  // The window laid out again as the bar comes and goes, never a paint a record.
+  EXPECT_LT(paints.others, kEnterprises / 2);
+  EXPECT_EQ(w.DBEdit1->Text(), "100001");
+  EXPECT_EQ(w.StatusBar1->SimpleText(), "报表编号: 100001  当前记录: 1  总记录: 300  未修改");
 }
 
 TEST_F(KfqWindowTest, ANarrowScreenPutsTheWindowAtTheTopLeft) {
