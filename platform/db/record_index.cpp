@@ -6,8 +6,9 @@
 
 namespace veltra::db {
 
-RecordIndex::RecordIndex(IndexDef def, const FieldDefs& fields, std::string_view table)
-    : def_(std::move(def)) {
+RecordIndex::RecordIndex(IndexDef def, const FieldDefs& fields, std::string_view table,
+                         const std::vector<RecordRef>& records)
+    : def_(std::move(def)), records_(records) {
   for (const std::string& name : SplitFieldList(def_.fields)) {
     const int position = FindField(fields, name);
     if (position < 0) {
@@ -39,6 +40,7 @@ bool RecordIndex::Less(const StoredRecord& a, const StoredRecord& b) const {
 }
 
 std::size_t RecordIndex::LowerBound(const Row& key, std::size_t count) const {
+  Sort();
   const auto it = std::lower_bound(ordered_.begin(), ordered_.end(), &key,
                                    [&](const StoredRecord* record, const Row* k) {
                                      return CompareKeys(record->values, *k, count) < 0;
@@ -47,6 +49,7 @@ std::size_t RecordIndex::LowerBound(const Row& key, std::size_t count) const {
 }
 
 std::size_t RecordIndex::UpperBound(const Row& key, std::size_t count) const {
+  Sort();
   const auto it = std::upper_bound(ordered_.begin(), ordered_.end(), &key,
                                    [&](const Row* k, const StoredRecord* record) {
                                      return CompareKeys(*k, record->values, count) < 0;
@@ -68,15 +71,23 @@ const StoredRecord* RecordIndex::FindClash(const Row& values, const StoredRecord
   return nullptr;
 }
 
-void RecordIndex::Build(const std::vector<RecordRef>& records) {
+void RecordIndex::Reset() {
   ordered_.clear();
-  ordered_.reserve(records.size());
-  for (const RecordRef& record : records) ordered_.push_back(record.get());
+  sorted_ = false;
+}
+
+void RecordIndex::Sort() const {
+  if (sorted_) return;
+  ordered_.clear();
+  ordered_.reserve(records_.size());
+  for (const RecordRef& record : records_) ordered_.push_back(record.get());
   std::stable_sort(ordered_.begin(), ordered_.end(),
                    [&](const StoredRecord* a, const StoredRecord* b) { return Less(*a, *b); });
+  sorted_ = true;
 }
 
 std::size_t RecordIndex::PositionOf(const StoredRecord& record) const {
+  Sort();
   const auto it = std::lower_bound(
       ordered_.begin(), ordered_.end(), &record,
       [&](const StoredRecord* a, const StoredRecord* b) { return Less(*a, *b); });

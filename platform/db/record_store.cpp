@@ -45,8 +45,7 @@ RecordStore::RecordStore(std::unique_ptr<formats::TableFile> file, std::string n
   }
   const int key_count = std::min<int>(file_->key_field_count(), static_cast<int>(fields_.size()));
   if (key_count > 0) {
-    indexes_.push_back(std::make_unique<RecordIndex>(PrimaryFromFile(fields_, key_count), fields_, name_));
-    indexes_.back()->Build(records_);
+    indexes_.push_back(std::make_unique<RecordIndex>(PrimaryFromFile(fields_, key_count), fields_, name_, records_));
     primary_from_file_ = true;
   }
   // A number once handed out is never handed out again, though its record
@@ -71,16 +70,14 @@ void RecordStore::EnsureIndexes(const IndexDefs& defs) {
     if (def.primary) {
       const RecordIndex* current = Primary();
       if (current && !primary_from_file_) continue;
-      auto index = std::make_unique<RecordIndex>(def, fields_, name_);
-      index->Build(records_);
+      auto index = std::make_unique<RecordIndex>(def, fields_, name_, records_);
       if (current) indexes_.erase(indexes_.begin());
       indexes_.insert(indexes_.begin(), std::move(index));
       primary_from_file_ = false;
       continue;
     }
     if (FindIndex(def.name)) continue;
-    indexes_.push_back(std::make_unique<RecordIndex>(def, fields_, name_));
-    indexes_.back()->Build(records_);
+    indexes_.push_back(std::make_unique<RecordIndex>(def, fields_, name_, records_));
   }
   ++version_;
 }
@@ -168,8 +165,8 @@ RecordRef RecordStore::Insert(Row& values) {
       next_auto_inc_ = std::max(next_auto_inc_, record->values[f].integer() + 1);
     }
   }
+  IndexRecord(record.get());  // first: an index not sorted yet sorts the records without it
   records_.push_back(record);
-  IndexRecord(record.get());
   ++version_;
   return record;
 }
@@ -358,7 +355,7 @@ void RecordStore::HoldAside() {
   if (!file_) throw EngineError(EngineError::Kind::State, name_ + ": only a table file can be held aside");
   RefuseInUpdateGroup("hold aside");
   records_.clear();
-  for (const auto& index : indexes_) index->Build(records_);
+  for (const auto& index : indexes_) index->Reset();
   filled_prefix_.clear();
   held_aside_ = true;
   ++version_;
@@ -369,7 +366,7 @@ std::vector<Row> RecordStore::TakeRows() {
   rows.reserve(records_.size());
   for (const RecordRef& record : records_) rows.push_back(std::move(record->values));
   records_.clear();
-  for (const auto& index : indexes_) index->Build(records_);
+  for (const auto& index : indexes_) index->Reset();
   filled_prefix_.clear();
   ++version_;
   return rows;

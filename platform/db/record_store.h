@@ -31,15 +31,20 @@ struct StoredRecord {
 
 using RecordRef = std::shared_ptr<StoredRecord>;
 
-// Records ordered by an index's key, then by file order.
+// The records of a store ordered by an index's key, then by file order.
+// Sorted the first time it is used, so that a table opens without sorting
+// the indexes nobody reads yet.
 class RecordIndex {
  public:
-  RecordIndex(IndexDef def, const FieldDefs& fields, std::string_view table);
+  RecordIndex(IndexDef def, const FieldDefs& fields, std::string_view table, const std::vector<RecordRef>& records);
 
   const IndexDef& def() const { return def_; }
   const std::vector<int>& key_fields() const { return key_fields_; }
   bool unique() const { return def_.primary || def_.unique; }
-  const std::vector<StoredRecord*>& ordered() const { return ordered_; }
+  const std::vector<StoredRecord*>& ordered() const {
+    Sort();
+    return ordered_;
+  }
 
   // Compares the first `count` key fields of two rows.
   int CompareKeys(const Row& a, const Row& b, std::size_t count) const;
@@ -51,15 +56,20 @@ class RecordIndex {
   // Another record with the same key; null keys never clash in a secondary index.
   const StoredRecord* FindClash(const Row& values, const StoredRecord* self) const;
 
-  void Build(const std::vector<RecordRef>& records);
+  // The records were replaced wholesale: sorted again when next used.
+  void Reset();
+  // A record not among the store's records yet, or still among them.
   void Insert(StoredRecord* record);
   void Erase(StoredRecord* record);  // with the values it was inserted with
 
  private:
+  void Sort() const;
   std::size_t PositionOf(const StoredRecord& record) const;
   IndexDef def_;
   std::vector<int> key_fields_;
-  std::vector<StoredRecord*> ordered_;
+  const std::vector<RecordRef>& records_;
+  mutable std::vector<StoredRecord*> ordered_;
+  mutable bool sorted_ = false;
 };
 
 class RecordStore {

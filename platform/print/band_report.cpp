@@ -104,39 +104,63 @@ FieldBinding BandReport::Bind(std::string_view data_set_named, std::string_view 
                     {std::string(data_set_named)});
 }
 
-Document BandReport::Prepare() {
+// The report's pages, each drawn when it is asked for: only the plan of
+// every page (which band at which height for which record) is kept.
+class BandReport::Layout : public PageSource {
+ public:
+  explicit Layout(BandReport& report)
+      : report_(report),
+        lookup_([&report](std::string_view name, std::string_view field) { return report.Bind(name, field); }),
+        bands_{{report.title, lookup_},
+               {report.page_header, lookup_},
+               {report.column_header, lookup_},
+               {report.detail, lookup_},
+               {report.page_footer, lookup_}},
+        content_(report.page.ContentRect()) {
+    const int records = report.data_set->RecordCount();
+    if (records == 0) return;
+    for (const NamedSource& lookup_source : report.lookups_)
+      if (lookup_source.source->RecordCount() > 0) lookup_source.source->MoveTo(0);
+    plans_ = Paginate(bands_, content_, records);
+  }
+
+  const PageSetup& Setup() const override { return report_.page; }
+  int PageCount() const override { return static_cast<int>(plans_.size()); }
+  const Page& PageAt(int index) override {
+    PageCanvas canvas(report_.page);
+    for (const Placement& placement : plans_.at(static_cast<std::size_t>(index))) {
+      report_.data_set->MoveTo(placement.record);
+      placement.band->Draw(canvas, QPoint(content_.left(), placement.y), {index + 1, PageCount()});
+    }
+    page_ = std::move(canvas.TakeDocument().pages.front());
+    return page_;
+  }
+
+ private:
+  BandReport& report_;
+  const FieldLookup lookup_;
+  const CompiledBands bands_;
+  const QRect content_;
+  std::vector<PagePlan> plans_;
+  Page page_;
+};
+
+std::unique_ptr<PageSource> BandReport::LayOut() {
   if (data_set == nullptr)
     throw EngineError(EngineError::Kind::State, "the report has no data set to print");
-  const FieldLookup lookup = [this](std::string_view name, std::string_view field) {
-    return Bind(name, field);
-  };
-  const CompiledBands bands{{title, lookup},
-                            {page_header, lookup},
-                            {column_header, lookup},
-                            {detail, lookup},
-                            {page_footer, lookup}};
+  return std::make_unique<Layout>(*this);
+}
 
-  const int records = data_set->RecordCount();
-  if (records == 0) return Document{page, {}};
-  for (const NamedSource& lookup_source : lookups_)
-    if (lookup_source.source->RecordCount() > 0) lookup_source.source->MoveTo(0);
-
-  const QRect content = page.ContentRect();
-  const std::vector<PagePlan> pages = Paginate(bands, content, records);
-  PageCanvas canvas(page);
-  const int page_count = static_cast<int>(pages.size());
-  for (int p = 0; p < page_count; ++p) {
-    if (p > 0) canvas.NewPage();
-    for (const Placement& placement : pages[p]) {
-      data_set->MoveTo(placement.record);
-      placement.band->Draw(canvas, QPoint(content.left(), placement.y), {p + 1, page_count});
-    }
-  }
-  return canvas.TakeDocument();
+Document BandReport::Prepare() {
+  const std::unique_ptr<PageSource> pages = LayOut();
+  Document document{page, {}};
+  document.pages.reserve(static_cast<std::size_t>(pages->PageCount()));
+  for (int p = 0; p < pages->PageCount(); ++p) document.pages.push_back(pages->PageAt(p));
+  return document;
 }
 
 void BandReport::Preview(QWidget* parent) {
-  BetweenHooks(BeforePrint, [&] { ShowPreview(Prepare(), parent); }, AfterPreview);
+  BetweenHooks(BeforePrint, [&] { ShowPreview(LayOut(), parent); }, AfterPreview);
 }
 
 void BandReport::Print(QWidget* parent) {
@@ -144,8 +168,8 @@ void BandReport::Print(QWidget* parent) {
 }
 
 void BandReport::PrintPrepared(QWidget* parent) {
-  const Document document = Prepare();
-  if (document.pages.empty()) return;
+  const std::unique_ptr<PageSource> pages = LayOut();
+  if (pages->PageCount() == 0) return;
   PrintTarget target;
   const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
   if (printer.isNull()) {
@@ -156,7 +180,7 @@ void BandReport::PrintPrepared(QWidget* parent) {
   } else {
     target.printer_name = printer.printerName();
   }
-  PrintDocument(document, target);
+  PrintDocument(*pages, target);
 }
 
 }  // namespace veltra::print

@@ -7,6 +7,7 @@
 // records are not walked: the other bands show the first record, which is
 // how one-record sheets print.
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,17 +44,21 @@ class BandReport {
   // Lays the report out. Throws EngineError for a field or data set that a
   // data text or expression names and that does not exist, before any page.
   Document Prepare();
+  // The same pages, each laid out when it is asked for; the report and its
+  // data sets must stay as they are while the pages are read.
+  std::unique_ptr<PageSource> LayOut();
 
-  // BeforePrint, layout, the preview window (modal), AfterPreview.
+  // BeforePrint, the preview window (modal) laying out the pages it shows, AfterPreview.
   void Preview(QWidget* parent = nullptr);
-  // BeforePrint, layout, then the pages go to the default printer, or to a
-  // PDF file the user names when there is no printer; AfterPrint.
+  // BeforePrint, then the pages go to the default printer, or to a PDF file
+  // the user names when there is no printer, each laid out as it goes; AfterPrint.
   void Print(QWidget* parent = nullptr);
 
  private:
   void PrintPrepared(QWidget* parent);
   FieldBinding Bind(std::string_view data_set_named, std::string_view field) const;
 
+  class Layout;
   struct NamedSource {
     std::string name;
     RecordSource* source;

@@ -61,4 +61,27 @@ struct Document {
   std::vector<Page> pages;
 };
 
+// The pages of a printout as a preview, a printer or a PDF file takes them,
+// one at a time: a long report draws each page only when it is asked for.
+class PageSource {
+ public:
+  virtual ~PageSource() = default;
+  virtual const PageSetup& Setup() const = 0;
+  virtual int PageCount() const = 0;
+  // 0-based, below PageCount(); valid until the next call.
+  virtual const Page& PageAt(int index) = 0;
+};
+
+// The pages of a document laid out beforehand; the document must outlive it.
+class DocumentPages : public PageSource {
+ public:
+  explicit DocumentPages(const Document& document) : document_(document) {}
+  const PageSetup& Setup() const override { return document_.setup; }
+  int PageCount() const override { return static_cast<int>(document_.pages.size()); }
+  const Page& PageAt(int index) override { return document_.pages.at(static_cast<std::size_t>(index)); }
+
+ private:
+  const Document& document_;
+};
+
 }  // namespace veltra::print

@@ -45,8 +45,8 @@ QPen RulePen(const QColor& color, int width_units, double scale) {
   return pen;
 }
 
-PageRange Resolve(const Document& document, PageRange range) {
-  const int count = static_cast<int>(document.pages.size());
+PageRange Resolve(const PageSource& pages, PageRange range) {
+  const int count = pages.PageCount();
   if (range.last < 0) range.last = count - 1;
   if (range.first < 0 || range.first > range.last || range.last >= count)
     throw EngineError(EngineError::Kind::InvalidValue,
@@ -58,24 +58,23 @@ PageRange Resolve(const Document& document, PageRange range) {
   return range;
 }
 
-void DrawPages(QPainter& painter, QPagedPaintDevice& device, const Document& document,
-               PageRange range) {
+void DrawPages(QPainter& painter, QPagedPaintDevice& device, PageSource& pages, PageRange range) {
   const double dpi = device.logicalDpiY();
   for (int i = range.first; i <= range.last; ++i) {
     if (i > range.first) device.newPage();
-    DrawPage(painter, document.pages[i], dpi);
+    DrawPage(painter, pages.PageAt(i), dpi);
   }
 }
 
-void PrintOnPrinter(const Document& document, const QString& printer_name, PageRange range) {
+void PrintOnPrinter(PageSource& pages, const QString& printer_name, PageRange range) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setPrinterName(printer_name);
   printer.setFullPage(true);
-  printer.setPageLayout(ToQPageLayout(document.setup));
+  printer.setPageLayout(ToQPageLayout(pages.Setup()));
   QPainter painter;
   if (!printer.isValid() || !painter.begin(&printer))
     throw EngineError(EngineError::Kind::Io, EngineError::Words{"打印机“" + printer_name.toStdString() + "”不能打印"});
-  DrawPages(painter, printer, document, range);
+  DrawPages(painter, printer, pages, range);
   painter.end();
 }
 
@@ -109,8 +108,8 @@ void DrawPage(QPainter& painter, const Page& page, double device_dpi) {
   painter.restore();
 }
 
-QImage RenderPageImage(const Document& document, int page_index, double dpi) {
-  const QSize sheet = document.setup.PaperSize();
+QImage RenderPageImage(const PageSetup& setup, const Page& page, double dpi) {
+  const QSize sheet = setup.PaperSize();
   const double scale = dpi / kUnitsPerInch;
   QImage image(static_cast<int>(sheet.width() * scale), static_cast<int>(sheet.height() * scale),
                QImage::Format_RGB32);
@@ -119,35 +118,49 @@ QImage RenderPageImage(const Document& document, int page_index, double dpi) {
   image.setDotsPerMeterY(dots_per_metre);
   image.fill(Qt::white);
   QPainter painter(&image);
-  DrawPage(painter, document.pages.at(page_index), image.logicalDpiY());
+  DrawPage(painter, page, image.logicalDpiY());
   return image;
 }
 
-void WritePdf(const Document& document, const std::filesystem::path& path, PageRange range) {
-  range = Resolve(document, range);
+QImage RenderPageImage(const Document& document, int page_index, double dpi) {
+  return RenderPageImage(document.setup, document.pages.at(page_index), dpi);
+}
+
+void WritePdf(PageSource& pages, const std::filesystem::path& path, PageRange range) {
+  range = Resolve(pages, range);
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   {
     QPdfWriter writer(&buffer);
     writer.setResolution(kPdfResolution);
-    writer.setPageLayout(ToQPageLayout(document.setup));
+    writer.setPageLayout(ToQPageLayout(pages.Setup()));
     writer.setCreator(QStringLiteral("Veltra"));
     QPainter painter;
     if (!painter.begin(&writer))
       throw EngineError(EngineError::Kind::Io, "cannot start the PDF file " + path.string(), {path.string()});
-    DrawPages(painter, writer, document, range);
+    DrawPages(painter, writer, pages, range);
     painter.end();
   }
   formats::WriteFileAtomically(path, std::string_view(buffer.data().constData(),
                                                       static_cast<std::size_t>(buffer.size())));
 }
 
-void PrintDocument(const Document& document, const PrintTarget& target, PageRange range) {
+void WritePdf(const Document& document, const std::filesystem::path& path, PageRange range) {
+  DocumentPages pages(document);
+  WritePdf(pages, path, range);
+}
+
+void PrintDocument(PageSource& pages, const PrintTarget& target, PageRange range) {
   if (target.ToPdf()) {
-    WritePdf(document, target.pdf_file, range);
+    WritePdf(pages, target.pdf_file, range);
     return;
   }
-  PrintOnPrinter(document, target.printer_name, Resolve(document, range));
+  PrintOnPrinter(pages, target.printer_name, Resolve(pages, range));
+}
+
+void PrintDocument(const Document& document, const PrintTarget& target, PageRange range) {
+  DocumentPages pages(document);
+  PrintDocument(pages, target, range);
 }
 
 }  // namespace veltra::print

@@ -29,14 +29,17 @@ struct PrintTarget {
 void DrawPage(QPainter& painter, const Page& page, double device_dpi);
 
 // The page as an image at `dpi` (96 shows it at its real size on a screen).
+QImage RenderPageImage(const PageSetup& setup, const Page& page, double dpi);
 QImage RenderPageImage(const Document& document, int page_index, double dpi);
 
 // Writes the pages as a PDF file, replacing `path` only when complete.
 // Throws EngineError (Io) naming the file when it cannot be written.
+void WritePdf(PageSource& pages, const std::filesystem::path& path, PageRange range = {});
 void WritePdf(const Document& document, const std::filesystem::path& path, PageRange range = {});
 
 // Prints the pages on the named printer, or writes them to the target's PDF file.
 // Throws EngineError (Io) naming the printer or file when that fails.
+void PrintDocument(PageSource& pages, const PrintTarget& target, PageRange range = {});
 void PrintDocument(const Document& document, const PrintTarget& target, PageRange range = {});
 
 }  // namespace veltra::print

@@ -42,7 +42,14 @@ void ReportingFailure(QWidget* parent, Action action) {
 }  // namespace
 
 PreviewWindow::PreviewWindow(Document document, QWidget* parent)
-    : QDialog(parent), document_(std::move(document)) {
+    : PreviewWindow(std::unique_ptr<PageSource>(), parent) {
+  document_ = std::move(document);
+  pages_ = std::make_unique<DocumentPages>(document_);
+  ShowPage(0);
+}
+
+PreviewWindow::PreviewWindow(std::unique_ptr<PageSource> pages, QWidget* parent)
+    : QDialog(parent), pages_(std::move(pages)) {
   setWindowTitle(QStringLiteral("打印预览"));
   resize(900, 700);
   auto* layout = new QVBoxLayout(this);
@@ -82,7 +89,7 @@ PreviewWindow::PreviewWindow(Document document, QWidget* parent)
   connect(prior_, &QPushButton::clicked, this, [this] { ShowPage(current_ - 1); });
   connect(next_, &QPushButton::clicked, this, [this] { ShowPage(current_ + 1); });
   connect(last_, &QPushButton::clicked, this,
-          [this] { ShowPage(static_cast<int>(document_.pages.size()) - 1); });
+          [this] { ShowPage(pages_->PageCount() - 1); });
   connect(page_edit_, &QLineEdit::returnPressed, this, [this] { PageTyped(); });
   connect(zoom_, &QComboBox::currentIndexChanged, this,
           [this] { SetZoom(zoom_->currentData().toInt()); });
@@ -90,11 +97,11 @@ PreviewWindow::PreviewWindow(Document document, QWidget* parent)
   connect(save_pdf_, &QPushButton::clicked, this, [this] { SavePdfClicked(); });
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
-  ShowPage(0);
+  if (pages_) ShowPage(0);
 }
 
 void PreviewWindow::ShowPage(int index) {
-  const int count = static_cast<int>(document_.pages.size());
+  const int count = pages_->PageCount();
   if (count == 0) {
     current_ = -1;
   } else if (index >= 0 && index < count) {
@@ -110,7 +117,7 @@ void PreviewWindow::SetZoom(int percent) {
 }
 
 void PreviewWindow::Redraw() {
-  const int count = static_cast<int>(document_.pages.size());
+  const int count = pages_->PageCount();
   page_edit_->setText(QString::number(current_ + 1));
   page_count_->setText(QStringLiteral("/ %1").arg(count));
   first_->setEnabled(current_ > 0);
@@ -124,7 +131,7 @@ void PreviewWindow::Redraw() {
     image_->setText(QStringLiteral("没有可打印的内容"));
   } else {
     image_->setPixmap(QPixmap::fromImage(
-        RenderPageImage(document_, current_, kScreenDpi * zoom_percent_ / 100.0)));
+        RenderPageImage(pages_->Setup(), pages_->PageAt(current_), kScreenDpi * zoom_percent_ / 100.0)));
   }
   image_->adjustSize();
 }
@@ -136,20 +143,25 @@ void PreviewWindow::PageTyped() {
 }
 
 void PreviewWindow::PrintClicked() {
-  const std::optional<PrintSetup> setup = AskPrintSetup(document_.setup, false, this);
+  const std::optional<PrintSetup> setup = AskPrintSetup(pages_->Setup(), false, this);
   if (!setup) return;
-  ReportingFailure(this, [&] { PrintDocument(document_, setup->target); });
+  ReportingFailure(this, [&] { PrintDocument(*pages_, setup->target); });
 }
 
 void PreviewWindow::SavePdfClicked() {
   const std::filesystem::path file =
       CurrentPrintInteraction().AskSaveFileName(this, kSavePdfCaption, kPdfFilter);
   if (file.empty()) return;
-  ReportingFailure(this, [&] { WritePdf(document_, file); });
+  ReportingFailure(this, [&] { WritePdf(*pages_, file); });
 }
 
 void ShowPreview(Document document, QWidget* parent) {
   PreviewWindow window(std::move(document), parent);
+  CurrentPrintInteraction().ShowModal(window);
+}
+
+void ShowPreview(std::unique_ptr<PageSource> pages, QWidget* parent) {
+  PreviewWindow window(std::move(pages), parent);
   CurrentPrintInteraction().ShowModal(window);
 }
 

@@ -3,6 +3,8 @@
 // printing, saving as PDF and closing.
 #include <QDialog>
 
+#include <memory>
+
 #include "platform/print/document.h"
 
 class QComboBox;
@@ -18,8 +20,9 @@ class PreviewWindow : public QDialog {
 
  public:
   explicit PreviewWindow(Document document, QWidget* parent = nullptr);
+  explicit PreviewWindow(std::unique_ptr<PageSource> pages, QWidget* parent = nullptr);
 
-  const Document& document() const { return document_; }
+  PageSource& pages() const { return *pages_; }
   // 0-based; -1 for a printout without pages.
   int currentPage() const { return current_; }
   void ShowPage(int index);
@@ -32,7 +35,8 @@ class PreviewWindow : public QDialog {
   void PrintClicked();
   void SavePdfClicked();
 
-  Document document_;
+  Document document_;  // when laid out beforehand
+  std::unique_ptr<PageSource> pages_;
   int current_ = -1;
   int zoom_percent_ = 100;
   QPushButton* first_;
@@ -51,5 +55,6 @@ class PreviewWindow : public QDialog {
 // Shows the document in a preview window through the print interaction;
 // returns when the window is closed.
 void ShowPreview(Document document, QWidget* parent = nullptr);
+void ShowPreview(std::unique_ptr<PageSource> pages, QWidget* parent = nullptr);
 
 }  // namespace veltra::print

@@ -22,16 +22,18 @@ TEST_F(CheckFrameTest, PreviewShowsTheResultUnderTheCaption) {
   frame.FormActivate();
   frame.Button3Click();
   ScriptedUser user;
-  print::Document shown;
+  int pages_shown = 0;
+  print::Page page;
   user.on_modal = [&](QDialog& dialog) {
-    shown = dynamic_cast<print::PreviewWindow&>(dialog).document();
+    print::PageSource& pages = dynamic_cast<print::PreviewWindow&>(dialog).pages();
+    pages_shown = pages.PageCount();
+    if (pages_shown > 0) page = pages.PageAt(0);
     return int(QDialog::Rejected);
   };
 
   frame.Button4Click();
 
-  ASSERT_EQ(shown.pages.size(), 1u);
-  const print::Page& page = shown.pages[0];
+  ASSERT_EQ(pages_shown, 1);
   EXPECT_NE(FindText(page, QStringLiteral("校验表")), nullptr);
   EXPECT_NE(FindText(page, QStringLiteral("高新区企业数据校验")), nullptr);
   EXPECT_NE(FindText(page, QStringLiteral("110002")), nullptr);

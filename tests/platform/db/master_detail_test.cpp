@@ -49,6 +49,27 @@ TEST_F(MasterDetailTest, DetailShowsTheCurrentMastersRowsInIndexOrder) {
   EXPECT_EQ(detail.RecordCount(), 1);
 }
 
+// With the master's controls disabled its details stay where they were
+// (a detail edit is still posted before the master leaves); the last
+// EnableControls brings them to the master's record at once.
+TEST_F(MasterDetailTest, DetailsFollowAMasterWithControlsDisabledOnlyAtTheLastEnable) {
+  master.First();
+  detail.First();
+  detail.Edit();
+  detail.FieldByName("QE02").SetAsString("7");
+  master.DisableControls();
+  master.DisableControls();
+  master.Next();
+  EXPECT_EQ(detail.State(), DataSetState::Browse);
+  EXPECT_EQ(detail.FieldByName("QA01").AsString(), "100");
+  master.EnableControls();
+  EXPECT_EQ(detail.FieldByName("QA01").AsString(), "100");
+  master.EnableControls();
+  EXPECT_EQ(DetailColumn("ID"), (std::vector<std::string>{"P200_1"}));
+  master.First();
+  EXPECT_EQ(detail.FieldByName("QE02").AsString(), "7");
+}
+
 // Whatever takes the master off its record, a detail row being edited is
 // posted first, while its BeforePost still sees the master it belongs to;
 // a refused post stops the act and the master stays as it was.

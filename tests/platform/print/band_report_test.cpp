@@ -1,6 +1,7 @@
 #include "platform/print/band_report.h"
 
 #include <QPrinterInfo>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -318,13 +319,33 @@ TEST_F(BandReportHooks, PreviewShowsThePagesModallyBetweenTheHooks) {
     calls_.push_back("preview");
     auto* preview = qobject_cast<PreviewWindow*>(&dialog);
     EXPECT_NE(preview, nullptr);
-    if (preview != nullptr) pages_seen = static_cast<int>(preview->document().pages.size());
+    if (preview != nullptr) pages_seen = preview->pages().PageCount();
     return int(QDialog::Accepted);
   };
   report_.Preview();
   EXPECT_EQ(pages_seen, 2);
   EXPECT_EQ(calls_, (std::vector<std::string>{"before", "preview", "after preview"}));
   EXPECT_FALSE(results_.open);
+}
+
+TEST_F(BandReportHooks, PreviewLaysOutOnlyThePagesItShows) {
+  constexpr int kResults = 2000;
+  results_ = Results(kResults);
+  const int pages = static_cast<int>(LaidOutResults(kResults).pages.size());
+  int moves_to_open = -1;
+  user_.on_modal = [&](QDialog& dialog) {
+    auto& preview = dynamic_cast<PreviewWindow&>(dialog);
+    moves_to_open = results_.moves;
+    preview.findChild<QPushButton*>(QStringLiteral("lastPage"))->click();
+    EXPECT_EQ(preview.currentPage(), pages - 1);
+    const Page& last = preview.pages().PageAt(pages - 1);
+    EXPECT_NE(FindText(last, QStringLiteral("%1/%1").arg(pages)), nullptr);
+    EXPECT_NE(FindText(last, QString::number(kResults)), nullptr);
+    return int(QDialog::Accepted);
+  };
+  report_.Preview();
+  // The records of the first page, not every record.
+  EXPECT_LT(moves_to_open, 2 * kResults / pages);
 }
 
 TEST_F(BandReportHooks, FailedLayoutStillRunsTheAfterHook) {
