@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <utility>
 
 #include "platform/formats/table_file.h"
+#include "platform/sql/compensated_sum.h"
 #include "platform/sql/value_ops.h"
 #include "platform/text/gbk.h"
 #include "tests/support/sqlite_oracle.h"
@@ -42,6 +44,23 @@ Value ColumnValue(sqlite3_stmt* statement, int column) {
   }
 }
 
+using SumState = std::pair<sql::CompensatedSum, std::int64_t>;  // the sum and its count
+
+void AddToSum(sqlite3_context* context, int, sqlite3_value** values) {
+  auto* state = static_cast<SumState*>(sqlite3_aggregate_context(context, sizeof(SumState)));
+  if (state == nullptr || sqlite3_value_type(values[0]) == SQLITE_NULL) return;
+  state->first.Add(sqlite3_value_double(values[0]));
+  ++state->second;
+}
+
+template <bool kAverage>
+void FinishSum(sqlite3_context* context) {
+  auto* state = static_cast<SumState*>(sqlite3_aggregate_context(context, 0));
+  if (state == nullptr || state->second == 0) return sqlite3_result_null(context);
+  const double total = state->first.Total();
+  sqlite3_result_double(context, kAverage ? total / static_cast<double>(state->second) : total);
+}
+
 std::uint64_t Digest(const std::vector<std::string>& rows) {
   std::uint64_t hash = 14695981039346656037ull;
   for (const std::string& row : rows) {
@@ -56,11 +75,21 @@ sqlite3* OpenSqlite(const std::filesystem::path& file) {
   sqlite3* db = nullptr;
   Check(sqlite3_open(file.c_str(), &db), db, "open " + file.string());
   RegisterGbkCollation(db);
+  RegisterCompensatedSums(db);
   return db;
 }
 
 void RegisterGbkCollation(sqlite3* db) {
   Check(sqlite3_create_collation(db, "gbk", SQLITE_UTF8, nullptr, CompareAsGbk), db, "collation gbk");
+}
+
+void RegisterCompensatedSums(sqlite3* db) {
+  Check(sqlite3_create_function(db, "sum", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, nullptr, AddToSum,
+                                FinishSum<false>),
+        db, "function sum");
+  Check(sqlite3_create_function(db, "avg", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, nullptr, AddToSum,
+                                FinishSum<true>),
+        db, "function avg");
 }
 
 std::string SqliteColumns(const FieldDefs& fields, bool typed) {

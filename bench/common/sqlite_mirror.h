@@ -20,12 +20,16 @@
 namespace veltra::bench {
 
 // Opens (creating) a database file, or ":memory:", with the collation
-// below registered; exits with SQLite's message when it cannot.
+// and sums below registered; exits with SQLite's message when it cannot.
 sqlite3* OpenSqlite(const std::filesystem::path& file);
 
 // Collation "gbk": UTF-8 text ordered by its code page 936 bytes, as the
 // engine orders and compares text. Columns of text fields carry it.
 void RegisterGbkCollation(sqlite3* db);
+// SUM and AVG add with compensation, as the engine does (and SQLite itself
+// from 3.43 on), so that totals of values near 1e15 agree whatever the
+// order of the rows.
+void RegisterCompensatedSums(sqlite3* db);
 
 // The column list of a CREATE TABLE for `fields`: text fields collate gbk;
 // `typed` gives text and numeric fields their affinity, else values keep
