@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <type_traits>
 #include <unordered_map>
 
 #include "platform/text/ascii.h"
@@ -23,14 +24,13 @@ struct CodePage::SingleByteTable {
   std::unordered_map<char32_t, char> encode;
 };
 
-// Both directions of a code page with characters of more than one byte.
-// The handles carry conversion state; the engine runs in one thread.
-struct CodePage::MultiByteConverter {
-  iconv_t to_utf8;
-  iconv_t from_utf8;
-};
-
 namespace {
+
+struct IconvCloser {
+  void operator()(iconv_t cd) const { iconv_close(cd); }
+};
+// Closed when the last code page goes at exit, so that a leak check sees none.
+using IconvHandle = std::unique_ptr<std::remove_pointer_t<iconv_t>, IconvCloser>;
 
 [[noreturn]] void Unsupported(int code_page) {
   ErrorSubject subject;
@@ -38,11 +38,22 @@ namespace {
   throw EngineError(EngineError::Kind::Unsupported, subject.reason, subject);
 }
 
-iconv_t OpenIconv(const char* to, const char* from, int code_page) {
+IconvHandle OpenIconv(const char* to, const char* from, int code_page) {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) Unsupported(code_page);
-  return cd;
+  return IconvHandle(cd);
 }
+
+}  // namespace
+
+// Both directions of a code page with characters of more than one byte.
+// The handles carry conversion state; the engine runs in one thread.
+struct CodePage::MultiByteConverter {
+  IconvHandle to_utf8;
+  IconvHandle from_utf8;
+};
+
+namespace {
 
 // Null when iconv takes some byte as the start of a longer character.
 std::unique_ptr<CodePage::SingleByteTable> BuildSingleByteTable(iconv_t cd) {
@@ -96,9 +107,7 @@ const Converters& ConvertersOf(int code_page) {
   if (found == known.end()) {
     const std::string name = code_page == kCodePageRoman8 ? "HP-ROMAN8" : "CP" + std::to_string(code_page);
     Converters converters;
-    iconv_t probe = OpenIconv("UTF-32LE", name.c_str(), code_page);
-    converters.single_byte = BuildSingleByteTable(probe);
-    iconv_close(probe);
+    converters.single_byte = BuildSingleByteTable(OpenIconv("UTF-32LE", name.c_str(), code_page).get());
     if (!converters.single_byte) {
       converters.multi_byte = std::make_unique<CodePage::MultiByteConverter>(CodePage::MultiByteConverter{
           OpenIconv("UTF-8", name.c_str(), code_page), OpenIconv(name.c_str(), "UTF-8", code_page)});
@@ -153,7 +162,7 @@ void CodePage::AppendDecoded(std::string_view bytes, std::string& out) const {
   if (multi_byte_) {
     std::string converted;
     std::size_t in_left = 0;
-    if (!Convert(multi_byte_->to_utf8, bytes, converted, in_left)) {
+    if (!Convert(multi_byte_->to_utf8.get(), bytes, converted, in_left)) {
       const std::size_t offset = bytes.size() - in_left;
       throw text::TextError(text::CannotDecodeMessage(static_cast<unsigned char>(bytes[offset]), offset, number_));
     }
@@ -185,7 +194,7 @@ bool CodePage::AppendEncoded(std::string& out, std::string_view character, char3
   }
   std::string encoded;
   std::size_t in_left = 0;
-  if (code_point == text::kInvalidCodePoint || !Convert(multi_byte_->from_utf8, character, encoded, in_left)) {
+  if (code_point == text::kInvalidCodePoint || !Convert(multi_byte_->from_utf8.get(), character, encoded, in_left)) {
     throw text::TextError(text::CannotEncodeMessage(character, code_point, index, number_));
   }
   if (out.size() + encoded.size() > max_bytes) return false;

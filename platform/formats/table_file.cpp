@@ -54,6 +54,7 @@ std::unique_ptr<TableFile> OpenTableFile(const std::filesystem::path& path) {
 void CreateTableFile(const std::filesystem::path& path, TableKind kind, const FieldDefs& fields,
                      const std::vector<Record>& records, const CodePage& code_page) {
   RecoverTableFiles(path);
+  SettleFolderLeftovers(path.parent_path());
   try {
     switch (kind) {
       case TableKind::DBase: return CreateDBaseTable(path, fields, records, code_page);

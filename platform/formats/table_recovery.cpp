@@ -1,5 +1,6 @@
 #include "platform/formats/table_recovery.h"
 
+#include <set>
 #include <sstream>
 #include <system_error>
 
@@ -70,6 +71,13 @@ std::string TemporaryTarget(const std::string& name) {
   return IsTemporaryFor(name, target) ? target : std::string();
 }
 
+// The table a leftover intent (".<name>.replace") was made for, or empty.
+std::string IntentTarget(const std::string& name) {
+  constexpr std::string_view kSuffix = ".replace";
+  if (name.size() <= kSuffix.size() + 1 || name[0] != '.' || !name.ends_with(kSuffix)) return {};
+  return name.substr(1, name.size() - 1 - kSuffix.size());
+}
+
 void RemoveStaleTemporaries(const fs::path& table) {
   const std::string stem = table.stem().string();
   std::error_code error;
@@ -86,6 +94,7 @@ void RemoveStaleTemporaries(const fs::path& table) {
 }  // namespace
 
 void ReplaceTableFiles(const fs::path& table, const std::vector<NewTableFile>& files) {
+  SettleFolderLeftovers(table.parent_path());
   std::error_code error;
   for (const NewTableFile& file : files) {
     if (fs::exists(file.target, error)) RefuseReplacingReadOnly(file.target);
@@ -118,8 +127,8 @@ void ReplaceTableFiles(const fs::path& table, const std::vector<NewTableFile>& f
 
 void ReplaceTableFiles(const fs::path& table, const std::vector<std::pair<fs::path, std::string>>& files) {
   std::vector<NewTableFile> new_files;
-  for (const auto& [target, bytes] : files) {
-    new_files.push_back({target, [&target, &bytes] { return WriteTemporaryFor(target, bytes); }});
+  for (const auto& file : files) {
+    new_files.push_back({file.first, [&file] { return WriteTemporaryFor(file.first, file.second); }});
   }
   ReplaceTableFiles(table, new_files);
 }
@@ -128,6 +137,33 @@ void RecoverTableFiles(const fs::path& table) {
   RollForward(table);
   RollBackInterruptedWrites(table);
   RemoveStaleTemporaries(table);
+}
+
+void SettleFolderLeftovers(const fs::path& folder) {
+  const fs::path shown = folder.empty() ? "." : folder;
+  std::vector<std::string> names;
+  std::error_code error;
+  for (fs::directory_iterator it(shown, error), end; !error && it != end; it.increment(error)) {
+    names.push_back(it->path().filename().string());
+  }
+  std::set<std::string> pending;  // stems of the tables whose intent stays
+  for (const std::string& name : names) {
+    const std::string target = IntentTarget(name);
+    if (target.empty()) continue;
+    try {
+      RollForward(folder / target);
+    } catch (const EngineError&) {
+      // Refused or failed again when that table is next used, and told then.
+      pending.insert(text::ToAsciiLower(fs::path(target).stem().string()));
+    }
+  }
+  // What is left is a temporary whose writer died before its intent.
+  for (const std::string& name : names) {
+    const std::string target = TemporaryTarget(name);
+    if (target.empty() || pending.count(text::ToAsciiLower(fs::path(target).stem().string()))) continue;
+    std::error_code ignored;
+    fs::remove(folder / name, ignored);
+  }
 }
 
 }  // namespace veltra::formats

@@ -35,4 +35,10 @@ void ReplaceTableFiles(const std::filesystem::path& table,
 // killed writer left (".<name>.tmp<digits>", nothing else).
 void RecoverTableFiles(const std::filesystem::path& table);
 
+// Before a table is written into `folder`: finishes the cut-short
+// replacements of every table there and removes the temporaries that
+// killed writers left, those of names no table was made under included.
+// Journals stay for their own table's next open.
+void SettleFolderLeftovers(const std::filesystem::path& folder);
+
 }  // namespace veltra::formats

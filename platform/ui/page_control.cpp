@@ -16,6 +16,13 @@ TabSheet::TabSheet(PageControl* owner, const std::string& name, const std::strin
   owner->addTab(this, ToQString(caption));
 }
 
+TabSheet::~TabSheet() {
+  if (owner_ == nullptr) return;
+  owner_->setting_page_ = true;
+  owner_->removeTab(PageIndex());
+  owner_->setting_page_ = false;
+}
+
 int TabSheet::PageIndex() const { return owner_->indexOf(this); }
 
 bool TabSheet::TabVisible() const { return owner_->isTabVisible(PageIndex()); }
@@ -28,6 +35,11 @@ PageControl::PageControl(QWidget* parent, const std::string& name) : QTabWidget(
     if (!setting_page_) RunHandler(OnChange);
   });
   tabBar()->installEventFilter(this);
+}
+
+PageControl::~PageControl() {
+  disconnect(this, &QTabWidget::currentChanged, this, nullptr);
+  for (TabSheet* page : findChildren<TabSheet*>()) page->owner_ = nullptr;
 }
 
 namespace {

@@ -15,18 +15,24 @@ class TabSheet : public QWidget {
   Q_OBJECT
  public:
   TabSheet(PageControl* owner, const std::string& name, const std::string& caption);
+  // Leaves its page control without firing OnChange: the window that
+  // holds both may be half destroyed.
+  ~TabSheet() override;
   bool TabVisible() const;
   void SetTabVisible(bool visible);
   int PageIndex() const;
 
  private:
-  PageControl* owner_;
+  friend class PageControl;
+  PageControl* owner_;  // null once the page control is being destroyed
 };
 
 class PageControl : public QTabWidget {
   Q_OBJECT
  public:
   PageControl(QWidget* parent, const std::string& name);
+  // Its pages go after it, without firing OnChange.
+  ~PageControl() override;
   TabSheet* ActivePage() const;
   void SetActivePage(TabSheet* page);
   std::function<void()> OnChange;
@@ -36,6 +42,7 @@ class PageControl : public QTabWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  friend class TabSheet;
   bool setting_page_ = false;
 };
 

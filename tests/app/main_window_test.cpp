@@ -184,7 +184,7 @@ TEST_F(InstalledMainWindowTest, IncubatorsAndScienceParksOpenTheirOwnWindows) {
   for (const auto& [item, form, caption] : {std::tuple{7, "F_fhq", "科技企业孵化器情况"},
                                             std::tuple{6, "F_dxkjy", "大学科技园情况"}}) {
     ui::testing::ChooseItem(*w.RadioGroup1, item);
-    ui_.OnModal(form, [caption](ui::Form& entry) {
+    ui_.OnModal(form, [caption = caption](ui::Form& entry) {
       EXPECT_EQ(entry.Caption(), caption);
       entry.Close();
     }, ui::kModalCancel);
@@ -232,7 +232,7 @@ TEST_F(InstalledMainWindowTest, AFaultOpensTheWindowOfItsKindOnTheFaultyDetailRo
     for (const auto& [kind, form, caption] : {std::tuple{8, "F_dxkjy", "大学科技园情况"},
                                               std::tuple{7, "F_rjjd", "软件产业基地情况"}}) {
       window->Unit().ReportKind = kind;
-      ui_.OnModal(form, [caption](ui::Form& entry) {
+      ui_.OnModal(form, [caption = caption](ui::Form& entry) {
         EXPECT_EQ(entry.Caption(), caption);
         entry.Close();
       }, ui::kModalCancel);

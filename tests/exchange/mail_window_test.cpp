@@ -146,7 +146,8 @@ TEST_F(MailWindowTest, FailuresAreToldInTheStatusLineOnlyAndStayThere) {
                                             {.refused_retrievals = {1}});
   UseServers(smtp_server.port(), pop3_server.port());
   const std::pair<ui::Form*, const char*> failures[] = {{&smtp, "邮件发送错误"}, {&pop3, "邮件接收错误"}};
-  for (const auto& [window, status] : failures) {
+  for (const auto& [window, failed_status] : failures) {
+    const std::string status = failed_status;
     ui_.OnModal(window->objectName().toStdString(), [&](ui::Form& form) {
       smtp.Edit1->SetText("zone@example.cn");
       ASSERT_TRUE(Click(Find(form, "Button6")));

@@ -432,5 +432,38 @@ TEST_F(TempFolderTest, LeftoversThatHoldNothingDoNotBlockReadingAReadOnlyFolder)
   }
 }
 
+// A kill while a table is made under a new name (a save-as, an export)
+// leaves its temporaries and perhaps a complete intent, which no open of
+// that name settles: the next table written into the folder does, and
+// the new name then holds the whole new table or nothing.
+TEST_F(TempFolderTest, AKilledMakingOfANewTableIsSettledWhenTheFolderIsNextWritten) {
+  using veltra::testing::CrashSimulator;
+  for (const std::string made : {"new.db", "new.dbf"}) {
+    for (int stop_at = 1;; ++stop_at) {
+      fs::remove_all(dir_);
+      fs::create_directory(dir_);
+      bool stopped = false;
+      {
+        CrashSimulator kill({dir_}, CrashSimulator::Crash::Kill, stop_at);
+        try {
+          CreateTableFile(dir_ / made, KindForPath(dir_ / made), kFields, Rows(0, 20));
+        } catch (const EngineError&) {
+        }
+        stopped = kill.stopped();
+      }
+      CreateTableFile(dir_ / "other.db", TableKind::Paradox, kFields, Rows(0, 1));
+      std::set<std::string> left;
+      for (const auto& entry : fs::directory_iterator(dir_)) {
+        if (entry.path().filename().string().front() == '.') left.insert(entry.path().filename().string());
+      }
+      EXPECT_TRUE(left.empty()) << made << " killed at " << stop_at << ": " << *left.begin();
+      if (fs::exists(dir_ / made)) {
+        EXPECT_EQ(OpenTableFile(dir_ / made)->ReadAll(), Rows(0, 20)) << made << " killed at " << stop_at;
+      }
+      if (!stopped) break;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace veltra::formats

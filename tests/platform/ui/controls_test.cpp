@@ -1,4 +1,5 @@
 #include <QTest>
+#include <memory>
 
 #include "platform/ui/buttons.h"
 #include "platform/ui/form.h"
@@ -94,6 +95,15 @@ TEST_F(ControlsTest, PagesHideAndChangeWithOrWithoutTheEvent) {
                     pages.tabBar()->tabRect(products.PageIndex()).center());
   EXPECT_EQ(pages.ActivePage(), &products);
   EXPECT_GE(changes, 1);
+
+  // A page that goes while shown turns the control without the event: the
+  // window that holds both may be half destroyed.
+  const int seen = changes;
+  auto extra = std::make_unique<TabSheet>(&pages, "TabSheet6", "其他");
+  pages.SetActivePage(extra.get());
+  extra.reset();
+  EXPECT_EQ(pages.ActivePage(), &products);
+  EXPECT_EQ(changes, seen);
 }
 
 TEST_F(ControlsTest, StatusProgressAndToolButtons) {
