@@ -78,7 +78,17 @@ class DBaseTable final : public TableFile {
     fields_ = ToFieldDefs(header_.fields);
     if (header_.has_memo()) OpenMemo();
     ScanDeletionFlags();
+    count_on_disk_ = header_.record_count;
   }
+  ~DBaseTable() override {
+    try {
+      CountHeldRecords();
+    } catch (const EngineError&) {
+      // The held records stay uncounted, as after a kill.
+    }
+  }
+  DBaseTable(const DBaseTable&) = delete;
+  DBaseTable& operator=(const DBaseTable&) = delete;
 
   TableKind kind() const override { return TableKind::DBase; }
   const std::filesystem::path& path() const override { return path_; }
@@ -110,8 +120,9 @@ class DBaseTable final : public TableFile {
     const std::string bytes = Encode(record);
     const std::uint32_t index = header_.record_count;
     file_.WriteAt(RecordOffset(index), bytes + kEndOfFile);
-    WriteCount(index + 1);
     live_.push_back(index);
+    header_.record_count = index + 1;
+    if (!holding_ || journal_.active()) CountHeldRecords();
   }
 
   void Overwrite(std::size_t position, const Record& record) override {
@@ -119,6 +130,7 @@ class DBaseTable final : public TableFile {
     const std::uint32_t index = LiveIndex(position);
     std::string bytes = Encode(record);
     if (!journal_.active()) {
+      if (index < count_on_disk_) SyncBeforePublishing(false);
       file_.WriteAt(RecordOffset(index), bytes);
       return;
     }
@@ -133,6 +145,7 @@ class DBaseTable final : public TableFile {
   void Remove(std::size_t position) override {
     CheckWritable();
     FlushRun();
+    CountHeldRecords();
     const std::uint32_t index = LiveIndex(position);
     file_.WriteAt(RecordOffset(index), std::string(1, kDeleted));
     live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(position));
@@ -160,13 +173,18 @@ class DBaseTable final : public TableFile {
 
   // The memo first: a synced record never points at memo bytes not yet on the disk.
   void Sync() override {
+    CountHeldRecords();
     if (memo_) memo_->Sync();
+    memo_written_ = false;
     file_.Sync();
+    holding_ = false;
   }
+  void HoldAppendsUntilSync() override { holding_ = true; }
 
  protected:
   void BeginGroup() override {
     CheckWritable();
+    CountHeldRecords();
     journal_.Begin();
     journal_.Track(file_);
     if (memo_) memo_->Journal(journal_);
@@ -181,7 +199,7 @@ class DBaseTable final : public TableFile {
   void AbandonGroup() override {
     run_.clear();
     journal_.RollBack();
-    header_.record_count = group_start_.first;
+    header_.record_count = count_on_disk_ = group_start_.first;
     live_ = std::move(group_start_.second);
   }
 
@@ -256,8 +274,28 @@ class DBaseTable final : public TableFile {
   }
 
   std::string Encode(const Record& record) {
-    return EncodeRecord(header_, record, code_page_, path_,
-                        [&](std::string_view bytes) { return memo_->Append(bytes); });
+    return EncodeRecord(header_, record, code_page_, path_, [&](std::string_view bytes) {
+      memo_written_ = true;
+      return memo_->Append(bytes);
+    });
+  }
+
+  // Outside a group a post writes what is new (memo values, a record past
+  // the count) and syncs it before the write that makes a record point to
+  // it or the count take it in, so that a power cut leaves the record old
+  // or new whatever part of the writes since the last sync reached the disk.
+  void SyncBeforePublishing(bool record_written) {
+    if (journal_.active()) return;
+    if (memo_written_) memo_->Sync();
+    memo_written_ = false;
+    if (record_written) file_.Sync();
+  }
+
+  // The header's count takes in the records written past it.
+  void CountHeldRecords() {
+    if (count_on_disk_ == header_.record_count) return;
+    SyncBeforePublishing(true);
+    WriteCount(header_.record_count);
   }
 
   std::uint32_t LiveIndex(std::size_t position) const {
@@ -273,7 +311,7 @@ class DBaseTable final : public TableFile {
 
   void WriteCount(std::uint32_t count) {
     file_.WriteAt(1, EncodeDateAndCount(count));
-    header_.record_count = count;
+    header_.record_count = count_on_disk_ = count;
   }
 
   std::filesystem::path path_;
@@ -282,6 +320,9 @@ class DBaseTable final : public TableFile {
   CodePage code_page_ = CodePage::Gbk();
   FieldDefs fields_;
   std::optional<DBaseMemoFile> memo_;
+  bool memo_written_ = false;  // since the memo file was last synced
+  std::uint32_t count_on_disk_ = 0;  // below header_.record_count while appends are held
+  bool holding_ = false;             // HoldAppendsUntilSync until the next sync
   std::vector<std::uint32_t> live_;  // file index of each live record, in order
   RollbackJournal journal_{path_};  // active while a group of writes is under way
   std::pair<std::uint32_t, std::vector<std::uint32_t>> group_start_;  // count and live_ when it began
