@@ -73,8 +73,9 @@ bool IsIndexExtension(std::string ext) {
          std::all_of(ext.begin() + 3, ext.end(), [&](char c) { return is_hex(c); });
 }
 
-// Once the records are rewritten, index files no longer match them.
-void RemoveIndexCompanions(const std::filesystem::path& table) {
+// Once the records change, index files no longer match them. Whether
+// there were any.
+bool RemoveIndexCompanions(const std::filesystem::path& table) {
   const std::filesystem::path folder = table.has_parent_path() ? table.parent_path() : ".";
   std::vector<std::filesystem::path> stale;
   std::error_code ec;
@@ -86,6 +87,7 @@ void RemoveIndexCompanions(const std::filesystem::path& table) {
     }
   }
   for (const auto& p : stale) std::filesystem::remove(p, ec);
+  return !stale.empty();
 }
 
 std::filesystem::path MemoPathFor(const std::filesystem::path& table) {
@@ -446,7 +448,12 @@ void ParadoxTable::EnsureWritable(const Record* about_to_write) {
     Rewrite(ReadAll());
     Load();
   }
-  if (!file_) file_ = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadWrite);
+  if (file_) return;
+  // The first change of an unkeyed table: a secondary index of its
+  // records goes before any record changes, and for good.
+  if (about_to_write) codec_->Check(*about_to_write);
+  if (RemoveIndexCompanions(path_)) SyncFolder(path_.has_parent_path() ? path_.parent_path() : ".");
+  file_ = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadWrite);
 }
 
 std::string ParadoxTable::Encode(const Record& record, const char* previous) {

@@ -9,6 +9,7 @@
 namespace veltra::formats {
 namespace {
 
+namespace fs = std::filesystem;
 using DBaseInteropTest = TempFolderTest;
 using testing::DbfreadQuoted;
 using testing::ReadWithDbfread;
@@ -58,6 +59,39 @@ TEST_F(DBaseInteropTest, DbfreadReadsWhatWeWrite) {
   ASSERT_EQ(ours.size(), 4u);
   EXPECT_EQ(ReadWithDbfread(path), Dump(fields, ours));
   EXPECT_EQ(ours[0][0], Value::Text("开发区企业"));  // cut to 10 bytes
+}
+
+// An edit keeps an unchanged memo where it is, and a changed memo takes
+// the blocks an earlier one left once that edit is synced: repeated edits
+// leave the memo file as large as after the second.
+TEST_F(DBaseInteropTest, EditsKeepUnchangedMemosAndReuseTheSpaceOfReplacedOnes) {
+  const FieldDefs fields = {{"NAME", FieldType::String, 10}, {"NOTE", FieldType::Memo}};
+  const auto path = dir_ / "memo.dbf";
+  const auto memo_path = dir_ / "memo.dbt";
+  CreateDBaseTable(path, fields, {{Value::Text("a"), Value::Text(std::string(600, 'x'))}, {Value::Text("b"), Value::Text("短")}});
+  const struct {
+    std::size_t position;
+    Record record;
+    bool grows;
+  } edits[] = {
+      {0, {Value::Text("a2"), Value::Text(std::string(600, 'x'))}, false},
+      {1, {Value::Text("b"), Value::Text(std::string(1000, '1'))}, true},
+      {1, {Value::Text("b"), Value::Text(std::string(1000, '2'))}, true},
+      {1, {Value::Text("b"), Value::Text(std::string(1000, '3'))}, false},
+      {1, {Value::Text("b"), Value::Text(std::string(900, '4'))}, false},
+      {0, {Value::Text("a"), Value()}, false},
+      {1, {Value::Text("b"), Value::Text(std::string(1000, '5'))}, false},
+  };
+  const auto table = OpenDBaseTable(path);
+  for (const auto& edit : edits) {
+    const auto before = fs::file_size(memo_path);
+    table->Overwrite(edit.position, edit.record);
+    table->Sync();
+    EXPECT_EQ(fs::file_size(memo_path) > before, edit.grows) << edit.record[1].ToDisplayText().substr(0, 1);
+    const std::vector<Record> ours = OpenDBaseTable(path)->ReadAll();
+    EXPECT_EQ(ours[edit.position], edit.record);
+    EXPECT_EQ(ReadWithDbfread(path), Dump(fields, ours));
+  }
 }
 
 // Records longer than the 4000 bytes of dBase III/IV programs, and names
