@@ -8,6 +8,7 @@
 #include "platform/db/batch_move.h"
 #include "platform/db/table.h"
 #include "platform/formats/dbase_names.h"
+#include "platform/formats/dbase_number_widths.h"
 #include "platform/text/ascii.h"
 #include "platform/text/gbk.h"
 
@@ -25,6 +26,10 @@ int MaxStringSize(formats::TableKind kind) {
   }
   return INT_MAX;
 }
+
+// dBase keeps only a block number in a memo's cell; saved as Paradox, such
+// a memo keeps its first 10 bytes in the record, as the mail tables' do.
+constexpr int kParadoxMemoLeader = 10;
 
 db::TableType TypeForName(std::string_view name) {
   return text::EqualsIgnoreAsciiCase(fs::path(name).extension().string(), ".dbf") ? db::TableType::DBase
@@ -108,6 +113,9 @@ FieldDefs SavedFieldDefs(const db::DataSet& data_set, const GridColumns* grid, f
   for (std::size_t i = 0; i < saved.size(); ++i) {
     FieldDef& def = saved[i];
     if (grid) def.name = grid->columns[i].title;
+    if (kind == formats::TableKind::Paradox && def.type == FieldType::Memo && def.size < 1) {
+      def.size = kParadoxMemoLeader;
+    }
     if (def.type != FieldType::String) continue;
     if (grid) def.size = grid->columns[i].width_chars;
     def.size = std::clamp(def.size, 1, MaxStringSize(kind));
@@ -126,9 +134,12 @@ void SaveDataSetAsTable(db::Database& database, db::DataSet& data_set, const Gri
   const db::TableType type = TypeForName(name);
   const fs::path target = database.ResolveTableName(name, type);
   RefuseOwnSourceFile(data_set, target);
-  const FieldDefs fields = SavedFieldDefs(data_set, grid, formats::KindForPath(target));
+  const formats::TableKind kind = formats::KindForPath(target);
+  FieldDefs fields = SavedFieldDefs(data_set, grid, kind);
+  std::vector<db::Row> rows = db::ConvertRows(data_set, fields, target.filename().string());
+  if (kind == formats::TableKind::DBase) fields = formats::FitDbfNumberWidths(fields, rows, target);
 
-  database.CreateTable(name, type, fields, db::ConvertRows(data_set, fields, target.filename().string()));
+  database.CreateTable(name, type, fields, rows);
 
   if (name == kPrintoutTable) WritePrintoutColumns(database, data_set, grid);
 }

@@ -5,7 +5,9 @@
 // titles as names and, for string fields, the column widths in characters
 // as sizes (at least 1, at most what the format allows). In a dBase file a
 // name dBase cannot store is cut to one it can (platform/formats/
-// dbase_names.h), the same name for the same columns every time. The new file
+// dbase_names.h), the same name for the same columns every time, and each
+// number field is as wide as its values need (dbase_number_widths.h); in a
+// Paradox file a memo without a leader (from dBase) gets one. The new file
 // replaces any closed table of that name as a whole, with every row; when
 // the rows cannot be stored the old file stays as it was.
 //

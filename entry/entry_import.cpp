@@ -53,6 +53,12 @@ void EntryFrame::ImportRecords(int kind, const std::string& only_rows_with) {
   const std::vector<std::string> keys = ImportKeyFields(kind);
   const db::Field* only_with = only_rows_with.empty() ? nullptr : &source.FieldByName(only_rows_with);
   const mainunit::FieldsByName copied(source, target);
+  // The posts reach the disk together when the import ends, error or not.
+  target.HoldPostsUntilFlush();
+  mainunit::OnExit flush([&target] {
+    if (frame::Editing(target.State())) target.Cancel();
+    target.FlushBuffers();
+  });
   for (source.First(); !source.Eof(); source.Next()) {
     if (only_with != nullptr && only_with->IsNull()) continue;
     target.SetKey();

@@ -15,6 +15,7 @@ int ImportByKey(db::Table& source, db::Table& target, const db::IndexDef& key) {
     if (db::Field* to = target.FindField(source.Fields(i).FieldName())) copied.emplace_back(&source.Fields(i), to);
   }
   int imported = 0;
+  target.HoldPostsUntilFlush();
   for (source.First(); !source.Eof(); source.Next()) {
     target.SetKey();
     for (const std::string& field : key_fields) target.FieldByName(field).SetValue(source.FieldByName(field).Value());
@@ -27,6 +28,7 @@ int ImportByKey(db::Table& source, db::Table& target, const db::IndexDef& key) {
     target.Post();
     ++imported;
   }
+  target.FlushBuffers();
   target.EnableConstraints();
   return imported;
 }

@@ -9,7 +9,8 @@ namespace veltra::bench {
 // Every record of the open `source` found in the open `target` by the
 // fields of `key` (an index of the target) and edited, or else appended,
 // with the fields of the same name copied; the target's constraints
-// suspended meanwhile. The number of records imported.
+// suspended meanwhile and the posts flushed together at the end. The
+// number of records imported.
 int ImportByKey(db::Table& source, db::Table& target, const db::IndexDef& key);
 
 }  // namespace veltra::bench

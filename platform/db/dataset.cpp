@@ -1,5 +1,7 @@
 #include "platform/db/dataset.h"
 
+#include <utility>
+
 #include "platform/db/cursor_view.h"
 #include "platform/db/data_source.h"
 #include "platform/db/field_value.h"
@@ -81,6 +83,14 @@ void DataSet::Open() {
 
 void DataSet::Close() {
   if (!Active()) return;
+  if (std::exchange(posts_held_, false)) {
+    try {
+      store_->Sync();
+    } catch (const EngineError&) {
+      // Closing cannot fail; the held records stay on the disk uncounted,
+      // as after a kill.
+    }
+  }
   state_ = DataSetState::Inactive;
   buffer_.clear();
   key_buffer_.clear();
@@ -436,6 +446,13 @@ void DataSet::FlushBuffers() {
   CheckActive();
   CheckBrowseMode();
   store_->Sync();
+  posts_held_ = false;
+}
+
+void DataSet::HoldPostsUntilFlush() {
+  CheckActive();
+  store_->HoldAppendsUntilSync();
+  posts_held_ = true;
 }
 
 // ---- key buffer

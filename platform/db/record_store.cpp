@@ -398,4 +398,8 @@ void RecordStore::Sync() {
   if (WritesFile()) file_->Sync();
 }
 
+void RecordStore::HoldAppendsUntilSync() {
+  if (file_) file_->HoldAppendsUntilSync();
+}
+
 }  // namespace veltra::db

@@ -110,6 +110,7 @@ class RecordStore {
   void UpdateAllOrNothing(const std::function<void()>& updates);
   // Forces the file's completed writes to the disk itself.
   void Sync();
+  void HoldAppendsUntilSync();
 
   // Records before this position hold a value in `column`, so that a
   // search for nulls (the stamping of validation faults) starts there.

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/text/gbk.h"
+#include "platform/types/number_text.h"
 
 namespace veltra::formats {
 namespace {
@@ -59,18 +60,19 @@ Value DecodeLogical(char c) {
   }
 }
 
+// The number as the system shows it (at most 15 significant digits), with
+// the field's decimals, right-aligned.
 std::string EncodeNumber(const DbfField& field, const Value& value) {
   if (!value.is_number()) throw CellError("不是数值");
-  double v = value.AsDouble();
+  const double v = value.AsDouble();
   if (!std::isfinite(v)) throw CellError("不是有限的数值");
-  if (std::fabs(v) < 0.5 * std::pow(10.0, -field.decimals)) v = 0;  // no "-0.00"
-  char buffer[400];
-  const int n = std::snprintf(buffer, sizeof buffer, "%*.*f", field.length, field.decimals, v);
-  if (n < 0 || n > field.length) {
+  const std::string text = FormatFixedNumber(v, static_cast<std::size_t>(field.decimals));
+  const auto width = static_cast<std::size_t>(field.length);
+  if (text.size() > width) {
     throw CellError("超出了dBase数值字段（宽" + std::to_string(field.length) + "位，" +
                     std::to_string(field.decimals) + "位小数）能存放的范围");
   }
-  return std::string(buffer, static_cast<std::size_t>(n));
+  return std::string(width - text.size(), ' ') + text;
 }
 
 std::string EncodeDate(const Value& value) {

@@ -14,8 +14,6 @@ namespace {
 
 constexpr char kDescriptorEnd = 0x0D;
 constexpr int kMaxCharWidth = 254;
-constexpr int kMaxNumericWidth = 20;
-constexpr int kMaxDecimals = 18;
 // dBase III/IV programs document records up to 4000 bytes, but the header
 // holds any length its u16 can, and readers take what it says; the widest
 // fields of the most fields we write always fit it.
@@ -129,40 +127,40 @@ DbfField MapFieldDef(const FieldDef& def, const std::filesystem::path& file, con
       f.length = def.size;
       break;
     case FieldType::Memo:
-    case FieldType::FmtMemo:
       f.type = 'M';
       f.length = 10;
       break;
     case FieldType::Float:
-      if (def.size > 0) {
-        if (def.size > kMaxNumericWidth || def.decimals < 0 || def.decimals > kMaxDecimals ||
-            (def.decimals > 0 && def.decimals > def.size - 2)) {
-          BadDefinition(EngineError::Kind::InvalidValue, file, def.name,
-                        "dBase数值字段最宽" + std::to_string(kMaxNumericWidth) + "位、最多" +
-                            std::to_string(kMaxDecimals) + "位小数，且小数位数比宽度至少少2位，不能宽" +
-                            std::to_string(def.size) + "位、带" + std::to_string(def.decimals) + "位小数");
-        }
-        f.length = def.size;
-        f.decimals = def.decimals;
-      } else {
-        f.decimals = 6;
+      if (def.size > 0 && (def.size > kMaxDbfNumberWidth || def.decimals < 0 || def.decimals > kMaxDbfDecimals ||
+                           (def.decimals > 0 && def.decimals > def.size - 2))) {
+        BadDefinition(EngineError::Kind::InvalidValue, file, def.name,
+                      "dBase数值字段最宽" + std::to_string(kMaxDbfNumberWidth) + "位、最多" +
+                          std::to_string(kMaxDbfDecimals) + "位小数，且小数位数比宽度至少少2位，不能宽" +
+                          std::to_string(def.size) + "位、带" + std::to_string(def.decimals) + "位小数");
       }
-      break;
-    case FieldType::Money: f.decimals = 2; break;
-    case FieldType::Bcd: f.decimals = std::clamp(def.size, 0, kMaxDecimals); break;
-    case FieldType::SmallInt: f.length = 6; break;
+      [[fallthrough]];
+    case FieldType::Money:
+    case FieldType::Bcd:
+    case FieldType::SmallInt:
     case FieldType::Integer:
-    case FieldType::AutoInc: f.length = 11; break;
+    case FieldType::AutoInc: {
+      const DbfNumberWidth width = DefaultDbfNumberWidth(def);
+      f.length = width.length;
+      f.decimals = width.decimals;
+      break;
+    }
     case FieldType::Date: f.type = 'D'; f.length = 8; break;
     case FieldType::Boolean: f.type = 'L'; f.length = 1; break;
     case FieldType::Time: f.type = 'C'; f.length = 12; break;
     case FieldType::DateTime: f.type = 'C'; f.length = 23; break;
+    case FieldType::FmtMemo:
     case FieldType::Blob:
     case FieldType::Graphic:
     case FieldType::Ole:
     case FieldType::Bytes:
       BadDefinition(EngineError::Kind::Unsupported, file, def.name,
-                    "dBase表不能存放" + std::string(FieldTypeWord(def.type)) + "字段");
+                    "dBase表不能存放" + std::string(FieldTypeWord(def.type)) + "字段" +
+                        (def.type == FieldType::FmtMemo ? "（其中是带格式的二进制数据，不是文字）" : ""));
   }
   return f;
 }
@@ -175,6 +173,17 @@ DbfField MapFieldDef(const FieldDef& def, const std::filesystem::path& file, con
 }
 
 }  // namespace
+
+DbfNumberWidth DefaultDbfNumberWidth(const FieldDef& def) {
+  switch (def.type) {
+    case FieldType::Float:
+      return def.size > 0 ? DbfNumberWidth{def.size, def.decimals} : DbfNumberWidth{kMaxDbfNumberWidth, 6};
+    case FieldType::Money: return {kMaxDbfNumberWidth, 2};
+    case FieldType::Bcd: return {kMaxDbfNumberWidth, std::clamp(def.size, 0, kMaxDbfDecimals)};
+    case FieldType::SmallInt: return {6, 0};
+    default: return {11, 0};
+  }
+}
 
 bool DbfHeader::has_memo() const {
   for (const DbfField& f : fields) {

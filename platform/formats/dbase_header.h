@@ -4,7 +4,7 @@
 //
 // Field definitions are written as:
 //   String n            C n (1..254)
-//   Memo, FmtMemo       M (text in the .dbt memo file)
+//   Memo                M (text in the .dbt memo file)
 //   Float               N size.decimals when the definition carries a dBase
 //                       width (size 1..20); else N 20.6, which keeps six
 //                       decimals of values below 10^13 exactly as typed
@@ -12,8 +12,11 @@
 //   Bcd                 N 20.size (size = decimals, at most 18)
 //   SmallInt            N 6.0;  Integer, AutoInc  N 11.0
 //   Date                D;      Boolean           L
-//   Time, DateTime      C 12 / C 23 holding "HH:MM:SS.mmm" / "YYYY-MM-DD HH:MM:SS.mmm"
-// Binary types (Blob, Graphic, Ole, Bytes) have no dBase III/IV field.
+//   Time, DateTime      C 12 / C 23 holding "HH:MM:SS" / "YYYY-MM-DD HH:MM:SS"
+//                       (".mmm" after the seconds when they are not whole)
+// Binary types (FmtMemo, Blob, Graphic, Ole, Bytes) have no dBase III/IV
+// field: a formatted memo holds formatted binary data, not text.
+// dbase_number_widths.h widens number fields to the values they will hold.
 // Names are stored as given, in the table's code page; dbase_names.h says
 // which names can be stored. Readers compare them case-insensitively.
 //
@@ -33,6 +36,8 @@ namespace veltra::formats {
 constexpr std::size_t kDbfHeaderSize = 32;
 constexpr std::size_t kDbfDescriptorSize = 32;
 constexpr int kMaxDbfFields = 255;
+constexpr int kMaxDbfNumberWidth = 20;  // N and F, sign and point included
+constexpr int kMaxDbfDecimals = 18;
 
 struct DbfField {
   std::string name;
@@ -64,6 +69,15 @@ std::uint16_t ParseHeaderLength(std::string_view first_32_bytes, const std::file
 // length against each other and against `file_size`.
 DbfHeader ParseDbfHeader(std::string_view bytes, std::uint64_t file_size,
                          const std::filesystem::path& file);
+
+struct DbfNumberWidth {
+  int length = 0;
+  int decimals = 0;
+};
+
+// The N field of a numeric definition (Float, Money, Bcd, SmallInt,
+// Integer, AutoInc) as mapped above.
+DbfNumberWidth DefaultDbfNumberWidth(const FieldDef& def);
 
 // Header and descriptors for `defs` in a table of `code_page`. Throws
 // EngineError InvalidName for a name dBase cannot store (or one used

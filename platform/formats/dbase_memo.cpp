@@ -1,5 +1,7 @@
 #include "platform/formats/dbase_memo.h"
 
+#include <algorithm>
+
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
 
@@ -104,6 +106,76 @@ std::uint32_t DBaseMemoFile::Append(std::string_view bytes) {
   file_.WriteAt(static_cast<std::uint64_t>(first) * block_size_, stored);
   file_.WriteAt(0, Encode32(first + BlockCount(stored.size(), block_size_)));
   return first;
+}
+
+bool DBaseMemoFile::Holds(std::uint32_t block, std::string_view bytes) const {
+  try {
+    return Read(block) == bytes;
+  } catch (const EngineError&) {
+    return false;
+  }
+}
+
+std::uint32_t DBaseMemoFile::BlocksOf(std::uint32_t block) const {
+  return BlockCount(EncodeMemo(style_, block_size_, Read(block)).size(), block_size_);
+}
+
+void DBaseMemoFile::LearnFreeSpace(const std::vector<std::uint32_t>& in_use) {
+  learnt_ = true;
+  std::map<std::uint32_t, std::uint32_t> taken;  // first block, count
+  try {
+    for (const std::uint32_t block : in_use) {
+      if (users_[block]++ == 0) taken[block] = BlocksOf(block);
+    }
+  } catch (const EngineError&) {
+    users_.clear();
+    return;
+  }
+  const std::uint32_t end = std::max(Read32(file_.ReadAt(0, 4), 0), BlockCount(file_.Size(), block_size_));
+  std::uint32_t next = 1;
+  for (const auto& [first, count] : taken) {
+    if (first > next) Free(next, first - next);
+    next = std::max(next, first + count);
+  }
+  if (end > next) Free(next, end - next);
+}
+
+void DBaseMemoFile::Free(std::uint32_t first, std::uint32_t count) { free_[first] = count; }
+
+std::uint32_t DBaseMemoFile::Store(std::string_view bytes) {
+  const std::string stored = EncodeMemo(style_, block_size_, bytes);
+  const std::uint32_t count = BlockCount(stored.size(), block_size_);
+  for (auto it = free_.begin(); it != free_.end(); ++it) {
+    if (it->second < count) continue;
+    const auto [first, room] = *it;
+    free_.erase(it);
+    if (room > count) Free(first + count, room - count);
+    file_.WriteAt(static_cast<std::uint64_t>(first) * block_size_, stored);
+    ++users_[first];
+    return first;
+  }
+  const std::uint32_t first = Append(bytes);
+  if (learnt_) ++users_[first];
+  return first;
+}
+
+void DBaseMemoFile::Release(std::uint32_t block) {
+  const auto it = users_.find(block);
+  if (it == users_.end() || --it->second > 0) return;
+  users_.erase(it);
+  released_.push_back(block);
+}
+
+void DBaseMemoFile::RecordsSynced() {
+  for (const std::uint32_t block : released_) Free(block, BlocksOf(block));
+  released_.clear();
+}
+
+void DBaseMemoFile::Forget() {
+  learnt_ = false;
+  users_.clear();
+  free_.clear();
+  released_.clear();
 }
 
 DBaseMemoBuilder::DBaseMemoBuilder(const std::filesystem::path& dbt_path, MemoStyle style)

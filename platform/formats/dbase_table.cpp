@@ -33,7 +33,8 @@ std::string MemoBytes(const Value& value, const CodePage& code_page) {
   return code_page.Encode(value.ToDisplayText());
 }
 
-// One record's bytes; `store_memo` keeps a memo's bytes and returns its block.
+// One record's bytes; `store_memo` keeps a memo's bytes for a field and
+// returns its block.
 template <typename StoreMemo>
 std::string EncodeRecord(const DbfHeader& header, const Record& record, const CodePage& code_page,
                          const std::filesystem::path& file, StoreMemo&& store_memo) {
@@ -47,7 +48,7 @@ std::string EncodeRecord(const DbfHeader& header, const Record& record, const Co
       if (field.type == 'M') {
         cell = EncodeMemoPointer(record[i].is_null()
                                      ? std::nullopt
-                                     : std::optional(store_memo(MemoBytes(record[i], code_page))));
+                                     : std::optional(store_memo(field, MemoBytes(record[i], code_page))));
       } else {
         cell = EncodeCell(field, record[i], code_page);
       }
@@ -78,7 +79,17 @@ class DBaseTable final : public TableFile {
     fields_ = ToFieldDefs(header_.fields);
     if (header_.has_memo()) OpenMemo();
     ScanDeletionFlags();
+    count_on_disk_ = header_.record_count;
   }
+  ~DBaseTable() override {
+    try {
+      CountHeldRecords();
+    } catch (const EngineError&) {
+      // The held records stay uncounted, as after a kill.
+    }
+  }
+  DBaseTable(const DBaseTable&) = delete;
+  DBaseTable& operator=(const DBaseTable&) = delete;
 
   TableKind kind() const override { return TableKind::DBase; }
   const std::filesystem::path& path() const override { return path_; }
@@ -110,18 +121,23 @@ class DBaseTable final : public TableFile {
     const std::string bytes = Encode(record);
     const std::uint32_t index = header_.record_count;
     file_.WriteAt(RecordOffset(index), bytes + kEndOfFile);
-    WriteCount(index + 1);
     live_.push_back(index);
+    header_.record_count = index + 1;
+    if (!holding_ || journal_.active()) CountHeldRecords();
   }
 
   void Overwrite(std::size_t position, const Record& record) override {
     CheckWritable();
     const std::uint32_t index = LiveIndex(position);
-    std::string bytes = Encode(record);
+    const std::string previous = header_.has_memo() ? RecordBytes(index) : std::string();
+    std::string bytes = Encode(record, previous);
     if (!journal_.active()) {
+      if (index < count_on_disk_) SyncBeforePublishing(false);
       file_.WriteAt(RecordOffset(index), bytes);
+      ReleaseReplacedMemos(previous, bytes);
       return;
     }
+    ReleaseReplacedMemos(previous, bytes);
     // In a group, records changed one after another go out in one write.
     if (run_.empty() || index != run_first_ + run_.size() / header_.record_length || run_.size() >= kScanBytes) {
       FlushRun();
@@ -133,6 +149,7 @@ class DBaseTable final : public TableFile {
   void Remove(std::size_t position) override {
     CheckWritable();
     FlushRun();
+    CountHeldRecords();
     const std::uint32_t index = LiveIndex(position);
     file_.WriteAt(RecordOffset(index), std::string(1, kDeleted));
     live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(position));
@@ -160,13 +177,19 @@ class DBaseTable final : public TableFile {
 
   // The memo first: a synced record never points at memo bytes not yet on the disk.
   void Sync() override {
+    CountHeldRecords();
     if (memo_) memo_->Sync();
+    memo_written_ = false;
     file_.Sync();
+    if (memo_) memo_->RecordsSynced();
+    holding_ = false;
   }
+  void HoldAppendsUntilSync() override { holding_ = true; }
 
  protected:
   void BeginGroup() override {
     CheckWritable();
+    CountHeldRecords();
     journal_.Begin();
     journal_.Track(file_);
     if (memo_) memo_->Journal(journal_);
@@ -176,12 +199,14 @@ class DBaseTable final : public TableFile {
   void CommitGroup() override {
     FlushRun();
     journal_.Commit();
+    if (memo_) memo_->RecordsSynced();
   }
 
   void AbandonGroup() override {
     run_.clear();
     journal_.RollBack();
-    header_.record_count = group_start_.first;
+    if (memo_) memo_->Forget();
+    header_.record_count = count_on_disk_ = group_start_.first;
     live_ = std::move(group_start_.second);
   }
 
@@ -255,9 +280,72 @@ class DBaseTable final : public TableFile {
     }
   }
 
-  std::string Encode(const Record& record) {
-    return EncodeRecord(header_, record, code_page_, path_,
-                        [&](std::string_view bytes) { return memo_->Append(bytes); });
+  // `previous`: the bytes of the record this one replaces, whose memos
+  // keep their place when unchanged.
+  std::string Encode(const Record& record, std::string_view previous = {}) {
+    return EncodeRecord(header_, record, code_page_, path_, [&](const DbfField& field, std::string_view bytes) {
+      if (!previous.empty()) {
+        const auto block = MemoPointerIn(previous, field);
+        if (block && memo_->Holds(*block, bytes)) return *block;
+      }
+      if (!memo_->learnt()) LearnMemoSpace();
+      memo_written_ = true;
+      return memo_->Store(bytes);
+    });
+  }
+
+  static std::optional<std::uint32_t> MemoPointerIn(std::string_view record, const DbfField& field) {
+    return DecodeMemoPointer(record.substr(static_cast<std::size_t>(field.offset), static_cast<std::size_t>(field.length)));
+  }
+
+  // A record's bytes as written so far, in a group's pending run too.
+  std::string RecordBytes(std::uint32_t index) {
+    const std::uint32_t in_run = index - run_first_;
+    if (!run_.empty() && index >= run_first_ && in_run < run_.size() / header_.record_length) {
+      return run_.substr(std::size_t{in_run} * header_.record_length, header_.record_length);
+    }
+    return file_.ReadAt(RecordOffset(index), header_.record_length);
+  }
+
+  // Every record's memos, deleted ones too, hold their blocks.
+  void LearnMemoSpace() {
+    std::vector<std::uint32_t> in_use;
+    ForEachRecordChunk([&](std::uint64_t, std::string_view chunk) {
+      for (std::size_t at = 0; at < chunk.size(); at += header_.record_length) {
+        for (const DbfField& field : header_.fields) {
+          if (field.type != 'M') continue;
+          if (const auto block = MemoPointerIn(chunk.substr(at, header_.record_length), field)) in_use.push_back(*block);
+        }
+      }
+    });
+    memo_->LearnFreeSpace(in_use);
+  }
+
+  void ReleaseReplacedMemos(std::string_view previous, std::string_view now) {
+    if (previous.empty()) return;
+    for (const DbfField& field : header_.fields) {
+      if (field.type != 'M') continue;
+      const auto old_block = MemoPointerIn(previous, field);
+      if (old_block && old_block != MemoPointerIn(now, field)) memo_->Release(*old_block);
+    }
+  }
+
+  // Outside a group a post writes what is new (memo values, a record past
+  // the count) and syncs it before the write that makes a record point to
+  // it or the count take it in, so that a power cut leaves the record old
+  // or new whatever part of the writes since the last sync reached the disk.
+  void SyncBeforePublishing(bool record_written) {
+    if (journal_.active()) return;
+    if (memo_written_) memo_->Sync();
+    memo_written_ = false;
+    if (record_written) file_.Sync();
+  }
+
+  // The header's count takes in the records written past it.
+  void CountHeldRecords() {
+    if (count_on_disk_ == header_.record_count) return;
+    SyncBeforePublishing(true);
+    WriteCount(header_.record_count);
   }
 
   std::uint32_t LiveIndex(std::size_t position) const {
@@ -273,7 +361,7 @@ class DBaseTable final : public TableFile {
 
   void WriteCount(std::uint32_t count) {
     file_.WriteAt(1, EncodeDateAndCount(count));
-    header_.record_count = count;
+    header_.record_count = count_on_disk_ = count;
   }
 
   std::filesystem::path path_;
@@ -282,6 +370,9 @@ class DBaseTable final : public TableFile {
   CodePage code_page_ = CodePage::Gbk();
   FieldDefs fields_;
   std::optional<DBaseMemoFile> memo_;
+  bool memo_written_ = false;  // since the memo file was last synced
+  std::uint32_t count_on_disk_ = 0;  // below header_.record_count while appends are held
+  bool holding_ = false;             // HoldAppendsUntilSync until the next sync
   std::vector<std::uint32_t> live_;  // file index of each live record, in order
   RollbackJournal journal_{path_};  // active while a group of writes is under way
   std::pair<std::uint32_t, std::vector<std::uint32_t>> group_start_;  // count and live_ when it began
@@ -312,7 +403,7 @@ void WriteDBaseTable(const std::filesystem::path& path, DbfHeader header, const 
   content.reserve(content.size() + records.size() * header.record_length + 1);
   for (const Record& record : records) {
     content += EncodeRecord(header, record, code_page, path,
-                            [&](std::string_view bytes) { return memo.Add(bytes); });
+                            [&](const DbfField&, std::string_view bytes) { return memo.Add(bytes); });
   }
   content += kEndOfFile;
 

@@ -73,8 +73,9 @@ bool IsIndexExtension(std::string ext) {
          std::all_of(ext.begin() + 3, ext.end(), [&](char c) { return is_hex(c); });
 }
 
-// Once the records are rewritten, index files no longer match them.
-void RemoveIndexCompanions(const std::filesystem::path& table) {
+// Once the records change, index files no longer match them. Whether
+// there were any.
+bool RemoveIndexCompanions(const std::filesystem::path& table) {
   const std::filesystem::path folder = table.has_parent_path() ? table.parent_path() : ".";
   std::vector<std::filesystem::path> stale;
   std::error_code ec;
@@ -86,6 +87,7 @@ void RemoveIndexCompanions(const std::filesystem::path& table) {
     }
   }
   for (const auto& p : stale) std::filesystem::remove(p, ec);
+  return !stale.empty();
 }
 
 std::filesystem::path MemoPathFor(const std::filesystem::path& table) {
@@ -124,6 +126,15 @@ void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, 
 class ParadoxTable final : public TableFile {
  public:
   explicit ParadoxTable(std::filesystem::path path) : path_(std::move(path)) { Load(); }
+  ~ParadoxTable() override {
+    try {
+      LinkHeldBlocksSynced();
+    } catch (const EngineError&) {
+      // The held blocks stay unlinked, as after a kill.
+    }
+  }
+  ParadoxTable(const ParadoxTable&) = delete;
+  ParadoxTable& operator=(const ParadoxTable&) = delete;
 
   TableKind kind() const override { return TableKind::Paradox; }
   const std::filesystem::path& path() const override { return path_; }
@@ -147,6 +158,7 @@ class ParadoxTable final : public TableFile {
   void Remove(std::size_t position) override;
   void AppendMany(const std::vector<const Record*>& records) override;
   void Sync() override;
+  void HoldAppendsUntilSync() override { holding_ = true; }
 
  protected:
   void BeginGroup() override;
@@ -196,6 +208,19 @@ class ParadoxTable final : public TableFile {
   // The header's counts; in a group they are written once, at its end.
   void WriteCounts();
   void WriteCountsNow();
+  // Outside a group a post writes what is new (memo values, a new block)
+  // and syncs it before the write that makes a record point to it or the
+  // chain take it in, so that a power cut leaves the record old or new
+  // whatever part of the writes since the last sync reached the disk.
+  void SyncNewMemos();
+  void SyncNewBlock();
+  // Links the blocks held since the last sync to the chain on the disk;
+  // LinkHeldBlocksSynced syncs them first and then writes the counts.
+  void LinkHeldBlocks();
+  void LinkHeldBlocksSynced();
+  // Sync without ending HoldAppendsUntilSync.
+  void SyncFiles();
+  bool Held(std::size_t index) const { return index >= linked_; }
   // In a group the block last changed is kept in memory and written when
   // another block is wanted or the group ends, so a run of changes to one
   // block costs one write.
@@ -212,10 +237,13 @@ class ParadoxTable final : public TableFile {
   std::unique_ptr<RecordCodec> codec_;
   std::vector<Block> chain_;
   std::size_t first_valid_ = 0;  // blocks before this one know their first position
+  std::size_t linked_ = 0;       // blocks of chain_ that the chain on the disk holds
+  bool holding_ = false;         // HoldAppendsUntilSync until the next sync
   std::size_t record_count_ = 0;
   std::unique_ptr<RandomAccessFile> file_;
   std::unique_ptr<RandomAccessFile> memo_file_;
   std::unique_ptr<paradox::MemoWriter> memo_writer_;
+  bool memo_written_ = false;  // since the memo file was last synced
   RollbackJournal journal_{path_};  // active while a group of writes is under way
   int group_block_number_ = 0;       // 0: no block held
   std::string group_block_;
@@ -281,6 +309,7 @@ void ParadoxTable::WalkBlocks(const MappedFile& file) {
     highest = std::max(highest, number);
     number = paradox::LoadLe16(head.data());
   }
+  linked_ = chain_.size();
   header_.file_blocks = std::max(header_.file_blocks, highest);
 }
 
@@ -419,7 +448,12 @@ void ParadoxTable::EnsureWritable(const Record* about_to_write) {
     Rewrite(ReadAll());
     Load();
   }
-  if (!file_) file_ = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadWrite);
+  if (file_) return;
+  // The first change of an unkeyed table: a secondary index of its
+  // records goes before any record changes, and for good.
+  if (about_to_write) codec_->Check(*about_to_write);
+  if (RemoveIndexCompanions(path_)) SyncFolder(path_.has_parent_path() ? path_.parent_path() : ".");
+  file_ = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadWrite);
 }
 
 std::string ParadoxTable::Encode(const Record& record, const char* previous) {
@@ -439,7 +473,11 @@ paradox::MemoWriter& ParadoxTable::MemoWriterForChanges() {
   memo_file_ = std::make_unique<RandomAccessFile>(*memo_path_, RandomAccessFile::Mode::ReadWrite);
   if (journal_.active()) journal_.Track(*memo_file_);
   memo_writer_ = std::make_unique<paradox::MemoWriter>(
-      memo_file_->Size(), [this](std::uint64_t at, std::string_view bytes) { memo_file_->WriteAt(at, bytes); },
+      memo_file_->Size(),
+      [this](std::uint64_t at, std::string_view bytes) {
+        memo_file_->WriteAt(at, bytes);
+        memo_written_ = true;
+      },
       [this](std::uint64_t at, std::size_t length) {
         const std::uint64_t size = memo_file_->Size();
         if (at >= size) return std::string();
@@ -447,7 +485,7 @@ paradox::MemoWriter& ParadoxTable::MemoWriterForChanges() {
       },
       // In a group the journal keeps what a reused block held.
       [this] {
-        if (!journal_.active()) Sync();
+        if (!journal_.active()) SyncFiles();
       });
   if (existed) memo_writer_->TakeOver(ReadWholeFile(*memo_path_), LiveMemoTails());
   return *memo_writer_;
@@ -502,12 +540,13 @@ void ParadoxTable::WriteRecordCount(const Block& block) {
   file_->WriteAt(BlockOffset(block.number) + 4, Le16((block.count - 1) * header_.record_size));
 }
 
+// Held blocks are not counted before they are linked.
 void ParadoxTable::WriteCounts() {
   if (journal_.active()) {
     group_counts_changed_ = true;
     return;
   }
-  WriteCountsNow();
+  if (linked_ == chain_.size()) WriteCountsNow();
 }
 
 char* ParadoxTable::GroupBlock(int number) {
@@ -541,10 +580,14 @@ void ParadoxTable::Append(const Record& record) {
   const auto record_size = static_cast<std::size_t>(header_.record_size);
   if (!chain_.empty() && chain_.back().count < RecordsPerBlock(header_)) {
     Block& last = chain_.back();
-    file_->WriteAt(BlockOffset(last.number) + kBlockHeaderSize + static_cast<std::size_t>(last.count) * record_size,
-                   bytes);
+    if (!Held(chain_.size() - 1)) SyncNewMemos();
+    // The block's count and its records up to the new one in one write:
+    // the count never takes in a slot whose record is not there.
+    const std::uint64_t at = BlockOffset(last.number) + 4;
+    std::string run = file_->ReadAt(at, 2 + static_cast<std::size_t>(last.count) * record_size);
     ++last.count;
-    WriteRecordCount(last);
+    paradox::StoreLe16(run.data(), static_cast<std::uint16_t>((last.count - 1) * header_.record_size));
+    file_->WriteAt(at, run + bytes);
   } else {
     if (header_.file_blocks >= kMaxBlockNumber) {
       RefuseFull(path_);
@@ -555,9 +598,14 @@ void ParadoxTable::Append(const Record& record) {
     StoreBlockHeader(block.data(), 0, prev, 1, header_.record_size);
     std::memcpy(block.data() + kBlockHeaderSize, bytes.data(), bytes.size());
     file_->WriteAt(BlockOffset(number), block);
-    if (prev != 0) file_->WriteAt(BlockOffset(prev), Le16(number));
     chain_.push_back({number, 1});
     header_.file_blocks = number;
+    if (prev != 0 && Held(chain_.size() - 2)) {
+      file_->WriteAt(BlockOffset(prev), Le16(number));  // both off the chain on the disk yet
+    } else if (!holding_ || journal_.active()) {
+      SyncNewBlock();
+      LinkHeldBlocks();
+    }
   }
   ++record_count_;
   header_.auto_increment = std::max(header_.auto_increment, codec_->MaxAutoIncrement(record));
@@ -579,6 +627,7 @@ void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
   if (journal_.active()) {
     std::memcpy(GroupBlock(chain_[index].number) + at, bytes.data(), bytes.size());
   } else {
+    if (!Held(index)) SyncNewMemos();
     file_->WriteAt(BlockOffset(chain_[index].number) + at, bytes);
   }
   if (!previous.empty()) ReleaseMemos(previous.data(), codec_->MemoTails(bytes.data()));
@@ -592,6 +641,7 @@ void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
 void ParadoxTable::Remove(std::size_t position) {
   Locate(position, "remove");  // refuse a bad position before any rewrite
   EnsureWritable();
+  LinkHeldBlocksSynced();
   const auto [index, slot] = Locate(position, "remove");
   Block& block = chain_[index];
   const auto record_size = static_cast<std::size_t>(header_.record_size);
@@ -609,6 +659,7 @@ void ParadoxTable::Remove(std::size_t position) {
     if (prev != 0) file_->WriteAt(BlockOffset(prev), Le16(next));
     if (next != 0) file_->WriteAt(BlockOffset(next) + 2, Le16(prev));
     chain_.erase(chain_.begin() + static_cast<std::ptrdiff_t>(index));
+    linked_ = chain_.size();
     if (!removed.empty()) ReleaseMemos(removed.data());
   } else {
     // The records close up and the count drops in one write.
@@ -687,6 +738,7 @@ void ParadoxTable::AppendMany(const std::vector<const Record*>& records) {
     if (last_old != 0) file_->WriteAt(BlockOffset(last_old), Le16(first_new));
     header_.file_blocks = first_new + static_cast<int>(new_blocks) - 1;
   }
+  linked_ = chain_.size();
   record_count_ += records.size();
   for (const Record* record : records) {
     header_.auto_increment = std::max(header_.auto_increment, codec_->MaxAutoIncrement(*record));
@@ -696,13 +748,46 @@ void ParadoxTable::AppendMany(const std::vector<const Record*>& records) {
 
 // The memo first: a synced record never points at memo bytes not yet on the disk.
 void ParadoxTable::Sync() {
+  SyncFiles();
+  holding_ = false;
+}
+
+void ParadoxTable::SyncFiles() {
+  LinkHeldBlocksSynced();
   if (memo_file_) memo_file_->Sync();
+  memo_written_ = false;
   if (file_) file_->Sync();
   if (memo_writer_) memo_writer_->Synced();
 }
 
+void ParadoxTable::LinkHeldBlocksSynced() {
+  if (linked_ == chain_.size()) return;
+  SyncNewBlock();
+  LinkHeldBlocks();
+  WriteCounts();
+}
+
+void ParadoxTable::LinkHeldBlocks() {
+  if (linked_ == chain_.size()) return;
+  if (linked_ > 0) file_->WriteAt(BlockOffset(chain_[linked_ - 1].number), Le16(chain_[linked_].number));
+  linked_ = chain_.size();
+}
+
+void ParadoxTable::SyncNewMemos() {
+  if (journal_.active() || !memo_written_) return;
+  memo_file_->Sync();
+  memo_written_ = false;
+}
+
+void ParadoxTable::SyncNewBlock() {
+  if (journal_.active()) return;
+  SyncNewMemos();
+  file_->Sync();
+}
+
 void ParadoxTable::BeginGroup() {
   EnsureWritable();
+  LinkHeldBlocksSynced();
   journal_.Begin();
   journal_.Track(*file_);
   if (memo_file_) journal_.Track(*memo_file_);

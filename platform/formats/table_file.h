@@ -73,6 +73,12 @@ class TableFile {
   // Forces the completed writes to the disk itself, so that they survive
   // a power cut as well as a kill.
   virtual void Sync() = 0;
+  // Records appended from now on outside a group are written at once but
+  // taken into the table (counted, linked) only by the next Sync, which
+  // then syncs once more: a long run of appends costs two syncs in all
+  // instead of one each, a power cut still leaves every record whole, and
+  // a kill before that Sync loses them. Closing the file syncs them too.
+  virtual void HoldAppendsUntilSync() {}
 
   // Runs `writes` (calls of the methods above) so that they reach the file
   // all or none: a failure undoes those already done and rethrows, and a

@@ -88,4 +88,13 @@ std::string FormatNumber(double v, std::size_t width) {
   return rounded.size() <= width ? rounded : text;
 }
 
+std::string FormatFixedNumber(double v, std::size_t decimals) {
+  std::string text = RoundDecimals(FormatNumber(v), decimals);
+  if (decimals == 0) return text;
+  const std::size_t point = text.find('.');
+  const std::size_t present = point == std::string::npos ? 0 : text.size() - point - 1;
+  if (point == std::string::npos) text += '.';
+  return text.append(decimals - present, '0');
+}
+
 }  // namespace veltra

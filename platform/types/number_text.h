@@ -14,4 +14,9 @@ inline constexpr std::size_t kNoWidth = static_cast<std::size_t>(-1);
 // caller's field cuts it as it cuts any text.
 std::string FormatNumber(double v, std::size_t width = kNoWidth);
 
+// FormatNumber's text with exactly `decimals` fraction digits, rounded
+// half away from zero or padded with zeros (no point when 0), as fixed
+// decimal fields store it. `v` is finite.
+std::string FormatFixedNumber(double v, std::size_t decimals);
+
 }  // namespace veltra

@@ -4,6 +4,8 @@
 
 #include "platform/db/query.h"
 #include "tests/platform/db/db_test_support.h"
+#include "tests/support/dbfread_reader.h"
+#include "tests/support/pxlib_reader.h"
 
 namespace veltra::dbtool {
 namespace {
@@ -118,15 +120,96 @@ TEST_F(SaveDataSetAsTableTest, ReplacesAnExistingTable) {
   EXPECT_EQ(FileRows("report.db"), source_rows);
 }
 
+// Every type, saved as dBase and back as Paradox, read by the independent
+// readers: each value as the system shows it, whatever its digits.
+TEST_F(SaveDataSetAsTableTest, EveryValueCrossesBetweenParadoxAndDBase) {
+  const Value day = Value::FromDate(*MakeDate(2011, 12, 6));
+  const Time morning{(8 * 3600 + 30 * 60 + 5) * 1000};
+  struct Column {
+    FieldDef def;
+    std::vector<Value> values;         // two records
+    std::vector<std::string> dbfread;  // as its dump shows them
+  };
+  const Column columns[] = {
+      {{"NAME", FieldType::String, 20}, {Value::Text("北京软件园"), {}}, {"\"北京软件园\"", "null"}},
+      {{"SHARE", FieldType::Float}, {Value::Float(0.12345678901), Value::Float(-1e-9)}, {"0.12345678901", "-0.000000001"}},
+      {{"INCOME", FieldType::Float}, {Value::Float(123456789012345), Value::Float(-0.5)}, {"123456789012345", "-0.5"}},
+      {{"RATE", FieldType::Bcd, 32}, {Value::Float(-0.123), Value::Float(0.3)}, {"-0.123", "0.3"}},
+      {{"FUNDS", FieldType::Money}, {Value::Float(1234.005), Value::Float(-2)}, {"1234.005", "-2"}},
+      {{"STAFF", FieldType::SmallInt}, {Value::Integer(-32767), {}}, {"-32767", "null"}},
+      {{"PATENTS", FieldType::Integer}, {Value::Integer(2147483647), Value::Integer(-2147483647)}, {"2147483647", "-2147483647"}},
+      {{"FOUNDED", FieldType::Date}, {day, {}}, {"2011-12-06", "null"}},
+      {{"OPENED", FieldType::Time}, {Value::FromTime(morning), {}}, {"\"08:30:05\"", "null"}},
+      {{"CHANGED", FieldType::DateTime}, {Value::FromDateTime({day.date(), morning}), {}}, {"\"2011-12-06 08:30:05\"", "null"}},
+      {{"LISTED", FieldType::Boolean}, {Value::Boolean(true), Value::Boolean(false)}, {"true", "false"}},
+      {{"NOTE", FieldType::Memo, 1}, {Value::Text("第一行\r\n第二行"), {}}, {"\"第一行\\r\\n第二行\"", "null"}},
+  };
+  FieldDefs defs;
+  for (const Column& c : columns) defs.push_back(c.def);
+  Create("every.db", defs);
+  db::Table every(db());
+  every.SetTableName("every.db");
+  every.Open();
+  std::string dump;
+  for (std::size_t r = 0; r < 2; ++r) {
+    every.Append();
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+      every.Fields(static_cast<int>(i)).SetValue(columns[i].values[r]);
+      dump += defs[i].name + "=" + columns[i].dbfread[r] + "\n";
+    }
+    every.Post();
+  }
+  SaveDataSetAsTable(db(), every, nullptr, "every.dbf");
+  EXPECT_EQ(testing::ReadWithDbfread(folder() / "every.dbf"), dump);
+
+  db::Table saved(db());
+  saved.SetTableName("every.dbf");
+  saved.Open();
+  SaveDataSetAsTable(db(), saved, nullptr, "back.db");
+  const Rows rows = FileRows("every.dbf");
+  EXPECT_EQ(FileRows("back.db"), rows);
+#ifdef VELTRA_HAVE_PXLIB
+  // pxlib shows text and numbers, a null number as 0, and no memo kept in the .mb.
+  const testing::PxlibTable back = testing::ReadWithPxlib(folder() / "back.db");
+  ASSERT_EQ(back.rows.size(), 2u);
+  for (std::size_t i = 0; i < defs.size(); ++i) {
+    const FieldType type = DefsOf("back.db")[i].type;
+    if (type == FieldType::String || type == FieldType::Float) {
+      EXPECT_EQ(back.rows[0][i], rows[0][i]) << back.fields[i];
+    }
+  }
+#endif
+}
+
+// A value no dBase number field holds, alone or beside the others of its
+// field, is refused naming the record and the value; the old file stays.
 TEST_F(SaveDataSetAsTableTest, RowsTheFormatCannotHoldLeaveTheOldFileWhole) {
   SaveDataSetAsTable(db(), source, nullptr, "report.dbf");
-  AddRecord(source, {"110003", "", "1e25"});  // wider than a dBase number of 20 places
-  try {
-    SaveDataSetAsTable(db(), source, nullptr, "report.dbf");
-    ADD_FAILURE() << "saved a number dBase cannot hold";
-  } catch (const EngineError& error) {
-    EXPECT_EQ(error.subject().table + " " + error.subject().field + " " + error.subject().reason,
-              "report.dbf QC05 超出了dBase数值字段（宽20位，6位小数）能存放的范围");
+  const struct {
+    std::vector<std::string> values;
+    std::string refused;
+    std::string reason;
+  } cases[] = {
+      {{"1", "1.5e300"}, "15" + std::string(299, '0'),
+       "第2条记录的这个数任何dBase数值字段都存不下：dBase数值字段最宽20位（含符号和小数点），最多18位小数"},
+      {{"0.000000000000000001", "-1e-18"}, "-0.000000000000000001", "第2条记录的这个数任何dBase数值字段都存不下"},
+      {{"0.12345678901", "123456789012345"}, "0.12345678901",
+       "第1条记录的这个数有11位小数，而同一字段中第2条记录的“123456789012345”的整数部分占15位，合起来超出了dBase"
+       "数值字段最宽的20位"},
+  };
+  for (const auto& c : cases) {
+    Create("numbers.db", {{"QC05", FieldType::Float}});
+    db::Table numbers(db());
+    numbers.SetTableName("numbers.db");
+    numbers.Open();
+    for (const std::string& value : c.values) AddRecord(numbers, {value});
+    try {
+      SaveDataSetAsTable(db(), numbers, nullptr, "report.dbf");
+      ADD_FAILURE() << "saved " << c.refused;
+    } catch (const EngineError& error) {
+      EXPECT_EQ(error.subject().table + " " + error.subject().field + " " + error.subject().value, "report.dbf QC05 " + c.refused);
+      EXPECT_EQ(error.subject().reason.substr(0, c.reason.size()), c.reason);
+    }
   }
   EXPECT_EQ(FileRows("report.dbf"), source_rows);
 }

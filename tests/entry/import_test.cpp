@@ -1,7 +1,12 @@
 // Import by key, append from files and the import of a submission.
+#include <algorithm>
+#include <set>
+
 #include "exchange/renumbering.h"
+#include "platform/formats/table_file.h"
 #include "platform/types/error.h"
 #include "tests/entry/entry_test_support.h"
+#include "tests/support/file_io_probe.h"
 
 namespace veltra::entry::testing {
 namespace {
@@ -88,6 +93,70 @@ TEST_F(ImportTest, EmptyingWaitsForAnImportableSourceFile) {
   EXPECT_EQ(Column("kfq_1.db", "QA01"), (std::vector<std::string>{"110001"}));
   EXPECT_EQ(Column("kfq_2.db", "ID"), (std::vector<std::string>{"110001_1", "110002_1"}));
   EXPECT_EQ(Column("kfq_2.db", "QE02")[0], "新产品");
+}
+
+// A cut anywhere in an import, a kill or a power cut of any of the three
+// kinds, leaves each table readable with every record as it was or as
+// imported, and once the import has ended, all of it.
+TEST_F(ImportTest, ACutAnywhereLeavesEveryRecordWholeAndAnEndedImportOnTheDisk) {
+  using veltra::testing::CrashSimulator;
+  using Rows = std::set<std::vector<std::string>>;
+  const std::vector<std::string> tables = {"kfq_1.db", "kfq_2.db", "kfq_5.db"};
+  const auto rows_of = [&](const std::string& table) {
+    Rows rows;
+    for (const auto& record : formats::OpenTableFile(folder() / table)->ReadAll()) {
+      std::vector<std::string> shown;
+      for (const Value& value : record) shown.push_back(value.ToDisplayText());
+      rows.insert(shown);
+    }
+    return rows;
+  };
+  const auto import = [&] {
+    prompts.files = {In("kfq_1.db"), In("kfq_2.db"), In("kfq_5.db")};
+    prompts.answers = {false, false, false};
+    kfq.AppendFromFiles();
+  };
+  kfq.Close();
+  const veltra::testing::FolderImage initial = veltra::testing::ImageOf({folder()});
+  std::vector<Rows> before, after;
+  for (const auto& table : tables) before.push_back(rows_of(table));
+  kfq.Activate();
+  import();
+  kfq.Close();
+  for (const auto& table : tables) after.push_back(rows_of(table));
+  for (const auto crash : {CrashSimulator::Crash::Kill, CrashSimulator::Crash::PowerCut,
+                           CrashSimulator::Crash::PowerCutAnyWrites}) {
+    for (int stop_at = 1;; ++stop_at) {
+      veltra::testing::RestoreImage({folder()}, initial);
+      kfq.Activate();
+      std::vector<veltra::testing::FolderImage> images;
+      bool stopped = false;
+      {
+        CrashSimulator cut({folder()}, crash, stop_at);
+        try {
+          import();
+        } catch (const EngineError&) {
+        }
+        kfq.Close();
+        stopped = cut.stopped();
+        images = cut.Images();
+      }
+      for (std::size_t i = 0; i < images.size(); ++i) {
+        veltra::testing::RestoreImage({folder()}, images[i]);
+        for (std::size_t t = 0; t < tables.size(); ++t) {
+          const std::string where = tables[t] + ", model " + std::to_string(static_cast<int>(crash)) + " at point " +
+                                    std::to_string(stop_at) + " image " + std::to_string(i);
+          Rows seen;
+          ASSERT_NO_THROW(seen = rows_of(tables[t])) << where;
+          if (!stopped) {
+            EXPECT_EQ(seen, after[t]) << where;
+          }
+          for (const auto& row : seen) EXPECT_TRUE(before[t].count(row) + after[t].count(row) > 0) << where;
+        }
+      }
+      if (!stopped) break;
+    }
+  }
 }
 
 class SubmissionTest : public ImportTest {

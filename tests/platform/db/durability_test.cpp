@@ -170,6 +170,7 @@ TEST_P(PowerCutTest, APowerCutAtAnySyncKeepsEveryAcknowledgedStateWhole) {
            table.First();
            table.Edit();
            table.FieldByName("QC05").SetAsFloat(-n);
+           if (n > 0) table.FieldByName("M").SetAsString(std::string(n * 300, 'a' + n));
            table.Post();
            table.FlushBuffers();
            acknowledge();
@@ -203,11 +204,15 @@ TEST_P(PowerCutTest, APowerCutAtAnySyncKeepsEveryAcknowledgedStateWhole) {
     }
     recording = false;
     ASSERT_GT(states.size(), 1u) << c.what;
-    for (const auto crash : {CrashSimulator::Crash::PowerCut, CrashSimulator::Crash::PowerCutTablesWritten}) {
+    for (const auto crash : {CrashSimulator::Crash::PowerCut, CrashSimulator::Crash::PowerCutTablesWritten,
+                             CrashSimulator::Crash::PowerCutAnyWrites}) {
+      // The writes in any order are for posts outside a group; a group's
+      // own order is the journal's, which the first two models test.
+      if (crash == CrashSimulator::Crash::PowerCutAnyWrites && &c != &cases[0]) continue;
       for (int stop_at = 1;; ++stop_at) {
         veltra::testing::RestoreImage({folder()}, initial);
         acknowledged = 0;
-        FolderImage image;
+        std::vector<FolderImage> images;
         bool stopped = false;
         {
           CrashSimulator cut({folder()}, crash, stop_at);
@@ -218,16 +223,19 @@ TEST_P(PowerCutTest, APowerCutAtAnySyncKeepsEveryAcknowledgedStateWhole) {
           } catch (const std::exception&) {
           }
           stopped = cut.stopped();
-          image = cut.Image();
+          images = cut.Images();
           running = nullptr;
         }
-        veltra::testing::RestoreImage({folder()}, image);
-        const std::string where = std::string(c.what) + (crash == CrashSimulator::Crash::PowerCut ? ", cut" : ", cut with the table written") +
-                                  " at point " + std::to_string(stop_at) + ", " + std::to_string(acknowledged) + " acknowledged";
-        std::vector<std::vector<std::string>> seen;
-        ASSERT_NO_THROW(seen = FileRows(name)) << where;
-        const bool whole = seen == states[acknowledged] || (acknowledged + 1 < states.size() && seen == states[acknowledged + 1]);
-        ASSERT_TRUE(whole) << where << ": " << seen.size() << " records";
+        for (std::size_t i = 0; i < images.size(); ++i) {
+          veltra::testing::RestoreImage({folder()}, images[i]);
+          const std::string where = std::string(c.what) + ", model " + std::to_string(static_cast<int>(crash)) +
+                                    " at point " + std::to_string(stop_at) + " image " + std::to_string(i) + ", " +
+                                    std::to_string(acknowledged) + " acknowledged";
+          std::vector<std::vector<std::string>> seen;
+          ASSERT_NO_THROW(seen = FileRows(name)) << where;
+          const bool whole = seen == states[acknowledged] || (acknowledged + 1 < states.size() && seen == states[acknowledged + 1]);
+          ASSERT_TRUE(whole) << where << ": " << seen.size() << " records";
+        }
         if (!stopped) break;
       }
     }

@@ -149,6 +149,7 @@ TEST(DBaseHeaderTest, NamesAndSizesDBaseCannotStoreAreRefusedByField) {
   ExpectEngineError(make({"NARROW", FieldType::String, 0}), K::InvalidValue, {"NARROW"});
   ExpectEngineError(make({"NUM", FieldType::Float, 21, 2}), K::InvalidValue, {"NUM"});
   ExpectEngineError(make({"PIC", FieldType::Graphic}), K::Unsupported, {"PIC", "图形"});
+  ExpectEngineError(make({"DOC", FieldType::FmtMemo}), K::Unsupported, {"DOC", "格式备注", "不是文字"});
   ExpectEngineError([] { MakeDbfHeader({{"A", FieldType::Date}, {"a", FieldType::Date}}, "x.dbf"); },
                     K::InvalidName, {"“a”", "重复"});
   // Chinese names are stored in the table's code page, up to ten bytes.

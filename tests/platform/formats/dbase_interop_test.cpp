@@ -1,46 +1,18 @@
-// Tables we write, read by an independent reader: Debian's python3-dbfread
-// (seen only by /usr/bin/python3).
+// Tables we write, read by an independent reader: Debian's python3-dbfread.
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "platform/formats/dbase_table.h"
 #include "platform/formats/file_io.h"
 #include "tests/platform/formats/dbase_test_support.h"
+#include "tests/support/dbfread_reader.h"
 
 namespace veltra::formats {
 namespace {
 
-// One line per value, "FIELD=value": text JSON-quoted (empty as null), numbers %.17g,
-// dates ISO, booleans true/false, null as null.
-constexpr const char* kDumpScript = R"(
-import json, sys, dbfread
-table = dbfread.DBF(sys.argv[1], encoding='gbk', char_decode_errors='strict')
-for record in table:
-    for name, v in record.items():
-        if v is None or v == '': text = 'null'  # an empty text is null here
-        elif isinstance(v, bool): text = 'true' if v else 'false'
-        elif isinstance(v, (int, float)): text = '%.17g' % float(v)
-        elif isinstance(v, str): text = json.dumps(v, ensure_ascii=False)
-        else: text = v.isoformat()
-        print(name + '=' + text)
-)";
-
-std::string JsonQuote(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      default: out += c;
-    }
-  }
-  return out + "\"";
-}
+namespace fs = std::filesystem;
+using DBaseInteropTest = TempFolderTest;
+using testing::DbfreadQuoted;
+using testing::ReadWithDbfread;
 
 std::string Dump(const FieldDefs& fields, const std::vector<Record>& records) {
   std::string out;
@@ -52,36 +24,15 @@ std::string Dump(const FieldDefs& fields, const std::vector<Record>& records) {
         case Value::Kind::Null: text = "null"; break;
         case Value::Kind::Boolean: text = v.boolean() ? "true" : "false"; break;
         case Value::Kind::Float:
-        case Value::Kind::Integer: {
-          char buffer[40];
-          std::snprintf(buffer, sizeof buffer, "%.17g", v.AsDouble());
-          text = buffer;
-          break;
-        }
+        case Value::Kind::Integer: text = FormatNumber(v.AsDouble()); break;
         case Value::Kind::Date: text = FormatDate(v.date()); break;
-        default: text = JsonQuote(v.ToDisplayText());
+        default: text = DbfreadQuoted(v.ToDisplayText());
       }
       out += fields[i].name + "=" + text + "\n";
     }
   }
   return out;
 }
-
-class DBaseInteropTest : public TempFolderTest {
- protected:
-  std::string ReadWithDbfread(const std::filesystem::path& dbf) {
-    const auto script = dir_ / "dump.py";
-    std::ofstream(script) << kDumpScript;
-    const std::string command = "/usr/bin/python3 " + script.string() + " " + dbf.string() + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return "cannot run /usr/bin/python3";
-    std::string out;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    EXPECT_EQ(::pclose(pipe), 0) << out;
-    return out;
-  }
-};
 
 TEST_F(DBaseInteropTest, DbfreadReadsWhatWeWrite) {
   const FieldDefs fields = {
@@ -108,6 +59,39 @@ TEST_F(DBaseInteropTest, DbfreadReadsWhatWeWrite) {
   ASSERT_EQ(ours.size(), 4u);
   EXPECT_EQ(ReadWithDbfread(path), Dump(fields, ours));
   EXPECT_EQ(ours[0][0], Value::Text("开发区企业"));  // cut to 10 bytes
+}
+
+// An edit keeps an unchanged memo where it is, and a changed memo takes
+// the blocks an earlier one left once that edit is synced: repeated edits
+// leave the memo file as large as after the second.
+TEST_F(DBaseInteropTest, EditsKeepUnchangedMemosAndReuseTheSpaceOfReplacedOnes) {
+  const FieldDefs fields = {{"NAME", FieldType::String, 10}, {"NOTE", FieldType::Memo}};
+  const auto path = dir_ / "memo.dbf";
+  const auto memo_path = dir_ / "memo.dbt";
+  CreateDBaseTable(path, fields, {{Value::Text("a"), Value::Text(std::string(600, 'x'))}, {Value::Text("b"), Value::Text("短")}});
+  const struct {
+    std::size_t position;
+    Record record;
+    bool grows;
+  } edits[] = {
+      {0, {Value::Text("a2"), Value::Text(std::string(600, 'x'))}, false},
+      {1, {Value::Text("b"), Value::Text(std::string(1000, '1'))}, true},
+      {1, {Value::Text("b"), Value::Text(std::string(1000, '2'))}, true},
+      {1, {Value::Text("b"), Value::Text(std::string(1000, '3'))}, false},
+      {1, {Value::Text("b"), Value::Text(std::string(900, '4'))}, false},
+      {0, {Value::Text("a"), Value()}, false},
+      {1, {Value::Text("b"), Value::Text(std::string(1000, '5'))}, false},
+  };
+  const auto table = OpenDBaseTable(path);
+  for (const auto& edit : edits) {
+    const auto before = fs::file_size(memo_path);
+    table->Overwrite(edit.position, edit.record);
+    table->Sync();
+    EXPECT_EQ(fs::file_size(memo_path) > before, edit.grows) << edit.record[1].ToDisplayText().substr(0, 1);
+    const std::vector<Record> ours = OpenDBaseTable(path)->ReadAll();
+    EXPECT_EQ(ours[edit.position], edit.record);
+    EXPECT_EQ(ReadWithDbfread(path), Dump(fields, ours));
+  }
 }
 
 // Records longer than the 4000 bytes of dBase III/IV programs, and names

@@ -121,6 +121,33 @@ TEST_F(ParadoxForeignTest, RewritesKeepTheTablesIdentityAndDropItsIndexes) {
   }
 }
 
+// An unkeyed table's secondary index goes with its first change of any
+// kind, before the records change; its validity checks stay.
+TEST_F(ParadoxForeignTest, TheFirstChangeOfAnUnkeyedTableDropsItsSecondaryIndex) {
+  const struct {
+    const char* what;
+    std::function<void(TableFile&)> change;
+    std::vector<std::vector<std::string>> rows;
+  } cases[] = {
+      {"post", [](TableFile& t) { t.Overwrite(0, {Value::Text("ef"), Value::Integer(5)}); }, {{"ef", "5"}, {"cd", "2"}}},
+      {"append", [](TableFile& t) { t.Append({Value::Text("ef"), Value::Integer(3)}); }, {{"ab", "1"}, {"cd", "2"}, {"ef", "3"}}},
+      {"delete", [](TableFile& t) { t.Remove(0); }, {{"cd", "2"}}},
+  };
+  for (const auto& c : cases) {
+    auto table = Open(ours_);
+    for (const char* companion : {"t.X01", "t.y01", "t.VAL"}) WriteFileAtomically(dir_ / companion, "index");
+    c.change(*table);
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir_)) left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"ours.db", "t.VAL", "t.db"})) << c.what;
+#ifdef VELTRA_HAVE_PXLIB
+    EXPECT_EQ(veltra::testing::ReadWithPxlib(dir_ / "t.db").rows, c.rows) << c.what;
+#endif
+    fs::remove(dir_ / "t.VAL");
+  }
+}
+
 // The sort order names the character set where the header holds no code
 // page, and HP Roman-8, which has no code page number, whatever it holds.
 TEST_F(ParadoxForeignTest, SortOrdersGiveTheirCharacterSets) {
