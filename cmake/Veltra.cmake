@@ -13,12 +13,11 @@ function(veltra_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE VELTRA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                                 VELTRA_RENDER_DIR="${PROJECT_BINARY_DIR}/renders")
-  set(environment "QT_QPA_PLATFORM=offscreen")
   if(VELTRA_FUZZ)
-    string(APPEND environment "\\;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitizers/leaks.supp")
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/sanitizers/leak_suppressions.cpp)
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${environment}")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
 # veltra_fuzzer(<name> SOURCES ... DEPS ...): a libFuzzer target (configure with clang and -DVELTRA_FUZZ=ON).
