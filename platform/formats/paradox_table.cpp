@@ -640,6 +640,12 @@ void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
 
 void ParadoxTable::Remove(std::size_t position) {
   Locate(position, "remove");  // refuse a bad position before any rewrite
+  if (!journal_.active()) {
+    // Closing a block up rewrites the records behind the removed one in
+    // place, which a cut write would leave half moved: journaled.
+    WriteAllOrNothing([&] { Remove(position); });
+    return;
+  }
   EnsureWritable();
   LinkHeldBlocksSynced();
   const auto [index, slot] = Locate(position, "remove");

@@ -176,6 +176,12 @@ TEST_P(PowerCutTest, APowerCutAtAnySyncKeepsEveryAcknowledgedStateWhole) {
            table.FlushBuffers();
            acknowledge();
          }
+         table.Last();  // the records behind it close up in place
+         table.Prior();
+         table.Prior();
+         table.Delete();
+         table.FlushBuffers();
+         acknowledge();
        }},
       {"update", [&](Database& database) { Run(database, "update \"" + name + "\" set QC05 = QC05 + 1000, M = '改过的备注'"); acknowledge(); }},
       {"delete", [&](Database& database) { Run(database, "delete from \"" + name + "\" where QC05 < 40"); acknowledge(); }},
