@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/text/ascii.h"
 #include "platform/text/utf8.h"
 
 namespace veltra::text {
@@ -236,10 +237,12 @@ std::string_view TruncateToGbkBytes(std::string_view utf8, std::size_t max_bytes
 
 namespace {
 
-// Yields the GBK bytes of a UTF-8 string one at a time.
+// Yields the GBK bytes of a UTF-8 string one at a time, ASCII letters
+// upper-cased when asked (GBK holds ASCII as itself).
 class GbkByteStream {
  public:
-  GbkByteStream(const Cp936Tables& t, std::string_view s) : t_(t), s_(s) {}
+  GbkByteStream(const Cp936Tables& t, std::string_view s, bool fold_ascii)
+      : t_(t), s_(s), fold_ascii_(fold_ascii) {}
 
   // Next byte, or -1 at the end.
   int Next() {
@@ -249,10 +252,10 @@ class GbkByteStream {
       return b;
     }
     if (pos_ >= s_.size()) return -1;
-    const unsigned char c = static_cast<unsigned char>(s_[pos_]);
-    if (c < 0x80) {
+    const char c = s_[pos_];
+    if (static_cast<unsigned char>(c) < 0x80) {
       ++pos_;
-      return c;
+      return static_cast<unsigned char>(fold_ascii_ ? AsciiUpper(c) : c);
     }
     const char32_t cp = NextCodePoint(s_, pos_);
     std::uint16_t code = cp == kInvalidCodePoint ? 0 : EncodeCodePoint(t_, cp);
@@ -265,27 +268,30 @@ class GbkByteStream {
  private:
   const Cp936Tables& t_;
   std::string_view s_;
+  bool fold_ascii_;
   std::size_t pos_ = 0;
   int pending_ = -1;
 };
 
-}  // namespace
-
-int CompareGbk(std::string_view a, std::string_view b) {
-  // Equal UTF-8 bytes are equal characters, whose GBK bytes are equal
-  // too: only the rest from the character where they part needs a lookup.
+// Equal UTF-8 bytes (ASCII letters folded when asked) are equal characters,
+// whose GBK bytes are equal too: only the rest from the character where
+// they part needs a lookup. Walks the strings in place: an index build
+// compares every record's key many times.
+int CompareGbkBytes(std::string_view a, std::string_view b, bool fold_ascii) {
+  const auto fold = [fold_ascii](char c) { return fold_ascii ? AsciiUpper(c) : c; };
   const std::size_t n = std::min(a.size(), b.size());
-  std::size_t i = static_cast<std::size_t>(std::mismatch(a.begin(), a.begin() + n, b.begin()).first - a.begin());
+  std::size_t i = 0;
+  while (i < n && (a[i] == b[i] || (fold_ascii && AsciiUpper(a[i]) == AsciiUpper(b[i])))) ++i;
   if (i == n) return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
   const auto continues = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
   while (i > 0 && (continues(a[i]) || continues(b[i]))) --i;  // back to the character's first byte
-  const unsigned char x = static_cast<unsigned char>(a[i]);
-  const unsigned char y = static_cast<unsigned char>(b[i]);
+  const auto x = static_cast<unsigned char>(fold(a[i]));
+  const auto y = static_cast<unsigned char>(fold(b[i]));
   if (x < 0x80 && y < 0x80) return x < y ? -1 : 1;
 
   const Cp936Tables& t = Tables();
-  GbkByteStream left(t, a.substr(i));
-  GbkByteStream right(t, b.substr(i));
+  GbkByteStream left(t, a.substr(i), fold_ascii);
+  GbkByteStream right(t, b.substr(i), fold_ascii);
   for (;;) {
     const int l = left.Next();
     const int r = right.Next();
@@ -293,5 +299,11 @@ int CompareGbk(std::string_view a, std::string_view b) {
     if (l < 0) return 0;
   }
 }
+
+}  // namespace
+
+int CompareGbk(std::string_view a, std::string_view b) { return CompareGbkBytes(a, b, false); }
+
+int CompareGbkIgnoringAsciiCase(std::string_view a, std::string_view b) { return CompareGbkBytes(a, b, true); }
 
 }  // namespace veltra::text

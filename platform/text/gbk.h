@@ -55,4 +55,7 @@ std::string_view TruncateToGbkBytes(std::string_view utf8, std::size_t max_bytes
 // cannot hold sort after all that it can.
 int CompareGbk(std::string_view a, std::string_view b);
 
+// The same with ASCII letters compared as upper case.
+int CompareGbkIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 }  // namespace veltra::text

@@ -1,3 +1,4 @@
+#include "platform/text/ascii.h"
 #include "platform/text/gbk.h"
 
 #include <gtest/gtest.h>
@@ -95,17 +96,24 @@ TEST(GbkCollation, FollowsGbkByteOrderNotUnicodeOrder) {
   EXPECT_LT(CompareGbk("A", "a"), 0);   // byte order, case matters
 }
 
+// Both orders against comparing the encoded bytes, the folded one after
+// upper-casing ASCII letters (never a double-byte character's trail byte).
 TEST(GbkCollation, AgreesWithComparingEncodedBytes) {
   std::vector<std::string> words = {"企业", "高新区", "区外企业", "abc", "孵化器", "科技园",
                                      "A1", "错误", "警告", "一", "龥", "", "0", "~",
                                      // shared characters, then parting inside a character's bytes
-                                     "错", "错误a", "错误甲", "错误乙", "丁", "一a"};
-  for (const auto& a : words) {
-    for (const auto& b : words) {
-      const int expected = Utf8ToGbk(a).compare(Utf8ToGbk(b));
-      const int actual = CompareGbk(a, b);
-      EXPECT_EQ(expected < 0, actual < 0) << a << " vs " << b;
-      EXPECT_EQ(expected == 0, actual == 0) << a << " vs " << b;
+                                     "错", "错误a", "错误甲", "错误乙", "丁", "一a",
+                                     // letters of either case before, after and between characters
+                                     "ABC", "abD", "错误A", "错误b", "a企业", "A企业x", "_", "[", "`"};
+  for (const bool fold : {false, true}) {
+    for (const auto& a : words) {
+      for (const auto& b : words) {
+        const auto encoded = [fold](const std::string& s) { return Utf8ToGbk(fold ? ToAsciiUpper(s) : s); };
+        const int expected = encoded(a).compare(encoded(b));
+        const int actual = fold ? CompareGbkIgnoringAsciiCase(a, b) : CompareGbk(a, b);
+        EXPECT_EQ(expected < 0, actual < 0) << a << " vs " << b << " folded " << fold;
+        EXPECT_EQ(expected == 0, actual == 0) << a << " vs " << b << " folded " << fold;
+      }
     }
   }
 }
