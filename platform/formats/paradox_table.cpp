@@ -580,14 +580,14 @@ void ParadoxTable::Append(const Record& record) {
   const auto record_size = static_cast<std::size_t>(header_.record_size);
   if (!chain_.empty() && chain_.back().count < RecordsPerBlock(header_)) {
     Block& last = chain_.back();
-    if (!Held(chain_.size() - 1)) SyncNewMemos();
-    // The block's count and its records up to the new one in one write:
-    // the count never takes in a slot whose record is not there.
-    const std::uint64_t at = BlockOffset(last.number) + 4;
-    std::string run = file_->ReadAt(at, 2 + static_cast<std::size_t>(last.count) * record_size);
+    // The record goes past the block's count, where no reader looks, and
+    // reaches the disk before the count takes it in: a write cut short by
+    // a kill or a power cut never counts a slot whose record is not there.
+    file_->WriteAt(BlockOffset(last.number) + kBlockHeaderSize + static_cast<std::size_t>(last.count) * record_size,
+                   bytes);
+    if (!Held(chain_.size() - 1)) SyncNewBlock();
     ++last.count;
-    paradox::StoreLe16(run.data(), static_cast<std::uint16_t>((last.count - 1) * header_.record_size));
-    file_->WriteAt(at, run + bytes);
+    WriteRecordCount(last);
   } else {
     if (header_.file_blocks >= kMaxBlockNumber) {
       RefuseFull(path_);

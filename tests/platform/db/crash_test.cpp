@@ -62,14 +62,18 @@ TEST_P(CrashTest, EveryAcknowledgedPostSurvivesAKill) {
       Writer(pipe_ends[1], next);
     }
     close(pipe_ends[1]);
+    // The kill comes once the writer is under way, however loaded the machine.
+    std::string reported;
+    char buffer[4096];
+    for (ssize_t got; reported.find('\n') == std::string::npos && (got = read(pipe_ends[0], buffer, sizeof buffer)) > 0;) {
+      reported.append(buffer, got);
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 60));
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped on its own";
 
-    std::string reported;
-    char buffer[4096];
     for (ssize_t got; (got = read(pipe_ends[0], buffer, sizeof buffer)) > 0;) reported.append(buffer, got);
     close(pipe_ends[0]);
     for (std::size_t start = 0, end; (end = reported.find('\n', start)) != std::string::npos; start = end + 1) {
