@@ -264,7 +264,7 @@ class CrashSimulator : public formats::FileIoObserver {
       FolderImage image;
       for (const auto& [path, inode] : files) {
         const auto known = nodes_.find(inode);
-        const bool written = std::any_of(unsynced_.begin(), unsynced_.end(), [&](const Write& w) { return w.inode == inode; });
+        const bool written = std::any_of(unsynced_.begin(), unsynced_.end(), [inode = inode](const Write& w) { return w.inode == inode; });
         std::string content;
         if (known != nodes_.end() && known->second.synced) {
           content = *known->second.synced;
