@@ -93,6 +93,13 @@ std::string ReadWholeFile(const std::filesystem::path& path);
 // Forces the folder's entries (files made, renamed, removed) to the disk.
 void SyncFolder(const std::filesystem::path& folder);
 
+// True when `length` bytes at `offset` span more than one disk sector, the
+// unit a power cut leaves whole: such a write in place must be journaled.
+constexpr bool CrossesSector(std::uint64_t offset, std::size_t length) {
+  constexpr std::uint64_t kSector = 512;
+  return length > 0 && offset / kSector != (offset + length - 1) / kSector;
+}
+
 // A file the user may not write is not replaced either.
 void RefuseReplacingReadOnly(const std::filesystem::path& target);
 

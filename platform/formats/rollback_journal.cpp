@@ -111,6 +111,10 @@ RollbackJournal::RollbackJournal(std::filesystem::path table)
 
 RollbackJournal::~RollbackJournal() {
   Detach();
+  RemoveEmpty();
+}
+
+void RollbackJournal::RemoveEmpty() {
   if (journal_ && !active_ && !journal_->Removed()) {
     journal_.reset();
     std::error_code ignored;  // an empty journal left behind is removed at the next open

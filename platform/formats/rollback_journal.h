@@ -43,6 +43,8 @@ class RollbackJournal {
   std::uint64_t HeldEnd(const RandomAccessFile& file) const;
   void Commit();
   void RollBack();
+  // Removes the journal file between groups; the next group makes it anew.
+  void RemoveEmpty();
 
  private:
   struct Tracked {

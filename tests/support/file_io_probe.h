@@ -110,7 +110,7 @@ class CrashSimulator : public formats::FileIoObserver {
   enum class Crash { Kill, PowerCut, PowerCutTablesWritten, PowerCutAnyWrites, Failure };
   static constexpr std::size_t kAllSubsetsUpTo = 7;
   static constexpr int kSampledSubsets = 32;
-  static constexpr std::size_t kPage = 4096;
+  static constexpr std::size_t kSector = 512;
 
   CrashSimulator(std::vector<std::filesystem::path> folders, Crash crash, int stop_at)
       : folders_(std::move(folders)), crash_(crash), stop_at_(stop_at) {
@@ -179,11 +179,11 @@ class CrashSimulator : public formats::FileIoObserver {
     Write& w = *last_write_;
     const ssize_t n = ::pread(nodes_.at(w.inode).fd, w.bytes.data(), w.bytes.size(), static_cast<off_t>(w.offset));
     w.bytes.resize(static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
-    // The page cache writes back pages, not calls: a write across a page
-    // boundary may reach the disk in part.
+    // A disk writes sectors, not calls: a write across a sector boundary
+    // may reach it in part.
     for (std::size_t done = 0; done < w.bytes.size();) {
       const std::uint64_t at = w.offset + done;
-      const std::size_t piece = std::min<std::size_t>(w.bytes.size() - done, kPage - at % kPage);
+      const std::size_t piece = std::min<std::size_t>(w.bytes.size() - done, kSector - at % kSector);
       unsynced_.push_back(Write{w.inode, at, w.bytes.substr(done, piece)});
       done += piece;
     }

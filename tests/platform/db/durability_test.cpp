@@ -169,7 +169,9 @@ TEST_P(PowerCutTest, APowerCutAtAnySyncKeepsEveryAcknowledgedStateWhole) {
            table.FlushBuffers();
            acknowledge();
            table.First();
+           table.MoveBy(10 + n);  // records across a sector boundary
            table.Edit();
+           table.FieldByName("ID").SetAsString("E" + std::to_string(n));
            table.FieldByName("QC05").SetAsFloat(-n);
            if (n > 0) table.FieldByName("M").SetAsString(std::string(n * 300, 'a' + n));
            table.Post();
