@@ -130,10 +130,8 @@ class DBaseTable final : public TableFile {
     CheckWritable();
     const std::uint32_t index = LiveIndex(position);
     if (!journal_.active() && index < count_on_disk_ && CrossesSector(RecordOffset(index), header_.record_length)) {
-      // A disk writes a sector whole, not a record that spans two: the
-      // change in place is a group of its own, its journal not kept after.
-      WriteAllOrNothing([&] { Overwrite(position, record); });
-      journal_.RemoveEmpty();
+      // A disk writes a sector whole, not a record that spans two.
+      WriteAlone(journal_, [&] { Overwrite(position, record); });
       return;
     }
     const std::string previous = header_.has_memo() ? RecordBytes(index) : std::string();

@@ -159,12 +159,6 @@ class ParadoxTable final : public TableFile {
   void AppendMany(const std::vector<const Record*>& records) override;
   void Sync() override;
   void HoldAppendsUntilSync() override { holding_ = true; }
-  // One record's change in place as a group of its own, whose journal is
-  // not kept beside the table afterwards.
-  void WriteJournaled(const std::function<void()>& write) {
-    WriteAllOrNothing(write);
-    journal_.RemoveEmpty();
-  }
 
  protected:
   void BeginGroup() override;
@@ -625,7 +619,7 @@ void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
   const auto record_size = static_cast<std::size_t>(header_.record_size);
   const std::size_t at = kBlockHeaderSize + static_cast<std::size_t>(slot) * record_size;
   if (!journal_.active() && !Held(index) && CrossesSector(BlockOffset(chain_[index].number) + at, record_size)) {
-    WriteJournaled([&] { Overwrite(position, record); });  // a disk writes a sector whole, not a record
+    WriteAlone(journal_, [&] { Overwrite(position, record); });  // a disk writes a sector whole, not a record
     return;
   }
   std::string previous;
@@ -653,7 +647,7 @@ void ParadoxTable::Remove(std::size_t position) {
   if (!journal_.active()) {
     // Closing a block up rewrites the records behind the removed one in
     // place, which a cut write would leave half moved.
-    WriteJournaled([&] { Remove(position); });
+    WriteAlone(journal_, [&] { Remove(position); });
     return;
   }
   EnsureWritable();

@@ -2,6 +2,7 @@
 
 #include "platform/formats/dbase_table.h"
 #include "platform/formats/paradox_table.h"
+#include "platform/formats/rollback_journal.h"
 #include "platform/formats/table_recovery.h"
 #include "platform/formats/text_table.h"
 #include "platform/text/ascii.h"
@@ -32,6 +33,11 @@ void TableFile::WriteAllOrNothing(const std::function<void()>& writes) {
     }
     throw;
   }
+}
+
+void TableFile::WriteAlone(RollbackJournal& journal, const std::function<void()>& write) {
+  WriteAllOrNothing(write);
+  journal.RemoveEmpty();
 }
 
 TableKind KindForPath(const std::filesystem::path& path) {

@@ -19,6 +19,8 @@
 
 namespace veltra::formats {
 
+class RollbackJournal;
+
 using Record = std::vector<Value>;
 
 enum class TableKind { Paradox, DBase, Text };
@@ -92,6 +94,9 @@ class TableFile {
   virtual void BeginGroup() = 0;
   virtual void CommitGroup() = 0;
   virtual void AbandonGroup() = 0;
+  // One record's change in place as a group of its own, whose journal file
+  // is not kept beside the table afterwards.
+  void WriteAlone(RollbackJournal& journal, const std::function<void()>& write);
 };
 
 // Opens an existing table file; the kind follows the extension (.db,
