@@ -8,10 +8,11 @@
 // beside the engine's own import of the same files into a copy of the
 // folder: a table opened, each record found by key, edited, copied, posted.
 //
-//   entry_bench [N] [--returns] [--folder DIR]
+//   entry_bench [N] [--returns] [--folder DIR] [--activation-only]
 //
 // --returns fills the generated folder like a year's returns; --folder
-// runs on a copy of an existing working folder instead.
+// runs on a copy of an existing working folder instead; --activation-only
+// stops after the first activation and its check.
 #include <QApplication>
 #include <stdlib.h>
 
@@ -91,6 +92,9 @@ int EngineImport(const fs::path& folder, const fs::path& submission) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const auto activation_only = std::find(argv + 1, argv + argc, std::string("--activation-only"));
+  const bool stop_after_activation = activation_only != argv + argc;
+  if (stop_after_activation) std::rotate(activation_only, activation_only + 1, argv + argc--);
   const std::optional<bench::FolderOptions> options = bench::ParseFolderOptions(argc, argv);
   if (!options) return 2;
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -108,8 +112,10 @@ int main(int argc, char** argv) {
   const fs::path submission = parent / "submission";
   const fs::path engine_folder = parent / "engine";
   fs::create_directory(submission);
-  for (const char* name : kImported) fs::copy_file(folder / name, submission / name);
-  fs::copy(folder, engine_folder, fs::copy_options::recursive);
+  if (!stop_after_activation) {
+    for (const char* name : kImported) fs::copy_file(folder / name, submission / name);
+    fs::copy(folder, engine_folder, fs::copy_options::recursive);
+  }
 
   mainunit::MainUnit main(folder);
   SubmissionPrompts prompts(submission);
@@ -124,6 +130,11 @@ int main(int argc, char** argv) {
   const bool same =
       bench::SameContents("kfq_1.db in the window", ShownRows(master), bench::SqliteRows(db, "select * from \"kfq_1.db\""));
   sqlite3_close(db);
+  if (stop_after_activation) {
+    window.Close();
+    fs::remove_all(parent);
+    return same ? 0 : 1;
+  }
 
   const auto seconds_since = [](std::chrono::steady_clock::time_point from) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();

@@ -178,7 +178,7 @@ const Row& DataSet::RecordAt(std::size_t index) {
     throw EngineError(EngineError::Kind::State, DisplayName() + ": there is no record number " +
                                                     std::to_string(index + 1));
   }
-  return view_->at(index)->values;
+  return store_->Loaded(*view_->at(index));
 }
 
 // ---- navigation
@@ -317,7 +317,7 @@ void DataSet::Edit() {
     return;
   }
   editing_ = current_;
-  buffer_ = current_->values;
+  buffer_ = store_->Loaded(*current_);
   modified_ = false;
   SetState(DataSetState::Edit);
 }
@@ -509,7 +509,7 @@ const Value& DataSet::FieldValue(int index) {
     case DataSetState::Insert: return buffer_[index];
     case DataSetState::Browse:
       Sync();
-      return current_ ? current_->values[index] : NullValue();
+      return current_ ? store_->Loaded(*current_)[index] : NullValue();
     case DataSetState::Inactive: break;
   }
   CheckActive();

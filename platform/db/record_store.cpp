@@ -10,6 +10,15 @@
 namespace veltra::db {
 namespace {
 
+// Neighbours in the file are mostly wanted next: the rows a grid shows,
+// the products of one enterprise.
+constexpr std::size_t kLoadedTogether = 64;
+
+[[noreturn]] void RefuseDeletedRecord(const std::string& table) {
+  throw EngineError(EngineError::Kind::State, table + ": the record was deleted by another user of the table",
+                    {table, "", "", 0, 0, "中的这条记录已被其他用户删除"});
+}
+
 IndexDef PrimaryFromFile(const FieldDefs& fields, int key_count) {
   IndexDef def;
   def.primary = true;
@@ -37,28 +46,120 @@ RecordStore::RecordStore(std::unique_ptr<formats::TableFile> file, std::string n
       if (field.type == FieldType::String) field.size = 0;
     }
   }
-  std::vector<formats::Record> rows = file_->ReadAll();
-  records_.reserve(rows.size());
-  for (formats::Record& row : rows) {
-    row.resize(fields_.size());
-    records_.push_back(MakeRecord(std::move(row)));
+  if (file_->ReadsInParts()) {
+    const std::size_t count = file_->record_count();
+    records_.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      records_.push_back(std::make_shared<StoredRecord>(StoredRecord{next_serial_++, Row(), false}));
+    }
+    unloaded_ = count;
+    decoded_.assign(fields_.size(), false);
+  } else {
+    std::vector<formats::Record> rows = file_->ReadAll();
+    records_.reserve(rows.size());
+    for (formats::Record& row : rows) {
+      row.resize(fields_.size());
+      records_.push_back(MakeRecord(std::move(row)));
+    }
   }
   const int key_count = std::min<int>(file_->key_field_count(), static_cast<int>(fields_.size()));
   if (key_count > 0) {
-    indexes_.push_back(std::make_unique<RecordIndex>(PrimaryFromFile(fields_, key_count), fields_, name_, records_));
+    indexes_.push_back(std::make_unique<RecordIndex>(PrimaryFromFile(fields_, key_count), *this));
     primary_from_file_ = true;
   }
   // A number once handed out is never handed out again, though its record
   // be gone: the file keeps the last one.
   next_auto_inc_ = std::max(next_auto_inc_, file_->last_counter_value() + 1);
+  std::vector<int> counters;
   for (std::size_t f = 0; f < fields_.size(); ++f) {
-    if (fields_[f].type != FieldType::AutoInc) continue;
+    if (fields_[f].type == FieldType::AutoInc) counters.push_back(static_cast<int>(f));
+  }
+  DecodeFields(counters);
+  for (const int f : counters) {
     for (const RecordRef& record : records_) {
       if (record->values[f].kind() == Value::Kind::Integer) {
         next_auto_inc_ = std::max(next_auto_inc_, record->values[f].integer() + 1);
       }
     }
   }
+}
+
+const Row& RecordStore::Loaded(const StoredRecord& record) const {
+  if (!record.loaded) {
+    const std::size_t position = PositionOf(record);
+    if (position >= records_.size() || records_[position].get() != &record) RefuseDeletedRecord(name_);
+    LoadFrom(position);
+  }
+  return record.values;
+}
+
+void RecordStore::LoadFrom(std::size_t position) const {
+  std::size_t end = position + 1;
+  while (end < records_.size() && end - position < kLoadedTogether && !records_[end]->loaded) ++end;
+  std::vector<formats::Record> rows;
+  try {
+    rows = file_->ReadRange(position, end - position);
+  } catch (const EngineError&) {
+    if (end - position == 1) throw;
+    rows = file_->ReadRange(position, 1);  // a damaged neighbour is told when it is reached
+  }
+  for (std::size_t i = 0; i < rows.size(); ++i) TakeLoaded(*records_[position + i], std::move(rows[i]));
+}
+
+void RecordStore::LoadAll() const {
+  if (unloaded_ == 0) return;
+  std::vector<formats::Record> rows = file_->ReadAll();
+  CheckSameCount(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!records_[i]->loaded) TakeLoaded(*records_[i], std::move(rows[i]));
+  }
+}
+
+void RecordStore::TakeLoaded(StoredRecord& record, Row values) const {
+  values.resize(fields_.size());
+  record.values = std::move(values);
+  record.loaded = true;
+  --unloaded_;
+}
+
+void RecordStore::DecodeFields(const std::vector<int>& fields) const {
+  if (unloaded_ == 0) return;
+  std::vector<bool> wanted(fields_.size(), false);
+  std::vector<int> missing;
+  for (const int f : fields) {
+    if (!decoded_[f] && !wanted[f]) missing.push_back(f);
+    wanted[f] = true;
+  }
+  if (missing.empty()) return;
+  const std::size_t width = static_cast<std::size_t>(*std::max_element(missing.begin(), missing.end())) + 1;
+  std::size_t position = 0;
+  const auto take = [&](const formats::Record& row) {
+    if (position < records_.size() && !records_[position]->loaded) {
+      Row& values = records_[position]->values;
+      if (values.size() < width) values.resize(width);
+      for (const int f : missing) values[f] = row[f];
+    }
+    ++position;
+    return false;
+  };
+  file_->ScanRecords({wanted, take, {}, {}});
+  CheckSameCount(position);
+  for (const int f : missing) decoded_[f] = true;
+}
+
+void RecordStore::DecodeIndexKeys() const {
+  std::vector<int> keys;
+  for (const auto& index : indexes_) keys.insert(keys.end(), index->key_fields().begin(), index->key_fields().end());
+  DecodeFields(keys);
+}
+
+// The file is read in parts only while it holds what the store holds.
+void RecordStore::CheckSameCount(std::size_t read) const {
+  if (read == records_.size()) return;
+  throw EngineError(EngineError::Kind::State,
+                    name_ + ": the file holds " + std::to_string(read) + " records where " +
+                        std::to_string(records_.size()) + " were expected",
+                    {name_, "", "", 0, 0, "的文件已被其他程序改动，请重新打开"});
 }
 
 RecordRef RecordStore::MakeRecord(Row values) {
@@ -70,14 +171,14 @@ void RecordStore::EnsureIndexes(const IndexDefs& defs) {
     if (def.primary) {
       const RecordIndex* current = Primary();
       if (current && !primary_from_file_) continue;
-      auto index = std::make_unique<RecordIndex>(def, fields_, name_, records_);
+      auto index = std::make_unique<RecordIndex>(def, *this);
       if (current) indexes_.erase(indexes_.begin());
       indexes_.insert(indexes_.begin(), std::move(index));
       primary_from_file_ = false;
       continue;
     }
     if (FindIndex(def.name)) continue;
-    indexes_.push_back(std::make_unique<RecordIndex>(def, fields_, name_, records_));
+    indexes_.push_back(std::make_unique<RecordIndex>(def, *this));
   }
   ++version_;
 }
@@ -152,6 +253,7 @@ RecordRef RecordStore::Insert(Row& values) {
     }
   }
   try {
+    DecodeIndexKeys();
     CheckEncodable(values);  // refused here, the error names the field for the user
     CheckKeys(values, nullptr);
     if (WritesFile()) file_->Append(values);
@@ -173,10 +275,9 @@ RecordRef RecordStore::Insert(Row& values) {
 
 void RecordStore::Update(const RecordRef& record, Row& values) {
   const std::size_t position = PositionOf(*record);
-  if (position >= records_.size() || records_[position] != record) {
-    throw EngineError(EngineError::Kind::State, name_ + ": the record was deleted by another user of the table",
-                      {name_, "", "", 0, 0, "中的这条记录已被其他用户删除"});
-  }
+  if (position >= records_.size() || records_[position] != record) RefuseDeletedRecord(name_);
+  Loaded(*record);  // its old values are kept for an update group, its keys compared
+  DecodeIndexKeys();
   FitToLayout(values);
   CheckEncodable(values);
   CheckKeys(values, record.get());
@@ -226,7 +327,9 @@ void RecordStore::Remove(const RecordRef& record) {
   RefuseInUpdateGroup("remove");
   const std::size_t position = PositionOf(*record);
   if (position >= records_.size() || records_[position] != record) return;
+  DecodeIndexKeys();
   if (WritesFile()) file_->Remove(position);
+  if (!record->loaded) --unloaded_;
   ForgetFilledFrom(position);
   UnindexRecord(record.get());
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(position));
@@ -272,6 +375,7 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
     FitToLayout(row);
     CheckEncodable(row);
     targets.push_back(records_.at(position));
+    Loaded(*targets.back());
   }
   // Before anything changes, so that a failure half-way is covered too.
   std::size_t first_changed = records_.size();
@@ -313,6 +417,7 @@ void RecordStore::RemoveMany(std::vector<std::size_t> positions) {
   positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
   while (!positions.empty() && positions.front() >= records_.size()) positions.erase(positions.begin());
   if (positions.empty()) return;
+  DecodeIndexKeys();
   // Last first, so that each position still means the record it named.
   if (WritesFile()) {
     file_->WriteAllOrNothing([&] {
@@ -324,6 +429,7 @@ void RecordStore::RemoveMany(std::vector<std::size_t> positions) {
   for (std::size_t position : positions) {
     removed[position] = true;
     UnindexRecord(records_[position].get());
+    if (!records_[position]->loaded) --unloaded_;
   }
   std::size_t kept = 0;
   for (std::size_t i = 0; i < records_.size(); ++i) {
@@ -345,6 +451,7 @@ void RecordStore::ForgetFilledFrom(std::size_t position) {
 }
 
 std::size_t RecordStore::FilledPrefix(std::size_t column) const {
+  LoadAll();
   if (filled_prefix_.size() < fields_.size()) filled_prefix_.resize(fields_.size(), 0);
   std::size_t& filled = filled_prefix_[column];
   while (filled < records_.size() && !records_[filled]->values[column].is_null()) ++filled;
@@ -355,6 +462,7 @@ void RecordStore::HoldAside() {
   if (!file_) throw EngineError(EngineError::Kind::State, name_ + ": only a table file can be held aside");
   RefuseInUpdateGroup("hold aside");
   records_.clear();
+  unloaded_ = 0;
   for (const auto& index : indexes_) index->Reset();
   filled_prefix_.clear();
   held_aside_ = true;
@@ -362,6 +470,7 @@ void RecordStore::HoldAside() {
 }
 
 std::vector<Row> RecordStore::TakeRows() {
+  LoadAll();
   std::vector<Row> rows;
   rows.reserve(records_.size());
   for (const RecordRef& record : records_) rows.push_back(std::move(record->values));

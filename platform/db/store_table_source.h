@@ -16,7 +16,10 @@ class StoreTableSource : public sql::TableSource {
 
   const FieldDefs& fields() const override { return store_->fields(); }
   std::size_t row_count() const override { return store_->size(); }
-  const sql::Row& row(std::size_t position) const override { return store_->at(position)->values; }
+  const sql::Row& row(std::size_t position) const override {
+    store_->LoadAll();
+    return store_->at(position)->values;
+  }
   std::size_t FilledPrefix(std::size_t column) const override { return store_->FilledPrefix(column); }
 
   void InsertRows(std::vector<sql::Row> rows) override;

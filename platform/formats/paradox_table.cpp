@@ -152,6 +152,9 @@ class ParadoxTable final : public TableFile {
 
   std::vector<Record> ReadAll() override;
   void ScanRecords(const RecordScan& scan) override;
+  // A memo is read through the whole .mb, which a read in parts would repeat.
+  bool ReadsInParts() const override { return !HasBlobField(fields_); }
+  std::vector<Record> ReadRange(std::size_t first, std::size_t count) override;
   void Rewrite(const std::vector<Record>& records) override { WriteParadoxTable(path_, header_, records); }
   void Append(const Record& record) override;
   void Overwrite(std::size_t position, const Record& record) override;
@@ -358,7 +361,35 @@ std::vector<Record> ParadoxTable::ReadAll() {
   return records;
 }
 
+std::vector<Record> ParadoxTable::ReadRange(std::size_t first, std::size_t count) {
+  std::vector<Record> records;
+  if (count == 0) return records;
+  Locate(first + count - 1, "read");  // refuses a range past the end
+  auto [index, slot] = Locate(first, "read");
+  FlushGroupBlock();  // a group's latest writes are in the file before they are read
+  std::unique_ptr<RandomAccessFile> own;
+  if (!file_) own = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadOnly);
+  const RandomAccessFile& file = file_ ? *file_ : *own;
+  std::optional<paradox::MemoReader> memos;
+  const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
+  const auto record_size = static_cast<std::size_t>(header_.record_size);
+  records.reserve(count);
+  std::string data;
+  for (; records.size() < count; ++index, slot = 0) {
+    const Block& block = chain_[index];
+    const std::size_t take = std::min(static_cast<std::size_t>(std::max(block.count - slot, 0)), count - records.size());
+    if (take == 0) continue;
+    file.ReadAt(BlockOffset(block.number) + kBlockHeaderSize + static_cast<std::size_t>(slot) * record_size,
+                take * record_size, data);
+    for (std::size_t r = 0; r < take; ++r) {
+      records.push_back(codec_->Decode(data.data() + r * record_size, first + records.size(), memo_source));
+    }
+  }
+  return records;
+}
+
 void ParadoxTable::ScanRecords(const RecordScan& scan) {
+  FlushGroupBlock();
   const MappedFile file(path_);
   std::optional<paradox::MemoReader> memos;
   const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
