@@ -8,9 +8,10 @@
 // beside the engine's own import of the same files into a copy of the
 // folder: a table opened, each record found by key, edited, copied, posted.
 //
-//   entry_bench [N] [--returns] [--folder DIR] [--activation-only]
+//   entry_bench [N] [--returns | --long-texts] [--folder DIR] [--activation-only]
 //
-// --returns fills the generated folder like a year's returns; --folder
+// --returns fills the generated folder like a year's returns, --long-texts
+// the same with long Chinese texts filled to width; --folder
 // runs on a copy of an existing working folder instead; --activation-only
 // stops after the first activation and its check.
 #include <QApplication>

@@ -10,12 +10,13 @@
 // compares and orders text by its code page 936 bytes as we do, and the
 // result tables of both sides must hold the same rows.
 //
-//   validation_bench [N] [--returns] [--folder DIR]
+//   validation_bench [N] [--returns | --long-texts] [--folder DIR]
 //
 // N enterprises (default 20,000) with 3N products and 2N projects are
 // generated on the default installation's catalogue and rules plus 200
 // generated plain rules; --returns fills them like a year's returns
-// instead (every field, dates, the installed rules only); --folder runs on
+// instead (every field, dates, the installed rules only), --long-texts
+// the same with long Chinese texts filled to width; --folder runs on
 // a copy of an existing working folder. Each side runs in a child process
 // of its own, so that its peak resident memory is its own.
 #include <sqlite3.h>
@@ -261,7 +262,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> our_rows = bench::TableFileRows(folder / ours.result_table);
   if (source.empty()) {
     std::printf("validation of kind 1 (%s): %d enterprises, %d products, %d projects\n",
-                workload == bench::SurveyWorkload::YearsReturns ? "a year's returns" : "generated rules", enterprises,
+                bench::WorkloadName(workload), enterprises,
                 enterprises * bench::kProductsEach, enterprises * bench::kProjectsEach);
   } else {
     std::printf("validation of kind 1 on a copy of %s\n", source.c_str());
