@@ -43,14 +43,18 @@ using namespace veltra;
 
 namespace {
 
-// Every record the window's table shows, as canonical rows, sorted.
+// Every record the window's table shows, as canonical rows, sorted; the
+// window's controls and details are not dragged along.
 std::vector<std::string> ShownRows(db::Table& table) {
   std::vector<std::string> rows;
   std::vector<Value> row(static_cast<std::size_t>(table.FieldCount()));
+  table.DisableControls();
   for (table.First(); !table.Eof(); table.Next()) {
     for (int i = 0; i < table.FieldCount(); ++i) row[static_cast<std::size_t>(i)] = table.Fields(i).Value();
     rows.push_back(testing::CanonicalRow(row));
   }
+  table.First();
+  table.EnableControls();
   std::sort(rows.begin(), rows.end());
   return rows;
 }
