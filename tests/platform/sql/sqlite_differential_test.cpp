@@ -158,7 +158,7 @@ SqliteDifferentialTest::SqliteDifferentialTest() {
   sqlite.Execute("pragma case_sensitive_like = 1");
   sqlite.Execute("create table t1 (k text, a text, x real, n real)");
   sqlite.Execute("create table t2 (k2 text, b text, y real)");
-  auto maybe_null = [&generator](Value value) { return generator.Pick(5) == 0 ? Value() : value; };
+  auto maybe_null = [this](Value value) { return generator.Pick(5) == 0 ? Value() : value; };
   std::vector<Row> t1, t2;
   for (int i = 0; i < 40; ++i) {
     t1.push_back({T("k" + std::to_string(i)), maybe_null(T(generator.RandomText())),
