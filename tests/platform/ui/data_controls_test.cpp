@@ -235,6 +235,19 @@ TEST_F(DataControlsTest, EditedCellsPostWhenTheRowChanges) {
   EXPECT_FALSE(grid_.model()->flags(grid_.model()->index(0, 1)) & Qt::ItemIsEditable);
 }
 
+TEST_F(DataControlsTest, TypingInAnEmptyGridStartsTheRecordWhereTypedAndTabGoesOn) {
+  table_.Open();
+  grid_.AddColumn("QA01", "编号");
+  grid_.AddColumn("QA02", "名称");
+  grid_.AddColumn("QC05", "数值");
+  grid_.SetDataSource(&source_);
+  TypeIntoCell(grid_, 0, 1, "甲");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  Type(*QApplication::focusWidget(), "5");
+  table_.Post();
+  EXPECT_EQ(FileRows("qy.db"), (std::vector<std::vector<std::string>>{{"", "甲", "5"}}));
+}
+
 TEST_F(DataControlsTest, DetachedGridKeepsItsColumnsAndDoubleClickIsReported) {
   Fill();
   grid_.AddColumn("QA02", "名称", 80);
