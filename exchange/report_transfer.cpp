@@ -4,6 +4,7 @@
 #include <deque>
 #include <filesystem>
 #include <initializer_list>
+#include <set>
 
 #include "dbtool/save_data_set_as_table.h"
 #include "exchange/recovered_copy.h"
@@ -93,6 +94,11 @@ std::vector<std::string> CompanionsOf(const std::string& table) {
   return companions;
 }
 
+EngineError CannotWrite(const fs::path& target, const EngineError& failure) {
+  return EngineError(EngineError::Kind::Io, EngineError::Words{"无法写入文件" + target.string() + "：" + ui::UserText(failure)},
+                     failure.subject());
+}
+
 // Opens `path`, which exists, for copying into `sources`; one that cannot
 // be read is an error naming it, never a silent skip.
 formats::RandomAccessFile& OpenForCopy(const fs::path& path, std::deque<formats::RandomAccessFile>& sources) {
@@ -161,21 +167,34 @@ ReportTransfer::ReportTransfer(mainunit::MainUnit& main, mainunit::Prompts& prom
 
 void ReportTransfer::TransferReportTables(TransferMode mode, const std::vector<bool>& ticked) {
   const bool copies = mode == TransferMode::Backup || mode == TransferMode::Restore;
+  // A backup or restore replaces the tables of the run as one set, so that
+  // no table is paired with another generation's (items 0 and 2 name the
+  // same tables: they are copied once).
+  formats::TableSetReplacement set;
+  std::set<std::string> copied;
   for (std::size_t i = 0; i < ReportItems().size() && i < ticked.size(); ++i) {
     if (!ticked[i]) continue;
     const ReportItem& item = ReportItems()[i];
     for (std::size_t t = 0; t < item.tables.size(); ++t) {
-      TransferTableFile(item.tables[t], copies ? "" : item.export_titles[t], mode);
+      if (!copies) {
+        TransferTableFile(item.tables[t], item.export_titles[t], mode);
+      } else if (copied.insert(StemOf(item.tables[t])).second) {
+        CopyFile(item.tables[t], mode, set);
+      }
     }
   }
+  if (copies) PutCopiesInPlace(set);
 }
 
 void ReportTransfer::TransferTableFile(const std::string& file, const std::string& text, TransferMode mode) {
   switch (mode) {
     case TransferMode::Backup:
-    case TransferMode::Restore:
-      CopyFile(file, mode);
+    case TransferMode::Restore: {
+      formats::TableSetReplacement set;
+      CopyFile(file, mode, set);
+      PutCopiesInPlace(set);
       return;
+    }
     case TransferMode::Export: {
       ui::SaveDialog& dialog = main_.SaveDialog1;
       dialog.title = text;
@@ -192,7 +211,7 @@ void ReportTransfer::TransferTableFile(const std::string& file, const std::strin
   }
 }
 
-void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
+void ReportTransfer::CopyFile(const std::string& file, TransferMode mode, formats::TableSetReplacement& set) {
   if (!IsTable(file)) return;  // a companion goes with its table
   const auto in = [&](const std::string& folder, const std::string& name) {
     return main_.Database1.ResolveTableName(main_.SendBaseDir + folder + name);
@@ -225,13 +244,17 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
   }
   RefuseMissingFolder(target);
   try {
-    // What a killed writer left at the target goes first, so that no later
-    // open lays an old journal, intent or temporary over the new files.
-    formats::RecoverTableFiles(target);
-    formats::ReplaceTableFiles(target, files);
+    set.Add(target, files);
   } catch (const EngineError& failure) {
-    throw EngineError(EngineError::Kind::Io, EngineError::Words{"无法写入文件" + target.string() + "：" + ui::UserText(failure)},
-                      failure.subject());
+    throw CannotWrite(target, failure);
+  }
+}
+
+void ReportTransfer::PutCopiesInPlace(formats::TableSetReplacement& set) {
+  try {
+    set.Commit();
+  } catch (const EngineError& failure) {
+    throw CannotWrite(failure.subject().table, failure);
   }
 }
 

@@ -10,6 +10,7 @@
 #include "mainunit/main_unit.h"
 #include "mainunit/prompts.h"
 #include "platform/db/table.h"
+#include "platform/formats/table_recovery.h"
 
 namespace veltra::exchange {
 
@@ -50,12 +51,15 @@ class ReportTransfer {
   // written or a table cannot be exported; what was done before stays.
   void TransferTableFile(const std::string& file, const std::string& text, TransferMode mode);
 
-  // The tables of every ticked item in list order (items 0 and 2 name the
-  // same tables and transfer them twice).
+  // The tables of every ticked item in list order. Backup and restore
+  // replace all of the run's tables as one set and copy each once; export
+  // asks for items 0 and 2, which name the same tables, twice.
   void TransferReportTables(TransferMode mode, const std::vector<bool>& ticked);
 
  private:
-  void CopyFile(const std::string& file, TransferMode mode);
+  // Adds the copy of `file` with its memo file and companions to `set`.
+  void CopyFile(const std::string& file, TransferMode mode, formats::TableSetReplacement& set);
+  void PutCopiesInPlace(formats::TableSetReplacement& set);
   void ExportTable(const std::string& file, const std::string& target);
 
   mainunit::MainUnit& main_;
