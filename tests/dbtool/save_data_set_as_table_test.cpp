@@ -5,6 +5,7 @@
 #include "platform/db/query.h"
 #include "tests/platform/db/db_test_support.h"
 #include "tests/support/dbfread_reader.h"
+#include "tests/support/engine_error.h"
 #include "tests/support/pxlib_reader.h"
 
 namespace veltra::dbtool {
@@ -210,13 +211,9 @@ TEST_F(SaveDataSetAsTableTest, RowsTheFormatCannotHoldLeaveTheOldFileWhole) {
 TEST_F(SaveDataSetAsTableTest, RefusesTheDataSetsOwnFile) {
   std::filesystem::create_symlink(folder(), folder() / "link");
   for (const std::string name : {"kfq_1.db", "KFQ_1.DB", "kfq_1", "link\\kfq_1.db"}) {
-    try {
-      SaveDataSetAsTable(db(), source, nullptr, name);
-      ADD_FAILURE() << "saved onto " << name;
-    } catch (const EngineError& error) {
-      EXPECT_EQ(error.kind(), EngineError::Kind::TableBusy);
-      EXPECT_NE(std::string(error.what()).find("kfq_1.db"), std::string::npos) << error.what();
-    }
+    EXPECT_TRUE(testing::ThrowsEngineError([&] { SaveDataSetAsTable(db(), source, nullptr, name); },
+                                           EngineError::Kind::TableBusy, {"kfq_1.db"}))
+        << "saved onto " << name;
   }
   source.Close();
   EXPECT_EQ(FileRows("kfq_1.db"), source_rows);
