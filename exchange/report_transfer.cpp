@@ -10,6 +10,7 @@
 #include "exchange/recovered_copy.h"
 #include "mainunit/on_exit.h"
 #include "platform/formats/file_io.h"
+#include "platform/formats/paradox_table.h"
 #include "platform/formats/table_recovery.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
@@ -117,16 +118,18 @@ formats::RandomAccessFile& OpenForCopy(const fs::path& path, std::deque<formats:
 // A Paradox table written here has no validity checks: a .val left beside
 // its name by an earlier table would claim it does. Its index files go
 // with the write itself.
-void RemoveValidityFile(const fs::path& table) {
-  if (!text::EqualsIgnoreAsciiCase(table.extension().string(), ".db")) return;
+std::vector<fs::path> StaleValidityFiles(const fs::path& table) {
+  std::vector<fs::path> files;
+  if (!text::EqualsIgnoreAsciiCase(table.extension().string(), ".db")) return files;
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(table.parent_path(), error)) {
     const fs::path& path = entry.path();
     if (text::EqualsIgnoreAsciiCase(path.stem().string(), table.stem().string()) &&
         text::EqualsIgnoreAsciiCase(path.extension().string(), ".val")) {
-      fs::remove(path, error);
+      files.push_back(path);
     }
   }
+  return files;
 }
 
 }  // namespace
@@ -183,7 +186,22 @@ void ReportTransfer::TransferReportTables(TransferMode mode, const std::vector<b
       }
     }
   }
-  if (copies) PutCopiesInPlace(set);
+  if (copies) PutInPlace(set);
+}
+
+void ReportTransfer::SubmitTables(const std::vector<std::string>& files, const std::string& folder) {
+  formats::TableSetReplacement set;
+  for (const std::string& file : files) {
+    const std::string target = folder + file;
+    RefuseUnusableTargetName(file, target);
+    ExportTable(file, target, [&](const fs::path&) {
+      const dbtool::TableToSave table = dbtool::PrepareTableToSave(main_.Database1, table_, nullptr, target);
+      std::vector<formats::NewTableFile> new_files = formats::NewParadoxTableFiles(table.target, table.fields, table.rows);
+      for (const fs::path& stale : StaleValidityFiles(table.target)) new_files.push_back({stale, nullptr});
+      set.Add(table.target, new_files);
+    });
+  }
+  PutInPlace(set);
 }
 
 void ReportTransfer::TransferTableFile(const std::string& file, const std::string& text, TransferMode mode) {
@@ -192,7 +210,7 @@ void ReportTransfer::TransferTableFile(const std::string& file, const std::strin
     case TransferMode::Restore: {
       formats::TableSetReplacement set;
       CopyFile(file, mode, set);
-      PutCopiesInPlace(set);
+      PutInPlace(set);
       return;
     }
     case TransferMode::Export: {
@@ -201,12 +219,12 @@ void ReportTransfer::TransferTableFile(const std::string& file, const std::strin
       if (!prompts_.Execute(dialog)) return;
       RefuseUnusableTargetName(file, dialog.file_name);
       dialog.file_name = WithDefaultExtension(dialog.file_name);
-      ExportTable(file, dialog.file_name);
+      SaveAs(file, dialog.file_name);
       return;
     }
     case TransferMode::Submission:
       RefuseUnusableTargetName(file, text);
-      ExportTable(file, text);
+      SaveAs(file, text);
       return;
   }
 }
@@ -254,7 +272,7 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode, format
   }
 }
 
-void ReportTransfer::PutCopiesInPlace(formats::TableSetReplacement& set) {
+void ReportTransfer::PutInPlace(formats::TableSetReplacement& set) {
   try {
     set.Commit();
   } catch (const EngineError& failure) {
@@ -262,7 +280,16 @@ void ReportTransfer::PutCopiesInPlace(formats::TableSetReplacement& set) {
   }
 }
 
-void ReportTransfer::ExportTable(const std::string& file, const std::string& target) {
+void ReportTransfer::SaveAs(const std::string& file, const std::string& target) {
+  ExportTable(file, target, [&](const fs::path& to) {
+    dbtool::SaveDataSetAsTable(main_.Database1, table_, nullptr, target);
+    std::error_code ignored;
+    for (const fs::path& stale : StaleValidityFiles(to)) fs::remove(stale, ignored);
+  });
+}
+
+void ReportTransfer::ExportTable(const std::string& file, const std::string& target,
+                                 const std::function<void(const fs::path& to)>& write) {
   const fs::path source = main_.Database1.ResolveTableName(main_.SendBaseDir + main_.DataDirPrefix + file);
   std::error_code error;
   if (!fs::exists(source, error)) return;
@@ -270,10 +297,10 @@ void ReportTransfer::ExportTable(const std::string& file, const std::string& tar
   table_.SetTableName(source.string());
   mainunit::OnExit close([this] { table_.Close(); });
   try {
-    RefuseMissingFolder(main_.Database1.ResolveTableName(target));
+    const fs::path to = main_.Database1.ResolveTableName(target);
+    RefuseMissingFolder(to);
     table_.Open();
-    dbtool::SaveDataSetAsTable(main_.Database1, table_, nullptr, target);
-    RemoveValidityFile(main_.Database1.ResolveTableName(target));
+    write(to);
   } catch (const EngineError& failure) {
     throw EngineError(failure.kind(), EngineError::Words{"数据表" + file + "未能转存到" + target + "：" + ui::UserText(failure)}, failure.subject());
   }

@@ -4,6 +4,8 @@
 // the writing of a submission folder. Copies and new tables replace their
 // target as a whole, so a failure part-way leaves the old target intact.
 #include <array>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,11 +58,20 @@ class ReportTransfer {
   // asks for items 0 and 2, which name the same tables, twice.
   void TransferReportTables(TransferMode mode, const std::vector<bool>& ticked);
 
+  // Writes each of `files` that exists in the working folder under its own
+  // name into `folder` (which ends in a separator) as a plain Paradox
+  // table, all of them replacing their namesakes there as one set.
+  void SubmitTables(const std::vector<std::string>& files, const std::string& folder);
+
  private:
   // Adds the copy of `file` with its memo file and companions to `set`.
   void CopyFile(const std::string& file, TransferMode mode, formats::TableSetReplacement& set);
-  void PutCopiesInPlace(formats::TableSetReplacement& set);
-  void ExportTable(const std::string& file, const std::string& target);
+  void PutInPlace(formats::TableSetReplacement& set);
+  void SaveAs(const std::string& file, const std::string& target);
+  // Opens the working table `file`, when there is one, on the scratch
+  // table and has `write` write it to `target` (resolved: `to`).
+  void ExportTable(const std::string& file, const std::string& target,
+                   const std::function<void(const std::filesystem::path& to)>& write);
 
   mainunit::MainUnit& main_;
   mainunit::Prompts& prompts_;

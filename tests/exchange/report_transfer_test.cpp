@@ -359,13 +359,16 @@ TEST_F(TransferCrashTest, AStopAnywhereInBackupOrRestoreLeavesWholeGenerations) 
   }
 }
 
-// Backup and restore of two report types stopped at every point by a kill
-// or a power cut, with or without the writes since the last sync on the
-// disk in any order: whichever table is opened first, the target holds
+// Backup, restore and a submission of two tables stopped at every point by
+// a kill or a power cut, with or without the writes since the last sync on
+// the disk in any order: whichever table is opened first, the target holds
 // both tables of the old generation or both of the new one.
 TEST_F(TransferCrashTest, ARunsTablesAreReplacedAsOneSet) {
   const std::vector<bool> ticked = Only({1, 4});
   const std::vector<std::string> tables = {"kfqzh.db", "gj_wsb.db"};
+  for (const char* name : kSubmissionTables) {
+    if (std::find(tables.begin(), tables.end(), name) == tables.end()) fs::remove(work / name);
+  }
   transfer.TransferReportTables(TransferMode::Backup, ticked);
   for (const std::string& name : tables) {
     db::Query edit(unit->Database1);
@@ -373,8 +376,16 @@ TEST_F(TransferCrashTest, ARunsTablesAreReplacedAsOneSet) {
     edit.ExecSQL();
   }
   const FolderImage base = veltra::testing::ImageOf(folders);
-  for (const TransferMode mode : {TransferMode::Backup, TransferMode::Restore}) {
-    const fs::path target = mode == TransferMode::Backup ? work / "bak" : work;
+  const struct {
+    const char* what;
+    fs::path target;
+    std::function<void()> run;
+  } runs[] = {
+      {"backup", work / "bak", [&] { transfer.TransferReportTables(TransferMode::Backup, ticked); }},
+      {"restore", work, [&] { transfer.TransferReportTables(TransferMode::Restore, ticked); }},
+      {"submission", work / "bak", [&] { WriteSubmission(transfer, (work / "bak").string()); }},
+  };
+  for (const auto& [what, target, run] : runs) {
     const auto generation = [&](bool second_first) {
       std::vector<std::vector<std::string>> records;
       for (std::size_t t = 0; t < tables.size(); ++t) records.push_back(Records(target / tables[second_first ? tables.size() - 1 - t : t]));
@@ -383,7 +394,7 @@ TEST_F(TransferCrashTest, ARunsTablesAreReplacedAsOneSet) {
     };
     veltra::testing::RestoreImage(folders, base);
     const auto before = generation(false);
-    transfer.TransferReportTables(mode, ticked);
+    run();
     const auto after = generation(false);
     ASSERT_NE(before, after);
     for (const auto crash : {CrashSimulator::Crash::Kill, CrashSimulator::Crash::PowerCut, CrashSimulator::Crash::PowerCutAnyWrites}) {
@@ -394,7 +405,7 @@ TEST_F(TransferCrashTest, ARunsTablesAreReplacedAsOneSet) {
         {
           CrashSimulator stop(folders, crash, stop_at);
           try {
-            transfer.TransferReportTables(mode, ticked);
+            run();
           } catch (const EngineError&) {
           }
           if (stop.stopped()) images = stop.Images();
@@ -407,7 +418,7 @@ TEST_F(TransferCrashTest, ARunsTablesAreReplacedAsOneSet) {
           mixed += seen != before && seen != after;
         }
       }
-      EXPECT_EQ(mixed, 0) << "of " << states << " states, mode " << static_cast<int>(mode) << ", crash " << static_cast<int>(crash);
+      EXPECT_EQ(mixed, 0) << "of " << states << " states, " << what << ", crash " << static_cast<int>(crash);
     }
   }
 }
