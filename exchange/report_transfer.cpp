@@ -222,7 +222,11 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode, format
   const fs::path target = in(to, file);
   std::error_code error;
   if (!fs::exists(source, error)) return;  // a table not kept here
-  RecoverBeforeCopy(source);
+  // bak\ may hold a backup copied from elsewhere.
+  const auto origin = [mode](TransferMode bak_side) {
+    return mode == bak_side ? formats::FolderOrigin::Foreign : formats::FolderOrigin::Own;
+  };
+  RecoverBeforeCopy(source, origin(TransferMode::Restore));
   std::deque<formats::RandomAccessFile> sources;
   OpenForCopy(source, sources);
   const auto copy = [](const formats::RandomAccessFile& opened, const fs::path& to_path) {
@@ -244,7 +248,7 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode, format
   }
   RefuseMissingFolder(target);
   try {
-    set.Add(target, files);
+    set.Add(target, files, origin(TransferMode::Backup));
   } catch (const EngineError& failure) {
     throw CannotWrite(target, failure);
   }

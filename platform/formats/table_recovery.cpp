@@ -194,8 +194,13 @@ void ReplaceTableFiles(const fs::path& table, const std::vector<std::pair<fs::pa
   ReplaceTableFiles(table, new_files);
 }
 
-void RecoverTableFiles(const fs::path& table) {
-  RollSetForward(table.has_parent_path() ? table.parent_path() : ".", table);
+void RecoverTableFiles(const fs::path& table, FolderOrigin origin) {
+  const fs::path folder = table.has_parent_path() ? table.parent_path() : ".";
+  std::error_code error;
+  const bool leftovers = fs::exists(SetIntentPathFor(folder), error) || fs::exists(IntentPathFor(table), error) ||
+                         fs::exists(JournalPathFor(table), error);
+  if (origin == FolderOrigin::Foreign && leftovers) RefuseLinkedFiles(table);
+  RollSetForward(folder, table);
   RollForward(table);
   RollBackInterruptedWrites(table);
   RemoveStaleTemporaries(table);
@@ -235,7 +240,7 @@ void SettleFolderLeftovers(const fs::path& folder) {
 
 TableSetReplacement::~TableSetReplacement() { RemoveAll(temporaries_); }
 
-void TableSetReplacement::Add(const fs::path& table, const std::vector<NewTableFile>& files) {
+void TableSetReplacement::Add(const fs::path& table, const std::vector<NewTableFile>& files, FolderOrigin origin) {
   const fs::path folder = table.has_parent_path() ? table.parent_path() : ".";
   if (tables_.empty()) {
     folder_ = folder;
@@ -248,7 +253,10 @@ void TableSetReplacement::Add(const fs::path& table, const std::vector<NewTableF
       throw EngineError(EngineError::Kind::State, file.target.string() + " is already in the set");
     }
   }
-  RecoverTableFiles(table);  // no old journal or intent may later act on the new files
+  if (origin == FolderOrigin::Foreign) {
+    for (const NewTableFile& file : files) RefuseLinkedFile(table, file.target);
+  }
+  RecoverTableFiles(table, origin);  // no old journal or intent may later act on the new files
   tables_.push_back(table);
   intent_lines_ += WriteTemporaries(files, temporaries_);
 }

@@ -31,6 +31,11 @@ void ReplaceTableFiles(const std::filesystem::path& table, const std::vector<New
 void ReplaceTableFiles(const std::filesystem::path& table,
                        const std::vector<std::pair<std::filesystem::path, std::string>>& files);
 
+// Whether the program made the folder it writes into or another office,
+// a stick or a copied backup did: there no file of a table's set that is a
+// symbolic link is written through or replaced.
+enum class FolderOrigin { Own, Foreign };
+
 // Replaces the files of several tables of one folder as one set: the next
 // open of any table there sees all of them old or all of them new. Each
 // table's new files are written and flushed under temporary names as it
@@ -48,7 +53,8 @@ class TableSetReplacement {
   // What a killed writer left beside `table` is repaired first (the
   // folder's leftovers with the first table). Every table lies in the
   // folder of the first; a file comes once.
-  void Add(const std::filesystem::path& table, const std::vector<NewTableFile>& files);
+  void Add(const std::filesystem::path& table, const std::vector<NewTableFile>& files,
+           FolderOrigin origin = FolderOrigin::Own);
   void Commit();
 
  private:
@@ -64,10 +70,12 @@ inline constexpr std::string_view kSetIntentName = ".replace-set";
 
 // Before a table is opened or rewritten: finishes the replacement of a
 // set of tables of its folder that was cut short, a replacement of the
-// table that was cut short, rolls back a group of in-place writes that was cut short,
-// and removes the temporaries of the table and its companions that a
-// killed writer left (".<name>.tmp<digits>", nothing else).
-void RecoverTableFiles(const std::filesystem::path& table);
+// table that was cut short, rolls back a group of in-place writes that
+// was cut short, and removes the temporaries of the table and its
+// companions that a killed writer left (".<name>.tmp<digits>", nothing
+// else). In a foreign folder with anything to recover, a file of the
+// table's set that is a symbolic link is refused first.
+void RecoverTableFiles(const std::filesystem::path& table, FolderOrigin origin = FolderOrigin::Own);
 
 // Before a table is written into `folder`: finishes the cut-short
 // replacements of every table there and removes the temporaries that

@@ -35,6 +35,23 @@ void RefuseForeignName(const std::filesystem::path& table, std::string_view left
                  name);
 }
 
+void RefuseLinkedFile(const std::filesystem::path& table, const std::filesystem::path& file) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(file, error))) return;
+  ErrorSubject subject;
+  subject.table = table.string();
+  subject.reason = "的文件“" + file.string() + "”是符号链接：来自别处的目录中，表的文件不经符号链接写入或替换";
+  throw EngineError(EngineError::Kind::Unsupported, file.string() + " is a symbolic link in a folder from elsewhere", subject);
+}
+
+void RefuseLinkedFiles(const std::filesystem::path& table) {
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(table.has_parent_path() ? table.parent_path() : ".", error), end;
+       !error && it != end; it.increment(error)) {
+    if (IsFileOfTableSet(table, it->path().filename().string())) RefuseLinkedFile(table, it->path());
+  }
+}
+
 void RefuseNameOutsideFolder(const std::filesystem::path& table, const std::filesystem::path& folder, std::string_view name) {
   RefuseLeftover(table, "目录" + folder.string() + "中断的成组替换留下的替换记录记有该目录以外的文件“" + std::string(name) +
                             "”，已按损坏处理，未作恢复",

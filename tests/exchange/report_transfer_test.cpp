@@ -116,6 +116,22 @@ TEST_F(ReportTransferTest, ATableThatExistsButCannotBeReadEndsTheOperationNaming
   EXPECT_EQ(std::distance(fs::directory_iterator(work / "bak"), fs::directory_iterator()), 0);
 }
 
+// bak\ may come from elsewhere: a table there that is a symbolic link is
+// not replaced by a backup, and the refusal names it.
+TEST_F(ReportTransferTest, ALinkedTableInTheBackupFolderIsNotReplaced) {
+  const fs::path outside = folder() / "outside.db", link = work / "bak" / "kfqzh.db";
+  Write(outside, "outside");
+  fs::create_symlink(outside, link);
+  try {
+    transfer.TransferReportTables(TransferMode::Backup, Only({1}));
+    ADD_FAILURE() << "replaced the link";
+  } catch (const EngineError& refusal) {
+    EXPECT_NE(ui::UserText(refusal).find("“" + link.string() + "”是符号链接"), std::string::npos) << ui::UserText(refusal);
+  }
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Bytes(outside), "outside");
+}
+
 TEST_F(ReportTransferTest, ExportWritesTheChosenFormatAndSkipsOnlyWhatIsCancelled) {
   const fs::path out = folder() / "out";
   fs::create_directory(out);
