@@ -17,12 +17,7 @@ class PrintoutTablesTest : public db::testing::DbTest {
                         {"标题字号", FieldType::Integer, 0},
                         {"正文字号", FieldType::Integer, 0}});
   }
-  void AddRow(const std::string& name, const std::vector<std::string>& values) {
-    db::Table table(db());
-    table.SetTableName(name);
-    table.Open();
-    AddRecord(table, values);
-  }
+  void AddRow(const std::string& name, const std::vector<std::string>& values) { AddRecord(*Opened(name), values); }
 };
 
 TEST_F(PrintoutTablesTest, TitleComesFromTheFirstRow) {

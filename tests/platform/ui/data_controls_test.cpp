@@ -199,11 +199,9 @@ TEST_F(DataControlsTest, GridShowsColumnsAndFollowsTheCurrentRow) {
 TEST_F(DataControlsTest, ColumnsShowTheirFieldsWholeAndTheirTitlesWhole) {
   Create("sizes.db", {{"A", FieldType::String, 1}, {"B", FieldType::String, 6}, {"C", FieldType::String, 20},
                       {"D", FieldType::Float, 0}});
-  db::Table sizes(db());
-  sizes.SetTableName("sizes.db");
-  sizes.Open();
-  AddRecord(sizes, {"0", "000000", "00000000000000000000", "1234567890"});
-  db::DataSource source(&sizes);
+  const auto sizes = Opened("sizes.db");
+  AddRecord(*sizes, {"0", "000000", "00000000000000000000", "1234567890"});
+  db::DataSource source(sizes.get());
   DBGrid fields(&form_, "DBGrid8");  // default columns, as wide as their fields
   fields.SetDataSource(&source);
   DBGrid titled(&form_, "DBGrid9");
