@@ -27,10 +27,6 @@ constexpr std::size_t kEntryHead = 8;
 // Held writes beyond this are made early, after one more sync of the journal.
 std::size_t held_limit = std::size_t{8} << 20;
 
-std::filesystem::path JournalPathFor(const std::filesystem::path& table) {
-  return table.parent_path() / ("." + table.filename().string() + ".rollback");
-}
-
 void Put32(std::string& out, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
 }
@@ -253,6 +249,10 @@ void RollbackJournal::RollBack() {
   journal_.reset();
   active_ = false;
   RollBackInterruptedWrites(table_);
+}
+
+std::filesystem::path JournalPathFor(const std::filesystem::path& table) {
+  return table.parent_path() / ("." + table.filename().string() + ".rollback");
 }
 
 std::size_t JournalHoldLimit() { return held_limit; }
