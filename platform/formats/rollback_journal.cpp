@@ -31,10 +31,6 @@ constexpr std::size_t kEntriesPerWrite = std::size_t{1} << 20;
 // Held writes beyond this are made early, after one more sync of the journal.
 std::size_t held_limit = std::size_t{8} << 20;
 
-std::filesystem::path JournalPathFor(const std::filesystem::path& table) {
-  return table.parent_path() / ("." + table.filename().string() + ".rollback");
-}
-
 // The journal files (device, inode) of groups under way in this process: a
 // group may stay open while its table is opened again (held posts), and that
 // open must not take it for one a killed writer left.
@@ -287,6 +283,10 @@ void RollbackJournal::RollBack() {
   active_ = false;
   JournalsInUse().erase(identity_);
   RollBackInterruptedWrites(table_);
+}
+
+std::filesystem::path JournalPathFor(const std::filesystem::path& table) {
+  return table.parent_path() / ("." + table.filename().string() + ".rollback");
 }
 
 std::size_t JournalHoldLimit() { return held_limit; }

@@ -80,6 +80,9 @@ class RollbackJournal {
 std::size_t JournalHoldLimit();
 void SetJournalHoldLimit(std::size_t bytes);
 
+// The journal file beside `table`.
+std::filesystem::path JournalPathFor(const std::filesystem::path& table);
+
 // Undoes the writes of a group that a killed writer left unfinished.
 void RollBackInterruptedWrites(const std::filesystem::path& table);
 

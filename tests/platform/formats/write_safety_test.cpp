@@ -350,6 +350,11 @@ TEST_F(TempFolderTest, LeftoversNamingFilesOutsideTheTableSetAreRefusedAndTouchN
       {".kfq_1.db.replace", ".kfq_1.db.tmp1\t../kfq_2.db\nend\n", "../kfq_2.db"},
       {".kfq_1.db.replace", "../.kfq_1.db.tmp1\tkfq_1.db\nend\n", "../.kfq_1.db.tmp1"},
       {".kfq_1.db.replace", ".kfq_3.db.tmp1\tkfq_1.db\nend\n", ".kfq_3.db.tmp1"},
+      // The intent of a set of tables replaced together: any table of the folder finds it.
+      {std::string(kSetIntentName), "\t../kfq_2.db\nend\n", "../kfq_2.db"},
+      {std::string(kSetIntentName), ".kfq_1.db.tmp1\t" + outside + "\nend\n", outside},
+      {std::string(kSetIntentName), "\tkfq_3.db\n\t..\nend\n", ".."},
+      {std::string(kSetIntentName), "\t.kfq_3.db.rollback\nend\n", ".kfq_3.db.rollback"},
   };
   const auto image = [&] {
     std::map<fs::path, std::size_t> files;  // content hashes: a failure prints short
