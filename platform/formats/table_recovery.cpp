@@ -42,11 +42,16 @@ Renames ParseIntent(const std::string& intent) {
 }
 
 // The first name of `renames` that is not a target `own_target` accepts
-// or a temporary made for its target, or empty.
-std::string ForeignName(const Renames& renames, const std::function<bool(const std::string&)>& own_target) {
+// or a temporary made for its target in `folder`, or empty. A temporary is
+// never a symbolic link, which renamed into place would steer later
+// writes outside the folder.
+std::string ForeignName(const fs::path& folder, const Renames& renames,
+                        const std::function<bool(const std::string&)>& own_target) {
   for (const auto& [temporary, target] : renames) {
     if (!own_target(target)) return target;
-    const bool own_temporary = IsPlainFileName(temporary) && IsTemporaryFor(temporary, target);
+    std::error_code error;
+    const bool own_temporary = IsPlainFileName(temporary) && IsTemporaryFor(temporary, target) &&
+                               !fs::is_symlink(fs::symlink_status(folder / temporary, error));
     if (!temporary.empty() && !own_temporary) return temporary;
   }
   return {};
@@ -77,7 +82,8 @@ void RollForward(const fs::path& table) {
   std::error_code error;
   if (!fs::exists(intent, error)) return;
   const Renames renames = ParseIntent(ReadWholeFile(intent));
-  const std::string foreign = ForeignName(renames, [&](const std::string& target) { return IsFileOfTableSet(table, target); });
+  const std::string foreign =
+      ForeignName(intent.parent_path(), renames, [&](const std::string& target) { return IsFileOfTableSet(table, target); });
   if (!foreign.empty()) RefuseForeignName(table, "替换记录", foreign);
   CarryOut(intent, renames);
 }
@@ -103,7 +109,7 @@ void RollSetForward(const fs::path& folder, const fs::path& table) {
   const Renames renames = ParseIntent(ReadWholeFile(intent));
   // Only the folder's own table files: no hidden bookkeeping file either.
   const std::string foreign =
-      ForeignName(renames, [](const std::string& target) { return IsPlainFileName(target) && target[0] != '.'; });
+      ForeignName(folder, renames, [](const std::string& target) { return IsPlainFileName(target) && target[0] != '.'; });
   if (!foreign.empty()) RefuseNameOutsideFolder(table, folder, foreign);
   ToldAsTable(table, [&] { CarryOut(intent, renames); });
 }
@@ -197,9 +203,11 @@ void ReplaceTableFiles(const fs::path& table, const std::vector<std::pair<fs::pa
 void RecoverTableFiles(const fs::path& table, FolderOrigin origin) {
   const fs::path folder = table.has_parent_path() ? table.parent_path() : ".";
   std::error_code error;
-  const bool leftovers = fs::exists(SetIntentPathFor(folder), error) || fs::exists(IntentPathFor(table), error) ||
-                         fs::exists(JournalPathFor(table), error);
-  if (origin == FolderOrigin::Foreign && leftovers) RefuseLinkedFiles(table);
+  const auto leftovers = [&] {
+    return fs::exists(SetIntentPathFor(folder), error) || fs::exists(IntentPathFor(table), error) ||
+           fs::exists(JournalPathFor(table), error);
+  };
+  if (origin == FolderOrigin::Foreign && leftovers()) RefuseLinkedFiles(table);
   RollSetForward(folder, table);
   RollForward(table);
   RollBackInterruptedWrites(table);
