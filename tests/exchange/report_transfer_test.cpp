@@ -385,16 +385,16 @@ TEST_F(TransferCrashTest, ARunsTablesAreReplacedAsOneSet) {
       {"restore", work, [&] { transfer.TransferReportTables(TransferMode::Restore, ticked); }},
       {"submission", work / "bak", [&] { WriteSubmission(transfer, (work / "bak").string()); }},
   };
-  for (const auto& [what, target, run] : runs) {
+  for (const auto& r : runs) {
     const auto generation = [&](bool second_first) {
       std::vector<std::vector<std::string>> records;
-      for (std::size_t t = 0; t < tables.size(); ++t) records.push_back(Records(target / tables[second_first ? tables.size() - 1 - t : t]));
+      for (std::size_t t = 0; t < tables.size(); ++t) records.push_back(Records(r.target / tables[second_first ? tables.size() - 1 - t : t]));
       if (second_first) std::reverse(records.begin(), records.end());
       return records;
     };
     veltra::testing::RestoreImage(folders, base);
     const auto before = generation(false);
-    run();
+    r.run();
     const auto after = generation(false);
     ASSERT_NE(before, after);
     for (const auto crash : {CrashSimulator::Crash::Kill, CrashSimulator::Crash::PowerCut, CrashSimulator::Crash::PowerCutAnyWrites}) {
@@ -405,7 +405,7 @@ TEST_F(TransferCrashTest, ARunsTablesAreReplacedAsOneSet) {
         {
           CrashSimulator stop(folders, crash, stop_at);
           try {
-            run();
+            r.run();
           } catch (const EngineError&) {
           }
           if (stop.stopped()) images = stop.Images();
@@ -418,7 +418,7 @@ TEST_F(TransferCrashTest, ARunsTablesAreReplacedAsOneSet) {
           mixed += seen != before && seen != after;
         }
       }
-      EXPECT_EQ(mixed, 0) << "of " << states << " states, " << what << ", crash " << static_cast<int>(crash);
+      EXPECT_EQ(mixed, 0) << "of " << states << " states, " << r.what << ", crash " << static_cast<int>(crash);
     }
   }
 }
