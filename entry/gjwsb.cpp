@@ -107,8 +107,8 @@ void TF_gjwsb::ToolButton1Click() {
   // The new list is built in memory and replaces the old one's file once:
   // a cut anywhere leaves the old list or the whole new one.
   db::Database& database = main_.Database1;
-  database.HoldAside(Table1.TableName());
   try {
+    database.HoldAside(Table1.TableName());
     db::BatchMove move;
     move.Source = &projects;
     move.Destination = &Table1;

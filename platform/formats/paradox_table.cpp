@@ -136,9 +136,10 @@ class ParadoxTable final : public TableFile {
   explicit ParadoxTable(std::filesystem::path path) : path_(std::move(path)) { Load(); }
   ~ParadoxTable() override {
     try {
-      LinkHeldBlocksSynced();
+      if (!CommitHeldGroup(journal_)) LinkHeldBlocksSynced();
     } catch (const EngineError&) {
-      // The held blocks stay unlinked, as after a kill.
+      // The held blocks stay unlinked, or the held group is rolled back
+      // at the next open, as after a kill.
     }
   }
   ParadoxTable(const ParadoxTable&) = delete;
@@ -163,7 +164,10 @@ class ParadoxTable final : public TableFile {
   // A memo is read through the whole .mb, which a read in parts would repeat.
   bool ReadsInParts() const override { return !HasBlobField(fields_); }
   std::vector<Record> ReadRange(std::size_t first, std::size_t count) override;
-  void Rewrite(const std::vector<Record>& records) override { WriteParadoxTable(path_, header_, records); }
+  void Rewrite(const std::vector<Record>& records) override {
+    CommitHeldGroup(journal_);  // its journal would roll back over the new file
+    WriteParadoxTable(path_, header_, records);
+  }
   void Append(const Record& record) override;
   void Overwrite(std::size_t position, const Record& record) override;
   void Remove(std::size_t position) override;
@@ -231,6 +235,11 @@ class ParadoxTable final : public TableFile {
   void LinkHeldBlocksSynced();
   // Sync without ending HoldAppendsUntilSync.
   void SyncFiles();
+  // While appends are held, a change to a block on the chain begins the
+  // group that the next Sync commits; the held blocks are linked in it.
+  // Whether the change is to go into that group.
+  bool JoinsHeldGroup(std::size_t index);
+  void StartJournal();
   bool Held(std::size_t index) const { return index >= linked_; }
   // In a group the block last changed is kept in memory and written when
   // another block is wanted or the group ends, so a run of changes to one
@@ -591,7 +600,7 @@ void ParadoxTable::WriteCounts() {
 char* ParadoxTable::GroupBlock(int number) {
   if (group_block_number_ != number) {
     FlushGroupBlock();
-    group_block_ = file_->ReadAt(BlockOffset(number), static_cast<std::size_t>(header_.block_size));
+    file_->ReadAt(BlockOffset(number), static_cast<std::size_t>(header_.block_size), group_block_);
     group_block_number_ = number;
   }
   return group_block_.data();
@@ -614,10 +623,19 @@ void ParadoxTable::WriteCountsNow() {
 
 void ParadoxTable::Append(const Record& record) {
   EnsureWritable(&record);
-  FlushGroupBlock();
+  const bool into_last = !chain_.empty() && chain_.back().count < RecordsPerBlock(header_);
+  if (into_last) JoinsHeldGroup(chain_.size() - 1);
   const std::string bytes = Encode(record);
   const auto record_size = static_cast<std::size_t>(header_.record_size);
-  if (!chain_.empty() && chain_.back().count < RecordsPerBlock(header_)) {
+  if (into_last && journal_.active()) {
+    // In a group the block's records and count change in memory together.
+    Block& last = chain_.back();
+    char* block = GroupBlock(last.number);
+    std::memcpy(block + kBlockHeaderSize + static_cast<std::size_t>(last.count) * record_size, bytes.data(),
+                bytes.size());
+    ++last.count;
+    paradox::StoreLe16(block + 4, static_cast<std::uint16_t>((last.count - 1) * header_.record_size));
+  } else if (into_last) {
     Block& last = chain_.back();
     // The record goes past the block's count, where no reader looks, and
     // reaches the disk before the count takes it in: a write cut short by
@@ -633,17 +651,27 @@ void ParadoxTable::Append(const Record& record) {
     }
     const int number = header_.file_blocks + 1;
     const int prev = chain_.empty() ? 0 : chain_.back().number;
-    std::string block(static_cast<std::size_t>(header_.block_size), '\0');
-    StoreBlockHeader(block.data(), 0, prev, 1, header_.record_size);
-    std::memcpy(block.data() + kBlockHeaderSize, bytes.data(), bytes.size());
-    file_->WriteAt(BlockOffset(number), block);
     chain_.push_back({number, 1});
     header_.file_blocks = number;
-    if (prev != 0 && Held(chain_.size() - 2)) {
-      file_->WriteAt(BlockOffset(prev), Le16(number));  // both off the chain on the disk yet
-    } else if (!holding_ || journal_.active()) {
-      SyncNewBlock();
+    std::string written;
+    if (journal_.active()) {
+      // In a group the new block is the one kept in memory.
+      FlushGroupBlock();
       LinkHeldBlocks();
+      group_block_number_ = number;
+    }
+    std::string& block = journal_.active() ? group_block_ : written;
+    block.assign(static_cast<std::size_t>(header_.block_size), '\0');
+    StoreBlockHeader(block.data(), 0, prev, 1, header_.record_size);
+    std::memcpy(block.data() + kBlockHeaderSize, bytes.data(), bytes.size());
+    if (!journal_.active()) {
+      file_->WriteAt(BlockOffset(number), block);
+      if (prev != 0 && Held(chain_.size() - 2)) {
+        file_->WriteAt(BlockOffset(prev), Le16(number));  // both off the chain on the disk yet
+      } else if (!holding_) {
+        SyncNewBlock();
+        LinkHeldBlocks();
+      }
     }
   }
   ++record_count_;
@@ -657,7 +685,8 @@ void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
   const auto [index, slot] = Locate(position, "overwrite");
   const auto record_size = static_cast<std::size_t>(header_.record_size);
   const std::size_t at = kBlockHeaderSize + static_cast<std::size_t>(slot) * record_size;
-  if (!journal_.active() && !Held(index) && CrossesSector(BlockOffset(chain_[index].number) + at, record_size)) {
+  if (!JoinsHeldGroup(index) && !journal_.active() && !Held(index) &&
+      CrossesSector(BlockOffset(chain_[index].number) + at, record_size)) {
     WriteAlone(journal_, [&] { Overwrite(position, record); });  // a disk writes a sector whole, not a record
     return;
   }
@@ -682,8 +711,8 @@ void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
 }
 
 void ParadoxTable::Remove(std::size_t position) {
-  Locate(position, "remove");  // refuse a bad position before any rewrite
-  if (!journal_.active()) {
+  const std::size_t located = Locate(position, "remove").first;  // refuse a bad position before any rewrite
+  if (!JoinsHeldGroup(located) && !journal_.active()) {
     // Closing a block up rewrites the records behind the removed one in
     // place, which a cut write would leave half moved.
     WriteAlone(journal_, [&] { Remove(position); });
@@ -797,7 +826,7 @@ void ParadoxTable::AppendMany(const std::vector<const Record*>& records) {
 
 // The memo first: a synced record never points at memo bytes not yet on the disk.
 void ParadoxTable::Sync() {
-  SyncFiles();
+  if (!CommitHeldGroup(journal_)) SyncFiles();
   holding_ = false;
 }
 
@@ -835,8 +864,23 @@ void ParadoxTable::SyncNewBlock() {
 }
 
 void ParadoxTable::BeginGroup() {
+  CommitHeldGroup(journal_);
   EnsureWritable();
   LinkHeldBlocksSynced();
+  StartJournal();
+}
+
+bool ParadoxTable::JoinsHeldGroup(std::size_t index) {
+  if (!holding_ || Held(index)) return false;
+  if (journal_.active()) return true;
+  EnsureWritable();
+  StartJournal();
+  LinkHeldBlocks();
+  group_counts_changed_ = true;
+  return true;
+}
+
+void ParadoxTable::StartJournal() {
   journal_.Begin();
   journal_.Track(*file_);
   if (memo_file_) journal_.Track(*memo_file_);
