@@ -125,21 +125,26 @@ FieldDefs SavedFieldDefs(const db::DataSet& data_set, const GridColumns* grid, f
   return saved;
 }
 
-void SaveDataSetAsTable(db::Database& database, db::DataSet& data_set, const GridColumns* grid,
-                        std::string_view name) {
+TableToSave PrepareTableToSave(db::Database& database, db::DataSet& data_set, const GridColumns* grid,
+                               std::string_view name) {
   if (!data_set.Active()) {
     throw EngineError(EngineError::Kind::State,
                       EngineError::Words{"没有打开的表或查询结果，不能存为" + std::string(name)});
   }
-  const db::TableType type = TypeForName(name);
-  const fs::path target = database.ResolveTableName(name, type);
-  RefuseOwnSourceFile(data_set, target);
-  const formats::TableKind kind = formats::KindForPath(target);
-  FieldDefs fields = SavedFieldDefs(data_set, grid, kind);
-  std::vector<db::Row> rows = db::ConvertRows(data_set, fields, target.filename().string());
-  if (kind == formats::TableKind::DBase) fields = formats::FitDbfNumberWidths(fields, rows, target);
+  TableToSave table{TypeForName(name), {}, {}, {}};
+  table.target = database.ResolveTableName(name, table.type);
+  RefuseOwnSourceFile(data_set, table.target);
+  const formats::TableKind kind = formats::KindForPath(table.target);
+  table.fields = SavedFieldDefs(data_set, grid, kind);
+  table.rows = db::ConvertRows(data_set, table.fields, table.target.filename().string());
+  if (kind == formats::TableKind::DBase) table.fields = formats::FitDbfNumberWidths(table.fields, table.rows, table.target);
+  return table;
+}
 
-  database.CreateTable(name, type, fields, rows);
+void SaveDataSetAsTable(db::Database& database, db::DataSet& data_set, const GridColumns* grid,
+                        std::string_view name) {
+  TableToSave table = PrepareTableToSave(database, data_set, grid, name);
+  database.CreateTable(name, table.type, table.fields, table.rows);
 
   if (name == kPrintoutTable) WritePrintoutColumns(database, data_set, grid);
 }

@@ -13,7 +13,9 @@
 //
 // Saving under "query_p.db" (exactly: the generic printout's input) also
 // rewrites the printout's column captions in bt_p.db.
+#include <filesystem>
 #include <string_view>
+#include <vector>
 
 #include "dbtool/grid_columns.h"
 #include "platform/db/database.h"
@@ -31,6 +33,16 @@ inline constexpr std::string_view kPrintoutColumnsTable = "bt_p.db";
 // otherwise.
 void SaveDataSetAsTable(db::Database& database, db::DataSet& data_set, const GridColumns* grid,
                         std::string_view name);
+
+// What SaveDataSetAsTable writes, made and checked but not yet written.
+struct TableToSave {
+  db::TableType type;
+  std::filesystem::path target;
+  FieldDefs fields;
+  std::vector<db::Row> rows;
+};
+TableToSave PrepareTableToSave(db::Database& database, db::DataSet& data_set, const GridColumns* grid,
+                               std::string_view name);
 
 // The field definitions the saved table gets in a file of `kind`.
 FieldDefs SavedFieldDefs(const db::DataSet& data_set, const GridColumns* grid, formats::TableKind kind);

@@ -104,13 +104,18 @@ void TF_gjwsb::ToolButton1Click() {
   // broken gjxm.db leaves the old list as it was.
   projects.Open();
   Table1.Close();
+  // The new list is built in memory and replaces the old one's file once:
+  // a cut anywhere leaves the old list or the whole new one.
+  db::Database& database = main_.Database1;
   try {
-    Table1.EmptyTable();
+    database.HoldAside(Table1.TableName());
     db::BatchMove move;
     move.Source = &projects;
     move.Destination = &Table1;
     move.Execute();
+    database.PutInPlace(Table1.TableName());
   } catch (...) {
+    database.DropAside(Table1.TableName());
     Table1.Open();
     throw;
   }

@@ -6,9 +6,9 @@
 
 namespace veltra::exchange {
 
-void RecoverBeforeCopy(const std::filesystem::path& table) {
+void RecoverBeforeCopy(const std::filesystem::path& table, formats::FolderOrigin origin) {
   try {
-    formats::RecoverTableFiles(table);
+    formats::RecoverTableFiles(table, origin);
   } catch (const EngineError& failure) {
     throw EngineError(EngineError::Kind::Io,
                       EngineError::Words{"数据表" + table.string() + "中断的写入未能恢复，不能复制：" + ui::UserText(failure)},

@@ -54,7 +54,7 @@ void Renumbering::Activate() {
     if (!std::filesystem::is_regular_file(source)) {
       throw EngineError(EngineError::Kind::NoSuchTable, EngineError::Words{"上报数据目录" + folder.string() + "中没有" + table});
     }
-    RecoverBeforeCopy(source);
+    RecoverBeforeCopy(source, formats::FolderOrigin::Foreign);
     const std::string copy = std::string("tmp\\") + table;
     // Written whole and under a new inode, so no cursor reads a stale copy.
     formats::WriteFileAtomically(main_.Database1.ResolveTableName(copy),

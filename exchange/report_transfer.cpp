@@ -4,11 +4,13 @@
 #include <deque>
 #include <filesystem>
 #include <initializer_list>
+#include <set>
 
 #include "dbtool/save_data_set_as_table.h"
 #include "exchange/recovered_copy.h"
 #include "mainunit/on_exit.h"
 #include "platform/formats/file_io.h"
+#include "platform/formats/paradox_table.h"
 #include "platform/formats/table_recovery.h"
 #include "platform/text/ascii.h"
 #include "platform/types/error.h"
@@ -93,6 +95,11 @@ std::vector<std::string> CompanionsOf(const std::string& table) {
   return companions;
 }
 
+EngineError CannotWrite(const fs::path& target, const EngineError& failure) {
+  return EngineError(EngineError::Kind::Io, EngineError::Words{"无法写入文件" + target.string() + "：" + ui::UserText(failure)},
+                     failure.subject());
+}
+
 // Opens `path`, which exists, for copying into `sources`; one that cannot
 // be read is an error naming it, never a silent skip.
 formats::RandomAccessFile& OpenForCopy(const fs::path& path, std::deque<formats::RandomAccessFile>& sources) {
@@ -111,16 +118,18 @@ formats::RandomAccessFile& OpenForCopy(const fs::path& path, std::deque<formats:
 // A Paradox table written here has no validity checks: a .val left beside
 // its name by an earlier table would claim it does. Its index files go
 // with the write itself.
-void RemoveValidityFile(const fs::path& table) {
-  if (!text::EqualsIgnoreAsciiCase(table.extension().string(), ".db")) return;
+std::vector<fs::path> StaleValidityFiles(const fs::path& table) {
+  std::vector<fs::path> files;
+  if (!text::EqualsIgnoreAsciiCase(table.extension().string(), ".db")) return files;
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(table.parent_path(), error)) {
     const fs::path& path = entry.path();
     if (text::EqualsIgnoreAsciiCase(path.stem().string(), table.stem().string()) &&
         text::EqualsIgnoreAsciiCase(path.extension().string(), ".val")) {
-      fs::remove(path, error);
+      files.push_back(path);
     }
   }
+  return files;
 }
 
 }  // namespace
@@ -161,38 +170,66 @@ ReportTransfer::ReportTransfer(mainunit::MainUnit& main, mainunit::Prompts& prom
 
 void ReportTransfer::TransferReportTables(TransferMode mode, const std::vector<bool>& ticked) {
   const bool copies = mode == TransferMode::Backup || mode == TransferMode::Restore;
+  // A backup or restore replaces the tables of the run as one set, so that
+  // no table is paired with another generation's (items 0 and 2 name the
+  // same tables: they are copied once).
+  formats::TableSetReplacement set;
+  std::set<std::string> copied;
   for (std::size_t i = 0; i < ReportItems().size() && i < ticked.size(); ++i) {
     if (!ticked[i]) continue;
     const ReportItem& item = ReportItems()[i];
     for (std::size_t t = 0; t < item.tables.size(); ++t) {
-      TransferTableFile(item.tables[t], copies ? "" : item.export_titles[t], mode);
+      if (!copies) {
+        TransferTableFile(item.tables[t], item.export_titles[t], mode);
+      } else if (copied.insert(StemOf(item.tables[t])).second) {
+        CopyFile(item.tables[t], mode, set);
+      }
     }
   }
+  if (copies) PutInPlace(set);
+}
+
+void ReportTransfer::SubmitTables(const std::vector<std::string>& files, const std::string& folder) {
+  formats::TableSetReplacement set;
+  for (const std::string& file : files) {
+    const std::string target = folder + file;
+    RefuseUnusableTargetName(file, target);
+    ExportTable(file, target, [&](const fs::path&) {
+      const dbtool::TableToSave table = dbtool::PrepareTableToSave(main_.Database1, table_, nullptr, target);
+      std::vector<formats::NewTableFile> new_files = formats::NewParadoxTableFiles(table.target, table.fields, table.rows);
+      for (const fs::path& stale : StaleValidityFiles(table.target)) new_files.push_back({stale, nullptr});
+      set.Add(table.target, new_files);
+    });
+  }
+  PutInPlace(set);
 }
 
 void ReportTransfer::TransferTableFile(const std::string& file, const std::string& text, TransferMode mode) {
   switch (mode) {
     case TransferMode::Backup:
-    case TransferMode::Restore:
-      CopyFile(file, mode);
+    case TransferMode::Restore: {
+      formats::TableSetReplacement set;
+      CopyFile(file, mode, set);
+      PutInPlace(set);
       return;
+    }
     case TransferMode::Export: {
       ui::SaveDialog& dialog = main_.SaveDialog1;
       dialog.title = text;
       if (!prompts_.Execute(dialog)) return;
       RefuseUnusableTargetName(file, dialog.file_name);
       dialog.file_name = WithDefaultExtension(dialog.file_name);
-      ExportTable(file, dialog.file_name);
+      SaveAs(file, dialog.file_name);
       return;
     }
     case TransferMode::Submission:
       RefuseUnusableTargetName(file, text);
-      ExportTable(file, text);
+      SaveAs(file, text);
       return;
   }
 }
 
-void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
+void ReportTransfer::CopyFile(const std::string& file, TransferMode mode, formats::TableSetReplacement& set) {
   if (!IsTable(file)) return;  // a companion goes with its table
   const auto in = [&](const std::string& folder, const std::string& name) {
     return main_.Database1.ResolveTableName(main_.SendBaseDir + folder + name);
@@ -203,7 +240,11 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
   const fs::path target = in(to, file);
   std::error_code error;
   if (!fs::exists(source, error)) return;  // a table not kept here
-  RecoverBeforeCopy(source);
+  // bak\ may hold a backup copied from elsewhere.
+  const auto origin = [mode](TransferMode bak_side) {
+    return mode == bak_side ? formats::FolderOrigin::Foreign : formats::FolderOrigin::Own;
+  };
+  RecoverBeforeCopy(source, origin(TransferMode::Restore));
   std::deque<formats::RandomAccessFile> sources;
   OpenForCopy(source, sources);
   const auto copy = [](const formats::RandomAccessFile& opened, const fs::path& to_path) {
@@ -225,17 +266,30 @@ void ReportTransfer::CopyFile(const std::string& file, TransferMode mode) {
   }
   RefuseMissingFolder(target);
   try {
-    // What a killed writer left at the target goes first, so that no later
-    // open lays an old journal, intent or temporary over the new files.
-    formats::RecoverTableFiles(target);
-    formats::ReplaceTableFiles(target, files);
+    set.Add(target, files, origin(TransferMode::Backup));
   } catch (const EngineError& failure) {
-    throw EngineError(EngineError::Kind::Io, EngineError::Words{"无法写入文件" + target.string() + "：" + ui::UserText(failure)},
-                      failure.subject());
+    throw CannotWrite(target, failure);
   }
 }
 
-void ReportTransfer::ExportTable(const std::string& file, const std::string& target) {
+void ReportTransfer::PutInPlace(formats::TableSetReplacement& set) {
+  try {
+    set.Commit();
+  } catch (const EngineError& failure) {
+    throw CannotWrite(failure.subject().table, failure);
+  }
+}
+
+void ReportTransfer::SaveAs(const std::string& file, const std::string& target) {
+  ExportTable(file, target, [&](const fs::path& to) {
+    dbtool::SaveDataSetAsTable(main_.Database1, table_, nullptr, target);
+    std::error_code ignored;
+    for (const fs::path& stale : StaleValidityFiles(to)) fs::remove(stale, ignored);
+  });
+}
+
+void ReportTransfer::ExportTable(const std::string& file, const std::string& target,
+                                 const std::function<void(const fs::path& to)>& write) {
   const fs::path source = main_.Database1.ResolveTableName(main_.SendBaseDir + main_.DataDirPrefix + file);
   std::error_code error;
   if (!fs::exists(source, error)) return;
@@ -243,10 +297,10 @@ void ReportTransfer::ExportTable(const std::string& file, const std::string& tar
   table_.SetTableName(source.string());
   mainunit::OnExit close([this] { table_.Close(); });
   try {
-    RefuseMissingFolder(main_.Database1.ResolveTableName(target));
+    const fs::path to = main_.Database1.ResolveTableName(target);
+    RefuseMissingFolder(to);
     table_.Open();
-    dbtool::SaveDataSetAsTable(main_.Database1, table_, nullptr, target);
-    RemoveValidityFile(main_.Database1.ResolveTableName(target));
+    write(to);
   } catch (const EngineError& failure) {
     throw EngineError(failure.kind(), EngineError::Words{"数据表" + file + "未能转存到" + target + "：" + ui::UserText(failure)}, failure.subject());
   }

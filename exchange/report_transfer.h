@@ -4,12 +4,15 @@
 // the writing of a submission folder. Copies and new tables replace their
 // target as a whole, so a failure part-way leaves the old target intact.
 #include <array>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "mainunit/main_unit.h"
 #include "mainunit/prompts.h"
 #include "platform/db/table.h"
+#include "platform/formats/table_recovery.h"
 
 namespace veltra::exchange {
 
@@ -50,13 +53,25 @@ class ReportTransfer {
   // written or a table cannot be exported; what was done before stays.
   void TransferTableFile(const std::string& file, const std::string& text, TransferMode mode);
 
-  // The tables of every ticked item in list order (items 0 and 2 name the
-  // same tables and transfer them twice).
+  // The tables of every ticked item in list order. Backup and restore
+  // replace all of the run's tables as one set and copy each once; export
+  // asks for items 0 and 2, which name the same tables, twice.
   void TransferReportTables(TransferMode mode, const std::vector<bool>& ticked);
 
+  // Writes each of `files` that exists in the working folder under its own
+  // name into `folder` (which ends in a separator) as a plain Paradox
+  // table, all of them replacing their namesakes there as one set.
+  void SubmitTables(const std::vector<std::string>& files, const std::string& folder);
+
  private:
-  void CopyFile(const std::string& file, TransferMode mode);
-  void ExportTable(const std::string& file, const std::string& target);
+  // Adds the copy of `file` with its memo file and companions to `set`.
+  void CopyFile(const std::string& file, TransferMode mode, formats::TableSetReplacement& set);
+  void PutInPlace(formats::TableSetReplacement& set);
+  void SaveAs(const std::string& file, const std::string& target);
+  // Opens the working table `file`, when there is one, on the scratch
+  // table and has `write` write it to `target` (resolved: `to`).
+  void ExportTable(const std::string& file, const std::string& target,
+                   const std::function<void(const std::filesystem::path& to)>& write);
 
   mainunit::MainUnit& main_;
   mainunit::Prompts& prompts_;

@@ -4,7 +4,7 @@ namespace veltra::exchange {
 
 void WriteSubmission(ReportTransfer& transfer, std::string folder) {
   if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
-  for (const char* table : kSubmissionTables) transfer.TransferTableFile(table, folder + table, TransferMode::Submission);
+  transfer.SubmitTables({kSubmissionTables.begin(), kSubmissionTables.end()}, folder);
 }
 
 }  // namespace veltra::exchange

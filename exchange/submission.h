@@ -15,8 +15,9 @@ inline constexpr std::array<const char*, 18> kSubmissionTables = {
     "kfq_5.db", "kfqzh.db", "tzjg.db",  "tsjd.db",    "rjjd.db",   "rjjdqy.db",   "rjjdqycp.db", "gj_wsb.db", "sjgxq.db"};
 
 // Writes each table that exists in the working folder under its own name
-// into `folder`, replacing a file of that name. A folder holding the
-// working tables themselves is refused before anything is written.
+// into `folder`, all of them replacing the files of those names as one
+// set. A folder holding the working tables themselves is refused before
+// anything is written.
 void WriteSubmission(ReportTransfer& transfer, std::string folder);
 
 }  // namespace veltra::exchange

@@ -83,9 +83,10 @@ class DBaseTable final : public TableFile {
   }
   ~DBaseTable() override {
     try {
-      CountHeldRecords();
+      if (!CommitHeldGroup(journal_)) CountHeldRecords();
     } catch (const EngineError&) {
-      // The held records stay uncounted, as after a kill.
+      // The held records stay uncounted, or the held group is rolled back
+      // at the next open, as after a kill.
     }
   }
   DBaseTable(const DBaseTable&) = delete;
@@ -101,7 +102,10 @@ class DBaseTable final : public TableFile {
     if (header_.has_memo() && !memo_) RefuseChangeWithoutMemoFile(path_, MemoPathFor(path_));
   }
 
-  void Rewrite(const std::vector<Record>& records) override { WriteDBaseTable(path_, header_, records, code_page_); }
+  void Rewrite(const std::vector<Record>& records) override {
+    CommitHeldGroup(journal_);  // its journal would roll back over the new file
+    WriteDBaseTable(path_, header_, records, code_page_);
+  }
 
   std::vector<Record> ReadAll() override {
     std::vector<Record> records;
@@ -129,7 +133,8 @@ class DBaseTable final : public TableFile {
   void Overwrite(std::size_t position, const Record& record) override {
     CheckWritable();
     const std::uint32_t index = LiveIndex(position);
-    if (!journal_.active() && index < count_on_disk_ && CrossesSector(RecordOffset(index), header_.record_length)) {
+    if (!JoinsHeldGroup(index) && !journal_.active() && index < count_on_disk_ &&
+        CrossesSector(RecordOffset(index), header_.record_length)) {
       // A disk writes a sector whole, not a record that spans two.
       WriteAlone(journal_, [&] { Overwrite(position, record); });
       return;
@@ -142,20 +147,21 @@ class DBaseTable final : public TableFile {
       ReleaseReplacedMemos(previous, bytes);
       return;
     }
-    ReleaseReplacedMemos(previous, bytes);
     // In a group, records changed one after another go out in one write.
     if (run_.empty() || index != run_first_ + run_.size() / header_.record_length || run_.size() >= kScanBytes) {
       FlushRun();
       run_first_ = index;
     }
     run_ += bytes;
+    ReleaseReplacedMemos(previous, bytes);  // only once the record no longer points there
   }
 
   void Remove(std::size_t position) override {
     CheckWritable();
+    const std::uint32_t index = LiveIndex(position);
+    JoinsHeldGroup(index);
     FlushRun();
     CountHeldRecords();
-    const std::uint32_t index = LiveIndex(position);
     file_.WriteAt(RecordOffset(index), std::string(1, kDeleted));
     live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(position));
   }
@@ -182,6 +188,10 @@ class DBaseTable final : public TableFile {
 
   // The memo first: a synced record never points at memo bytes not yet on the disk.
   void Sync() override {
+    if (CommitHeldGroup(journal_)) {
+      holding_ = false;
+      return;
+    }
     CountHeldRecords();
     if (memo_) memo_->Sync();
     memo_written_ = false;
@@ -193,12 +203,10 @@ class DBaseTable final : public TableFile {
 
  protected:
   void BeginGroup() override {
+    CommitHeldGroup(journal_);
     CheckWritable();
     CountHeldRecords();
-    journal_.Begin();
-    journal_.Track(file_);
-    if (memo_) memo_->Journal(journal_);
-    group_start_ = {header_.record_count, live_};
+    StartJournal();
   }
 
   void CommitGroup() override {
@@ -344,6 +352,25 @@ class DBaseTable final : public TableFile {
     if (memo_written_) memo_->Sync();
     memo_written_ = false;
     if (record_written) file_.Sync();
+  }
+
+  void StartJournal() {
+    journal_.Begin();
+    journal_.Track(file_);
+    if (memo_) memo_->Journal(journal_);
+    group_start_ = {header_.record_count, live_};
+  }
+
+  // While appends are held, a change to a counted record begins the group
+  // that the next Sync commits; the held records are counted in it.
+  // Whether the change is to go into that group.
+  bool JoinsHeldGroup(std::uint32_t index) {
+    if (!holding_ || index >= count_on_disk_) return false;
+    if (journal_.active()) return true;
+    CheckWritable();
+    StartJournal();
+    CountHeldRecords();
+    return true;
   }
 
   // The header's count takes in the records written past it.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -73,19 +74,26 @@ bool IsIndexExtension(std::string ext) {
          std::all_of(ext.begin() + 3, ext.end(), [&](char c) { return is_hex(c); });
 }
 
-// Once the records change, index files no longer match them. Whether
-// there were any.
-bool RemoveIndexCompanions(const std::filesystem::path& table) {
+// The index files beside a table.
+std::vector<std::filesystem::path> IndexCompanions(const std::filesystem::path& table) {
   const std::filesystem::path folder = table.has_parent_path() ? table.parent_path() : ".";
-  std::vector<std::filesystem::path> stale;
+  std::vector<std::filesystem::path> indexes;
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
     const std::filesystem::path& p = entry.path();
     if (text::EqualsIgnoreAsciiCase(p.stem().string(), table.stem().string()) &&
         IsIndexExtension(p.extension().string())) {
-      stale.push_back(p);
+      indexes.push_back(p);
     }
   }
+  return indexes;
+}
+
+// Once the records change, index files no longer match them. Whether
+// there were any.
+bool RemoveIndexCompanions(const std::filesystem::path& table) {
+  const std::vector<std::filesystem::path> stale = IndexCompanions(table);
+  std::error_code ec;
   for (const auto& p : stale) std::filesystem::remove(p, ec);
   return !stale.empty();
 }
@@ -128,9 +136,10 @@ class ParadoxTable final : public TableFile {
   explicit ParadoxTable(std::filesystem::path path) : path_(std::move(path)) { Load(); }
   ~ParadoxTable() override {
     try {
-      LinkHeldBlocksSynced();
+      if (!CommitHeldGroup(journal_)) LinkHeldBlocksSynced();
     } catch (const EngineError&) {
-      // The held blocks stay unlinked, as after a kill.
+      // The held blocks stay unlinked, or the held group is rolled back
+      // at the next open, as after a kill.
     }
   }
   ParadoxTable(const ParadoxTable&) = delete;
@@ -153,7 +162,10 @@ class ParadoxTable final : public TableFile {
   std::vector<Record> ReadAll() override;
   void ReadEach(const std::function<void(std::size_t, Record&&)>& take) override;
   void ScanRecords(const RecordScan& scan) override;
-  void Rewrite(const std::vector<Record>& records) override { WriteParadoxTable(path_, header_, records); }
+  void Rewrite(const std::vector<Record>& records) override {
+    CommitHeldGroup(journal_);  // its journal would roll back over the new file
+    WriteParadoxTable(path_, header_, records);
+  }
   void Append(const Record& record) override;
   void Overwrite(std::size_t position, const Record& record) override;
   void Remove(std::size_t position) override;
@@ -221,6 +233,11 @@ class ParadoxTable final : public TableFile {
   void LinkHeldBlocksSynced();
   // Sync without ending HoldAppendsUntilSync.
   void SyncFiles();
+  // While appends are held, a change to a block on the chain begins the
+  // group that the next Sync commits; the held blocks are linked in it.
+  // Whether the change is to go into that group.
+  bool JoinsHeldGroup(std::size_t index);
+  void StartJournal();
   bool Held(std::size_t index) const { return index >= linked_; }
   // In a group the block last changed is kept in memory and written when
   // another block is wanted or the group ends, so a run of changes to one
@@ -553,7 +570,7 @@ void ParadoxTable::WriteCounts() {
 char* ParadoxTable::GroupBlock(int number) {
   if (group_block_number_ != number) {
     FlushGroupBlock();
-    group_block_ = file_->ReadAt(BlockOffset(number), static_cast<std::size_t>(header_.block_size));
+    file_->ReadAt(BlockOffset(number), static_cast<std::size_t>(header_.block_size), group_block_);
     group_block_number_ = number;
   }
   return group_block_.data();
@@ -576,10 +593,19 @@ void ParadoxTable::WriteCountsNow() {
 
 void ParadoxTable::Append(const Record& record) {
   EnsureWritable(&record);
-  FlushGroupBlock();
+  const bool into_last = !chain_.empty() && chain_.back().count < RecordsPerBlock(header_);
+  if (into_last) JoinsHeldGroup(chain_.size() - 1);
   const std::string bytes = Encode(record);
   const auto record_size = static_cast<std::size_t>(header_.record_size);
-  if (!chain_.empty() && chain_.back().count < RecordsPerBlock(header_)) {
+  if (into_last && journal_.active()) {
+    // In a group the block's records and count change in memory together.
+    Block& last = chain_.back();
+    char* block = GroupBlock(last.number);
+    std::memcpy(block + kBlockHeaderSize + static_cast<std::size_t>(last.count) * record_size, bytes.data(),
+                bytes.size());
+    ++last.count;
+    paradox::StoreLe16(block + 4, static_cast<std::uint16_t>((last.count - 1) * header_.record_size));
+  } else if (into_last) {
     Block& last = chain_.back();
     // The record goes past the block's count, where no reader looks, and
     // reaches the disk before the count takes it in: a write cut short by
@@ -595,17 +621,27 @@ void ParadoxTable::Append(const Record& record) {
     }
     const int number = header_.file_blocks + 1;
     const int prev = chain_.empty() ? 0 : chain_.back().number;
-    std::string block(static_cast<std::size_t>(header_.block_size), '\0');
-    StoreBlockHeader(block.data(), 0, prev, 1, header_.record_size);
-    std::memcpy(block.data() + kBlockHeaderSize, bytes.data(), bytes.size());
-    file_->WriteAt(BlockOffset(number), block);
     chain_.push_back({number, 1});
     header_.file_blocks = number;
-    if (prev != 0 && Held(chain_.size() - 2)) {
-      file_->WriteAt(BlockOffset(prev), Le16(number));  // both off the chain on the disk yet
-    } else if (!holding_ || journal_.active()) {
-      SyncNewBlock();
+    std::string written;
+    if (journal_.active()) {
+      // In a group the new block is the one kept in memory.
+      FlushGroupBlock();
       LinkHeldBlocks();
+      group_block_number_ = number;
+    }
+    std::string& block = journal_.active() ? group_block_ : written;
+    block.assign(static_cast<std::size_t>(header_.block_size), '\0');
+    StoreBlockHeader(block.data(), 0, prev, 1, header_.record_size);
+    std::memcpy(block.data() + kBlockHeaderSize, bytes.data(), bytes.size());
+    if (!journal_.active()) {
+      file_->WriteAt(BlockOffset(number), block);
+      if (prev != 0 && Held(chain_.size() - 2)) {
+        file_->WriteAt(BlockOffset(prev), Le16(number));  // both off the chain on the disk yet
+      } else if (!holding_) {
+        SyncNewBlock();
+        LinkHeldBlocks();
+      }
     }
   }
   ++record_count_;
@@ -619,7 +655,8 @@ void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
   const auto [index, slot] = Locate(position, "overwrite");
   const auto record_size = static_cast<std::size_t>(header_.record_size);
   const std::size_t at = kBlockHeaderSize + static_cast<std::size_t>(slot) * record_size;
-  if (!journal_.active() && !Held(index) && CrossesSector(BlockOffset(chain_[index].number) + at, record_size)) {
+  if (!JoinsHeldGroup(index) && !journal_.active() && !Held(index) &&
+      CrossesSector(BlockOffset(chain_[index].number) + at, record_size)) {
     WriteAlone(journal_, [&] { Overwrite(position, record); });  // a disk writes a sector whole, not a record
     return;
   }
@@ -644,8 +681,8 @@ void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
 }
 
 void ParadoxTable::Remove(std::size_t position) {
-  Locate(position, "remove");  // refuse a bad position before any rewrite
-  if (!journal_.active()) {
+  const std::size_t located = Locate(position, "remove").first;  // refuse a bad position before any rewrite
+  if (!JoinsHeldGroup(located) && !journal_.active()) {
     // Closing a block up rewrites the records behind the removed one in
     // place, which a cut write would leave half moved.
     WriteAlone(journal_, [&] { Remove(position); });
@@ -759,7 +796,7 @@ void ParadoxTable::AppendMany(const std::vector<const Record*>& records) {
 
 // The memo first: a synced record never points at memo bytes not yet on the disk.
 void ParadoxTable::Sync() {
-  SyncFiles();
+  if (!CommitHeldGroup(journal_)) SyncFiles();
   holding_ = false;
 }
 
@@ -797,8 +834,23 @@ void ParadoxTable::SyncNewBlock() {
 }
 
 void ParadoxTable::BeginGroup() {
+  CommitHeldGroup(journal_);
   EnsureWritable();
   LinkHeldBlocksSynced();
+  StartJournal();
+}
+
+bool ParadoxTable::JoinsHeldGroup(std::size_t index) {
+  if (!holding_ || Held(index)) return false;
+  if (journal_.active()) return true;
+  EnsureWritable();
+  StartJournal();
+  LinkHeldBlocks();
+  group_counts_changed_ = true;
+  return true;
+}
+
+void ParadoxTable::StartJournal() {
   journal_.Begin();
   journal_.Track(*file_);
   if (memo_file_) journal_.Track(*memo_file_);
@@ -829,80 +881,113 @@ void CreateParadoxTable(const std::filesystem::path& path, const FieldDefs& fiel
   WriteParadoxTable(path, paradox::NewHeader(fields, code_page), records);
 }
 
+
 namespace {
 
-void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, const std::vector<Record>& records) {
-  const RecordCodec codec(header.fields, header.code_page, path);
-  const bool has_memo_file = std::any_of(header.fields.begin(), header.fields.end(),
-                                         [](const paradox::ParadoxField& f) { return IsBlobType(f.def.type); });
-  std::string memo_image = has_memo_file ? paradox::NewMemoFileHeader() : std::string();
-  std::optional<paradox::MemoWriter> memos;
-  const RecordCodec::MemoSink memo_sink = [&]() -> paradox::MemoWriter& {
-    if (!memos) {
-      memos.emplace(memo_image.size(), [&](std::uint64_t at, std::string_view bytes) {
-        memo_image.resize(std::max<std::size_t>(memo_image.size(), at + bytes.size()), '\0');
-        std::memcpy(memo_image.data() + at, bytes.data(), bytes.size());
-      });
+// A new table's bytes with the layout of a header, made as they are
+// written; the memo file's bytes collect as the records are encoded.
+class ParadoxImage {
+ public:
+  ParadoxImage(std::filesystem::path path, ParadoxHeader header, const std::vector<Record>& records)
+      : path_(std::move(path)), header_(std::move(header)), records_(records), codec_(header_.fields, header_.code_page, path_) {
+    has_memo_file_ = std::any_of(header_.fields.begin(), header_.fields.end(),
+                                 [](const paradox::ParadoxField& f) { return IsBlobType(f.def.type); });
+    if (has_memo_file_) memo_image_ = paradox::NewMemoFileHeader();
+    per_block_ = RecordsPerBlock(header_);
+    block_count_ = (records.size() + static_cast<std::size_t>(per_block_) - 1) / static_cast<std::size_t>(per_block_);
+    if (block_count_ > kMaxBlockNumber) RefuseFull(path_);
+    header_.record_count = static_cast<std::uint32_t>(records.size());
+    header_.blocks_in_use = header_.file_blocks = header_.last_block = static_cast<int>(block_count_);
+    header_.first_block = block_count_ == 0 ? 0 : 1;
+    for (const Record& record : records) {
+      header_.auto_increment = std::max(header_.auto_increment, codec_.MaxAutoIncrement(record));
     }
-    return *memos;
-  };
+  }
+  ParadoxImage(const ParadoxImage&) = delete;
+  ParadoxImage& operator=(const ParadoxImage&) = delete;
 
-  const int per_block = RecordsPerBlock(header);
-  const std::size_t block_count = (records.size() + static_cast<std::size_t>(per_block) - 1) / static_cast<std::size_t>(per_block);
-  if (block_count > kMaxBlockNumber) {
-    RefuseFull(path);
-  }
-  header.record_count = static_cast<std::uint32_t>(records.size());
-  header.blocks_in_use = header.file_blocks = header.last_block = static_cast<int>(block_count);
-  header.first_block = block_count == 0 ? 0 : 1;
-  for (const Record& record : records) {
-    header.auto_increment = std::max(header.auto_increment, codec.MaxAutoIncrement(record));
-  }
-  const std::string header_bytes = paradox::SerializeHeader(header);
-  const auto block_size = static_cast<std::size_t>(header.block_size);
-  // The blocks are encoded a run at a time into one buffer, each run
-  // written while the next is encoded.
-  constexpr std::size_t kBlocksPerRun = 64;
-  const auto produce = [&](const std::function<void(std::string_view)>& write) {
-    write(header_bytes);
+  bool has_memo_file() const { return has_memo_file_; }
+
+  // Hands the table file's bytes to `write` in file order. The blocks are
+  // encoded a run at a time into one buffer, each run written while the
+  // next is encoded.
+  void Produce(const std::function<void(std::string_view)>& write) {
+    const auto block_size = static_cast<std::size_t>(header_.block_size);
+    const RecordCodec::MemoSink memo_sink = [this]() -> paradox::MemoWriter& {
+      if (!memos_) {
+        memos_.emplace(memo_image_.size(), [this](std::uint64_t at, std::string_view bytes) {
+          memo_image_.resize(std::max<std::size_t>(memo_image_.size(), at + bytes.size()), '\0');
+          std::memcpy(memo_image_.data() + at, bytes.data(), bytes.size());
+        });
+      }
+      return *memos_;
+    };
+    write(paradox::SerializeHeader(header_));
+    constexpr std::size_t kBlocksPerRun = 64;
     std::string run;
-    for (std::size_t first_block = 0; first_block < block_count; first_block += kBlocksPerRun) {
-      const std::size_t blocks = std::min(kBlocksPerRun, block_count - first_block);
+    for (std::size_t first_block = 0; first_block < block_count_; first_block += kBlocksPerRun) {
+      const std::size_t blocks = std::min(kBlocksPerRun, block_count_ - first_block);
       run.assign(blocks * block_size, '\0');
       for (std::size_t b = first_block; b < first_block + blocks; ++b) {
-        const std::size_t first = b * static_cast<std::size_t>(per_block);
-        const std::size_t count = std::min(records.size() - first, static_cast<std::size_t>(per_block));
+        const std::size_t first = b * static_cast<std::size_t>(per_block_);
+        const std::size_t count = std::min(records_.size() - first, static_cast<std::size_t>(per_block_));
         char* block = run.data() + (b - first_block) * block_size;
         const int number = static_cast<int>(b + 1);
-        StoreBlockHeader(block, b + 1 < block_count ? number + 1 : 0, number - 1, static_cast<int>(count),
-                         header.record_size);
+        StoreBlockHeader(block, b + 1 < block_count_ ? number + 1 : 0, number - 1, static_cast<int>(count),
+                         header_.record_size);
         for (std::size_t i = 0; i < count; ++i) {
-          codec.EncodeInto(records[first + i], memo_sink, block + kBlockHeaderSize + i * codec.record_size());
+          codec_.EncodeInto(records_[first + i], memo_sink, block + kBlockHeaderSize + i * codec_.record_size());
         }
       }
       write(run);
     }
-  };
-
-  const auto stale_index = FindCompanion(path, ".px");
-  if (!has_memo_file && !stale_index) {
-    WriteFileAtomically(path, produce);
-  } else {
-    // The memo file is complete only once every record is encoded.
-    std::string image;
-    image.reserve(header_bytes.size() + block_count * block_size);
-    produce([&](std::string_view piece) { image += piece; });
-    const std::filesystem::path memo_path = MemoPathFor(path);
-    std::vector<NewTableFile> files;
-    if (has_memo_file) files.push_back({memo_path, [&] { return WriteTemporaryFor(memo_path, memo_image); }});
-    files.push_back({path, [&] { return WriteTemporaryFor(path, image); }});
-    // A primary index left from an earlier keyed table would no longer match.
-    if (stale_index) files.push_back({*stale_index, nullptr});
-    ReplaceTableFiles(path, files);
   }
+
+  // The files a replacement puts in place: the memo file, complete only
+  // once every record is encoded, the table, and the removal of the index
+  // files an older table of that name left, which would no longer match.
+  std::vector<NewTableFile> Files() {
+    auto image = std::make_shared<std::string>();
+    image->reserve(static_cast<std::size_t>(header_.header_size) + block_count_ * static_cast<std::size_t>(header_.block_size));
+    Produce([&](std::string_view piece) { *image += piece; });
+    std::vector<NewTableFile> files;
+    if (has_memo_file_) {
+      auto memo = std::make_shared<std::string>(std::move(memo_image_));
+      const std::filesystem::path memo_path = MemoPathFor(path_);
+      files.push_back({memo_path, [memo_path, memo] { return WriteTemporaryFor(memo_path, *memo); }});
+    }
+    files.push_back({path_, [path = path_, image] { return WriteTemporaryFor(path, *image); }});
+    for (const std::filesystem::path& index : IndexCompanions(path_)) files.push_back({index, nullptr});
+    return files;
+  }
+
+ private:
+  std::filesystem::path path_;
+  ParadoxHeader header_;
+  const std::vector<Record>& records_;
+  RecordCodec codec_;
+  bool has_memo_file_ = false;
+  std::string memo_image_;
+  std::optional<paradox::MemoWriter> memos_;
+  int per_block_ = 0;
+  std::size_t block_count_ = 0;
+};
+
+void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, const std::vector<Record>& records) {
+  ParadoxImage image(path, std::move(header), records);
+  if (image.has_memo_file() || FindCompanion(path, ".px")) {
+    ReplaceTableFiles(path, image.Files());
+    return;
+  }
+  WriteFileAtomically(path, [&](const std::function<void(std::string_view)>& write) { image.Produce(write); });
   RemoveIndexCompanions(path);
 }
 
 }  // namespace
+
+std::vector<NewTableFile> NewParadoxTableFiles(const std::filesystem::path& path, const FieldDefs& fields,
+                                               const std::vector<Record>& records, int code_page) {
+  return ParadoxImage(path, paradox::NewHeader(fields, code_page), records).Files();
+}
 
 }  // namespace veltra::formats

@@ -6,6 +6,7 @@
 
 #include "platform/formats/code_page.h"
 #include "platform/formats/table_file.h"
+#include "platform/formats/table_recovery.h"
 
 namespace veltra::formats {
 
@@ -24,5 +25,10 @@ std::unique_ptr<TableFile> OpenParadoxTable(const std::filesystem::path& path);
 // or blob, each replaced as a whole.
 void CreateParadoxTable(const std::filesystem::path& path, const FieldDefs& fields,
                         const std::vector<Record>& records, int code_page = kCodePageGbk);
+
+// The same table's files for a replacement of several tables as one set:
+// the table, its memo file, and the removal of index files left beside it.
+std::vector<NewTableFile> NewParadoxTableFiles(const std::filesystem::path& path, const FieldDefs& fields,
+                                               const std::vector<Record>& records, int code_page = kCodePageGbk);
 
 }  // namespace veltra::formats

@@ -1,11 +1,14 @@
 #include "platform/formats/rollback_journal.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <map>
+#include <optional>
+#include <set>
 #include <utility>
 #include <system_error>
 
@@ -24,11 +27,22 @@ constexpr std::uint64_t kPage = 4096;
 // a tracked file and its size before the group; a page entry ('P') holds
 // the old bytes at an offset of one of them.
 constexpr std::size_t kEntryHead = 8;
+constexpr std::size_t kEntriesPerWrite = std::size_t{1} << 20;
 // Held writes beyond this are made early, after one more sync of the journal.
 std::size_t held_limit = std::size_t{8} << 20;
 
-std::filesystem::path JournalPathFor(const std::filesystem::path& table) {
-  return table.parent_path() / ("." + table.filename().string() + ".rollback");
+// The journal files (device, inode) of groups under way in this process: a
+// group may stay open while its table is opened again (held posts), and that
+// open must not take it for one a killed writer left.
+using FileIdentity = std::pair<dev_t, ino_t>;
+std::set<FileIdentity>& JournalsInUse() {
+  static std::set<FileIdentity> in_use;
+  return in_use;
+}
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+  return FileIdentity{status.st_dev, status.st_ino};
 }
 
 void Put32(std::string& out, std::uint32_t v) {
@@ -84,11 +98,12 @@ auto* Find(Entries& tracked, const RandomAccessFile& file) {
 
 std::uint64_t EndOf(const std::pair<const std::uint64_t, std::string>& run) { return run.first + run.second.size(); }
 
-// Puts `bytes` at `offset` into the runs: a run it overlaps or touches
-// grows, and the runs it then reaches are taken into it.
+// Puts `bytes` at `offset` into the runs: a run it overlaps grows, and the
+// runs it then overlaps are taken into it. Runs that only touch stay apart,
+// so that a long run of writes is not copied again as it grows.
 void Hold(std::map<std::uint64_t, std::string>& runs, std::uint64_t offset, std::string_view bytes) {
   auto run = runs.upper_bound(offset);
-  if (run != runs.begin() && EndOf(*std::prev(run)) >= offset) --run;
+  if (run != runs.begin() && EndOf(*std::prev(run)) > offset) --run;
   if (run == runs.end() || run->first > offset) {
     run = runs.emplace_hint(run, offset, std::string(bytes));
   } else {
@@ -99,7 +114,7 @@ void Hold(std::map<std::uint64_t, std::string>& runs, std::uint64_t offset, std:
     std::memcpy(held.data() + at, bytes.data(), inside);
     held.append(bytes.substr(inside));
   }
-  for (auto next = std::next(run); next != runs.end() && next->first <= EndOf(*run); next = runs.erase(next)) {
+  for (auto next = std::next(run); next != runs.end() && next->first < EndOf(*run); next = runs.erase(next)) {
     if (EndOf(*next) > EndOf(*run)) run->second.append(next->second, static_cast<std::size_t>(EndOf(*run) - next->first));
   }
 }
@@ -111,6 +126,7 @@ RollbackJournal::RollbackJournal(std::filesystem::path table)
 
 RollbackJournal::~RollbackJournal() {
   Detach();
+  if (active_) JournalsInUse().erase(identity_);
   RemoveEmpty();
 }
 
@@ -131,7 +147,10 @@ void RollbackJournal::Begin() {
   }
   journal_->WriteAt(0, kMagic);
   end_ = kMagic.size();
+  unwritten_.clear();
   active_ = true;
+  identity_ = IdentityOf(path_).value_or(FileIdentity{});
+  JournalsInUse().insert(identity_);
 }
 
 void RollbackJournal::Detach() {
@@ -140,14 +159,20 @@ void RollbackJournal::Detach() {
   held_bytes_ = 0;
 }
 
+// The entries go out a large write at a time; none needs to be in the file
+// before the journal is synced, since no held write is made before that.
 void RollbackJournal::Append(std::string_view payload) {
-  std::string entry;
-  entry.reserve(kEntryHead + payload.size());
-  Put32(entry, static_cast<std::uint32_t>(payload.size()));
-  Put32(entry, Checksum(payload));
-  entry += payload;
-  journal_->WriteAt(end_, entry);
-  end_ += entry.size();
+  Put32(unwritten_, static_cast<std::uint32_t>(payload.size()));
+  Put32(unwritten_, Checksum(payload));
+  unwritten_ += payload;
+  if (unwritten_.size() >= kEntriesPerWrite) WriteEntries();
+}
+
+void RollbackJournal::WriteEntries() {
+  if (unwritten_.empty()) return;
+  journal_->WriteAt(end_, unwritten_);
+  end_ += unwritten_.size();
+  unwritten_.clear();
 }
 
 void RollbackJournal::Track(RandomAccessFile& file) {
@@ -221,6 +246,7 @@ std::uint64_t RollbackJournal::HeldEnd(const RandomAccessFile& file) const {
 
 void RollbackJournal::WriteHeld() {
   if (held_bytes_ == 0) return;
+  WriteEntries();
   journal_->Sync();
   for (Tracked& t : tracked_) {
     for (const auto& [offset, bytes] : t.held) t.file->WriteThrough(offset, bytes);
@@ -238,8 +264,10 @@ void RollbackJournal::Commit() {
   // The memo before the table: a record never points at memo bytes not yet there.
   for (auto t = tracked_.rbegin(); t != tracked_.rend(); ++t) t->file->Sync();
   Detach();
+  unwritten_.clear();
   journal_->Truncate(0);
   active_ = false;
+  JournalsInUse().erase(identity_);
   try {
     journal_->Sync();
   } catch (const EngineError&) {
@@ -250,9 +278,15 @@ void RollbackJournal::Commit() {
 
 void RollbackJournal::RollBack() {
   Detach();
+  unwritten_.clear();  // what they guard was never written
   journal_.reset();
   active_ = false;
+  JournalsInUse().erase(identity_);
   RollBackInterruptedWrites(table_);
+}
+
+std::filesystem::path JournalPathFor(const std::filesystem::path& table) {
+  return table.parent_path() / ("." + table.filename().string() + ".rollback");
 }
 
 std::size_t JournalHoldLimit() { return held_limit; }
@@ -261,7 +295,8 @@ void SetJournalHoldLimit(std::size_t bytes) { held_limit = bytes; }
 void RollBackInterruptedWrites(const std::filesystem::path& table) {
   const std::filesystem::path path = JournalPathFor(table);
   std::error_code error;
-  if (!std::filesystem::exists(path, error)) return;
+  const std::optional<FileIdentity> identity = IdentityOf(path);
+  if (!identity || JournalsInUse().count(*identity)) return;
   const std::string journal = ReadWholeFile(path);  // empty: no group was under way
   std::map<int, std::pair<std::string, Restore>> files;
   const bool first_version = journal.compare(0, kFirstMagic.size(), kFirstMagic) == 0;

@@ -11,11 +11,14 @@
 // writer killed half-way leaves a journal that is not empty, and
 // RollBackInterruptedWrites, run when the table is next opened, restores
 // the files as they were before the group.
+#include <sys/types.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "platform/formats/file_io.h"
@@ -56,6 +59,7 @@ class RollbackJournal {
   };
   void SaveBefore(Tracked& tracked, std::uint64_t offset, std::size_t length);
   void Append(std::string_view payload);
+  void WriteEntries();
   // Syncs the journal, then makes the held writes.
   void WriteHeld();
   void Detach();
@@ -63,9 +67,11 @@ class RollbackJournal {
   std::filesystem::path table_;
   std::filesystem::path path_;
   std::unique_ptr<RandomAccessFile> journal_;
-  std::uint64_t end_ = 0;
+  std::uint64_t end_ = 0;      // of the entries written to the file
+  std::string unwritten_;      // entries that follow them
   std::size_t held_bytes_ = 0;
   bool active_ = false;
+  std::pair<dev_t, ino_t> identity_{};  // of the journal file while a group is under way
   std::vector<Tracked> tracked_;
 };
 
@@ -73,6 +79,9 @@ class RollbackJournal {
 // of the journal. Tests lower it to reach the early writes with small tables.
 std::size_t JournalHoldLimit();
 void SetJournalHoldLimit(std::size_t bytes);
+
+// The journal file beside `table`.
+std::filesystem::path JournalPathFor(const std::filesystem::path& table);
 
 // Undoes the writes of a group that a killed writer left unfinished.
 void RollBackInterruptedWrites(const std::filesystem::path& table);

@@ -45,6 +45,15 @@ void TableFile::WriteAlone(RollbackJournal& journal, const std::function<void()>
   journal.RemoveEmpty();
 }
 
+// A commit that fails leaves the group open: a later Sync tries again, and
+// a table closed without one is rolled back to its last Sync when next opened.
+bool TableFile::CommitHeldGroup(RollbackJournal& journal) {
+  if (!journal.active()) return false;
+  CommitGroup();
+  journal.RemoveEmpty();
+  return true;
+}
+
 TableKind KindForPath(const std::filesystem::path& path) {
   const std::string extension = path.extension().string();
   if (text::EqualsIgnoreAsciiCase(extension, ".dbf")) return TableKind::DBase;

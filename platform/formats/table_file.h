@@ -83,7 +83,12 @@ class TableFile {
   // taken into the table (counted, linked) only by the next Sync, which
   // then syncs once more: a long run of appends costs two syncs in all
   // instead of one each, a power cut still leaves every record whole, and
-  // a kill before that Sync loses them. Closing the file syncs them too.
+  // a kill before that Sync loses them. The first change to what is
+  // already in the table (an overwrite, a delete) begins a group that
+  // takes in every later change and the held records too, and that Sync
+  // commits: a power cut or kill leaves the table as at the last Sync or
+  // as at this one. A change that fails leaves the group open without it.
+  // Closing the file syncs them too.
   virtual void HoldAppendsUntilSync() {}
 
   // Runs `writes` (calls of the methods above) so that they reach the file
@@ -101,6 +106,9 @@ class TableFile {
   // One record's change in place as a group of its own, whose journal file
   // is not kept beside the table afterwards.
   void WriteAlone(RollbackJournal& journal, const std::function<void()>& write);
+  // Commits the group that held appends began, if any, and removes its
+  // journal file; whether there was one.
+  bool CommitHeldGroup(RollbackJournal& journal);
 };
 
 // Opens an existing table file; the kind follows the extension (.db,

@@ -1,5 +1,6 @@
 #include "platform/formats/table_recovery.h"
 
+#include <functional>
 #include <set>
 #include <sstream>
 #include <system_error>
@@ -17,14 +18,18 @@ namespace {
 // Closes the intent; without it the intent is torn and nothing was renamed.
 constexpr std::string_view kIntentEnd = "end\n";
 
+// Renames still to be done: (temporary, target) file names in the folder;
+// an empty temporary removes the target.
+using Renames = std::vector<std::pair<std::string, std::string>>;
+
 fs::path IntentPathFor(const fs::path& table) {
   return table.parent_path() / ("." + table.filename().string() + ".replace");
 }
 
-// Renames still to be done: (temporary, target) file names in the table's
-// folder; an empty temporary removes the target.
-std::vector<std::pair<std::string, std::string>> ParseIntent(const std::string& intent) {
-  std::vector<std::pair<std::string, std::string>> renames;
+fs::path SetIntentPathFor(const fs::path& folder) { return folder / std::string(kSetIntentName); }
+
+Renames ParseIntent(const std::string& intent) {
+  Renames renames;
   if (intent.size() < kIntentEnd.size() || intent.compare(intent.size() - kIntentEnd.size(), kIntentEnd.size(), kIntentEnd) != 0) {
     return renames;
   }
@@ -36,17 +41,26 @@ std::vector<std::pair<std::string, std::string>> ParseIntent(const std::string& 
   return renames;
 }
 
-void RollForward(const fs::path& table) {
-  const fs::path intent = IntentPathFor(table);
-  std::error_code error;
-  if (!fs::exists(intent, error)) return;
-  const fs::path folder = table.parent_path();
-  const auto renames = ParseIntent(ReadWholeFile(intent));
+// The first name of `renames` that is not a target `own_target` accepts
+// or a temporary made for its target in `folder`, or empty. A temporary is
+// never a symbolic link, which renamed into place would steer later
+// writes outside the folder.
+std::string ForeignName(const fs::path& folder, const Renames& renames,
+                        const std::function<bool(const std::string&)>& own_target) {
   for (const auto& [temporary, target] : renames) {
-    if (!IsFileOfTableSet(table, target)) RefuseForeignName(table, "替换记录", target);
-    const bool own_temporary = temporary.find('/') == std::string::npos && IsTemporaryFor(temporary, target);
-    if (!temporary.empty() && !own_temporary) RefuseForeignName(table, "替换记录", temporary);
+    if (!own_target(target)) return target;
+    std::error_code error;
+    const bool own_temporary = IsPlainFileName(temporary) && IsTemporaryFor(temporary, target) &&
+                               !fs::is_symlink(fs::symlink_status(folder / temporary, error));
+    if (!temporary.empty() && !own_temporary) return temporary;
   }
+  return {};
+}
+
+// Does the renames and removals of a complete intent, then removes it.
+void CarryOut(const fs::path& intent, const Renames& renames) {
+  const fs::path folder = intent.parent_path();
+  std::error_code error;
   for (const auto& [temporary, target] : renames) {
     if (temporary.empty()) {
       if (fs::exists(folder / target, error) && !fs::remove(folder / target, error)) {
@@ -61,6 +75,76 @@ void RollForward(const fs::path& table) {
   // A torn intent renamed nothing: where the folder is read-only it may stay.
   if (error && !renames.empty()) ThrowIo(intent, "remove", error.value());
   SyncFolder(folder);  // an intent back after a power cut would remove files again
+}
+
+void RollForward(const fs::path& table) {
+  const fs::path intent = IntentPathFor(table);
+  std::error_code error;
+  if (!fs::exists(intent, error)) return;
+  const Renames renames = ParseIntent(ReadWholeFile(intent));
+  const std::string foreign =
+      ForeignName(intent.parent_path(), renames, [&](const std::string& target) { return IsFileOfTableSet(table, target); });
+  if (!foreign.empty()) RefuseForeignName(table, "替换记录", foreign);
+  CarryOut(intent, renames);
+}
+
+// Runs `action`; a failure of the set's own intent is told as `table`'s.
+void ToldAsTable(const fs::path& table, const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EngineError& failure) {
+    if (fs::path(failure.subject().table).filename() != kSetIntentName) throw;
+    ErrorSubject subject = failure.subject();
+    subject.table = table.string();
+    throw EngineError(failure.kind(), failure.what(), subject);
+  }
+}
+
+// Finishes the replacement of a set of tables in `folder` that was cut
+// short, before any of them (`table`, about to be opened) is read.
+void RollSetForward(const fs::path& folder, const fs::path& table) {
+  const fs::path intent = SetIntentPathFor(folder);
+  std::error_code error;
+  if (!fs::exists(intent, error)) return;
+  const Renames renames = ParseIntent(ReadWholeFile(intent));
+  // Only the folder's own table files: no hidden bookkeeping file either.
+  const std::string foreign =
+      ForeignName(folder, renames, [](const std::string& target) { return IsPlainFileName(target) && target[0] != '.'; });
+  if (!foreign.empty()) RefuseNameOutsideFolder(table, folder, foreign);
+  ToldAsTable(table, [&] { CarryOut(intent, renames); });
+}
+
+// Refuses a target the user may not write, then writes the new files
+// under temporary names, adding each to `temporaries`; the intent's lines.
+std::string WriteTemporaries(const std::vector<NewTableFile>& files, std::vector<fs::path>& temporaries) {
+  std::error_code error;
+  for (const NewTableFile& file : files) {
+    if (fs::exists(file.target, error)) RefuseReplacingReadOnly(file.target);
+  }
+  std::string lines;
+  for (const NewTableFile& file : files) {
+    std::string temporary;
+    if (file.write_temporary) {
+      temporaries.push_back(file.write_temporary());
+      temporary = temporaries.back().filename().string();
+    }
+    lines += temporary + "\t" + file.target.filename().string() + "\n";
+  }
+  return lines;
+}
+
+// Writes a complete intent and flushes it with the folder, so that the
+// temporaries and the intent are on the disk before any rename.
+void WriteIntent(const fs::path& path, const std::string& lines) {
+  RandomAccessFile file(path, RandomAccessFile::Mode::CreateNew);
+  file.WriteAt(0, lines + std::string(kIntentEnd));
+  file.Sync();
+  SyncFolder(path.parent_path());
+}
+
+void RemoveAll(const std::vector<fs::path>& files) {
+  std::error_code ignored;
+  for (const fs::path& file : files) fs::remove(file, ignored);
 }
 
 // The name a temporary was made for, when `name` looks like one.
@@ -95,31 +179,14 @@ void RemoveStaleTemporaries(const fs::path& table) {
 
 void ReplaceTableFiles(const fs::path& table, const std::vector<NewTableFile>& files) {
   SettleFolderLeftovers(table.parent_path());
-  std::error_code error;
-  for (const NewTableFile& file : files) {
-    if (fs::exists(file.target, error)) RefuseReplacingReadOnly(file.target);
-  }
   std::vector<fs::path> temporaries;
-  std::string intent;
-  const fs::path intent_path = IntentPathFor(table);
+  const fs::path intent = IntentPathFor(table);
   try {
-    for (const NewTableFile& file : files) {
-      std::string temporary;
-      if (file.write_temporary) {
-        temporaries.push_back(file.write_temporary());
-        temporary = temporaries.back().filename().string();
-      }
-      intent += temporary + "\t" + file.target.filename().string() + "\n";
-    }
-    intent += kIntentEnd;
-    RandomAccessFile file(intent_path, RandomAccessFile::Mode::CreateNew);
-    file.WriteAt(0, intent);
-    file.Sync();
-    SyncFolder(table.parent_path());  // the temporaries and the intent, before any rename
+    WriteIntent(intent, WriteTemporaries(files, temporaries));
   } catch (...) {
+    RemoveAll(temporaries);
     std::error_code ignored;
-    for (const fs::path& temporary : temporaries) fs::remove(temporary, ignored);
-    fs::remove(intent_path, ignored);
+    fs::remove(intent, ignored);
     throw;
   }
   RollForward(table);
@@ -133,7 +200,15 @@ void ReplaceTableFiles(const fs::path& table, const std::vector<std::pair<fs::pa
   ReplaceTableFiles(table, new_files);
 }
 
-void RecoverTableFiles(const fs::path& table) {
+void RecoverTableFiles(const fs::path& table, FolderOrigin origin) {
+  const fs::path folder = table.has_parent_path() ? table.parent_path() : ".";
+  std::error_code error;
+  const auto leftovers = [&] {
+    return fs::exists(SetIntentPathFor(folder), error) || fs::exists(IntentPathFor(table), error) ||
+           fs::exists(JournalPathFor(table), error);
+  };
+  if (origin == FolderOrigin::Foreign && leftovers()) RefuseLinkedFiles(table);
+  RollSetForward(folder, table);
   RollForward(table);
   RollBackInterruptedWrites(table);
   RemoveStaleTemporaries(table);
@@ -145,6 +220,11 @@ void SettleFolderLeftovers(const fs::path& folder) {
   std::error_code error;
   for (fs::directory_iterator it(shown, error), end; !error && it != end; it.increment(error)) {
     names.push_back(it->path().filename().string());
+  }
+  try {
+    RollSetForward(shown, shown);
+  } catch (const EngineError&) {
+    return;  // the set's temporaries stay with its intent, told when a table there is opened
   }
   std::set<std::string> pending;  // stems of the tables whose intent stays
   for (const std::string& name : names) {
@@ -164,6 +244,46 @@ void SettleFolderLeftovers(const fs::path& folder) {
     std::error_code ignored;
     fs::remove(folder / name, ignored);
   }
+}
+
+TableSetReplacement::~TableSetReplacement() { RemoveAll(temporaries_); }
+
+void TableSetReplacement::Add(const fs::path& table, const std::vector<NewTableFile>& files, FolderOrigin origin) {
+  const fs::path folder = table.has_parent_path() ? table.parent_path() : ".";
+  if (tables_.empty()) {
+    folder_ = folder;
+    SettleFolderLeftovers(folder_);
+  } else if (folder.lexically_normal() != folder_.lexically_normal()) {
+    throw EngineError(EngineError::Kind::State, table.string() + " is not in " + folder_.string() + ", the folder of the set");
+  }
+  for (const NewTableFile& file : files) {
+    if (!added_.insert(text::ToAsciiLower(file.target.filename().string())).second) {
+      throw EngineError(EngineError::Kind::State, file.target.string() + " is already in the set");
+    }
+  }
+  if (origin == FolderOrigin::Foreign) {
+    for (const NewTableFile& file : files) RefuseLinkedFile(table, file.target);
+  }
+  RecoverTableFiles(table, origin);  // no old journal or intent may later act on the new files
+  tables_.push_back(table);
+  intent_lines_ += WriteTemporaries(files, temporaries_);
+}
+
+void TableSetReplacement::Commit() {
+  if (tables_.empty()) return;
+  const fs::path intent = SetIntentPathFor(folder_);
+  ToldAsTable(tables_.front(), [&] {
+    try {
+      WriteIntent(intent, intent_lines_);
+    } catch (...) {
+      std::error_code ignored;
+      fs::remove(intent, ignored);
+      throw;
+    }
+  });
+  temporaries_.clear();  // the intent's now, put in place by the next open if not here
+  RecoverTableFiles(tables_.front());
+  tables_.clear();
 }
 
 }  // namespace veltra::formats

@@ -361,8 +361,16 @@ bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) 
     const db::DataSetState state = source_ != nullptr ? source_->State() : db::DataSetState::Inactive;
     if (state != db::DataSetState::Edit && state != db::DataSetState::Insert) return false;
   }
-  // Starting the edit re-reads the rows; ask for the cell again.
-  return QTableView::edit(model_->index(index.row(), index.column()), trigger, event);
+  // Starting the edit re-reads the rows (a new record puts the grid on its
+  // first column): ask for the cell again and keep it current, so that Tab
+  // goes on from the cell being typed in.
+  const QModelIndex cell = model_->index(index.row(), index.column());
+  if (opens && cell != currentIndex()) {
+    syncing_ = true;
+    setCurrentIndex(cell);
+    syncing_ = false;
+  }
+  return QTableView::edit(cell, trigger, event);
 }
 
 void DBGrid::commitData(QWidget* editor) {

@@ -86,9 +86,7 @@ TEST_F(DbToolActionsTest, PackingADBaseTableKeepsItDBase) {
 }
 
 TEST_F(DbToolActionsTest, FailedPackStillReopensTheTable) {
-  db::Table other(db());
-  other.SetTableName("kfq_1.db");
-  other.Open();  // holds the file, so it cannot be rewritten
+  const auto other = Opened("kfq_1.db");  // holds the file, so it cannot be rewritten
   EXPECT_THROW(PackOpenedTable(table), EngineError);
   EXPECT_TRUE(table.Active());
   EXPECT_EQ(table.RecordCount(), 3);

@@ -5,6 +5,7 @@
 #include "platform/db/query.h"
 #include "tests/platform/db/db_test_support.h"
 #include "tests/support/dbfread_reader.h"
+#include "tests/support/engine_error.h"
 #include "tests/support/pxlib_reader.h"
 
 namespace veltra::dbtool {
@@ -147,25 +148,20 @@ TEST_F(SaveDataSetAsTableTest, EveryValueCrossesBetweenParadoxAndDBase) {
   FieldDefs defs;
   for (const Column& c : columns) defs.push_back(c.def);
   Create("every.db", defs);
-  db::Table every(db());
-  every.SetTableName("every.db");
-  every.Open();
+  const auto every = Opened("every.db");
   std::string dump;
   for (std::size_t r = 0; r < 2; ++r) {
-    every.Append();
+    every->Append();
     for (std::size_t i = 0; i < defs.size(); ++i) {
-      every.Fields(static_cast<int>(i)).SetValue(columns[i].values[r]);
+      every->Fields(static_cast<int>(i)).SetValue(columns[i].values[r]);
       dump += defs[i].name + "=" + columns[i].dbfread[r] + "\n";
     }
-    every.Post();
+    every->Post();
   }
-  SaveDataSetAsTable(db(), every, nullptr, "every.dbf");
+  SaveDataSetAsTable(db(), *every, nullptr, "every.dbf");
   EXPECT_EQ(testing::ReadWithDbfread(folder() / "every.dbf"), dump);
 
-  db::Table saved(db());
-  saved.SetTableName("every.dbf");
-  saved.Open();
-  SaveDataSetAsTable(db(), saved, nullptr, "back.db");
+  SaveDataSetAsTable(db(), *Opened("every.dbf"), nullptr, "back.db");
   const Rows rows = FileRows("every.dbf");
   EXPECT_EQ(FileRows("back.db"), rows);
 #ifdef VELTRA_HAVE_PXLIB
@@ -191,12 +187,10 @@ TEST_F(SaveDataSetAsTableTest, RowsTheFormatCannotHoldLeaveTheOldFileWhole) {
   };
   for (const auto& c : cases) {
     Create("numbers.db", {{"QC05", FieldType::Float}});
-    db::Table numbers(db());
-    numbers.SetTableName("numbers.db");
-    numbers.Open();
-    for (const std::string& value : c.values) AddRecord(numbers, {value});
+    const auto numbers = Opened("numbers.db");
+    for (const std::string& value : c.values) AddRecord(*numbers, {value});
     try {
-      SaveDataSetAsTable(db(), numbers, nullptr, "report.dbf");
+      SaveDataSetAsTable(db(), *numbers, nullptr, "report.dbf");
       ADD_FAILURE() << "saved " << c.refused;
     } catch (const EngineError& error) {
       const ErrorSubject& s = error.subject();
@@ -210,13 +204,9 @@ TEST_F(SaveDataSetAsTableTest, RowsTheFormatCannotHoldLeaveTheOldFileWhole) {
 TEST_F(SaveDataSetAsTableTest, RefusesTheDataSetsOwnFile) {
   std::filesystem::create_symlink(folder(), folder() / "link");
   for (const std::string name : {"kfq_1.db", "KFQ_1.DB", "kfq_1", "link\\kfq_1.db"}) {
-    try {
-      SaveDataSetAsTable(db(), source, nullptr, name);
-      ADD_FAILURE() << "saved onto " << name;
-    } catch (const EngineError& error) {
-      EXPECT_EQ(error.kind(), EngineError::Kind::TableBusy);
-      EXPECT_NE(std::string(error.what()).find("kfq_1.db"), std::string::npos) << error.what();
-    }
+    EXPECT_TRUE(testing::ThrowsEngineError([&] { SaveDataSetAsTable(db(), source, nullptr, name); },
+                                           EngineError::Kind::TableBusy, {"kfq_1.db"}))
+        << "saved onto " << name;
   }
   source.Close();
   EXPECT_EQ(FileRows("kfq_1.db"), source_rows);
@@ -238,12 +228,7 @@ TEST_F(SaveDataSetAsTableTest, SavesAQueryResult) {
 
 TEST_F(SaveDataSetAsTableTest, PrintoutInputRewritesColumnCaptions) {
   Create("bt_p.db", {{"表头文字", FieldType::String, 255}, {"列宽度", FieldType::SmallInt, 0}});
-  {
-    db::Table old(db());
-    old.SetTableName("bt_p.db");
-    old.Open();
-    AddRecord(old, {"旧表头", "5"});
-  }
+  AddRecord(*Opened("bt_p.db"), {"旧表头", "5"});
   SaveDataSetAsTable(db(), source, nullptr, "query_p.db");
   EXPECT_EQ(FileRows("bt_p.db"), (Rows{{"QA01", "10"}, {"QA02", "40"}, {"QC05", "10"}}));
 
@@ -254,12 +239,9 @@ TEST_F(SaveDataSetAsTableTest, PrintoutInputRewritesColumnCaptions) {
   // Titles too long for a field name print whole, though the saved names
   // are cut and told apart; a memo is as wide as its column.
   Create("notes.db", {{"QA01", FieldType::String, 10}, {"BZ", FieldType::Memo, 20}, {"QC05", FieldType::Float, 0}});
-  db::Table notes(db());
-  notes.SetTableName("notes.db");
-  notes.Open();
   const std::string spent = "企业内部用于科技活动的经费支出合计";
   const GridColumns long_titles{{{spent, 9}, {spent + "其中", 30}, {spent + "之二", 7}}};
-  SaveDataSetAsTable(db(), notes, &long_titles, "query_p.db");
+  SaveDataSetAsTable(db(), *Opened("notes.db"), &long_titles, "query_p.db");
   EXPECT_EQ(FileRows("bt_p.db"), (Rows{{spent, "9"}, {spent + "其中", "30"}, {spent + "之二", "10"}}));
   EXPECT_EQ(DefsOf("query_p.db")[1].name, "企业内部用于科技活动的_2");
 }

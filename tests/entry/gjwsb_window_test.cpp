@@ -2,6 +2,8 @@
 // never entered, reasons keyed into the grid, asked before they are dropped.
 #include "entry/gjwsb.h"
 #include "tests/entry/installed_window_fixture.h"
+#include "platform/formats/table_file.h"
+#include "tests/support/file_io_probe.h"
 #include "tests/support/render_path.h"
 
 namespace veltra::entry {
@@ -53,6 +55,48 @@ TEST_F(GjwsbWindowTest, GeneratesTheNeverEnteredProjectsAndAsksBeforeDroppingRea
   form.DBGrid1->SetSelectedColumn(2);
   ui::testing::PressEnter();
   EXPECT_EQ(form.DBGrid1->SelectedColumn(), 3);
+}
+
+// A generation stopped anywhere by a kill or a power cut, with or without
+// the writes since the last sync on the disk, leaves the old list or the
+// whole new one, never an empty list.
+TEST_F(GjwsbWindowTest, AGenerationCutAnywhereLeavesTheOldListOrTheNew) {
+  using veltra::testing::CrashSimulator;
+  AddRowsTo("gjxm.db", {{{"Id", "1"}, {"JB00", "1"}}, {{"Id", "2"}, {"JB00", "2"}}});
+  TF_gjwsb& form = Open<TF_gjwsb>();
+  Press("ToolButton1");
+  AddRowsTo("gjxm.db", {{{"Id", "3"}, {"JB00", "3"}}});
+  const auto list = [&] {
+    std::vector<std::string> numbers;
+    for (const auto& record : formats::OpenTableFile(work / "gj_wsb.db")->ReadAll()) numbers.push_back(record[0].ToDisplayText());
+    return numbers;
+  };
+  const std::vector<std::string> before = list(), after = {"1", "2", "3"};
+  ASSERT_EQ(before, (std::vector<std::string>{"1", "2"}));
+  const veltra::testing::FolderImage base = veltra::testing::ImageOf({work});
+  for (const auto crash : {CrashSimulator::Crash::Kill, CrashSimulator::Crash::PowerCut, CrashSimulator::Crash::PowerCutAnyWrites}) {
+    for (int stop_at = 1;; ++stop_at) {
+      veltra::testing::RestoreImage({work}, base);
+      std::vector<veltra::testing::FolderImage> images;
+      {
+        CrashSimulator stop({work}, crash, stop_at);
+        try {
+          form.ToolButton1Click();
+        } catch (const EngineError&) {
+        }
+        images = stop.Images();
+        if (!stop.stopped()) break;
+      }
+      for (const auto& image : images) {
+        veltra::testing::RestoreImage({work}, image);
+        const auto seen = list();
+        EXPECT_TRUE(seen == before || seen == after) << "crash " << static_cast<int>(crash) << " at " << stop_at << ": " << seen.size();
+      }
+    }
+  }
+  veltra::testing::RestoreImage({work}, base);
+  Press("ToolButton1");
+  EXPECT_EQ(list(), after);
 }
 
 }  // namespace

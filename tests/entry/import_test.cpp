@@ -96,8 +96,9 @@ TEST_F(ImportTest, EmptyingWaitsForAnImportableSourceFile) {
 }
 
 // A cut anywhere in an import, a kill or a power cut of any of the three
-// kinds, leaves each table readable with every record as it was or as
-// imported, and once the import has ended, all of it.
+// kinds, leaves each table readable and as it was or as imported, and once
+// the import has ended, all of it. Each enterprise's record spans disk
+// sectors, and two of them are updated in place.
 TEST_F(ImportTest, ACutAnywhereLeavesEveryRecordWholeAndAnEndedImportOnTheDisk) {
   using veltra::testing::CrashSimulator;
   using Rows = std::set<std::vector<std::string>>;
@@ -116,6 +117,8 @@ TEST_F(ImportTest, ACutAnywhereLeavesEveryRecordWholeAndAnEndedImportOnTheDisk) 
     prompts.answers = {false, false, false};
     kfq.AppendFromFiles();
   };
+  AddEnterprise("110003", "L3", "丙");
+  AddRows("in\\kfq_1.db", {{{"QA01", "110003"}, {"QA03", "L3"}, {"QA04", "丙(新名)"}}});
   kfq.Close();
   const veltra::testing::FolderImage initial = veltra::testing::ImageOf({folder()});
   std::vector<Rows> before, after;
@@ -151,7 +154,7 @@ TEST_F(ImportTest, ACutAnywhereLeavesEveryRecordWholeAndAnEndedImportOnTheDisk) 
           if (!stopped) {
             EXPECT_EQ(seen, after[t]) << where;
           }
-          for (const auto& row : seen) EXPECT_TRUE(before[t].count(row) + after[t].count(row) > 0) << where;
+          EXPECT_TRUE(seen == before[t] || seen == after[t]) << where << ": " << seen.size() << " records";
         }
       }
       if (!stopped) break;

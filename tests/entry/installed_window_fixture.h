@@ -2,10 +2,12 @@
 // An entry window shown on a working folder made by the installation, its
 // rule tables in force, driven through the window harness.
 #include <QApplication>
+#include <functional>
 #include <memory>
 #include <type_traits>
 
 #include "entry/entry_description.h"
+#include "entry/entry_window.h"
 #include "install/working_folder.h"
 #include "mainunit/ui_prompts.h"
 #include "tests/platform/ui/harness/input.h"
@@ -22,6 +24,21 @@ inline int PageOf(const EntryDescription& description, int detail) {
   }
   return -1;
 }
+
+// A window of class Window, for tables of cases that name their window.
+using MakeWindow = std::function<std::unique_ptr<EntryWindow>(mainunit::MainUnit&, mainunit::Prompts&)>;
+template <typename Window>
+std::unique_ptr<EntryWindow> Make(mainunit::MainUnit& unit, mainunit::Prompts& prompts) {
+  return std::make_unique<Window>(unit, prompts);
+}
+
+// The `name` of a table's case names its test.
+struct CaseName {
+  template <typename Case>
+  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
+    return info.param.name;
+  }
+};
 
 class InstalledWindowTest : public veltra::testing::WorkingFolderTest {
  protected:
@@ -44,6 +61,16 @@ class InstalledWindowTest : public veltra::testing::WorkingFolderTest {
     window->Show();
     QApplication::processEvents();
     return static_cast<Window&>(*window);
+  }
+  EntryWindow& OpenMade(const MakeWindow& make) {
+    window = make(*unit, prompts);
+    return Open<EntryWindow>();
+  }
+  EntryWindow& Entry() { return static_cast<EntryWindow&>(*window); }
+  int PageOf(int detail) { return testing::PageOf(Entry().Frame().Description(), detail); }
+  void ShowPage(int page) {
+    Entry().PageControl1->setCurrentWidget(Entry().TabSheets[page]);
+    QApplication::processEvents();
   }
   ui::ToolButton& Tool(const char* name) { return ui::testing::Find<ui::ToolButton>(*window, name); }
   bool Has(const char* name) { return window->findChild<QWidget*>(name) != nullptr; }

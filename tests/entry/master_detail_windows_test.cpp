@@ -8,20 +8,14 @@
 #include "entry/dxkjy.h"
 #include "entry/fhq.h"
 #include "entry/rjjd.h"
-#include "install/working_folder.h"
 #include "tests/entry/installed_window_fixture.h"
-#include "mainunit/ui_prompts.h"
-#include "tests/platform/ui/harness/input.h"
-#include "tests/platform/ui/harness/ui_script.h"
 #include "tests/support/pxlib_reader.h"
-#include "tests/support/working_folder.h"
 #include "tests/support/render_path.h"
 
 namespace veltra::entry {
 namespace {
 
-using ui::testing::Click;
-using ui::testing::Find;
+using testing::Make;
 using Rows = std::vector<std::string>;
 
 // A row keyed in on a detail page: into its edits, or into its upper grid's cells by column.
@@ -33,7 +27,7 @@ struct DetailRow {
 
 struct WindowCase {
   std::string name;
-  std::function<std::unique_ptr<EntryWindow>(mainunit::MainUnit&, mainunit::Prompts&)> make;
+  testing::MakeWindow make;
   std::string caption;
   std::string name_field;  // a text field of the master's cover
   std::vector<DetailRow> rows;
@@ -41,61 +35,33 @@ struct WindowCase {
   std::vector<std::tuple<std::string, std::string, Rows>> ids;
 };
 
-class MasterDetailWindowTest : public veltra::testing::WorkingFolderTest,
-                               public ::testing::WithParamInterface<WindowCase> {
- protected:
-  MasterDetailWindowTest() : work(folder() / "work") {
-    ui::testing::EnsureApplication();
-    install::CreateWorkingFolder(work);
-    unit = std::make_unique<mainunit::MainUnit>(work);
-  }
-  ~MasterDetailWindowTest() override {
-    window.reset();
-    unit.reset();
-  }
-  EntryWindow& Open() {
-    window = GetParam().make(*unit, prompts);
-    window->Show();
-    QApplication::processEvents();
-    return *window;
-  }
-  int PageOf(int detail) const { return testing::PageOf(window->Frame().Description(), detail); }
-  void Save() { ASSERT_TRUE(Click(Find<ui::ToolButton>(*window, "ToolButton7"))); }
-
-  std::filesystem::path work;
-  ui::testing::UiScript ui_;
-  mainunit::UiPrompts prompts;
-  std::unique_ptr<mainunit::MainUnit> unit;
-  std::unique_ptr<EntryWindow> window;
-};
+class MasterDetailWindowTest : public testing::InstalledWindowTest,
+                               public ::testing::WithParamInterface<WindowCase> {};
 
 TEST_P(MasterDetailWindowTest, KeyedInRowsAreInTheFilesAndBackOnTheNextOpening) {
   const WindowCase& c = GetParam();
-  EntryWindow& w = Open();
+  EntryWindow& w = OpenMade(c.make);
   EXPECT_EQ(w.Caption(), c.caption);
   EXPECT_TRUE(w.TabSheets.back()->TabVisible());  // no page is hidden, even with no record
-  ASSERT_TRUE(Click(Find<ui::ToolButton>(w, "ToolButton5")));
+  Press("ToolButton5");
   ui::testing::Type(*w.DBEdit1, "0001");
   ui::testing::Type(*w.EditOf(c.name_field), "示例一");
-  Save();
+  Press("ToolButton7");
   for (const DetailRow& row : c.rows) {
-    w.PageControl1->setCurrentWidget(w.TabSheets[PageOf(row.detail)]);
-    QApplication::processEvents();
+    ShowPage(PageOf(row.detail));
     ASSERT_EQ(w.Frame().CurrentTable(), &w.Frame().Detail(row.detail));
-    ASSERT_TRUE(Click(Find<ui::ToolButton>(w, "ToolButton5")));
+    Press("ToolButton5");
     for (const auto& [field, text] : row.edits) ui::testing::Type(*w.DetailEditOf(row.detail, field), text);
     ui::DBGrid* grid = w.Grid(w.Frame().Description().pages[PageOf(row.detail)].upper_grid);
     for (const auto& [column, text] : row.cells) ui::testing::TypeIntoCell(*grid, 0, column, text);
-    Save();
+    Press("ToolButton7");
   }
   // The cover as the user sees it, for a look by eye.
-  w.PageControl1->setCurrentWidget(w.TabSheets[0]);
-  QApplication::processEvents();
+  ShowPage(0);
   EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath(c.name + "_cover.png")));
-  w.PageControl1->setCurrentWidget(w.TabSheets[PageOf(c.rows.back().detail)]);
-  QApplication::processEvents();
+  ShowPage(PageOf(c.rows.back().detail));
   EXPECT_TRUE(w.grab().save(veltra::testing::RenderPath(c.name + "_detail.png")));
-  ASSERT_TRUE(Click(Find<ui::ToolButton>(w, "ToolButton10")));
+  Press("ToolButton10");
   EXPECT_FALSE(w.Frame().Master().Active());
 
 #ifdef VELTRA_HAVE_PXLIB
@@ -103,19 +69,16 @@ TEST_P(MasterDetailWindowTest, KeyedInRowsAreInTheFilesAndBackOnTheNextOpening) 
     EXPECT_EQ(veltra::testing::ReadWithPxlib(work / file).Column(field), values) << file;
   }
 #endif
-  window->Show();
-  QApplication::processEvents();
-  EXPECT_EQ(window->EditOf(c.name_field)->Text(), "示例一");
-  EXPECT_EQ(window->DBEdit1->Text(), "0001");
+  Open<EntryWindow>();
+  EXPECT_EQ(w.EditOf(c.name_field)->Text(), "示例一");
+  EXPECT_EQ(w.DBEdit1->Text(), "0001");
 }
 
 using DxkjyWindowTest = MasterDetailWindowTest;
 
 TEST_F(DxkjyWindowTest, EnterInTheProjectGridMovesOneColumnRightAndStaysOnTheLast) {
-  window = std::make_unique<TF_dxkjy>(*unit, prompts);
-  window->Show();
-  auto& w = static_cast<TF_dxkjy&>(*window);
-  w.PageControl1->setCurrentWidget(w.TabSheets[PageOf(1)]);
+  auto& w = Open<TF_dxkjy>();
+  ShowPage(PageOf(1));
   ui::testing::Focus(*w.DBGrid1);
   w.DBGrid1->SetSelectedColumn(w.DBGrid1->ColumnCount() - 2);
   ui::testing::PressEnter();
@@ -125,11 +88,6 @@ TEST_F(DxkjyWindowTest, EnterInTheProjectGridMovesOneColumnRightAndStaysOnTheLas
   EXPECT_EQ(ui::testing::FocusedName(), "DBGrid1");
   EXPECT_EQ(w.DBGrid1->Column(5).Title(), "资助金额");
   EXPECT_EQ(w.DBGrid1->Column(1).Width(), 208);
-}
-
-template <typename Window>
-std::unique_ptr<EntryWindow> Make(mainunit::MainUnit& unit, mainunit::Prompts& prompts) {
-  return std::make_unique<Window>(unit, prompts);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -146,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {{0, {{"Code2", "0001"}, {"Ke100", "企业一"}}, {}}, {1, {}, {{0, "0001"}, {1, "产品一"}}}},
                    {{"rjjd.db", "Id", {"0001"}}, {"rjjdqy.db", "Id", {"00010001"}}, {"rjjdqycp.db", "Id", {"000100010001"}},
                     {"rjjdqycp.db", "Ke189", {"产品一"}}}}),
-    [](const ::testing::TestParamInfo<WindowCase>& info) { return info.param.name; });
+    testing::CaseName());
 
 }  // namespace
 }  // namespace veltra::entry

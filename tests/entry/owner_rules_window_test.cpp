@@ -15,6 +15,7 @@ namespace veltra::entry {
 namespace {
 
 using Rows = std::vector<std::string>;
+using testing::Make;
 using ui::testing::ClickTab;
 
 // Text typed into the edit of `field` on page `page`; `detail` -1 is the master.
@@ -27,14 +28,9 @@ struct Typed {
 
 class OwnerRulesTest;
 
-template <typename Window>
-std::unique_ptr<EntryWindow> Make(mainunit::MainUnit& unit, mainunit::Prompts& prompts) {
-  return std::make_unique<Window>(unit, prompts);
-}
-
 struct OwnerCase {
   std::string name;
-  std::function<std::unique_ptr<EntryWindow>(mainunit::MainUnit&, mainunit::Prompts&)> make;
+  testing::MakeWindow make;
   std::vector<std::pair<std::string, std::vector<std::map<std::string, std::string>>>> seed;
   std::vector<Typed> typing;  // after "插入记录" on the page of the first
   std::function<void(OwnerRulesTest&)> act;  // the user's way to the rows' page
@@ -50,7 +46,7 @@ void PrintTo(const OwnerCase& c, std::ostream* os) { *os << c.name; }
 
 class OwnerRulesTest : public testing::InstalledWindowTest, public ::testing::WithParamInterface<OwnerCase> {
  public:
-  EntryWindow& Window() { return static_cast<EntryWindow&>(*window); }
+  using InstalledWindowTest::Entry;
   void CtrlTab() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier); }
   // "数据追加", the file of the first dialog picked.
   void AppendFrom(const std::string& title, const std::string& file) {
@@ -58,23 +54,20 @@ class OwnerRulesTest : public testing::InstalledWindowTest, public ::testing::Wi
     Press("ToolButton9");
   }
   void ShowTab(int page) {
-    if (Window().PageControl1->ActivePage() != Window().TabSheets[page]) ClickTab(*Window().PageControl1, page);
+    if (Entry().PageControl1->ActivePage() != Entry().TabSheets[page]) ClickTab(*Entry().PageControl1, page);
   }
   void TypeIn(const Typed& typed) {
     ShowTab(typed.page);
-    ui::DBEdit* edit = typed.detail < 0 ? Window().EditOf(typed.field) : Window().DetailEditOf(typed.detail, typed.field);
+    ui::DBEdit* edit = typed.detail < 0 ? Entry().EditOf(typed.field) : Entry().DetailEditOf(typed.detail, typed.field);
     ASSERT_NE(edit, nullptr) << typed.field;
-    ui::testing::Focus(*edit);
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);  // over what it holds
-    ui::testing::Type(*edit, typed.text);
+    ui::testing::Retype(*edit, typed.text);
   }
 };
 
 TEST_P(OwnerRulesTest, ARefusedNewOwnerStaysInEditOnItsPage) {
   const OwnerCase& c = GetParam();
   for (const auto& [file, rows] : c.seed) AddRowsTo(file, rows);
-  window = c.make(*unit, prompts);
-  EntryWindow& w = Open<EntryWindow>();
+  EntryWindow& w = OpenMade(c.make);
   ClickTab(*w.PageControl1, c.typing.front().page);
   Press("ToolButton5");
   for (const Typed& typed : c.typing) TypeIn(typed);
@@ -102,7 +95,7 @@ const auto kCtrlTabTwice = [](OwnerRulesTest& t) {
   t.CtrlTab();
   t.CtrlTab();
 };
-const auto kClickProducts = [](OwnerRulesTest& t) { ClickTab(*t.Window().PageControl1, 4); };
+const auto kClickProducts = [](OwnerRulesTest& t) { ClickTab(*t.Entry().PageControl1, 4); };
 
 INSTANTIATE_TEST_SUITE_P(
     Windows, OwnerRulesTest,
@@ -115,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {{0, -1, "QA01", "500001"}, {0, -1, "QA03", "12345678A"}, {0, -1, "QA04", "新企业"}, {2, -1, "QC05", "-5"}},
                   [](OwnerRulesTest& t) {
                     t.ShowTab(5);
-                    ui::testing::TurnWheel(*t.Window().PageControl1->tabBar());
+                    ui::testing::TurnWheel(*t.Entry().PageControl1->tabBar());
                   },
                   5,
                   "企业数据错误:总收入不能为负数", {{2, -1, "QC05", "5"}}, 4, "kfq_1.db", "QA01"},
@@ -128,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                   kCtrlTabTwice, 1,
                   "数据错误:孵化器名称不能为空", {{0, -1, "TDF711", "新孵化器"}}, 2, "fhq.db", "CODE"},
         OwnerCase{"park_tab", Make<TF_dxkjy>, {},
-                  {{0, -1, "CODE", "0007"}}, [](OwnerRulesTest& t) { ClickTab(*t.Window().PageControl1, 2); }, 0,
+                  {{0, -1, "CODE", "0007"}}, [](OwnerRulesTest& t) { ClickTab(*t.Entry().PageControl1, 2); }, 0,
                   "数据错误:大学科技园全称不能为空", {{0, -1, "TDF811", "新园"}}, 2, "dx.db", "CODE"},
         OwnerCase{"software_base_ctrl_tab", Make<TF_rjjd>, {},
                   {{0, -1, "Code", "0007"}},
@@ -138,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
         OwnerCase{"software_enterprise_tab", Make<TF_rjjd>,
                   {{"rjjd.db", kBases}}, {{2, 0, "Code2", "0007"}}, kClickProducts, 2, "数据错误:企业名称不能为空",
                   {{2, 0, "Ke100", "新企业"}}, 4, "rjjdqy.db", "Code2"}),
-    [](const ::testing::TestParamInfo<OwnerCase>& info) { return info.param.name; });
+    testing::CaseName());
 
 }  // namespace
 }  // namespace veltra::entry

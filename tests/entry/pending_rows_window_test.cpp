@@ -2,8 +2,6 @@
 // saved under the master it was edited under, or refused and the master
 // stays; a row is never saved before its master is in its table. Driven
 // as a user does, on an installed folder, and read back from the files.
-#include <QApplication>
-#include <QTest>
 
 #include <tuple>
 
@@ -20,10 +18,8 @@ using Rows = std::vector<std::string>;
 using NamedRows = std::vector<std::map<std::string, std::string>>;
 using FileColumn = std::tuple<std::string, std::string, Rows>;  // file, field, values
 
-template <typename Window>
-std::unique_ptr<EntryWindow> Make(mainunit::MainUnit& unit, mainunit::Prompts& prompts) {
-  return std::make_unique<Window>(unit, prompts);
-}
+using testing::Make;
+using ui::testing::Retype;
 
 // What the user types into a row: into the edit of `field`, or, with a
 // grid, into the cell of `column` in the current row.
@@ -39,31 +35,11 @@ class PendingRowsWindowTest : public testing::InstalledWindowTest {
   void Seed(const std::vector<std::pair<std::string, NamedRows>>& files) {
     for (const auto& [file, rows] : files) AddRowsTo(file, rows);
   }
-  EntryWindow& Open(std::unique_ptr<EntryWindow> made) {
-    window = std::move(made);
-    return InstalledWindowTest::Open<EntryWindow>();
-  }
-  EntryWindow& Window() { return static_cast<EntryWindow&>(*window); }
-  int PageOf(int detail) { return testing::PageOf(Window().Frame().Description(), detail); }
-  void ShowPage(int page) {
-    Window().PageControl1->setCurrentWidget(Window().TabSheets[page]);
-    QApplication::processEvents();
-  }
-  // Types over what the control holds, as a user who selects it all first.
-  static void Retype(QWidget& control, const std::string& text) {
-    ui::testing::Focus(control);
-    QTest::keyClick(&control, Qt::Key_A, Qt::ControlModifier);
-    if (text.empty()) {
-      QTest::keyClick(&control, Qt::Key_Backspace);
-    } else {
-      ui::testing::Type(control, text);
-    }
-  }
   void TypeInto(int detail, const Typing& typing) {
     if (typing.grid.empty()) {
-      Retype(*Window().DetailEditOf(detail, typing.field), typing.text);
+      Retype(*Entry().DetailEditOf(detail, typing.field), typing.text);
     } else {
-      ui::testing::TypeIntoCell(*Window().Grid(typing.grid), 0, typing.column, typing.text);
+      ui::testing::TypeIntoCell(*Entry().Grid(typing.grid), 0, typing.column, typing.text);
     }
   }
 };
@@ -71,7 +47,7 @@ class PendingRowsWindowTest : public testing::InstalledWindowTest {
 // Two masters (the first shown), one row of `detail` under the first.
 struct PendingCase {
   std::string name;
-  std::function<std::unique_ptr<EntryWindow>(mainunit::MainUnit&, mainunit::Prompts&)> make;
+  testing::MakeWindow make;
   std::vector<std::pair<std::string, NamedRows>> seed;
   int detail;
   Typing typing;
@@ -88,7 +64,7 @@ class PendingRowMovesTest : public PendingRowsWindowTest, public ::testing::With
 TEST_P(PendingRowMovesTest, TheRowIsSavedUnderTheMasterItWasEditedUnder) {
   const PendingCase& c = GetParam();
   Seed(c.seed);
-  EntryWindow& w = Open(c.make(*unit, prompts));
+  EntryWindow& w = OpenMade(c.make);
   ShowPage(PageOf(c.detail));
   TypeInto(c.detail, c.typing);
   ShowPage(c.back_to_page);
@@ -135,11 +111,11 @@ INSTANTIATE_TEST_SUITE_P(
                      {"kfq_5.db", {{{"Id", "110001_1"}, {"Qa01", "110001"}, {"Qh00", "1"}, {"Xmmc", "项目"}}}}},
                     1, {"", "300", "DBGrid6", 3}, 1, "ToolButton3", "",
                     {{"kfq_5.db", "Id", {"110001_1"}}, {"kfq_5.db", "Qh51", {"300"}}}}),
-    [](const ::testing::TestParamInfo<PendingCase>& info) { return info.param.name; });
+    testing::CaseName());
 
 TEST_F(PendingRowsWindowTest, ARefusedRowKeepsItsMasterWhereItWas) {
   Seed({{"fhq.db", kIncubators}, {"fhqzfqy.db", kIncubated}});
-  auto& w = static_cast<TF_fhq&>(Open(Make<TF_fhq>(*unit, prompts)));
+  auto& w = Open<TF_fhq>();
   ShowPage(PageOf(0));
   Retype(*w.DetailEditOf(0, "Tdf730"), "");
   ShowPage(0);
@@ -154,7 +130,7 @@ TEST_F(PendingRowsWindowTest, ARefusedRowKeepsItsMasterWhereItWas) {
 // a later "取消修改" leaves no row without its master.
 struct NewMasterCase {
   std::string name;
-  std::function<std::unique_ptr<EntryWindow>(mainunit::MainUnit&, mainunit::Prompts&)> make;
+  testing::MakeWindow make;
   std::vector<std::pair<std::string, NamedRows>> seed;
   int owner_page;       // where the new owner is begun with "插入记录"
   std::vector<std::pair<std::string, std::string>> owner_edits;  // the owner's edits: field, text (the key first)
@@ -170,7 +146,7 @@ class NewMasterRowsTest : public PendingRowsWindowTest, public ::testing::WithPa
 TEST_P(NewMasterRowsTest, ARowIsSavedOnlyWithItsMaster) {
   const NewMasterCase& c = GetParam();
   Seed(c.seed);
-  EntryWindow& w = Open(c.make(*unit, prompts));
+  EntryWindow& w = OpenMade(c.make);
   ShowPage(c.owner_page);
   Press("ToolButton5");
   const int owner = w.Frame().Description().pages[c.owner_page].detail;
@@ -196,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
         NewMasterCase{"base_enterprise", Make<TF_rjjd>, {{"rjjd.db", kBases}}, 2, {{"Code2", "0007"}, {"Ke100", "新企业"}}, 1,
                       {{0, "0001"}, {1, "品"}},
                       {{"rjjdqy.db", "Id", {"00010007"}}, {"rjjdqycp.db", "Id", {"000100070001"}}}}),
-    [](const ::testing::TestParamInfo<NewMasterCase>& info) { return info.param.name; });
+    testing::CaseName());
 
 }  // namespace
 }  // namespace veltra::entry

@@ -20,7 +20,7 @@ using ui::testing::Find;
 
 struct CodedWindow {
   std::string table;
-  std::function<std::unique_ptr<EntryWindow>(mainunit::MainUnit&, mainunit::Prompts&)> create;
+  testing::MakeWindow create;
   std::string code_a, code_b;  // as the code's edit mask takes them
   std::string name_field;      // required by the installed rules
   std::string id_field, counter_field;
@@ -29,10 +29,7 @@ struct CodedWindow {
   std::string order_after_search;
 };
 
-template <typename Window>
-std::unique_ptr<EntryWindow> Make(mainunit::MainUnit& main, mainunit::Prompts& prompts) {
-  return std::make_unique<Window>(main, prompts);
-}
+using testing::Make;
 
 const std::vector<CodedWindow>& CodedWindows() {
   static const std::vector<CodedWindow> windows = {
@@ -45,10 +42,6 @@ const std::vector<CodedWindow>& CodedWindows() {
 
 class SingleTableWindowTest : public testing::InstalledWindowTest {
  protected:
-  EntryWindow& OpenCoded(const CodedWindow& w) {
-    window = w.create(*unit, prompts);
-    return Open<EntryWindow>();
-  }
   void KeyIn(EntryWindow& form, const CodedWindow& w, const std::string& code, const std::string& name) {
     Press("ToolButton5");
     ui::testing::Type(*form.DBEdit1, code);
@@ -62,7 +55,7 @@ TEST_F(SingleTableWindowTest, CodedWindowsKeyInRefuseADuplicateCodeAndPackAfterA
   for (const CodedWindow& w : CodedWindows()) {
     SCOPED_TRACE(w.table);
     AddRowsTo("sendname.db", {{{"id", "2"}, {"name", w.table}}});
-    EntryWindow& form = OpenCoded(w);
+    EntryWindow& form = OpenMade(w.create);
     EXPECT_EQ(Has("ComboBox1"), w.has_switch);
     EXPECT_TRUE(form.TabSheets.back()->TabVisible());  // pages stay whatever the table holds
 
@@ -98,7 +91,7 @@ QPoint PlaceOf(EntryWindow& form, const std::string& field) {
 
 TEST_F(SingleTableWindowTest, FormsStandAsTheirPaperFormsAndToolButtonsAre63Wide) {
   struct Check {
-    std::function<std::unique_ptr<EntryWindow>(mainunit::MainUnit&, mainunit::Prompts&)> create;
+    testing::MakeWindow create;
     std::vector<std::string> row;                              // side by side, left to right
     std::vector<std::pair<std::string, std::string>> under;  // field, the field it stands under
     bool dividing_line;
@@ -107,8 +100,7 @@ TEST_F(SingleTableWindowTest, FormsStandAsTheirPaperFormsAndToolButtonsAre63Wide
                          // The sections side by side, the fourth under the third.
                          Check{Make<TF_tzjg>, {"KZ10", "KZ20", "KZ30"}, {{"KZ40", "KZ36"}}, false},
                          Check{Make<TF_tsjd>, {}, {}, false}, Check{Make<TF_kfqzh>, {}, {}, false}}) {
-    window = c.create(*unit, prompts);
-    EntryWindow& form = Open<EntryWindow>();
+    EntryWindow& form = OpenMade(c.create);
     SCOPED_TRACE(form.objectName().toStdString());
     for (ui::ToolButton* button : form.ToolBar1->findChildren<ui::ToolButton*>()) {
       EXPECT_EQ(button->width(), 63) << button->objectName().toStdString();
@@ -162,7 +154,7 @@ TEST_F(SingleTableWindowTest, ImportUpdatesByCodeAndLeavesTheSwitchAsItWas) {
     CreateEmpty("work/in_" + w.table, w.table);
     // The source's numbers are null.
     AddRowsTo("in_" + w.table, {{{"code", w.code_a}, {w.name_field, "新"}}, {{"code", w.code_b}, {w.name_field, "丙"}}});
-    EntryWindow& form = OpenCoded(w);
+    EntryWindow& form = OpenMade(w.create);
     if (w.has_switch) ui::testing::ChooseItem(*form.ComboBox1, "校验关闭");
 
     const AppendTexts& texts = form.Frame().Description().master.append;
@@ -189,7 +181,7 @@ TEST_F(SingleTableWindowTest, ValidationLocateAndStatusLineLocateFindTheCode) {
     unit->OpenedFromCheck = true;
     unit->LocateKeyField = "code";
     unit->LocateKeyValue = w.code_b;
-    EntryWindow& form = OpenCoded(w);
+    EntryWindow& form = OpenMade(w.create);
     db::Table& table = form.Frame().Master();
     EXPECT_EQ(table.FieldByName("code").AsString(), w.code_b);
     EXPECT_EQ(text::ToAsciiLower(table.IndexFieldNames()), w.order_after_search);

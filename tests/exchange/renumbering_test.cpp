@@ -2,7 +2,9 @@
 #include "exchange/renumbering.h"
 #include "platform/db/query.h"
 #include "platform/text/gbk.h"
+#include "platform/formats/file_io.h"
 #include "platform/types/error.h"
+#include "platform/ui/error_text.h"
 #include "tests/support/file_io_probe.h"
 #include "tests/support/working_folder.h"
 
@@ -34,6 +36,20 @@ class RenumberingTest : public veltra::testing::WorkingFolderTest {
       list.Post();
     }
   }
+  // Leaves a change of the submitted kfq_1.db cut short, its journal beside it.
+  void CutAChangeShort() {
+    const std::filesystem::path in = folder() / "in";
+    ASSERT_TRUE(veltra::testing::KillWhen(
+        {in},
+        [&] {
+          db::Query update(main().Database1);
+          update.SQL.Add("update \"in\\kfq_1.db\" set QA04='改名'");
+          update.ExecSQL();
+        },
+        [&](const veltra::testing::FolderImage& image) {
+          return image.count(in / ".kfq_1.db.rollback") && image.at(in / "kfq_1.db").find(text::Utf8ToGbk("改名")) != std::string::npos;
+        }));
+  }
   Renumbering dialog{main()};
 };
 
@@ -52,19 +68,28 @@ TEST_F(RenumberingTest, ASubmissionWithoutClashesGoesStraightThrough) {
 TEST_F(RenumberingTest, TheCopyOfASubmissionLeavesOutAChangeCutShort) {
   Submit({{"000003", "L3"}, {"000004", "L4"}});
   const std::vector<std::string> names = Column("in\\kfq_1.db", "QA04");
-  const std::filesystem::path in = folder() / "in";
-  ASSERT_TRUE(veltra::testing::KillWhen(
-      {in},
-      [&] {
-        db::Query update(main().Database1);
-        update.SQL.Add("update \"in\\kfq_1.db\" set QA04='改名'");
-        update.ExecSQL();
-      },
-      [&](const veltra::testing::FolderImage& image) {
-        return image.count(in / ".kfq_1.db.rollback") && image.at(in / "kfq_1.db").find(text::Utf8ToGbk("改名")) != std::string::npos;
-      }));
+  CutAChangeShort();
   dialog.Activate();
   EXPECT_EQ(Column("tmp\\kfq_1.db", "QA04"), names);
+}
+
+// The same with the submitted kfq_1.db replaced by a symbolic link to the
+// office's own table: the copy is refused naming the link, and the rollback
+// never writes through it.
+TEST_F(RenumberingTest, ALinkedTableInTheSubmissionIsNeverWrittenThrough) {
+  Submit({{"000003", "L3"}});
+  CutAChangeShort();
+  const std::filesystem::path link = folder() / "in" / "kfq_1.db";
+  std::filesystem::remove(link);
+  std::filesystem::create_symlink(folder() / "kfq_1.db", link);
+  const std::string own = formats::ReadWholeFile(folder() / "kfq_1.db");
+  try {
+    dialog.Activate();
+    ADD_FAILURE() << "copied through the link";
+  } catch (const EngineError& refusal) {
+    EXPECT_NE(ui::UserText(refusal).find("“" + link.string() + "”是符号链接"), std::string::npos) << ui::UserText(refusal);
+  }
+  EXPECT_TRUE(formats::ReadWholeFile(folder() / "kfq_1.db") == own) << "the office's table was written through the link";
 }
 
 TEST_F(RenumberingTest, ClashesAreListedOncePerLocalEnterpriseUntilRenumbered) {

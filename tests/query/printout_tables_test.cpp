@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/platform/db/db_test_support.h"
+#include "tests/support/engine_error.h"
 
 namespace veltra::query {
 namespace {
@@ -16,12 +17,7 @@ class PrintoutTablesTest : public db::testing::DbTest {
                         {"标题字号", FieldType::Integer, 0},
                         {"正文字号", FieldType::Integer, 0}});
   }
-  void AddRow(const std::string& name, const std::vector<std::string>& values) {
-    db::Table table(db());
-    table.SetTableName(name);
-    table.Open();
-    AddRecord(table, values);
-  }
+  void AddRow(const std::string& name, const std::vector<std::string>& values) { AddRecord(*Opened(name), values); }
 };
 
 TEST_F(PrintoutTablesTest, TitleComesFromTheFirstRow) {
@@ -61,12 +57,7 @@ TEST_F(PrintoutTablesTest, ColumnsInRowOrder) {
 
 TEST_F(PrintoutTablesTest, TooFewCaptionsAreReportedWithTheTable) {
   AddRow("bt_p.db", {"编号", "10"});
-  try {
-    ReadPrintColumns(db(), 3);
-    ADD_FAILURE() << "no error";
-  } catch (const EngineError& error) {
-    EXPECT_NE(std::string(error.what()).find("bt_p.db"), std::string::npos) << error.what();
-  }
+  EXPECT_TRUE(veltra::testing::ThrowsEngineError([&] { ReadPrintColumns(db(), 3); }, std::nullopt, {"bt_p.db"}));
 }
 
 TEST_F(PrintoutTablesTest, MissingTableFails) {

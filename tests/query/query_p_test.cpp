@@ -33,10 +33,8 @@ class QueryPTest : public ui::testing::DataUiTest {
     Fill("query_p.db", rows);
   }
   void Fill(const std::string& name, const std::vector<std::vector<std::string>>& rows) {
-    db::Table table(db());
-    table.SetTableName(name);
-    table.Open();
-    for (const auto& row : rows) AddRecord(table, row);
+    const auto table = Opened(name);
+    for (const auto& row : rows) AddRecord(*table, row);
   }
   void Run(const std::function<void()>& steps) {
     ui_.OnModal("F_query_p", [&](ui::Form&) { steps(); }, ui::kModalCancel);
@@ -86,7 +84,9 @@ TEST_F(QueryPTest, ActivationReadsTheSettingsAndPagesThrough) {
     // or taken away changes the pages' height and shows the first again.
     for (const auto& [title, page] : std::vector<std::pair<std::string, int>>{
              {"另一标题", pages - 1}, {"", 0}, {"", 1}, {"又一标题", 0}}) {
-      if (F_query_p.CurrentPage() == 0) EXPECT_TRUE(Click(F_query_p.Button4));
+      if (F_query_p.CurrentPage() == 0) {
+        EXPECT_TRUE(Click(F_query_p.Button4));
+      }
       Retype(F_query_p.Edit4, title);
       PressEnter();
       EXPECT_EQ(F_query_p.CurrentPage(), page) << title;

@@ -9,6 +9,7 @@
 
 #include "check_test_support.h"
 #include "platform/formats/table_file.h"
+#include "tests/support/engine_error.h"
 #include "tests/support/file_io_probe.h"
 #include "validation/check_catalog.h"
 
@@ -18,6 +19,7 @@ namespace {
 using testing::CatalogueRow;
 using testing::FieldValues;
 using testing::NumberedCodes;
+using veltra::testing::ThrowsEngineError;
 using testing::Rule;
 using testing::TextRows;
 
@@ -283,13 +285,8 @@ TEST_F(CheckRunTest, FailingStatementStopsTheRunAndKeepsThePreviousResult) {
   AddEnterprise("110002", {{"QC05", "-2"}});
 
   for (int run = 0; run < 2; ++run) {
-    try {
-      RunCheck();
-      FAIL() << "the bad rule was accepted";
-    } catch (const EngineError& error) {
-      // The second run is not stopped by tables the first one left open.
-      EXPECT_EQ(error.kind(), EngineError::Kind::Syntax) << error.what();
-    }
+    // The second run is not stopped by tables the first one left open.
+    EXPECT_TRUE(ThrowsEngineError([&] { RunCheck(); }, EngineError::Kind::Syntax)) << "run " << run;
     EXPECT_EQ(Rows("kfq_r.db"), previous);
     EXPECT_EQ(formats::OpenTableFile(folder() / "kfq_r.db")->record_count(), 1u);
   }
@@ -339,22 +336,13 @@ TEST_F(CheckRunTest, MissingTablesAreNamed) {
   AddCatalogueRow({1, "qa03_dm.db", "qa01", "", "kfq_1.db\";", "qa03", "代码错", "", ""});
   AddCodes("qa03_dm.db", {"A"});
   std::filesystem::remove(db().ResolveTableName("tmp_r.DB"));
-  try {
-    RunCheck();
-    FAIL() << "ran without tmp_r.DB";
-  } catch (const EngineError& error) {
-    EXPECT_NE(std::string(error.what()).find("tmp_r"), std::string::npos) << error.what();
-  }
+  EXPECT_TRUE(ThrowsEngineError([&] { RunCheck(); }, std::nullopt, {"tmp_r"}));
 
   db::Table catalogue(db());
   catalogue.SetTableName(kCatalogueTable);
   catalogue.Open();
-  try {
-    FindKindHeader(catalogue, 6);
-    FAIL() << "found a header for a kind without catalogue rows";
-  } catch (const EngineError& error) {
-    EXPECT_NE(std::string(error.what()).find("check_db.DB"), std::string::npos) << error.what();
-  }
+  EXPECT_TRUE(ThrowsEngineError([&] { FindKindHeader(catalogue, 6); }, std::nullopt, {"check_db.DB"}))
+      << "a kind without catalogue rows";
 }
 
 }  // namespace

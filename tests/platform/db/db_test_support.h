@@ -30,6 +30,13 @@ class DbTest : public ::testing::Test {
   const std::filesystem::path& folder() const { return folder_; }
 
   void Create(const std::string& name, const FieldDefs& fields) { db().CreateTable(name, TableType::Default, fields); }
+  // The table `name`, opened on a data set of its own.
+  std::unique_ptr<Table> Opened(const std::string& name) {
+    auto table = std::make_unique<Table>(db());
+    table->SetTableName(name);
+    table->Open();
+    return table;
+  }
 
   // Rows of a table as display text, read from the file itself.
   std::vector<std::vector<std::string>> FileRows(const std::string& name) {

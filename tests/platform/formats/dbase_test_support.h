@@ -5,25 +5,12 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/types/error.h"
 #include "temp_folder_test.h"
+#include "tests/support/engine_error.h"
 
 namespace veltra::formats {
 
-// Runs `action`, expects an EngineError of `kind` whose message holds every
-// one of `parts`.
-template <typename Action>
-void ExpectEngineError(Action&& action, EngineError::Kind kind, std::initializer_list<std::string> parts) {
-  try {
-    action();
-    ADD_FAILURE() << "no error";
-  } catch (const EngineError& e) {
-    EXPECT_EQ(e.kind(), kind) << e.what();
-    for (const std::string& part : parts) {
-      EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << e.what() << " lacks " << part;
-    }
-  }
-}
+using veltra::testing::ExpectEngineError;
 
 inline Value DateValue(int y, int m, int d) { return Value::FromDate(*MakeDate(y, m, d)); }
 

@@ -9,13 +9,14 @@
 #include "platform/formats/file_io.h"
 #include "platform/formats/paradox_codec.h"
 #include "platform/formats/paradox_header.h"
-#include "platform/types/error.h"
 #include "tests/platform/formats/temp_folder_test.h"
+#include "tests/support/engine_error.h"
 
 namespace veltra::formats {
 namespace {
 
 namespace fs = std::filesystem;
+using veltra::testing::ThrowsEngineError;
 
 class ParadoxTableTest : public TempFolderTest {};
 
@@ -115,13 +116,8 @@ TEST_F(ParadoxTableTest, TextIsCutOnCharacterBoundaryAndUnencodableRefused) {
   const auto records = OpenParadoxTable(dir_ / "t.db")->ReadAll();
   EXPECT_EQ(records[0][0], Value::Text("中文"));
   EXPECT_EQ(records[1][0], Value::Text("abcde"));
-  try {
-    CreateParadoxTable(dir_ / "t.db", fields, {{Value::Text("\xF0\x9F\x98\x80")}});
-    FAIL();
-  } catch (const EngineError& e) {
-    EXPECT_EQ(e.kind(), EngineError::Kind::InvalidValue);
-    EXPECT_NE(std::string(e.what()).find("name"), std::string::npos);
-  }
+  EXPECT_TRUE(ThrowsEngineError([&] { CreateParadoxTable(dir_ / "t.db", fields, {{Value::Text("\xF0\x9F\x98\x80")}}); },
+                                EngineError::Kind::InvalidValue, {"name"}));
   EXPECT_EQ(OpenParadoxTable(dir_ / "t.db")->record_count(), 2u);  // old file untouched
 
   // Refused after many blocks were already written out: still the old file, and no temporary left.
@@ -138,13 +134,8 @@ TEST_F(ParadoxTableTest, WrongKindIsTypeMismatchAndWritesNothing) {
   const FieldDefs fields{{"n", FieldType::Integer, 0}, {"m", FieldType::Memo, 1}};
   CreateParadoxTable(dir_ / "t.db", fields, {});
   auto table = OpenParadoxTable(dir_ / "t.db");
-  try {
-    table->Append({Value::Text("x"), Value::Text(std::string(100, 'y'))});
-    FAIL();
-  } catch (const EngineError& e) {
-    EXPECT_EQ(e.kind(), EngineError::Kind::TypeMismatch);
-    EXPECT_NE(std::string(e.what()).find("field n"), std::string::npos);
-  }
+  EXPECT_TRUE(ThrowsEngineError([&] { table->Append({Value::Text("x"), Value::Text(std::string(100, 'y'))}); },
+                                EngineError::Kind::TypeMismatch, {"field n"}));
   EXPECT_THROW(table->Append({Value::Integer(1 << 31)}), EngineError);
   EXPECT_EQ(OpenParadoxTable(dir_ / "t.db")->record_count(), 0u);
   EXPECT_FALSE(fs::exists(dir_ / "t.mb") && fs::file_size(dir_ / "t.mb") > 4096);
@@ -259,16 +250,14 @@ class ParadoxCorruptTest : public ParadoxTableTest {
                         {Value::Integer(2), Value::Text("b")}});
     return ReadWholeFile(dir_ / "good.db");
   }
-  // Opening and reading the damaged bytes fails with FileFormat or Unsupported.
+  // Opening and reading bad.db fails with `kind`, its message naming `part`.
+  ::testing::AssertionResult ReadingIsRefused(EngineError::Kind kind, const std::string& part) {
+    return ThrowsEngineError([&] { OpenParadoxTable(dir_ / "bad.db")->ReadAll(); }, kind, {part});
+  }
+  // The damaged bytes, opened and read, fail with FileFormat or Unsupported.
   void ExpectRefused(const std::string& bytes, EngineError::Kind kind = EngineError::Kind::FileFormat) {
     WriteFileAtomically(dir_ / "bad.db", bytes);
-    try {
-      OpenParadoxTable(dir_ / "bad.db")->ReadAll();
-      ADD_FAILURE() << "accepted";
-    } catch (const EngineError& e) {
-      EXPECT_EQ(e.kind(), kind) << e.what();
-      EXPECT_NE(std::string(e.what()).find("bad.db"), std::string::npos) << e.what();
-    }
+    EXPECT_TRUE(ReadingIsRefused(kind, "bad.db"));
   }
 };
 
@@ -324,13 +313,7 @@ TEST_F(ParadoxCorruptTest, LargeTableReadsInOrderAndReportsItsFirstDamage) {
     paradox::EncodeLong(90000000, bytes.data() + at);  // past the end of the day
   }
   WriteFileAtomically(dir_ / "bad.db", bytes);
-  try {
-    OpenParadoxTable(dir_ / "bad.db")->ReadAll();
-    FAIL() << "accepted";
-  } catch (const EngineError& e) {
-    EXPECT_EQ(e.kind(), EngineError::Kind::FileFormat);
-    EXPECT_NE(std::string(e.what()).find("bad.db: 第12001条记录的字段“at”"), std::string::npos) << e.what();
-  }
+  EXPECT_TRUE(ReadingIsRefused(EngineError::Kind::FileFormat, "bad.db: 第12001条记录的字段“at”"));
 }
 
 TEST_F(ParadoxCorruptTest, DamagedMemoFileGivesClearError) {
@@ -339,13 +322,7 @@ TEST_F(ParadoxCorruptTest, DamagedMemoFileGivesClearError) {
   std::string memo = ReadWholeFile(dir_ / "good.mb");
   memo[4096] = 9;
   WriteFileAtomically(dir_ / "bad.mb", memo);
-  try {
-    OpenParadoxTable(dir_ / "bad.db")->ReadAll();
-    FAIL();
-  } catch (const EngineError& e) {
-    EXPECT_EQ(e.kind(), EngineError::Kind::FileFormat);
-    EXPECT_NE(std::string(e.what()).find("bad.mb"), std::string::npos);
-  }
+  EXPECT_TRUE(ReadingIsRefused(EngineError::Kind::FileFormat, "bad.mb"));
   WriteFileAtomically(dir_ / "bad.mb", memo.substr(0, 4096));
   EXPECT_THROW(OpenParadoxTable(dir_ / "bad.db")->ReadAll(), EngineError);
 }

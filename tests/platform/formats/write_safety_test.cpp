@@ -333,6 +333,7 @@ TEST_F(TempFolderTest, LeftoversNamingFilesOutsideTheTableSetAreRefusedAndTouchN
   CreateTableFile(dir_ / "kfq_2.db", TableKind::Paradox, kFields, Rows(0, 3));
   CreateTableFile(sub / "kfq_3.db", TableKind::Paradox, kFields, Rows(0, 3));
   WriteFileAtomically(sub / ".kfq_1.db.tmp1", "new kfq_1");
+  fs::create_symlink(dir_ / "kfq_2.db", sub / ".kfq_1.db.tmp2");
   const std::string outside = (dir_ / "kfq_2.db").string();
   const auto journal_naming = [](const std::string& name) {
     return "VLTRJRN1" + FirstVersionEntry(std::string("F") + '\0' + LittleEndian(0, 8) + name);
@@ -350,6 +351,14 @@ TEST_F(TempFolderTest, LeftoversNamingFilesOutsideTheTableSetAreRefusedAndTouchN
       {".kfq_1.db.replace", ".kfq_1.db.tmp1\t../kfq_2.db\nend\n", "../kfq_2.db"},
       {".kfq_1.db.replace", "../.kfq_1.db.tmp1\tkfq_1.db\nend\n", "../.kfq_1.db.tmp1"},
       {".kfq_1.db.replace", ".kfq_3.db.tmp1\tkfq_1.db\nend\n", ".kfq_3.db.tmp1"},
+      // The intent of a set of tables replaced together: any table of the folder finds it.
+      {std::string(kSetIntentName), "\t../kfq_2.db\nend\n", "../kfq_2.db"},
+      {std::string(kSetIntentName), ".kfq_1.db.tmp1\t" + outside + "\nend\n", outside},
+      {std::string(kSetIntentName), "\tkfq_3.db\n\t..\nend\n", ".."},
+      {std::string(kSetIntentName), "\t.kfq_3.db.rollback\nend\n", ".kfq_3.db.rollback"},
+      // A temporary that is a link, renamed into place, would steer later writes outside.
+      {".kfq_1.db.replace", ".kfq_1.db.tmp2\tkfq_1.db\nend\n", ".kfq_1.db.tmp2"},
+      {std::string(kSetIntentName), ".kfq_1.db.tmp2\tkfq_1.db\nend\n", ".kfq_1.db.tmp2"},
   };
   const auto image = [&] {
     std::map<fs::path, std::size_t> files;  // content hashes: a failure prints short

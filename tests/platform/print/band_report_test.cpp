@@ -8,8 +8,8 @@
 #include "platform/print/page_canvas.h"
 #include "platform/print/page_output.h"
 #include "platform/print/preview_window.h"
-#include "platform/types/error.h"
 #include "print_test_support.h"
+#include "tests/support/engine_error.h"
 
 namespace veltra::print {
 namespace {
@@ -18,6 +18,7 @@ using testing::FindText;
 using testing::MemoryRecords;
 using testing::ScriptedUser;
 using testing::TextsOn;
+using veltra::testing::ThrowsEngineError;
 
 const Font kBody{QStringLiteral("宋体"), 10};
 
@@ -258,23 +259,11 @@ TEST(BandReportBinding, UnknownFieldOrDataSetFailsBeforeAnyPageNamingIt) {
   MemoryRecords results = Results(3);
   MemoryRecords subtitle = Subtitle("x");
   BandReport report = ResultReport(results, subtitle);
+  const auto prepare = [&] { report.Prepare(); };
   report.detail.items.push_back(DataText{{0, 0}, "备注", ""});
-  try {
-    report.Prepare();
-    FAIL();
-  } catch (const EngineError& e) {
-    EXPECT_EQ(e.kind(), EngineError::Kind::NoSuchField);
-    EXPECT_NE(std::string(e.what()).find("备注"), std::string::npos) << e.what();
-    EXPECT_NE(std::string(e.what()).find("Table1"), std::string::npos) << e.what();
-  }
+  EXPECT_TRUE(ThrowsEngineError(prepare, EngineError::Kind::NoSuchField, {"备注", "Table1"}));
   report.detail.items.back() = ExpressionText{{0, 0}, "Table3.Text", ""};
-  try {
-    report.Prepare();
-    FAIL();
-  } catch (const EngineError& e) {
-    EXPECT_EQ(e.kind(), EngineError::Kind::NoSuchTable);
-    EXPECT_NE(std::string(e.what()).find("Table3"), std::string::npos) << e.what();
-  }
+  EXPECT_TRUE(ThrowsEngineError(prepare, EngineError::Kind::NoSuchTable, {"Table3"}));
   EXPECT_EQ(results.moves, 0);
 }
 

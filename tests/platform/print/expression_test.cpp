@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/types/error.h"
 #include "print_test_support.h"
+#include "tests/support/engine_error.h"
 
 namespace veltra::print {
 namespace {
@@ -78,12 +78,8 @@ TEST_F(ExpressionTest, FaultsNameTheExpressionAndPosition) {
 }
 
 TEST_F(ExpressionTest, UnknownNamesFailWhenCompiled) {
-  try {
-    Expression::Compile("IF(Table1.ZZ = '1', 'x', '')", lookup_);
-    FAIL();
-  } catch (const EngineError& e) {
-    EXPECT_EQ(e.kind(), EngineError::Kind::NoSuchField);
-  }
+  EXPECT_TRUE(veltra::testing::ThrowsEngineError([&] { Expression::Compile("IF(Table1.ZZ = '1', 'x', '')", lookup_); },
+                                                 EngineError::Kind::NoSuchField));
   EXPECT_THROW(Expression::Compile("Table9.Text", lookup_), EngineError);
 }
 

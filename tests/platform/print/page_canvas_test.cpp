@@ -7,8 +7,8 @@
 
 #include "platform/print/page_output.h"
 #include "platform/print/qt_font.h"
-#include "platform/types/error.h"
 #include "print_test_support.h"
+#include "tests/support/engine_error.h"
 
 namespace veltra::print {
 namespace {
@@ -130,13 +130,9 @@ TEST(PageOutput, APrinterThatCannotPrintIsNamed) {
 }
 
 TEST(PageOutput, UnwritableFolderNamesTheFile) {
-  try {
-    WritePdf(SampleSheet(Orientation::Portrait), testing::OutputPath("no_such_dir") / "x.pdf");
-    FAIL();
-  } catch (const EngineError& e) {
-    EXPECT_EQ(e.kind(), EngineError::Kind::Io);
-    EXPECT_NE(std::string(e.what()).find("no_such_dir"), std::string::npos) << e.what();
-  }
+  EXPECT_TRUE(veltra::testing::ThrowsEngineError(
+      [] { WritePdf(SampleSheet(Orientation::Portrait), testing::OutputPath("no_such_dir") / "x.pdf"); },
+      EngineError::Kind::Io, {"no_such_dir"}));
 }
 
 }  // namespace

@@ -145,12 +145,20 @@ std::string SqlLiteral(const Value& value) {
 }
 
 // t1 (k, a, x, n) of 40 rows and t2 (k2, b, y) of 60 in both engines.
-void FillTables(Generator& generator, MemoryCatalog& catalog, SqliteDatabase& sqlite) {
+class SqliteDifferentialTest : public ::testing::Test {
+ protected:
+  SqliteDifferentialTest();
+  Generator generator{20110101};
+  MemoryCatalog catalog;
+  SqliteDatabase sqlite;
+};
+
+SqliteDifferentialTest::SqliteDifferentialTest() {
   generator.FillTexts();
   sqlite.Execute("pragma case_sensitive_like = 1");
   sqlite.Execute("create table t1 (k text, a text, x real, n real)");
   sqlite.Execute("create table t2 (k2 text, b text, y real)");
-  auto maybe_null = [&generator](Value value) { return generator.Pick(5) == 0 ? Value() : value; };
+  auto maybe_null = [this](Value value) { return generator.Pick(5) == 0 ? Value() : value; };
   std::vector<Row> t1, t2;
   for (int i = 0; i < 40; ++i) {
     t1.push_back({T("k" + std::to_string(i)), maybe_null(T(generator.RandomText())),
@@ -171,12 +179,7 @@ void FillTables(Generator& generator, MemoryCatalog& catalog, SqliteDatabase& sq
   catalog.Add("t2", {Text("k2", 4), Text("b", 3), Number("y")}, t2);
 }
 
-TEST(SqliteDifferentialTest, GeneratedStatementsAgreeRowByRow) {
-  Generator generator(20110101);
-  MemoryCatalog catalog;
-  SqliteDatabase sqlite;
-  FillTables(generator, catalog, sqlite);
-
+TEST_F(SqliteDifferentialTest, GeneratedStatementsAgreeRowByRow) {
   int compared = 0;
   int nonempty = 0;
   for (int i = 0; i < 400; ++i) {
@@ -206,11 +209,7 @@ TEST(SqliteDifferentialTest, GeneratedStatementsAgreeRowByRow) {
 // tables runs one hash lookup per disjunct; its rows, nulls never equal,
 // come in the nested loop's order: t1's rows in turn, each with its t2
 // rows in table order, as SQLite gives them ordered by row id.
-TEST(SqliteDifferentialTest, DisjunctionsOfEqualitiesJoinAsTheNestedLoopWould) {
-  Generator generator(20110101);
-  MemoryCatalog catalog;
-  SqliteDatabase sqlite;
-  FillTables(generator, catalog, sqlite);
+TEST_F(SqliteDifferentialTest, DisjunctionsOfEqualitiesJoinAsTheNestedLoopWould) {
   int planned = 0;
   for (int i = 0; i < 200; ++i) {
     std::size_t lookups = 0;

@@ -199,11 +199,9 @@ TEST_F(DataControlsTest, GridShowsColumnsAndFollowsTheCurrentRow) {
 TEST_F(DataControlsTest, ColumnsShowTheirFieldsWholeAndTheirTitlesWhole) {
   Create("sizes.db", {{"A", FieldType::String, 1}, {"B", FieldType::String, 6}, {"C", FieldType::String, 20},
                       {"D", FieldType::Float, 0}});
-  db::Table sizes(db());
-  sizes.SetTableName("sizes.db");
-  sizes.Open();
-  AddRecord(sizes, {"0", "000000", "00000000000000000000", "1234567890"});
-  db::DataSource source(&sizes);
+  const auto sizes = Opened("sizes.db");
+  AddRecord(*sizes, {"0", "000000", "00000000000000000000", "1234567890"});
+  db::DataSource source(sizes.get());
   DBGrid fields(&form_, "DBGrid8");  // default columns, as wide as their fields
   fields.SetDataSource(&source);
   DBGrid titled(&form_, "DBGrid9");
@@ -233,6 +231,19 @@ TEST_F(DataControlsTest, EditedCellsPostWhenTheRowChanges) {
   EXPECT_FALSE(grid_.model()->flags(grid_.model()->index(0, 0)) & Qt::ItemIsEditable);
   grid_.SetReadOnly(true);
   EXPECT_FALSE(grid_.model()->flags(grid_.model()->index(0, 1)) & Qt::ItemIsEditable);
+}
+
+TEST_F(DataControlsTest, TypingInAnEmptyGridStartsTheRecordWhereTypedAndTabGoesOn) {
+  table_.Open();
+  grid_.AddColumn("QA01", "编号");
+  grid_.AddColumn("QA02", "名称");
+  grid_.AddColumn("QC05", "数值");
+  grid_.SetDataSource(&source_);
+  TypeIntoCell(grid_, 0, 1, "甲");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  Type(*QApplication::focusWidget(), "5");
+  table_.Post();
+  EXPECT_EQ(FileRows("qy.db"), (std::vector<std::vector<std::string>>{{"", "甲", "5"}}));
 }
 
 TEST_F(DataControlsTest, DetachedGridKeepsItsColumnsAndDoubleClickIsReported) {

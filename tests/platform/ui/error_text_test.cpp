@@ -60,7 +60,7 @@ TEST_F(ErrorTextTest, EngineErrorsAreToldInChineseNamingTableAndCaption) {
        "SQL语句第1行第18列“kfq_1”附近有语法错误"},
       {"unsupported", [&] { query.Close(); query.SQL.Clear(); query.SQL.Add("select qa01 from kfq_1 union select qa01 from kfq_1"); query.Open(); },
        "SQL语句第1行第24列的“union”不受支持"},
-      {"missing table", [&] { db::Table missing(db()); missing.SetTableName("nothere"); missing.Open(); },
+      {"missing table", [&] { Opened("nothere"); },
        "表nothere.db不存在"},
       {"duplicate key", [&] {
          db::Table keyed(db());
@@ -83,17 +83,15 @@ TEST_F(ErrorTextTest, EngineErrorsAreToldInChineseNamingTableAndCaption) {
        "名称“一个非常非常长的中文字段名称”不能用作表名或字段名：Paradox字段名最长25个字节"},
       {"damaged field's raw bytes", [&] {
          db().CreateTable("num.dbf", db::TableType::DBase, {{"N", FieldType::Float, 0}});
-         db::Table numbers(db());
-         numbers.SetTableName("num.dbf");
-         numbers.Open();
-         AddRecord(numbers, {"73"});
-         numbers.Close();
+         const auto numbers = Opened("num.dbf");
+         AddRecord(*numbers, {"73"});
+         numbers->Close();
          std::fstream file(folder() / "num.dbf", std::ios::in | std::ios::out | std::ios::binary);
          std::string bytes((std::istreambuf_iterator<char>(file)), {});
          file.seekp(static_cast<std::streamoff>(bytes.rfind("73") - 3));
          file.put('\xA1');
          file.close();
-         numbers.Open();
+         numbers->Open();
        },
        "表num.dbf的文件已损坏或不是可读的表：第1条记录的字段“N”中的数值“        \\xA1  73.000000”无法识别"},
       {"own words", [] { throw EngineError(EngineError::Kind::KeyViolation, EngineError::Words{"企业数据错误:企业报表编号重复"}); },
@@ -137,10 +135,7 @@ TEST_F(ErrorTextTest, EveryKindAndEveryEngineRefusalIsToldInChineseOnly) {
     }
   }
   Create("t.db", {{"ID", FieldType::String, 4}, {"N", FieldType::SmallInt, 0}});
-  db::Table kfq(db());
-  kfq.SetTableName("kfq_1.db");
-  kfq.Open();
-  AddRecord(kfq, {"示例光"});
+  AddRecord(*Opened("kfq_1.db"), {"示例光"});
   std::ofstream(folder() / "bad.db") << "PK";
   const auto run = [&](const std::string& statement) {
     return [this, statement] {
@@ -173,7 +168,7 @@ TEST_F(ErrorTextTest, EveryKindAndEveryEngineRefusalIsToldInChineseOnly) {
        "表wide.db：Paradox表须有1至255个字段，这里有261个"},
       {"read only type", [&] { db().CreateTable("g.db", db::TableType::Default, {{"Photo", FieldType::Graphic, 0}}); },
        "表g.db的字段“Photo”是图形字段"},
-      {"damaged file", [&] { db::Table bad(db()); bad.SetTableName("bad.db"); bad.Open(); },
+      {"damaged file", [&] { Opened("bad.db"); },
        "表bad.db的文件已损坏或不是可读的表：文件比表头还短"},
       {"missing folder", [&] { formats::WriteFileAtomically(folder() / "无此目录" / "x.db", "x"); },
        "表x.db读写失败：文件夹“"},

@@ -59,6 +59,16 @@ void Type(QWidget& control, const std::string& text) {
   SendCharacters(control, QString::fromStdString(text));
 }
 
+void Retype(QWidget& control, const std::string& text) {
+  Focus(control);
+  QTest::keyClick(&control, Qt::Key_A, Qt::ControlModifier);
+  if (text.empty()) {
+    QTest::keyClick(&control, Qt::Key_Backspace);
+  } else {
+    Type(control, text);
+  }
+}
+
 void PressEnter() {
   QWidget* target = QApplication::focusWidget();
   if (target == nullptr) target = QApplication::activeWindow();

@@ -32,6 +32,9 @@ Control& Find(QWidget& root, const std::string& name) {
 [[nodiscard]] bool Click(QWidget& control);
 // Gives the control the focus (activating its window) and types `text`.
 void Type(QWidget& control, const std::string& text);
+// Types over all the control holds, as a user who selects it first; an
+// empty `text` deletes it.
+void Retype(QWidget& control, const std::string& text);
 // Enter to the focused control of the active window.
 void PressEnter();
 void ChooseItem(ComboBox& box, const std::string& item);
