@@ -1,6 +1,7 @@
 #include "platform/db/record_store.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/formats/record_checks.h"
 #include "platform/text/ascii.h"
@@ -34,7 +35,7 @@ IndexDef PrimaryFromFile(const FieldDefs& fields, int key_count) {
 RecordStore::RecordStore(std::string name, FieldDefs fields, std::vector<Row> rows)
     : name_(std::move(name)), fields_(std::move(fields)) {
   records_.reserve(rows.size());
-  for (Row& row : rows) records_.push_back(MakeRecord(std::move(row)));
+  for (Row& row : rows) records_.push_back(MakeRecord(PackedRow(std::move(row))));
 }
 
 RecordStore::RecordStore(std::unique_ptr<formats::TableFile> file, std::string name)
@@ -46,22 +47,15 @@ RecordStore::RecordStore(std::unique_ptr<formats::TableFile> file, std::string n
       if (field.type == FieldType::String) field.size = 0;
     }
   }
-  if (file_->ReadsInParts()) {
-    const std::size_t count = file_->record_count();
-    records_.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-      records_.push_back(std::make_shared<StoredRecord>(StoredRecord{next_serial_++, Row(), false}));
-    }
-    unloaded_ = count;
-    decoded_.assign(fields_.size(), false);
-  } else {
-    std::vector<formats::Record> rows = file_->ReadAll();
-    records_.reserve(rows.size());
-    for (formats::Record& row : rows) {
-      row.resize(fields_.size());
-      records_.push_back(MakeRecord(std::move(row)));
-    }
+  // A table that cannot be read in parts is read whole at once.
+  const std::size_t count = file_->record_count();
+  records_.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    records_.push_back(std::make_shared<StoredRecord>(StoredRecord{next_serial_++, PackedRow(), false}));
   }
+  unloaded_ = count;
+  decoded_.assign(fields_.size(), false);
+  if (!file_->ReadsInParts()) LoadAll();
   const int key_count = std::min<int>(file_->key_field_count(), static_cast<int>(fields_.size()));
   if (key_count > 0) {
     indexes_.push_back(std::make_unique<RecordIndex>(PrimaryFromFile(fields_, key_count), *this));
@@ -77,14 +71,13 @@ RecordStore::RecordStore(std::unique_ptr<formats::TableFile> file, std::string n
   DecodeFields(counters);
   for (const int f : counters) {
     for (const RecordRef& record : records_) {
-      if (record->values[f].kind() == Value::Kind::Integer) {
-        next_auto_inc_ = std::max(next_auto_inc_, record->values[f].integer() + 1);
-      }
+      const Value value = record->values.Get(f);
+      if (value.kind() == Value::Kind::Integer) next_auto_inc_ = std::max(next_auto_inc_, value.integer() + 1);
     }
   }
 }
 
-const Row& RecordStore::Loaded(const StoredRecord& record) const {
+const PackedRow& RecordStore::Loaded(const StoredRecord& record) const {
   if (!record.loaded) {
     const std::size_t position = PositionOf(record);
     if (position >= records_.size() || records_[position].get() != &record) RefuseDeletedRecord(name_);
@@ -108,16 +101,24 @@ void RecordStore::LoadFrom(std::size_t position) const {
 
 void RecordStore::LoadAll() const {
   if (unloaded_ == 0) return;
-  std::vector<formats::Record> rows = file_->ReadAll();
-  CheckSameCount(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (!records_[i]->loaded) TakeLoaded(*records_[i], std::move(rows[i]));
-  }
+  CheckSameCount(file_->record_count());
+  // Each row packed as it is decoded, perhaps in several threads at once,
+  // so that the table is never held twice while it loads.
+  std::atomic<std::size_t> taken = 0;
+  file_->ReadEach([&](std::size_t position, formats::Record&& row) {
+    StoredRecord& record = *records_[position];
+    if (record.loaded) return;
+    row.resize(fields_.size());
+    record.values = PackedRow(std::move(row));
+    record.loaded = true;
+    ++taken;
+  });
+  unloaded_ -= taken;
 }
 
 void RecordStore::TakeLoaded(StoredRecord& record, Row values) const {
   values.resize(fields_.size());
-  record.values = std::move(values);
+  record.values = PackedRow(std::move(values));
   record.loaded = true;
   --unloaded_;
 }
@@ -133,11 +134,14 @@ void RecordStore::DecodeFields(const std::vector<int>& fields) const {
   if (missing.empty()) return;
   const std::size_t width = static_cast<std::size_t>(*std::max_element(missing.begin(), missing.end())) + 1;
   std::size_t position = 0;
+  Row values;
   const auto take = [&](const formats::Record& row) {
     if (position < records_.size() && !records_[position]->loaded) {
-      Row& values = records_[position]->values;
+      StoredRecord& record = *records_[position];
+      record.values.UnpackInto(values);
       if (values.size() < width) values.resize(width);
       for (const int f : missing) values[f] = row[f];
+      record.values = PackedRow(std::move(values));
     }
     ++position;
     return false;
@@ -162,7 +166,7 @@ void RecordStore::CheckSameCount(std::size_t read) const {
                     {name_, "", "", 0, 0, "的文件已被其他程序改动，请重新打开"});
 }
 
-RecordRef RecordStore::MakeRecord(Row values) {
+RecordRef RecordStore::MakeRecord(PackedRow values) {
   return std::make_shared<StoredRecord>(StoredRecord{next_serial_++, std::move(values)});
 }
 
@@ -261,12 +265,12 @@ RecordRef RecordStore::Insert(Row& values) {
     for (std::size_t f : numbered) values[f] = Value();
     throw;
   }
-  RecordRef record = MakeRecord(std::move(values));
   for (std::size_t f = 0; f < fields_.size(); ++f) {
-    if (fields_[f].type == FieldType::AutoInc && record->values[f].kind() == Value::Kind::Integer) {
-      next_auto_inc_ = std::max(next_auto_inc_, record->values[f].integer() + 1);
+    if (fields_[f].type == FieldType::AutoInc && values[f].kind() == Value::Kind::Integer) {
+      next_auto_inc_ = std::max(next_auto_inc_, values[f].integer() + 1);
     }
   }
+  RecordRef record = MakeRecord(PackedRow(std::move(values)));
   IndexRecord(record.get());  // first: an index not sorted yet sorts the records without it
   records_.push_back(record);
   ++version_;
@@ -282,15 +286,15 @@ void RecordStore::Update(const RecordRef& record, Row& values) {
   CheckEncodable(values);
   CheckKeys(values, record.get());
   if (WritesFile()) file_->Overwrite(position, values);
-  if (update_group_) update_group_->emplace_back(record, record->values);
   ForgetFilledFrom(position);
-  ReplaceValues(*record, std::move(values));
+  PackedRow old_values = ReplaceValues(*record, PackedRow(std::move(values)));
+  if (update_group_) update_group_->emplace_back(record, std::move(old_values));
   ++version_;
 }
 
 // Most edits leave the keys alone; a record moves (two shifts of the
 // index) only in the indexes where its place changed.
-void RecordStore::ReplaceValues(StoredRecord& record, Row values) {
+PackedRow RecordStore::ReplaceValues(StoredRecord& record, PackedRow values) {
   std::vector<RecordIndex*> moved;
   for (const auto& index : indexes_) {
     if (index->CompareKeys(record.values, values, index->key_fields().size()) != 0) {
@@ -298,13 +302,14 @@ void RecordStore::ReplaceValues(StoredRecord& record, Row values) {
       moved.push_back(index.get());
     }
   }
-  record.values = std::move(values);
+  std::swap(record.values, values);
   for (RecordIndex* index : moved) index->Insert(&record);
+  return values;
 }
 
 void RecordStore::UpdateAllOrNothing(const std::function<void()>& updates) {
   if (update_group_) throw EngineError(EngineError::Kind::State, name_ + ": updates already grouped");
-  std::vector<std::pair<RecordRef, Row>> old_values;
+  std::vector<std::pair<RecordRef, PackedRow>> old_values;
   update_group_ = &old_values;
   try {
     if (WritesFile()) {
@@ -339,12 +344,15 @@ void RecordStore::Remove(const RecordRef& record) {
 void RecordStore::InsertMany(std::vector<Row> rows) {
   std::vector<RecordRef> added;
   added.reserve(rows.size());
+  // Rows not written to a file are freed as they are packed.
+  const bool writes = WritesFile();
   try {
     for (Row& row : rows) {
       FitToLayout(row);
       CheckEncodable(row);
       CheckKeys(row, nullptr);
-      added.push_back(MakeRecord(std::move(row)));
+      added.push_back(MakeRecord(writes ? PackedRow(row) : PackedRow(std::move(row))));
+      if (!writes) Row().swap(row);
       IndexRecord(added.back().get());
     }
   } catch (...) {
@@ -352,10 +360,10 @@ void RecordStore::InsertMany(std::vector<Row> rows) {
     throw;
   }
   try {
-    if (WritesFile()) {
+    if (writes) {
       std::vector<const formats::Record*> values;
-      values.reserve(added.size());
-      for (const RecordRef& record : added) values.push_back(&record->values);
+      values.reserve(rows.size());
+      for (const Row& row : rows) values.push_back(&row);
       file_->WriteAllOrNothing([&] { file_->AppendMany(values); });
     }
   } catch (...) {
@@ -366,7 +374,7 @@ void RecordStore::InsertMany(std::vector<Row> rows) {
   ++version_;
 }
 
-// Each record's new values trade places with its old ones in `changes`,
+// Each record's new values trade places with its old ones in `traded`,
 // so that a failure trades them back without a copy either way.
 void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
   std::vector<RecordRef> targets;
@@ -382,17 +390,20 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
   for (const auto& change : changes) first_changed = std::min(first_changed, change.first);
   ForgetFilledFrom(first_changed);
   for (const RecordRef& record : targets) UnindexRecord(record.get());
+  std::vector<PackedRow> traded;
+  traded.reserve(changes.size());
   std::size_t swapped = 0;
   auto restore = [&] {
     for (std::size_t i = 0; i < swapped; ++i) UnindexRecord(targets[i].get());
     // Last first, so that a record named twice ends with its first values.
-    for (std::size_t i = swapped; i-- > 0;) std::swap(targets[i]->values, changes[i].second);
+    for (std::size_t i = swapped; i-- > 0;) std::swap(targets[i]->values, traded[i]);
     for (const RecordRef& record : targets) IndexRecord(record.get());
   };
   try {
     for (; swapped < targets.size(); ++swapped) {
       CheckKeys(changes[swapped].second, targets[swapped].get());
-      std::swap(targets[swapped]->values, changes[swapped].second);
+      traded.emplace_back(changes[swapped].second);
+      std::swap(targets[swapped]->values, traded.back());
       IndexRecord(targets[swapped].get());
     }
   } catch (...) {
@@ -402,7 +413,7 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
   try {
     if (WritesFile()) {
       file_->WriteAllOrNothing([&] {
-        for (std::size_t i = 0; i < targets.size(); ++i) file_->Overwrite(changes[i].first, targets[i]->values);
+        for (const auto& [position, row] : changes) file_->Overwrite(position, row);
       });
     }
   } catch (...) {
@@ -454,7 +465,7 @@ std::size_t RecordStore::FilledPrefix(std::size_t column) const {
   LoadAll();
   if (filled_prefix_.size() < fields_.size()) filled_prefix_.resize(fields_.size(), 0);
   std::size_t& filled = filled_prefix_[column];
-  while (filled < records_.size() && !records_[filled]->values[column].is_null()) ++filled;
+  while (filled < records_.size() && !records_[filled]->values.IsNull(column)) ++filled;
   return filled;
 }
 
@@ -473,7 +484,11 @@ std::vector<Row> RecordStore::TakeRows() {
   LoadAll();
   std::vector<Row> rows;
   rows.reserve(records_.size());
-  for (const RecordRef& record : records_) rows.push_back(std::move(record->values));
+  // Each record's block freed as soon as it is unpacked.
+  for (const RecordRef& record : records_) {
+    rows.push_back(record->values.Unpack());
+    record->values = PackedRow();
+  }
   records_.clear();
   for (const auto& index : indexes_) index->Reset();
   filled_prefix_.clear();
@@ -481,24 +496,13 @@ std::vector<Row> RecordStore::TakeRows() {
   return rows;
 }
 
-// The values go to the writer and come back, so that the table is never
-// in memory twice.
 void RecordStore::PutInPlace() {
   if (!held_aside_) return;
   std::vector<formats::Record> rows;
   rows.reserve(records_.size());
-  for (const RecordRef& record : records_) rows.push_back(std::move(record->values));
-  const auto give_back = [&] {
-    for (std::size_t r = 0; r < rows.size(); ++r) records_[r]->values = std::move(rows[r]);
-  };
+  for (const RecordRef& record : records_) rows.push_back(record->values.Unpack());
   const std::filesystem::path path = file_->path();
-  try {
-    file_->Rewrite(rows);
-  } catch (...) {
-    give_back();
-    throw;
-  }
-  give_back();
+  file_->Rewrite(rows);
   held_aside_ = false;
   file_ = formats::OpenTableFile(path);
 }
