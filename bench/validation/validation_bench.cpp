@@ -38,6 +38,7 @@
 #include "bench/common/survey_folder.h"
 #include "mainunit/main_unit.h"
 #include "platform/formats/table_file.h"
+#include "platform/sql/engine.h"
 #include "platform/text/ascii.h"
 #include "tests/support/sqlite_oracle.h"
 #include "validation/check_catalog.h"
@@ -161,11 +162,15 @@ void OurRun(const fs::path& folder, const fs::path& log) {
   const validation::KindHeader header = validation::FindKindHeader(catalogue, 1);
   std::vector<std::string> tables = kRunTables;
   tables.push_back(header.result_table);
+  // A table open in a cursor is read as it is used: a statement over
+  // every record reads it whole.
   const double reading = Seconds([&] {
     for (const std::string& name : tables) {
       db::Table table(main.Database1);
       table.SetTableName(name);
       table.Open();
+      sql::RunStatement("select count(*) from \"" + name + "\" where " + table.Fields(0).FieldName() + " is null",
+                        main.Database1);
     }
   });
   const double run_seconds = Seconds([&] {
