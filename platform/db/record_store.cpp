@@ -47,7 +47,8 @@ RecordStore::RecordStore(std::unique_ptr<formats::TableFile> file, std::string n
       if (field.type == FieldType::String) field.size = 0;
     }
   }
-  // A table that cannot be read in parts is read whole at once.
+  // Records are read from the file as they are first wanted; a table that
+  // cannot be read in parts is read whole at once.
   const std::size_t count = file_->record_count();
   records_.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
@@ -105,14 +106,19 @@ void RecordStore::LoadAll() const {
   // Each row packed as it is decoded, perhaps in several threads at once,
   // so that the table is never held twice while it loads.
   std::atomic<std::size_t> taken = 0;
-  file_->ReadEach([&](std::size_t position, formats::Record&& row) {
-    StoredRecord& record = *records_[position];
-    if (record.loaded) return;
-    row.resize(fields_.size());
-    record.values = PackedRow(std::move(row));
-    record.loaded = true;
-    ++taken;
-  });
+  try {
+    file_->ReadEach([&](std::size_t position, formats::Record&& row) {
+      StoredRecord& record = *records_[position];
+      if (record.loaded) return;
+      row.resize(fields_.size());
+      record.values = PackedRow(std::move(row));
+      record.loaded = true;
+      ++taken;
+    });
+  } catch (...) {
+    unloaded_ -= taken;  // those before a damaged record stay read
+    throw;
+  }
   unloaded_ -= taken;
 }
 
