@@ -11,7 +11,7 @@ void CursorView::Rebuild(const RecordStore& store, CursorSpec spec) {
   records_.clear();
   version_ = store.version();
   auto take = [&](StoredRecord* record) {
-    if (Matches(record->values)) records_.push_back(record);
+    if (Matches(*record)) records_.push_back(record);
   };
   if (!spec_.order) {
     records_.reserve(store.size());
@@ -29,15 +29,19 @@ void CursorView::Rebuild(const RecordStore& store, CursorSpec spec) {
   for (std::size_t i = first; i < last; ++i) take(ordered[i]);
 }
 
-bool CursorView::Matches(const Row& values) const {
+bool CursorView::Matches(const StoredRecord& record) const {
+  const PackedRow& values = record.values;
   if (spec_.range_on_order) {
     if (spec_.order->CompareKeys(values, spec_.range_key, spec_.range_fields.size()) != 0) return false;
   } else {
+    Value scratch;
     for (int field : spec_.range_fields) {
-      if (CompareValues(values[field], spec_.range_key[field], false) != 0) return false;
+      if (CompareValues(values.At(field, scratch), spec_.range_key[field], false) != 0) return false;
     }
   }
-  return !spec_.filter || spec_.filter->Evaluate(values) == sql::Truth::True;
+  if (!spec_.filter) return true;
+  values.UnpackInto(filtered_);
+  return spec_.filter->Evaluate(filtered_) == sql::Truth::True;
 }
 
 bool CursorView::Before(const StoredRecord& a, const StoredRecord& b) const {

@@ -30,7 +30,7 @@ class CursorView {
   std::uint64_t version() const { return version_; }
   void set_version(std::uint64_t version) { version_ = version; }
 
-  bool Matches(const Row& values) const;
+  bool Matches(const StoredRecord& record) const;
   // Where a record with these values stands or would stand.
   std::size_t LowerBound(const StoredRecord& record) const;
   // The record at `index` still sorts between its neighbours.
@@ -41,6 +41,7 @@ class CursorView {
  private:
   bool Before(const StoredRecord& a, const StoredRecord& b) const;
   CursorSpec spec_;
+  mutable Row filtered_;  // the record a filter is evaluated on
   std::vector<StoredRecord*> records_;
   std::uint64_t version_ = 0;
 };

@@ -100,6 +100,8 @@ void DataSet::Close() {
   ReleaseStore();
   store_.reset();
   view_.reset();
+  current_values_ = {};
+  record_at_ = {};
   fields_.clear();
   fields_by_name_.clear();
   bof_ = eof_ = true;
@@ -178,7 +180,16 @@ const Row& DataSet::RecordAt(std::size_t index) {
     throw EngineError(EngineError::Kind::State, DisplayName() + ": there is no record number " +
                                                     std::to_string(index + 1));
   }
-  return view_->at(index)->values;
+  return record_at_.Of(*view_->at(index), store_->version());
+}
+
+const Row& DataSet::Unpacked::Of(const StoredRecord& from, std::uint64_t store_version) {
+  if (record != &from || version != store_version) {
+    from.values.UnpackInto(values);
+    record = &from;
+    version = store_version;
+  }
+  return values;
 }
 
 // ---- navigation
@@ -317,7 +328,7 @@ void DataSet::Edit() {
     return;
   }
   editing_ = current_;
-  buffer_ = current_->values;
+  buffer_ = current_->values.Unpack();
   modified_ = false;
   SetState(DataSetState::Edit);
 }
@@ -372,7 +383,7 @@ void DataSet::WriteBuffer() {
   }
   // Only our own change happened: adjust the view instead of re-reading it.
   view_->set_version(store_->version());
-  const bool matches = view_->Matches(written->values);
+  const bool matches = view_->Matches(*written);
   if (was_shown && matches && view_->InPlace(position_)) return;
   if (was_shown) view_->Erase(position_);
   if (matches) {
@@ -509,7 +520,7 @@ const Value& DataSet::FieldValue(int index) {
     case DataSetState::Insert: return buffer_[index];
     case DataSetState::Browse:
       Sync();
-      return current_ ? current_->values[index] : NullValue();
+      return current_ ? current_values_.Of(*current_, store_->version())[index] : NullValue();
     case DataSetState::Inactive: break;
   }
   CheckActive();

@@ -17,6 +17,7 @@
 // filter) its data sources hear of it first, so that details post their
 // pending edits under the record they belong to.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -216,6 +217,16 @@ class DataSet {
   bool eof_ = true;
   bool modified_ = false;
   bool posts_held_ = false;  // HoldPostsUntilFlush until the next flush
+  // A stored record's values unpacked, kept while neither it nor the
+  // store changes: the current record's, and the last RecordAt's.
+  struct Unpacked {
+    const StoredRecord* record = nullptr;
+    std::uint64_t version = 0;
+    Row values;
+    const Row& Of(const StoredRecord& from, std::uint64_t store_version);
+  };
+  Unpacked current_values_;
+  Unpacked record_at_;
   Row buffer_;
   Row key_buffer_;
   std::vector<bool> key_assigned_;

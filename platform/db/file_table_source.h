@@ -18,7 +18,9 @@ class FileTableSource : public sql::TableSource {
 
   const FieldDefs& fields() const override { return file_->fields(); }
   std::size_t row_count() const override { return Loaded().row_count(); }
-  const sql::Row& row(std::size_t position) const override { return Loaded().row(position); }
+  void ReadRow(std::size_t position, const std::vector<std::size_t>* columns, sql::Row& into) const override {
+    Loaded().ReadRow(position, columns, into);
+  }
   void ScanRows(const sql::RowScan& scan) const override;
 
   void InsertRows(std::vector<sql::Row> rows) override { Loaded().InsertRows(std::move(rows)); }

@@ -24,14 +24,35 @@ RecordIndex::RecordIndex(IndexDef def, const FieldDefs& fields, std::string_view
   }
 }
 
-int RecordIndex::CompareKeys(const Row& a, const Row& b, std::size_t count) const {
+namespace {
+
+const Value& FieldOf(const Row& row, std::size_t field, Value& /*scratch*/) { return row[field]; }
+const Value& FieldOf(const PackedRow& row, std::size_t field, Value& scratch) { return row.At(field, scratch); }
+
+}  // namespace
+
+template <typename A, typename B>
+int RecordIndex::CompareKeysOf(const A& a, const B& b, std::size_t count) const {
   count = std::min(count, key_fields_.size());
+  Value scratch_a, scratch_b;
   for (std::size_t i = 0; i < count; ++i) {
-    const int field = key_fields_[i];
-    int order = CompareValues(a[field], b[field], def_.case_insensitive);
+    const auto field = static_cast<std::size_t>(key_fields_[i]);
+    int order = CompareValues(FieldOf(a, field, scratch_a), FieldOf(b, field, scratch_b), def_.case_insensitive);
     if (order != 0) return def_.descending ? -order : order;
   }
   return 0;
+}
+
+int RecordIndex::CompareKeys(const Row& a, const Row& b, std::size_t count) const {
+  return CompareKeysOf(a, b, count);
+}
+
+int RecordIndex::CompareKeys(const PackedRow& a, const Row& b, std::size_t count) const {
+  return CompareKeysOf(a, b, count);
+}
+
+int RecordIndex::CompareKeys(const PackedRow& a, const PackedRow& b, std::size_t count) const {
+  return CompareKeysOf(a, b, count);
 }
 
 bool RecordIndex::Less(const StoredRecord& a, const StoredRecord& b) const {
@@ -52,7 +73,7 @@ std::size_t RecordIndex::UpperBound(const Row& key, std::size_t count) const {
   Sort();
   const auto it = std::upper_bound(ordered_.begin(), ordered_.end(), &key,
                                    [&](const Row* k, const StoredRecord* record) {
-                                     return CompareKeys(*k, record->values, count) < 0;
+                                     return CompareKeys(record->values, *k, count) > 0;
                                    });
   return static_cast<std::size_t>(it - ordered_.begin());
 }

@@ -1,6 +1,7 @@
 #include "platform/db/record_store.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "platform/formats/record_checks.h"
 #include "platform/text/ascii.h"
@@ -25,7 +26,7 @@ IndexDef PrimaryFromFile(const FieldDefs& fields, int key_count) {
 RecordStore::RecordStore(std::string name, FieldDefs fields, std::vector<Row> rows)
     : name_(std::move(name)), fields_(std::move(fields)) {
   records_.reserve(rows.size());
-  for (Row& row : rows) records_.push_back(MakeRecord(std::move(row)));
+  for (Row& row : rows) records_.push_back(MakeRecord(PackedRow(std::move(row))));
 }
 
 RecordStore::RecordStore(std::unique_ptr<formats::TableFile> file, std::string name)
@@ -37,12 +38,20 @@ RecordStore::RecordStore(std::unique_ptr<formats::TableFile> file, std::string n
       if (field.type == FieldType::String) field.size = 0;
     }
   }
-  std::vector<formats::Record> rows = file_->ReadAll();
-  records_.reserve(rows.size());
-  for (formats::Record& row : rows) {
+  // Each row packed as it is decoded, so that the table is never held
+  // twice while it loads.
+  std::vector<PackedRow> rows;
+  rows.reserve(file_->record_count());
+  std::mutex placing;
+  file_->ReadEach([&](std::size_t position, formats::Record&& row) {
     row.resize(fields_.size());
-    records_.push_back(MakeRecord(std::move(row)));
-  }
+    PackedRow packed(std::move(row));
+    const std::lock_guard lock(placing);
+    if (position >= rows.size()) rows.resize(position + 1);
+    rows[position] = std::move(packed);
+  });
+  records_.reserve(rows.size());
+  for (PackedRow& row : rows) records_.push_back(MakeRecord(std::move(row)));
   const int key_count = std::min<int>(file_->key_field_count(), static_cast<int>(fields_.size()));
   if (key_count > 0) {
     indexes_.push_back(std::make_unique<RecordIndex>(PrimaryFromFile(fields_, key_count), fields_, name_, records_));
@@ -54,14 +63,13 @@ RecordStore::RecordStore(std::unique_ptr<formats::TableFile> file, std::string n
   for (std::size_t f = 0; f < fields_.size(); ++f) {
     if (fields_[f].type != FieldType::AutoInc) continue;
     for (const RecordRef& record : records_) {
-      if (record->values[f].kind() == Value::Kind::Integer) {
-        next_auto_inc_ = std::max(next_auto_inc_, record->values[f].integer() + 1);
-      }
+      const Value value = record->values.Get(f);
+      if (value.kind() == Value::Kind::Integer) next_auto_inc_ = std::max(next_auto_inc_, value.integer() + 1);
     }
   }
 }
 
-RecordRef RecordStore::MakeRecord(Row values) {
+RecordRef RecordStore::MakeRecord(PackedRow values) {
   return std::make_shared<StoredRecord>(StoredRecord{next_serial_++, std::move(values)});
 }
 
@@ -159,12 +167,12 @@ RecordRef RecordStore::Insert(Row& values) {
     for (std::size_t f : numbered) values[f] = Value();
     throw;
   }
-  RecordRef record = MakeRecord(std::move(values));
   for (std::size_t f = 0; f < fields_.size(); ++f) {
-    if (fields_[f].type == FieldType::AutoInc && record->values[f].kind() == Value::Kind::Integer) {
-      next_auto_inc_ = std::max(next_auto_inc_, record->values[f].integer() + 1);
+    if (fields_[f].type == FieldType::AutoInc && values[f].kind() == Value::Kind::Integer) {
+      next_auto_inc_ = std::max(next_auto_inc_, values[f].integer() + 1);
     }
   }
+  RecordRef record = MakeRecord(PackedRow(std::move(values)));
   IndexRecord(record.get());  // first: an index not sorted yet sorts the records without it
   records_.push_back(record);
   ++version_;
@@ -181,15 +189,15 @@ void RecordStore::Update(const RecordRef& record, Row& values) {
   CheckEncodable(values);
   CheckKeys(values, record.get());
   if (WritesFile()) file_->Overwrite(position, values);
-  if (update_group_) update_group_->emplace_back(record, record->values);
   ForgetFilledFrom(position);
-  ReplaceValues(*record, std::move(values));
+  PackedRow old_values = ReplaceValues(*record, PackedRow(std::move(values)));
+  if (update_group_) update_group_->emplace_back(record, std::move(old_values));
   ++version_;
 }
 
 // Most edits leave the keys alone; a record moves (two shifts of the
 // index) only in the indexes where its place changed.
-void RecordStore::ReplaceValues(StoredRecord& record, Row values) {
+PackedRow RecordStore::ReplaceValues(StoredRecord& record, PackedRow values) {
   std::vector<RecordIndex*> moved;
   for (const auto& index : indexes_) {
     if (index->CompareKeys(record.values, values, index->key_fields().size()) != 0) {
@@ -197,13 +205,14 @@ void RecordStore::ReplaceValues(StoredRecord& record, Row values) {
       moved.push_back(index.get());
     }
   }
-  record.values = std::move(values);
+  std::swap(record.values, values);
   for (RecordIndex* index : moved) index->Insert(&record);
+  return values;
 }
 
 void RecordStore::UpdateAllOrNothing(const std::function<void()>& updates) {
   if (update_group_) throw EngineError(EngineError::Kind::State, name_ + ": updates already grouped");
-  std::vector<std::pair<RecordRef, Row>> old_values;
+  std::vector<std::pair<RecordRef, PackedRow>> old_values;
   update_group_ = &old_values;
   try {
     if (WritesFile()) {
@@ -236,12 +245,15 @@ void RecordStore::Remove(const RecordRef& record) {
 void RecordStore::InsertMany(std::vector<Row> rows) {
   std::vector<RecordRef> added;
   added.reserve(rows.size());
+  // Rows not written to a file are freed as they are packed.
+  const bool writes = WritesFile();
   try {
     for (Row& row : rows) {
       FitToLayout(row);
       CheckEncodable(row);
       CheckKeys(row, nullptr);
-      added.push_back(MakeRecord(std::move(row)));
+      added.push_back(MakeRecord(writes ? PackedRow(row) : PackedRow(std::move(row))));
+      if (!writes) Row().swap(row);
       IndexRecord(added.back().get());
     }
   } catch (...) {
@@ -249,10 +261,10 @@ void RecordStore::InsertMany(std::vector<Row> rows) {
     throw;
   }
   try {
-    if (WritesFile()) {
+    if (writes) {
       std::vector<const formats::Record*> values;
-      values.reserve(added.size());
-      for (const RecordRef& record : added) values.push_back(&record->values);
+      values.reserve(rows.size());
+      for (const Row& row : rows) values.push_back(&row);
       file_->WriteAllOrNothing([&] { file_->AppendMany(values); });
     }
   } catch (...) {
@@ -263,7 +275,7 @@ void RecordStore::InsertMany(std::vector<Row> rows) {
   ++version_;
 }
 
-// Each record's new values trade places with its old ones in `changes`,
+// Each record's new values trade places with its old ones in `traded`,
 // so that a failure trades them back without a copy either way.
 void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
   std::vector<RecordRef> targets;
@@ -278,17 +290,20 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
   for (const auto& change : changes) first_changed = std::min(first_changed, change.first);
   ForgetFilledFrom(first_changed);
   for (const RecordRef& record : targets) UnindexRecord(record.get());
+  std::vector<PackedRow> traded;
+  traded.reserve(changes.size());
   std::size_t swapped = 0;
   auto restore = [&] {
     for (std::size_t i = 0; i < swapped; ++i) UnindexRecord(targets[i].get());
     // Last first, so that a record named twice ends with its first values.
-    for (std::size_t i = swapped; i-- > 0;) std::swap(targets[i]->values, changes[i].second);
+    for (std::size_t i = swapped; i-- > 0;) std::swap(targets[i]->values, traded[i]);
     for (const RecordRef& record : targets) IndexRecord(record.get());
   };
   try {
     for (; swapped < targets.size(); ++swapped) {
       CheckKeys(changes[swapped].second, targets[swapped].get());
-      std::swap(targets[swapped]->values, changes[swapped].second);
+      traded.emplace_back(changes[swapped].second);
+      std::swap(targets[swapped]->values, traded.back());
       IndexRecord(targets[swapped].get());
     }
   } catch (...) {
@@ -298,7 +313,7 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
   try {
     if (WritesFile()) {
       file_->WriteAllOrNothing([&] {
-        for (std::size_t i = 0; i < targets.size(); ++i) file_->Overwrite(changes[i].first, targets[i]->values);
+        for (const auto& [position, row] : changes) file_->Overwrite(position, row);
       });
     }
   } catch (...) {
@@ -347,7 +362,7 @@ void RecordStore::ForgetFilledFrom(std::size_t position) {
 std::size_t RecordStore::FilledPrefix(std::size_t column) const {
   if (filled_prefix_.size() < fields_.size()) filled_prefix_.resize(fields_.size(), 0);
   std::size_t& filled = filled_prefix_[column];
-  while (filled < records_.size() && !records_[filled]->values[column].is_null()) ++filled;
+  while (filled < records_.size() && !records_[filled]->values.IsNull(column)) ++filled;
   return filled;
 }
 
@@ -364,7 +379,11 @@ void RecordStore::HoldAside() {
 std::vector<Row> RecordStore::TakeRows() {
   std::vector<Row> rows;
   rows.reserve(records_.size());
-  for (const RecordRef& record : records_) rows.push_back(std::move(record->values));
+  // Each record's block freed as soon as it is unpacked.
+  for (const RecordRef& record : records_) {
+    rows.push_back(record->values.Unpack());
+    record->values = PackedRow();
+  }
   records_.clear();
   for (const auto& index : indexes_) index->Reset();
   filled_prefix_.clear();
@@ -372,24 +391,13 @@ std::vector<Row> RecordStore::TakeRows() {
   return rows;
 }
 
-// The values go to the writer and come back, so that the table is never
-// in memory twice.
 void RecordStore::PutInPlace() {
   if (!held_aside_) return;
   std::vector<formats::Record> rows;
   rows.reserve(records_.size());
-  for (const RecordRef& record : records_) rows.push_back(std::move(record->values));
-  const auto give_back = [&] {
-    for (std::size_t r = 0; r < rows.size(); ++r) records_[r]->values = std::move(rows[r]);
-  };
+  for (const RecordRef& record : records_) rows.push_back(record->values.Unpack());
   const std::filesystem::path path = file_->path();
-  try {
-    file_->Rewrite(rows);
-  } catch (...) {
-    give_back();
-    throw;
-  }
-  give_back();
+  file_->Rewrite(rows);
   held_aside_ = false;
   file_ = formats::OpenTableFile(path);
 }

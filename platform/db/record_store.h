@@ -16,17 +16,16 @@
 #include <vector>
 
 #include "platform/db/index_def.h"
+#include "platform/db/packed_row.h"
 #include "platform/formats/table_file.h"
 #include "platform/types/field.h"
 #include "platform/types/value.h"
 
 namespace veltra::db {
 
-using Row = std::vector<Value>;
-
 struct StoredRecord {
   std::uint64_t serial;  // rises with file order; never reused
-  Row values;
+  PackedRow values;
 };
 
 using RecordRef = std::shared_ptr<StoredRecord>;
@@ -48,6 +47,8 @@ class RecordIndex {
 
   // Compares the first `count` key fields of two rows.
   int CompareKeys(const Row& a, const Row& b, std::size_t count) const;
+  int CompareKeys(const PackedRow& a, const Row& b, std::size_t count) const;
+  int CompareKeys(const PackedRow& a, const PackedRow& b, std::size_t count) const;
   // Full key, then file order.
   bool Less(const StoredRecord& a, const StoredRecord& b) const;
   // First position whose first `count` key fields are not less than those of `key`.
@@ -64,6 +65,8 @@ class RecordIndex {
 
  private:
   void Sort() const;
+  template <typename A, typename B>
+  int CompareKeysOf(const A& a, const B& b, std::size_t count) const;
   std::size_t PositionOf(const StoredRecord& record) const;
   IndexDef def_;
   std::vector<int> key_fields_;
@@ -136,8 +139,9 @@ class RecordStore {
   void CheckKeys(const Row& values, const StoredRecord* self) const;
   void IndexRecord(StoredRecord* record);
   void UnindexRecord(StoredRecord* record);
-  RecordRef MakeRecord(Row values);
-  void ReplaceValues(StoredRecord& record, Row values);
+  RecordRef MakeRecord(PackedRow values);
+  // Gives the record `values` and returns its old ones.
+  PackedRow ReplaceValues(StoredRecord& record, PackedRow values);
   void RefuseInUpdateGroup(std::string_view action) const;
   bool WritesFile() const { return file_ != nullptr && !held_aside_; }
   // A change at `position`: records from there on may hold nulls again.
@@ -152,7 +156,7 @@ class RecordStore {
   std::uint64_t next_serial_ = 1;
   std::uint64_t version_ = 0;
   std::int64_t next_auto_inc_ = 1;
-  std::vector<std::pair<RecordRef, Row>>* update_group_ = nullptr;  // old values of the grouped updates
+  std::vector<std::pair<RecordRef, PackedRow>>* update_group_ = nullptr;  // old values of the grouped updates
   bool held_aside_ = false;
   mutable std::vector<std::size_t> filled_prefix_;  // by column; see FilledPrefix
 };

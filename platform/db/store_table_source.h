@@ -16,7 +16,9 @@ class StoreTableSource : public sql::TableSource {
 
   const FieldDefs& fields() const override { return store_->fields(); }
   std::size_t row_count() const override { return store_->size(); }
-  const sql::Row& row(std::size_t position) const override { return store_->at(position)->values; }
+  void ReadRow(std::size_t position, const std::vector<std::size_t>* columns, sql::Row& into) const override {
+    store_->at(position)->values.UnpackInto(into, columns);
+  }
   std::size_t FilledPrefix(std::size_t column) const override { return store_->FilledPrefix(column); }
 
   void InsertRows(std::vector<sql::Row> rows) override;

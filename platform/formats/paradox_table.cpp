@@ -160,6 +160,7 @@ class ParadoxTable final : public TableFile {
   }
 
   std::vector<Record> ReadAll() override;
+  void ReadEach(const std::function<void(std::size_t, Record&&)>& take) override;
   void ScanRecords(const RecordScan& scan) override;
   void Rewrite(const std::vector<Record>& records) override {
     CommitHeldGroup(journal_);  // its journal would roll back over the new file
@@ -186,11 +187,11 @@ class ParadoxTable final : public TableFile {
 
   void Load();
   void WalkBlocks(const MappedFile& file);
-  // Appends the records of chain_[begin, end), the first of which is at
-  // `first_position` in the table, to `records`.
+  // Hands the records of chain_[begin, end), the first of which is at
+  // `first_position` in the table, to `take`.
   void DecodeBlocks(const RandomAccessFile& file, std::size_t begin, std::size_t end, std::size_t first_position,
                     const RecordCodec& codec, const RecordCodec::MemoSource& memos,
-                    std::vector<Record>& records) const;
+                    const std::function<void(std::size_t, Record&&)>& take) const;
   // The memo file, read into `memos` when a value first needs it.
   RecordCodec::MemoSource MemoSourceInto(std::optional<paradox::MemoReader>& memos) const;
   // Where the chain is cut into runs of blocks decoded side by side: the
@@ -340,22 +341,29 @@ RecordCodec::MemoSource ParadoxTable::MemoSourceInto(std::optional<paradox::Memo
 }
 
 std::vector<Record> ParadoxTable::ReadAll() {
+  std::size_t count = 0;
+  for (const Block& block : chain_) count += static_cast<std::size_t>(block.count);
+  std::vector<Record> records(count);
+  ReadEach([&](std::size_t position, Record&& record) { records[position] = std::move(record); });
+  return records;
+}
+
+void ParadoxTable::ReadEach(const std::function<void(std::size_t, Record&&)>& take) {
   const RandomAccessFile file(path_, RandomAccessFile::Mode::ReadOnly);
   std::optional<paradox::MemoReader> memos;
   const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
-  // Each reader decodes a run of blocks into its own records with its own
-  // codec; the first failure in file order is the one reported, as when
-  // one reader goes through them all.
+  // Each reader decodes a run of blocks with its own codec; the first
+  // failure in file order is the one reported, as when one reader goes
+  // through them all.
   const std::vector<std::size_t> parts = SplitForReaders();
   const std::size_t readers = parts.size() - 1;
-  std::vector<std::vector<Record>> decoded(readers);
   std::vector<std::exception_ptr> failures(readers);
   const auto read_part = [&](std::size_t part) {
     try {
       const RecordCodec codec = *codec_;
       std::size_t first = 0;
       for (std::size_t b = 0; b < parts[part]; ++b) first += static_cast<std::size_t>(chain_[b].count);
-      DecodeBlocks(file, parts[part], parts[part + 1], first, codec, memo_source, decoded[part]);
+      DecodeBlocks(file, parts[part], parts[part + 1], first, codec, memo_source, take);
     } catch (...) {
       failures[part] = std::current_exception();
     }
@@ -368,11 +376,6 @@ std::vector<Record> ParadoxTable::ReadAll() {
   for (const std::exception_ptr& failure : failures) {
     if (failure) std::rethrow_exception(failure);
   }
-  if (readers == 1) return std::move(decoded.front());
-  std::vector<Record> records;
-  records.reserve(record_count_);
-  for (std::vector<Record>& part : decoded) std::move(part.begin(), part.end(), std::back_inserter(records));
-  return records;
 }
 
 void ParadoxTable::ScanRecords(const RecordScan& scan) {
@@ -426,20 +429,18 @@ std::vector<std::size_t> ParadoxTable::SplitForReaders() const {
 
 void ParadoxTable::DecodeBlocks(const RandomAccessFile& file, std::size_t begin, std::size_t end,
                                 std::size_t first_position, const RecordCodec& codec,
-                                const RecordCodec::MemoSource& memos, std::vector<Record>& records) const {
+                                const RecordCodec::MemoSource& memos,
+                                const std::function<void(std::size_t, Record&&)>& take) const {
   const auto record_size = static_cast<std::size_t>(header_.record_size);
-  std::size_t count = 0;
-  for (std::size_t b = begin; b < end; ++b) count += static_cast<std::size_t>(chain_[b].count);
-  records.reserve(records.size() + count);
+  std::size_t position = first_position;
   std::string data;
   for (std::size_t b = begin; b < end; ++b) {
     const Block& block = chain_[b];
     if (block.count == 0) continue;
     file.ReadAt(BlockOffset(block.number) + kBlockHeaderSize, static_cast<std::size_t>(block.count) * record_size,
                 data);
-    for (int slot = 0; slot < block.count; ++slot) {
-      records.push_back(codec.Decode(data.data() + static_cast<std::size_t>(slot) * record_size,
-                                     first_position + records.size(), memos));
+    for (int slot = 0; slot < block.count; ++slot, ++position) {
+      take(position, codec.Decode(data.data() + static_cast<std::size_t>(slot) * record_size, position, memos));
     }
   }
 }

@@ -13,6 +13,11 @@ void TableFile::AppendMany(const std::vector<const Record*>& records) {
   for (const Record* record : records) Append(*record);
 }
 
+void TableFile::ReadEach(const std::function<void(std::size_t, Record&&)>& take) {
+  std::vector<Record> records = ReadAll();
+  for (std::size_t position = 0; position < records.size(); ++position) take(position, std::move(records[position]));
+}
+
 void TableFile::ScanRecords(const RecordScan& scan) {
   for (const Record& record : ReadAll()) {
     if (scan.test(record)) scan.visit(record);

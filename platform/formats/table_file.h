@@ -60,6 +60,10 @@ class TableFile {
 
   // Every live record in file order (deleted dBase records are skipped).
   virtual std::vector<Record> ReadAll() = 0;
+  // Every live record handed over to `take` with its position in file
+  // order, perhaps from several threads at once, so that a reader can keep
+  // each in a form of its own without the table being held twice.
+  virtual void ReadEach(const std::function<void(std::size_t, Record&&)>& take);
   // Every live record in file order, one at a time, for reading only.
   virtual void ScanRecords(const RecordScan& scan);
   // Replaces the file as a whole with `records`, keeping what the file is:

@@ -296,4 +296,9 @@ BoundExpr Binder::BindGrouped(const Expr& expr) {
   return BuildNode(expr, std::move(children));
 }
 
+void MarkColumns(const BoundExpr& expr, int table, std::vector<bool>& columns) {
+  if (expr.kind == BoundExpr::Kind::Column && expr.table == table) columns[expr.column] = true;
+  for (const BoundExpr& child : expr.children) MarkColumns(child, table, columns);
+}
+
 }  // namespace veltra::sql

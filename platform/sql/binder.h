@@ -60,4 +60,7 @@ class Binder {
 
 bool ContainsAggregate(const Expr& expr);
 
+// Marks the fields of table `table` that `expr` reads.
+void MarkColumns(const BoundExpr& expr, int table, std::vector<bool>& columns);
+
 }  // namespace veltra::sql

@@ -28,18 +28,37 @@ struct RowScan {
   std::function<void(const Row&)> visit;
 };
 
+// The positions of the flagged columns.
+inline std::vector<std::size_t> FlaggedColumns(const std::vector<bool>& flags) {
+  std::vector<std::size_t> columns;
+  for (std::size_t column = 0; column < flags.size(); ++column) {
+    if (flags[column]) columns.push_back(column);
+  }
+  return columns;
+}
+
 class TableSource {
  public:
   virtual ~TableSource() = default;
   virtual const FieldDefs& fields() const = 0;
   virtual std::size_t row_count() const = 0;
-  // Rows in the table's own order; the reference stays valid until the next write.
-  virtual const Row& row(std::size_t position) const = 0;
+  // The row at `position` in the table's own order, into `into` (sized to
+  // the fields): every column, or only `columns`, the others left as they were.
+  virtual void ReadRow(std::size_t position, const std::vector<std::size_t>* columns, Row& into) const = 0;
+  void ReadRow(std::size_t position, Row& into) const { ReadRow(position, nullptr, into); }
   // Every row in order, for reading only; see RowScan. A table not yet in
   // memory may be read from its file without being kept.
   virtual void ScanRows(const RowScan& scan) const {
+    const std::vector<std::size_t> tested = FlaggedColumns(scan.tested);
+    std::vector<bool> rest = scan.used;
+    for (std::size_t column : tested) rest[column] = false;
+    const std::vector<std::size_t> untested = FlaggedColumns(rest);
+    Row row;
     for (std::size_t position = 0; position < row_count(); ++position) {
-      if (scan.test(row(position))) scan.visit(row(position));
+      ReadRow(position, &tested, row);
+      if (!scan.test(row)) continue;
+      ReadRow(position, &untested, row);
+      scan.visit(row);
     }
   }
 

@@ -69,22 +69,30 @@ std::size_t FirstPossibleMatch(const TableSource& table, const BoundExpr& where)
 // A statement's condition, compiled, and where its matches can begin.
 struct CompiledWhere {
   std::optional<TruthProgram> test;  // none: every row
+  std::vector<std::size_t> tested;   // the fields it reads
   std::size_t first = 0;
 };
 
 CompiledWhere CompileWhere(const Binder& binder, const Expr* where, const TableSource& table) {
   if (where == nullptr) return {};
   const BoundExpr bound = binder.BindSource(*where, "条件");
-  return {CompileTruth(bound), FirstPossibleMatch(table, bound)};
+  std::vector<bool> tested(table.fields().size(), false);
+  MarkColumns(bound, 0, tested);
+  return {CompileTruth(bound), FlaggedColumns(tested), FirstPossibleMatch(table, bound)};
 }
 
 // Positions of the rows `where` holds for.
 std::vector<std::size_t> MatchingRows(const TableSource& table, const CompiledWhere& where) {
   std::vector<std::size_t> positions;
   const std::size_t count = table.row_count();
+  Row row;
+  const Row* rows[] = {&row};
   for (std::size_t position = where.first; position < count; ++position) {
-    const Row* rows[] = {&table.row(position)};
-    if (!where.test || (*where.test)(rows) == Truth::True) positions.push_back(position);
+    if (where.test) {
+      table.ReadRow(position, &where.tested, row);
+      if ((*where.test)(rows) != Truth::True) continue;
+    }
+    positions.push_back(position);
   }
   return positions;
 }
@@ -140,9 +148,10 @@ std::size_t ExecuteUpdate(const UpdateStatement& update, Catalog& catalog) {
   }
   const CompiledWhere where = CompileWhere(binder, update.where.get(), *table);
   std::vector<std::pair<std::size_t, Row>> changes;
+  Row old_row;
+  const Row* rows[] = {&old_row};
   for (std::size_t position : MatchingRows(*table, where)) {
-    const Row& old_row = table->row(position);
-    const Row* rows[] = {&old_row};
+    table->ReadRow(position, old_row);
     Row new_row = old_row;
     for (CompiledAssignment& assignment : assignments) {
       const FieldDef& field = table->fields()[assignment.column];

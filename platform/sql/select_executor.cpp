@@ -68,7 +68,11 @@ bool AllTrue(const std::vector<TruthProgram>& conditions, RowSet rows) {
 class SelectRun {
  public:
   explicit SelectRun(const SelectPlan& plan)
-      : plan_(plan), current_(plan.steps.size(), nullptr), indexes_(plan.steps.size()), candidates_(plan.steps.size()) {
+      : plan_(plan),
+        current_(plan.steps.size(), nullptr),
+        read_(plan.steps.size()),
+        indexes_(plan.steps.size()),
+        candidates_(plan.steps.size()) {
     for (std::size_t level = 0; level < plan.steps.size(); ++level) {
       indexes_[level].resize(plan.steps[level].lookups.size());
     }
@@ -92,7 +96,9 @@ class SelectRun {
     }
     const JoinStep& step = plan_.steps[level];
     bool matched = false;
-    auto consider = [&](const Row& row) {
+    auto consider = [&](std::size_t position) {
+      Row& row = read_[level];
+      step.table->ReadRow(position, &step.read, row);
       CountCombination();
       current_[level] = &row;
       if (!AllTrue(step.match, current_.data())) return;
@@ -101,7 +107,7 @@ class SelectRun {
     };
     if (step.lookups.size() == 1) {
       if (const std::vector<std::size_t>* found = Find(level, 0)) {
-        for (std::size_t position : *found) consider(step.table->row(position));
+        for (std::size_t position : *found) consider(position);
       }
     } else if (!step.lookups.empty()) {
       // The union of the lookups, each row once and in table order, as a
@@ -115,7 +121,7 @@ class SelectRun {
       }
       std::sort(candidates.begin(), candidates.end());
       candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
-      for (std::size_t position : candidates) consider(step.table->row(position));
+      for (std::size_t position : candidates) consider(position);
     } else if (level == 0) {
       // Visited once: the rows need not stay in memory, and only those
       // that pass the first table's own conditions are read whole.
@@ -132,7 +138,7 @@ class SelectRun {
                             }});
     } else {
       const std::size_t count = step.table->row_count();
-      for (std::size_t position = 0; position < count; ++position) consider(step.table->row(position));
+      for (std::size_t position = 0; position < count; ++position) consider(position);
     }
     if (!matched && step.left_outer) {
       current_[level] = &step.null_row;
@@ -165,8 +171,11 @@ class SelectRun {
   static std::unique_ptr<HashIndex> BuildIndex(const TableSource& table, int column) {
     auto index = std::make_unique<HashIndex>();
     const std::size_t count = table.row_count();
+    const std::vector<std::size_t> key_column = {static_cast<std::size_t>(column)};
+    Row row;
     for (std::size_t position = 0; position < count; ++position) {
-      const Value& key = table.row(position)[column];
+      table.ReadRow(position, &key_column, row);
+      const Value& key = row[column];
       if (!key.is_null()) (*index)[key].push_back(position);
     }
     return index;
@@ -245,6 +254,7 @@ class SelectRun {
   const SelectPlan& plan_;
   std::uint64_t combinations_ = 0;
   std::vector<const Row*> current_;
+  std::vector<Row> read_;  // per step: the row being considered, read from its table
   std::vector<std::vector<std::unique_ptr<HashIndex>>> indexes_;  // per step, per lookup, built on first use
   std::vector<std::vector<std::size_t>> candidates_;              // per step: the rows its lookups found
   std::vector<Row> produced_;

@@ -29,6 +29,7 @@ struct JoinStep {
   std::vector<TruthProgram> filters;  // WHERE (and inner ON) parts complete at this table
   Row null_row;                       // the row a LEFT JOIN adds when nothing matches
   std::vector<bool> used;             // per field: whether the statement reads it
+  std::vector<std::size_t> read;      // the fields it reads
   std::vector<bool> tested;           // per field: whether `filters` read it
 };
 

@@ -98,12 +98,6 @@ void ChooseEquiJoin(int level, std::vector<BoundExpr>& parts, JoinStep& step) {
   }
 }
 
-// Marks the fields of table `table` that `expr` reads.
-void MarkColumns(const BoundExpr& expr, int table, std::vector<bool>& columns) {
-  if (expr.kind == BoundExpr::Kind::Column && expr.table == table) columns[expr.column] = true;
-  for (const BoundExpr& child : expr.children) MarkColumns(child, table, columns);
-}
-
 // Marks the fields `expr` reads in each step's `used`.
 void MarkUsed(const BoundExpr& expr, std::vector<JoinStep>& steps) {
   for (std::size_t t = 0; t < steps.size(); ++t) MarkColumns(expr, static_cast<int>(t), steps[t].used);
@@ -182,6 +176,7 @@ class SelectPlanner {
     }
     plan_.distinct = select_.distinct;
     MakeNamesUnique(plan_.columns);
+    for (JoinStep& step : plan_.steps) step.read = FlaggedColumns(step.used);
     return std::move(plan_);
   }
 

@@ -19,7 +19,9 @@ class MemoryTable : public TableSource {
 
   const FieldDefs& fields() const override { return fields_; }
   std::size_t row_count() const override { return rows_.size(); }
-  const Row& row(std::size_t position) const override { return rows_.at(position); }
+  void ReadRow(std::size_t position, const std::vector<std::size_t>* /*columns*/, Row& into) const override {
+    into = rows_.at(position);
+  }
   const std::vector<Row>& rows() const { return rows_; }
 
   void InsertRows(std::vector<Row> rows) override { rows_.insert(rows_.end(), rows.begin(), rows.end()); }
