@@ -1,6 +1,5 @@
 #include "validation/check_run.h"
 
-#include "platform/sql/row_sort.h"
 #include "platform/types/error.h"
 #include "validation/check_catalog.h"
 
@@ -238,17 +237,10 @@ void CheckRun::SortAndNumberResult() {
   const std::string& result_table = Table2.TableName();
   if (OnStatement) OnStatement(SortedResult(result_table));
   Table2.Close();
-  std::vector<db::Row> sorted = Table2.GetDatabase().TakeAsideRows(result_table);
+  std::vector<std::pair<std::string, bool>> order;
+  for (const ResultOrderKey& key : kResultOrder) order.emplace_back(key.field, key.descending);
+  Table2.GetDatabase().SortAside(result_table, order, "序号");
   Table2.Open();
-  std::vector<sql::SortKey> keys;
-  for (const ResultOrderKey& key : kResultOrder) {
-    keys.push_back({static_cast<std::size_t>(Table2.FieldByName(key.field).Index()), key.descending});
-  }
-  sql::SortRows(sorted, keys);
-  db::BatchMove numbered;
-  numbered.Destination = &Table2;
-  numbered.NumberField = "序号";
-  numbered.Execute(std::move(sorted));
 
   if (Table2.IsEmpty()) {
     Table2.Append();

@@ -191,7 +191,10 @@ void Database::DropAside(std::string_view name) {
   if (it != stores_.end() && it->second->store->held_aside()) stores_.erase(it);
 }
 
-std::vector<Row> Database::TakeAsideRows(std::string_view name) { return HeldAside(name).store->TakeRows(); }
+void Database::SortAside(std::string_view name, const std::vector<std::pair<std::string, bool>>& order,
+                         std::string_view number_field) {
+  HeldAside(name).store->SortAndNumber(order, number_field);
+}
 
 std::shared_ptr<sql::TableSource> Database::OpenTable(std::string_view name) {
   const fs::path path = ResolveTableName(name);

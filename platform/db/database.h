@@ -52,8 +52,9 @@ class Database : public sql::Catalog {
   void HoldAside(std::string_view name);
   void PutInPlace(std::string_view name);
   void DropAside(std::string_view name);
-  // The held records' values, moved out in file order; the copy is left empty.
-  std::vector<Row> TakeAsideRows(std::string_view name);
+  // The held records sorted and numbered in place; see RecordStore::SortAndNumber.
+  void SortAside(std::string_view name, const std::vector<std::pair<std::string, bool>>& order,
+                 std::string_view number_field);
 
   std::shared_ptr<sql::TableSource> OpenTable(std::string_view name) override;
 

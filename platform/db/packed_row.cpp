@@ -42,6 +42,29 @@ T Take(const unsigned char* slot) {
   return payload;
 }
 
+// Writes a value that does not spill into its slot; its kind byte.
+unsigned char PutInSlot(const Value& value, unsigned char* slot) {
+  std::memset(slot, 0, kSlot);
+  unsigned char length = 0;
+  switch (value.kind()) {
+    case Value::Kind::Null: break;
+    case Value::Kind::Float: Put(slot, value.float_value()); break;
+    case Value::Kind::Integer: Put(slot, value.integer()); break;
+    case Value::Kind::Boolean: Put(slot, value.boolean()); break;
+    case Value::Kind::Date: Put(slot, value.date()); break;
+    case Value::Kind::Time: Put(slot, value.time()); break;
+    case Value::Kind::DateTime: Put(slot, value.date_time()); break;
+    case Value::Kind::Text:
+    case Value::Kind::Bytes: {
+      const std::string_view chars = CharsOf(value);
+      std::memcpy(slot, chars.data(), chars.size());
+      length = static_cast<unsigned char>(chars.size());
+      break;
+    }
+  }
+  return static_cast<unsigned char>(static_cast<unsigned char>(value.kind()) | (length << 4));
+}
+
 }  // namespace
 
 void PackedRow::Pack(const Row& values, Row* owner) {
@@ -58,36 +81,18 @@ void PackedRow::Pack(const Row& values, Row* owner) {
   std::uint32_t next_spill = 0;
   for (std::size_t f = 0; f < fields; ++f) {
     const Value& value = values[f];
-    const Value::Kind kind = value.kind();  // before a spilled value is moved out
     unsigned char* slot = slots + f * kSlot;
-    unsigned char length = 0;
-    std::memset(slot, 0, kSlot);
-    switch (kind) {
-      case Value::Kind::Null: break;
-      case Value::Kind::Float: Put(slot, value.float_value()); break;
-      case Value::Kind::Integer: Put(slot, value.integer()); break;
-      case Value::Kind::Boolean: Put(slot, value.boolean()); break;
-      case Value::Kind::Date: Put(slot, value.date()); break;
-      case Value::Kind::Time: Put(slot, value.time()); break;
-      case Value::Kind::DateTime: Put(slot, value.date_time()); break;
-      case Value::Kind::Text:
-      case Value::Kind::Bytes:
-        if (Spills(value)) {
-          if (owner) {
-            new (spills + next_spill) Value(std::move((*owner)[f]));
-          } else {
-            new (spills + next_spill) Value(value);
-          }
-          Put(slot, next_spill++);
-          length = kSpilled;
-        } else {
-          const std::string_view chars = CharsOf(value);
-          std::memcpy(slot, chars.data(), chars.size());
-          length = static_cast<unsigned char>(chars.size());
-        }
-        break;
+    if (!Spills(value)) {
+      kinds[f] = PutInSlot(value, slot);
+      continue;
     }
-    kinds[f] = static_cast<unsigned char>(static_cast<unsigned char>(kind) | (length << 4));
+    kinds[f] = static_cast<unsigned char>(static_cast<unsigned char>(value.kind()) | (kSpilled << 4));
+    if (owner) {
+      new (spills + next_spill) Value(std::move((*owner)[f]));
+    } else {
+      new (spills + next_spill) Value(value);
+    }
+    Put(slot, next_spill++);
   }
 }
 
@@ -144,6 +149,17 @@ void PackedRow::UnpackInto(Row& row, const std::vector<std::size_t>* fields) con
   } else {
     for (std::size_t f = 0; f < count; ++f) unpack(f);
   }
+}
+
+void PackedRow::Set(std::size_t field, Value value) {
+  const unsigned char code = block_[sizeof(Header) + field];
+  if ((code >> 4) == kSpilled || Spills(value)) {
+    Row row = Unpack();
+    row[field] = std::move(value);
+    *this = PackedRow(std::move(row));
+    return;
+  }
+  block_[sizeof(Header) + field] = PutInSlot(value, block_ + sizeof(Header) + KindsSize(size()) + field * kSlot);
 }
 
 Row PackedRow::Unpack() const {

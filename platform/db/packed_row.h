@@ -43,6 +43,9 @@ class PackedRow {
   // `row` sized to the record.
   void UnpackInto(Row& row, const std::vector<std::size_t>* fields = nullptr) const;
   Row Unpack() const;
+  // Sets one field: in its slot when the old and the new value both fit
+  // one, else by packing the record again.
+  void Set(std::size_t field, Value value);
 
  private:
   // Long texts are moved out of `owner` (the same row) when it is given.

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <atomic>
 
+#include "platform/db/field_value.h"
 #include "platform/formats/record_checks.h"
+#include "platform/sql/row_sort.h"
 #include "platform/text/ascii.h"
 #include "platform/text/gbk.h"
 #include "platform/types/error.h"
@@ -396,6 +398,7 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
   for (const auto& change : changes) first_changed = std::min(first_changed, change.first);
   ForgetFilledFrom(first_changed);
   for (const RecordRef& record : targets) UnindexRecord(record.get());
+  const bool writes = WritesFile();
   std::vector<PackedRow> traded;
   traded.reserve(changes.size());
   std::size_t swapped = 0;
@@ -407,8 +410,10 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
   };
   try {
     for (; swapped < targets.size(); ++swapped) {
-      CheckKeys(changes[swapped].second, targets[swapped].get());
-      traded.emplace_back(changes[swapped].second);
+      Row& row = changes[swapped].second;
+      CheckKeys(row, targets[swapped].get());
+      // Kept whole only where the file is written from it.
+      traded.push_back(writes ? PackedRow(row) : PackedRow(std::move(row)));
       std::swap(targets[swapped]->values, traded.back());
       IndexRecord(targets[swapped].get());
     }
@@ -417,7 +422,7 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
     throw;
   }
   try {
-    if (WritesFile()) {
+    if (writes) {
       file_->WriteAllOrNothing([&] {
         for (const auto& [position, row] : changes) file_->Overwrite(position, row);
       });
@@ -486,20 +491,52 @@ void RecordStore::HoldAside() {
   ++version_;
 }
 
-std::vector<Row> RecordStore::TakeRows() {
-  LoadAll();
-  std::vector<Row> rows;
-  rows.reserve(records_.size());
-  // Each record's block freed as soon as it is unpacked.
-  for (const RecordRef& record : records_) {
-    rows.push_back(record->values.Unpack());
-    record->values = PackedRow();
+// The records move as they are, packed: only the keys are read and the
+// number written.
+void RecordStore::SortAndNumber(const std::vector<std::pair<std::string, bool>>& order,
+                                std::string_view number_field) {
+  if (!held_aside_) throw EngineError(EngineError::Kind::State, name_ + ": only a table held aside is sorted in memory");
+  RefuseInUpdateGroup("sort");
+  const auto field_named = [&](std::string_view name) {
+    const int field = FindField(fields_, name);
+    if (field < 0) {
+      throw EngineError(EngineError::Kind::NoSuchField, name_ + " has no field " + std::string(name) + " to sort by",
+                        {name_, std::string(name)});
+    }
+    return static_cast<std::size_t>(field);
+  };
+  std::vector<sql::SortKey> keys;
+  for (const auto& [name, descending] : order) keys.push_back({field_named(name), descending});
+  const std::size_t numbered = field_named(number_field);
+  // Converted before anything moves, so that a refusal leaves the records as they were.
+  std::vector<Value> numbers;
+  numbers.reserve(records_.size());
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    numbers.push_back(ConvertToField(Value::Text(std::to_string(i + 1)), fields_[numbered], name_));
   }
-  records_.clear();
+  std::vector<std::uint32_t> sorted_positions;
+  {
+    // The keys' values side by side, where the sort can point at them.
+    std::vector<std::vector<Value>> key_values(keys.size());
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      key_values[k].reserve(records_.size());
+      for (const RecordRef& record : records_) key_values[k].push_back(record->values.Get(keys[k].value));
+    }
+    sorted_positions = sql::SortedPositions(records_.size(), keys, [&](std::size_t k, std::size_t r) -> const Value& {
+      return key_values[k][r];
+    });
+  }
+  std::vector<RecordRef> sorted;
+  sorted.reserve(records_.size());
+  for (std::uint32_t position : sorted_positions) sorted.push_back(std::move(records_[position]));
+  records_ = std::move(sorted);
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    records_[i]->serial = next_serial_++;  // rising with the new file order
+    records_[i]->values.Set(numbered, std::move(numbers[i]));
+  }
   for (const auto& index : indexes_) index->Reset();
   filled_prefix_.clear();
   ++version_;
-  return rows;
 }
 
 void RecordStore::PutInPlace() {

@@ -137,8 +137,10 @@ class RecordStore {
   void HoldAside();
   bool held_aside() const { return held_aside_; }
   void PutInPlace();
-  // Every record's values moved out, in file order; the store is left empty.
-  std::vector<Row> TakeRows();
+  // For a table held aside: the records put in the order of `order`
+  // (fields, each descending or not; ties keep file order), and
+  // `number_field` set to each one's place from 1.
+  void SortAndNumber(const std::vector<std::pair<std::string, bool>>& order, std::string_view number_field);
 
   std::size_t PositionOf(const StoredRecord& record) const;
 

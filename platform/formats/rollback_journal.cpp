@@ -191,14 +191,18 @@ void RollbackJournal::Track(RandomAccessFile& file) {
 
 void RollbackJournal::SaveBefore(Tracked& tracked, std::uint64_t offset, std::size_t length) {
   const std::uint64_t end = std::min(offset + length, tracked.original_size);
-  for (std::uint64_t page = offset / kPage; page * kPage < end; ++page) {
-    if (!tracked.saved_pages.insert(page).second) continue;
-    const std::uint64_t at = page * kPage;
-    std::string payload = "P";
+  const std::uint64_t first = offset / kPage * kPage;
+  const std::uint64_t last = std::min((end + kPage - 1) / kPage * kPage, tracked.original_size);
+  std::string old;  // the pages the write touches, read at the first not saved yet
+  std::string payload;
+  for (std::uint64_t at = first; at < end; at += kPage) {
+    if (!tracked.saved_pages.insert(at / kPage).second) continue;
+    // Nothing is held over a page not yet saved: these are its old bytes.
+    if (old.empty()) tracked.file->ReadAt(first, static_cast<std::size_t>(last - first), old);
+    payload = "P";
     payload += static_cast<char>(&tracked - tracked_.data());
     Put64(payload, at);
-    // Nothing is held over a page not yet saved: these are the old bytes.
-    payload += tracked.file->ReadAt(at, static_cast<std::size_t>(std::min(kPage, tracked.original_size - at)));
+    payload.append(old, static_cast<std::size_t>(at - first), static_cast<std::size_t>(std::min(kPage, last - at)));
     Append(payload);
   }
 }

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <numeric>
 #include <unordered_map>
 
@@ -38,10 +39,10 @@ std::uint64_t OrderedBits(double number) {
 // A key whose values are all numbers or null (ORDER BY an amount) is coded
 // by the values themselves; false, for ranking, when one is anything else,
 // or NaN, which SortCompare finds equal to every number.
-bool CodeNumberKey(const std::vector<Row>& rows, const SortKey& key, std::size_t stride, std::size_t offset,
-                   Codes& codes) {
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    const Value& value = rows[r][key.value];
+bool CodeNumberKey(std::size_t rows, const KeyValue& key_value, const SortKey& key, std::size_t stride,
+                   std::size_t offset, Codes& codes) {
+  for (std::size_t r = 0; r < rows; ++r) {
+    const Value& value = key_value(offset, r);
     std::uint64_t code = 0;
     if (value.is_number() && !std::isnan(value.AsDouble())) {
       code = OrderedBits(value.AsDouble());
@@ -57,12 +58,12 @@ bool CodeNumberKey(const std::vector<Row>& rows, const SortKey& key, std::size_t
 // of that key, counted from the end when the key descends: a column of few
 // distinct texts is compared in GBK order once per pair of distinct values
 // instead of once per pair of rows. Returns the number of ranks.
-std::uint64_t RankKey(const std::vector<Row>& rows, const SortKey& key, std::size_t stride, std::size_t offset,
-                      Codes& codes) {
+std::uint64_t RankKey(std::size_t rows, const KeyValue& key_value, const SortKey& key, std::size_t stride,
+                      std::size_t offset, Codes& codes) {
   std::unordered_map<const Value*, std::uint32_t, ValuePointerHash, ValuePointerEqual> ids;
   std::vector<const Value*> distinct;
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    const Value* value = &rows[r][key.value];
+  for (std::size_t r = 0; r < rows; ++r) {
+    const Value* value = &key_value(offset, r);
     const auto [entry, added] = ids.try_emplace(value, static_cast<std::uint32_t>(distinct.size()));
     if (added) distinct.push_back(value);
     codes[r * stride + offset] = entry->second;
@@ -78,7 +79,7 @@ std::uint64_t RankKey(const std::vector<Row>& rows, const SortKey& key, std::siz
     if (i > 0 && SortCompare(*distinct[order[i - 1]], *distinct[order[i]]) != 0) ++rank;
     rank_of[order[i]] = rank;
   }
-  for (std::size_t r = 0; r < rows.size(); ++r) {
+  for (std::size_t r = 0; r < rows; ++r) {
     std::uint64_t& slot = codes[r * stride + offset];
     slot = key.descending ? rank - rank_of[slot] : rank_of[slot];
   }
@@ -133,15 +134,23 @@ std::vector<std::uint32_t> SortedOrder(const Codes& codes, const std::vector<std
 
 }  // namespace
 
-void SortRows(std::vector<Row>& rows, const std::vector<SortKey>& keys) {
-  if (keys.empty() || rows.size() < 2) return;
+std::vector<std::uint32_t> SortedPositions(std::size_t rows, const std::vector<SortKey>& keys,
+                                           const KeyValue& key_value) {
   const std::size_t stride = keys.size();
-  Codes codes(rows.size() * stride);
+  Codes codes(rows * stride);
   std::vector<std::uint64_t> spans(stride);
   for (std::size_t k = 0; k < stride; ++k) {
-    spans[k] = CodeNumberKey(rows, keys[k], stride, k, codes) ? 0 : RankKey(rows, keys[k], stride, k, codes);
+    spans[k] = CodeNumberKey(rows, key_value, keys[k], stride, k, codes)
+                   ? 0
+                   : RankKey(rows, key_value, keys[k], stride, k, codes);
   }
-  const std::vector<std::uint32_t> order = SortedOrder(codes, spans, rows.size());
+  return SortedOrder(codes, spans, rows);
+}
+
+void SortRows(std::vector<Row>& rows, const std::vector<SortKey>& keys) {
+  if (keys.empty() || rows.size() < 2) return;
+  const std::vector<std::uint32_t> order = SortedPositions(
+      rows.size(), keys, [&](std::size_t k, std::size_t r) -> const Value& { return rows[r][keys[k].value]; });
   std::vector<Row> sorted;
   sorted.reserve(rows.size());
   for (std::uint32_t r : order) sorted.push_back(std::move(rows[r]));
