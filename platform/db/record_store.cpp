@@ -541,11 +541,13 @@ void RecordStore::SortAndNumber(const std::vector<std::pair<std::string, bool>>&
 
 void RecordStore::PutInPlace() {
   if (!held_aside_) return;
-  std::vector<formats::Record> rows;
-  rows.reserve(records_.size());
-  for (const RecordRef& record : records_) rows.push_back(record->values.Unpack());
+  // Unpacked one at a time as the writer encodes them.
+  Row row;
   const std::filesystem::path path = file_->path();
-  file_->Rewrite(rows);
+  file_->RewriteWith(records_.size(), [&](std::size_t position) -> const Row& {
+    records_[position]->values.UnpackInto(row);
+    return row;
+  });
   held_aside_ = false;
   file_ = formats::OpenTableFile(path);
 }

@@ -129,7 +129,11 @@ std::string Le16(int v) {
 
 // Writes `records` as an unkeyed table with the layout of `header` (level,
 // block size, sort order, code page, last counter value).
-void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, const std::vector<Record>& records);
+void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, std::size_t count,
+                       const RecordSource& record);
+RecordSource Each(const std::vector<Record>& records) {
+  return [&records](std::size_t position) -> const Record& { return records[position]; };
+}
 
 class ParadoxTable final : public TableFile {
  public:
@@ -165,9 +169,10 @@ class ParadoxTable final : public TableFile {
   // A memo is read through the whole .mb, which a read in parts would repeat.
   bool ReadsInParts() const override { return !HasBlobField(fields_); }
   std::vector<Record> ReadRange(std::size_t first, std::size_t count) override;
-  void Rewrite(const std::vector<Record>& records) override {
+  void Rewrite(const std::vector<Record>& records) override { RewriteWith(records.size(), Each(records)); }
+  void RewriteWith(std::size_t count, const RecordSource& record) override {
     CommitHeldGroup(journal_);  // its journal would roll back over the new file
-    WriteParadoxTable(path_, header_, records);
+    WriteParadoxTable(path_, header_, count, record);
   }
   void Append(const Record& record) override;
   void Overwrite(std::size_t position, const Record& record) override;
@@ -910,7 +915,7 @@ std::unique_ptr<TableFile> OpenParadoxTable(const std::filesystem::path& path) {
 
 void CreateParadoxTable(const std::filesystem::path& path, const FieldDefs& fields,
                         const std::vector<Record>& records, int code_page) {
-  WriteParadoxTable(path, paradox::NewHeader(fields, code_page), records);
+  WriteParadoxTable(path, paradox::NewHeader(fields, code_page), records.size(), Each(records));
 }
 
 
@@ -920,19 +925,23 @@ namespace {
 // written; the memo file's bytes collect as the records are encoded.
 class ParadoxImage {
  public:
-  ParadoxImage(std::filesystem::path path, ParadoxHeader header, const std::vector<Record>& records)
-      : path_(std::move(path)), header_(std::move(header)), records_(records), codec_(header_.fields, header_.code_page, path_) {
+  ParadoxImage(std::filesystem::path path, ParadoxHeader header, std::size_t count, const RecordSource& record)
+      : path_(std::move(path)),
+        header_(std::move(header)),
+        count_(count),
+        record_(record),
+        codec_(header_.fields, header_.code_page, path_) {
     has_memo_file_ = std::any_of(header_.fields.begin(), header_.fields.end(),
                                  [](const paradox::ParadoxField& f) { return IsBlobType(f.def.type); });
     if (has_memo_file_) memo_image_ = paradox::NewMemoFileHeader();
     per_block_ = RecordsPerBlock(header_);
-    block_count_ = (records.size() + static_cast<std::size_t>(per_block_) - 1) / static_cast<std::size_t>(per_block_);
+    block_count_ = (count + static_cast<std::size_t>(per_block_) - 1) / static_cast<std::size_t>(per_block_);
     if (block_count_ > kMaxBlockNumber) RefuseFull(path_);
-    header_.record_count = static_cast<std::uint32_t>(records.size());
+    header_.record_count = static_cast<std::uint32_t>(count);
     header_.blocks_in_use = header_.file_blocks = header_.last_block = static_cast<int>(block_count_);
     header_.first_block = block_count_ == 0 ? 0 : 1;
-    for (const Record& record : records) {
-      header_.auto_increment = std::max(header_.auto_increment, codec_.MaxAutoIncrement(record));
+    for (std::size_t position = 0; position < count; ++position) {
+      header_.auto_increment = std::max(header_.auto_increment, codec_.MaxAutoIncrement(record(position)));
     }
   }
   ParadoxImage(const ParadoxImage&) = delete;
@@ -962,13 +971,13 @@ class ParadoxImage {
       run.assign(blocks * block_size, '\0');
       for (std::size_t b = first_block; b < first_block + blocks; ++b) {
         const std::size_t first = b * static_cast<std::size_t>(per_block_);
-        const std::size_t count = std::min(records_.size() - first, static_cast<std::size_t>(per_block_));
+        const std::size_t count = std::min(count_ - first, static_cast<std::size_t>(per_block_));
         char* block = run.data() + (b - first_block) * block_size;
         const int number = static_cast<int>(b + 1);
         StoreBlockHeader(block, b + 1 < block_count_ ? number + 1 : 0, number - 1, static_cast<int>(count),
                          header_.record_size);
         for (std::size_t i = 0; i < count; ++i) {
-          codec_.EncodeInto(records_[first + i], memo_sink, block + kBlockHeaderSize + i * codec_.record_size());
+          codec_.EncodeInto(record_(first + i), memo_sink, block + kBlockHeaderSize + i * codec_.record_size());
         }
       }
       write(run);
@@ -996,7 +1005,8 @@ class ParadoxImage {
  private:
   std::filesystem::path path_;
   ParadoxHeader header_;
-  const std::vector<Record>& records_;
+  std::size_t count_;
+  const RecordSource& record_;
   RecordCodec codec_;
   bool has_memo_file_ = false;
   std::string memo_image_;
@@ -1005,8 +1015,9 @@ class ParadoxImage {
   std::size_t block_count_ = 0;
 };
 
-void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, const std::vector<Record>& records) {
-  ParadoxImage image(path, std::move(header), records);
+void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, std::size_t count,
+                       const RecordSource& record) {
+  ParadoxImage image(path, std::move(header), count, record);
   if (image.has_memo_file() || FindCompanion(path, ".px")) {
     ReplaceTableFiles(path, image.Files());
     return;
@@ -1019,7 +1030,8 @@ void WriteParadoxTable(const std::filesystem::path& path, ParadoxHeader header, 
 
 std::vector<NewTableFile> NewParadoxTableFiles(const std::filesystem::path& path, const FieldDefs& fields,
                                                const std::vector<Record>& records, int code_page) {
-  return ParadoxImage(path, paradox::NewHeader(fields, code_page), records).Files();
+  const RecordSource record = Each(records);
+  return ParadoxImage(path, paradox::NewHeader(fields, code_page), records.size(), record).Files();
 }
 
 }  // namespace veltra::formats

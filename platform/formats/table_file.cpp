@@ -21,6 +21,13 @@ void TableFile::ReadEach(const std::function<void(std::size_t, Record&&)>& take)
   for (std::size_t position = 0; position < records.size(); ++position) take(position, std::move(records[position]));
 }
 
+void TableFile::RewriteWith(std::size_t count, const RecordSource& record) {
+  std::vector<Record> records;
+  records.reserve(count);
+  for (std::size_t position = 0; position < count; ++position) records.push_back(record(position));
+  Rewrite(records);
+}
+
 void TableFile::ScanRecords(const RecordScan& scan) {
   for (const Record& record : ReadAll()) {
     if (scan.test(record)) scan.visit(record);

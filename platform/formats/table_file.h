@@ -25,6 +25,10 @@ using Record = std::vector<Value>;
 
 enum class TableKind { Paradox, DBase, Text };
 
+// The record at a position, good until the next call; a writer asks for
+// them in order.
+using RecordSource = std::function<const Record&(std::size_t position)>;
+
 // What a scan reads, one flag per field: the `tested` fields of a record
 // are decoded and `test` decides whether it is wanted; only then are the
 // rest of the `used` fields decoded and `visit` called. Fields in neither
@@ -76,6 +80,9 @@ class TableFile {
   // handed out. Index files beside it that would no longer match are
   // removed. The object is spent afterwards: open the file again to go on.
   virtual void Rewrite(const std::vector<Record>& records) = 0;
+  // The same with the `count` records `record` gives, so that a writer
+  // that encodes them one by one never needs them all at once.
+  virtual void RewriteWith(std::size_t count, const RecordSource& record);
   virtual void Append(const Record& record) = 0;
   virtual void Overwrite(std::size_t position, const Record& record) = 0;
   virtual void Remove(std::size_t position) = 0;
