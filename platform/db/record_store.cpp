@@ -508,31 +508,42 @@ void RecordStore::SortAndNumber(const std::vector<std::pair<std::string, bool>>&
   std::vector<sql::SortKey> keys;
   for (const auto& [name, descending] : order) keys.push_back({field_named(name), descending});
   const std::size_t numbered = field_named(number_field);
-  // Converted before anything moves, so that a refusal leaves the records as they were.
-  std::vector<Value> numbers;
-  numbers.reserve(records_.size());
-  for (std::size_t i = 0; i < records_.size(); ++i) {
-    numbers.push_back(ConvertToField(Value::Text(std::to_string(i + 1)), fields_[numbered], name_));
-  }
+  const auto number = [&](std::size_t place) {
+    return ConvertToField(Value::Text(std::to_string(place)), fields_[numbered], name_);
+  };
+  // The largest number first: a field too narrow for it refuses before anything moves.
+  if (!records_.empty()) number(records_.size());
   std::vector<std::uint32_t> sorted_positions;
   {
-    // The keys' values side by side, where the sort can point at them.
-    std::vector<std::vector<Value>> key_values(keys.size());
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-      key_values[k].reserve(records_.size());
-      for (const RecordRef& record : records_) key_values[k].push_back(record->values.Get(keys[k].value));
-    }
+    // One key's values at a time, side by side, where the sort can point at them.
+    std::vector<Value> key_values;
+    std::size_t key_read = keys.size();
     sorted_positions = sql::SortedPositions(records_.size(), keys, [&](std::size_t k, std::size_t r) -> const Value& {
-      return key_values[k][r];
+      if (k != key_read) {
+        key_values.clear();
+        key_values.reserve(records_.size());
+        for (const RecordRef& record : records_) key_values.push_back(record->values.Get(keys[k].value));
+        key_read = k;
+      }
+      return key_values[r];
     });
   }
-  std::vector<RecordRef> sorted;
-  sorted.reserve(records_.size());
-  for (std::uint32_t position : sorted_positions) sorted.push_back(std::move(records_[position]));
-  records_ = std::move(sorted);
+  // The records follow the cycles of the order in place.
+  std::vector<bool> placed(records_.size(), false);
+  for (std::size_t start = 0; start < records_.size(); ++start) {
+    if (placed[start]) continue;
+    RecordRef first = std::move(records_[start]);
+    std::size_t at = start;
+    for (std::size_t from = sorted_positions[at]; from != start; at = from, from = sorted_positions[at]) {
+      records_[at] = std::move(records_[from]);
+      placed[at] = true;
+    }
+    records_[at] = std::move(first);
+    placed[at] = true;
+  }
   for (std::size_t i = 0; i < records_.size(); ++i) {
     records_[i]->serial = next_serial_++;  // rising with the new file order
-    records_[i]->values.Set(numbered, std::move(numbers[i]));
+    records_[i]->values.Set(numbered, number(i + 1));
   }
   for (const auto& index : indexes_) index->Reset();
   filled_prefix_.clear();
