@@ -195,6 +195,10 @@ class ParadoxTable final : public TableFile {
 
   void Load();
   void WalkBlocks(const MappedFile& file);
+  // A pass over the mapped file lets its pages go after this many blocks.
+  std::size_t BlocksBetweenReleases() const {
+    return std::max<std::size_t>(1, (std::size_t{8} << 20) / static_cast<std::size_t>(header_.block_size));
+  }
   // Hands the records of chain_[begin, end), the first of which is at
   // `first_position` in the table, to `take`.
   void DecodeBlocks(const RandomAccessFile& file, std::size_t begin, std::size_t end, std::size_t first_position,
@@ -331,6 +335,7 @@ void ParadoxTable::WalkBlocks(const MappedFile& file) {
       }
     }
     chain_.push_back({number, count});
+    if (chain_.size() % BlocksBetweenReleases() == 0) file.ReleaseRead();
     record_count_ += static_cast<std::size_t>(count);
     highest = std::max(highest, number);
     number = paradox::LoadLe16(head.data());
@@ -430,7 +435,9 @@ void ParadoxTable::ScanRecords(const RecordScan& scan) {
   const auto record_size = static_cast<std::size_t>(header_.record_size);
   Record record(fields_.size());
   std::size_t position = 0;
+  std::size_t blocks_read = 0;
   for (const Block& block : chain_) {
+    if (++blocks_read % BlocksBetweenReleases() == 0) file.ReleaseRead();
     const char* bytes = file.At(BlockOffset(block.number) + kBlockHeaderSize,
                                 static_cast<std::size_t>(block.count) * record_size).data();
     for (int slot = 0; slot < block.count; ++slot, ++position) {
