@@ -27,7 +27,7 @@ std::string_view CharsOf(const Value& value) {
   return value.kind() == Value::Kind::Text ? value.text() : value.bytes();
 }
 
-bool Spills(const Value& value) { return HasChars(value.kind()) && CharsOf(value).size() > kSlot; }
+bool Spills(const Value& value) { return HasChars(value.kind()) && CharsOf(value).size() > Value::kSlotMax; }
 
 template <typename T>
 void Put(unsigned char* slot, const T& payload) {
@@ -44,25 +44,8 @@ T Take(const unsigned char* slot) {
 
 // Writes a value that does not spill into its slot; its kind byte.
 unsigned char PutInSlot(const Value& value, unsigned char* slot) {
-  std::memset(slot, 0, kSlot);
-  unsigned char length = 0;
-  switch (value.kind()) {
-    case Value::Kind::Null: break;
-    case Value::Kind::Float: Put(slot, value.float_value()); break;
-    case Value::Kind::Integer: Put(slot, value.integer()); break;
-    case Value::Kind::Boolean: Put(slot, value.boolean()); break;
-    case Value::Kind::Date: Put(slot, value.date()); break;
-    case Value::Kind::Time: Put(slot, value.time()); break;
-    case Value::Kind::DateTime: Put(slot, value.date_time()); break;
-    case Value::Kind::Text:
-    case Value::Kind::Bytes: {
-      const std::string_view chars = CharsOf(value);
-      std::memcpy(slot, chars.data(), chars.size());
-      length = static_cast<unsigned char>(chars.size());
-      break;
-    }
-  }
-  return static_cast<unsigned char>(static_cast<unsigned char>(value.kind()) | (length << 4));
+  Put(slot, value.SlotBytes());
+  return static_cast<unsigned char>(static_cast<unsigned char>(value.kind()) | (value.SlotLength() << 4));
 }
 
 }  // namespace
@@ -116,24 +99,11 @@ const Value& PackedRow::At(std::size_t field, Value& scratch) const {
   const auto kind = static_cast<Value::Kind>(code & 0xF);
   const unsigned char length = code >> 4;
   const unsigned char* slot = block_ + sizeof(Header) + KindsSize(fields) + field * kSlot;
-  switch (kind) {
-    case Value::Kind::Null: scratch = Value(); break;
-    case Value::Kind::Float: scratch = Value::Float(Take<double>(slot)); break;
-    case Value::Kind::Integer: scratch = Value::Integer(Take<std::int64_t>(slot)); break;
-    case Value::Kind::Boolean: scratch = Value::Boolean(Take<bool>(slot)); break;
-    case Value::Kind::Date: scratch = Value::FromDate(Take<Date>(slot)); break;
-    case Value::Kind::Time: scratch = Value::FromTime(Take<Time>(slot)); break;
-    case Value::Kind::DateTime: scratch = Value::FromDateTime(Take<DateTime>(slot)); break;
-    case Value::Kind::Text:
-    case Value::Kind::Bytes:
-      if (length == kSpilled) {
-        const Value* spills = reinterpret_cast<const Value*>(slot - field * kSlot + fields * kSlot);
-        return spills[Take<std::uint32_t>(slot)];
-      }
-      const std::string_view chars(reinterpret_cast<const char*>(slot), length);
-      scratch = kind == Value::Kind::Text ? Value::Text(chars) : Value::FromBytes(chars);
-      break;
+  if (length == kSpilled) {
+    const Value* spills = reinterpret_cast<const Value*>(slot - field * kSlot + fields * kSlot);
+    return spills[Take<std::uint32_t>(slot)];
   }
+  scratch.SetFromSlot(kind, Take<std::uint64_t>(slot), length);
   return scratch;
 }
 

@@ -85,6 +85,24 @@ class Value {
 
   friend bool operator==(const Value& a, const Value& b);
 
+  // What a store that packs values keeps of one that is not a text or
+  // bytes longer than kSlotMax: eight bytes and a length, both zero but
+  // for inline characters, and the kind. SetFromSlot makes the value again.
+  static constexpr std::size_t kSlotMax = 8;
+  std::uint64_t SlotBytes() const {
+    std::uint64_t bytes;
+    std::memcpy(&bytes, raw_, sizeof bytes);
+    return bytes;
+  }
+  unsigned char SlotLength() const { return raw_[kLengthByte]; }
+  void SetFromSlot(Kind kind, std::uint64_t bytes, unsigned char length) {
+    Release();
+    std::memset(raw_, 0, sizeof raw_);
+    std::memcpy(raw_, &bytes, sizeof bytes);
+    raw_[kLengthByte] = length;
+    raw_[kKindByte] = static_cast<unsigned char>(kind);
+  }
+
  private:
   // raw_: the payload (or a box pointer, or inline characters) from byte 0,
   // the inline length (kBoxed for a box) in byte 14, the kind in byte 15.
