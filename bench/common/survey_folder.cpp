@@ -50,7 +50,7 @@ Value Synthetic(const FieldDef& field, int n, int f) {
 // Values as a year's returns hold them, drawn at random for every field.
 class Returns {
  public:
-  explicit Returns(unsigned seed) : random_(seed) {}
+  Returns(unsigned seed, bool long_texts) : random_(seed), long_texts_(long_texts) {}
 
   Value Of(const std::string& table, const FieldDef& field) {
     if (Draw(20) == 0) return Value();  // left empty
@@ -72,7 +72,7 @@ class Returns {
   // Unique text of at most `size` bytes for record `n`.
   std::string Unique(int n, int size) {
     std::string text = Number(n);
-    while (static_cast<int>(text.size()) + 2 <= size && text.size() < 12) text += Chinese();
+    while (static_cast<int>(text.size()) + 2 <= size && (long_texts_ || text.size() < 12)) text += Chinese();
     return text;
   }
 
@@ -97,12 +97,14 @@ class Returns {
       while (text.size() < length) text += static_cast<char>('0' + Draw(10));
       return text;
     }
-    const unsigned characters = 1 + Draw(static_cast<unsigned>(std::min(field.size / 2, 20)));
+    const unsigned characters =
+        long_texts_ ? static_cast<unsigned>(field.size / 2) : 1 + Draw(static_cast<unsigned>(std::min(field.size / 2, 20)));
     for (unsigned c = 0; c < characters; ++c) text += Chinese();
     return text;
   }
 
   std::mt19937 random_;
+  bool long_texts_;
 };
 
 void SetText(formats::Record& record, const FieldDefs& fields, const char* name, std::string value) {
@@ -126,7 +128,7 @@ std::vector<formats::Record> Records(const char* table, int count, int per_enter
   const schema::TableDef& definition = *schema::FindTable(table);
   const FieldDefs& fields = definition.fields;
   const std::set<std::string> unique = UniqueFields(definition);
-  Returns returns(static_cast<unsigned>(2011 + count));
+  Returns returns(static_cast<unsigned>(2011 + count), workload == SurveyWorkload::LongTexts);
   std::vector<formats::Record> records;
   records.reserve(count);
   for (int n = 0; n < count; ++n) {
@@ -178,6 +180,15 @@ void AddGeneratedRules(const fs::path& folder) {
 
 }  // namespace
 
+const char* WorkloadName(SurveyWorkload workload) {
+  switch (workload) {
+    case SurveyWorkload::GeneratedRules: return "generated rules";
+    case SurveyWorkload::YearsReturns: return "a year's returns";
+    case SurveyWorkload::LongTexts: return "a year's returns with long texts";
+  }
+  return "";
+}
+
 void MakeSurveyFolder(const fs::path& folder, int enterprises, SurveyWorkload workload) {
   install::CreateWorkingFolder(folder);
   WriteSurveyTable(folder, "kfq_1.db", enterprises, 1, nullptr, workload);
@@ -192,7 +203,7 @@ void MakeSurveyFolder(const fs::path& folder, int enterprises, SurveyWorkload wo
                                      std::pair{"dfxm2.db", enterprises * 2}}) {
     const schema::TableDef& definition = *schema::FindTable(table);
     const std::set<std::string> unique = UniqueFields(definition);
-    Returns returns(static_cast<unsigned>(count));
+    Returns returns(static_cast<unsigned>(count), workload == SurveyWorkload::LongTexts);
     std::vector<formats::Record> records;
     records.reserve(static_cast<std::size_t>(count));
     for (int n = 0; n < count; ++n) records.push_back(ReturnedRecord(definition, unique, returns, n));
@@ -217,10 +228,12 @@ std::optional<FolderOptions> ParseFolderOptions(int argc, char** argv, bool gene
       options.folder = argv[++i];
     } else if (generates && arg == "--returns") {
       options.workload = SurveyWorkload::YearsReturns;
+    } else if (generates && arg == "--long-texts") {
+      options.workload = SurveyWorkload::LongTexts;
     } else if (generates && std::atoi(arg.c_str()) > 0) {
       options.enterprises = std::atoi(arg.c_str());
     } else {
-      std::fprintf(stderr, "usage: %s %s[--folder DIR]\n", argv[0], generates ? "[N] [--returns] " : "");
+      std::fprintf(stderr, "usage: %s %s[--folder DIR]\n", argv[0], generates ? "[N] [--returns | --long-texts] " : "");
       return std::nullopt;
     }
   }

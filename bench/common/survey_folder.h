@@ -22,7 +22,13 @@ enum class SurveyWorkload {
   // in twenty left empty), dates in 2011, six-digit year-month texts in
   // kfq_5.db, many faults per enterprise; the installed rules only.
   YearsReturns,
+  // A year's returns whose texts of more than 20 bytes, names too, are
+  // Chinese filled to the field's width.
+  LongTexts,
 };
+
+// How a report names the workload: "generated rules", "a year's returns"...
+const char* WorkloadName(SurveyWorkload workload);
 
 // `enterprises` records in kfq_1.db with kProductsEach products each in
 // kfq_2.db and kProjectsEach projects each in kfq_5.db, keys numbered from
@@ -34,8 +40,8 @@ void MakeSurveyFolder(const std::filesystem::path& folder, int enterprises,
 // The fields of the unique indexes of `table`, whose values must differ.
 std::set<std::string> UniqueFields(const schema::TableDef& table);
 
-// What a benchmark on a working folder was asked for: [N] [--returns]
-// [--folder DIR].
+// What a benchmark on a working folder was asked for: [N] [--returns |
+// --long-texts] [--folder DIR].
 struct FolderOptions {
   int enterprises = 20000;
   SurveyWorkload workload = SurveyWorkload::GeneratedRules;

@@ -8,10 +8,12 @@
 // beside the engine's own import of the same files into a copy of the
 // folder: a table opened, each record found by key, edited, copied, posted.
 //
-//   entry_bench [N] [--returns] [--folder DIR]
+//   entry_bench [N] [--returns | --long-texts] [--folder DIR] [--activation-only]
 //
-// --returns fills the generated folder like a year's returns; --folder
-// runs on a copy of an existing working folder instead.
+// --returns fills the generated folder like a year's returns, --long-texts
+// the same with long Chinese texts filled to width; --folder
+// runs on a copy of an existing working folder instead; --activation-only
+// stops after the first activation and its check.
 #include <QApplication>
 #include <stdlib.h>
 
@@ -41,14 +43,18 @@ using namespace veltra;
 
 namespace {
 
-// Every record the window's table shows, as canonical rows, sorted.
+// Every record the window's table shows, as canonical rows, sorted; the
+// window's controls and details are not dragged along.
 std::vector<std::string> ShownRows(db::Table& table) {
   std::vector<std::string> rows;
   std::vector<Value> row(static_cast<std::size_t>(table.FieldCount()));
+  table.DisableControls();
   for (table.First(); !table.Eof(); table.Next()) {
     for (int i = 0; i < table.FieldCount(); ++i) row[static_cast<std::size_t>(i)] = table.Fields(i).Value();
     rows.push_back(testing::CanonicalRow(row));
   }
+  table.First();
+  table.EnableControls();
   std::sort(rows.begin(), rows.end());
   return rows;
 }
@@ -91,6 +97,9 @@ int EngineImport(const fs::path& folder, const fs::path& submission) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const auto activation_only = std::find(argv + 1, argv + argc, std::string("--activation-only"));
+  const bool stop_after_activation = activation_only != argv + argc;
+  if (stop_after_activation) std::rotate(activation_only, activation_only + 1, argv + argc--);
   const std::optional<bench::FolderOptions> options = bench::ParseFolderOptions(argc, argv);
   if (!options) return 2;
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -108,8 +117,10 @@ int main(int argc, char** argv) {
   const fs::path submission = parent / "submission";
   const fs::path engine_folder = parent / "engine";
   fs::create_directory(submission);
-  for (const char* name : kImported) fs::copy_file(folder / name, submission / name);
-  fs::copy(folder, engine_folder, fs::copy_options::recursive);
+  if (!stop_after_activation) {
+    for (const char* name : kImported) fs::copy_file(folder / name, submission / name);
+    fs::copy(folder, engine_folder, fs::copy_options::recursive);
+  }
 
   mainunit::MainUnit main(folder);
   SubmissionPrompts prompts(submission);
@@ -124,6 +135,11 @@ int main(int argc, char** argv) {
   const bool same =
       bench::SameContents("kfq_1.db in the window", ShownRows(master), bench::SqliteRows(db, "select * from \"kfq_1.db\""));
   sqlite3_close(db);
+  if (stop_after_activation) {
+    window.Close();
+    fs::remove_all(parent);
+    return same ? 0 : 1;
+  }
 
   const auto seconds_since = [](std::chrono::steady_clock::time_point from) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();

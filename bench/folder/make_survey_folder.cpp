@@ -1,9 +1,10 @@
 // Writes a generated working folder for the benchmarks' --folder option.
 //
-//   make_survey_folder [N] [--returns] --folder DIR
+//   make_survey_folder [N] [--returns | --long-texts] --folder DIR
 //
 // N enterprises (default 20,000) as validation_bench generates them;
-// --returns fills them like a year's returns.
+// --returns fills them like a year's returns, --long-texts the same with
+// long Chinese texts filled to width.
 #include <cstdio>
 #include <filesystem>
 #include <optional>

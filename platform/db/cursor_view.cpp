@@ -10,6 +10,8 @@ void CursorView::Rebuild(const RecordStore& store, CursorSpec spec) {
   spec_ = std::move(spec);
   records_.clear();
   version_ = store.version();
+  // A filter, or a range the order does not lead with, reads every record.
+  if (spec_.filter || (!spec_.range_fields.empty() && !spec_.range_on_order)) store.LoadAll();
   auto take = [&](StoredRecord* record) {
     if (Matches(*record)) records_.push_back(record);
   };

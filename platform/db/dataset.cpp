@@ -190,14 +190,14 @@ const Row& DataSet::RecordAt(std::size_t index) {
     throw EngineError(EngineError::Kind::State, DisplayName() + ": there is no record number " +
                                                     std::to_string(index + 1));
   }
-  return record_at_.Of(*view_->at(index), store_->version());
+  return record_at_.Of(*view_->at(index), *store_);
 }
 
-const Row& DataSet::Unpacked::Of(const StoredRecord& from, std::uint64_t store_version) {
-  if (record != &from || version != store_version) {
-    from.values.UnpackInto(values);
+const Row& DataSet::Unpacked::Of(const StoredRecord& from, const RecordStore& store) {
+  if (record != &from || version != store.version()) {
+    store.Loaded(from).UnpackInto(values);
     record = &from;
-    version = store_version;
+    version = store.version();
   }
   return values;
 }
@@ -338,7 +338,7 @@ void DataSet::Edit() {
     return;
   }
   editing_ = current_;
-  buffer_ = current_->values.Unpack();
+  buffer_ = store_->Loaded(*current_).Unpack();
   changed_.assign(fields_.size(), false);
   edit_version_ = store_->version();
   modified_ = false;
@@ -534,7 +534,7 @@ const Value& DataSet::FieldValue(int index) {
     case DataSetState::Insert: return buffer_[index];
     case DataSetState::Browse:
       Sync();
-      return current_ ? current_values_.Of(*current_, store_->version())[index] : NullValue();
+      return current_ ? current_values_.Of(*current_, *store_)[index] : NullValue();
     case DataSetState::Inactive: break;
   }
   CheckActive();

@@ -223,7 +223,8 @@ class DataSet {
     const StoredRecord* record = nullptr;
     std::uint64_t version = 0;
     Row values;
-    const Row& Of(const StoredRecord& from, std::uint64_t store_version);
+    // Read from the file first if need be.
+    const Row& Of(const StoredRecord& from, const RecordStore& store);
   };
   Unpacked current_values_;
   Unpacked record_at_;

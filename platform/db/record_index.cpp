@@ -6,21 +6,21 @@
 
 namespace veltra::db {
 
-RecordIndex::RecordIndex(IndexDef def, const FieldDefs& fields, std::string_view table,
-                         const std::vector<RecordRef>& records)
-    : def_(std::move(def)), records_(records) {
+RecordIndex::RecordIndex(IndexDef def, const RecordStore& store) : def_(std::move(def)), store_(store) {
+  const FieldDefs& fields = store.fields();
+  const std::string& table = store.name();
   for (const std::string& name : SplitFieldList(def_.fields)) {
     const int position = FindField(fields, name);
     if (position < 0) {
       throw EngineError(EngineError::Kind::NoSuchField,
-                        std::string(table) + ": index " + def_.name + " names field " + name +
+                        table + ": index " + def_.name + " names field " + name +
                             ", which the table does not have");
     }
     key_fields_.push_back(position);
   }
   if (key_fields_.empty()) {
     throw EngineError(EngineError::Kind::NoSuchIndex,
-                      std::string(table) + ": index " + def_.name + " has no fields");
+                      table + ": index " + def_.name + " has no fields");
   }
 }
 
@@ -99,11 +99,13 @@ void RecordIndex::Reset() {
 
 void RecordIndex::Sort() const {
   if (sorted_) return;
+  store_.DecodeFields(key_fields_);
   ordered_.clear();
-  ordered_.reserve(records_.size());
-  for (const RecordRef& record : records_) ordered_.push_back(record.get());
-  std::stable_sort(ordered_.begin(), ordered_.end(),
-                   [&](const StoredRecord* a, const StoredRecord* b) { return Less(*a, *b); });
+  ordered_.reserve(store_.size());
+  for (std::size_t i = 0; i < store_.size(); ++i) ordered_.push_back(store_.at(i).get());
+  // A table is mostly kept in the order of its key already.
+  const auto less = [&](const StoredRecord* a, const StoredRecord* b) { return Less(*a, *b); };
+  if (!std::is_sorted(ordered_.begin(), ordered_.end(), less)) std::stable_sort(ordered_.begin(), ordered_.end(), less);
   sorted_ = true;
 }
 

@@ -1,7 +1,7 @@
 #include "platform/db/record_store.h"
 
 #include <algorithm>
-#include <mutex>
+#include <atomic>
 
 #include "platform/db/field_value.h"
 #include "platform/formats/record_checks.h"
@@ -12,6 +12,15 @@
 
 namespace veltra::db {
 namespace {
+
+// Neighbours in the file are mostly wanted next: the rows a grid shows,
+// the products of one enterprise.
+constexpr std::size_t kLoadedTogether = 64;
+
+[[noreturn]] void RefuseDeletedRecord(const std::string& table) {
+  throw EngineError(EngineError::Kind::State, table + ": the record was deleted by another user of the table",
+                    {table, "", "", 0, 0, "中的这条记录已被其他用户删除"});
+}
 
 bool Marked(const std::vector<bool>* changed, std::size_t field) {
   return !changed || field >= changed->size() || (*changed)[field];
@@ -51,35 +60,129 @@ RecordStore::RecordStore(std::unique_ptr<formats::TableFile> file, std::string n
       if (field.type == FieldType::String) field.size = 0;
     }
   }
-  // Each row packed as it is decoded, so that the table is never held
-  // twice while it loads.
-  std::vector<PackedRow> rows;
-  rows.reserve(file_->record_count());
-  std::mutex placing;
-  file_->ReadEach([&](std::size_t position, formats::Record&& row) {
-    row.resize(fields_.size());
-    PackedRow packed(std::move(row));
-    const std::lock_guard lock(placing);
-    if (position >= rows.size()) rows.resize(position + 1);
-    rows[position] = std::move(packed);
-  });
-  records_.reserve(rows.size());
-  for (PackedRow& row : rows) records_.push_back(MakeRecord(std::move(row)));
+  // Records are read from the file as they are first wanted; a table that
+  // cannot be read in parts is read whole at once.
+  const std::size_t count = file_->record_count();
+  records_.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    records_.push_back(std::make_shared<StoredRecord>(StoredRecord{next_serial_++, PackedRow(), false}));
+  }
+  unloaded_ = count;
+  decoded_.assign(fields_.size(), false);
+  if (!file_->ReadsInParts()) LoadAll();
   const int key_count = std::min<int>(file_->key_field_count(), static_cast<int>(fields_.size()));
   if (key_count > 0) {
-    indexes_.push_back(std::make_unique<RecordIndex>(PrimaryFromFile(fields_, key_count), fields_, name_, records_));
+    indexes_.push_back(std::make_unique<RecordIndex>(PrimaryFromFile(fields_, key_count), *this));
     primary_from_file_ = true;
   }
   // A number once handed out is never handed out again, though its record
   // be gone: the file keeps the last one.
   next_auto_inc_ = std::max(next_auto_inc_, file_->last_counter_value() + 1);
+  std::vector<int> counters;
   for (std::size_t f = 0; f < fields_.size(); ++f) {
-    if (fields_[f].type != FieldType::AutoInc) continue;
+    if (fields_[f].type == FieldType::AutoInc) counters.push_back(static_cast<int>(f));
+  }
+  DecodeFields(counters);
+  for (const int f : counters) {
     for (const RecordRef& record : records_) {
       const Value value = record->values.Get(f);
       if (value.kind() == Value::Kind::Integer) next_auto_inc_ = std::max(next_auto_inc_, value.integer() + 1);
     }
   }
+}
+
+const PackedRow& RecordStore::Loaded(const StoredRecord& record) const {
+  if (!record.loaded) {
+    const std::size_t position = PositionOf(record);
+    if (position >= records_.size() || records_[position].get() != &record) RefuseDeletedRecord(name_);
+    LoadFrom(position);
+  }
+  return record.values;
+}
+
+void RecordStore::LoadFrom(std::size_t position) const {
+  std::size_t end = position + 1;
+  while (end < records_.size() && end - position < kLoadedTogether && !records_[end]->loaded) ++end;
+  std::vector<formats::Record> rows;
+  try {
+    rows = file_->ReadRange(position, end - position);
+  } catch (const EngineError&) {
+    if (end - position == 1) throw;
+    rows = file_->ReadRange(position, 1);  // a damaged neighbour is told when it is reached
+  }
+  for (std::size_t i = 0; i < rows.size(); ++i) TakeLoaded(*records_[position + i], std::move(rows[i]));
+}
+
+void RecordStore::LoadAll() const {
+  if (unloaded_ == 0) return;
+  CheckSameCount(file_->record_count());
+  // Each row packed as it is decoded, perhaps in several threads at once,
+  // so that the table is never held twice while it loads.
+  std::atomic<std::size_t> taken = 0;
+  try {
+    file_->ReadEach([&](std::size_t position, formats::Record&& row) {
+      StoredRecord& record = *records_[position];
+      if (record.loaded) return;
+      row.resize(fields_.size());
+      record.values = PackedRow(std::move(row));
+      record.loaded = true;
+      ++taken;
+    });
+  } catch (...) {
+    unloaded_ -= taken;  // those before a damaged record stay read
+    throw;
+  }
+  unloaded_ -= taken;
+}
+
+void RecordStore::TakeLoaded(StoredRecord& record, Row values) const {
+  values.resize(fields_.size());
+  record.values = PackedRow(std::move(values));
+  record.loaded = true;
+  --unloaded_;
+}
+
+void RecordStore::DecodeFields(const std::vector<int>& fields) const {
+  if (unloaded_ == 0) return;
+  std::vector<bool> wanted(fields_.size(), false);
+  std::vector<int> missing;
+  for (const int f : fields) {
+    if (!decoded_[f] && !wanted[f]) missing.push_back(f);
+    wanted[f] = true;
+  }
+  if (missing.empty()) return;
+  const std::size_t width = static_cast<std::size_t>(*std::max_element(missing.begin(), missing.end())) + 1;
+  std::size_t position = 0;
+  Row values;
+  const auto take = [&](const formats::Record& row) {
+    if (position < records_.size() && !records_[position]->loaded) {
+      StoredRecord& record = *records_[position];
+      record.values.UnpackInto(values);
+      if (values.size() < width) values.resize(width);
+      for (const int f : missing) values[f] = row[f];
+      record.values = PackedRow(std::move(values));
+    }
+    ++position;
+    return false;
+  };
+  file_->ScanRecords({wanted, take, {}, {}});
+  CheckSameCount(position);
+  for (const int f : missing) decoded_[f] = true;
+}
+
+void RecordStore::DecodeIndexKeys() const {
+  std::vector<int> keys;
+  for (const auto& index : indexes_) keys.insert(keys.end(), index->key_fields().begin(), index->key_fields().end());
+  DecodeFields(keys);
+}
+
+// The file is read in parts only while it holds what the store holds.
+void RecordStore::CheckSameCount(std::size_t read) const {
+  if (read == records_.size()) return;
+  throw EngineError(EngineError::Kind::State,
+                    name_ + ": the file holds " + std::to_string(read) + " records where " +
+                        std::to_string(records_.size()) + " were expected",
+                    {name_, "", "", 0, 0, "的文件已被其他程序改动，请重新打开"});
 }
 
 RecordRef RecordStore::MakeRecord(PackedRow values) {
@@ -91,14 +194,14 @@ void RecordStore::EnsureIndexes(const IndexDefs& defs) {
     if (def.primary) {
       const RecordIndex* current = Primary();
       if (current && !primary_from_file_) continue;
-      auto index = std::make_unique<RecordIndex>(def, fields_, name_, records_);
+      auto index = std::make_unique<RecordIndex>(def, *this);
       if (current) indexes_.erase(indexes_.begin());
       indexes_.insert(indexes_.begin(), std::move(index));
       primary_from_file_ = false;
       continue;
     }
     if (FindIndex(def.name)) continue;
-    indexes_.push_back(std::make_unique<RecordIndex>(def, fields_, name_, records_));
+    indexes_.push_back(std::make_unique<RecordIndex>(def, *this));
   }
   ++version_;
 }
@@ -173,6 +276,7 @@ RecordRef RecordStore::Insert(Row& values) {
     }
   }
   try {
+    DecodeIndexKeys();
     CheckEncodable(values);  // refused here, the error names the field for the user
     CheckKeys(values, nullptr);
     if (WritesFile()) file_->Append(values);
@@ -194,10 +298,9 @@ RecordRef RecordStore::Insert(Row& values) {
 
 void RecordStore::Update(const RecordRef& record, Row& values, const std::vector<bool>* changed) {
   const std::size_t position = PositionOf(*record);
-  if (position >= records_.size() || records_[position] != record) {
-    throw EngineError(EngineError::Kind::State, name_ + ": the record was deleted by another user of the table",
-                      {name_, "", "", 0, 0, "中的这条记录已被其他用户删除"});
-  }
+  if (position >= records_.size() || records_[position] != record) RefuseDeletedRecord(name_);
+  Loaded(*record);  // its old values are kept for an update group, its keys compared
+  DecodeIndexKeys();
   FitToLayout(values);
   CheckEncodable(values, changed);
   CheckKeys(values, record.get(), changed);
@@ -271,7 +374,9 @@ void RecordStore::Remove(const RecordRef& record) {
   RefuseInUpdateGroup("remove");
   const std::size_t position = PositionOf(*record);
   if (position >= records_.size() || records_[position] != record) return;
+  DecodeIndexKeys();
   if (WritesFile()) file_->Remove(position);
+  if (!record->loaded) --unloaded_;
   ForgetFilledFrom(position);
   UnindexRecord(record.get());
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(position));
@@ -320,6 +425,7 @@ void RecordStore::UpdateMany(std::vector<std::pair<std::size_t, Row>> changes) {
     FitToLayout(row);
     CheckEncodable(row);
     targets.push_back(records_.at(position));
+    Loaded(*targets.back());
   }
   // Before anything changes, so that a failure half-way is covered too.
   std::size_t first_changed = records_.size();
@@ -367,6 +473,7 @@ void RecordStore::RemoveMany(std::vector<std::size_t> positions) {
   positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
   while (!positions.empty() && positions.front() >= records_.size()) positions.erase(positions.begin());
   if (positions.empty()) return;
+  DecodeIndexKeys();
   // Last first, so that each position still means the record it named.
   if (WritesFile()) {
     file_->WriteAllOrNothing([&] {
@@ -378,6 +485,7 @@ void RecordStore::RemoveMany(std::vector<std::size_t> positions) {
   for (std::size_t position : positions) {
     removed[position] = true;
     UnindexRecord(records_[position].get());
+    if (!records_[position]->loaded) --unloaded_;
   }
   std::size_t kept = 0;
   for (std::size_t i = 0; i < records_.size(); ++i) {
@@ -399,6 +507,7 @@ void RecordStore::ForgetFilledFrom(std::size_t position) {
 }
 
 std::size_t RecordStore::FilledPrefix(std::size_t column) const {
+  LoadAll();
   if (filled_prefix_.size() < fields_.size()) filled_prefix_.resize(fields_.size(), 0);
   std::size_t& filled = filled_prefix_[column];
   while (filled < records_.size() && !records_[filled]->values.IsNull(column)) ++filled;
@@ -409,6 +518,7 @@ void RecordStore::HoldAside() {
   if (!file_) throw EngineError(EngineError::Kind::State, name_ + ": only a table file can be held aside");
   RefuseInUpdateGroup("hold aside");
   records_.clear();
+  unloaded_ = 0;
   for (const auto& index : indexes_) index->Reset();
   filled_prefix_.clear();
   held_aside_ = true;
@@ -432,31 +542,42 @@ void RecordStore::SortAndNumber(const std::vector<std::pair<std::string, bool>>&
   std::vector<sql::SortKey> keys;
   for (const auto& [name, descending] : order) keys.push_back({field_named(name), descending});
   const std::size_t numbered = field_named(number_field);
-  // Converted before anything moves, so that a refusal leaves the records as they were.
-  std::vector<Value> numbers;
-  numbers.reserve(records_.size());
-  for (std::size_t i = 0; i < records_.size(); ++i) {
-    numbers.push_back(ConvertToField(Value::Text(std::to_string(i + 1)), fields_[numbered], name_));
-  }
+  const auto number = [&](std::size_t place) {
+    return ConvertToField(Value::Text(std::to_string(place)), fields_[numbered], name_);
+  };
+  // The largest number first: a field too narrow for it refuses before anything moves.
+  if (!records_.empty()) number(records_.size());
   std::vector<std::uint32_t> sorted_positions;
   {
-    // The keys' values side by side, where the sort can point at them.
-    std::vector<std::vector<Value>> key_values(keys.size());
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-      key_values[k].reserve(records_.size());
-      for (const RecordRef& record : records_) key_values[k].push_back(record->values.Get(keys[k].value));
-    }
+    // One key's values at a time, side by side, where the sort can point at them.
+    std::vector<Value> key_values;
+    std::size_t key_read = keys.size();
     sorted_positions = sql::SortedPositions(records_.size(), keys, [&](std::size_t k, std::size_t r) -> const Value& {
-      return key_values[k][r];
+      if (k != key_read) {
+        key_values.clear();
+        key_values.reserve(records_.size());
+        for (const RecordRef& record : records_) key_values.push_back(record->values.Get(keys[k].value));
+        key_read = k;
+      }
+      return key_values[r];
     });
   }
-  std::vector<RecordRef> sorted;
-  sorted.reserve(records_.size());
-  for (std::uint32_t position : sorted_positions) sorted.push_back(std::move(records_[position]));
-  records_ = std::move(sorted);
+  // The records follow the cycles of the order in place.
+  std::vector<bool> placed(records_.size(), false);
+  for (std::size_t start = 0; start < records_.size(); ++start) {
+    if (placed[start]) continue;
+    RecordRef first = std::move(records_[start]);
+    std::size_t at = start;
+    for (std::size_t from = sorted_positions[at]; from != start; at = from, from = sorted_positions[at]) {
+      records_[at] = std::move(records_[from]);
+      placed[at] = true;
+    }
+    records_[at] = std::move(first);
+    placed[at] = true;
+  }
   for (std::size_t i = 0; i < records_.size(); ++i) {
     records_[i]->serial = next_serial_++;  // rising with the new file order
-    records_[i]->values.Set(numbered, std::move(numbers[i]));
+    records_[i]->values.Set(numbered, number(i + 1));
   }
   for (const auto& index : indexes_) index->Reset();
   filled_prefix_.clear();

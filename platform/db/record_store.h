@@ -25,17 +25,22 @@ namespace veltra::db {
 
 struct StoredRecord {
   std::uint64_t serial;  // rises with file order; never reused
+  // Every field once loaded; before, only the fields the store decoded in
+  // every record (index keys, counters), the rest cut off.
   PackedRow values;
+  bool loaded = true;
 };
 
 using RecordRef = std::shared_ptr<StoredRecord>;
+
+class RecordStore;
 
 // The records of a store ordered by an index's key, then by file order.
 // Sorted the first time it is used, so that a table opens without sorting
 // the indexes nobody reads yet.
 class RecordIndex {
  public:
-  RecordIndex(IndexDef def, const FieldDefs& fields, std::string_view table, const std::vector<RecordRef>& records);
+  RecordIndex(IndexDef def, const RecordStore& store);
 
   const IndexDef& def() const { return def_; }
   const std::vector<int>& key_fields() const { return key_fields_; }
@@ -70,7 +75,7 @@ class RecordIndex {
   std::size_t PositionOf(const StoredRecord& record) const;
   IndexDef def_;
   std::vector<int> key_fields_;
-  const std::vector<RecordRef>& records_;
+  const RecordStore& store_;
   mutable std::vector<StoredRecord*> ordered_;
   mutable bool sorted_ = false;
 };
@@ -86,6 +91,13 @@ class RecordStore {
   const FieldDefs& fields() const { return fields_; }
   std::size_t size() const { return records_.size(); }
   const RecordRef& at(std::size_t position) const { return records_[position]; }
+  // A large table's records are read from the file as they are first
+  // wanted: the values of a record of this store, read now if need be, and
+  // the like for every record at once.
+  const PackedRow& Loaded(const StoredRecord& record) const;
+  void LoadAll() const;
+  // Makes `fields` readable in every record, loaded or not (an index's keys).
+  void DecodeFields(const std::vector<int>& fields) const;
   // Rises with every change, so cursors know when to re-read.
   std::uint64_t version() const { return version_; }
   bool has_file() const { return file_ != nullptr; }
@@ -156,6 +168,12 @@ class RecordStore {
   bool WritesFile() const { return file_ != nullptr && !held_aside_; }
   // A change at `position`: records from there on may hold nulls again.
   void ForgetFilledFrom(std::size_t position);
+  // Loads the record at `position` and the unloaded ones after it.
+  void LoadFrom(std::size_t position) const;
+  void TakeLoaded(StoredRecord& record, Row values) const;
+  void CheckSameCount(std::size_t read) const;
+  // Before the file changes: an index sorted afterwards reads no file.
+  void DecodeIndexKeys() const;
 
   std::string name_;
   FieldDefs fields_;
@@ -169,6 +187,8 @@ class RecordStore {
   std::vector<std::pair<RecordRef, PackedRow>>* update_group_ = nullptr;  // old values of the grouped updates
   bool held_aside_ = false;
   mutable std::vector<std::size_t> filled_prefix_;  // by column; see FilledPrefix
+  mutable std::size_t unloaded_ = 0;                 // records still to be read from the file
+  mutable std::vector<bool> decoded_;                // by field: readable in every unloaded record
 };
 
 }  // namespace veltra::db

@@ -17,6 +17,7 @@ class StoreTableSource : public sql::TableSource {
   const FieldDefs& fields() const override { return store_->fields(); }
   std::size_t row_count() const override { return store_->size(); }
   void ReadRow(std::size_t position, const std::vector<std::size_t>* columns, sql::Row& into) const override {
+    store_->LoadAll();
     store_->at(position)->values.UnpackInto(into, columns);
   }
   std::size_t FilledPrefix(std::size_t column) const override { return store_->FilledPrefix(column); }

@@ -189,9 +189,14 @@ MappedFile::MappedFile(const std::filesystem::path& path) : path_(path) {
   const RandomAccessFile file(path, RandomAccessFile::Mode::ReadOnly);
   size_ = static_cast<std::size_t>(file.Size());
   if (size_ == 0) return;
-  void* mapped = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.fd_, 0);
+  void* mapped = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, file.fd_, 0);
   if (mapped == MAP_FAILED) ThrowIo(path_, "read");
   data_ = static_cast<const char*>(mapped);
+  ::madvise(mapped, size_, MADV_WILLNEED);  // read ahead, without making it all resident
+}
+
+void MappedFile::ReleaseRead() const {
+  if (data_ != nullptr) ::madvise(const_cast<char*>(data_), size_, MADV_DONTNEED);
 }
 
 MappedFile::~MappedFile() {

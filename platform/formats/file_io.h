@@ -80,6 +80,10 @@ class MappedFile {
   std::uint64_t size() const { return size_; }
   // The `length` bytes at `offset`; a short file is a FileFormat error.
   std::string_view At(std::uint64_t offset, std::size_t length) const;
+  // Lets the system take back the pages read so far (they are read again
+  // when asked for), so that a pass over a large table does not keep the
+  // whole file resident beside what it decodes.
+  void ReleaseRead() const;
 
  private:
   std::filesystem::path path_;

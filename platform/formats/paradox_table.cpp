@@ -166,6 +166,9 @@ class ParadoxTable final : public TableFile {
   std::vector<Record> ReadAll() override;
   void ReadEach(const std::function<void(std::size_t, Record&&)>& take) override;
   void ScanRecords(const RecordScan& scan) override;
+  // A memo is read through the whole .mb, which a read in parts would repeat.
+  bool ReadsInParts() const override { return !HasBlobField(fields_); }
+  std::vector<Record> ReadRange(std::size_t first, std::size_t count) override;
   void Rewrite(const std::vector<Record>& records) override { RewriteWith(records.size(), Each(records)); }
   void RewriteWith(std::size_t count, const RecordSource& record) override {
     CommitHeldGroup(journal_);  // its journal would roll back over the new file
@@ -195,6 +198,10 @@ class ParadoxTable final : public TableFile {
 
   void Load();
   void WalkBlocks(const MappedFile& file);
+  // A pass over the mapped file lets its pages go after this many blocks.
+  std::size_t BlocksBetweenReleases() const {
+    return std::max<std::size_t>(1, (std::size_t{8} << 20) / static_cast<std::size_t>(header_.block_size));
+  }
   // Hands the records of chain_[begin, end), the first of which is at
   // `first_position` in the table, to `take`.
   void DecodeBlocks(const RandomAccessFile& file, std::size_t begin, std::size_t end, std::size_t first_position,
@@ -333,6 +340,7 @@ void ParadoxTable::WalkBlocks(const MappedFile& file) {
       }
     }
     chain_.push_back({number, count});
+    if (chain_.size() % BlocksBetweenReleases() == 0) file.ReleaseRead();
     record_count_ += static_cast<std::size_t>(count);
     highest = std::max(highest, number);
     number = paradox::LoadLe16(head.data());
@@ -359,6 +367,7 @@ std::vector<Record> ParadoxTable::ReadAll() {
 }
 
 void ParadoxTable::ReadEach(const std::function<void(std::size_t, Record&&)>& take) {
+  FlushGroupBlock();
   const RandomAccessFile file(path_, RandomAccessFile::Mode::ReadOnly);
   std::optional<paradox::MemoReader> memos;
   const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
@@ -388,7 +397,35 @@ void ParadoxTable::ReadEach(const std::function<void(std::size_t, Record&&)>& ta
   }
 }
 
+std::vector<Record> ParadoxTable::ReadRange(std::size_t first, std::size_t count) {
+  std::vector<Record> records;
+  if (count == 0) return records;
+  Locate(first + count - 1, "read");  // refuses a range past the end
+  auto [index, slot] = Locate(first, "read");
+  FlushGroupBlock();  // a group's latest writes are in the file before they are read
+  std::unique_ptr<RandomAccessFile> own;
+  if (!file_) own = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadOnly);
+  const RandomAccessFile& file = file_ ? *file_ : *own;
+  std::optional<paradox::MemoReader> memos;
+  const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
+  const auto record_size = static_cast<std::size_t>(header_.record_size);
+  records.reserve(count);
+  std::string data;
+  for (; records.size() < count; ++index, slot = 0) {
+    const Block& block = chain_[index];
+    const std::size_t take = std::min(static_cast<std::size_t>(std::max(block.count - slot, 0)), count - records.size());
+    if (take == 0) continue;
+    file.ReadAt(BlockOffset(block.number) + kBlockHeaderSize + static_cast<std::size_t>(slot) * record_size,
+                take * record_size, data);
+    for (std::size_t r = 0; r < take; ++r) {
+      records.push_back(codec_->Decode(data.data() + r * record_size, first + records.size(), memo_source));
+    }
+  }
+  return records;
+}
+
 void ParadoxTable::ScanRecords(const RecordScan& scan) {
+  FlushGroupBlock();
   const MappedFile file(path_);
   std::optional<paradox::MemoReader> memos;
   const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
@@ -403,7 +440,9 @@ void ParadoxTable::ScanRecords(const RecordScan& scan) {
   const auto record_size = static_cast<std::size_t>(header_.record_size);
   Record record(fields_.size());
   std::size_t position = 0;
+  std::size_t blocks_read = 0;
   for (const Block& block : chain_) {
+    if (++blocks_read % BlocksBetweenReleases() == 0) file.ReleaseRead();
     const char* bytes = file.At(BlockOffset(block.number) + kBlockHeaderSize,
                                 static_cast<std::size_t>(block.count) * record_size).data();
     for (int slot = 0; slot < block.count; ++slot, ++position) {

@@ -1,5 +1,8 @@
 #include "platform/formats/table_file.h"
 
+#include <iterator>
+#include <string>
+
 #include "platform/formats/dbase_table.h"
 #include "platform/formats/paradox_table.h"
 #include "platform/formats/rollback_journal.h"
@@ -33,6 +36,17 @@ void TableFile::ScanRecords(const RecordScan& scan) {
   for (const Record& record : ReadAll()) {
     if (scan.test(record)) scan.visit(record);
   }
+}
+
+std::vector<Record> TableFile::ReadRange(std::size_t first, std::size_t count) {
+  std::vector<Record> all = ReadAll();
+  if (first + count > all.size()) {
+    throw EngineError(EngineError::Kind::InvalidValue, "cannot read records " + std::to_string(first + 1) + " to " +
+                                                           std::to_string(first + count) + " of " + path().string() +
+                                                           ", which holds " + std::to_string(all.size()));
+  }
+  return {std::make_move_iterator(all.begin() + static_cast<std::ptrdiff_t>(first)),
+          std::make_move_iterator(all.begin() + static_cast<std::ptrdiff_t>(first + count))};
 }
 
 void TableFile::WriteAllOrNothing(const std::function<void()>& writes) {

@@ -70,6 +70,11 @@ class TableFile {
   virtual void ReadEach(const std::function<void(std::size_t, Record&&)>& take);
   // Every live record in file order, one at a time, for reading only.
   virtual void ScanRecords(const RecordScan& scan);
+  // Whether ReadRange reads only the records it is asked for, so that a
+  // large table can be read a part at a time as it is used.
+  virtual bool ReadsInParts() const { return false; }
+  // The `count` live records from position `first` on, in file order.
+  virtual std::vector<Record> ReadRange(std::size_t first, std::size_t count);
   // Replaces the file as a whole with `records`, keeping what the file is:
   // its level or version, code page, memo style and the last counter value
   // handed out. Index files beside it that would no longer match are
