@@ -1,5 +1,7 @@
 #include "platform/db/dataset.h"
 
+#include <bit>
+#include <cstdint>
 #include <utility>
 
 #include "platform/db/cursor_view.h"
@@ -16,6 +18,14 @@ bool Editing(DataSetState state) { return state == DataSetState::Edit || state =
 const Value& NullValue() {
   static const Value null;
   return null;
+}
+
+// Values a file stores alike: a float's sign of zero counts.
+bool StoredAlike(const Value& a, const Value& b) {
+  if (a.kind() == Value::Kind::Float && b.kind() == Value::Kind::Float) {
+    return std::bit_cast<std::uint64_t>(a.float_value()) == std::bit_cast<std::uint64_t>(b.float_value());
+  }
+  return a == b;
 }
 
 }  // namespace
@@ -329,6 +339,8 @@ void DataSet::Edit() {
   }
   editing_ = current_;
   buffer_ = store_->Loaded(*current_).Unpack();
+  changed_.assign(fields_.size(), false);
+  edit_version_ = store_->version();
   modified_ = false;
   SetState(DataSetState::Edit);
 }
@@ -373,7 +385,8 @@ void DataSet::WriteBuffer() {
   if (state_ == DataSetState::Insert) {
     written = store_->Insert(buffer_);
   } else {
-    store_->Update(editing_, buffer_);
+    // Another change since Edit may have touched the fields this one left alone.
+    store_->Update(editing_, buffer_, before == edit_version_ ? &changed_ : nullptr);
     written = editing_;
   }
   current_ = written;
@@ -449,6 +462,7 @@ void DataSet::ClearFields() {
     throw EngineError(EngineError::Kind::State, DisplayName() + ": not in edit or insert mode");
   }
   buffer_.assign(fields_.size(), Value());
+  changed_.assign(fields_.size(), true);
   modified_ = true;
   NotifyRecordChanged(nullptr);
 }
@@ -530,8 +544,10 @@ const Value& DataSet::FieldValue(int index) {
 void DataSet::SetFieldValue(int index, Value value) {
   CheckActive();
   const FieldDef& def = store_->fields()[index];
+  // The name is built only for a value that needs converting, which may be refused.
+  if (!HeldAsIs(value, def)) value = ConvertToField(value, def, DisplayName());
   if (state_ == DataSetState::SetKey) {
-    key_buffer_[index] = ConvertToField(value, def, DisplayName());
+    key_buffer_[index] = std::move(value);
     key_assigned_[index] = true;
     return;
   }
@@ -539,7 +555,8 @@ void DataSet::SetFieldValue(int index, Value value) {
     throw EngineError(EngineError::Kind::State,
                       DisplayName() + ": field " + def.name + " cannot be set: not in edit or insert mode");
   }
-  buffer_[index] = ConvertToField(value, def, DisplayName());
+  if (state_ == DataSetState::Edit && !changed_[index] && !StoredAlike(buffer_[index], value)) changed_[index] = true;
+  buffer_[index] = std::move(value);
   modified_ = true;
   NotifyRecordChanged(fields_[index].get());
 }
@@ -571,7 +588,8 @@ void DataSet::NotifyDataSetChanged() {
 }
 
 void DataSet::NotifyRecordChanged(const Field* field) {
-  if (ControlsDisabled()) return;
+  // Called for every field set: a data set nobody shows copies no list.
+  if (ControlsDisabled() || sources_.empty()) return;
   for (DataSource* source : std::vector<DataSource*>(sources_)) source->NotifyRecordChanged(field);
 }
 

@@ -229,6 +229,8 @@ class DataSet {
   Unpacked current_values_;
   Unpacked record_at_;
   Row buffer_;
+  std::vector<bool> changed_;  // by field: set to another value since Edit
+  std::uint64_t edit_version_ = 0;  // the store's version at Edit
   Row key_buffer_;
   std::vector<bool> key_assigned_;
   std::map<std::string, std::string> edit_masks_;  // by upper-cased field name

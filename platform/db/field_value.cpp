@@ -149,26 +149,6 @@ Value ToBytes(const Value& value, const FieldDef& def) {
   return Value::FromBytes(std::move(raw));
 }
 
-// Whether a field of `def` holds `value` as it is: a copy between fields
-// of one type, the common case, is told without converting anything.
-// Integers are range-checked on the way and bytes padded, so never.
-bool HeldAsIs(const Value& value, const FieldDef& def) {
-  switch (value.kind()) {
-    case Value::Kind::Null: return true;
-    case Value::Kind::Float:
-      return def.type == FieldType::Float || def.type == FieldType::Money || def.type == FieldType::Bcd;
-    case Value::Kind::Text:
-      // No character is longer in GBK than in UTF-8.
-      return def.type == FieldType::Memo ||
-             (def.type == FieldType::String && (def.size <= 0 || value.text().size() <= static_cast<std::size_t>(def.size)));
-    case Value::Kind::Date: return def.type == FieldType::Date;
-    case Value::Kind::Time: return def.type == FieldType::Time;
-    case Value::Kind::DateTime: return def.type == FieldType::DateTime;
-    case Value::Kind::Boolean: return def.type == FieldType::Boolean;
-    default: return false;
-  }
-}
-
 Value Converted(const Value& value, const FieldDef& def, std::string_view owner) {
   switch (def.type) {
     case FieldType::String:
@@ -197,6 +177,26 @@ Value Converted(const Value& value, const FieldDef& def, std::string_view owner)
 }
 
 }  // namespace
+
+// Whether a field of `def` holds `value` as it is: a copy between fields
+// of one type, the common case, is told without converting anything.
+// Integers are range-checked on the way and bytes padded, so never.
+bool HeldAsIs(const Value& value, const FieldDef& def) {
+  switch (value.kind()) {
+    case Value::Kind::Null: return true;
+    case Value::Kind::Float:
+      return def.type == FieldType::Float || def.type == FieldType::Money || def.type == FieldType::Bcd;
+    case Value::Kind::Text:
+      // No character is longer in GBK than in UTF-8.
+      return def.type == FieldType::Memo ||
+             (def.type == FieldType::String && (def.size <= 0 || value.text().size() <= static_cast<std::size_t>(def.size)));
+    case Value::Kind::Date: return def.type == FieldType::Date;
+    case Value::Kind::Time: return def.type == FieldType::Time;
+    case Value::Kind::DateTime: return def.type == FieldType::DateTime;
+    case Value::Kind::Boolean: return def.type == FieldType::Boolean;
+    default: return false;
+  }
+}
 
 Value ConvertToField(const Value& value, const FieldDef& def, std::string_view owner) {
   return HeldAsIs(value, def) ? value : Converted(value, def, owner);

@@ -8,6 +8,8 @@
 
 namespace veltra::db {
 
+// Whether a field of `def` holds `value` as it is, without conversion.
+bool HeldAsIs(const Value& value, const FieldDef& def);
 // The value as a field of `def` holds it: numbers parsed from text, text
 // cut to a string field's size at a GBK character boundary, integers
 // range-checked. Throws EngineError InvalidValue naming `owner` and the field.

@@ -1,5 +1,6 @@
 #include "platform/db/packed_row.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -130,6 +131,26 @@ void PackedRow::Set(std::size_t field, Value value) {
     return;
   }
   block_[sizeof(Header) + field] = PutInSlot(value, block_ + sizeof(Header) + KindsSize(size()) + field * kSlot);
+}
+
+void PackedRow::SetFields(Row& values, const std::vector<bool>& fields) {
+  const std::size_t count = std::min(size(), std::min(values.size(), fields.size()));
+  bool repack = false;
+  for (std::size_t f = 0; f < count && !repack; ++f) {
+    repack = fields[f] && ((block_[sizeof(Header) + f] >> 4) == kSpilled || Spills(values[f]));
+  }
+  if (repack) {
+    Row row = Unpack();
+    for (std::size_t f = 0; f < count; ++f) {
+      if (fields[f]) row[f] = std::move(values[f]);
+    }
+    *this = PackedRow(std::move(row));
+    return;
+  }
+  unsigned char* slots = block_ + sizeof(Header) + KindsSize(size());
+  for (std::size_t f = 0; f < count; ++f) {
+    if (fields[f]) block_[sizeof(Header) + f] = PutInSlot(values[f], slots + f * kSlot);
+  }
 }
 
 Row PackedRow::Unpack() const {

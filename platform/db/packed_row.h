@@ -46,6 +46,9 @@ class PackedRow {
   // Sets one field: in its slot when the old and the new value both fit
   // one, else by packing the record again.
   void Set(std::size_t field, Value value);
+  // Sets the fields marked in `fields` to those of `values`, taken over:
+  // in their slots, or by packing the record once when a text spills.
+  void SetFields(Row& values, const std::vector<bool>& fields);
 
  private:
   // Long texts are moved out of `owner` (the same row) when it is given.

@@ -22,6 +22,17 @@ constexpr std::size_t kLoadedTogether = 64;
                     {table, "", "", 0, 0, "中的这条记录已被其他用户删除"});
 }
 
+bool Marked(const std::vector<bool>* changed, std::size_t field) {
+  return !changed || field >= changed->size() || (*changed)[field];
+}
+
+bool KeyMarked(const RecordIndex& index, const std::vector<bool>* changed) {
+  for (int field : index.key_fields()) {
+    if (Marked(changed, static_cast<std::size_t>(field))) return true;
+  }
+  return false;
+}
+
 IndexDef PrimaryFromFile(const FieldDefs& fields, int key_count) {
   IndexDef def;
   def.primary = true;
@@ -217,11 +228,11 @@ void RecordStore::FitToLayout(Row& values) const { values.resize(fields_.size())
 
 // Every write checks its rows before anything is written, so that a bulk
 // write stays whole and the refusal names the table and field.
-void RecordStore::CheckEncodable(const Row& values) const {
+void RecordStore::CheckEncodable(const Row& values, const std::vector<bool>* changed) const {
   const formats::CodePage code_page = file_ ? file_->code_page() : formats::CodePage::Gbk();
   for (std::size_t f = 0; f < fields_.size(); ++f) {
     const Value& value = values[f];
-    if (value.kind() != Value::Kind::Text || code_page.CanEncode(value.text())) continue;
+    if (value.kind() != Value::Kind::Text || !Marked(changed, f) || code_page.CanEncode(value.text())) continue;
     try {
       code_page.Encode(value.text());
     } catch (const text::TextError& e) {
@@ -230,9 +241,9 @@ void RecordStore::CheckEncodable(const Row& values) const {
   }
 }
 
-void RecordStore::CheckKeys(const Row& values, const StoredRecord* self) const {
+void RecordStore::CheckKeys(const Row& values, const StoredRecord* self, const std::vector<bool>* changed) const {
   for (const auto& index : indexes_) {
-    if (!index->FindClash(values, self)) continue;
+    if (!KeyMarked(*index, changed) || !index->FindClash(values, self)) continue;
     if (index->def().primary) throw EngineError(EngineError::Kind::KeyViolation, "Key violation.", {name_});
     throw EngineError(EngineError::Kind::IndexViolation,
                       "Key violation in unique index " + index->def().name + " of " + name_ + ".",
@@ -285,34 +296,57 @@ RecordRef RecordStore::Insert(Row& values) {
   return record;
 }
 
-void RecordStore::Update(const RecordRef& record, Row& values) {
+void RecordStore::Update(const RecordRef& record, Row& values, const std::vector<bool>* changed) {
   const std::size_t position = PositionOf(*record);
   if (position >= records_.size() || records_[position] != record) RefuseDeletedRecord(name_);
   Loaded(*record);  // its old values are kept for an update group, its keys compared
   DecodeIndexKeys();
   FitToLayout(values);
-  CheckEncodable(values);
-  CheckKeys(values, record.get());
-  if (WritesFile()) file_->Overwrite(position, values);
+  CheckEncodable(values, changed);
+  CheckKeys(values, record.get(), changed);
+  if (WritesFile()) {
+    if (changed) {
+      file_->OverwriteFields(position, values, *changed);
+    } else {
+      file_->Overwrite(position, values);
+    }
+  }
   ForgetFilledFrom(position);
-  PackedRow old_values = ReplaceValues(*record, PackedRow(std::move(values)));
-  if (update_group_) update_group_->emplace_back(record, std::move(old_values));
+  if (changed && !update_group_) {
+    ChangeValues(*record, values, *changed);
+  } else {
+    PackedRow old_values = ReplaceValues(*record, PackedRow(std::move(values)));
+    if (update_group_) update_group_->emplace_back(record, std::move(old_values));
+  }
   ++version_;
 }
 
 // Most edits leave the keys alone; a record moves (two shifts of the
 // index) only in the indexes where its place changed.
-PackedRow RecordStore::ReplaceValues(StoredRecord& record, PackedRow values) {
+template <typename Values>
+std::vector<RecordIndex*> RecordStore::UnindexMoved(StoredRecord& record, const Values& values,
+                                                    const std::vector<bool>* changed) {
   std::vector<RecordIndex*> moved;
   for (const auto& index : indexes_) {
-    if (index->CompareKeys(record.values, values, index->key_fields().size()) != 0) {
+    if (KeyMarked(*index, changed) && index->CompareKeys(record.values, values, index->key_fields().size()) != 0) {
       index->Erase(&record);
       moved.push_back(index.get());
     }
   }
+  return moved;
+}
+
+PackedRow RecordStore::ReplaceValues(StoredRecord& record, PackedRow values) {
+  const std::vector<RecordIndex*> moved = UnindexMoved(record, values, nullptr);
   std::swap(record.values, values);
   for (RecordIndex* index : moved) index->Insert(&record);
   return values;
+}
+
+void RecordStore::ChangeValues(StoredRecord& record, Row& values, const std::vector<bool>& changed) {
+  const std::vector<RecordIndex*> moved = UnindexMoved(record, values, &changed);
+  record.values.SetFields(values, changed);
+  for (RecordIndex* index : moved) index->Insert(&record);
 }
 
 void RecordStore::UpdateAllOrNothing(const std::function<void()>& updates) {

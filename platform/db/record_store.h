@@ -112,7 +112,9 @@ class RecordStore {
   // Both take `values` over when they succeed and leave them as they were
   // when they throw.
   RecordRef Insert(Row& values);
-  void Update(const RecordRef& record, Row& values);
+  // `changed`, when given, marks the fields whose values differ from the
+  // record's; the others are neither checked nor set again.
+  void Update(const RecordRef& record, Row& values, const std::vector<bool>* changed = nullptr);
   void Remove(const RecordRef& record);
   // Several changes applied as a whole or not at all, in memory and in the
   // file alike; the file is synced once at the end.
@@ -149,13 +151,19 @@ class RecordStore {
 
  private:
   void FitToLayout(Row& values) const;
-  void CheckEncodable(const Row& values) const;
-  void CheckKeys(const Row& values, const StoredRecord* self) const;
+  // Both look only at the fields marked in `changed` when it is given.
+  void CheckEncodable(const Row& values, const std::vector<bool>* changed = nullptr) const;
+  void CheckKeys(const Row& values, const StoredRecord* self, const std::vector<bool>* changed = nullptr) const;
   void IndexRecord(StoredRecord* record);
   void UnindexRecord(StoredRecord* record);
   RecordRef MakeRecord(PackedRow values);
   // Gives the record `values` and returns its old ones.
   PackedRow ReplaceValues(StoredRecord& record, PackedRow values);
+  // Sets only the fields marked in `changed`.
+  void ChangeValues(StoredRecord& record, Row& values, const std::vector<bool>& changed);
+  // Takes the record out of the indexes where `values` give it another key.
+  template <typename Values>
+  std::vector<RecordIndex*> UnindexMoved(StoredRecord& record, const Values& values, const std::vector<bool>* changed);
   void RefuseInUpdateGroup(std::string_view action) const;
   bool WritesFile() const { return file_ != nullptr && !held_aside_; }
   // A change at `position`: records from there on may hold nulls again.

@@ -162,18 +162,24 @@ Value RecordCodec::DecodeField(const ParadoxField& f, const char* p, const MemoS
   return Value::FromBytes(std::move(data));
 }
 
-std::string RecordCodec::Encode(const Record& record, const MemoSink& memos, const char* previous) const {
-  std::string bytes(record_size_, '\0');
-  EncodeInto(record, memos, bytes.data(), previous);
+std::string RecordCodec::Encode(const Record& record, const MemoSink& memos, const char* previous,
+                                const std::vector<bool>* changed) const {
+  std::string bytes = changed ? std::string(previous, record_size_) : std::string(record_size_, '\0');
+  EncodeInto(record, memos, bytes.data(), previous, changed);
   return bytes;
 }
 
-void RecordCodec::EncodeInto(const Record& record, const MemoSink& memos, char* bytes, const char* previous) const {
+void RecordCodec::EncodeInto(const Record& record, const MemoSink& memos, char* bytes, const char* previous,
+                             const std::vector<bool>* changed) const {
   CheckRecordWidth(path_, record, fields_.size());
   std::vector<std::pair<std::size_t, std::string>> blobs;
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     const ParadoxField& f = fields_[i];
     const Value& v = record[i];
+    if (changed) {
+      if (i < changed->size() && !(*changed)[i]) continue;
+      std::memset(bytes + offsets_[i], 0, static_cast<std::size_t>(f.width));
+    }
     if (v.is_null()) continue;
     if (!KindFits(f.def.type, v)) {
       throw EngineError(EngineError::Kind::TypeMismatch,

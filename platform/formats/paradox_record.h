@@ -34,10 +34,13 @@ class RecordCodec {
   // A memo or blob that `previous` (the bytes the record replaces) already
   // holds keeps its place in the memo file. Throws EngineError TypeMismatch
   // or InvalidValue naming the field and file.
-  std::string Encode(const Record& record, const MemoSink& memos, const char* previous = nullptr) const;
-  // The same written to `bytes`, record_size() zero bytes; after a refusal
-  // they hold a part of the record.
-  void EncodeInto(const Record& record, const MemoSink& memos, char* bytes, const char* previous = nullptr) const;
+  // With `changed`, only the marked fields are encoded over `previous`.
+  std::string Encode(const Record& record, const MemoSink& memos, const char* previous = nullptr,
+                     const std::vector<bool>* changed = nullptr) const;
+  // The same written to `bytes`, record_size() zero bytes (with `changed`,
+  // the bytes of `previous`); after a refusal they hold a part of the record.
+  void EncodeInto(const Record& record, const MemoSink& memos, char* bytes, const char* previous = nullptr,
+                  const std::vector<bool>* changed = nullptr) const;
   std::size_t record_size() const { return record_size_; }
   // Refuses what Encode would refuse, storing nothing.
   void Check(const Record& record) const;

@@ -175,7 +175,10 @@ class ParadoxTable final : public TableFile {
     WriteParadoxTable(path_, header_, count, record);
   }
   void Append(const Record& record) override;
-  void Overwrite(std::size_t position, const Record& record) override;
+  void Overwrite(std::size_t position, const Record& record) override { OverwriteRecord(position, record, nullptr); }
+  void OverwriteFields(std::size_t position, const Record& record, const std::vector<bool>& changed) override {
+    OverwriteRecord(position, record, &changed);
+  }
   void Remove(std::size_t position) override;
   void AppendMany(const std::vector<const Record*>& records) override;
   void Sync() override;
@@ -213,7 +216,9 @@ class ParadoxTable final : public TableFile {
   void EnsureWritable(const Record* about_to_write = nullptr);
   // `previous`: the bytes of the record this one replaces, whose memos
   // keep their place when unchanged.
-  std::string Encode(const Record& record, const char* previous = nullptr);
+  std::string Encode(const Record& record, const char* previous = nullptr, const std::vector<bool>* changed = nullptr);
+  // `changed`, when given, marks the only fields encoded again.
+  void OverwriteRecord(std::size_t position, const Record& record, const std::vector<bool>* changed);
   paradox::MemoWriter& MemoWriterForChanges();
   // Where the memos of every record are, as the file holds them now.
   std::vector<paradox::BlobTail> LiveMemoTails();
@@ -518,8 +523,9 @@ void ParadoxTable::EnsureWritable(const Record* about_to_write) {
   file_ = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadWrite);
 }
 
-std::string ParadoxTable::Encode(const Record& record, const char* previous) {
-  return codec_->Encode(record, [this]() -> paradox::MemoWriter& { return MemoWriterForChanges(); }, previous);
+std::string ParadoxTable::Encode(const Record& record, const char* previous, const std::vector<bool>* changed) {
+  return codec_->Encode(record, [this]() -> paradox::MemoWriter& { return MemoWriterForChanges(); }, previous,
+                        changed);
 }
 
 // Opened for the first value that goes to the .mb. The blocks no record
@@ -693,7 +699,7 @@ void ParadoxTable::Append(const Record& record) {
   WriteCounts();
 }
 
-void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
+void ParadoxTable::OverwriteRecord(std::size_t position, const Record& record, const std::vector<bool>* changed) {
   Locate(position, "overwrite");  // refuse a bad position before any rewrite
   EnsureWritable(&record);
   const auto [index, slot] = Locate(position, "overwrite");
@@ -701,15 +707,15 @@ void ParadoxTable::Overwrite(std::size_t position, const Record& record) {
   const std::size_t at = kBlockHeaderSize + static_cast<std::size_t>(slot) * record_size;
   if (!JoinsHeldGroup(index) && !journal_.active() && !Held(index) &&
       CrossesSector(BlockOffset(chain_[index].number) + at, record_size)) {
-    WriteAlone(journal_, [&] { Overwrite(position, record); });  // a disk writes a sector whole, not a record
+    WriteAlone(journal_, [&] { OverwriteRecord(position, record, changed); });  // a disk writes a sector whole, not a record
     return;
   }
   std::string previous;
-  if (codec_->has_memo_fields()) {
+  if (codec_->has_memo_fields() || changed) {
     previous = journal_.active() ? std::string(GroupBlock(chain_[index].number) + at, record_size)
                                  : file_->ReadAt(BlockOffset(chain_[index].number) + at, record_size);
   }
-  const std::string bytes = Encode(record, previous.empty() ? nullptr : previous.data());
+  const std::string bytes = Encode(record, previous.empty() ? nullptr : previous.data(), changed);
   if (journal_.active()) {
     std::memcpy(GroupBlock(chain_[index].number) + at, bytes.data(), bytes.size());
   } else {

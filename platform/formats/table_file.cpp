@@ -16,6 +16,10 @@ void TableFile::AppendMany(const std::vector<const Record*>& records) {
   for (const Record* record : records) Append(*record);
 }
 
+void TableFile::OverwriteFields(std::size_t position, const Record& record, const std::vector<bool>&) {
+  Overwrite(position, record);
+}
+
 void TableFile::ReadEach(const std::function<void(std::size_t, Record&&)>& take) {
   std::vector<Record> records = ReadAll();
   for (std::size_t position = 0; position < records.size(); ++position) take(position, std::move(records[position]));

@@ -85,6 +85,9 @@ class TableFile {
   virtual void RewriteWith(std::size_t count, const RecordSource& record);
   virtual void Append(const Record& record) = 0;
   virtual void Overwrite(std::size_t position, const Record& record) = 0;
+  // The same where only the fields marked in `changed` differ from the
+  // record at `position`, so that a writer may encode just those.
+  virtual void OverwriteFields(std::size_t position, const Record& record, const std::vector<bool>& changed);
   virtual void Remove(std::size_t position) = 0;
   // Adds records at the end in a few large writes.
   virtual void AppendMany(const std::vector<const Record*>& records);

@@ -1,4 +1,6 @@
 // Key violations, index selection, key search and the import by key.
+#include <cmath>
+
 #include "platform/db/query.h"
 #include "platform/formats/file_io.h"
 #include "tests/platform/db/db_test_support.h"
@@ -47,6 +49,75 @@ TEST_F(KeysTest, EditKeepingItsOwnKeyIsNoViolation) {
   table.FieldByName("QC05").SetAsFloat(7);
   table.Post();
   EXPECT_EQ(FileRows("kfq_1.db")[0][3], "7");
+}
+
+// An edit posts only the fields it changed: each of those is still checked
+// and written, in memory and file alike, whatever the others hold.
+TEST_F(KeysTest, AnEditChecksAndWritesEveryFieldItChanged) {
+  struct Step {
+    const char* field;
+    Value value;
+    const char* refusal;  // in the error's text; empty when the post goes through
+    std::vector<std::string> row;
+  };
+  const std::vector<std::string> named{"P100", "100", "甲公司", "7"};
+  const std::vector<Step> steps{
+      {"QC05", Value::Float(7), "", named},
+      {"QA02", Value::Text("乙公司"), "kfq_13", named},
+      {"ID", Value::Text("P200"), "Key violation.", named},
+      {"QA02", Value::Text("\xF0\x9F\x98\x80"), "QA02", named},
+      {"QC05", Value(), "", {"P100", "100", "甲公司", ""}},
+      {"QA02", Value::Text("丙公司"), "", {"P100", "100", "丙公司", ""}},
+      {"QC05", Value::Float(0.0), "", {"P100", "100", "丙公司", "0"}},
+  };
+  for (const Step& step : steps) {
+    table.First();
+    table.Edit();
+    table.FieldByName(step.field).SetValue(step.value);
+    std::string refusal;
+    try {
+      table.Post();
+    } catch (const EngineError& error) {
+      refusal = error.what();
+      table.Cancel();
+    }
+    EXPECT_NE(refusal.find(step.refusal), std::string::npos) << step.field << ": " << refusal;
+    EXPECT_EQ(refusal.empty(), std::string(step.refusal).empty()) << step.field;
+    EXPECT_EQ(FileRows("kfq_1.db")[0], step.row) << step.field;
+    table.First();
+    for (int i = 0; i < table.FieldCount(); ++i) {
+      EXPECT_EQ(table.Fields(i).Value().ToDisplayText(), step.row[static_cast<std::size_t>(i)]) << step.field;
+    }
+  }
+  // The kfq_13 key moved: the old name is free, the new one taken.
+  EXPECT_EQ(PostFailure({"P300", "300", "甲公司"}), "");
+  EXPECT_NE(PostFailure({"P400", "400", "丙公司"}), "");
+  // A zero's sign is kept as set.
+  table.First();
+  table.Edit();
+  table.FieldByName("QC05").SetAsFloat(-0.0);
+  table.Post();
+  EXPECT_TRUE(std::signbit(formats::OpenTableFile(db().ResolveTableName("kfq_1.db"))->ReadAll()[0][3].float_value()));
+}
+
+// Another data set's post between Edit and Post: the record is written
+// whole as this edit holds it, in memory and file alike.
+TEST_F(KeysTest, AnEditPostedAfterAnotherChangeWritesItsRecordWhole) {
+  auto other = Opened("kfq_1.db");
+  table.First();
+  table.Edit();
+  other->First();
+  other->Edit();
+  other->FieldByName("QA01").SetAsString("101");
+  other->Post();
+  table.FieldByName("QC05").SetAsFloat(3);
+  table.Post();
+  other->First();
+  const std::vector<std::string> row{"P100", "100", "甲公司", "3"};
+  EXPECT_EQ(FileRows("kfq_1.db")[0], row);
+  for (int i = 0; i < other->FieldCount(); ++i) {
+    EXPECT_EQ(other->Fields(i).Value().ToDisplayText(), row[static_cast<std::size_t>(i)]) << i;
+  }
 }
 
 // The second record clashes with the first one's new key: both keep
