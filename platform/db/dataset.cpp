@@ -588,7 +588,8 @@ void DataSet::NotifyDataSetChanged() {
 }
 
 void DataSet::NotifyRecordChanged(const Field* field) {
-  if (ControlsDisabled()) return;
+  // Called for every field set: a data set nobody shows copies no list.
+  if (ControlsDisabled() || sources_.empty()) return;
   for (DataSource* source : std::vector<DataSource*>(sources_)) source->NotifyRecordChanged(field);
 }
 
