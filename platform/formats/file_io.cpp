@@ -141,6 +141,18 @@ std::uint64_t RandomAccessFile::Size() const {
   return journal_ ? std::max(size, journal_->HeldEnd(*this)) : size;
 }
 
+FileIdentity IdentityAt(const std::filesystem::path& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+FileIdentity RandomAccessFile::Identity() const {
+  struct stat st;
+  if (::fstat(fd_, &st) != 0) ThrowIo(path_, "stat");
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 bool RandomAccessFile::Removed() const {
   struct stat st;
   if (::fstat(fd_, &st) != 0) ThrowIo(path_, "stat");

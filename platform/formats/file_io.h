@@ -2,6 +2,7 @@
 // Thin POSIX file access for the table formats: every failure becomes an
 // EngineError that names the file, and a written file is replaced only as
 // a whole.
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -30,6 +31,17 @@ class FileIoObserver {
 FileIoObserver* SetFileIoObserver(FileIoObserver* observer);
 
 // An open file for positioned reads and writes.
+// Which file a path led to when it was opened: a file renamed over the
+// path since is another one.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  friend auto operator<=>(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// The file `path` leads to now; an empty identity (all zero) when there is none.
+FileIdentity IdentityAt(const std::filesystem::path& path);
+
 class RandomAccessFile {
  public:
   // CreateNew makes the file, or empties one that exists.
@@ -43,6 +55,7 @@ class RandomAccessFile {
   std::uint64_t Size() const;
   // Whether the file was removed from its folder since it was opened.
   bool Removed() const;
+  FileIdentity Identity() const;
   // Reads exactly `length` bytes at `offset`; a short file is a FileFormat error.
   std::string ReadAt(std::uint64_t offset, std::size_t length) const;
   // The same into `buffer`, whose memory a caller reading many pieces reuses.

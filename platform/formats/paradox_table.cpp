@@ -197,6 +197,9 @@ class ParadoxTable final : public TableFile {
   };
 
   void Load();
+  // Records are read from the file after it was opened; one renamed over
+  // it since (another program's restore or save) holds other blocks.
+  void RefuseIfReplaced() const;
   void WalkBlocks(const MappedFile& file);
   // A pass over the mapped file lets its pages go after this many blocks.
   std::size_t BlocksBetweenReleases() const {
@@ -283,10 +286,12 @@ class ParadoxTable final : public TableFile {
   int group_block_number_ = 0;       // 0: no block held
   std::string group_block_;
   bool group_counts_changed_ = false;
+  FileIdentity loaded_;  // the file the header and block chain were read from
 };
 
 void ParadoxTable::Load() {
   const RandomAccessFile file(path_, RandomAccessFile::Mode::ReadOnly);
+  loaded_ = file.Identity();
   const std::uint64_t size = file.Size();
   if (size < paradox::kFixedHeaderSize) Corrupt(path_, "文件比表头还短");
   fixed_header_ = file.ReadAt(0, paradox::kFixedHeaderSize);
@@ -302,6 +307,14 @@ void ParadoxTable::Load() {
   file_.reset();
   memo_file_.reset();
   memo_writer_.reset();
+}
+
+void ParadoxTable::RefuseIfReplaced() const {
+  if (IdentityAt(path_) == loaded_) return;
+  ErrorSubject subject;
+  subject.table = path_.string();
+  subject.reason = "的文件已被其他程序改动，请重新打开";
+  throw EngineError(EngineError::Kind::State, path_.string() + " was replaced since it was opened", subject);
 }
 
 // The block chain is the truth: a write cut short leaves blocks whose
@@ -368,6 +381,7 @@ std::vector<Record> ParadoxTable::ReadAll() {
 
 void ParadoxTable::ReadEach(const std::function<void(std::size_t, Record&&)>& take) {
   FlushGroupBlock();
+  RefuseIfReplaced();
   const RandomAccessFile file(path_, RandomAccessFile::Mode::ReadOnly);
   std::optional<paradox::MemoReader> memos;
   const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
@@ -404,7 +418,10 @@ std::vector<Record> ParadoxTable::ReadRange(std::size_t first, std::size_t count
   auto [index, slot] = Locate(first, "read");
   FlushGroupBlock();  // a group's latest writes are in the file before they are read
   std::unique_ptr<RandomAccessFile> own;
-  if (!file_) own = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadOnly);
+  if (!file_) {
+    RefuseIfReplaced();
+    own = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadOnly);
+  }
   const RandomAccessFile& file = file_ ? *file_ : *own;
   std::optional<paradox::MemoReader> memos;
   const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
@@ -426,6 +443,7 @@ std::vector<Record> ParadoxTable::ReadRange(std::size_t first, std::size_t count
 
 void ParadoxTable::ScanRecords(const RecordScan& scan) {
   FlushGroupBlock();
+  RefuseIfReplaced();
   const MappedFile file(path_);
   std::optional<paradox::MemoReader> memos;
   const RecordCodec::MemoSource memo_source = MemoSourceInto(memos);
@@ -519,6 +537,7 @@ void ParadoxTable::EnsureWritable(const Record* about_to_write) {
   // The first change of an unkeyed table: a secondary index of its
   // records goes before any record changes, and for good.
   if (about_to_write) codec_->Check(*about_to_write);
+  RefuseIfReplaced();
   if (RemoveIndexCompanions(path_)) SyncFolder(path_.has_parent_path() ? path_.parent_path() : ".");
   file_ = std::make_unique<RandomAccessFile>(path_, RandomAccessFile::Mode::ReadWrite);
 }

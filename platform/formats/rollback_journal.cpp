@@ -1,13 +1,11 @@
 #include "platform/formats/rollback_journal.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <map>
-#include <optional>
 #include <set>
 #include <utility>
 #include <system_error>
@@ -34,15 +32,9 @@ std::size_t held_limit = std::size_t{8} << 20;
 // The journal files (device, inode) of groups under way in this process: a
 // group may stay open while its table is opened again (held posts), and that
 // open must not take it for one a killed writer left.
-using FileIdentity = std::pair<dev_t, ino_t>;
 std::set<FileIdentity>& JournalsInUse() {
   static std::set<FileIdentity> in_use;
   return in_use;
-}
-std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
-  return FileIdentity{status.st_dev, status.st_ino};
 }
 
 void Put32(std::string& out, std::uint32_t v) {
@@ -149,7 +141,7 @@ void RollbackJournal::Begin() {
   end_ = kMagic.size();
   unwritten_.clear();
   active_ = true;
-  identity_ = IdentityOf(path_).value_or(FileIdentity{});
+  identity_ = IdentityAt(path_);
   JournalsInUse().insert(identity_);
 }
 
@@ -299,8 +291,8 @@ void SetJournalHoldLimit(std::size_t bytes) { held_limit = bytes; }
 void RollBackInterruptedWrites(const std::filesystem::path& table) {
   const std::filesystem::path path = JournalPathFor(table);
   std::error_code error;
-  const std::optional<FileIdentity> identity = IdentityOf(path);
-  if (!identity || JournalsInUse().count(*identity)) return;
+  const FileIdentity identity = IdentityAt(path);
+  if (identity == FileIdentity{} || JournalsInUse().count(identity)) return;
   const std::string journal = ReadWholeFile(path);  // empty: no group was under way
   std::map<int, std::pair<std::string, Restore>> files;
   const bool first_version = journal.compare(0, kFirstMagic.size(), kFirstMagic) == 0;

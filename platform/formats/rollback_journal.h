@@ -11,7 +11,6 @@
 // writer killed half-way leaves a journal that is not empty, and
 // RollBackInterruptedWrites, run when the table is next opened, restores
 // the files as they were before the group.
-#include <sys/types.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -71,7 +70,7 @@ class RollbackJournal {
   std::string unwritten_;      // entries that follow them
   std::size_t held_bytes_ = 0;
   bool active_ = false;
-  std::pair<dev_t, ino_t> identity_{};  // of the journal file while a group is under way
+  FileIdentity identity_;  // of the journal file while a group is under way
   std::vector<Tracked> tracked_;
 };
 

@@ -63,7 +63,7 @@ TEST_F(GjwsbWindowTest, GeneratesTheNeverEnteredProjectsAndAsksBeforeDroppingRea
 TEST_F(GjwsbWindowTest, AGenerationCutAnywhereLeavesTheOldListOrTheNew) {
   using veltra::testing::CrashSimulator;
   AddRowsTo("gjxm.db", {{{"Id", "1"}, {"JB00", "1"}}, {{"Id", "2"}, {"JB00", "2"}}});
-  TF_gjwsb& form = Open<TF_gjwsb>();
+  Open<TF_gjwsb>();
   Press("ToolButton1");
   AddRowsTo("gjxm.db", {{{"Id", "3"}, {"JB00", "3"}}});
   const auto list = [&] {
@@ -77,6 +77,8 @@ TEST_F(GjwsbWindowTest, AGenerationCutAnywhereLeavesTheOldListOrTheNew) {
   for (const auto crash : {CrashSimulator::Crash::Kill, CrashSimulator::Crash::PowerCut, CrashSimulator::Crash::PowerCutAnyWrites}) {
     for (int stop_at = 1;; ++stop_at) {
       veltra::testing::RestoreImage({work}, base);
+      Restart();
+      TF_gjwsb& form = Open<TF_gjwsb>();
       std::vector<veltra::testing::FolderImage> images;
       {
         CrashSimulator stop({work}, crash, stop_at);
@@ -95,6 +97,8 @@ TEST_F(GjwsbWindowTest, AGenerationCutAnywhereLeavesTheOldListOrTheNew) {
     }
   }
   veltra::testing::RestoreImage({work}, base);
+  Restart();
+  Open<TF_gjwsb>();
   Press("ToolButton1");
   EXPECT_EQ(list(), after);
 }

@@ -52,6 +52,12 @@ class InstalledWindowTest : public veltra::testing::WorkingFolderTest {
     unit.reset();
   }
 
+  // The program starts again on what the disk holds.
+  void Restart() {
+    window.reset();
+    unit = std::make_unique<mainunit::MainUnit>(work);
+  }
+
   // Shows the window, of class Window when the test has none yet.
   template <typename Window>
   Window& Open() {

@@ -139,5 +139,27 @@ TEST_F(ReadInPartsTest, ADamagedRecordIsToldWhenReachedOrWhenItsKeyIsSorted) {
   }
 }
 
+TEST_F(ReadInPartsTest, AFileRenamedOverTheTableSinceItOpenedIsRefusedNotRead) {
+  MakeTable();
+  const std::filesystem::path other = folder() / "other";
+  std::filesystem::create_directory(other);
+  std::filesystem::copy_file(folder() / "kfq_1.db", other / "kfq_1.db");
+  {
+    Database elsewhere(other);
+    Sql("update kfq_1.db set QC05 = 0", elsewhere);
+  }
+  Database database(folder());
+  Table table(database);
+  Open(table);
+  Shown(table);
+  std::filesystem::rename(other / "kfq_1.db", folder() / "kfq_1.db");  // as another program's restore does
+  veltra::testing::ExpectEngineError(
+      [&] {
+        table.MoveBy(1200);
+        Shown(table);
+      },
+      EngineError::Kind::State, {"kfq_1.db", "replaced since it was opened"});
+}
+
 }  // namespace
 }  // namespace veltra::db::testing
