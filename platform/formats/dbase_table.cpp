@@ -82,12 +82,7 @@ class DBaseTable final : public TableFile {
     count_on_disk_ = header_.record_count;
   }
   ~DBaseTable() override {
-    try {
-      if (!CommitHeldGroup(journal_)) CountHeldRecords();
-    } catch (const EngineError&) {
-      // The held records stay uncounted, or the held group is rolled back
-      // at the next open, as after a kill.
-    }
+    SettleHeldPostsOnClose(journal_, [this] { CountHeldRecords(); });
   }
   DBaseTable(const DBaseTable&) = delete;
   DBaseTable& operator=(const DBaseTable&) = delete;

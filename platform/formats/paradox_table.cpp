@@ -139,12 +139,7 @@ class ParadoxTable final : public TableFile {
  public:
   explicit ParadoxTable(std::filesystem::path path) : path_(std::move(path)) { Load(); }
   ~ParadoxTable() override {
-    try {
-      if (!CommitHeldGroup(journal_)) LinkHeldBlocksSynced();
-    } catch (const EngineError&) {
-      // The held blocks stay unlinked, or the held group is rolled back
-      // at the next open, as after a kill.
-    }
+    SettleHeldPostsOnClose(journal_, [this] { LinkHeldBlocksSynced(); });
   }
   ParadoxTable(const ParadoxTable&) = delete;
   ParadoxTable& operator=(const ParadoxTable&) = delete;

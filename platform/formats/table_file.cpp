@@ -79,6 +79,13 @@ bool TableFile::CommitHeldGroup(RollbackJournal& journal) {
   return true;
 }
 
+void TableFile::SettleHeldPostsOnClose(RollbackJournal& journal, const std::function<void()>& take_in) noexcept {
+  try {
+    if (!CommitHeldGroup(journal)) take_in();
+  } catch (const EngineError&) {
+  }
+}
+
 TableKind KindForPath(const std::filesystem::path& path) {
   const std::string extension = path.extension().string();
   if (text::EqualsIgnoreAsciiCase(extension, ".dbf")) return TableKind::DBase;

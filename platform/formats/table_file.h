@@ -124,6 +124,10 @@ class TableFile {
   // Commits the group that held appends began, if any, and removes its
   // journal file; whether there was one.
   bool CommitHeldGroup(RollbackJournal& journal);
+  // For a table closing: commits the held group, or else has `take_in`
+  // count or link the held appends. A failure leaves them as a kill would:
+  // the appends not taken in, the group rolled back at the next open.
+  void SettleHeldPostsOnClose(RollbackJournal& journal, const std::function<void()>& take_in) noexcept;
 };
 
 // Opens an existing table file; the kind follows the extension (.db,
