@@ -111,6 +111,7 @@ void RecordStore::LoadFrom(std::size_t position) const {
     rows = file_->ReadRange(position, 1);  // a damaged neighbour is told when it is reached
   }
   for (std::size_t i = 0; i < rows.size(); ++i) TakeLoaded(*records_[position + i], std::move(rows[i]));
+  unloaded_ -= rows.size();
 }
 
 void RecordStore::LoadAll() const {
@@ -123,9 +124,7 @@ void RecordStore::LoadAll() const {
     file_->ReadEach([&](std::size_t position, formats::Record&& row) {
       StoredRecord& record = *records_[position];
       if (record.loaded) return;
-      row.resize(fields_.size());
-      record.values = PackedRow(std::move(row));
-      record.loaded = true;
+      TakeLoaded(record, std::move(row));
       ++taken;
     });
   } catch (...) {
@@ -139,7 +138,6 @@ void RecordStore::TakeLoaded(StoredRecord& record, Row values) const {
   values.resize(fields_.size());
   record.values = PackedRow(std::move(values));
   record.loaded = true;
-  --unloaded_;
 }
 
 void RecordStore::DecodeFields(const std::vector<int>& fields) const {

@@ -170,6 +170,8 @@ class RecordStore {
   void ForgetFilledFrom(std::size_t position);
   // Loads the record at `position` and the unloaded ones after it.
   void LoadFrom(std::size_t position) const;
+  // Packs a record read from the file into its place; it touches that
+  // record alone, so that readers in several threads may call it.
   void TakeLoaded(StoredRecord& record, Row values) const;
   void CheckSameCount(std::size_t read) const;
   // Before the file changes: an index sorted afterwards reads no file.
